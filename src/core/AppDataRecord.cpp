@@ -1,0 +1,3 @@
+#include "appconfig/AppDataRecord.h"
+
+APP_IMPLEMENT_DYNCREATE(CAppDataRecord, CAppObject)

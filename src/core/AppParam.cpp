@@ -1,0 +1,160 @@
+#include "appconfig/AppParam.h"
+
+#include "appconfig/AppDataRecord.h"
+#include "appconfig/AppDebug.h"
+#include "appconfig/AppException.h"
+#include "appconfig/AppParamGroup.h"
+#include "appconfig/AppRecord.h"
+#include "appconfig/AppResources.h"
+
+APP_IMPLEMENT_DYNCREATE(CAppParam, CAppObject)
+
+void CAppParam::TraceNotSupported(const char* operation, const char* file, unsigned line) const {
+  CAppDebug::Logger& log = CAppDebug::GetLogger();
+  log.Info(file, line);
+  log.Trace("%s not supported for class : %s key: %s", operation, GetClassName().c_str(),
+            m_strKey.c_str());
+}
+
+// --- Virtual operations -----------------------------------------------------
+
+CAppParamGroup* CAppParam::GetGroup() { return nullptr; }
+
+bool CAppParam::_GetFmtValue(std::string& /*out*/, CAppResources* /*resources*/) { return false; }
+
+std::string CAppParam::_GetUnit(CAppResources* /*resources*/) { return std::string(); }
+
+void CAppParam::DataSerialize(CAppDataRecord* record) { IsDataSerializable(record, 0); }
+
+void CAppParam::SetBitSize(unsigned /*bits*/) { TraceNotSupported("SetBitSize", __FILE__, __LINE__); }
+
+unsigned CAppParam::GetBitSize() {
+  TraceNotSupported("GetBitSize", __FILE__, __LINE__);
+  return 0;
+}
+
+void CAppParam::Serialize(CAppRecord* record) {
+  APP_CHECK_POINTER(record);
+  record->Do("Key", m_strKey);
+  record->Do("Name", m_strName);
+  record->Do("Help", m_strHelp);
+  record->Do("Flags", m_flags);
+  record->Do("Alias", m_strAlias);
+}
+
+void CAppParam::_Check() {
+  if (AppDynamicCast<CAppParam>(this) == nullptr) APP_THROW("Bad pointer");
+}
+
+unsigned CAppParam::ObjectSize() {
+  return GetRuntimeClass()->m_nObjectSize;
+}
+
+unsigned CAppParam::ObjectCount() { return 1; }
+
+std::string CAppParam::GetClassName() const { return GetRuntimeClass()->m_lpszClassName; }
+
+std::string CAppParam::GetBaseClassName() const {
+  const CAppRuntimeClass* base = GetRuntimeClass()->m_pBaseClass;
+  return base != nullptr ? base->m_lpszClassName : std::string();
+}
+
+std::string CAppParam::GetAlias() const { return m_strAlias; }
+
+void CAppParam::SetAlias(const std::string& alias) { m_strAlias = alias; }
+
+CAppVariant CAppParam::GetVariant(unsigned /*index*/) {
+  TraceNotSupported("GetVariant", __FILE__, __LINE__);
+  return CAppVariant();
+}
+
+CAppVariant CAppParam::GetVariant() {
+  TraceNotSupported("GetVariant", __FILE__, __LINE__);
+  return CAppVariant();
+}
+
+void CAppParam::SetVariant(const CAppVariant& /*value*/, unsigned /*index*/) {
+  TraceNotSupported("SetVariant", __FILE__, __LINE__);
+}
+
+void CAppParam::SetVariant(const CAppVariant& /*value*/) {
+  TraceNotSupported("SetVariant", __FILE__, __LINE__);
+}
+
+void CAppParam::GetData(std::vector<std::uint8_t>& /*data*/) {}
+
+void CAppParam::SetData(std::vector<std::uint8_t>& /*data*/) {}
+
+void CAppParam::LoadDefault(bool /*force*/) {}
+
+// --- Presentation lookups ---------------------------------------------------
+
+std::string CAppParam::GetName(CAppResources* resources) {
+  std::string value;
+  if (resources != nullptr && resources->Load(value, this, "SYS_NAME")) return value;
+  return m_strName;
+}
+
+std::string CAppParam::GetUnit(CAppResources* resources) {
+  std::string value;
+  if (resources != nullptr && resources->Load(value, this, "SYS_UNIT")) return value;
+  return _GetUnit(resources);
+}
+
+std::string CAppParam::GetFmtValue(CAppResources* resources) {
+  std::string value;
+  if (resources != nullptr && resources->Load(value, this, "SYS_DATA")) return value;
+  if (_GetFmtValue(value, resources)) return value;
+  return GetVariant().ToString();
+}
+
+// --- Tree queries -------------------------------------------------------------
+
+CAppParamGroup* CAppParam::GetPath(std::string& path) {
+  path.clear();
+  CAppParam* node = this;
+  while (node->m_pParent != nullptr) {
+    path = path.empty() ? node->m_strKey : node->m_strKey + "\\" + path;
+    node = node->m_pParent;
+  }
+  return node->GetGroup();
+}
+
+std::string CAppParam::GetPath() {
+  std::string path;
+  GetPath(path);
+  return path;
+}
+
+std::string CAppParam::GetFullKey() const {
+  std::string full = m_strKey;
+  for (const CAppParam* node = m_pParent; node != nullptr; node = node->m_pParent) {
+    full = node->m_strKey + "\\" + full;
+  }
+  return full;
+}
+
+// --- Check and data image -----------------------------------------------------
+
+void CAppParam::Check(CAppResources* resources) {
+  if (IsFlagsEnable(PF_NO_CHECK)) return;
+  // The profile's "SYS_CHECK_RULE" rule runs here once rules exist.
+  if (IsFlagsEnable(PF_NO_CHECK_SUBTREE)) return;
+  _Check();
+  if (CAppParamGroup* group = GetGroup()) {
+    POSITION pos = group->GetStartPosition();
+    while (pos != nullptr) group->GetNextPtr(pos)->Check(resources);
+  }
+}
+
+bool CAppParam::IsDataSerializable(CAppDataRecord* record, unsigned bits) {
+  APP_CHECK_POINTER(record);
+  if (bits == 0) return false;
+  if (IsFlagsEnable(PF_NO_DATA)) {
+    record->Shift(bits);
+    return false;
+  }
+  return true;
+}
+
+void CAppParam::_ResourcesInit(CAppResources* /*resources*/) {}

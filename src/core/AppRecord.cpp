@@ -1,0 +1,111 @@
+#include "appconfig/AppRecord.h"
+
+#include "appconfig/AppException.h"
+
+bool CAppRecord::IsModeLoad() { return false; }
+
+CAppParamGroup::EN_ADD_MODE CAppRecord::GetAddMode() { return CAppParamGroup::ADD_BY_KEY; }
+
+bool CAppRecord::GetField() {
+  if (IsModeLoad()) APP_THROW("Error");
+  return true;
+}
+
+unsigned CAppRecord::GetCount() { return 0; }
+
+void CAppRecord::Validate() {}
+
+void CAppRecord::DoScalar(std::uint32_t code, void* value) {
+  SetType(code);
+  if (!GetField()) return;
+  Serialize(value, 0);
+  Validate();
+}
+
+template <class Array>
+void CAppRecord::DoArray(std::uint32_t code, Array& array) {
+  SetType(code);
+  if (!GetField()) return;
+  if (IsModeLoad()) array.resize(GetCount());
+  for (std::size_t i = 0; i < array.size(); ++i) {
+    Serialize(&array[i], static_cast<unsigned>(i));
+  }
+  Validate();
+}
+
+void CAppRecord::_Do(std::vector<std::uint8_t>& array) { DoArray(FT_BYTES, array); }
+void CAppRecord::_Do(std::vector<std::uint32_t>& array) { DoArray(FT_DWORDS, array); }
+void CAppRecord::_Do(std::vector<std::string>& array) { DoArray(FT_STRINGS, array); }
+
+void CAppRecord::_Do(std::list<std::string>& list) {
+  SetType(FT_STRINGS);
+  if (!GetField()) return;
+  if (IsModeLoad()) {
+    list.clear();
+    const unsigned count = GetCount();
+    for (unsigned i = 0; i < count; ++i) {
+      std::string text;
+      Serialize(&text, i);
+      list.push_back(std::move(text));
+    }
+  } else {
+    unsigned i = 0;
+    for (const std::string& item : list) {
+      std::string text = item;
+      Serialize(&text, i++);
+    }
+  }
+  Validate();
+}
+
+void CAppRecord::_Do(CAppVariant& value) {
+  SetType(FT_VARIANT);
+  if (!GetField()) return;
+  if (IsModeLoad() && GetCount() == 0) {
+    value.Clear();
+    return;
+  }
+  Serialize(&value, 0);
+  Validate();
+}
+
+void CAppRecord::LoadChildren(CAppParamGroup& group) {
+  const CAppParamGroup::EN_ADD_MODE mode = GetAddMode();
+  if (mode == CAppParamGroup::ADD_BY_KEY || mode == CAppParamGroup::ADD_AUTO_INDEX) {
+    group.RemoveAll();
+  } else if (mode != CAppParamGroup::ADD_MERGE) {
+    APP_THROW("Invalid Data");
+  }
+  const unsigned count = GetCount();
+  for (unsigned i = 0; i < count; ++i) {
+    CAppParam* created = nullptr;
+    try {
+      Serialize(&created, i);
+    } catch (...) {
+      delete created;
+      throw;
+    }
+    if (created == nullptr) continue;
+    // _SetAt destroys the node if it throws; a node it did not adopt has no
+    // parent and dies here.
+    const std::string key = created->GetKey();
+    CAppParam* adopted = group._SetAt(key, created, mode);
+    if (adopted == nullptr || created->GetParent() == nullptr) delete created;
+  }
+}
+
+void CAppRecord::_Do(CAppParamGroup& group) {
+  SetType(FT_GROUP);
+  if (!GetField()) return;
+  if (IsModeLoad()) {
+    LoadChildren(group);
+  } else {
+    POSITION pos = group.GetStartPosition();
+    unsigned i = 0;
+    while (pos != nullptr) {
+      CAppParam* child = group.GetNextPtr(pos);
+      Serialize(&child, i++);
+    }
+  }
+  Validate();
+}
