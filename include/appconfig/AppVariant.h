@@ -61,6 +61,11 @@ public:
   double GetDouble() const { return m_n.d; }
   const std::string& GetStringRef() const { return m_str; }
 
+  // The value as a 32-bit number: the value itself for VT_I4 / VT_UI4,
+  // otherwise the library's type change (with align) on a copy.
+  std::int32_t ToInt32() const;
+  std::uint32_t ToUInt32() const;
+
   // The value as text: a string gives its text, an integer its decimal
   // digits, an empty variant "".
   std::string ToString() const;

@@ -88,3 +88,8 @@ bool CAppVariant::operator==(const CAppVariant& other) const {
   if (m_vt == VT_R4 || m_vt == VT_R8) return m_n.d == other.m_n.d;
   return m_vt == VT_EMPTY || m_n.u == other.m_n.u;
 }
+
+// Provisional: integers only, truncated; the full type change replaces it.
+std::int32_t CAppVariant::ToInt32() const { return static_cast<std::int32_t>(m_n.i); }
+
+std::uint32_t CAppVariant::ToUInt32() const { return static_cast<std::uint32_t>(m_n.u); }
