@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "appconfig/AppDynamic.h"
 #include "appconfig/AppException.h"
 #include "appconfig/AppParam.h"
 
@@ -132,7 +133,7 @@ bool CAppParamGroup::GetAt(const std::string& path, T*& out) {
   CAppParam* node = _GetAt(path);
   out = nullptr;
   if (node == nullptr) return false;
-  out = AppDynamicCast<T>(node);
+  out = static_cast<T*>(CAppDynamic::GetPtrClass(T::StaticRuntimeClass(), node));
   if (out == nullptr) {
     AppThrowException("AppParamGroup", __LINE__, "Not an derived class for this pointer");
   }

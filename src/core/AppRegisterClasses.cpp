@@ -1,0 +1,34 @@
+// The registrations of the library's own classes, all in this one file.
+//
+// The registry refers to g_bAppLibraryClassesLoaded, so this file is linked
+// into every program that uses the registry, static builds included; spread
+// over the classes' own sources, registrations of classes a program never
+// names would be dropped by the linker. Add each new class here.
+#include "appconfig/AppDataRecord.h"
+#include "appconfig/AppDynamic.h"
+#include "appconfig/AppParam.h"
+#include "appconfig/AppParamGroup.h"
+#include "appconfig/AppResources.h"
+
+APP_REGISTER_CLASS(CAppParam, "")
+APP_REGISTER_CLASS(CAppParamGroup, "Param Group")
+// Their profiles come with the resources themselves, and a data record has
+// none; CAppResources would otherwise inherit the group's initialiser.
+APP_REGISTER_CLASS_INIT(CAppResources, "", nullptr)
+APP_REGISTER_CLASS_INIT(CAppDataRecord, "", nullptr)
+
+namespace {
+
+// Runs after the registrations above (same file, so in order): they become
+// the library's default context, which seeds the context of every module and
+// of the host, and the next registration opens such a context.
+bool LoadLibraryClasses() {
+  CAppDynamic::KtoDefaultContext();
+  CAppDynamic::KtoExitExtensionModule();
+  return true;
+}
+
+}  // namespace
+
+extern const bool g_bAppLibraryClassesLoaded;
+const bool g_bAppLibraryClassesLoaded = LoadLibraryClasses();
