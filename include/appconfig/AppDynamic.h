@@ -150,9 +150,10 @@ bool InitAppConfigLib();
 // registration that failed while the module loaded (an alias already taken,
 // say) cannot stop dlopen, so it surfaces here: the record's context is null
 // and m_strError holds the message ("Exception >Alias name error"). The host
-// then unloads the module. To create the module's classes by name, make its
-// context current with KtoActiveExtensionModule; the host's own context is
-// left as it was by the start-up.
+// then unloads the module. Calling the entry point again returns the same
+// record. To create the module's classes by name, make its context current
+// with KtoActiveExtensionModule; the start-up leaves the host's own context
+// current, as it was.
 #define APP_MODULE_INIT_SYMBOL "AppConfigModuleInit"
 using PFN_APP_MODULE_INIT = CAppDynamic::KTO_EXTENSION_MODULE* (*)(void* hModule);
 
@@ -169,8 +170,13 @@ using PFN_APP_MODULE_INIT = CAppDynamic::KTO_EXTENSION_MODULE* (*)(void* hModule
   }                                                                                   \
   extern "C" __attribute__((visibility("default"))) CAppDynamic::KTO_EXTENSION_MODULE* \
   AppConfigModuleInit(void* hModule) {                                                \
-    CAppDynamic::KtoInitExtensionModule(s_appExtensionModule, hModule);               \
-    CAppDynamic::KtoExitExtensionModule();                                            \
-    CAppDynamic::SetCurrentContext(s_pAppHostContext);                                \
+    /* A second dlopen of a loaded module gives the same module: same record. */      \
+    static bool s_bStarted = false;                                                   \
+    if (!s_bStarted) {                                                                \
+      s_bStarted = true;                                                              \
+      CAppDynamic::KtoInitExtensionModule(s_appExtensionModule, hModule);             \
+      CAppDynamic::KtoExitExtensionModule();                                          \
+      CAppDynamic::SetCurrentContext(s_pAppHostContext);                              \
+    }                                                                                 \
     return &s_appExtensionModule;                                                     \
   }
