@@ -157,4 +157,7 @@ bool CAppParam::IsDataSerializable(CAppDataRecord* record, unsigned bits) {
   return true;
 }
 
-void CAppParam::_ResourcesInit(CAppResources* /*resources*/) {}
+void CAppParam::_ResourcesInit(CAppResources* resources) {
+  APP_CHECK_POINTER(resources);
+  resources->CreateProfile("CAppParam");
+}

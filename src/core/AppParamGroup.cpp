@@ -5,6 +5,7 @@
 #include "appconfig/AppDataRecord.h"
 #include "appconfig/AppLog.h"
 #include "appconfig/AppRecord.h"
+#include "appconfig/AppResources.h"
 
 APP_IMPLEMENT_DYNCREATE(CAppParamGroup, CAppParam)
 
@@ -275,4 +276,13 @@ unsigned CAppParamGroup::ObjectCount() {
   return count;
 }
 
-void CAppParamGroup::_ResourcesInit(CAppResources* /*resources*/) {}
+void CAppParamGroup::_ResourcesInit(CAppResources* resources) {
+  APP_CHECK_POINTER(resources);
+  CAppParamGroup* profile = resources->CreateProfile("CAppParamGroup");
+  CAppResources::AddProfileEntry(profile, "SYS_LINK", new CAppParamGroup("List"), ADD_AUTO_INDEX);
+  auto icon = std::make_unique<CAppParam>();
+  icon->SetName("Param Group");
+  CAppResources::AddProfileEntry(profile, "SYS_ICON_VALUE", icon.release(), ADD_BY_KEY);
+  resources->AddIcon("Param Group", "", 13611u, true);
+  resources->AddIcon("Param Group", "RO", 13613u, true);
+}

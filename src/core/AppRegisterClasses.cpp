@@ -12,9 +12,8 @@
 
 APP_REGISTER_CLASS(CAppParam, "")
 APP_REGISTER_CLASS(CAppParamGroup, "Param Group")
-// Their profiles come with the resources themselves, and a data record has
-// none; CAppResources would otherwise inherit the group's initialiser.
-APP_REGISTER_CLASS_INIT(CAppResources, "", nullptr)
+APP_REGISTER_CLASS(CAppResources, "")
+// A data record is no parameter and has no profile.
 APP_REGISTER_CLASS_INIT(CAppDataRecord, "", nullptr)
 
 namespace {

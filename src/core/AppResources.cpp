@@ -1,13 +1,228 @@
 #include "appconfig/AppResources.h"
 
+#include <iterator>
+#include <memory>
+
+#include "appconfig/AppDebug.h"
+#include "appconfig/AppDynamic.h"
+#include "appconfig/AppException.h"
+
 APP_IMPLEMENT_DYNCREATE(CAppResources, CAppParamGroup)
+
+namespace {
+
+constexpr std::uint32_t kViewBits = PF_VIEW_1 | PF_VIEW_2 | PF_VIEW_3 | PF_VIEW_4;
+
+// The icons every collection starts with ("RO" is the read-only look).
+constexpr CAppResources::ST_ICON_ID kIcons[] = {
+    {"Tags", "", 13625},
+    {"Tag", "", 13624},
+    {"Book", "", 13610},
+    {"Books", "", 13611},
+    {"Books2", "", 13612},
+    {"BroadCast", "", 13629},
+    {"Padlock", "", 13613},
+    {"Open PadLock", "", 13608},
+    {"Board", "", 13615},
+    {"Channel", "", 13616},
+    {"", "", 13577},
+    {"Library", "", 13617},
+    {"Equipment Library 1", "", 13618},
+    {"Equipment Library 2", "", 13619},
+    {"Equipment Network", "", 13628},
+    {"Equipment Active", "", 13628},
+    {"Equipment InActive", "", 13627},
+    {"Expert", "", 13630},
+    {"Folder Info", "", 13614},
+    {"Info", "", 13609},
+    {"Module", "", 13621},
+    {"Modules Inactifs", "", 13622},
+    {"Modules", "", 13620},
+    {"Network", "", 13623},
+    {"None", "", 13607},
+    {"Layer", "", 13626},
+    {"Tree Line", "", 13632},
+    {"Tree Line", "RO", 13632},
+    {"Tree Node", "", 13631},
+    {"Tree Node", "RO", 13631},
+};
+
+CAppParamGroup* ChildGroup(CAppParamGroup& parent, const std::string& key) {
+  CAppParam* child = parent.FindChild(key);
+  return child != nullptr ? child->GetGroup() : nullptr;
+}
+
+}  // namespace
+
+CAppResources::CAppResources() {
+  SetAlias("CAppParamGroup");
+  SetName("Resources");
+}
+
+void CAppResources::Init() {
+  // Init starts the collection afresh: class profiles are created once.
+  RemoveAll();
+  SetName("Resources");
+  m_imageList.clear();
+  m_imageList.reserve(32);
+  m_iconMap.clear();
+  AddIcon(kIcons, static_cast<unsigned>(std::size(kIcons)));
+  CAppDynamic::ResourcesInit(this);
+}
+
+// --- Profiles ---------------------------------------------------------------------
+
+CAppParamGroup* CAppResources::CreateProfile(const std::string& name) {
+  CAppParam* added = _SetAt(name, new CAppParamGroup, ADD_BY_KEY);
+  CAppParamGroup* group = added != nullptr ? added->GetGroup() : nullptr;
+  if (group == nullptr) {
+    delete added;
+    APP_THROW("Bad pointer");
+  }
+  if (group->GetParent() != this) {
+    // The name is taken: hand out the profile already held, so that a second
+    // section of the same profile adds to it instead of leaking a copy.
+    delete group;
+    group = ChildGroup(*this, name);
+    if (group == nullptr) APP_THROW("Bad pointer");
+  }
+  return group;
+}
+
+CAppParam* CAppResources::AddProfileEntry(CAppParamGroup* profile, const std::string& key,
+                                          CAppParam* entry, EN_ADD_MODE mode) {
+  std::unique_ptr<CAppParam> owned(entry);
+  APP_CHECK_POINTER(profile);
+  APP_CHECK_POINTER(entry);
+  CAppParam* added = profile->_SetAt(key, owned.release(), mode);
+  if (added == nullptr || added->GetParent() != profile) {
+    delete added;
+    APP_THROW("Bad pointer");
+  }
+  return added;
+}
 
 CAppParamGroup* CAppResources::FindProfile(CAppParam* param) {
   APP_CHECK_POINTER(param);
+  const std::string alias = param->GetAlias();
+  if (!alias.empty()) {
+    if (CAppParamGroup* profile = ChildGroup(*this, alias)) return profile;
+    APP_TRACE("Bad Alias:%s for key:%s on resources:%s", alias.c_str(), param->GetKey().c_str(),
+              GetKey().c_str());
+  }
+  CAppParamGroup* profile = ChildGroup(*this, param->GetClassName());
+  if (profile == nullptr) APP_THROW("Bad pointer");
+  return profile;
+}
+
+CAppParamGroup* CAppResources::DefaultProfile(const std::string& name) {
+  std::string alias;
+  if (!FindName(name + "\\SYS_DEFAULT", alias)) return nullptr;
+  return ChildGroup(*this, CAppDynamic::GetClassByAlias(alias, "Param "));
+}
+
+CAppParam* CAppResources::FindWithDefault(CAppParamGroup* profile, const std::string& key) {
+  if (profile == nullptr || profile->GetParent() == nullptr) return nullptr;
+  // The path from the top profile down to `profile`, then the key.
+  std::string path = key;
+  CAppParamGroup* top = profile;
+  while (top->GetParent() != nullptr && top->GetParent() != this) {
+    path = top->GetKey() + "\\" + path;
+    top = top->GetParent();
+  }
+  if (top->GetParent() != this) return nullptr;
+  // A chain of defaults can loop in a bad description: visit each profile once.
+  for (unsigned hops = 0; top != nullptr && hops <= GetCount(); ++hops) {
+    if (CAppParam* entry = top->_GetAt(path)) return entry;
+    top = DefaultProfile(top->GetKey());
+  }
   return nullptr;
 }
 
-bool CAppResources::Load(std::string& /*value*/, CAppParam* param, const std::string& /*key*/) {
-  APP_CHECK_POINTER(param);
-  return false;
+bool CAppResources::FindNameWithDefault(CAppParamGroup* profile, const std::string& key,
+                                        std::string& name) {
+  CAppParam* entry = FindWithDefault(profile, key);
+  if (entry == nullptr) return false;
+  name = entry->GetName();
+  return true;
+}
+
+bool CAppResources::Load(std::string& value, CAppParam* param, const std::string& key) {
+  CAppParamGroup* profile = FindProfile(param);
+  // Value rules ("<key>_RULE") are consulted first once the rules exist.
+  return FindNameWithDefault(profile, key + "_VALUE", value);
+}
+
+CAppParamGroup* CAppResources::GetLink(CAppParamGroup* profile, unsigned& index,
+                                       CAppRuleInitParam* /*rule*/) {
+  if (profile == nullptr) return nullptr;
+  const std::uint32_t ownViews = static_cast<std::uint32_t>(GetFlags()) & kViewBits;
+  for (;;) {
+    const std::string key = CAppTools::Format("SYS_LINK_%u", index);
+    ++index;
+    CAppParam* entry = FindWithDefault(profile, key);
+    CAppParamGroup* link = entry != nullptr ? entry->GetGroup() : nullptr;
+    if (link == nullptr) return nullptr;
+    if (link->GetName().empty()) continue;
+    const std::uint32_t views = static_cast<std::uint32_t>(link->GetFlags()) & kViewBits;
+    if ((views & ~ownViews) != 0) continue;
+    return link;
+  }
+}
+
+// --- Icons ----------------------------------------------------------------------------
+
+std::string CAppResources::IconKey(const std::string& name, const std::string& variant) {
+  return CAppTools::MakeUpper(name + "_" + variant);
+}
+
+unsigned CAppResources::GetImageIndex(const std::string& name, const std::string& variant) {
+  auto it = m_iconMap.find(IconKey(name, variant));
+  if (it == m_iconMap.end() && !variant.empty()) it = m_iconMap.find(IconKey(name, ""));
+  if (it == m_iconMap.end()) it = m_iconMap.find("_");
+  if (it == m_iconMap.end()) APP_THROW("Error");
+  return it->second;
+}
+
+unsigned CAppResources::GetImageIndex(CAppParam* param, const std::string& variant) {
+  std::string icon;
+  Load(icon, param, "SYS_ICON");
+  return GetImageIndex(icon, variant);
+}
+
+void CAppResources::AddIcon(const std::string& name, const std::string& variant,
+                            const CAppIcon* icon, bool report) {
+  if (icon == nullptr) APP_THROW("Icon error");
+  const std::string key = IconKey(name, variant);
+  const auto it = m_iconMap.find(key);
+  if (it == m_iconMap.end()) {
+    m_iconMap.emplace(key, static_cast<unsigned>(m_imageList.size()));
+    m_imageList.push_back(*icon);
+  } else if (report) {
+    APP_TRACE("Ajout icon error name:%s id : %u", name.c_str(), it->second);
+  }
+}
+
+void CAppResources::AddIcon(const std::string& name, const std::string& variant,
+                            unsigned resourceId, bool report) {
+  const CAppIcon icon{resourceId, std::string()};
+  AddIcon(name, variant, &icon, report);
+}
+
+void CAppResources::AddIcon(const std::string& name, const std::string& variant,
+                            const std::string& file) {
+  const CAppIcon icon{0, file};
+  AddIcon(name, variant, &icon, true);
+}
+
+void CAppResources::AddIcon(const ST_ICON_ID* table, unsigned count) {
+  APP_CHECK_POINTER(table);
+  for (unsigned i = 0; i < count; ++i) {
+    AddIcon(table[i].name, table[i].variant, table[i].resourceId, true);
+  }
+}
+
+void CAppResources::_ResourcesInit(CAppResources* resources) {
+  APP_CHECK_POINTER(resources);
+  resources->CreateProfile("CAppResources");
 }

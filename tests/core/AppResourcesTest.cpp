@@ -1,0 +1,149 @@
+#include "appconfig/AppResources.h"
+
+#include <gtest/gtest.h>
+
+#include "TestSupport.h"
+#include "appconfig/AppDebug.h"
+
+namespace {
+
+// Adds an entry whose name carries a value.
+CAppParam* AddEntry(CAppParamGroup& profile, const std::string& key, const std::string& name) {
+  auto* entry = new CAppParam;
+  entry->SetName(name);
+  return profile._SetAt(key, entry);
+}
+
+CAppParamGroup* AddLink(CAppParamGroup& profile, const std::string& name, std::uint32_t flags = 0) {
+  auto* link = new CAppParamGroup(name);
+  link->ModifyFlags(0, flags);
+  return profile.SetAt("SYS_LINK", link, CAppParamGroup::ADD_AUTO_INDEX);
+}
+
+}  // namespace
+
+TEST(AppResources, InitCreatesClassProfilesAndIcons) {
+  CAppResources res;
+  res.Init();
+  EXPECT_EQ(res.GetName(), "Resources");
+  EXPECT_EQ(res.GetAlias(), "CAppParamGroup");
+  EXPECT_NE(res.FindChild("CAppResources"), nullptr);
+  EXPECT_NE(res.FindChild("CAppParamGroup"), nullptr);
+  EXPECT_EQ(res.GetImageList().size(), 32u);  // the table and the group's own two
+  EXPECT_NE(res.GetImageIndex("Param Group", "RO"), res.GetImageIndex("Param Group", ""));
+  std::string link;
+  EXPECT_TRUE(res.FindName("CAppParamGroup\\SYS_LINK_0", link));
+  EXPECT_EQ(link, "List");
+  res.Init();  // a second Init starts afresh
+  EXPECT_EQ(res.GetImageList().size(), 32u);
+  CAppParamGroup group;
+  EXPECT_EQ(res.FindProfile(&group), res.FindChild("CAppParamGroup"));
+}
+
+TEST(AppResources, ProfilesByAliasThenClass) {
+  CAppResources res;
+  res.CreateProfile("CAppParam");
+  CAppParamGroup* named = res.CreateProfile("Speed");
+  CAppParam p;
+  p.SetKey("P1");
+  EXPECT_EQ(res.FindProfile(&p), res.FindChild("CAppParam"));
+  p.SetAlias("SPEED");
+  EXPECT_EQ(res.FindProfile(&p), named);
+
+  const std::string trace = "Bad Alias:Unknown for key:P1 on resources:";
+  const std::uint32_t before = CAppDebug::GetLogger().CountOf(trace);
+  p.SetAlias("Unknown");
+  EXPECT_EQ(res.FindProfile(&p), res.FindChild("CAppParam"));
+  EXPECT_EQ(CAppDebug::GetLogger().CountOf(trace), before + 1);
+
+  CAppParamGroup noProfile;
+  EXPECT_EQ(CatchAppException([&] { res.FindProfile(&noProfile); }).GetMessage(),
+            "Exception >Bad pointer");
+  EXPECT_EQ(CatchAppException([&] { res.FindProfile(nullptr); }).GetPrgFile(), "AppResources");
+  EXPECT_EQ(CatchAppException([&] { res.CreateProfile(""); }).GetMessage(), "Exception >Bad pointer");
+  EXPECT_EQ(res.CreateProfile("speed"), named);  // a second section adds to the first
+}
+
+TEST(AppResources, LoadFollowsTheDefaultChain) {
+  CAppResources res;
+  CAppParamGroup* base = res.CreateProfile("CAppParamGroup");
+  CAppParamGroup* derived = res.CreateProfile("Module");
+  AddEntry(*derived, "SYS_DEFAULT", "Param Group");
+  AddEntry(*base, "SYS_UNIT_VALUE", "ms");
+  AddEntry(*derived, "SYS_NAME_VALUE", "Module E/S");
+
+  CAppParamGroup node;
+  node.SetAlias("Module");
+  node.SetName("own name");
+  EXPECT_EQ(node.GetName(&res), "Module E/S");
+  EXPECT_EQ(node.GetUnit(&res), "ms");  // inherited from the default profile
+  std::string value = "kept";
+  EXPECT_FALSE(res.Load(value, &node, "SYS_DATA"));
+  EXPECT_EQ(value, "kept");
+  CAppParamGroup plain;
+  EXPECT_EQ(plain.GetName(&res), "");
+}
+
+TEST(AppResources, DefaultChainLoopsEnd) {
+  CAppResources res;
+  CAppParamGroup* a = res.CreateProfile("CAppParamGroup");
+  CAppParamGroup* b = res.CreateProfile("CAppParam");
+  AddEntry(*a, "SYS_DEFAULT", "CAppParam");
+  AddEntry(*b, "SYS_DEFAULT", "Param Group");
+  std::string name;
+  EXPECT_FALSE(res.FindNameWithDefault(a, "MISSING", name));
+}
+
+TEST(AppResources, NestedEntriesSearchTheSamePathInDefaults) {
+  CAppResources res;
+  CAppParamGroup* base = res.CreateProfile("CAppParamGroup");
+  CAppParamGroup* derived = res.CreateProfile("Derived");
+  AddEntry(*derived, "SYS_DEFAULT", "Param Group");
+  auto* baseLink = base->SetAt("L", new CAppParamGroup);
+  AddEntry(*baseLink, "SYS_GRP_ROOT", "Channels");
+  auto* derivedLink = derived->SetAt("L", new CAppParamGroup);
+  std::string name;
+  EXPECT_TRUE(res.FindNameWithDefault(derivedLink, "SYS_GRP_ROOT", name));
+  EXPECT_EQ(name, "Channels");
+}
+
+TEST(AppResources, GetLinkSkipsUnnamedAndForeignViews) {
+  CAppResources res;
+  CAppParamGroup* profile = res.CreateProfile("CAppParamGroup");
+  AddLink(*profile, "List");
+  AddLink(*profile, "");
+  AddLink(*profile, "Expert", PF_VIEW_2);
+  AddLink(*profile, "Tree");
+  unsigned index = 0;
+  EXPECT_EQ(res.GetLink(profile, index, nullptr)->GetName(), "List");
+  EXPECT_EQ(index, 1u);
+  EXPECT_EQ(res.GetLink(profile, index, nullptr)->GetName(), "Tree");
+  EXPECT_EQ(index, 4u);
+  EXPECT_EQ(res.GetLink(profile, index, nullptr), nullptr);
+
+  res.ModifyFlags(0, PF_VIEW_2);
+  index = 2;
+  EXPECT_EQ(res.GetLink(profile, index, nullptr)->GetName(), "Expert");
+  EXPECT_EQ(res.GetLink(nullptr, index, nullptr), nullptr);
+}
+
+TEST(AppResources, IconsByNameAndVariant) {
+  CAppResources res;
+  res.Init();
+  const unsigned line = res.GetImageIndex("Tree Line", "");
+  const unsigned lineRO = res.GetImageIndex("tree line", "ro");
+  EXPECT_NE(line, lineRO);
+  EXPECT_EQ(res.GetImageIndex("Tree Line", "XX"), line);
+  EXPECT_EQ(res.GetImageIndex("No such icon", ""), res.GetImageIndex("", ""));
+
+  const std::size_t size = res.GetImageList().size();
+  res.AddIcon("Tree Line", "", 1u, true);
+  EXPECT_EQ(res.GetImageList().size(), size);
+  EXPECT_EQ(res.GetImageIndex("Tree Line", ""), line);
+  EXPECT_EQ(CatchAppException([&] { res.AddIcon("X", "", static_cast<const CAppIcon*>(nullptr), true); })
+                .GetMessage(),
+            "Exception >Icon error");
+
+  CAppResources empty;
+  EXPECT_EQ(CatchAppException([&] { empty.GetImageIndex("Any", ""); }).GetMessage(), "Exception >Error");
+}
