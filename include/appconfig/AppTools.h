@@ -176,6 +176,11 @@ public:
   // Latin-1 letters of UTF-8 text (e.g. "é" -> "É"); other bytes unchanged.
   static std::string MakeUpper(std::string text);
 
+  // Wildcard match of a key against a pattern, compared as given: "*"
+  // matches the rest of the key (whatever follows it in the pattern), "?"
+  // any one character but not the end of the key.
+  static bool MatchKey(const std::string& key, const std::string& pattern);
+
   // Splits a path: `path` becomes its key (after the last "\"), `steps`
   // receives the runs of ".", of "\" and of other characters before it.
   static void KeyToPaths(std::vector<std::string>& steps, std::string& path);

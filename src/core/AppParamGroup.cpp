@@ -14,18 +14,6 @@ namespace {
 constexpr unsigned kIdEmptyKey = 13685;
 constexpr unsigned kIdNotFound = 13686;
 
-// "*" matches the rest of the key, "?" any one character but not the end.
-bool MatchesPattern(const std::string& upperKey, const std::string& pattern) {
-  std::size_t k = 0;
-  for (std::size_t p = 0; p < pattern.size(); ++p, ++k) {
-    const char c = pattern[p];
-    if (c == '*') return true;
-    if (k >= upperKey.size()) return false;
-    if (c != '?' && c != upperKey[k]) return false;
-  }
-  return k == upperKey.size();
-}
-
 }  // namespace
 
 CAppParamGroup::CAppParamGroup(const std::string& name) { SetName(name); }
@@ -117,7 +105,7 @@ CAppParam* CAppParamGroup::GetNextPtr(POSITION& position) const {
 CAppParam* CAppParamGroup::GetNextPtr(const std::string& pattern, POSITION& position) const {
   while (position != nullptr) {
     CAppParam* child = GetNextPtr(position);
-    if (MatchesPattern(CAppTools::MakeUpper(child->GetKey()), pattern)) return child;
+    if (CAppTools::MatchKey(CAppTools::MakeUpper(child->GetKey()), pattern)) return child;
   }
   return nullptr;
 }

@@ -8,10 +8,12 @@
 #include "appconfig/AppDynamic.h"
 #include "appconfig/AppParam.h"
 #include "appconfig/AppParamGroup.h"
+#include "appconfig/AppParamListKey.h"
 #include "appconfig/AppResources.h"
 
 APP_REGISTER_CLASS(CAppParam, "")
 APP_REGISTER_CLASS(CAppParamGroup, "Param Group")
+APP_REGISTER_CLASS(CAppParamListKey, "Param ListKey")
 APP_REGISTER_CLASS(CAppResources, "")
 // A data record is no parameter and has no profile.
 APP_REGISTER_CLASS_INIT(CAppDataRecord, "", nullptr)

@@ -170,3 +170,14 @@ void CAppTools::KeyToPaths(std::vector<std::string>& steps, std::string& path) {
     start = end;
   }
 }
+
+bool CAppTools::MatchKey(const std::string& key, const std::string& pattern) {
+  std::size_t k = 0;
+  for (std::size_t p = 0; p < pattern.size(); ++p, ++k) {
+    const char c = pattern[p];
+    if (c == '*') return true;
+    if (k >= key.size()) return false;
+    if (c != '?' && c != key[k]) return false;
+  }
+  return k == key.size();
+}
