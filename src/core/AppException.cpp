@@ -7,9 +7,18 @@
 namespace {
 
 std::string ReplaceBlankEscapes(const char* format) {
-  std::string out = format != nullptr ? format : "";
-  for (std::size_t pos = out.find("%20"); pos != std::string::npos; pos = out.find("%20", pos + 1)) {
-    out.replace(pos, 3, " ");
+  // Built by appending rather than with std::string::replace, which trips a
+  // false -Wrestrict in GCC 12.
+  const std::string in = format != nullptr ? format : "";
+  std::string out;
+  out.reserve(in.size());
+  for (std::size_t pos = 0; pos < in.size();) {
+    if (in.compare(pos, 3, "%20") == 0) {
+      out += ' ';
+      pos += 3;
+    } else {
+      out += in[pos++];
+    }
   }
   return out;
 }
