@@ -445,9 +445,3 @@ TEST(AppToolsKeys, IPStringToDword_FirstPartInLowestByte) {
   EXPECT_EQ(CatchAppException([&] { CAppTools::IPStringToDword(nullptr, value); }).GetMessage(),
             "Exception >Bad pointer");
 }
-
-TEST(AppToolsPlatform, ControlLibraryVersion) {
-  EXPECT_EQ(CAppTools::GetDllVersion("comctl32"), 6u << 16);
-  EXPECT_EQ(CAppTools::GetDllVersion("NoSuchLib"), 0u);
-  EXPECT_EQ(CAppTools::GetCtrlDllVersion(), 6u << 16);
-}
