@@ -1,5 +1,5 @@
 // Shared helpers of the library: flag sets, numeric type codes, string maps,
-// resource strings and path splitting.
+// resource strings, path splitting, and the number parsers and formatters.
 #pragma once
 
 #include <cstdarg>
@@ -63,6 +63,20 @@ public:
   private:
     std::uint32_t m_nValue = 0;
   };
+
+  // One row of the numeric type table (see FindTypeInfo).
+  struct TypeInfo {
+    const char* name;  // null: known to the size and sign queries only
+    std::uint32_t code;
+    std::uint32_t bits;
+    bool isSigned;
+    bool isFloat;
+  };
+
+  // The table row of a code, looked up with the code masked to its low 12
+  // bits; null for a code the table does not know. Callers that need an exact
+  // code compare `code` themselves.
+  static const TypeInfo* FindTypeInfo(std::uint32_t code);
 
   // A numeric type code in variant numbering (VARTYPE).
   class Type {
@@ -180,6 +194,83 @@ public:
   // matches the rest of the key (whatever follows it in the pattern), "?"
   // any one character but not the end of the key.
   static bool MatchKey(const std::string& key, const std::string& pattern);
+
+  // --- Number parsing -----------------------------------------------------
+  // `bases` is a set of EN_BASE bits (0xFFFFFFFF: all) choosing the notations
+  // accepted. After leading blanks, the first character may fix the base:
+  // "+" or "-" decimal (only if decimal is allowed), "0X" hexadecimal, "0"
+  // octal (the "0" is a digit), "B" binary. Without a prefix, a single
+  // allowed base of binary, octal or hexadecimal is used, else decimal must be
+  // allowed. Letters are read in either case. Blanks between digits are digit
+  // groups, ignored in bases 2 and 16 (wherever they stand after the prefix)
+  // and refused in the others. Signed decimal input must fit in 31 bits
+  // (63 for StringToInt64), everything else in 32 (64) bits; a leading "-"
+  // negates the result (two's complement). A leading "0" that does not start
+  // "0X" always counts as a digit. Blanks are space, tab, CR and LF.
+  //
+  // A null text throws "Bad pointer"; any other failure throws a
+  // CAppException with an empty message (file AppTools), which is not logged:
+  // callers catch it as a plain "not a number" answer.
+  static std::uint32_t StringToDwordThrow(const char* text, bool isSigned, std::uint32_t bases);
+  static std::uint64_t StringToInt64(const char* text, bool isSigned, std::uint32_t bases);
+  // StringToDwordThrow, but a text that does not parse shows the soft error
+  // 13688 and gives 0. A null text still throws "Bad pointer".
+  static std::uint32_t StringToDword(const char* text, bool isSigned, std::uint32_t bases);
+
+  // Strict comparisons, as signed 64-bit numbers when `isSigned`.
+  static bool IsSuperiorTo(std::uint64_t a, std::uint64_t b, bool isSigned);
+  static bool IsInferiorTo(std::uint64_t a, std::uint64_t b, bool isSigned);
+
+  // Fits a word to `bits`: unchanged for 32 bits or more; otherwise only the
+  // low bits are kept, sign-extended when `isSigned` (0 bits gives 0).
+  static std::uint32_t AllignType(std::uint32_t value, bool isSigned, std::uint32_t bits);
+
+  // --- Formatting -----------------------------------------------------------
+  // The value through a printf-style format holding one integer conversion
+  // (d i u o x X, with flags, width, precision and the size letters of
+  // GetFormatBase; "%%" is allowed anywhere). "h" keeps the low 16 bits, "hh"
+  // the low 8; other sizes are read as the 32-bit value. A null format throws
+  // "Bad pointer"; any other conversion, a "*" width or a second conversion
+  // throws "Bad format :<format>", since the value is a single 32-bit word.
+  static std::string DwordToString(std::uint32_t value, const char* format);
+  // "0" for zero, else the binary digits from the highest set bit down, with
+  // a blank after each bit whose number is a multiple of 4 (bit 0 included):
+  // 5 gives "101 ", 0x1F gives "1 1111 ".
+  static std::string BinaryToString(std::uint32_t value);
+  static std::string Binary64ToString(std::uint64_t value);
+  // Every byte through the format (same rules as DwordToString), concatenated.
+  static std::string Dump(const std::vector<std::uint8_t>& bytes, const char* format);
+  // The base a printf-style format displays: after the first "%" the
+  // characters "#*+.0-9FILNhl" are passed over; then "b"/"B" is binary,
+  // "x"/"X" hexadecimal, "o" octal, "e" "f" "g" "G" floating point, and
+  // anything else (or no conversion at all) decimal.
+  static EN_BASE GetFormatBase(const char* format);
+  // Every LF becomes CR LF; CRs of the input are dropped.
+  static std::string FormatReturn(const std::string& text);
+
+  // Appends the bytes written in `text` as numbers separated by blanks or
+  // commas: decimal for BASE_DEC, hexadecimal without prefix for BASE_HEX.
+  // Another base shows the soft error 13687 and appends nothing. A digit
+  // outside the base or a number above 255 throws "Error"; the bytes read
+  // before it stay appended.
+  static void GetData(std::vector<std::uint8_t>& out, const char* text, std::uint32_t base);
+
+  // --- Keys and addresses ---------------------------------------------------
+  // Strips an auto-index suffix: "Item_12" -> "Item", "Item_" -> "Item";
+  // "Item12" and "_12" are returned unchanged.
+  static std::string GetRootKey(const std::string& key);
+  // Reads a dotted address a.b.c.d (each part by the C atoi rule, at most 16
+  // characters scanned, missing parts 0) as a + b<<8 + c<<16 + d<<24, the
+  // sums wrapping modulo 2^32.
+  static void IPStringToDword(const char* text, std::uint32_t& value);
+
+  // --- Platform -------------------------------------------------------------
+  // Version (major*65536 + minor) of a common-control library. There is no
+  // versioned control DLL here: "Comctl32" and "shlwapi" (any case) report
+  // 6.0, any other name 0 (not found).
+  static std::uint32_t GetDllVersion(const char* libraryName);
+  // The smaller version of "Comctl32" and "shlwapi", computed once.
+  static std::uint32_t GetCtrlDllVersion();
 
   // Splits a path: `path` becomes its key (after the last "\"), `steps`
   // receives the runs of ".", of "\" and of other characters before it.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "TestSupport.h"
 
 namespace {
@@ -12,9 +14,9 @@ std::vector<std::string> Entries(CAppParamListKey& list) {
   return out;
 }
 
-CAppParamListKey MakeList(std::initializer_list<const char*> entries) {
-  CAppParamListKey list;
-  for (const char* e : entries) list.InsertAfter(e, CAppParamListKey::Position());
+std::unique_ptr<CAppParamListKey> MakeList(std::initializer_list<const char*> entries) {
+  auto list = std::make_unique<CAppParamListKey>();
+  for (const char* e : entries) list->InsertAfter(e, CAppParamListKey::Position());
   return list;
 }
 
@@ -22,22 +24,23 @@ CAppParamListKey MakeList(std::initializer_list<const char*> entries) {
 
 TEST(AppParamListKey, Find_Wildcards) {
   EXPECT_FALSE(CAppParamListKey().Find(""));
-  EXPECT_TRUE(MakeList({""}).Find(""));
-  EXPECT_FALSE(MakeList({""}).Find("A"));
+  EXPECT_TRUE(MakeList({""})->Find(""));
+  EXPECT_FALSE(MakeList({""})->Find("A"));
   const auto star = MakeList({"A*"});
-  EXPECT_TRUE(star.Find("A"));
-  EXPECT_TRUE(star.Find("abc"));
-  EXPECT_FALSE(star.Find("BA"));
-  EXPECT_FALSE(MakeList({"A?"}).Find("A"));
-  EXPECT_TRUE(MakeList({"AB?"}).Find("abz"));
-  EXPECT_FALSE(MakeList({"AB?"}).Find("abzz"));
-  EXPECT_TRUE(MakeList({"A*Z"}).Find("AB"));
-  EXPECT_FALSE(MakeList({"ab"}).Find("ab"));  // entries are not upper-cased
-  EXPECT_TRUE(MakeList({"X", "*"}).Find("anything"));
+  EXPECT_TRUE(star->Find("A"));
+  EXPECT_TRUE(star->Find("abc"));
+  EXPECT_FALSE(star->Find("BA"));
+  EXPECT_FALSE(MakeList({"A?"})->Find("A"));
+  EXPECT_TRUE(MakeList({"AB?"})->Find("abz"));
+  EXPECT_FALSE(MakeList({"AB?"})->Find("abzz"));
+  EXPECT_TRUE(MakeList({"A*Z"})->Find("AB"));
+  EXPECT_FALSE(MakeList({"ab"})->Find("ab"));  // entries are not upper-cased
+  EXPECT_TRUE(MakeList({"X", "*"})->Find("anything"));
 }
 
 TEST(AppParamListKey, InsertAndWalkBothWays) {
-  auto list = MakeList({"B", "C"});
+  auto owned = MakeList({"B", "C"});
+  CAppParamListKey& list = *owned;
   list.InsertBefore("head", CAppParamListKey::Position());
   list.InsertAfter("tail", CAppParamListKey::Position());
   EXPECT_EQ(Entries(list), (std::vector<std::string>{"head", "B", "C", "tail"}));
