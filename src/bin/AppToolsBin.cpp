@@ -102,6 +102,8 @@ bool CAppToolsBin::File::Open(const std::string& name, bool write) {
   if (IsOpen()) APP_THROW("File already open");
   m_nFill = 0;
   m_nIndex = 0;
+  // POSIX has no share modes: a reader cannot keep other processes from
+  // writing, only open read-only itself.
   const int flags = write ? (O_WRONLY | O_CREAT | O_TRUNC) : O_RDONLY;
   do {
     m_fd = ::open(name.c_str(), flags | O_CLOEXEC, 0666);

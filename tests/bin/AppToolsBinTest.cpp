@@ -113,16 +113,6 @@ TEST(AppToolsBinStream, ReadBytes_ShortStreamThrowsBadFileSize) {
   EXPECT_EQ(Message(CatchAppException([&] { m.Read(&w); })), "Exception >Bad file size");
 }
 
-TEST(AppToolsBinStream, Limits) {
-  CAppToolsBin::Memory m;
-  Fill(m, Bytes(10, 0));
-  m.Seek(4);
-  EXPECT_FALSE(m.IsEndOfLimit(5));
-  EXPECT_TRUE(m.IsEndOfLimit(4));
-  m.SeekToEnd();
-  EXPECT_EQ(m.GetPosition(), 10u);
-}
-
 TEST(AppToolsBinFile, ReadThroughBuffer_LogicalPosition) {
   TempFolder folder;
   const std::string name = folder.File("data.bin");

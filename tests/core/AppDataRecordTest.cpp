@@ -97,12 +97,6 @@ TEST(AppDataRecordLoad, Variant_KeepsItsTypeWithoutSignExtension) {
   EXPECT_EQ(fromEmpty.GetUInt64(), 15u);
 }
 
-TEST(AppDataRecordLoad, Variant_MotorolaReversesBack) {
-  EXPECT_EQ(LoadOne({0x12, 0x34}, 0, 16, true).GetUInt64(), 0x1234u);
-  EXPECT_EQ(LoadOne({0x12, 0x34, 0x56}, 0, 24, true).GetUInt64(), 0x123456u);
-  EXPECT_EQ(LoadOne({0x12, 0x34, 0x56, 0x78}, 0, 32, false).GetUInt64(), 0x78563412u);
-}
-
 TEST(AppDataRecordRoundTrip, MixedFields_SameValuesBack) {
   std::mt19937 rng(7);
   std::vector<Field> fields;
@@ -217,14 +211,6 @@ TEST(AppDataRecordData, GrowsAcrossStorageSteps) {
   Bytes back;
   load.Do(back, static_cast<std::uint32_t>(array.size() * 8), false);
   EXPECT_EQ(back, array);
-}
-
-TEST(AppDataRecordSwab, OnlyWholeByteWidthsFrom16) {
-  EXPECT_EQ(CAppDataRecord::SwabData(0x1234, 16), 0x3412u);
-  EXPECT_EQ(CAppDataRecord::SwabData(0xAA123456, 24), 0x563412u);
-  EXPECT_EQ(CAppDataRecord::SwabData(0x12345678, 32), 0x78563412u);
-  EXPECT_EQ(CAppDataRecord::SwabData(0x1234, 12), 0x1234u);
-  EXPECT_EQ(CAppDataRecord::SwabData(0x12, 8), 0x12u);
 }
 
 TEST(AppDataRecordCopyData, MatchesBitwiseReference) {
