@@ -1,5 +1,8 @@
 // The device data image: a byte buffer and a bit cursor. Bit p is bit
 // (p mod 8) of byte (p div 8), bit 0 being the least significant.
+//
+// Each parameter's DataSerialize places its value at the cursor with Do, or
+// reads it back from there; fields are packed with no padding.
 #pragma once
 
 #include <cstdint>
@@ -7,10 +10,15 @@
 
 #include "appconfig/AppObject.h"
 
+class CAppVariant;
+
 class CAppDataRecord : public CAppObject {
   APP_DECLARE_DYNCREATE(CAppDataRecord)
 
 public:
+  // The storage grows by whole steps of this many bytes.
+  static constexpr std::uint32_t kGrowBy = 1024;
+
   explicit CAppDataRecord(bool load = false) : m_bLoad(load) {}
 
   bool IsModeLoad() const { return m_bLoad; }
@@ -23,12 +31,47 @@ public:
   void Shift(std::uint32_t bits) { m_nPosition += bits; }
   std::uint32_t GetPosition() const { return m_nPosition; }
 
-  std::uint32_t GetSize() const { return static_cast<std::uint32_t>(m_data.size()); }
-  void GetData(std::vector<std::uint8_t>& out) const { out = m_data; }
-  void SetData(const std::vector<std::uint8_t>& data) { m_data = data; }
+  // Bytes in the image.
+  std::uint32_t GetSize() const { return m_nSize; }
+  void GetData(std::vector<std::uint8_t>& out) const;
+  void SetData(const std::vector<std::uint8_t>& data);
+  // Copies the image into `buffer`; a buffer smaller than the image throws
+  // "GetData Error".
+  void GetData(std::uint8_t* buffer, std::uint32_t size) const;
+  // The image becomes these bytes.
+  void SetData(const std::uint8_t* bytes, std::uint32_t size);
+
+  // A value field of up to 32 bits at the cursor; 0 bits does nothing.
+  // `motorola` reverses the bytes of a 16, 24 or 32-bit field. Wider fields
+  // throw "Size Error", as does loading past the end of the image (the cursor
+  // has then already moved on). On load the variant keeps its type (a string
+  // or empty one becomes VT_UI4) and receives the field zero-extended, as
+  // that type holds it: 0xFF in an I1 variant is -1.
+  void Do(CAppVariant& value, std::uint32_t bits, bool motorola);
+  // A byte-array field: the array's first `bits` bits, never byte-swapped.
+  // Saving an array shorter than the field and loading past the end of the
+  // image throw "Size Error"; on load the array gets (bits + 7) / 8 bytes.
+  void Do(std::vector<std::uint8_t>& value, std::uint32_t bits, bool motorola);
+
+  // `value` with the order of its bits / 8 low bytes reversed for 16, 24 and
+  // 32 bits; unchanged for any other width.
+  static std::uint32_t SwabData(std::uint32_t value, std::uint32_t bits);
+  // Copies `bits` bits from `source` at bit `sourceBit` to `destination` at
+  // bit `destinationBit`; the other bits of the destination bytes keep their
+  // values. The caller guarantees both ranges lie inside the buffers.
+  static void CopyData(std::uint8_t* destination, const std::uint8_t* source,
+                       std::uint64_t destinationBit, std::uint64_t sourceBit, std::uint64_t bits);
 
 private:
+  // Makes the image at least `bytes` long; new bytes are zero.
+  void Grow(std::uint64_t bytes);
+  // Storage for `bytes` bytes plus the slack the word-wide accesses need.
+  void Reserve(std::uint64_t bytes);
+
+  // m_data.size() is the storage, a multiple of kGrowBy, zero past m_nSize
+  // and always at least 8 bytes longer than the image.
   std::vector<std::uint8_t> m_data;
+  std::uint32_t m_nSize = 0;
   std::uint32_t m_nPosition = 0;
   bool m_bLoad = false;
 };

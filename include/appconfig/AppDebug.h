@@ -21,6 +21,8 @@ public:
     };
 
     Logger();
+    // Records "End Logger ..." and writes path + "Log.txt"; a file that
+    // cannot be created loses the tally.
     virtual ~Logger();
     Logger(const Logger&) = delete;
     Logger& operator=(const Logger&) = delete;
@@ -46,6 +48,10 @@ public:
     // The count of a text at any location (for hosts and tests).
     std::uint32_t CountOf(const std::string& text) const;
 
+    // Writes the tally to path + "Log.txt" now; false when the file could
+    // not be created.
+    bool WriteFile() const;
+
   protected:
     void Record(const std::string& text);
 
@@ -59,6 +65,50 @@ public:
   // The process's logger, created on first use.
   static Logger& GetLogger();
   static std::uint64_t GetMemoryUsed();
+};
+
+// Named time measurements with a monotonic high-resolution counter; the
+// process's instance writes path + "Time.txt" when the process ends.
+class CAppDebugTime {
+public:
+  static constexpr std::uint32_t kMaxEntries = 3000;
+  static constexpr std::size_t kMaxName = 49;
+
+  CAppDebugTime();
+  // Writes the results (DisplayResult).
+  virtual ~CAppDebugTime();
+  CAppDebugTime(const CAppDebugTime&) = delete;
+  CAppDebugTime& operator=(const CAppDebugTime&) = delete;
+
+  // The process's instance, created on first use.
+  static CAppDebugTime& GetLog();
+
+  // Starts a measurement in the next free entry and returns its number; a
+  // full table stores nothing and returns kMaxEntries - 1.
+  std::uint32_t Begin(const char* name, std::uint32_t line);
+  // Ends a measurement; numbers outside the table are ignored.
+  void End(std::uint32_t entry);
+  std::uint64_t GetTick() const;
+  std::uint64_t TickToMicro(std::uint64_t ticks) const;
+  void SetPath(const std::string& path) { m_strPath = path; }
+  const std::string& GetPath() const { return m_strPath; }
+  std::uint32_t GetCount() const { return m_nCount; }
+  // Writes path + "Time.txt": one line per used entry; false when the file
+  // could not be created.
+  bool DisplayResult() const;
+
+private:
+  struct Entry {
+    char name[kMaxName + 1];
+    std::uint32_t line;
+    std::uint64_t start;
+    std::uint64_t duration;
+  };
+
+  std::uint64_t m_nFrequency;
+  std::vector<Entry> m_entries;
+  std::uint32_t m_nCount = 0;
+  std::string m_strPath;
 };
 
 // Records the caller's location, then the printf-style trace.

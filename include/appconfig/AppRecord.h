@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <list>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "appconfig/AppParamGroup.h"
@@ -58,23 +59,41 @@ public:
     _Do(value);
   }
 
-  void _Do(CAppParamGroup& group);
-  void _Do(std::list<std::string>& list);
-  void _Do(std::vector<std::string>& array);
-  void _Do(std::vector<std::uint32_t>& array);
-  void _Do(CAppTools::Type& value) { DoScalar(FT_TYPE, &value); }
-  void _Do(CAppTools::Flags& value) { DoScalar(FT_FLAGS, &value); }
-  void _Do(std::vector<std::uint8_t>& array);
-  void _Do(CAppVariant& value);
-  void _Do(std::uint64_t& value) { DoScalar(FT_UI8, &value); }
-  void _Do(std::int64_t& value) { DoScalar(FT_I8, &value); }
-  void _Do(std::uint32_t& value) { DoScalar(FT_UI4, &value); }
-  void _Do(std::int32_t& value) { DoScalar(FT_I4, &value); }
-  void _Do(std::uint16_t& value) { DoScalar(FT_UI2, &value); }
-  void _Do(std::int16_t& value) { DoScalar(FT_I2, &value); }
-  void _Do(std::uint8_t& value) { DoScalar(FT_UI1, &value); }
-  void _Do(std::int8_t& value) { DoScalar(FT_I1, &value); }
-  void _Do(std::string& value) { DoScalar(FT_STRING, &value); }
+  // The visits, in slot order; written once here for every record.
+  // Integers take the code of their width and sign, so `long` is a 32-bit
+  // field where it is 32 bits wide and a 64-bit one where it is 64.
+  virtual void _Do(CAppParamGroup& group);
+  virtual void _Do(std::list<std::string>& list);
+  virtual void _Do(std::vector<std::string>& array);
+  virtual void _Do(std::vector<std::uint32_t>& array);
+  virtual void _Do(CAppTools::Type& value);
+  virtual void _Do(CAppTools::Flags& value);
+  virtual void _Do(std::vector<std::uint8_t>& array);
+  virtual void _Do(CAppVariant& value);
+  virtual void _Do(unsigned long& value);
+  virtual void _Do(long& value);
+  virtual void _Do(unsigned long long& value);
+  virtual void _Do(long long& value);
+  virtual void _Do(unsigned int& value);
+  virtual void _Do(int& value);
+  virtual void _Do(unsigned short& value);
+  virtual void _Do(short& value);
+  virtual void _Do(unsigned char& value);
+  virtual void _Do(signed char& value);
+  virtual void _Do(std::string& value);
+
+  // The field code of an integer type: by width and sign.
+  template <class T>
+  static constexpr std::uint32_t IntegerCode() {
+    static_assert(std::is_integral_v<T> && sizeof(T) <= 8);
+    constexpr bool s = std::is_signed_v<T>;
+    switch (sizeof(T)) {
+      case 1: return s ? FT_I1 : FT_UI1;
+      case 2: return s ? FT_I2 : FT_UI2;
+      case 4: return s ? FT_I4 : FT_UI4;
+      default: return s ? FT_I8 : FT_UI8;
+    }
+  }
 
 protected:
   const std::string& GetName() const { return m_strName; }

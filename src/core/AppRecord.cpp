@@ -33,6 +33,22 @@ void CAppRecord::DoArray(std::uint32_t code, Array& array) {
   Validate();
 }
 
+void CAppRecord::_Do(CAppTools::Type& value) { DoScalar(FT_TYPE, &value); }
+void CAppRecord::_Do(CAppTools::Flags& value) { DoScalar(FT_FLAGS, &value); }
+void CAppRecord::_Do(unsigned long& value) { DoScalar(IntegerCode<unsigned long>(), &value); }
+void CAppRecord::_Do(long& value) { DoScalar(IntegerCode<long>(), &value); }
+void CAppRecord::_Do(unsigned long long& value) {
+  DoScalar(IntegerCode<unsigned long long>(), &value);
+}
+void CAppRecord::_Do(long long& value) { DoScalar(IntegerCode<long long>(), &value); }
+void CAppRecord::_Do(unsigned int& value) { DoScalar(IntegerCode<unsigned int>(), &value); }
+void CAppRecord::_Do(int& value) { DoScalar(IntegerCode<int>(), &value); }
+void CAppRecord::_Do(unsigned short& value) { DoScalar(IntegerCode<unsigned short>(), &value); }
+void CAppRecord::_Do(short& value) { DoScalar(IntegerCode<short>(), &value); }
+void CAppRecord::_Do(unsigned char& value) { DoScalar(IntegerCode<unsigned char>(), &value); }
+void CAppRecord::_Do(signed char& value) { DoScalar(IntegerCode<signed char>(), &value); }
+void CAppRecord::_Do(std::string& value) { DoScalar(FT_STRING, &value); }
+
 void CAppRecord::_Do(std::vector<std::uint8_t>& array) { DoArray(FT_BYTES, array); }
 void CAppRecord::_Do(std::vector<std::uint32_t>& array) { DoArray(FT_DWORDS, array); }
 void CAppRecord::_Do(std::vector<std::string>& array) { DoArray(FT_STRINGS, array); }
@@ -85,10 +101,10 @@ void CAppRecord::LoadChildren(CAppParamGroup& group) {
       delete created;
       throw;
     }
-    if (created == nullptr) continue;
-    // _SetAt destroys the node if it throws; a node it did not adopt has no
-    // parent and dies here.
-    const std::string key = created->GetKey();
+    // A record that creates nothing is broken: _SetAt reports "Bad pointer".
+    // _SetAt destroys the node if it throws; a node it did not adopt (key
+    // already held) has no parent and dies here.
+    const std::string key = created != nullptr ? created->GetKey() : std::string();
     CAppParam* adopted = group._SetAt(key, created, mode);
     if (adopted == nullptr || created->GetParent() == nullptr) delete created;
   }

@@ -1,0 +1,142 @@
+#include "appconfig/AppDebug.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "TempFolder.h"
+#include "appconfig/AppTools.h"
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t from = 0;
+  for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", from)) {
+    lines.push_back(text.substr(from, at - from));
+    from = at + 2;
+  }
+  EXPECT_EQ(from, text.size()) << "text after the last line end";
+  return lines;
+}
+
+std::string Tally(const std::string& text, unsigned count, const std::string& location) {
+  return CAppTools::Format("%-75s ** count:%04u %s ", text.c_str(), count, location.c_str());
+}
+
+// Runs `work` on a logger writing into `folder` and returns the lines of its Log.txt.
+template <class F>
+std::vector<std::string> LogOf(const TempFolder& folder, F&& work) {
+  {
+    CAppDebug::Logger logger;
+    logger.SetPath(folder.Prefix());
+    work(logger);
+  }
+  return Lines(TempFolder::ReadAll(folder.File("Log.txt")));
+}
+
+}  // namespace
+
+TEST(AppDebugLogger, Trace_CountsByTextAndLocation) {
+  TempFolder folder;
+  const auto lines = LogOf(folder, [](CAppDebug::Logger& log) {
+    for (int i = 0; i < 3; ++i) {
+      log.Info("C:\\src\\AppParam.cpp", 42);
+      log.Trace("not supported %s", "GetVariant");
+    }
+    log.Info("/src/AppRecord.cpp", 7);
+    log.Trace("not supported %s", "GetVariant");
+  });
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0].rfind("Start Logger ", 0), 0u);
+  EXPECT_NE(lines[0].find(" ** count:0001  @ line:"), std::string::npos);
+  EXPECT_EQ(lines[1], Tally("not supported GetVariant", 3, " @ line:0042 file:AppParam.cpp"));
+  EXPECT_EQ(lines[2], Tally("not supported GetVariant", 1, " @ line:0007 file:AppRecord.cpp"));
+  EXPECT_EQ(lines[3].rfind("End Logger ", 0), 0u);
+  EXPECT_NE(lines[3].find(" file:AppDebug.cpp "), std::string::npos);
+}
+
+TEST(AppDebugLogger, Trace_LocationDoesNotCarryOver) {
+  TempFolder folder;
+  const auto lines = LogOf(folder, [](CAppDebug::Logger& log) {
+    log.Trace("first");
+    log.Info("AppTools.cpp", 1);
+    log.Warning("second %d", 2);
+    log.Trace("first");
+  });
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[1], Tally("first", 2, ""));
+  EXPECT_EQ(lines[2], Tally("WARNING: second 2", 1, " @ line:0001 file:AppTools.cpp"));
+}
+
+TEST(AppDebugLogger, LongText_OnItsOwnLineBeforeTheTally) {
+  TempFolder folder;
+  const std::string text(75, 'x');
+  const auto lines = LogOf(folder, [&](CAppDebug::Logger& log) {
+    log.Info("AppParam.cpp", 3);
+    log.Trace("%s", text.c_str());
+  });
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[1], text + " ");
+  EXPECT_EQ(lines[2], Tally("", 1, " @ line:0003 file:AppParam.cpp"));
+}
+
+TEST(AppDebugLogger, UnwritableFolder_TallyLost) {
+  CAppDebug::Logger logger;
+  logger.SetPath("/nonexistent-folder/");
+  logger.Trace("kept in memory");
+  EXPECT_FALSE(logger.WriteFile());
+  EXPECT_EQ(logger.CountOf("kept in memory"), 1u);
+}
+
+TEST(AppDebugTime, Begin_FullTableReturnsLastEntry) {
+  TempFolder folder;
+  auto timer = std::make_unique<CAppDebugTime>();
+  timer->SetPath(folder.Prefix());
+  for (std::uint32_t i = 0; i < CAppDebugTime::kMaxEntries; ++i) {
+    ASSERT_EQ(timer->Begin("step", i), i);
+  }
+  EXPECT_EQ(timer->Begin("one too many", 1), 2999u);
+  EXPECT_EQ(timer->GetCount(), 3000u);
+  timer.reset();
+  const auto lines = Lines(TempFolder::ReadAll(folder.File("Time.txt")));
+  ASSERT_EQ(lines.size(), 3000u);
+  EXPECT_EQ(lines[2999].substr(0, 59), CAppTools::Format("%-50s L2999 D:", "step"));
+}
+
+TEST(AppDebugTime, DisplayResult_LineFormat) {
+  TempFolder folder;
+  CAppDebugTime timer;
+  timer.SetPath(folder.Prefix());
+  const std::string longName(60, 'n');
+  timer.End(timer.Begin(longName.c_str(), 12));
+  timer.End(timer.Begin("load", 7));
+  ASSERT_TRUE(timer.DisplayResult());
+  const auto lines = Lines(TempFolder::ReadAll(folder.File("Time.txt")));
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].substr(0, 59), std::string(49, 'n') + "  L  12 D:");  // cut to 49, padded to 50
+  EXPECT_EQ(lines[1].substr(0, 59), CAppTools::Format("%-50s L   7 D:", "load"));
+  // The duration is left-aligned in 10 columns, then " us".
+  EXPECT_GE(lines[1].size(), 59u + 10u + 3u);
+  EXPECT_EQ(lines[1].substr(lines[1].size() - 3), " us");
+  std::istringstream number(lines[1].substr(59));
+  std::uint64_t micros = 0;
+  EXPECT_TRUE(number >> micros);
+}
+
+TEST(AppDebugTime, TickToMicro_NoOverflowOnLargeCounts) {
+  CAppDebugTime timer;
+  timer.SetPath("/nonexistent-folder/");
+  using Clock = std::chrono::steady_clock;
+  for (const std::uint64_t ticks : {std::uint64_t{0}, std::uint64_t{1999}, std::uint64_t{1} << 62}) {
+    const auto expected = std::chrono::duration_cast<std::chrono::microseconds>(
+        Clock::duration(static_cast<Clock::rep>(ticks)));
+    EXPECT_EQ(timer.TickToMicro(ticks), static_cast<std::uint64_t>(expected.count()));
+  }
+  const std::uint64_t a = timer.GetTick();
+  EXPECT_GE(timer.GetTick(), a);
+}
