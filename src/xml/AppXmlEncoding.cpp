@@ -66,19 +66,26 @@ constexpr std::uint16_t kCp1252High[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 bool SingleByteToUtf8(std::string& bytes, bool windows1252, std::string& reason) {
-  if (std::none_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) != 0; })) return true;
+  const auto isHigh = [](char c) { return (c & 0x80) != 0; };
+  auto high = std::find_if(bytes.begin(), bytes.end(), isHigh);
+  if (high == bytes.end()) return true;
   std::string out;
   out.reserve(bytes.size() + bytes.size() / 8);
-  for (std::size_t i = 0; i < bytes.size(); ++i) {
-    std::uint32_t cp = static_cast<std::uint8_t>(bytes[i]);
-    if (windows1252 && cp >= 0x80 && cp < 0xA0) {
+  auto from = bytes.begin();
+  while (from != bytes.end()) {
+    out.append(from, high);  // the ASCII run, as is
+    if (high == bytes.end()) break;
+    std::uint32_t cp = static_cast<std::uint8_t>(*high);
+    if (windows1252 && cp < 0xA0) {
       cp = kCp1252High[cp - 0x80];
       if (cp == 0) {
-        reason = "Byte " + std::to_string(i) + " is not defined in windows-1252";
+        reason = "Byte " + std::to_string(high - bytes.begin()) + " is not defined in windows-1252";
         return false;
       }
     }
     AppendUtf8(out, cp);
+    from = high + 1;
+    high = std::find_if(from, bytes.end(), isHigh);
   }
   bytes.swap(out);
   return true;

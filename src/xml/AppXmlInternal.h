@@ -78,7 +78,7 @@ struct AppXdrElementType {
 };
 
 struct AppXdrSchema {
-  std::map<std::string, AppXdrElementType> elementTypes;
+  std::map<std::string, AppXdrElementType, std::less<>> elementTypes;
 };
 
 struct CAppToolsXML::DomSchemaCollection {

@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <sstream>
+#include <string_view>
 
 namespace {
 
@@ -15,9 +16,9 @@ const char* LocalName(const char* name) {
   return colon != nullptr ? colon + 1 : name;
 }
 
-std::string Prefix(const char* name) {
+std::string_view Prefix(const char* name) {
   const char* colon = std::strchr(name, ':');
-  return colon != nullptr ? std::string(name, colon) : std::string();
+  return colon != nullptr ? std::string_view(name, static_cast<std::size_t>(colon - name)) : std::string_view();
 }
 
 // A data-type attribute ("dt:type", "dt:values") is prefixed; the plain
@@ -167,10 +168,11 @@ public:
     struct Frame {
       pugi::xml_node node;
       std::size_t scopeSize;
+      bool openParent;  // the parent lets undeclared elements through
     };
     std::vector<Frame> stack;
     for (pugi::xml_node n = doc.last_child(); n; n = n.previous_sibling()) {
-      if (n.type() == pugi::node_element) stack.push_back({n, 0});
+      if (n.type() == pugi::node_element) stack.push_back({n, 0, false});
     }
     while (!stack.empty()) {
       const Frame frame = stack.back();
@@ -178,69 +180,86 @@ public:
       m_scope.resize(frame.scopeSize);
       pugi::xml_node node = frame.node;
       for (const pugi::xml_attribute& a : node.attributes()) {
-        if (std::strcmp(a.name(), "xmlns") == 0) m_scope.push_back({"", a.value()});
-        else if (std::strncmp(a.name(), "xmlns:", 6) == 0) m_scope.push_back({a.name() + 6, a.value()});
+        const char* name = a.name();
+        if (name[0] != 'x' || std::strncmp(name, "xmlns", 5) != 0) continue;
+        if (name[5] == '\0') Declare("", a.value());
+        else if (name[5] == ':') Declare(name + 6, a.value());
       }
       const AppXdrSchema* schema = SchemaOf(node.name());
       bool descend = true;
+      bool open = true;
       if (schema != nullptr) {
         const auto type = schema->elementTypes.find(LocalName(node.name()));
         if (type == schema->elementTypes.end()) {
           // Open content may hold elements the schema does not know; they are
           // left unchecked, with their subtree.
-          if (!InOpenContent(node)) {
+          if (!frame.openParent) {
             where = node;
             reason = "Element '" + std::string(node.name()) + "' is not declared in the schema \"" +
                      NamespaceOf(node.name()) + "\"";
             return false;
           }
           descend = false;
-        } else if (!CheckElement(node, type->second, reason)) {
+        } else if (!CheckElement(node, *schema, type->second, reason)) {
           where = node;
           return false;
+        } else {
+          open = !type->second.closed;
         }
       }
       if (!descend) continue;
       const std::size_t scopeSize = m_scope.size();
       for (pugi::xml_node c = node.last_child(); c; c = c.previous_sibling()) {
-        if (c.type() == pugi::node_element) stack.push_back({c, scopeSize});
+        if (c.type() == pugi::node_element) stack.push_back({c, scopeSize, open});
       }
     }
     return true;
   }
 
 private:
-  std::string NamespaceOf(const char* qname) const {
-    const std::string prefix = Prefix(qname);
+  struct Binding {
+    std::string prefix;
+    std::string uri;
+    const AppXdrSchema* schema;  // resolved once, where the prefix is declared
+  };
+
+  void Declare(const char* prefix, const char* uri) {
+    const auto found = m_schemas.byNamespace.find(uri);
+    m_scope.push_back({prefix, uri, found != m_schemas.byNamespace.end() ? &found->second : nullptr});
+  }
+
+  const Binding* BindingOf(const char* qname) const {
+    const std::string_view prefix = Prefix(qname);
     for (auto it = m_scope.rbegin(); it != m_scope.rend(); ++it) {
-      if (it->first == prefix) return it->second;
+      if (it->prefix == prefix) return &*it;
     }
-    return {};
+    return nullptr;
+  }
+
+  std::string NamespaceOf(const char* qname) const {
+    const Binding* binding = BindingOf(qname);
+    return binding != nullptr ? binding->uri : std::string();
   }
 
   const AppXdrSchema* SchemaOf(const char* qname) const {
-    const auto found = m_schemas.byNamespace.find(NamespaceOf(qname));
+    const Binding* binding = BindingOf(qname);
+    if (binding != nullptr) return binding->schema;
+    // No declaration in scope: the empty namespace, which a collection may
+    // also hold.
+    const auto found = m_schemas.byNamespace.find(std::string());
     return found != m_schemas.byNamespace.end() ? &found->second : nullptr;
   }
 
-  // Whether the parent's type lets an undeclared element through.
-  bool InOpenContent(const pugi::xml_node& node) const {
-    const pugi::xml_node parent = node.parent();
-    if (parent.type() != pugi::node_element) return false;
-    const AppXdrSchema* schema = SchemaOf(parent.name());
-    if (schema == nullptr) return true;
-    const auto type = schema->elementTypes.find(LocalName(parent.name()));
-    return type != schema->elementTypes.end() && !type->second.closed;
-  }
-
-  bool CheckElement(pugi::xml_node& node, const AppXdrElementType& type, std::string& reason) const {
-    const std::string who = "Element '" + std::string(node.name()) + "'";
+  bool CheckElement(pugi::xml_node& node, const AppXdrSchema& schema, const AppXdrElementType& type,
+                    std::string& reason) {
+    // Messages are built only on failure: this runs once per element.
+    const auto who = [&] { return "Element '" + std::string(node.name()) + "'"; };
     // Attributes.
     for (const AppXdrAttribute& decl : type.attributes) {
       pugi::xml_attribute attr = node.attribute(decl.name.c_str());
       if (!attr) {
         if (decl.required) {
-          reason = who + ": required attribute '" + decl.name + "' is missing";
+          reason = who() + ": required attribute '" + decl.name + "' is missing";
           return false;
         }
         if (decl.hasDefault) node.append_attribute(decl.name.c_str()).set_value(decl.defaultValue.c_str());
@@ -252,7 +271,7 @@ private:
         if (!ok) {
           std::string list;
           for (const std::string& v : decl.values) list += (list.empty() ? "" : " ") + v;
-          reason = who + ": attribute '" + decl.name + "' has the value \"" + attr.value() +
+          reason = who() + ": attribute '" + decl.name + "' has the value \"" + attr.value() +
                    "\", which is not one of: " + list;
           return false;
         }
@@ -264,59 +283,61 @@ private:
         bool declared = false;
         for (const AppXdrAttribute& decl : type.attributes) declared = declared || decl.name == a.name();
         if (!declared) {
-          reason = who + ": attribute '" + a.name() + "' is not declared and the model is closed";
+          reason = who() + ": attribute '" + a.name() + "' is not declared and the model is closed";
           return false;
         }
       }
     }
 
     // Content kind.
-    std::vector<pugi::xml_node> children;
+    std::vector<pugi::xml_node>& children = m_children;
+    children.clear();
     bool hasText = false;
     for (const pugi::xml_node& c : node.children()) {
       if (c.type() == pugi::node_element) children.push_back(c);
       else if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) hasText = true;
     }
     if (type.content == AppXdrElementType::CONTENT_EMPTY && (hasText || !children.empty())) {
-      reason = who + " must be empty";
+      reason = who() + " must be empty";
       return false;
     }
     if (type.content == AppXdrElementType::CONTENT_TEXT_ONLY && !children.empty()) {
-      reason = who + " may hold text only, not the element '" + children.front().name() + "'";
+      reason = who() + " may hold text only, not the element '" + children.front().name() + "'";
       return false;
     }
     if (type.content == AppXdrElementType::CONTENT_ELT_ONLY && hasText) {
-      reason = who + " may hold elements only, not text";
+      reason = who() + " may hold elements only, not text";
       return false;
     }
 
     // Child elements against the content model.
-    std::vector<unsigned> counts(type.elements.size(), 0);
+    std::vector<unsigned>& counts = m_counts;
+    counts.assign(type.elements.size(), 0);
     std::size_t seqPos = 0;
     for (const pugi::xml_node& c : children) {
-      const std::string local = LocalName(c.name());
+      const std::string_view local = LocalName(c.name());
       std::size_t idx = type.elements.size();
-      if (SchemaOf(c.name()) == SchemaOf(node.name())) {
+      if (SchemaOf(c.name()) == &schema) {
         for (std::size_t i = 0; i < type.elements.size(); ++i) {
           if (type.elements[i].type == local) idx = i;
         }
       }
       if (idx == type.elements.size()) {
         if (type.closed) {
-          reason = who + ": child element '" + c.name() + "' is not allowed by the closed model";
+          reason = who() + ": child element '" + c.name() + "' is not allowed by the closed model";
           return false;
         }
         continue;
       }
       if (type.order == AppXdrElementType::ORDER_SEQ) {
         if (idx < seqPos) {
-          reason = who + ": child element '" + c.name() + "' is out of order";
+          reason = who() + ": child element '" + c.name() + "' is out of order";
           return false;
         }
         seqPos = idx;
       }
       if (++counts[idx] > type.elements[idx].maxOccurs) {
-        reason = who + ": child element '" + c.name() + "' occurs more than " +
+        reason = who() + ": child element '" + c.name() + "' occurs more than " +
                  std::to_string(type.elements[idx].maxOccurs) + " time(s)";
         return false;
       }
@@ -325,14 +346,14 @@ private:
     for (unsigned n : counts) kinds += n != 0 ? 1 : 0;
     if (type.order == AppXdrElementType::ORDER_ONE) {
       if (kinds > 1) {
-        reason = who + ": only one kind of child element is allowed";
+        reason = who() + ": only one kind of child element is allowed";
         return false;
       }
       if (kinds == 0 && !type.elements.empty()) {
         bool optional = false;
         for (const AppXdrElementRef& ref : type.elements) optional = optional || ref.minOccurs == 0;
         if (!optional) {
-          reason = who + ": one child element of the content model is required";
+          reason = who() + ": one child element of the content model is required";
           return false;
         }
       }
@@ -340,7 +361,7 @@ private:
     }
     for (std::size_t i = 0; i < counts.size(); ++i) {
       if (counts[i] < type.elements[i].minOccurs) {
-        reason = who + ": child element '" + type.elements[i].type + "' is required " +
+        reason = who() + ": child element '" + type.elements[i].type + "' is required " +
                  std::to_string(type.elements[i].minOccurs) + " time(s), found " + std::to_string(counts[i]);
         return false;
       }
@@ -349,7 +370,9 @@ private:
   }
 
   const CAppToolsXML::DomSchemaCollection& m_schemas;
-  std::vector<std::pair<std::string, std::string>> m_scope;  // prefix -> namespace, innermost last
+  std::vector<Binding> m_scope;  // innermost last
+  std::vector<pugi::xml_node> m_children;                    // scratch of CheckElement
+  std::vector<unsigned> m_counts;
 };
 
 }  // namespace
