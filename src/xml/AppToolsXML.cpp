@@ -102,6 +102,29 @@ std::ptrdiff_t ElementOffset(const pugi::xml_node& node) {
   APP_THROW("%s", document.GetParseError().c_str());
 }
 
+// Indentation grows with the square of the depth: past this depth the file
+// is written without it.
+constexpr int kMaxIndentedDepth = 64;
+
+bool DeeperThan(const pugi::xml_node& top, int limit) {
+  int depth = 0;
+  pugi::xml_node node = top.first_child();
+  while (node) {
+    if (node.first_child()) {
+      node = node.first_child();
+      if (++depth > limit) return true;
+      continue;
+    }
+    while (node && !node.next_sibling()) {
+      node = node.parent();
+      --depth;
+      if (node == top) return false;
+    }
+    if (node) node = node.next_sibling();
+  }
+  return false;
+}
+
 class FileWriter : public pugi::xml_writer {
 public:
   explicit FileWriter(int fd) : m_fd(fd) {}
@@ -306,7 +329,8 @@ bool CAppToolsXML::Document::Save(const std::string& name) const {
     ::fchmod(fd, 0666 & ~mask);
   }
   FileWriter writer(fd);
-  m_ptr->doc.save(writer, "\t", pugi::format_default, pugi::encoding_utf8);
+  const unsigned format = DeeperThan(m_ptr->doc, kMaxIndentedDepth) ? pugi::format_raw : pugi::format_default;
+  m_ptr->doc.save(writer, "\t", format, pugi::encoding_utf8);
   int error = writer.Error();
   if (error == 0 && ::fsync(fd) != 0) error = errno;
   if (::close(fd) != 0 && error == 0) error = errno;

@@ -110,6 +110,11 @@ TEST_F(XmlDocumentTest, SelectList_Failures) {
                 "Exception >CAppToolsXML Exception hr=0x80004005 (XPath \"count(*)\"", 0),
             0u);
 
+  // Nesting in the expression is bounded by the parser, not by our stack.
+  const std::string deep = std::string(100000, '(') + "1" + std::string(100000, ')');
+  EXPECT_NE(CatchAppException([&] { m_root.Select(deep, list); }).GetMessage().find("Exceeded maximum allowed query depth"),
+            std::string::npos);
+
   ASSERT_TRUE(m_root.Select("./Resources", list));
   Element e;
   EXPECT_EQ(CatchAppException([&] { list.GetAt(2, e); }).GetMessage(), "Exception >Bad pointer");
