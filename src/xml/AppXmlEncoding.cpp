@@ -1,0 +1,159 @@
+// Decoding of description files into UTF-8 before they reach the parser, so
+// that parse offsets always refer to one known text.
+#include "AppXmlInternal.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdint>
+
+namespace {
+
+void AppendUtf8(std::string& out, std::uint32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+bool Utf16ToUtf8(std::string& bytes, std::size_t start, bool bigEndian, std::string& reason) {
+  if ((bytes.size() - start) % 2 != 0) {
+    reason = "UTF-16 text has an odd number of bytes";
+    return false;
+  }
+  std::string out;
+  out.reserve(bytes.size());
+  auto unit = [&](std::size_t i) {
+    const auto b0 = static_cast<std::uint8_t>(bytes[i]);
+    const auto b1 = static_cast<std::uint8_t>(bytes[i + 1]);
+    return static_cast<std::uint32_t>(bigEndian ? (b0 << 8) | b1 : (b1 << 8) | b0);
+  };
+  for (std::size_t i = start; i < bytes.size(); i += 2) {
+    std::uint32_t cp = unit(i);
+    if (cp >= 0xD800 && cp <= 0xDBFF) {
+      const std::uint32_t low = i + 3 < bytes.size() ? unit(i + 2) : 0;
+      if (low < 0xDC00 || low > 0xDFFF) {
+        reason = "Invalid UTF-16 surrogate pair at byte " + std::to_string(i);
+        return false;
+      }
+      cp = 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
+      i += 2;
+    } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
+      reason = "Invalid UTF-16 surrogate pair at byte " + std::to_string(i);
+      return false;
+    }
+    AppendUtf8(out, cp);
+  }
+  bytes.swap(out);
+  return true;
+}
+
+// The second half of windows-1252 where it differs from ISO-8859-1; 0 marks
+// the five undefined bytes.
+constexpr std::uint16_t kCp1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+bool SingleByteToUtf8(std::string& bytes, bool windows1252, std::string& reason) {
+  const auto isHigh = [](char c) { return (c & 0x80) != 0; };
+  auto high = std::find_if(bytes.begin(), bytes.end(), isHigh);
+  if (high == bytes.end()) return true;
+  std::string out;
+  out.reserve(bytes.size() + bytes.size() / 8);
+  auto from = bytes.begin();
+  while (from != bytes.end()) {
+    out.append(from, high);  // the ASCII run, as is
+    if (high == bytes.end()) break;
+    std::uint32_t cp = static_cast<std::uint8_t>(*high);
+    if (windows1252 && cp < 0xA0) {
+      cp = kCp1252High[cp - 0x80];
+      if (cp == 0) {
+        reason = "Byte " + std::to_string(high - bytes.begin()) + " is not defined in windows-1252";
+        return false;
+      }
+    }
+    AppendUtf8(out, cp);
+    from = high + 1;
+    high = std::find_if(from, bytes.end(), isHigh);
+  }
+  bytes.swap(out);
+  return true;
+}
+
+// The encoding named by an XML declaration at the start of 8-bit text; empty
+// when there is none.
+std::string DeclaredEncoding(const std::string& bytes) {
+  if (bytes.compare(0, 5, "<?xml") != 0) return {};
+  const std::size_t end = bytes.find("?>");
+  if (end == std::string::npos || end > 1024) return {};
+  const std::string decl = bytes.substr(0, end);
+  const std::size_t key = decl.find("encoding");
+  if (key == std::string::npos) return {};
+  std::size_t pos = decl.find_first_not_of(" \t\r\n", key + 8);
+  if (pos == std::string::npos || decl[pos] != '=') return {};
+  pos = decl.find_first_not_of(" \t\r\n", pos + 1);
+  if (pos == std::string::npos || (decl[pos] != '"' && decl[pos] != '\'')) return {};
+  const std::size_t close = decl.find(decl[pos], pos + 1);
+  if (close == std::string::npos) return {};
+  return decl.substr(pos + 1, close - pos - 1);
+}
+
+bool StartsWith(const std::string& bytes, const char* prefix, std::size_t n) {
+  return bytes.size() >= n && bytes.compare(0, n, prefix, n) == 0;
+}
+
+}  // namespace
+
+bool AppXmlDecodeToUtf8(std::string& bytes, std::string& reason) {
+  if (StartsWith(bytes, "\xEF\xBB\xBF", 3)) {
+    bytes.erase(0, 3);
+    return true;
+  }
+  if (StartsWith(bytes, "\xFF\xFE", 2)) return Utf16ToUtf8(bytes, 2, false, reason);
+  if (StartsWith(bytes, "\xFE\xFF", 2)) return Utf16ToUtf8(bytes, 2, true, reason);
+  // UTF-16 without a mark still starts with "<" as one 16-bit unit.
+  if (StartsWith(bytes, "<\0?\0", 4)) return Utf16ToUtf8(bytes, 0, false, reason);
+  if (StartsWith(bytes, "\0<\0?", 4)) return Utf16ToUtf8(bytes, 0, true, reason);
+
+  const std::string declared = DeclaredEncoding(bytes);
+  std::string encoding = declared;
+  std::transform(encoding.begin(), encoding.end(), encoding.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (encoding.empty() || encoding == "utf-8" || encoding == "utf8" || encoding == "us-ascii" ||
+      encoding == "ascii") {
+    return true;
+  }
+  if (encoding == "iso-8859-1" || encoding == "iso8859-1" || encoding == "iso_8859-1" ||
+      encoding == "latin1" || encoding == "latin-1" || encoding == "l1") {
+    return SingleByteToUtf8(bytes, false, reason);
+  }
+  if (encoding == "windows-1252" || encoding == "cp1252") return SingleByteToUtf8(bytes, true, reason);
+  reason = "Encoding \"" + declared + "\" is not supported";
+  return false;
+}
+
+void AppXmlLocate(const std::string& text, std::size_t offset, int& line, int& linePos) {
+  offset = std::min(offset, text.size());
+  line = 1;
+  linePos = 1;
+  for (std::size_t i = 0; i < offset; ++i) {
+    const char c = text[i];
+    if (c == '\n') {
+      ++line;
+      linePos = 1;
+    } else if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) {
+      ++linePos;  // continuation bytes belong to the character before them
+    }
+  }
+}
