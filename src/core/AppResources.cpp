@@ -73,33 +73,28 @@ void CAppResources::Init() {
 // --- Profiles ---------------------------------------------------------------------
 
 CAppParamGroup* CAppResources::CreateProfile(const std::string& name) {
-  CAppParam* added = _SetAt(name, new CAppParamGroup, ADD_BY_KEY);
-  CAppParamGroup* group = added != nullptr ? added->GetGroup() : nullptr;
-  if (group == nullptr) {
-    delete added;
-    APP_THROW("Bad pointer");
-  }
-  if (group->GetParent() != this) {
-    // The name is taken: hand out the profile already held, so that a second
-    // section of the same profile adds to it instead of leaking a copy.
-    delete group;
-    group = ChildGroup(*this, name);
-    if (group == nullptr) APP_THROW("Bad pointer");
-  }
-  return group;
+  auto* fresh = new CAppParamGroup;
+  _SetAt(name, fresh, ADD_BY_KEY);  // destroys `fresh` if it throws
+  if (fresh->GetParent() == this) return fresh;
+  // Not adopted: an empty name, or a name already taken. Hand out the profile
+  // held under it, so that a second section of a profile adds to the first.
+  delete fresh;
+  CAppParamGroup* held = name.empty() ? nullptr : ChildGroup(*this, name);
+  if (held == nullptr) APP_THROW("Bad pointer");
+  return held;
 }
 
 CAppParam* CAppResources::AddProfileEntry(CAppParamGroup* profile, const std::string& key,
                                           CAppParam* entry, EN_ADD_MODE mode) {
-  std::unique_ptr<CAppParam> owned(entry);
+  if (profile == nullptr) delete entry;
   APP_CHECK_POINTER(profile);
   APP_CHECK_POINTER(entry);
-  CAppParam* added = profile->_SetAt(key, owned.release(), mode);
-  if (added == nullptr || added->GetParent() != profile) {
-    delete added;
+  profile->_SetAt(key, entry, mode);  // destroys `entry` if it throws
+  if (entry->GetParent() != profile) {
+    delete entry;
     APP_THROW("Bad pointer");
   }
-  return added;
+  return entry;
 }
 
 CAppParamGroup* CAppResources::FindProfile(CAppParam* param) {
