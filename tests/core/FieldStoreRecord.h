@@ -1,6 +1,7 @@
-// In-memory records for Serialize tests: a save record that writes every
-// visited field into a store of texts, and a load record that reads fields
-// back from such a store (a field missing from the store is not visited).
+// An in-memory record for Serialize tests: saving writes every field into a
+// store of texts, loading reads them back and skips fields the store lacks.
+// Both list the fields offered, with their type codes. Handles the unsigned
+// 32-bit, string and flags elements of parameter fields.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,51 +14,47 @@
 
 #include "appconfig/AppRecord.h"
 
-// Field name -> its elements as text (one element for a scalar).
 using FieldStore = std::map<std::string, std::vector<std::string>>;
 
-class FieldStoreSaveRecord : public CAppRecord {
+class FieldStoreRecord : public CAppRecord {
 public:
-  // Every field offered, with its type code, in visiting order.
+  FieldStoreRecord() = default;
+  explicit FieldStoreRecord(FieldStore source) : store(std::move(source)), m_bLoad(true) {}
+
+  bool IsModeLoad() override { return m_bLoad; }
   bool GetField() override {
     fields.emplace_back(GetName(), static_cast<std::uint32_t>(GetType()));
-    store[GetName()];
-    return true;
+    return !m_bLoad || store.count(GetName()) != 0;
   }
+  unsigned GetCount() override { return static_cast<unsigned>(store[GetName()].size()); }
   void Serialize(void* value, unsigned index) override {
     std::vector<std::string>& elements = store[GetName()];
-    EXPECT_EQ(index, elements.size()) << GetName();
     switch (GetType() & ~std::uint32_t{FT_ARRAY}) {
-      case FT_UI4: elements.push_back(std::to_string(*static_cast<std::uint32_t*>(value))); break;
-      case FT_STRING: elements.push_back(*static_cast<std::string*>(value)); break;
-      case FT_FLAGS:
-        elements.push_back(
-            std::to_string(static_cast<std::uint32_t>(*static_cast<CAppTools::Flags*>(value))));
+      case FT_STRING: {
+        auto& text = *static_cast<std::string*>(value);
+        if (m_bLoad) text = elements.at(index); else elements.push_back(text);
         break;
+      }
+      case FT_UI4: Number(*static_cast<std::uint32_t*>(value), elements, index); break;
+      case FT_FLAGS: {
+        auto& flags = *static_cast<CAppTools::Flags*>(value);
+        std::uint32_t word = flags;
+        Number(word, elements, index);
+        flags = word;
+        break;
+      }
       default: ADD_FAILURE() << "unexpected type " << GetType() << " for " << GetName();
     }
   }
 
   FieldStore store;
   std::vector<std::pair<std::string, std::uint32_t>> fields;
-};
 
-class FieldStoreLoadRecord : public CAppRecord {
-public:
-  explicit FieldStoreLoadRecord(FieldStore s) : store(std::move(s)) {}
-
-  bool IsModeLoad() override { return true; }
-  bool GetField() override { return store.count(GetName()) != 0; }
-  unsigned GetCount() override { return static_cast<unsigned>(store[GetName()].size()); }
-  void Serialize(void* value, unsigned index) override {
-    const std::string& text = store[GetName()].at(index);
-    switch (GetType() & ~std::uint32_t{FT_ARRAY}) {
-      case FT_UI4: *static_cast<std::uint32_t*>(value) = static_cast<std::uint32_t>(std::stoul(text)); break;
-      case FT_STRING: *static_cast<std::string*>(value) = text; break;
-      case FT_FLAGS: *static_cast<CAppTools::Flags*>(value) = static_cast<std::uint32_t>(std::stoul(text)); break;
-      default: ADD_FAILURE() << "unexpected type " << GetType() << " for " << GetName();
-    }
+private:
+  void Number(std::uint32_t& word, std::vector<std::string>& elements, unsigned index) {
+    if (m_bLoad) word = static_cast<std::uint32_t>(std::stoul(elements.at(index)));
+    else elements.push_back(std::to_string(word));
   }
 
-  FieldStore store;
+  bool m_bLoad = false;
 };
