@@ -7,6 +7,8 @@
 #include "appconfig/AppDataRecord.h"
 #include "appconfig/AppDynamic.h"
 #include "appconfig/AppParam.h"
+#include "appconfig/AppParamEnumMulti.h"
+#include "appconfig/AppParamEnumSingle.h"
 #include "appconfig/AppParamGroup.h"
 #include "appconfig/AppParamListKey.h"
 #include "appconfig/AppResources.h"
@@ -14,6 +16,8 @@
 APP_REGISTER_CLASS(CAppParam, "")
 APP_REGISTER_CLASS(CAppParamGroup, "Param Group")
 APP_REGISTER_CLASS(CAppParamListKey, "Param ListKey")
+APP_REGISTER_CLASS(CAppParamEnumSingle, "Param EnumSingle")
+APP_REGISTER_CLASS(CAppParamEnumMulti, "Param EnumMulti")
 APP_REGISTER_CLASS(CAppResources, "")
 // A data record is no parameter and has no profile.
 APP_REGISTER_CLASS_INIT(CAppDataRecord, "", nullptr)

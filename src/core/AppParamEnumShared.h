@@ -1,0 +1,40 @@
+// Helpers shared by the single- and multi-choice enumerations.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "appconfig/AppLog.h"
+#include "appconfig/AppParam.h"
+#include "appconfig/AppTools.h"
+#include "appconfig/AppVariant.h"
+
+namespace AppParamEnum {
+
+// The text an entry gets when none is given: the value as "%d" writes it.
+inline std::string ValueText(std::uint32_t value) {
+  return CAppTools::Format("%d", static_cast<int>(value));
+}
+
+// The value as an unsigned 32-bit number, integers cut to 32 bits. False
+// when it does not convert (a text that is no number); the conversion has
+// then reported soft error 13689.
+inline bool ToUInt32(const CAppVariant& value, std::uint32_t& out) {
+  CAppVariant word;
+  word.ChangeType(CAppVariant::VT_UI4, &value, true);
+  if (word.GetType() != CAppVariant::VT_UI4) return false;
+  out = static_cast<std::uint32_t>(word.GetUInt64());
+  return true;
+}
+
+// The soft errors all end with the parameter's key and its own name.
+inline void ReportKeyName(unsigned id, CAppParam& param) {
+  CAppLog::DisplayResourceMessage(id, param.GetKey().c_str(), param.GetName().c_str());
+}
+
+inline void ReportNumberKeyName(unsigned id, std::uint32_t number, CAppParam& param) {
+  CAppLog::DisplayResourceMessage(id, static_cast<unsigned long>(number), param.GetKey().c_str(),
+                                  param.GetName().c_str());
+}
+
+}  // namespace AppParamEnum
