@@ -51,7 +51,7 @@ unsigned IconId(CAppResources& res, const std::string& name, const std::string& 
 
 // --- CAppParamStruct ----------------------------------------------------------------------
 
-TEST(AppParamStruct, GetField_TextAndSignedValues) {
+TEST(AppParamStruct, GetField_ByType) {
   CAppParamStruct probe;
   EXPECT_EQ(probe.GetSize(), 0u);
   probe.DeclareStructure(kProbeFields, 4, 17);
@@ -65,6 +65,12 @@ TEST(AppParamStruct, GetField_TextAndSignedValues) {
   EXPECT_TRUE(probe.GetField(2).IsEmpty());  // an array field
   EXPECT_TRUE(probe.GetField(3).IsEmpty());  // a type the structure does not read
   EXPECT_EQ(probe.GetFieldName(2), "words");
+  Poke(probe, 9, {1, 2, 3, 4, 5, 6, 7, 8});
+  Bytes out;
+  probe.GetField(2, out);  // three 2-byte elements
+  EXPECT_EQ(out, (Bytes{1, 2, 3, 4, 5, 6}));
+  probe.GetField(3, out);  // I8 counts one byte per element
+  EXPECT_EQ(out, (Bytes{7, 8}));
 
   // A text without its zero stops at 100 characters, or at the data's end.
   Bytes letters(120, 'x');
@@ -73,19 +79,6 @@ TEST(AppParamStruct, GetField_TextAndSignedValues) {
   letters.resize(7);
   probe.SetData(letters);
   EXPECT_EQ(probe.GetField(0).GetStringRef(), std::string(7, 'x'));
-}
-
-TEST(AppParamStruct, GetField_RawBytesByElementSize) {
-  CAppParamStruct probe;
-  probe.DeclareStructure(kProbeFields, 4, 17);
-  Poke(probe, 9, {1, 2, 3, 4, 5, 6, 7, 8});
-  Bytes out;
-  probe.GetField(2, out);  // three 2-byte elements
-  EXPECT_EQ(out, (Bytes{1, 2, 3, 4, 5, 6}));
-  probe.GetField(3, out);  // I8 counts one byte per element
-  EXPECT_EQ(out, (Bytes{7, 8}));
-  probe.GetField(0, out);
-  EXPECT_EQ(out, Bytes{0});
 }
 
 TEST(AppParamStruct, GetField_OutsideTheDataOrTable) {
@@ -143,6 +136,9 @@ TEST(AppParamMail, Layout_TwentyOneFieldsOverAZeroedBlock) {
   }
   EXPECT_EQ(Data(mail), Bytes(1584, 0));
   EXPECT_EQ(mail.GetMaxSize(), 1584u);
+  Poke(mail, 0, {1});
+  mail.LoadDefault(false);  // inherited from the parameter base: nothing
+  EXPECT_EQ(mail.GetField(0).GetUInt64(), 1u);
 }
 
 TEST(AppParamMail, GetField_LittleEndianAndUnaligned) {
@@ -163,6 +159,9 @@ TEST(AppParamMail, GetField_LittleEndianAndUnaligned) {
   EXPECT_EQ(area.size(), 1536u);
   mail.GetField(3, area);
   EXPECT_EQ(area, (Bytes{0x78, 0x56, 0x34, 0x12}));
+  Bytes one{7};
+  mail.SetData(one);
+  EXPECT_EQ(mail.GetFmtValue(), "Codef : ");
 }
 
 TEST(AppParamMail, SetField_WritesOnlyItsBytes) {
@@ -187,13 +186,6 @@ TEST(AppParamMail, SetField_WritesOnlyItsBytes) {
   EXPECT_EQ(CatchAppException([&] { mail.SetField(3, CAppVariant(1)); }).GetMessage(),
             "Exception >Invalid Data");
   EXPECT_EQ(Data(mail), shortData);
-}
-
-TEST(AppParamMail, GetFmtValue_ShortDataShowsNoCode) {
-  CAppParamMail mail;
-  Bytes one{7};
-  mail.SetData(one);
-  EXPECT_EQ(mail.GetFmtValue(), "Codef : ");
 }
 
 // The mailbox enters the image as one block, low byte first, after a 4-bit
@@ -225,16 +217,6 @@ TEST(AppParamMail, DataSerialize_OneBlockOfBits) {
   CAppDataRecord none(false);
   unsized.DataSerialize(&none);
   EXPECT_EQ(none.GetSize(), 0u);
-}
-
-TEST(AppParamMail, Slots_InheritedLoadDefaultDoesNothing) {
-  CAppParamMail mail;
-  Poke(mail, 0, {1});
-  mail.LoadDefault(false);
-  mail.LoadDefault(true);
-  EXPECT_EQ(mail.GetField(0).GetUInt64(), 1u);
-  EXPECT_EQ(mail.GetBaseClassName(), "CAppParamStruct");
-  mail.Check();
 }
 
 // --- Registration ------------------------------------------------------------------------------
