@@ -9,8 +9,13 @@
 #include "appconfig/AppParam.h"
 #include "appconfig/AppParamEnumMulti.h"
 #include "appconfig/AppParamEnumSingle.h"
+#include "appconfig/AppParamAddress.h"
+#include "appconfig/AppParamArray.h"
+#include "appconfig/AppParamDefStruct.h"
 #include "appconfig/AppParamGroup.h"
 #include "appconfig/AppParamListKey.h"
+#include "appconfig/AppParamMail.h"
+#include "appconfig/AppParamStruct.h"
 #include "appconfig/AppResources.h"
 
 APP_REGISTER_CLASS(CAppParam, "")
@@ -18,6 +23,11 @@ APP_REGISTER_CLASS(CAppParamGroup, "Param Group")
 APP_REGISTER_CLASS(CAppParamListKey, "Param ListKey")
 APP_REGISTER_CLASS(CAppParamEnumSingle, "Param EnumSingle")
 APP_REGISTER_CLASS(CAppParamEnumMulti, "Param EnumMulti")
+APP_REGISTER_CLASS(CAppParamArray, "Param Array")
+APP_REGISTER_CLASS(CAppParamAddress, "Param Address")
+APP_REGISTER_CLASS(CAppParamStruct, "Param Fields")
+APP_REGISTER_CLASS(CAppParamMail, "Param Mail")
+APP_REGISTER_CLASS(CAppParamDefStruct, "Param STRUCT")
 APP_REGISTER_CLASS(CAppResources, "")
 // A data record is no parameter and has no profile.
 APP_REGISTER_CLASS_INIT(CAppDataRecord, "", nullptr)

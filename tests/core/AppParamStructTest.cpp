@@ -1,0 +1,275 @@
+#include "appconfig/AppParamStruct.h"
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+#include "FieldStoreRecord.h"
+#include "TestSupport.h"
+#include "appconfig/AppDataRecord.h"
+#include "appconfig/AppDynamic.h"
+#include "appconfig/AppParamAddress.h"
+#include "appconfig/AppParamDefStruct.h"
+#include "appconfig/AppParamMail.h"
+#include "appconfig/AppResources.h"
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes Data(CAppParam& param) {
+  Bytes bytes;
+  param.GetData(bytes);
+  return bytes;
+}
+
+void Poke(CAppParamArray& param, std::size_t offset, const Bytes& bytes) {
+  Bytes data = Data(param);
+  std::copy(bytes.begin(), bytes.end(), data.begin() + static_cast<std::ptrdiff_t>(offset));
+  param.SetData(data);
+}
+
+// A text, a signed byte, three signed words and a 64-bit pair.
+const CAppParamStruct::ST_STRUCTDESC kProbeFields[] = {
+    {"label", 0, CAppParamStruct::kTypeText, 1},
+    {"n", 8, CAppVariant::VT_I1, 1},
+    {"words", 9, CAppVariant::VT_I2 | 8192, 3},
+    {"big", 15, CAppVariant::VT_I8, 2},
+};
+
+std::string Entry(CAppResources& res, const std::string& path) {
+  std::string name;
+  EXPECT_TRUE(res.FindName(path, name)) << path;
+  return name;
+}
+
+unsigned IconId(CAppResources& res, const std::string& name, const std::string& variant) {
+  return res.GetImageList().at(res.GetImageIndex(name, variant)).resourceId;
+}
+
+}  // namespace
+
+// --- CAppParamStruct ----------------------------------------------------------------------
+
+TEST(AppParamStruct, GetField_ByType) {
+  CAppParamStruct probe;
+  EXPECT_EQ(probe.GetSize(), 0u);
+  probe.DeclareStructure(kProbeFields, 4, 17);
+  EXPECT_EQ(probe.GetSize(), 17u);
+  Poke(probe, 0, {'a', 'b', 'c', 0, 'z'});
+  Poke(probe, 8, {0x80, 0xFE, 0xFF});
+  EXPECT_EQ(probe.GetField(0).GetStringRef(), "abc");
+  const CAppVariant n = probe.GetField(1);
+  EXPECT_EQ(n.GetType(), CAppVariant::VT_I1);
+  EXPECT_EQ(n.GetInt64(), -128);
+  EXPECT_TRUE(probe.GetField(2).IsEmpty());  // an array field
+  EXPECT_TRUE(probe.GetField(3).IsEmpty());  // a type the structure does not read
+  EXPECT_EQ(probe.GetFieldName(2), "words");
+  Poke(probe, 9, {1, 2, 3, 4, 5, 6, 7, 8});
+  Bytes out;
+  probe.GetField(2, out);  // three 2-byte elements
+  EXPECT_EQ(out, (Bytes{1, 2, 3, 4, 5, 6}));
+  probe.GetField(3, out);  // I8 counts one byte per element
+  EXPECT_EQ(out, (Bytes{7, 8}));
+
+  // A text without its zero stops at 100 characters, or at the data's end.
+  Bytes letters(120, 'x');
+  probe.SetData(letters);
+  EXPECT_EQ(probe.GetField(0).GetStringRef(), std::string(100, 'x'));
+  letters.resize(7);
+  probe.SetData(letters);
+  EXPECT_EQ(probe.GetField(0).GetStringRef(), std::string(7, 'x'));
+}
+
+TEST(AppParamStruct, GetField_OutsideTheDataOrTable) {
+  CAppParamStruct probe;
+  probe.DeclareStructure(kProbeFields, 4, 17);
+  Bytes few{1, 2, 3, 4, 5, 6, 7, 8, 9, 10};  // SetData may shrink under the table
+  probe.SetData(few);
+  EXPECT_TRUE(probe.GetField(2).IsEmpty());
+  Bytes out{42};
+  probe.GetField(2, out);
+  EXPECT_TRUE(out.empty());
+  EXPECT_EQ(probe.GetField(1).GetInt64(), 9);
+
+  const CAppException e = CatchAppException([&] { probe.GetField(4); });
+  EXPECT_EQ(e.GetMessage(), "Exception >Bad pointer");
+  EXPECT_EQ(e.GetPrgFile(), "AppParamStruct");
+  CAppParamStruct bare;
+  EXPECT_EQ(CatchAppException([&] { bare.GetFieldName(0); }).GetMessage(), "Exception >Bad pointer");
+}
+
+TEST(AppParamStruct, Serialize_ArrayFieldsOnly) {
+  CAppParamStruct probe;
+  probe.DeclareStructure(kProbeFields, 4, 17);
+  StoreSaveRecord save;
+  probe.Serialize(&save);
+  EXPECT_EQ(save.fields, (std::vector<std::string>{"Key", "Name", "Help", "Flags", "Alias", "MaxSize",
+                                                   "Format", "Value", "DumpOptions", "BitSize"}));
+  EXPECT_EQ(save.store["MaxSize"], std::vector<std::string>{"17"});
+  CAppParamMail mail;
+  StoreSaveRecord mailSave;
+  mail.Serialize(&mailSave);
+  EXPECT_EQ(mailSave.fields, save.fields);
+}
+
+// --- CAppParamMail ---------------------------------------------------------------------------
+
+TEST(AppParamMail, Layout_TwentyOneFieldsOverAZeroedBlock) {
+  using Row = std::tuple<std::string, unsigned, unsigned, unsigned>;
+  const std::vector<Row> expected = {
+      {"codef", 0, 18, 1},           {"status", 2, 2, 1},       {"ticuser_root", 4, 18, 1},
+      {"piduser", 6, 19, 1},         {"mode", 10, 18, 1},       {"time", 12, 18, 1},
+      {"stop", 14, 18, 1},           {"nfonc", 16, 18, 1},      {"ncard", 18, 18, 1},
+      {"nchan", 20, 18, 1},          {"nes", 22, 18, 1},        {"nb", 24, 18, 1},
+      {"typvar", 26, 18, 1},         {"adr", 28, 19, 1},        {"ticuser_dispcyc", 32, 18, 1},
+      {"ticuser_protocol", 34, 18, 1}, {"user_threadID", 36, 19, 1}, {"dispcyc_version", 40, 18, 1},
+      {"DifUserParam", 42, 19, 1},   {"filler", 46, 18, 1},     {"data", 48, 8209, 1536},
+  };
+  CAppParamMail mail;
+  ASSERT_EQ(mail.GetFieldCount(), expected.size());
+  for (unsigned i = 0; i < expected.size(); ++i) {
+    EXPECT_EQ(Row(mail.GetFieldName(i), mail.GetFieldOffset(i), mail.GetFieldType(i),
+                  mail.GetFieldSize(i)),
+              expected[i])
+        << i;
+  }
+  EXPECT_EQ(Data(mail), Bytes(1584, 0));
+  EXPECT_EQ(mail.GetMaxSize(), 1584u);
+  Poke(mail, 0, {1});
+  mail.LoadDefault(false);  // inherited from the parameter base: nothing
+  EXPECT_EQ(mail.GetField(0).GetUInt64(), 1u);
+}
+
+TEST(AppParamMail, GetField_LittleEndianAndUnaligned) {
+  CAppParamMail mail;
+  Poke(mail, 0, {0x34, 0x12, 0xFE, 0xFF});
+  Poke(mail, 6, {0x78, 0x56, 0x34, 0x12});
+  Poke(mail, 42, {0x01, 0x00, 0x00, 0x80});
+  const CAppVariant codef = mail.GetField(0);
+  EXPECT_EQ(codef.GetType(), CAppVariant::VT_UI2);
+  EXPECT_EQ(codef.GetUInt64(), 0x1234u);
+  EXPECT_EQ(mail.GetFmtValue(), "Codef : 4660");
+  EXPECT_EQ(mail.GetField(1).GetInt64(), -2);
+  EXPECT_EQ(mail.GetField(3).GetUInt64(), 0x12345678u);
+  EXPECT_EQ(mail.GetField(18).GetUInt64(), 0x80000001u);
+  EXPECT_TRUE(mail.GetField(20).IsEmpty());
+  Bytes area;
+  mail.GetField(20, area);
+  EXPECT_EQ(area.size(), 1536u);
+  mail.GetField(3, area);
+  EXPECT_EQ(area, (Bytes{0x78, 0x56, 0x34, 0x12}));
+  Bytes one{7};
+  mail.SetData(one);
+  EXPECT_EQ(mail.GetFmtValue(), "Codef : ");
+}
+
+TEST(AppParamMail, SetField_WritesOnlyItsBytes) {
+  CAppParamMail mail;
+  mail.SetField(3, CAppVariant(std::uint32_t{0x12345678}));
+  mail.SetField(1, CAppVariant(std::int32_t{-2}));
+  mail.SetField(13, CAppVariant("0xA0B0C0D0"));
+  Bytes head = Data(mail);
+  head.resize(34);
+  EXPECT_EQ(head, (Bytes{0, 0, 0xFE, 0xFF, 0, 0, 0x78, 0x56, 0x34, 0x12, 0, 0, 0, 0, 0, 0, 0,
+                         0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xD0, 0xC0, 0xB0, 0xA0, 0, 0}));
+
+  const Bytes before = Data(mail);
+  EXPECT_EQ(CatchAppException([&] { mail.SetField(0, CAppVariant(std::int32_t{70000})); }).GetMessage(),
+            "Exception >CAppVariant : can't make this kind of convertion");
+  const CAppException area = CatchAppException([&] { mail.SetField(20, CAppVariant(1)); });
+  EXPECT_EQ(area.GetMessage(), "Exception >Invalid Data");
+  EXPECT_EQ(area.GetPrgFile(), "AppParamStruct");
+  EXPECT_EQ(Data(mail), before);
+  Bytes shortData{1, 2};
+  mail.SetData(shortData);
+  EXPECT_EQ(CatchAppException([&] { mail.SetField(3, CAppVariant(1)); }).GetMessage(),
+            "Exception >Invalid Data");
+  EXPECT_EQ(Data(mail), shortData);
+}
+
+// The mailbox enters the image as one block, low byte first, after a 4-bit
+// gap: 0x34 0x12 ... 0xFF become 0x40 0x23 0x01 ... 0xF0 0x0F.
+TEST(AppParamMail, DataSerialize_OneBlockOfBits) {
+  CAppParamMail mail;
+  mail.SetBitSize(1584 * 8);
+  mail.ModifyFlags(0, PF_MOTOROLA);
+  Poke(mail, 0, {0x34, 0x12});
+  Poke(mail, 1583, {0xFF});
+  CAppDataRecord record(false);
+  record.Shift(4);
+  mail.DataSerialize(&record);
+  Bytes image;
+  record.GetData(image);
+  ASSERT_EQ(image.size(), 1585u);
+  EXPECT_EQ(Bytes(image.begin(), image.begin() + 4), (Bytes{0x40, 0x23, 0x01, 0x00}));
+  EXPECT_EQ(Bytes(image.end() - 3, image.end()), (Bytes{0x00, 0xF0, 0x0F}));
+
+  CAppParamMail back;
+  back.SetBitSize(1584 * 8);
+  record.SetModeLoad(true);
+  record.Shift(4);
+  back.DataSerialize(&record);
+  EXPECT_EQ(Data(back), Data(mail));
+  EXPECT_EQ(back.GetField(0).GetUInt64(), 0x1234u);
+
+  CAppParamMail unsized;  // no bit size: no place in the image
+  CAppDataRecord none(false);
+  unsized.DataSerialize(&none);
+  EXPECT_EQ(none.GetSize(), 0u);
+}
+
+// --- Registration ------------------------------------------------------------------------------
+
+TEST(AppParamStruct, Registration_AliasesAndIndexes) {
+  const std::vector<std::pair<std::string, std::string>> classes = {
+      {"Array", "CAPPPARAMARRAY"}, {"Address", "CAPPPARAMADDRESS"}, {"Fields", "CAPPPARAMSTRUCT"},
+      {"Mail", "CAPPPARAMMAIL"},   {"STRUCT", "CAPPPARAMDEFSTRUCT"}};
+  for (const auto& [alias, className] : classes) {
+    EXPECT_EQ(CAppDynamic::GetClassByAlias(alias, "Param "), className);
+    std::unique_ptr<CAppParam> created = CAppDynamic::GetRegisterClass<CAppParam>(className);
+    ASSERT_NE(created, nullptr) << className;
+    EXPECT_EQ(CAppTools::MakeUpper(created->GetClassName()), className);
+  }
+  EXPECT_EQ(CAppDynamic::GetAliasByClass("CAppParamStruct"), "PARAM FIELDS");
+  CAppParamArray array;
+  CAppParamStruct fields;
+  CAppParamMail mail;
+  CAppParamAddress address;
+  CAppParamDefStruct def;
+  EXPECT_EQ(CAppDynamic::GetClassIndex(&array), 6u);
+  EXPECT_EQ(CAppDynamic::GetClassIndex(&fields), 9u);
+  EXPECT_EQ(CAppDynamic::GetClassIndex(&mail), 10u);
+  EXPECT_EQ(CAppDynamic::GetClassIndex(&address), 11u);
+  EXPECT_EQ(CAppDynamic::GetClassIndex(&def), 0u);
+}
+
+TEST(AppParamStruct, Registration_ProfilesLinksAndIcons) {
+  CAppResources res;
+  res.Init();
+  for (const std::string link : {"Array", "Address"}) {
+    const std::string cls = "CAppParam" + link, display = "Param " + link;
+    EXPECT_EQ(Entry(res, cls + "\\SYS_LINK_0"), link);
+    EXPECT_EQ(Entry(res, cls + "\\SYS_ICON_VALUE"), display);
+    EXPECT_EQ(IconId(res, display, ""), 13607u);
+    EXPECT_EQ(IconId(res, display, "RO"), 13613u);
+    EXPECT_EQ(IconId(res, display, "EX"), 13630u);
+  }
+  EXPECT_EQ(Entry(res, "CAppParamMail\\SYS_LINK_0"), "Mail");
+  EXPECT_EQ(Entry(res, "CAppParamMail\\SYS_ICON_VALUE"), "Param Mail");
+  EXPECT_EQ(IconId(res, "Param Mail", ""), 13577u);  // none of its own: the default
+  CAppParam* structProfile = res.FindChild("CAppParamStruct");
+  ASSERT_NE(structProfile, nullptr);
+  EXPECT_EQ(structProfile->GetGroup()->GetCount(), 0u);
+  EXPECT_EQ(IconId(res, "Param Fields", ""), 13577u);
+
+  EXPECT_EQ(Entry(res, "CAppParamDefStruct\\SYS_LINK_0"), "STRUCT__");
+  EXPECT_EQ(Entry(res, "CAppParamDefStruct\\SYS_ICON_VALUE"), "Param STRUCT");
+  EXPECT_EQ(IconId(res, "Param STRUCT", ""), 13580u);
+  EXPECT_EQ(IconId(res, "Param STRUCT", "RO"), 13581u);
+  // The profile of a node follows its class.
+  CAppParamMail mail;
+  EXPECT_EQ(res.FindProfile(&mail), res.FindChild("CAppParamMail"));
+  EXPECT_EQ(CatchAppException([] { CAppParamDefStruct::_ResourcesInit(nullptr); }).GetMessage(),
+            "Exception >Bad pointer");
+}
