@@ -10,7 +10,8 @@
 
 TEST(AppStaticLink, EveryLibraryClassIsCreatedByName) {
   EXPECT_TRUE(InitAppConfigLib());
-  for (const char* name : {"CAppParam", "CAppParamGroup", "CAppResources", "CAppDataRecord"}) {
+  for (const char* name : {"CAppParam", "CAppParamGroup", "CAppResources", "CAppDataRecord",
+                           "CAppParamValue", "CAppParamNumeric"}) {
     std::unique_ptr<CAppObject> object(
         CAppDynamic::_GetRegisterClass(name, APP_RUNTIME_CLASS(CAppObject)));
     ASSERT_NE(object, nullptr) << name;
