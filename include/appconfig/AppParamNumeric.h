@@ -11,7 +11,6 @@
 
 #include "appconfig/AppParamValue.h"
 
-
 class CAppParamNumeric : public CAppParamValue {
   APP_DECLARE_DYNCREATE(CAppParamNumeric)
 
