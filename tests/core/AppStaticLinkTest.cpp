@@ -13,6 +13,7 @@ TEST(AppStaticLink, EveryLibraryClassIsCreatedByName) {
   for (const char* name : {"CAppParam", "CAppParamGroup", "CAppResources", "CAppDataRecord",
                            "CAppParamArray", "CAppParamAddress", "CAppParamStruct", "CAppParamMail",
                            "CAppParamDefStruct"}) {
+                           "CAppParamValue", "CAppParamNumeric"}) {
     std::unique_ptr<CAppObject> object(
         CAppDynamic::_GetRegisterClass(name, APP_RUNTIME_CLASS(CAppObject)));
     ASSERT_NE(object, nullptr) << name;
