@@ -12,8 +12,8 @@ TEST(AppStaticLink, EveryLibraryClassIsCreatedByName) {
   EXPECT_TRUE(InitAppConfigLib());
   for (const char* name : {"CAppParam", "CAppParamGroup", "CAppResources", "CAppDataRecord",
                            "CAppParamArray", "CAppParamAddress", "CAppParamStruct", "CAppParamMail",
-                           "CAppParamDefStruct"}) {
-                           "CAppParamValue", "CAppParamNumeric"}) {
+                           "CAppParamDefStruct", "CAppParamValue", "CAppParamNumeric",
+                           "CAppParamEnumSingle", "CAppParamEnumMulti", "CAppParamListKey"}) {
     std::unique_ptr<CAppObject> object(
         CAppDynamic::_GetRegisterClass(name, APP_RUNTIME_CLASS(CAppObject)));
     ASSERT_NE(object, nullptr) << name;
