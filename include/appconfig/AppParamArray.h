@@ -56,11 +56,6 @@ public:
   static void _ResourcesInit(CAppResources* resources);
 
 protected:
-  // The profile of an array-like class: a "SYS_LINK" group named `link`
-  // (none when null) and the "SYS_ICON_VALUE" entry named `displayName`.
-  static CAppParamGroup* InitProfile(CAppResources* resources, const char* className,
-                                     const char* displayName, const char* link);
-
   std::vector<std::uint8_t> m_data;
   std::string m_strFormat = "%d";
   std::uint32_t m_nMaxSize = 1024;

@@ -38,12 +38,6 @@ public:
 
   static void _ResourcesInit(CAppResources* resources);
 
-protected:
-  // The class profile every value class creates: its link, its icon entry
-  // named by the display name, and the plain, "RO" and "EX" icons.
-  static void InitClassProfile(CAppResources* resources, const char* className,
-                               const char* displayName, const char* linkName);
-
 private:
   CAppVariant m_value;
   std::uint32_t m_nMaxSize = 0;

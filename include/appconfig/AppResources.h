@@ -48,6 +48,13 @@ public:
   // adopt is destroyed and throws "Bad pointer".
   static CAppParam* AddProfileEntry(CAppParamGroup* profile, const std::string& key,
                                     CAppParam* entry, EN_ADD_MODE mode);
+  // A class profile with its default link (a "SYS_LINK_n" group named
+  // `linkName`, none when empty) and icon entry ("SYS_ICON_VALUE" named
+  // `iconName`, none when empty).
+  CAppParamGroup* CreateClassProfile(const std::string& className, const std::string& linkName,
+                                     const std::string& iconName);
+  // The plain, read-only ("RO") and expert ("EX") icons of a parameter class.
+  void AddClassIcons(const std::string& displayName);
   // The profile of a parameter: its alias's profile, else its class's;
   // a missing class profile throws "Bad pointer".
   CAppParamGroup* FindProfile(CAppParam* param);

@@ -89,8 +89,7 @@ void CAppParamAddress::LoadDefault(bool store) {
 }
 
 void CAppParamAddress::_ResourcesInit(CAppResources* resources) {
-  InitProfile(resources, "CAppParamAddress", "Param Address", "Address");
-  resources->AddIcon("Param Address", "", 13607u, true);
-  resources->AddIcon("Param Address", "RO", 13613u, true);
-  resources->AddIcon("Param Address", "EX", 13630u, true);
+  APP_CHECK_POINTER(resources);
+  resources->CreateClassProfile("CAppParamAddress", "Address", "Param Address");
+  resources->AddClassIcons("Param Address");
 }

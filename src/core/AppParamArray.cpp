@@ -82,24 +82,9 @@ void CAppParamArray::_Check() {
 
 // --- Profiles --------------------------------------------------------------------------
 
-CAppParamGroup* CAppParamArray::InitProfile(CAppResources* resources, const char* className,
-                                            const char* displayName, const char* link) {
-  APP_CHECK_POINTER(resources);
-  CAppParamGroup* profile = resources->CreateProfile(className);
-  if (link != nullptr) {
-    CAppResources::AddProfileEntry(profile, "SYS_LINK", new CAppParamGroup(link),
-                                   CAppParamGroup::ADD_AUTO_INDEX);
-    auto icon = std::make_unique<CAppParam>();
-    icon->SetName(displayName);
-    CAppResources::AddProfileEntry(profile, "SYS_ICON_VALUE", icon.release(),
-                                   CAppParamGroup::ADD_BY_KEY);
-  }
-  return profile;
-}
 
 void CAppParamArray::_ResourcesInit(CAppResources* resources) {
-  InitProfile(resources, "CAppParamArray", "Param Array", "Array");
-  resources->AddIcon("Param Array", "", 13607u, true);
-  resources->AddIcon("Param Array", "RO", 13613u, true);
-  resources->AddIcon("Param Array", "EX", 13630u, true);
+  APP_CHECK_POINTER(resources);
+  resources->CreateClassProfile("CAppParamArray", "Array", "Param Array");
+  resources->AddClassIcons("Param Array");
 }

@@ -189,14 +189,6 @@ void CAppParamEnumMulti::SetVariant(const CAppVariant& value, unsigned index) {
 
 void CAppParamEnumMulti::_ResourcesInit(CAppResources* resources) {
   APP_CHECK_POINTER(resources);
-  CAppParamGroup* profile = resources->CreateProfile("CAppParamEnumMulti");
-  CAppResources::AddProfileEntry(profile, "SYS_LINK", new CAppParamGroup("EnumMulti"),
-                                 CAppParamGroup::ADD_AUTO_INDEX);
-  auto icon = std::make_unique<CAppParam>();
-  icon->SetName("Param EnumMulti");
-  CAppResources::AddProfileEntry(profile, "SYS_ICON_VALUE", icon.release(),
-                                 CAppParamGroup::ADD_BY_KEY);
-  resources->AddIcon("Param EnumMulti", "", 13607u, true);
-  resources->AddIcon("Param EnumMulti", "RO", 13613u, true);
-  resources->AddIcon("Param EnumMulti", "EX", 13630u, true);
+  resources->CreateClassProfile("CAppParamEnumMulti", "EnumMulti", "Param EnumMulti");
+  resources->AddClassIcons("Param EnumMulti");
 }

@@ -178,14 +178,6 @@ void CAppParamEnumSingle::LoadDefault(bool store) {
 
 void CAppParamEnumSingle::_ResourcesInit(CAppResources* resources) {
   APP_CHECK_POINTER(resources);
-  CAppParamGroup* profile = resources->CreateProfile("CAppParamEnumSingle");
-  CAppResources::AddProfileEntry(profile, "SYS_LINK", new CAppParamGroup("EnumSingle"),
-                                 CAppParamGroup::ADD_AUTO_INDEX);
-  auto icon = std::make_unique<CAppParam>();
-  icon->SetName("Param EnumSingle");
-  CAppResources::AddProfileEntry(profile, "SYS_ICON_VALUE", icon.release(),
-                                 CAppParamGroup::ADD_BY_KEY);
-  resources->AddIcon("Param EnumSingle", "", 13607u, true);
-  resources->AddIcon("Param EnumSingle", "RO", 13613u, true);
-  resources->AddIcon("Param EnumSingle", "EX", 13630u, true);
+  resources->CreateClassProfile("CAppParamEnumSingle", "EnumSingle", "Param EnumSingle");
+  resources->AddClassIcons("Param EnumSingle");
 }

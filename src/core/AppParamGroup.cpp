@@ -267,10 +267,7 @@ unsigned CAppParamGroup::ObjectCount() {
 
 void CAppParamGroup::_ResourcesInit(CAppResources* resources) {
   APP_CHECK_POINTER(resources);
-  CAppParamGroup* profile = resources->CreateProfile("CAppParamGroup");
-  CAppResources::AddProfileEntry(profile, "SYS_LINK", new CAppParamGroup("List"), ADD_AUTO_INDEX);
-  CAppResources::AddProfileEntry(profile, "SYS_ICON_VALUE", new CAppParamValue("Param Group"),
-                                 ADD_BY_KEY);
+  resources->CreateClassProfile("CAppParamGroup", "List", "Param Group");
   resources->AddIcon("Param Group", "", 13611u, true);
   resources->AddIcon("Param Group", "RO", 13613u, true);
 }

@@ -84,7 +84,5 @@ void CAppParamListKey::_Check() {
 void CAppParamListKey::_ResourcesInit(CAppResources* resources) {
   APP_CHECK_POINTER(resources);
   resources->CreateProfile("CAppParamListKey");
-  resources->AddIcon("Param ListKey", "", 13607u, true);
-  resources->AddIcon("Param ListKey", "RO", 13613u, true);
-  resources->AddIcon("Param ListKey", "EX", 13630u, true);
+  resources->AddClassIcons("Param ListKey");
 }

@@ -54,5 +54,6 @@ bool CAppParamMail::_GetFmtValue(std::string& out, CAppResources* /*resources*/)
 void CAppParamMail::Serialize(CAppRecord* record) { CAppParamStruct::Serialize(record); }
 
 void CAppParamMail::_ResourcesInit(CAppResources* resources) {
-  InitProfile(resources, "CAppParamMail", "Param Mail", "Mail");
+  APP_CHECK_POINTER(resources);
+  resources->CreateClassProfile("CAppParamMail", "Mail", "Param Mail");
 }

@@ -254,5 +254,7 @@ bool CAppParamNumeric::_GetFmtValue(std::string& out, CAppResources* resources) 
 }
 
 void CAppParamNumeric::_ResourcesInit(CAppResources* resources) {
-  InitClassProfile(resources, "CAppParamNumeric", "Param Numeric", "Numeric");
+  APP_CHECK_POINTER(resources);
+  resources->CreateClassProfile("CAppParamNumeric", "Numeric", "Param Numeric");
+  resources->AddClassIcons("Param Numeric");
 }

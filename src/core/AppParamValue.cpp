@@ -27,19 +27,9 @@ void CAppParamValue::_Check() {
   CAppParam::_Check();
 }
 
-void CAppParamValue::InitClassProfile(CAppResources* resources, const char* className,
-                                      const char* displayName, const char* linkName) {
-  APP_CHECK_POINTER(resources);
-  CAppParamGroup* profile = resources->CreateProfile(className);
-  CAppResources::AddProfileEntry(profile, "SYS_LINK", new CAppParamGroup(linkName),
-                                 CAppParamGroup::ADD_AUTO_INDEX);
-  CAppResources::AddProfileEntry(profile, "SYS_ICON_VALUE", new CAppParamValue(displayName),
-                                 CAppParamGroup::ADD_BY_KEY);
-  resources->AddIcon(displayName, "", 13607u, true);
-  resources->AddIcon(displayName, "RO", 13613u, true);
-  resources->AddIcon(displayName, "EX", 13630u, true);
-}
 
 void CAppParamValue::_ResourcesInit(CAppResources* resources) {
-  InitClassProfile(resources, "CAppParamValue", "Param Value", "String");
+  APP_CHECK_POINTER(resources);
+  resources->CreateClassProfile("CAppParamValue", "String", "Param Value");
+  resources->AddClassIcons("Param Value");
 }

@@ -6,6 +6,7 @@
 #include "appconfig/AppDebug.h"
 #include "appconfig/AppDynamic.h"
 #include "appconfig/AppException.h"
+#include "appconfig/AppParamValue.h"
 
 APP_IMPLEMENT_DYNCREATE(CAppResources, CAppParamGroup)
 
@@ -82,6 +83,21 @@ CAppParamGroup* CAppResources::CreateProfile(const std::string& name) {
   CAppParamGroup* held = name.empty() ? nullptr : ChildGroup(*this, name);
   if (held == nullptr) APP_THROW("Bad pointer");
   return held;
+}
+
+CAppParamGroup* CAppResources::CreateClassProfile(const std::string& className,
+                                                  const std::string& linkName,
+                                                  const std::string& iconName) {
+  CAppParamGroup* profile = CreateProfile(className);
+  if (!linkName.empty()) AddProfileEntry(profile, "SYS_LINK", new CAppParamGroup(linkName), ADD_AUTO_INDEX);
+  if (!iconName.empty()) AddProfileEntry(profile, "SYS_ICON_VALUE", new CAppParamValue(iconName), ADD_BY_KEY);
+  return profile;
+}
+
+void CAppResources::AddClassIcons(const std::string& displayName) {
+  AddIcon(displayName, "", 13607u, true);
+  AddIcon(displayName, "RO", 13613u, true);
+  AddIcon(displayName, "EX", 13630u, true);
 }
 
 CAppParam* CAppResources::AddProfileEntry(CAppParamGroup* profile, const std::string& key,
