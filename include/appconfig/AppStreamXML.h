@@ -117,7 +117,8 @@ public:
   // when file is empty. The file is written only once the whole tree has
   // been turned into XML, and through a temporary file renamed over it: a
   // failure (a throw from a node's Serialize, a folder that cannot be
-  // written) throws and leaves any previous file as it was.
+  // written) throws and leaves any previous file as it was. Load finds the
+  // saved tree by its key only when that key is written in upper case.
   static bool Save(const std::string& file, CAppParam* param);
 
   // The output document of one save.
