@@ -6,12 +6,18 @@
 // through a load record, resolves ParamRef/DummyRef references (in the same
 // file or, with File, in another one) and merges the resource sections into
 // the resource collection.
+//
+// Save writes a tree, with its current values, in the same vocabulary: one
+// "Param" element per node (Type = class alias, Key), one field element per
+// field the node visits, and the children of a group as nested "Param"
+// elements, so that Load reads the tree back under its key.
 #pragma once
 
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "appconfig/AppRecord.h"
@@ -105,5 +111,66 @@ public:
     std::string m_strClass;
     std::string m_strKey;
     CAppParamGroup::EN_ADD_MODE m_addMode = CAppParamGroup::ADD_BY_KEY;
+  };
+
+  // Writes `param` to document path + file + ".xml". False, writing nothing,
+  // when file is empty. The file is written only once the whole tree has
+  // been turned into XML, and through a temporary file renamed over it: a
+  // failure (a throw from a node's Serialize, a folder that cannot be
+  // written) throws and leaves any previous file as it was. Load finds the
+  // saved tree by its key only when that key is written in upper case.
+  static bool Save(const std::string& file, CAppParam* param);
+
+  // The output document of one save.
+  class SaveStream {
+  public:
+    SaveStream() = default;
+    SaveStream(const SaveStream&) = delete;
+    SaveStream& operator=(const SaveStream&) = delete;
+
+    // Builds the document ("Description", holding param's element unless
+    // param is null) and saves it under file; true when saved.
+    bool Serialize(const std::string& file, CAppParam* param);
+    CAppToolsXML::Document& GetDocument() { return m_document; }
+    // The Type attribute of a node: its class alias (cached per class).
+    const CAppVariant& GetTypeName(const CAppParam& param);
+
+  private:
+    CAppToolsXML::Document m_document;
+    std::unordered_map<std::string, CAppVariant> m_typeNames;  // by class name
+  };
+
+  // Writes one node: the constructor appends its "Param" element (with Type)
+  // to the parent element, and each field the node visits becomes a child
+  // element of it. Fields with nothing to say (an empty string, flags 0, a
+  // type code 0) are not written, so the loader keeps the class default.
+  class SaveRecord : public CAppRecord {
+  public:
+    // A null stream, parent or param throws "Bad pointer".
+    SaveRecord(SaveStream* stream, CAppToolsXML::Element* parent, CAppParam* param);
+    // For a child of the node that `parent` writes. Nesting deeper than the
+    // loader reads throws instead of writing a file that cannot be loaded.
+    SaveRecord(SaveRecord* parent, CAppParam* param);
+
+    void Serialize(void* value, unsigned index) override;
+    // Ends an array field: an empty array still gets its (empty) "Array"
+    // element, so that loading empties the array instead of keeping the
+    // class default.
+    void Validate() override;
+
+    const CAppToolsXML::Element& GetElement() const { return m_element; }
+
+  private:
+    void WriteProperty(const CAppVariant& value);
+    void WriteEntry(const CAppVariant& value, unsigned index);
+    void WriteFlags(std::uint32_t flags);
+    void WriteChild(CAppParam* child);
+    [[noreturn]] void ThrowField(const char* problem);
+
+    SaveStream* m_pStream;
+    CAppParam* m_pParam;
+    CAppToolsXML::Element m_element;  // the node's "Param"
+    CAppToolsXML::Element m_array;    // the "Array" of the current array field
+    unsigned m_nDepth = 1;            // 1 for the saved node itself
   };
 };
