@@ -51,6 +51,9 @@ public:
   // The profile of a parameter: its alias's profile, else its class's;
   // a missing class profile throws "Bad pointer".
   CAppParamGroup* FindProfile(CAppParam* param);
+  // FindProfile for callers with a fallback of their own: null instead of
+  // the throw when the class profile is missing. A null param still throws.
+  CAppParamGroup* FindProfileOrNull(CAppParam* param);
   // The class profile that profile `name` names under "SYS_DEFAULT", or null.
   CAppParamGroup* DefaultProfile(const std::string& name);
   // The entry `key` through the default chain of `profile`; null if none.

@@ -4,6 +4,7 @@
 
 #include "appconfig/AppDataRecord.h"
 #include "appconfig/AppLog.h"
+#include "appconfig/AppParamValue.h"
 #include "appconfig/AppRecord.h"
 #include "appconfig/AppResources.h"
 
@@ -268,9 +269,8 @@ void CAppParamGroup::_ResourcesInit(CAppResources* resources) {
   APP_CHECK_POINTER(resources);
   CAppParamGroup* profile = resources->CreateProfile("CAppParamGroup");
   CAppResources::AddProfileEntry(profile, "SYS_LINK", new CAppParamGroup("List"), ADD_AUTO_INDEX);
-  auto icon = std::make_unique<CAppParam>();
-  icon->SetName("Param Group");
-  CAppResources::AddProfileEntry(profile, "SYS_ICON_VALUE", icon.release(), ADD_BY_KEY);
+  CAppResources::AddProfileEntry(profile, "SYS_ICON_VALUE", new CAppParamValue("Param Group"),
+                                 ADD_BY_KEY);
   resources->AddIcon("Param Group", "", 13611u, true);
   resources->AddIcon("Param Group", "RO", 13613u, true);
 }

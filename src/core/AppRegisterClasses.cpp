@@ -16,6 +16,8 @@
 #include "appconfig/AppParamListKey.h"
 #include "appconfig/AppParamMail.h"
 #include "appconfig/AppParamStruct.h"
+#include "appconfig/AppParamNumeric.h"
+#include "appconfig/AppParamValue.h"
 #include "appconfig/AppResources.h"
 
 APP_REGISTER_CLASS(CAppParam, "")
@@ -28,6 +30,8 @@ APP_REGISTER_CLASS(CAppParamAddress, "Param Address")
 APP_REGISTER_CLASS(CAppParamStruct, "Param Fields")
 APP_REGISTER_CLASS(CAppParamMail, "Param Mail")
 APP_REGISTER_CLASS(CAppParamDefStruct, "Param STRUCT")
+APP_REGISTER_CLASS(CAppParamValue, "Param Value")
+APP_REGISTER_CLASS(CAppParamNumeric, "Param Numeric")
 APP_REGISTER_CLASS(CAppResources, "")
 // A data record is no parameter and has no profile.
 APP_REGISTER_CLASS_INIT(CAppDataRecord, "", nullptr)

@@ -98,6 +98,12 @@ CAppParam* CAppResources::AddProfileEntry(CAppParamGroup* profile, const std::st
 }
 
 CAppParamGroup* CAppResources::FindProfile(CAppParam* param) {
+  CAppParamGroup* profile = FindProfileOrNull(param);
+  if (profile == nullptr) APP_THROW("Bad pointer");
+  return profile;
+}
+
+CAppParamGroup* CAppResources::FindProfileOrNull(CAppParam* param) {
   APP_CHECK_POINTER(param);
   const std::string alias = param->GetAlias();
   if (!alias.empty()) {
@@ -105,9 +111,7 @@ CAppParamGroup* CAppResources::FindProfile(CAppParam* param) {
     APP_TRACE("Bad Alias:%s for key:%s on resources:%s", alias.c_str(), param->GetKey().c_str(),
               GetKey().c_str());
   }
-  CAppParamGroup* profile = ChildGroup(*this, param->GetClassName());
-  if (profile == nullptr) APP_THROW("Bad pointer");
-  return profile;
+  return ChildGroup(*this, param->GetClassName());
 }
 
 CAppParamGroup* CAppResources::DefaultProfile(const std::string& name) {

@@ -12,7 +12,7 @@ TEST(AppStaticLink, EveryLibraryClassIsCreatedByName) {
   EXPECT_TRUE(InitAppConfigLib());
   for (const char* name : {"CAppParam", "CAppParamGroup", "CAppResources", "CAppDataRecord",
                            "CAppParamArray", "CAppParamAddress", "CAppParamStruct", "CAppParamMail",
-                           "CAppParamDefStruct"}) {
+                           "CAppParamDefStruct", "CAppParamValue", "CAppParamNumeric"}) {
     std::unique_ptr<CAppObject> object(
         CAppDynamic::_GetRegisterClass(name, APP_RUNTIME_CLASS(CAppObject)));
     ASSERT_NE(object, nullptr) << name;
