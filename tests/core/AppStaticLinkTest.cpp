@@ -12,7 +12,12 @@ TEST(AppStaticLink, EveryLibraryClassIsCreatedByName) {
   EXPECT_TRUE(InitAppConfigLib());
   for (const char* name : {"CAppParam", "CAppParamGroup", "CAppResources", "CAppDataRecord",
                            "CAppParamArray", "CAppParamAddress", "CAppParamStruct", "CAppParamMail",
-                           "CAppParamDefStruct", "CAppParamValue", "CAppParamNumeric"}) {
+                           "CAppParamDefStruct", "CAppParamValue", "CAppParamNumeric",
+                           "CAppRule", "CAppRuleCheck", "CAppRuleCheckParam", "CAppRuleFilter",
+                           "CAppRuleInitParam", "CAppRuleParam", "CAppRuleStream", "CAppRuleValue",
+                           "CAppRuleFilterByKeyInParam", "CAppRuleFilterByValue", "CAppRuleMultiColumns",
+                           "CAppRuleMultiColumnsGroup", "CAppRuleFilterByKey", "CAppRuleFilterByAlias",
+                           "CAppRuleArrayDumpExt"}) {
     std::unique_ptr<CAppObject> object(
         CAppDynamic::_GetRegisterClass(name, APP_RUNTIME_CLASS(CAppObject)));
     ASSERT_NE(object, nullptr) << name;
