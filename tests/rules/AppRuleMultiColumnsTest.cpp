@@ -209,7 +209,7 @@ TEST_F(MultiColumns, RemoveAndMove_AskThenPerform) {
   }
 }
 
-TEST_F(MultiColumns, Interface_RefusesAndNeedsAKeyList) {
+TEST_F(MultiColumns, Interface_RefusesEverything) {
   auto rule = Rule({"A", "B"}, "Multi Columns");
   ASSERT_NE(rule, nullptr);
   EXPECT_EQ(rule->GetRuntimeClass(), APP_RUNTIME_CLASS(CAppRuleMultiColumns));
@@ -226,13 +226,4 @@ TEST_F(MultiColumns, Interface_RefusesAndNeedsAKeyList) {
             "Exception >Base class call not allowed");
   EXPECT_EQ(CatchAppException([&] { rule->ShowParam(r1, out); }).GetMessage(),
             "Exception >Base class call not allowed");
-
-  // A multi-column rule named on an entry that is no key list.
-  profile->RemoveAll();
-  CAppResources::AddProfileEntry(profile, "SYS_LIST_0", new CAppParamGroup("Multi Columns by Group"),
-                                 CAppParamGroup::ADD_BY_KEY);
-  const CAppException e = CatchAppException(
-      [&] { CAppRule::FindRule<CAppRuleMultiColumns>(&resources, profile, "SYS_LIST_0"); });
-  EXPECT_EQ(e.GetMessage(), "Exception >Bad pointer");
-  EXPECT_EQ(e.GetPrgFile(), "AppRuleInterface");
 }

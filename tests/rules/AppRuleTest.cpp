@@ -188,21 +188,6 @@ TEST(AppRule, BaseCalls_ThrowFromTheRuleInterface) {
   }
 }
 
-TEST(AppRule, Defaults_PagesAcceptAndLinksShow) {
-  CAppRuleCheckParam check;
-  std::vector<std::uint8_t> data{1, 2};
-  CAppVariant value("x");
-  std::vector<std::uint32_t> values{3};
-  EXPECT_EQ(check.IsDataValid(data), 1);
-  EXPECT_EQ(check.IsValueValid(value), 1);
-  EXPECT_EQ(check.IsEnumMultiValid(values), 1);
-  EXPECT_EQ(check.IsValid(), 1);
-  CAppRuleInitParam init;
-  EXPECT_EQ(init.ShowLink(), 1);
-  EXPECT_EQ(init.GetLink(), nullptr);
-  EXPECT_EQ(init.GetParam(), nullptr);
-}
-
 // --- Filters -------------------------------------------------------------------------------
 
 TEST_F(Rules, FilterByKey_WildcardOnTheUpperCasedKey) {
