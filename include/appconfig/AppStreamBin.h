@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -24,6 +25,9 @@ class CAppParam;
 class CAppParamGroup;
 
 class CAppStreamBin {
+  // A cache of the names a stream looked up last.
+  class RecentNames;
+
 public:
   CAppStreamBin() = delete;
 
@@ -102,21 +106,25 @@ public:
   class Stream {
   public:
     explicit Stream(CAppToolsBin::Stream* bytes);
-    virtual ~Stream() = default;
+    virtual ~Stream();
     Stream(const Stream&) = delete;
     Stream& operator=(const Stream&) = delete;
 
     CAppToolsBin::Stream* GetBuffer() const { return m_pBytes; }
-    // The index of `text`, registered on first use.
-    std::uint32_t SetName(const std::string& text) { return m_strings.GetIndex(text, true); }
+    // The index of `text`, registered on first use. A text holding a zero
+    // byte cannot be stored and throws "Invalid Data".
+    std::uint32_t SetName(std::string_view text);
     // The reserved name of a code, else the string of that index; an index
-    // past the table throws "Bad data index".
-    const std::string& GetName(std::uint32_t code) const;
-    std::uint32_t GetStringCount() const { return m_strings.GetCount(); }
+    // past the table throws "Bad data index". Valid while the stream lives.
+    std::string_view GetName(std::uint32_t code) const;
+    std::uint32_t GetStringCount() const;
+
+  protected:
+    class StringTable;
+    std::unique_ptr<StringTable> m_strings;
 
   private:
     CAppToolsBin::Stream* m_pBytes;
-    CAppTools::MapStringToIndex m_strings;
   };
 
   class SaveRecord;
@@ -128,6 +136,7 @@ public:
   class SaveStream : public Stream {
   public:
     SaveStream(CAppToolsBin::Stream* bytes, CAppParam* param, SaveRule rule = {});
+    ~SaveStream() override;
 
     // Appends a placeholder header and returns the element's start.
     std::uint32_t BeginElement();
@@ -141,11 +150,14 @@ public:
     void WriteParam(CAppParam* param);
     void WriteStrings();
     void Append(const void* bytes, std::size_t count);
+    // SetName for field names, through a cache of the recent ones.
+    std::uint32_t FieldName(const std::string& name);
     template <class T>
     void AppendValue(T value);
 
     std::vector<std::uint8_t> m_image;
     SaveRule m_rule;
+    std::unique_ptr<RecentNames> m_pFieldNames;
   };
 
   // Writes one parameter element; End closes it.
@@ -183,6 +195,7 @@ public:
   class LoadStream : public Stream {
   public:
     LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& param);
+    ~LoadStream() override;
 
   private:
     friend class LoadRecord;
@@ -209,7 +222,7 @@ public:
     std::vector<ST_INFO> m_sections;
     std::vector<std::uint32_t> m_nameIds;
     std::unordered_map<std::string, std::uint32_t> m_upperIds;
-    std::unordered_map<std::string, std::uint32_t> m_askedIds;
+    std::unique_ptr<RecentNames> m_pAskedIds;
     std::unordered_map<std::uint32_t, const CAppRuntimeClass*> m_classes;
     std::vector<std::uint32_t> m_scratch;
     unsigned m_nDepth = 0;

@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <exception>
@@ -43,12 +45,18 @@ constexpr FieldType kFieldTypes[] = {
 
 constexpr std::uint32_t kElementMask = 0x0FFFu;
 
+// The row of each low-12-bit code, so that a lookup is one index.
+constexpr auto kFieldTypeRows = [] {
+  std::array<std::int8_t, kElementMask + 1> rows{};
+  rows.fill(-1);
+  for (std::size_t i = 0; i < std::size(kFieldTypes); ++i) rows[kFieldTypes[i].code] = static_cast<std::int8_t>(i);
+  return rows;
+}();
+
 const FieldType* FindFieldType(std::uint32_t code) {
   if ((code & ~(kElementMask | CAppRecord::FT_ARRAY)) != 0) return nullptr;
-  for (const FieldType& type : kFieldTypes) {
-    if (type.code == (code & kElementMask)) return &type;
-  }
-  return nullptr;
+  const std::int8_t row = kFieldTypeRows[code & kElementMask];
+  return row >= 0 ? &kFieldTypes[row] : nullptr;
 }
 
 // A 32-bit word in any of its guises: flags, type codes and 32-bit integers
@@ -111,22 +119,120 @@ constexpr const char* kExceptionPrefix = "Exception >";
 
 }  // namespace
 
+// The last names looked up and their indexes. Classes visit the same field
+// names in the same order for every parameter, so the entry after the last
+// hit is nearly always the next one asked for; a hit spares a lookup in a
+// large table.
+class CAppStreamBin::RecentNames {
+public:
+  const std::uint32_t* Find(const std::string& name) {
+    const std::size_t size = m_entries.size();
+    for (std::size_t n = 0; n < size; ++n) {
+      const std::size_t i = m_nNext + n < size ? m_nNext + n : m_nNext + n - size;
+      if (m_entries[i].first == name) {
+        m_nNext = i + 1 < size ? i + 1 : 0;
+        return &m_entries[i].second;
+      }
+    }
+    return nullptr;
+  }
+  void Add(const std::string& name, std::uint32_t index) {
+    if (m_entries.size() < kSize) m_entries.emplace_back(name, index);
+  }
+
+private:
+  static constexpr std::size_t kSize = 32;
+  std::vector<std::pair<std::string, std::uint32_t>> m_entries;
+  std::size_t m_nNext = 0;
+};
+
 // --- Stream ----------------------------------------------------------------------
 
-CAppStreamBin::Stream::Stream(CAppToolsBin::Stream* bytes) : m_pBytes(bytes) { APP_CHECK_POINTER(bytes); }
+// The strings of one file in index order, each followed by its zero byte as
+// in the string section, with an open-addressing index over them. Offsets,
+// not pointers, so that the storage may grow.
+class CAppStreamBin::Stream::StringTable {
+public:
+  StringTable() : m_slots(1024, 0) {}
 
-const std::string& CAppStreamBin::Stream::GetName(std::uint32_t code) const {
-  static const std::string reserved[] = {kReservedNames[0], kReservedNames[1], kReservedNames[2],
-                                         kReservedNames[3], kReservedNames[4]};
-  if (IsReserved(code)) return reserved[code - NAME_IDENT_VALUE];
-  if (code >= m_strings.GetCount()) APP_THROW("Bad data index");
-  return m_strings.GetString(code);
+  // The index of `text`, and whether it was added now.
+  std::pair<std::uint32_t, bool> Add(std::string_view text) {
+    const std::size_t hash = std::hash<std::string_view>()(text);
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+      const std::uint32_t slot = m_slots[i];
+      if (slot == 0) {
+        m_slots[i] = Append(text, hash) + 1;
+        if (m_spans.size() * 2 > m_slots.size()) Grow();
+        return {static_cast<std::uint32_t>(m_spans.size() - 1), true};
+      }
+      const Span& span = m_spans[slot - 1];
+      if (span.hash == hash && At(slot - 1) == text) return {slot - 1, false};
+    }
+  }
+
+  std::string_view At(std::uint32_t index) const {
+    const Span& span = m_spans[index];
+    return std::string_view(m_chars.data() + span.offset, span.length);
+  }
+  std::uint32_t Count() const { return static_cast<std::uint32_t>(m_spans.size()); }
+  // Every string with its zero byte, in index order.
+  const std::vector<char>& Chars() const { return m_chars; }
+
+private:
+  struct Span {
+    std::uint32_t offset;
+    std::uint32_t length;
+    std::size_t hash;
+  };
+
+  std::uint32_t Append(std::string_view text, std::size_t hash) {
+    // A zero byte would split the string in two in a file.
+    if (std::memchr(text.data(), 0, text.size()) != nullptr) APP_THROW("Invalid Data");
+    if (text.size() >= std::numeric_limits<std::uint32_t>::max() - m_chars.size()) APP_THROW("Bad file size");
+    m_spans.push_back(Span{static_cast<std::uint32_t>(m_chars.size()), static_cast<std::uint32_t>(text.size()), hash});
+    m_chars.insert(m_chars.end(), text.begin(), text.end());
+    m_chars.push_back('\0');
+    return static_cast<std::uint32_t>(m_spans.size() - 1);
+  }
+
+  void Grow() {
+    std::vector<std::uint32_t> slots(m_slots.size() * 2, 0);
+    const std::size_t mask = slots.size() - 1;
+    for (std::uint32_t index = 0; index < m_spans.size(); ++index) {
+      std::size_t i = m_spans[index].hash & mask;
+      while (slots[i] != 0) i = (i + 1) & mask;
+      slots[i] = index + 1;
+    }
+    m_slots.swap(slots);
+  }
+
+  std::vector<char> m_chars;
+  std::vector<Span> m_spans;
+  std::vector<std::uint32_t> m_slots;  // index + 1; 0 is free
+};
+
+CAppStreamBin::Stream::Stream(CAppToolsBin::Stream* bytes)
+    : m_strings(std::make_unique<StringTable>()), m_pBytes(bytes) {
+  APP_CHECK_POINTER(bytes);
+}
+
+CAppStreamBin::Stream::~Stream() = default;
+
+std::uint32_t CAppStreamBin::Stream::SetName(std::string_view text) { return m_strings->Add(text).first; }
+
+std::uint32_t CAppStreamBin::Stream::GetStringCount() const { return m_strings->Count(); }
+
+std::string_view CAppStreamBin::Stream::GetName(std::uint32_t code) const {
+  if (IsReserved(code)) return kReservedNames[code - NAME_IDENT_VALUE];
+  if (code >= m_strings->Count()) APP_THROW("Bad data index");
+  return m_strings->At(code);
 }
 
 // --- Writing ---------------------------------------------------------------------
 
 CAppStreamBin::SaveStream::SaveStream(CAppToolsBin::Stream* bytes, CAppParam* param, SaveRule rule)
-    : Stream(bytes), m_rule(std::move(rule)) {
+    : Stream(bytes), m_rule(std::move(rule)), m_pFieldNames(std::make_unique<RecentNames>()) {
   m_image.reserve(4096);
   WriteHeader();
   WriteParam(param);
@@ -170,6 +276,15 @@ void CAppStreamBin::SaveStream::EndElement(std::uint32_t name, std::uint32_t sta
   }
 }
 
+CAppStreamBin::SaveStream::~SaveStream() = default;
+
+std::uint32_t CAppStreamBin::SaveStream::FieldName(const std::string& name) {
+  if (const std::uint32_t* index = m_pFieldNames->Find(name)) return *index;
+  const std::uint32_t index = SetName(name);
+  m_pFieldNames->Add(name, index);
+  return index;
+}
+
 void CAppStreamBin::SaveStream::WriteHeader() {
   const std::uint32_t section = BeginElement();
   std::uint32_t start = BeginElement();
@@ -192,12 +307,8 @@ void CAppStreamBin::SaveStream::WriteParam(CAppParam* param) {
 
 void CAppStreamBin::SaveStream::WriteStrings() {
   const std::uint32_t section = BeginElement();
-  for (std::uint32_t i = 0; i < GetStringCount(); ++i) {
-    const std::string& text = GetName(i);
-    // A zero byte would split the string in two and shift every index after it.
-    if (text.find('\0') != std::string::npos) APP_THROW("Invalid Data");
-    Append(text.c_str(), text.size() + 1);
-  }
+  const std::vector<char>& chars = m_strings->Chars();
+  Append(chars.data(), chars.size());
   EndElement(NAME_STRING_SECTION, section, TYPE_SECTION);
 }
 
@@ -296,12 +407,15 @@ void CAppStreamBin::SaveRecord::Serialize(void* value, unsigned /*index*/) {
 }
 
 void CAppStreamBin::SaveRecord::Validate() {
-  m_pStream->EndElement(m_pStream->SetName(GetName()), m_nField, GetType());
+  m_pStream->EndElement(m_pStream->FieldName(GetName()), m_nField, GetType());
 }
 
 // --- Reading -------------------------------------------------------------------------
 
-CAppStreamBin::LoadStream::LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& param) : Stream(bytes) {
+CAppStreamBin::LoadStream::~LoadStream() = default;
+
+CAppStreamBin::LoadStream::LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& param)
+    : Stream(bytes), m_pAskedIds(std::make_unique<RecentNames>()) {
   // The whole file in memory: its length bounds every count read from it,
   // and the reader checks each offset against it before use.
   const std::uint32_t length = bytes->GetLength();
@@ -311,7 +425,7 @@ CAppStreamBin::LoadStream::LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& p
     bytes->ReadBytes(m_bytes.data(), length);
   }
   for (std::uint32_t code = NAME_IDENT_VALUE; code <= NAME_STRING_SECTION; ++code) {
-    m_upperIds.emplace(GetName(code), code);
+    m_upperIds.emplace(std::string(GetName(code)), code);
   }
   ReadSections();
   ReadHeader();
@@ -322,16 +436,26 @@ CAppStreamBin::LoadStream::LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& p
 std::uint64_t CAppStreamBin::LoadStream::ReadNumber(std::uint32_t pos, unsigned bytes) const {
   if (std::uint64_t{pos} + bytes > m_bytes.size()) APP_THROW("Bad file size");
   std::uint64_t n = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(&n, m_bytes.data() + pos, bytes);
+    return n;
+  }
   for (unsigned i = bytes; i-- > 0;) n = (n << 8) | m_bytes[pos + i];
   return n;
 }
 
 CAppStreamBin::ST_FIELD CAppStreamBin::LoadStream::ReadField(std::uint32_t pos, std::uint32_t limit) const {
-  if (limit < pos || limit - pos < HEADER_SIZE) APP_THROW("Bad file size");
+  // limit never exceeds the file's length, so the header lies within it.
+  if (limit < pos || limit - pos < HEADER_SIZE || limit > m_bytes.size()) APP_THROW("Bad file size");
+  const std::uint8_t* p = m_bytes.data() + pos;
+  auto word = [p](int at) {
+    return static_cast<std::uint32_t>(p[at]) | static_cast<std::uint32_t>(p[at + 1]) << 8 |
+           static_cast<std::uint32_t>(p[at + 2]) << 16 | static_cast<std::uint32_t>(p[at + 3]) << 24;
+  };
   ST_FIELD field;
-  field.end = static_cast<std::uint32_t>(ReadNumber(pos, 4));
-  field.name = static_cast<std::uint32_t>(ReadNumber(pos + 4, 4));
-  field.type = static_cast<std::uint32_t>(ReadNumber(pos + 8, 4));
+  field.end = word(0);
+  field.name = word(4);
+  field.type = word(8);
   if (field.end < pos + HEADER_SIZE) APP_THROW("Bad data format");
   if (field.end > limit) APP_THROW("Bad file size");
   return field;
@@ -378,11 +502,13 @@ void CAppStreamBin::LoadStream::ReadStrings() {
     const auto* zero = static_cast<const std::uint8_t*>(std::memchr(first, 0, end - pos));
     // The last string may lack its zero byte: it ends with the section.
     const auto length = static_cast<std::uint32_t>(zero != nullptr ? zero - first : end - pos);
-    SetName(std::string(reinterpret_cast<const char*>(first), length));
+    // Equal strings share one index: a table that holds one twice is not ours.
+    if (!m_strings->Add(std::string_view(reinterpret_cast<const char*>(first), length)).second) {
+      APP_THROW("Bad file format");
+    }
     pos += length + 1;
   }
-  // Equal strings share one index: a table that holds one twice is not ours.
-  if (GetStringCount() != read || read >= NAME_IDENT_VALUE) APP_THROW("Bad file format");
+  if (read >= NAME_IDENT_VALUE) APP_THROW("Bad file format");
   m_nameIds.assign(read, NO_ID);
 }
 
@@ -409,24 +535,23 @@ std::uint32_t CAppStreamBin::LoadStream::NameId(std::uint32_t name) {
   if (id == NO_ID) {
     // Field names match without regard to case: names equal but for case
     // get the id of the first of them.
-    id = m_upperIds.emplace(CAppTools::MakeUpper(GetName(name)), name).first->second;
+    id = m_upperIds.emplace(CAppTools::MakeUpper(std::string(GetName(name))), name).first->second;
   }
   return id;
 }
 
 std::uint32_t CAppStreamBin::LoadStream::AskedId(const std::string& name) {
-  const auto known = m_askedIds.find(name);
-  if (known != m_askedIds.end()) return known->second;
+  if (const std::uint32_t* id = m_pAskedIds->Find(name)) return *id;
   const auto it = m_upperIds.find(CAppTools::MakeUpper(name));
   if (it == m_upperIds.end()) return NO_ID;  // may still appear in a later element
-  m_askedIds.emplace(name, it->second);
+  m_pAskedIds->Add(name, it->second);
   return it->second;
 }
 
 CAppParam* CAppStreamBin::LoadStream::CreateParam(std::uint32_t className) {
   const auto it = m_classes.find(className);
   if (it != m_classes.end()) return static_cast<CAppParam*>(it->second->CreateObject());
-  CAppObject* object = CAppDynamic::_GetRegisterClass(GetName(className), CAppParam::StaticRuntimeClass());
+  CAppObject* object = CAppDynamic::_GetRegisterClass(std::string(GetName(className)), CAppParam::StaticRuntimeClass());
   if (object == nullptr) APP_THROW("Bad pointer");
   m_classes.emplace(className, object->GetRuntimeClass());
   return static_cast<CAppParam*>(object);
@@ -485,9 +610,19 @@ void CAppStreamBin::LoadRecord::ReadChildren(std::uint32_t start, std::uint32_t 
 }
 
 void CAppStreamBin::LoadRecord::CheckUniqueNames(std::size_t first, std::size_t last) {
+  const std::vector<ST_INFO>& infos = m_pStream->m_infos;
+  if (last - first <= 16) {
+    // The usual parameter: a handful of fields.
+    for (std::size_t i = first; i < last; ++i) {
+      for (std::size_t j = i + 1; j < last; ++j) {
+        if (infos[i].id == infos[j].id) APP_THROW("Record name already exist");
+      }
+    }
+    return;
+  }
   std::vector<std::uint32_t>& ids = m_pStream->m_scratch;
   ids.clear();
-  for (std::size_t i = first; i < last; ++i) ids.push_back(m_pStream->m_infos[i].id);
+  for (std::size_t i = first; i < last; ++i) ids.push_back(infos[i].id);
   std::sort(ids.begin(), ids.end());
   if (std::adjacent_find(ids.begin(), ids.end()) != ids.end()) APP_THROW("Record name already exist");
 }
@@ -539,7 +674,7 @@ void CAppStreamBin::LoadRecord::Serialize(void* value, unsigned index) {
       const auto vt = static_cast<std::uint16_t>(stored->code);
       if (stored->kind == Kind::String) {
         if (n >= m_pStream->GetStringCount()) APP_THROW("Bad data index");
-        variant.SetString(m_pStream->GetName(static_cast<std::uint32_t>(n)));
+        variant.SetString(std::string(m_pStream->GetName(static_cast<std::uint32_t>(n))));
       } else if (stored->code == CAppVariant::VT_R4) {
         const auto bits = static_cast<std::uint32_t>(n);
         float f = 0;
