@@ -84,6 +84,10 @@ public:
   // through the default chain) that the view bits and the rule accept;
   // `index` then designates the entry after it.
   CAppParamGroup* GetLink(CAppParamGroup* profile, unsigned& index, CAppRuleInitParam* rule);
+  // Whether a properties sheet would show a link for the parameter: the
+  // profile (the parameter's own when null) offers a link that its
+  // "SYS_INIT" rule accepts. False for a null parameter or no profile.
+  bool IsProperties(CAppParam* param, CAppParamGroup* profile = nullptr);
 
   static void _ResourcesInit(CAppResources* resources);
 

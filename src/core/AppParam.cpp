@@ -6,6 +6,7 @@
 #include "appconfig/AppParamGroup.h"
 #include "appconfig/AppRecord.h"
 #include "appconfig/AppResources.h"
+#include "appconfig/AppRuleInterface.h"
 
 APP_IMPLEMENT_DYNCREATE(CAppParam, CAppObject)
 
@@ -138,7 +139,13 @@ std::string CAppParam::GetFullKey() const {
 
 void CAppParam::Check(CAppResources* resources) {
   if (IsFlagsEnable(PF_NO_CHECK)) return;
-  // The profile's "SYS_CHECK_RULE" rule runs here once rules exist.
+  if (resources != nullptr) {
+    // A node without a profile has no check rule: its class check still runs.
+    CAppParamGroup* profile = resources->FindProfileOrNull(this);
+    if (auto rule = CAppRule::FindRule<CAppRuleCheck>(resources, profile, "SYS_CHECK_RULE")) {
+      rule->Check(this);
+    }
+  }
   if (IsFlagsEnable(PF_NO_CHECK_SUBTREE)) return;
   _Check();
   if (CAppParamGroup* group = GetGroup()) {

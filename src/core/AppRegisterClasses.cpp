@@ -19,6 +19,8 @@
 #include "appconfig/AppParamNumeric.h"
 #include "appconfig/AppParamValue.h"
 #include "appconfig/AppResources.h"
+#include "appconfig/AppRuleInterface.h"
+#include "appconfig/AppRuleMultiColumns.h"
 
 APP_REGISTER_CLASS(CAppParam, "")
 APP_REGISTER_CLASS(CAppParamGroup, "Param Group")
@@ -35,6 +37,21 @@ APP_REGISTER_CLASS(CAppParamNumeric, "Param Numeric")
 APP_REGISTER_CLASS(CAppResources, "")
 // A data record is no parameter and has no profile.
 APP_REGISTER_CLASS_INIT(CAppDataRecord, "", nullptr)
+APP_REGISTER_CLASS(CAppRule, "")
+APP_REGISTER_CLASS(CAppRuleCheck, "")
+APP_REGISTER_CLASS(CAppRuleCheckParam, "")
+APP_REGISTER_CLASS(CAppRuleFilter, "")
+APP_REGISTER_CLASS(CAppRuleInitParam, "")
+APP_REGISTER_CLASS(CAppRuleParam, "")
+APP_REGISTER_CLASS(CAppRuleStream, "")
+APP_REGISTER_CLASS(CAppRuleValue, "")
+APP_REGISTER_CLASS(CAppRuleFilterByKeyInParam, "Rule Filter By Key in Param")
+APP_REGISTER_CLASS(CAppRuleFilterByValue, "Rule Filter By Value")
+APP_REGISTER_CLASS(CAppRuleMultiColumns, "Rule Multi Columns")
+APP_REGISTER_CLASS(CAppRuleMultiColumnsGroup, "Rule Multi Columns by Group")
+APP_REGISTER_CLASS(CAppRuleFilterByKey, "Rule Filter By Key")
+APP_REGISTER_CLASS(CAppRuleFilterByAlias, "Rule Filter By Alias")
+APP_REGISTER_CLASS(CAppRuleArrayDumpExt, "Rule Array Dump Ext")
 
 namespace {
 

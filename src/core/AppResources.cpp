@@ -7,6 +7,7 @@
 #include "appconfig/AppDynamic.h"
 #include "appconfig/AppException.h"
 #include "appconfig/AppParamValue.h"
+#include "appconfig/AppRuleInterface.h"
 
 APP_IMPLEMENT_DYNCREATE(CAppResources, CAppParamGroup)
 
@@ -164,12 +165,17 @@ bool CAppResources::FindNameWithDefault(CAppParamGroup* profile, const std::stri
 
 bool CAppResources::Load(std::string& value, CAppParam* param, const std::string& key) {
   CAppParamGroup* profile = FindProfile(param);
-  // Value rules ("<key>_RULE") are consulted first once the rules exist.
+  // A value rule computes the property; a rule entry naming no value rule
+  // class counts as absent, so the plain value may still answer.
+  if (auto rule = CAppRule::FindRule<CAppRuleValue>(this, profile, key + "_RULE")) {
+    value = rule->GetValue(param);
+    return true;
+  }
   return FindNameWithDefault(profile, key + "_VALUE", value);
 }
 
 CAppParamGroup* CAppResources::GetLink(CAppParamGroup* profile, unsigned& index,
-                                       CAppRuleInitParam* /*rule*/) {
+                                       CAppRuleInitParam* rule) {
   if (profile == nullptr) return nullptr;
   const std::uint32_t ownViews = static_cast<std::uint32_t>(GetFlags()) & kViewBits;
   for (;;) {
@@ -181,8 +187,22 @@ CAppParamGroup* CAppResources::GetLink(CAppParamGroup* profile, unsigned& index,
     if (link->GetName().empty()) continue;
     const std::uint32_t views = static_cast<std::uint32_t>(link->GetFlags()) & kViewBits;
     if ((views & ~ownViews) != 0) continue;
+    if (rule != nullptr) {
+      rule->SetProfile(link);
+      if (rule->ShowLink() == 0) continue;
+    }
     return link;
   }
+}
+
+bool CAppResources::IsProperties(CAppParam* param, CAppParamGroup* profile) {
+  if (param == nullptr) return false;
+  if (profile == nullptr) profile = FindProfileOrNull(param);
+  if (profile == nullptr) return false;
+  auto rule = CAppRule::FindRule<CAppRuleInitParam>(this, profile, "SYS_INIT");
+  if (rule != nullptr) rule->SetParam(param);
+  unsigned index = 0;
+  return GetLink(profile, index, rule.get()) != nullptr;
 }
 
 // --- Icons ----------------------------------------------------------------------------

@@ -13,7 +13,12 @@ TEST(AppStaticLink, EveryLibraryClassIsCreatedByName) {
   for (const char* name : {"CAppParam", "CAppParamGroup", "CAppResources", "CAppDataRecord",
                            "CAppParamArray", "CAppParamAddress", "CAppParamStruct", "CAppParamMail",
                            "CAppParamDefStruct", "CAppParamValue", "CAppParamNumeric",
-                           "CAppParamEnumSingle", "CAppParamEnumMulti", "CAppParamListKey"}) {
+                           "CAppParamEnumSingle", "CAppParamEnumMulti", "CAppParamListKey",
+                           "CAppRule", "CAppRuleCheck", "CAppRuleCheckParam", "CAppRuleFilter",
+                           "CAppRuleInitParam", "CAppRuleParam", "CAppRuleStream", "CAppRuleValue",
+                           "CAppRuleFilterByKeyInParam", "CAppRuleFilterByValue", "CAppRuleMultiColumns",
+                           "CAppRuleMultiColumnsGroup", "CAppRuleFilterByKey", "CAppRuleFilterByAlias",
+                           "CAppRuleArrayDumpExt"}) {
     std::unique_ptr<CAppObject> object(
         CAppDynamic::_GetRegisterClass(name, APP_RUNTIME_CLASS(CAppObject)));
     ASSERT_NE(object, nullptr) << name;

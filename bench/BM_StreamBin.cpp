@@ -1,0 +1,258 @@
+// Binary parameter file: save and load of a 100 000-parameter tree, the undo
+// snapshot of a 10 000-parameter group, and the XML description load of the
+// same tree for comparison.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "BenchRatio.h"
+#include "appconfig/AppException.h"
+#include "appconfig/AppParamGroup.h"
+#include "appconfig/AppParamListKey.h"
+#include "appconfig/AppStreamBin.h"
+#include "appconfig/AppStreamXML.h"
+#include "appconfig/AppToolsXML.h"
+
+namespace {
+
+// A device: 10 modules of 10 slots of 10 channels, each channel with 99
+// leaves (a key list every tenth, plain parameters otherwise): 100 111 nodes,
+// five levels deep.
+constexpr int kModules = 10, kSlots = 10, kChannels = 10, kLeaves = 99;
+constexpr int kUndoParams = 10000;
+
+std::filesystem::path Folder() {
+  static const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("appconfig_bm_bin_" + std::to_string(::getpid()));
+  return dir;
+}
+
+std::string Key(const char* prefix, int i) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%s_%02d", prefix, i);
+  return text;
+}
+
+void FillLeaves(CAppParamGroup* group, int count) {
+  for (int i = 0; i < count; ++i) {
+    if (i % 10 == 9) {
+      auto* list = new CAppParamListKey("Formats");
+      for (const char* item : {"%d", "%X", "%o"}) list->InsertAfter(item, list->GetEndPosition());
+      group->SetAt(Key("L", i), list);
+    } else {
+      auto* param = new CAppParam;
+      param->SetName("Paramètre " + std::to_string(i));
+      if (i % 3 == 0) param->SetHelp("Vitesse de transmission du canal");
+      param->ModifyFlags(0, static_cast<std::uint32_t>(i % 4));
+      group->SetAt(Key("P", i), param);
+    }
+  }
+}
+
+std::unique_ptr<CAppParamGroup> Device() {
+  auto root = std::make_unique<CAppParamGroup>("Device");
+  root->SetKey("DEVICE");
+  for (int m = 0; m < kModules; ++m) {
+    auto* module = root->SetAt(Key("M", m), new CAppParamGroup("Module " + std::to_string(m)));
+    for (int s = 0; s < kSlots; ++s) {
+      auto* slot = module->SetAt(Key("S", s), new CAppParamGroup("Slot " + std::to_string(s)));
+      for (int c = 0; c < kChannels; ++c) {
+        FillLeaves(slot->SetAt(Key("C", c), new CAppParamGroup("Channel " + std::to_string(c))), kLeaves);
+      }
+    }
+  }
+  return root;
+}
+
+// The same tree as a description file.
+void WriteXml(std::ofstream& out, CAppParam* node, int depth) {
+  const std::string indent(static_cast<std::size_t>(depth) * 2, ' ');
+  auto attributes = [&](CAppParam* p) {
+    std::string text = " Key=\"" + p->GetKey() + "\" Name=\"" + p->GetName() + "\"";
+    if (!p->GetHelp().empty()) text += " Help=\"" + p->GetHelp() + "\"";
+    if (std::uint32_t{p->GetFlags()} != 0) text += " Flags=\"" + std::to_string(std::uint32_t{p->GetFlags()}) + "\"";
+    return text;
+  };
+  if (CAppParamGroup* group = node->GetGroup()) {
+    out << indent << "<Group" << attributes(node) << ">\n";
+    POSITION pos = group->GetStartPosition();
+    while (pos != nullptr) WriteXml(out, group->GetNextPtr(pos), depth + 1);
+    out << indent << "</Group>\n";
+  } else if (auto* list = AppDynamicCast<CAppParamListKey>(node)) {
+    out << indent << "<ListKey" << attributes(node) << ">";
+    for (unsigned i = 0; i < list->GetCount(); ++i) out << "<Element Value=\"" << list->GetAt(i) << "\"/>";
+    out << "</ListKey>\n";
+  } else {
+    out << indent << "<Param Type=\"CAppParam\"" << attributes(node) << "/>\n";
+  }
+}
+
+struct Fixture {
+  std::unique_ptr<CAppParamGroup> device = Device();
+  std::string binFile = (Folder() / "device.bin").string();
+  std::uint64_t binBytes = 0;
+  std::uint64_t xmlBytes = 0;
+  unsigned nodes = device->ObjectCount();
+};
+
+Fixture& Data() {
+  static Fixture* fixture = [] {
+    std::filesystem::create_directories(Folder());
+    auto* f = new Fixture;
+    CAppStreamBin::Save(f->device.get(), f->binFile);
+    f->binBytes = std::filesystem::file_size(f->binFile);
+    {
+      std::ofstream out(Folder() / "device.xml", std::ios::binary);
+      out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Description xmlns=\"QXE-kvrDescription\">\n";
+      WriteXml(out, f->device.get(), 1);
+      out << "</Description>\n";
+    }
+    f->xmlBytes = std::filesystem::file_size(Folder() / "device.xml");
+    CAppToolsXML::SetPath(Folder().string() + "/");
+    CAppToolsXML::SetSchemaPath(APPCONFIG_SCHEMA_DIR "/Description");
+    return f;
+  }();
+  return *fixture;
+}
+
+void Report(benchmark::State& state, std::uint64_t bytes) {
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * Data().nodes));
+}
+
+void BM_StreamBinSave_Memory(benchmark::State& state) {
+  Fixture& f = Data();
+  for (auto _ : state) {
+    CAppToolsBin::Memory memory(4096);
+    CAppStreamBin::SaveStream save(&memory, f.device.get());
+    benchmark::DoNotOptimize(memory.GetLength());
+  }
+  Report(state, f.binBytes);
+}
+
+// Temporary file, flush to disk and rename included.
+void BM_StreamBinSave_File(benchmark::State& state) {
+  Fixture& f = Data();
+  const std::string file = (Folder() / "saved.bin").string();
+  for (auto _ : state) CAppStreamBin::Save(f.device.get(), file);
+  Report(state, f.binBytes);
+}
+
+void BM_StreamBinLoad_File(benchmark::State& state) {
+  Fixture& f = Data();
+  for (auto _ : state) {
+    std::unique_ptr<CAppParam> tree = CAppStreamBin::Load(f.binFile);
+    if (!tree || tree->ObjectCount() != f.nodes) state.SkipWithError("tree not loaded");
+    state.PauseTiming();
+    tree.reset();  // the release is not part of the load
+    state.ResumeTiming();
+  }
+  Report(state, f.binBytes);
+}
+
+void BM_XmlDescriptionLoad_File(benchmark::State& state) {
+  Fixture& f = Data();
+  for (auto _ : state) {
+    std::unique_ptr<CAppParam> tree;
+    try {
+      tree = CAppStreamXML::Load("device", nullptr, "DEVICE");
+    } catch (const CAppException& e) {
+      state.SkipWithError(e.GetMessage().c_str());
+      break;
+    }
+    if (!tree || tree->ObjectCount() != f.nodes) {
+      state.SkipWithError("tree not loaded");
+      break;
+    }
+    state.PauseTiming();
+    tree.reset();
+    state.ResumeTiming();
+  }
+  Report(state, f.xmlBytes);
+}
+
+struct UndoFixture {
+  UndoFixture() {
+    group.SetKey("CHANNELS");
+    FillLeaves(&group, kUndoParams);
+    snapshotBytes = CAppStreamBin::CreateUndo(&group)->GetLength();
+  }
+  CAppParamGroup group;
+  std::uint32_t snapshotBytes = 0;
+};
+
+UndoFixture& Undo() {
+  static UndoFixture* fixture = new UndoFixture;
+  return *fixture;
+}
+
+void BM_Undo_CreateAndMake10000(benchmark::State& state) {
+  UndoFixture& u = Undo();
+  for (auto _ : state) {
+    std::unique_ptr<CAppToolsBin::Stream> snapshot = CAppStreamBin::CreateUndo(&u.group);
+    CAppStreamBin::MakeUndo(snapshot.get(), &u.group);
+  }
+  if (u.group.GetCount() != kUndoParams) state.SkipWithError("group not restored");
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * u.snapshotBytes);
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kUndoParams);
+}
+
+// The reference: one plain copy of a snapshot's bytes.
+void BM_Undo_MemcpySnapshot(benchmark::State& state) {
+  const std::size_t size = Undo().snapshotBytes;
+  std::vector<char> from(size, 'x'), to(size);
+  for (auto _ : state) {
+    std::memcpy(to.data(), from.data(), size);
+    benchmark::DoNotOptimize(to.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));
+}
+
+BENCHMARK(BM_StreamBinSave_Memory)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StreamBinSave_File)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StreamBinLoad_File)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_XmlDescriptionLoad_File)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Undo_CreateAndMake10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Undo_MemcpySnapshot)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  Fixture& f = Data();
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+
+  std::printf("\ntree: %u nodes, binary file %.2f MB, description %.2f MB\n", f.nodes,
+              static_cast<double>(f.binBytes) / 1e6, static_cast<double>(f.xmlBytes) / 1e6);
+  for (const char* name : {"BM_StreamBinSave_Memory", "BM_StreamBinSave_File", "BM_StreamBinLoad_File"}) {
+    const double ms = reporter.Time(name);
+    if (ms > 0) {
+      std::printf("%-28s %8.2f ms  %7.1f MB/s\n", name, ms, static_cast<double>(f.binBytes) / 1e6 / (ms / 1e3));
+    }
+  }
+  const double xml = reporter.Time("BM_XmlDescriptionLoad_File");
+  if (xml > 0) {
+    std::printf("%-28s %8.2f ms  %7.1f MB/s\n", "BM_XmlDescriptionLoad_File", xml,
+                static_cast<double>(f.xmlBytes) / 1e6 / (xml / 1e3));
+  }
+  // Binary load at least 5 times faster than the description load.
+  reporter.PrintRatio("binary load / XML description load", reporter.Time("BM_StreamBinLoad_File"), xml, 0.2);
+
+  const double undo = reporter.Time("BM_Undo_CreateAndMake10000");
+  const double copy = reporter.Time("BM_Undo_MemcpySnapshot");
+  if (undo > 0) {
+    std::printf("CreateUndo + MakeUndo, %d parameters (%u-byte snapshot): %.3f ms (target <= 5 ms) %s\n",
+                kUndoParams, Undo().snapshotBytes, undo, undo <= 5.0 ? "OK" : "MISSED");
+  }
+  if (undo > 0 && copy > 0) std::printf("undo / memcpy of the snapshot: %.0f\n", undo / copy);
+  std::filesystem::remove_all(Folder());
+  return 0;
+}

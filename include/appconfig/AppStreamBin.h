@@ -1,0 +1,290 @@
+// The binary parameter file, and the copies of trees made through the record
+// protocol: clones, merges and undo snapshots.
+//
+// A file is three sections, each an element: a 12-byte header {end, name,
+// type} and a payload. The header section holds the ident and version
+// numbers, the data section the element of the saved parameter, the string
+// section the names and string values that the other elements refer to by
+// index. A parameter element holds one element per field it visits, named
+// and typed, so a reader skips fields that a class no longer visits and
+// leaves a field that the file lacks at the class's default.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "appconfig/AppRecord.h"
+#include "appconfig/AppToolsBin.h"
+
+class CAppParam;
+class CAppParamGroup;
+
+class CAppStreamBin {
+  // A cache of the names a stream looked up last.
+  class RecentNames;
+
+public:
+  CAppStreamBin() = delete;
+
+  // Reserved element names; every other name is a string index.
+  enum : std::uint32_t {
+    NAME_IDENT_VALUE = 0xFFFF0000u,
+    NAME_VERSION_VALUE = 0xFFFF0001u,
+    NAME_HEADER_SECTION = 0xFFFF0002u,
+    NAME_DATA_SECTION = 0xFFFF0003u,
+    NAME_STRING_SECTION = 0xFFFF0004u,
+  };
+  static constexpr std::uint32_t IDENT = 0x12345678u;
+  static constexpr std::uint32_t VERSION = 0x07082001u;
+  static constexpr std::uint32_t TYPE_SECTION = 0x0803u;
+
+  // The header of every element; `end` is the absolute offset of the first
+  // byte after the element.
+  struct ST_FIELD {
+    std::uint32_t end = 0;
+    std::uint32_t name = 0;
+    std::uint32_t type = 0;
+  };
+  static constexpr std::uint32_t HEADER_SIZE = 12;
+
+  // Decides which parameters a save writes (true: written). A parameter left
+  // out is absent with its whole subtree. Empty: everything is written.
+  using SaveRule = std::function<bool(CAppParam*)>;
+
+  // --- Files ----------------------------------------------------------------
+  // Writes `param` to `file`. The file is built in memory, written to a
+  // temporary file in the same folder, flushed to disk and only then renamed
+  // over `file`: a save that fails, whatever the reason, leaves the previous
+  // file as it was. Throws "File not create" when the temporary file cannot
+  // be created and "File not written : <file> (<reason>)" when writing,
+  // flushing or renaming fails; a throw from a parameter's Serialize passes on
+  // (other exceptions become "Save error : <what>").
+  static void Save(CAppParam* param, const std::string& file, SaveRule rule = {});
+  // The same, writing the temporary file through `output` (closed; Save
+  // opens and closes it), so that a derived stream can fail on purpose.
+  static void Save(CAppParam* param, const std::string& file, SaveRule rule,
+                   CAppToolsBin::File& output);
+  // The tree stored in `file`, owned by the caller; null when the file cannot
+  // be opened or its data section is empty. Malformed files throw.
+  static std::unique_ptr<CAppParam> Load(const std::string& file);
+
+  // --- Clone, merge, undo ---------------------------------------------------
+  // A new, independent copy of `source` and its subtree.
+  static std::unique_ptr<CAppParam> CloneParam(CAppParam* source);
+  // Every field that `source` visits overwrites the same field of
+  // `destination`; children with a key `destination` holds are merged into
+  // that child, the others are added as clones; children of `destination`
+  // that `source` lacks stay. A failed merge leaves `destination` partly
+  // merged.
+  static void MergeParam(CAppParam* destination, CAppParam* source);
+  // Adds to group `destination` clones of the children of its counterpart in
+  // `source` (the child of `source` with the key of `destination`) that it
+  // lacks; children it has are left alone. Nothing happens when
+  // `destination` is not a group or the counterpart is missing or no group.
+  static void AddGroupParams(CAppParam* destination, CAppParamGroup* source);
+  // For each key in order: a child of `destination` with that key gets its
+  // missing children from `source` (AddGroupParams); otherwise the child of
+  // `source` with that key is cloned into `destination`; keys neither group
+  // has are ignored.
+  static void AddParams(CAppParamGroup* destination, CAppParamGroup* source,
+                        const std::vector<std::string>& keys);
+  // A snapshot of `param` (a binary file in memory) for MakeUndo.
+  static std::unique_ptr<CAppToolsBin::Stream> CreateUndo(CAppParam* param);
+  // Gives `param` and its subtree the values of the snapshot again. `param`
+  // stays the same object; a group's children are destroyed and recreated,
+  // so pointers to them taken before the undo are no longer valid.
+  static void MakeUndo(CAppToolsBin::Stream* snapshot, CAppParam* param);
+
+  // --- Streams and records ----------------------------------------------------
+  // The string table of one file and the byte stream it is read from or
+  // written to (not owned).
+  class Stream {
+  public:
+    explicit Stream(CAppToolsBin::Stream* bytes);
+    virtual ~Stream();
+    Stream(const Stream&) = delete;
+    Stream& operator=(const Stream&) = delete;
+
+    CAppToolsBin::Stream* GetBuffer() const { return m_pBytes; }
+    // The index of `text`, registered on first use. A text holding a zero
+    // byte cannot be stored and throws "Invalid Data".
+    std::uint32_t SetName(std::string_view text);
+    // The reserved name of a code, else the string of that index; an index
+    // past the table throws "Bad data index". Valid while the stream lives.
+    std::string_view GetName(std::uint32_t code) const;
+    std::uint32_t GetStringCount() const;
+
+  protected:
+    class StringTable;
+    std::unique_ptr<StringTable> m_strings;
+
+  private:
+    CAppToolsBin::Stream* m_pBytes;
+  };
+
+  class SaveRecord;
+  class LoadRecord;
+
+  // Writes a whole file in its constructor. The byte stream is emptied first
+  // and then holds exactly one file; it is written in one piece at the end,
+  // so a throw while the tree is visited leaves it untouched.
+  class SaveStream : public Stream {
+  public:
+    SaveStream(CAppToolsBin::Stream* bytes, CAppParam* param, SaveRule rule = {});
+    ~SaveStream() override;
+
+    // Appends a placeholder header and returns the element's start.
+    std::uint32_t BeginElement();
+    // Writes the header {current length, name, type} over the placeholder.
+    void EndElement(std::uint32_t name, std::uint32_t start, std::uint32_t type);
+    bool IsSerializable(CAppParam* param) const { return !m_rule || m_rule(param); }
+
+  private:
+    friend class SaveRecord;
+    void WriteHeader();
+    void WriteParam(CAppParam* param);
+    void WriteStrings();
+    void Append(const void* bytes, std::size_t count);
+    // SetName for field names, through a cache of the recent ones.
+    std::uint32_t FieldName(const std::string& name);
+    template <class T>
+    void AppendValue(T value);
+
+    std::vector<std::uint8_t> m_image;
+    SaveRule m_rule;
+    std::unique_ptr<RecentNames> m_pFieldNames;
+  };
+
+  // Writes one parameter element; End closes it.
+  class SaveRecord : public CAppRecord {
+  public:
+    SaveRecord(SaveStream* stream, CAppParam* param);
+    // Closes the parameter element (after the parameter's Serialize).
+    void End();
+
+    bool GetField() override;
+    void Serialize(void* value, unsigned index) override;
+    void Validate() override;
+
+  private:
+    SaveStream* m_pStream;
+    bool m_bWritten = false;
+    std::uint32_t m_nStart = 0;
+    std::uint32_t m_nField = 0;
+    std::string m_strClassName;
+  };
+
+  // What a reader knows of one element: its header, where its data starts
+  // (for a group field, the list position of its first parameter element)
+  // and how many entries it holds.
+  struct ST_INFO {
+    ST_FIELD field;
+    std::uint32_t offset = 0;
+    std::uint32_t count = 0;
+    std::uint32_t id = 0;  // case-folded name; NO_ID for a parameter entry
+  };
+
+  // Reads a whole file in its constructor into `param`, which is created
+  // from the file's class name when null (and then owned by the caller). An
+  // empty data section leaves `param` as it is.
+  class LoadStream : public Stream {
+  public:
+    LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& param);
+    ~LoadStream() override;
+
+  private:
+    friend class LoadRecord;
+    static constexpr std::uint32_t NO_ID = 0xFFFFFFFFu;
+
+    void ReadSections();
+    void ReadHeader();
+    void ReadStrings();
+    void ReadParam(CAppParam*& param);
+
+    // A header at `pos` that must lie within [pos, limit).
+    ST_FIELD ReadField(std::uint32_t pos, std::uint32_t limit) const;
+    std::uint64_t ReadNumber(std::uint32_t pos, unsigned bytes) const;
+    const ST_INFO* FindSection(std::uint32_t name) const;
+    // The case-folded id of an element name, and of a field name asked for.
+    std::uint32_t NameId(std::uint32_t name);
+    std::uint32_t AskedId(const std::string& name);
+    CAppParam* CreateParam(std::uint32_t className);
+
+    std::vector<std::uint8_t> m_bytes;
+    // Element infos of the records alive, as a stack: a record's infos stay
+    // at the same place until it ends.
+    std::vector<ST_INFO> m_infos;
+    std::vector<ST_INFO> m_sections;
+    std::vector<std::uint32_t> m_nameIds;
+    std::unordered_map<std::string, std::uint32_t> m_upperIds;
+    std::unique_ptr<RecentNames> m_pAskedIds;
+    std::unordered_map<std::uint32_t, const CAppRuntimeClass*> m_classes;
+    std::vector<std::uint32_t> m_scratch;
+    unsigned m_nDepth = 0;
+  };
+
+  // Reads the fields of one element.
+  class LoadRecord : public CAppRecord {
+  public:
+    // Reads the headers of the direct children of the element payload
+    // [start, end).
+    LoadRecord(LoadStream* stream, std::uint32_t start, std::uint32_t end);
+    ~LoadRecord() override;
+    LoadRecord(const LoadRecord&) = delete;
+    LoadRecord& operator=(const LoadRecord&) = delete;
+
+    bool IsModeLoad() override { return true; }
+    bool GetField() override;
+    unsigned GetCount() override;
+    void Serialize(void* value, unsigned index) override;
+
+  private:
+    void ReadChildren(std::uint32_t start, std::uint32_t end);
+    void CheckUniqueNames(std::size_t first, std::size_t last);
+    void ReadParamEntry(void* value, unsigned index);
+
+    LoadStream* m_pStream;
+    std::size_t m_nFirst;  // this record's infos in the stream's stack
+    std::size_t m_nNamedEnd = 0;
+    std::size_t m_nField = 0;
+    bool m_bField = false;
+  };
+
+  // Copies a parameter into another through the record protocol: the source
+  // visits its fields into a capture, the destination reads them back.
+  class CloneRecord : public CAppRecord {
+  public:
+    explicit CloneRecord(CAppParamGroup::EN_ADD_MODE mode = CAppParamGroup::ADD_BY_KEY);
+    ~CloneRecord() override;
+
+    // Copies `source` into `destination`, created from the source's class
+    // when null (and then owned by the caller; destroyed again and reset to
+    // null if the copy throws). Cloning (not merging) into a destination
+    // that is the source or one of its ancestors throws "Clone Error": its
+    // children would die while they are copied.
+    void GetClone(CAppParam*& destination, CAppParam* source);
+
+    bool IsModeLoad() override { return true; }
+    CAppParamGroup::EN_ADD_MODE GetAddMode() override { return m_addMode; }
+    bool GetField() override;
+    unsigned GetCount() override;
+    void Serialize(void* value, unsigned index) override;
+
+  protected:
+    explicit CloneRecord(CloneRecord* parent);
+
+  private:
+    class Capture;
+    struct CapturedField;
+
+    CAppParamGroup::EN_ADD_MODE m_addMode;
+    CAppParamGroup* m_pMergeGroup = nullptr;
+    std::unique_ptr<Capture> m_capture;
+    const CapturedField* m_pField = nullptr;  // the captured field being replayed
+  };
+};

@@ -1,0 +1,1035 @@
+#include "appconfig/AppStreamBin.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cerrno>
+#include <cstring>
+#include <exception>
+#include <limits>
+#include <unordered_set>
+#include <utility>
+#include <variant>
+
+#include "appconfig/AppDynamic.h"
+#include "appconfig/AppException.h"
+#include "appconfig/AppParam.h"
+#include "appconfig/AppParamGroup.h"
+
+namespace {
+
+// --- The field types, once for the writer, the reader and the clone ---------
+
+enum class Kind { Integer, Real, Flags, TypeCode, String, Param, Variant };
+
+struct FieldType {
+  std::uint32_t code;   // low 12 bits of a field type code
+  std::uint32_t bytes;  // bytes per entry in a file; 0: not stored as such
+  Kind kind;
+};
+
+constexpr FieldType kFieldTypes[] = {
+    {CAppRecord::FT_I1, 1, Kind::Integer},    {CAppRecord::FT_UI1, 1, Kind::Integer},
+    {CAppRecord::FT_I2, 2, Kind::Integer},    {CAppRecord::FT_UI2, 2, Kind::Integer},
+    {CAppRecord::FT_I4, 4, Kind::Integer},    {CAppRecord::FT_UI4, 4, Kind::Integer},
+    {CAppRecord::FT_I8, 8, Kind::Integer},    {CAppRecord::FT_UI8, 8, Kind::Integer},
+    {CAppVariant::VT_R4, 4, Kind::Real},      {CAppVariant::VT_R8, 8, Kind::Real},
+    {CAppRecord::FT_FLAGS, 4, Kind::Flags},   {CAppRecord::FT_TYPE, 4, Kind::TypeCode},
+    {CAppRecord::FT_STRING, 4, Kind::String}, {CAppRecord::FT_PARAM, 0, Kind::Param},
+    {CAppRecord::FT_VARIANT, 0, Kind::Variant},
+};
+
+constexpr std::uint32_t kElementMask = 0x0FFFu;
+
+// The row of each low-12-bit code, so that a lookup is one index.
+constexpr auto kFieldTypeRows = [] {
+  std::array<std::int8_t, kElementMask + 1> rows{};
+  rows.fill(-1);
+  for (std::size_t i = 0; i < std::size(kFieldTypes); ++i) rows[kFieldTypes[i].code] = static_cast<std::int8_t>(i);
+  return rows;
+}();
+
+const FieldType* FindFieldType(std::uint32_t code) {
+  if ((code & ~(kElementMask | CAppRecord::FT_ARRAY)) != 0) return nullptr;
+  const std::int8_t row = kFieldTypeRows[code & kElementMask];
+  return row >= 0 ? &kFieldTypes[row] : nullptr;
+}
+
+// A 32-bit word in any of its guises: flags, type codes and 32-bit integers
+// share one layout in a file.
+bool IsWord(const FieldType& type) {
+  return type.kind == Kind::Flags || type.kind == Kind::TypeCode ||
+         (type.kind == Kind::Integer && type.bytes == 4);
+}
+
+// Whether a field the class asks for as `asked` may be read from an element
+// stored as `stored`. Signedness may differ; widths and kinds may not, so
+// that a read never reaches past its element.
+bool IsReadableAs(std::uint32_t asked, std::uint32_t stored) {
+  const FieldType* a = FindFieldType(asked);
+  if (a == nullptr) return false;
+  if (a->kind == Kind::Variant) {
+    if (stored == 0) return true;
+    const FieldType* s = FindFieldType(stored);
+    return s != nullptr && (stored & CAppRecord::FT_ARRAY) == 0 &&
+           (s->kind == Kind::Integer || s->kind == Kind::Real || s->kind == Kind::String);
+  }
+  if ((asked & CAppRecord::FT_ARRAY) != (stored & CAppRecord::FT_ARRAY)) return false;
+  const FieldType* s = FindFieldType(stored);
+  if (s == nullptr) return false;
+  if (a->kind == s->kind) return a->kind != Kind::Integer || a->bytes == s->bytes;
+  return IsWord(*a) && IsWord(*s);
+}
+
+// Raw integer bytes in and out of a value of `bytes` width.
+std::uint64_t LoadInteger(const void* value, std::uint32_t bytes) {
+  switch (bytes) {
+    case 1: return *static_cast<const std::uint8_t*>(value);
+    case 2: return *static_cast<const std::uint16_t*>(value);
+    case 4: return *static_cast<const std::uint32_t*>(value);
+    default: return *static_cast<const std::uint64_t*>(value);
+  }
+}
+
+void StoreInteger(void* value, std::uint32_t bytes, std::uint64_t n) {
+  switch (bytes) {
+    case 1: *static_cast<std::uint8_t*>(value) = static_cast<std::uint8_t>(n); break;
+    case 2: *static_cast<std::uint16_t*>(value) = static_cast<std::uint16_t>(n); break;
+    case 4: *static_cast<std::uint32_t*>(value) = static_cast<std::uint32_t>(n); break;
+    default: *static_cast<std::uint64_t*>(value) = n; break;
+  }
+}
+
+const char* const kReservedNames[] = {"SYS_IDENT_VALUE", "SYS_VERSION_VALUE", "SYS_HEADER_SECTION",
+                                      "SYS_DATA_SECTION", "SYS_STRING_SECTION"};
+
+bool IsReserved(std::uint32_t code) {
+  return code >= CAppStreamBin::NAME_IDENT_VALUE && code <= CAppStreamBin::NAME_STRING_SECTION;
+}
+
+// Parameters nest this deep at most in a file; real trees stay far below,
+// and the reader's recursion must not exhaust the stack on a crafted file.
+constexpr unsigned kMaxDepth = 256;
+
+constexpr const char* kExceptionPrefix = "Exception >";
+
+}  // namespace
+
+// The last names looked up and their indexes. Classes visit the same field
+// names in the same order for every parameter, so the entry after the last
+// hit is nearly always the next one asked for; a hit spares a lookup in a
+// large table.
+class CAppStreamBin::RecentNames {
+public:
+  const std::uint32_t* Find(const std::string& name) {
+    const std::size_t size = m_entries.size();
+    for (std::size_t n = 0; n < size; ++n) {
+      const std::size_t i = m_nNext + n < size ? m_nNext + n : m_nNext + n - size;
+      if (m_entries[i].first == name) {
+        m_nNext = i + 1 < size ? i + 1 : 0;
+        return &m_entries[i].second;
+      }
+    }
+    return nullptr;
+  }
+  void Add(const std::string& name, std::uint32_t index) {
+    if (m_entries.size() < kSize) m_entries.emplace_back(name, index);
+  }
+
+private:
+  static constexpr std::size_t kSize = 32;
+  std::vector<std::pair<std::string, std::uint32_t>> m_entries;
+  std::size_t m_nNext = 0;
+};
+
+// --- Stream ----------------------------------------------------------------------
+
+// The strings of one file in index order, each followed by its zero byte as
+// in the string section, with an open-addressing index over them. Offsets,
+// not pointers, so that the storage may grow.
+class CAppStreamBin::Stream::StringTable {
+public:
+  StringTable() : m_slots(1024, 0) {}
+
+  // The index of `text`, and whether it was added now.
+  std::pair<std::uint32_t, bool> Add(std::string_view text) {
+    const std::size_t hash = std::hash<std::string_view>()(text);
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+      const std::uint32_t slot = m_slots[i];
+      if (slot == 0) {
+        m_slots[i] = Append(text, hash) + 1;
+        if (m_spans.size() * 2 > m_slots.size()) Grow();
+        return {static_cast<std::uint32_t>(m_spans.size() - 1), true};
+      }
+      const Span& span = m_spans[slot - 1];
+      if (span.hash == hash && At(slot - 1) == text) return {slot - 1, false};
+    }
+  }
+
+  std::string_view At(std::uint32_t index) const {
+    const Span& span = m_spans[index];
+    return std::string_view(m_chars.data() + span.offset, span.length);
+  }
+  std::uint32_t Count() const { return static_cast<std::uint32_t>(m_spans.size()); }
+  // Every string with its zero byte, in index order.
+  const std::vector<char>& Chars() const { return m_chars; }
+
+private:
+  struct Span {
+    std::uint32_t offset;
+    std::uint32_t length;
+    std::size_t hash;
+  };
+
+  std::uint32_t Append(std::string_view text, std::size_t hash) {
+    // A zero byte would split the string in two in a file.
+    if (std::memchr(text.data(), 0, text.size()) != nullptr) APP_THROW("Invalid Data");
+    if (text.size() >= std::numeric_limits<std::uint32_t>::max() - m_chars.size()) APP_THROW("Bad file size");
+    m_spans.push_back(Span{static_cast<std::uint32_t>(m_chars.size()), static_cast<std::uint32_t>(text.size()), hash});
+    m_chars.insert(m_chars.end(), text.begin(), text.end());
+    m_chars.push_back('\0');
+    return static_cast<std::uint32_t>(m_spans.size() - 1);
+  }
+
+  void Grow() {
+    std::vector<std::uint32_t> slots(m_slots.size() * 2, 0);
+    const std::size_t mask = slots.size() - 1;
+    for (std::uint32_t index = 0; index < m_spans.size(); ++index) {
+      std::size_t i = m_spans[index].hash & mask;
+      while (slots[i] != 0) i = (i + 1) & mask;
+      slots[i] = index + 1;
+    }
+    m_slots.swap(slots);
+  }
+
+  std::vector<char> m_chars;
+  std::vector<Span> m_spans;
+  std::vector<std::uint32_t> m_slots;  // index + 1; 0 is free
+};
+
+CAppStreamBin::Stream::Stream(CAppToolsBin::Stream* bytes)
+    : m_strings(std::make_unique<StringTable>()), m_pBytes(bytes) {
+  APP_CHECK_POINTER(bytes);
+}
+
+CAppStreamBin::Stream::~Stream() = default;
+
+std::uint32_t CAppStreamBin::Stream::SetName(std::string_view text) { return m_strings->Add(text).first; }
+
+std::uint32_t CAppStreamBin::Stream::GetStringCount() const { return m_strings->Count(); }
+
+std::string_view CAppStreamBin::Stream::GetName(std::uint32_t code) const {
+  if (IsReserved(code)) return kReservedNames[code - NAME_IDENT_VALUE];
+  if (code >= m_strings->Count()) APP_THROW("Bad data index");
+  return m_strings->At(code);
+}
+
+// --- Writing ---------------------------------------------------------------------
+
+CAppStreamBin::SaveStream::SaveStream(CAppToolsBin::Stream* bytes, CAppParam* param, SaveRule rule)
+    : Stream(bytes), m_rule(std::move(rule)), m_pFieldNames(std::make_unique<RecentNames>()) {
+  m_image.reserve(4096);
+  WriteHeader();
+  WriteParam(param);
+  WriteStrings();
+  bytes->RemoveAll();
+  bytes->Seek(0);
+  bytes->WriteBytes(m_image.data(), static_cast<unsigned>(m_image.size()));
+}
+
+void CAppStreamBin::SaveStream::Append(const void* bytes, std::size_t count) {
+  // Offsets are 32-bit: a file must stay below 4 GiB.
+  if (count > std::numeric_limits<std::uint32_t>::max() - m_image.size()) APP_THROW("Bad file size");
+  const auto* p = static_cast<const std::uint8_t*>(bytes);
+  m_image.insert(m_image.end(), p, p + count);
+}
+
+template <class T>
+void CAppStreamBin::SaveStream::AppendValue(T value) {
+  std::uint8_t bytes[sizeof(T)];
+  auto v = static_cast<std::make_unsigned_t<T>>(value);
+  for (std::size_t i = 0; i < sizeof(T); ++i) {
+    bytes[i] = static_cast<std::uint8_t>(v & 0xFFu);
+    v = static_cast<decltype(v)>(v >> 4 >> 4);
+  }
+  Append(bytes, sizeof(T));
+}
+
+std::uint32_t CAppStreamBin::SaveStream::BeginElement() {
+  const auto start = static_cast<std::uint32_t>(m_image.size());
+  static const std::uint8_t placeholder[HEADER_SIZE] = {};
+  Append(placeholder, HEADER_SIZE);
+  return start;
+}
+
+void CAppStreamBin::SaveStream::EndElement(std::uint32_t name, std::uint32_t start, std::uint32_t type) {
+  if (std::uint64_t{start} + HEADER_SIZE > m_image.size()) APP_THROW("Bad Position");
+  const std::uint32_t header[3] = {static_cast<std::uint32_t>(m_image.size()), name, type};
+  std::uint8_t* out = m_image.data() + start;
+  for (std::uint32_t word : header) {
+    for (int i = 0; i < 4; ++i, word >>= 8) *out++ = static_cast<std::uint8_t>(word & 0xFFu);
+  }
+}
+
+CAppStreamBin::SaveStream::~SaveStream() = default;
+
+std::uint32_t CAppStreamBin::SaveStream::FieldName(const std::string& name) {
+  if (const std::uint32_t* index = m_pFieldNames->Find(name)) return *index;
+  const std::uint32_t index = SetName(name);
+  m_pFieldNames->Add(name, index);
+  return index;
+}
+
+void CAppStreamBin::SaveStream::WriteHeader() {
+  const std::uint32_t section = BeginElement();
+  std::uint32_t start = BeginElement();
+  AppendValue(IDENT);
+  EndElement(NAME_IDENT_VALUE, start, CAppRecord::FT_UI4);
+  start = BeginElement();
+  AppendValue(VERSION);
+  EndElement(NAME_VERSION_VALUE, start, CAppRecord::FT_UI4);
+  EndElement(NAME_HEADER_SECTION, section, TYPE_SECTION);
+}
+
+void CAppStreamBin::SaveStream::WriteParam(CAppParam* param) {
+  APP_CHECK_POINTER(param);
+  const std::uint32_t section = BeginElement();
+  SaveRecord record(this, param);
+  param->Serialize(&record);
+  record.End();
+  EndElement(NAME_DATA_SECTION, section, TYPE_SECTION);
+}
+
+void CAppStreamBin::SaveStream::WriteStrings() {
+  const std::uint32_t section = BeginElement();
+  const std::vector<char>& chars = m_strings->Chars();
+  Append(chars.data(), chars.size());
+  EndElement(NAME_STRING_SECTION, section, TYPE_SECTION);
+}
+
+CAppStreamBin::SaveRecord::SaveRecord(SaveStream* stream, CAppParam* param) : m_pStream(stream) {
+  APP_CHECK_POINTER(stream);
+  APP_CHECK_POINTER(param);
+  if (!stream->IsSerializable(param)) return;
+  m_bWritten = true;
+  m_nStart = stream->BeginElement();
+  m_strClassName = param->GetClassName();
+}
+
+void CAppStreamBin::SaveRecord::End() {
+  if (!m_bWritten) return;
+  m_bWritten = false;
+  // The class name is registered after the fields, as readers expect.
+  m_pStream->EndElement(m_pStream->SetName(m_strClassName), m_nStart, FT_PARAM);
+}
+
+bool CAppStreamBin::SaveRecord::GetField() {
+  if (!m_bWritten) return false;
+  m_nField = m_pStream->BeginElement();
+  return true;
+}
+
+void CAppStreamBin::SaveRecord::Serialize(void* value, unsigned /*index*/) {
+  APP_CHECK_POINTER(value);
+  const FieldType* type = FindFieldType(GetType());
+  if (type == nullptr) APP_THROW("Invalid Data");
+  switch (type->kind) {
+    case Kind::Integer: {
+      const std::uint64_t n = LoadInteger(value, type->bytes);
+      switch (type->bytes) {
+        case 1: m_pStream->AppendValue(static_cast<std::uint8_t>(n)); break;
+        case 2: m_pStream->AppendValue(static_cast<std::uint16_t>(n)); break;
+        case 4: m_pStream->AppendValue(static_cast<std::uint32_t>(n)); break;
+        default: m_pStream->AppendValue(n); break;
+      }
+      return;
+    }
+    case Kind::Flags:
+      m_pStream->AppendValue(static_cast<std::uint32_t>(*static_cast<const CAppTools::Flags*>(value)));
+      return;
+    case Kind::TypeCode:
+      m_pStream->AppendValue(static_cast<const CAppTools::Type*>(value)->GetCode());
+      return;
+    case Kind::String:
+      m_pStream->AppendValue(m_pStream->SetName(*static_cast<const std::string*>(value)));
+      return;
+    case Kind::Param: {
+      CAppParam* child = *static_cast<CAppParam* const*>(value);
+      SaveRecord record(m_pStream, child);
+      child->Serialize(&record);
+      record.End();
+      return;
+    }
+    case Kind::Variant: {
+      // Stored under the variant's own type, a string as a string index.
+      const auto& variant = *static_cast<const CAppVariant*>(value);
+      if (variant.IsEmpty()) {
+        SetType(0);
+        return;
+      }
+      if (variant.IsString()) {
+        SetType(FT_STRING);
+        m_pStream->AppendValue(m_pStream->SetName(variant.GetStringRef()));
+        return;
+      }
+      const FieldType* stored = FindFieldType(variant.GetType());
+      if (stored == nullptr || (stored->kind != Kind::Integer && stored->kind != Kind::Real)) {
+        APP_THROW("Invalid Data");
+      }
+      SetType(variant.GetType());
+      if (stored->code == CAppVariant::VT_R4) {
+        const auto f = static_cast<float>(variant.GetDouble());
+        std::uint32_t bits = 0;
+        std::memcpy(&bits, &f, sizeof bits);
+        m_pStream->AppendValue(bits);
+      } else if (stored->code == CAppVariant::VT_R8) {
+        const double d = variant.GetDouble();
+        std::uint64_t bits = 0;
+        std::memcpy(&bits, &d, sizeof bits);
+        m_pStream->AppendValue(bits);
+      } else {
+        const std::uint64_t n = variant.GetUInt64();
+        for (std::uint32_t i = 0; i < stored->bytes; ++i) {
+          m_pStream->AppendValue(static_cast<std::uint8_t>((n >> (8 * i)) & 0xFFu));
+        }
+      }
+      return;
+    }
+    case Kind::Real:
+      break;
+  }
+  APP_THROW("Invalid Data");
+}
+
+void CAppStreamBin::SaveRecord::Validate() {
+  m_pStream->EndElement(m_pStream->FieldName(GetName()), m_nField, GetType());
+}
+
+// --- Reading -------------------------------------------------------------------------
+
+CAppStreamBin::LoadStream::~LoadStream() = default;
+
+CAppStreamBin::LoadStream::LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& param)
+    : Stream(bytes), m_pAskedIds(std::make_unique<RecentNames>()) {
+  // The whole file in memory: its length bounds every count read from it,
+  // and the reader checks each offset against it before use.
+  const std::uint32_t length = bytes->GetLength();
+  if (length != 0) {
+    m_bytes.resize(length);
+    bytes->Seek(0);
+    bytes->ReadBytes(m_bytes.data(), length);
+  }
+  for (std::uint32_t code = NAME_IDENT_VALUE; code <= NAME_STRING_SECTION; ++code) {
+    m_upperIds.emplace(std::string(GetName(code)), code);
+  }
+  ReadSections();
+  ReadHeader();
+  ReadStrings();
+  ReadParam(param);
+}
+
+std::uint64_t CAppStreamBin::LoadStream::ReadNumber(std::uint32_t pos, unsigned bytes) const {
+  if (std::uint64_t{pos} + bytes > m_bytes.size()) APP_THROW("Bad file size");
+  std::uint64_t n = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(&n, m_bytes.data() + pos, bytes);
+    return n;
+  }
+  for (unsigned i = bytes; i-- > 0;) n = (n << 8) | m_bytes[pos + i];
+  return n;
+}
+
+CAppStreamBin::ST_FIELD CAppStreamBin::LoadStream::ReadField(std::uint32_t pos, std::uint32_t limit) const {
+  // limit never exceeds the file's length, so the header lies within it.
+  if (limit < pos || limit - pos < HEADER_SIZE || limit > m_bytes.size()) APP_THROW("Bad file size");
+  const std::uint8_t* p = m_bytes.data() + pos;
+  auto word = [p](int at) {
+    return static_cast<std::uint32_t>(p[at]) | static_cast<std::uint32_t>(p[at + 1]) << 8 |
+           static_cast<std::uint32_t>(p[at + 2]) << 16 | static_cast<std::uint32_t>(p[at + 3]) << 24;
+  };
+  ST_FIELD field;
+  field.end = word(0);
+  field.name = word(4);
+  field.type = word(8);
+  if (field.end < pos + HEADER_SIZE) APP_THROW("Bad data format");
+  if (field.end > limit) APP_THROW("Bad file size");
+  return field;
+}
+
+void CAppStreamBin::LoadStream::ReadSections() {
+  std::unordered_set<std::uint32_t> names;
+  const auto end = static_cast<std::uint32_t>(m_bytes.size());
+  for (std::uint32_t pos = 0; pos < end;) {
+    const ST_FIELD field = ReadField(pos, end);
+    if (field.type != TYPE_SECTION) APP_THROW("Invalid Data");
+    if (!names.insert(field.name).second) APP_THROW("Record name already exist");
+    m_sections.push_back(ST_INFO{field, pos + HEADER_SIZE, 0, field.name});
+    pos = field.end;
+  }
+}
+
+const CAppStreamBin::ST_INFO* CAppStreamBin::LoadStream::FindSection(std::uint32_t name) const {
+  for (const ST_INFO& section : m_sections) {
+    if (section.field.name == name) return &section;
+  }
+  return nullptr;
+}
+
+void CAppStreamBin::LoadStream::ReadHeader() {
+  const ST_INFO* header = FindSection(NAME_HEADER_SECTION);
+  if (header == nullptr) APP_THROW("Bad pointer");
+  LoadRecord record(this, header->offset, header->field.end);
+  std::uint32_t ident = 0;
+  std::uint32_t version = 0;
+  record.Do(kReservedNames[0], ident);
+  if (ident != IDENT) APP_THROW("Bad file");
+  record.Do(kReservedNames[1], version);
+  if (version != VERSION) APP_THROW("Bad file version");
+}
+
+void CAppStreamBin::LoadStream::ReadStrings() {
+  const ST_INFO* strings = FindSection(NAME_STRING_SECTION);
+  if (strings == nullptr) APP_THROW("Bad pointer");
+  std::uint32_t read = 0;
+  const std::uint32_t end = strings->field.end;
+  for (std::uint32_t pos = strings->offset; pos < end; ++read) {
+    const auto* first = m_bytes.data() + pos;
+    const auto* zero = static_cast<const std::uint8_t*>(std::memchr(first, 0, end - pos));
+    // The last string may lack its zero byte: it ends with the section.
+    const auto length = static_cast<std::uint32_t>(zero != nullptr ? zero - first : end - pos);
+    // Equal strings share one index: a table that holds one twice is not ours.
+    if (!m_strings->Add(std::string_view(reinterpret_cast<const char*>(first), length)).second) {
+      APP_THROW("Bad file format");
+    }
+    pos += length + 1;
+  }
+  if (read >= NAME_IDENT_VALUE) APP_THROW("Bad file format");
+  m_nameIds.assign(read, NO_ID);
+}
+
+void CAppStreamBin::LoadStream::ReadParam(CAppParam*& param) {
+  const ST_INFO* data = FindSection(NAME_DATA_SECTION);
+  if (data == nullptr) APP_THROW("Bad pointer");
+  if (data->offset == data->field.end) return;  // the parameter was left out
+  const ST_FIELD field = ReadField(data->offset, data->field.end);
+  if (field.type != CAppRecord::FT_PARAM) APP_THROW("Bad file");
+  std::unique_ptr<CAppParam> created;
+  if (param == nullptr) created.reset(CreateParam(field.name));
+  CAppParam* target = param != nullptr ? param : created.get();
+  {
+    LoadRecord record(this, data->offset + HEADER_SIZE, field.end);
+    target->Serialize(&record);
+  }
+  if (created) param = created.release();
+}
+
+std::uint32_t CAppStreamBin::LoadStream::NameId(std::uint32_t name) {
+  if (IsReserved(name)) return name;
+  if (name >= m_nameIds.size()) APP_THROW("Bad data index");
+  std::uint32_t& id = m_nameIds[name];
+  if (id == NO_ID) {
+    // Field names match without regard to case: names equal but for case
+    // get the id of the first of them.
+    id = m_upperIds.emplace(CAppTools::MakeUpper(std::string(GetName(name))), name).first->second;
+  }
+  return id;
+}
+
+std::uint32_t CAppStreamBin::LoadStream::AskedId(const std::string& name) {
+  if (const std::uint32_t* id = m_pAskedIds->Find(name)) return *id;
+  const auto it = m_upperIds.find(CAppTools::MakeUpper(name));
+  if (it == m_upperIds.end()) return NO_ID;  // may still appear in a later element
+  m_pAskedIds->Add(name, it->second);
+  return it->second;
+}
+
+CAppParam* CAppStreamBin::LoadStream::CreateParam(std::uint32_t className) {
+  const auto it = m_classes.find(className);
+  if (it != m_classes.end()) return static_cast<CAppParam*>(it->second->CreateObject());
+  CAppObject* object = CAppDynamic::_GetRegisterClass(std::string(GetName(className)), CAppParam::StaticRuntimeClass());
+  if (object == nullptr) APP_THROW("Bad pointer");
+  m_classes.emplace(className, object->GetRuntimeClass());
+  return static_cast<CAppParam*>(object);
+}
+
+CAppStreamBin::LoadRecord::LoadRecord(LoadStream* stream, std::uint32_t start, std::uint32_t end)
+    : m_pStream(stream), m_nFirst(stream != nullptr ? stream->m_infos.size() : 0) {
+  APP_CHECK_POINTER(stream);
+  if (stream->m_nDepth >= kMaxDepth) APP_THROW("Bad data format");
+  ++stream->m_nDepth;
+  try {
+    ReadChildren(start, end);
+  } catch (...) {
+    stream->m_infos.resize(m_nFirst);
+    --stream->m_nDepth;
+    throw;
+  }
+}
+
+CAppStreamBin::LoadRecord::~LoadRecord() {
+  m_pStream->m_infos.resize(m_nFirst);
+  --m_pStream->m_nDepth;
+}
+
+void CAppStreamBin::LoadRecord::ReadChildren(std::uint32_t start, std::uint32_t end) {
+  std::vector<ST_INFO>& infos = m_pStream->m_infos;
+  for (std::uint32_t pos = start; pos < end;) {
+    const ST_FIELD field = m_pStream->ReadField(pos, end);
+    infos.push_back(ST_INFO{field, pos + HEADER_SIZE, 0, m_pStream->NameId(field.name)});
+    pos = field.end;
+  }
+  m_nNamedEnd = infos.size();
+  CheckUniqueNames(m_nFirst, m_nNamedEnd);
+
+  // Counts come from payload sizes, so none can exceed the bytes there are.
+  for (std::size_t i = m_nFirst; i < m_nNamedEnd; ++i) {
+    const ST_FIELD field = infos[i].field;
+    const std::uint32_t payload = field.end - infos[i].offset;
+    if ((field.type & kElementMask) == CAppRecord::FT_PARAM) {
+      if (field.type != FT_GROUP) APP_THROW("Bad data format");
+      const auto first = static_cast<std::uint32_t>(infos.size());
+      for (std::uint32_t pos = infos[i].offset; pos < field.end;) {
+        const ST_FIELD entry = m_pStream->ReadField(pos, field.end);
+        if (entry.type != CAppRecord::FT_PARAM) APP_THROW("Bad data format");
+        infos.push_back(ST_INFO{entry, pos + HEADER_SIZE, 0, LoadStream::NO_ID});
+        pos = entry.end;
+      }
+      infos[i].offset = first;
+      infos[i].count = static_cast<std::uint32_t>(infos.size()) - first;
+    } else if (field.type != 0) {
+      const FieldType* type = FindFieldType(field.type);
+      if (type == nullptr || type->bytes == 0 || payload % type->bytes != 0) APP_THROW("Bad data format");
+      infos[i].count = payload / type->bytes;
+    }
+  }
+}
+
+void CAppStreamBin::LoadRecord::CheckUniqueNames(std::size_t first, std::size_t last) {
+  const std::vector<ST_INFO>& infos = m_pStream->m_infos;
+  if (last - first <= 16) {
+    // The usual parameter: a handful of fields.
+    for (std::size_t i = first; i < last; ++i) {
+      for (std::size_t j = i + 1; j < last; ++j) {
+        if (infos[i].id == infos[j].id) APP_THROW("Record name already exist");
+      }
+    }
+    return;
+  }
+  std::vector<std::uint32_t>& ids = m_pStream->m_scratch;
+  ids.clear();
+  for (std::size_t i = first; i < last; ++i) ids.push_back(infos[i].id);
+  std::sort(ids.begin(), ids.end());
+  if (std::adjacent_find(ids.begin(), ids.end()) != ids.end()) APP_THROW("Record name already exist");
+}
+
+bool CAppStreamBin::LoadRecord::GetField() {
+  m_bField = false;
+  const std::uint32_t id = m_pStream->AskedId(GetName());
+  if (id == LoadStream::NO_ID) return false;
+  for (std::size_t i = m_nFirst; i < m_nNamedEnd; ++i) {
+    const ST_INFO& info = m_pStream->m_infos[i];
+    if (info.id != id) continue;
+    if (!IsReadableAs(GetType(), info.field.type)) APP_THROW("Bad Field");
+    m_nField = i;
+    m_bField = true;
+    return true;
+  }
+  return false;
+}
+
+unsigned CAppStreamBin::LoadRecord::GetCount() {
+  return m_bField ? m_pStream->m_infos[m_nField].count : 0;
+}
+
+void CAppStreamBin::LoadRecord::Serialize(void* value, unsigned index) {
+  if (!m_bField) APP_THROW("Bad pointer");
+  APP_CHECK_POINTER(value);
+  const ST_INFO info = m_pStream->m_infos[m_nField];
+  if (index >= info.count) APP_THROW("Bad index");
+  const FieldType* asked = FindFieldType(GetType());
+  if (asked == nullptr) APP_THROW("Invalid Data");
+  if (asked->kind == Kind::Param) {
+    ReadParamEntry(value, info.offset + index);
+    return;
+  }
+  const FieldType* stored = FindFieldType(info.field.type);
+  if (stored == nullptr) APP_THROW("Invalid Data");
+  const std::uint32_t pos = info.offset + index * stored->bytes;
+  const std::uint64_t n = m_pStream->ReadNumber(pos, stored->bytes);
+  switch (asked->kind) {
+    case Kind::Integer: StoreInteger(value, asked->bytes, n); return;
+    case Kind::Flags: *static_cast<CAppTools::Flags*>(value) = static_cast<std::uint32_t>(n); return;
+    case Kind::TypeCode: *static_cast<CAppTools::Type*>(value) = static_cast<std::uint32_t>(n); return;
+    case Kind::String:
+      if (n >= m_pStream->GetStringCount()) APP_THROW("Bad data index");
+      *static_cast<std::string*>(value) = m_pStream->GetName(static_cast<std::uint32_t>(n));
+      return;
+    case Kind::Variant: {
+      auto& variant = *static_cast<CAppVariant*>(value);
+      const auto vt = static_cast<std::uint16_t>(stored->code);
+      if (stored->kind == Kind::String) {
+        if (n >= m_pStream->GetStringCount()) APP_THROW("Bad data index");
+        variant.SetString(std::string(m_pStream->GetName(static_cast<std::uint32_t>(n))));
+      } else if (stored->code == CAppVariant::VT_R4) {
+        const auto bits = static_cast<std::uint32_t>(n);
+        float f = 0;
+        std::memcpy(&f, &bits, sizeof f);
+        variant.SetDouble(vt, f);
+      } else if (stored->code == CAppVariant::VT_R8) {
+        double d = 0;
+        std::memcpy(&d, &n, sizeof d);
+        variant.SetDouble(vt, d);
+      } else if (stored->kind == Kind::Integer) {
+        variant.SetUInt(vt, n);
+      } else {
+        APP_THROW("Invalid Data");
+      }
+      return;
+    }
+    case Kind::Real:
+    case Kind::Param:
+      break;
+  }
+  APP_THROW("Invalid Data");
+}
+
+void CAppStreamBin::LoadRecord::ReadParamEntry(void* value, unsigned index) {
+  if (index >= m_pStream->m_infos.size()) APP_THROW("Bad data index");
+  const ST_INFO entry = m_pStream->m_infos[index];
+  if (entry.field.type != CAppRecord::FT_PARAM) APP_THROW("Bad Field");
+  CAppParam*& param = *static_cast<CAppParam**>(value);
+  // The new child goes straight to the caller, which destroys it if its
+  // fields fail to load.
+  if (param == nullptr) param = m_pStream->CreateParam(entry.field.name);
+  LoadRecord record(m_pStream, entry.offset, entry.field.end);
+  param->Serialize(&record);
+}
+
+// --- Clone ------------------------------------------------------------------------------
+
+namespace {
+
+using Entry = std::variant<std::uint64_t, std::string, CAppVariant, CAppParam*>;
+
+}  // namespace
+
+struct CAppStreamBin::CloneRecord::CapturedField {
+  std::string name;
+  std::uint32_t type = 0;
+  std::vector<Entry> entries;
+};
+
+// Keeps what the source visits: each field's type and its entries in order;
+// a child parameter is kept as the source's own child, copied later.
+class CAppStreamBin::CloneRecord::Capture : public CAppRecord {
+public:
+  void Clear() {
+    fields.clear();
+    m_pCurrent = nullptr;
+    m_nHint = 0;
+  }
+
+  bool GetField() override {
+    fields.push_back(CapturedField{GetName(), GetType(), {}});
+    m_pCurrent = &fields.back();
+    return true;
+  }
+
+  void Serialize(void* value, unsigned index) override {
+    if (m_pCurrent == nullptr || index != m_pCurrent->entries.size()) APP_THROW("Clone Error");
+    APP_CHECK_POINTER(value);
+    const FieldType* type = FindFieldType(GetType());
+    if (type == nullptr) APP_THROW("Invalid Data");
+    std::vector<Entry>& entries = m_pCurrent->entries;
+    switch (type->kind) {
+      case Kind::Integer: entries.emplace_back(LoadInteger(value, type->bytes)); return;
+      case Kind::Flags:
+        entries.emplace_back(std::uint64_t{static_cast<std::uint32_t>(*static_cast<const CAppTools::Flags*>(value))});
+        return;
+      case Kind::TypeCode:
+        entries.emplace_back(std::uint64_t{static_cast<const CAppTools::Type*>(value)->GetCode()});
+        return;
+      case Kind::String: entries.emplace_back(*static_cast<const std::string*>(value)); return;
+      case Kind::Variant: entries.emplace_back(*static_cast<const CAppVariant*>(value)); return;
+      case Kind::Param: entries.emplace_back(*static_cast<CAppParam* const*>(value)); return;
+      case Kind::Real: break;
+    }
+    APP_THROW("Invalid Data");
+  }
+
+  void Validate() override { m_pCurrent = nullptr; }
+
+  // The captured field of that name; fields are usually asked for in the
+  // order they were captured, so the search starts after the last one found.
+  const CapturedField* Find(const std::string& name) {
+    for (std::size_t n = 0; n < fields.size(); ++n) {
+      const std::size_t i = (m_nHint + n) % fields.size();
+      if (fields[i].name == name) {
+        m_nHint = i + 1;
+        return &fields[i];
+      }
+    }
+    return nullptr;
+  }
+
+  std::vector<CapturedField> fields;
+
+private:
+  CapturedField* m_pCurrent = nullptr;
+  std::size_t m_nHint = 0;
+};
+
+CAppStreamBin::CloneRecord::CloneRecord(CAppParamGroup::EN_ADD_MODE mode)
+    : m_addMode(mode), m_capture(std::make_unique<Capture>()) {}
+
+CAppStreamBin::CloneRecord::CloneRecord(CloneRecord* parent)
+    : m_addMode(parent != nullptr ? parent->m_addMode : CAppParamGroup::ADD_BY_KEY),
+      m_capture(std::make_unique<Capture>()) {
+  APP_CHECK_POINTER(parent);
+}
+
+CAppStreamBin::CloneRecord::~CloneRecord() = default;
+
+void CAppStreamBin::CloneRecord::GetClone(CAppParam*& destination, CAppParam* source) {
+  APP_CHECK_POINTER(source);
+  m_pMergeGroup = nullptr;
+  m_pField = nullptr;
+  if (destination != nullptr) {
+    if (m_addMode == CAppParamGroup::ADD_MERGE) {
+      m_pMergeGroup = destination->GetGroup();
+    } else {
+      // Loading a group's children first destroys the old ones; the source
+      // must not be among them.
+      for (const CAppParam* node = source; node != nullptr; node = node->GetParent()) {
+        if (node == destination) APP_THROW("Clone Error");
+      }
+    }
+  }
+  m_capture->Clear();
+  source->Serialize(m_capture.get());
+
+  std::unique_ptr<CAppParam> created;
+  if (destination == nullptr) {
+    created = CAppDynamic::GetRegisterClass<CAppParam>(source->GetClassName());
+    if (!created) APP_THROW("Bad pointer");
+    destination = created.get();
+  }
+  try {
+    destination->Serialize(this);
+  } catch (...) {
+    if (created) destination = nullptr;
+    throw;
+  }
+  (void)created.release();
+  m_capture->Clear();
+}
+
+bool CAppStreamBin::CloneRecord::GetField() {
+  const CapturedField* field = m_capture->Find(GetName());
+  m_pField = field;
+  if (field == nullptr) return false;
+  // The same name with another type is another field: replaying it would
+  // write through a pointer of the wrong type.
+  if (field->type != GetType()) APP_THROW("Clone Error");
+  return true;
+}
+
+unsigned CAppStreamBin::CloneRecord::GetCount() {
+  const CapturedField* field = m_pField;
+  return field != nullptr ? static_cast<unsigned>(field->entries.size()) : 0;
+}
+
+void CAppStreamBin::CloneRecord::Serialize(void* value, unsigned index) {
+  const CapturedField* field = m_pField;
+  if (field == nullptr || index >= field->entries.size()) APP_THROW("Clone Error");
+  APP_CHECK_POINTER(value);
+  const Entry& entry = field->entries[index];
+  const FieldType* type = FindFieldType(field->type);
+  if (type == nullptr) APP_THROW("Invalid Data");
+  switch (type->kind) {
+    case Kind::Integer:
+      if (type->bytes == 8) break;  // 64-bit values are not cloned
+      StoreInteger(value, type->bytes, std::get<std::uint64_t>(entry));
+      return;
+    case Kind::Flags:
+      *static_cast<CAppTools::Flags*>(value) = static_cast<std::uint32_t>(std::get<std::uint64_t>(entry));
+      return;
+    case Kind::TypeCode:
+      *static_cast<CAppTools::Type*>(value) = static_cast<std::uint32_t>(std::get<std::uint64_t>(entry));
+      return;
+    case Kind::String: *static_cast<std::string*>(value) = std::get<std::string>(entry); return;
+    case Kind::Variant: *static_cast<CAppVariant*>(value) = std::get<CAppVariant>(entry); return;
+    case Kind::Param: {
+      CAppParam* source = std::get<CAppParam*>(entry);
+      CAppParam*& target = *static_cast<CAppParam**>(value);
+      // Merging: a child the destination already has is merged into, not
+      // replaced. It stays the group's: never hand it back for destruction.
+      bool existing = false;
+      if (m_pMergeGroup != nullptr && source != nullptr) {
+        if (CAppParam* own = m_pMergeGroup->FindChild(source->GetKey())) {
+          target = own;
+          existing = true;
+        }
+      }
+      CloneRecord child(this);
+      try {
+        child.GetClone(target, source);
+      } catch (...) {
+        if (existing) target = nullptr;
+        throw;
+      }
+      return;
+    }
+    case Kind::Real: break;
+  }
+  APP_THROW("Invalid Data");
+}
+
+// --- Services --------------------------------------------------------------------------
+
+namespace {
+
+// Adds `node` to `group` under `key`; "Error" when the group does not take it.
+void AddChild(CAppParamGroup* group, const std::string& key, std::unique_ptr<CAppParam> node) {
+  CAppParam* raw = node.release();
+  group->_SetAt(key, raw, CAppParamGroup::ADD_BY_KEY);
+  if (group->FindChild(key) != raw) {
+    if (raw->GetParent() == nullptr) delete raw;
+    APP_THROW("Error");
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<CAppParam> CAppStreamBin::CloneParam(CAppParam* source) {
+  APP_CHECK_POINTER(source);
+  CAppParam* clone = nullptr;
+  CloneRecord(CAppParamGroup::ADD_BY_KEY).GetClone(clone, source);
+  return std::unique_ptr<CAppParam>(clone);
+}
+
+void CAppStreamBin::MergeParam(CAppParam* destination, CAppParam* source) {
+  APP_CHECK_POINTER(destination);
+  APP_CHECK_POINTER(source);
+  CloneRecord(CAppParamGroup::ADD_MERGE).GetClone(destination, source);
+}
+
+void CAppStreamBin::AddGroupParams(CAppParam* destination, CAppParamGroup* source) {
+  APP_CHECK_POINTER(destination);
+  APP_CHECK_POINTER(source);
+  CAppParamGroup* group = destination->GetGroup();
+  if (group == nullptr) return;
+  CAppParam* counterpart = source->FindChild(destination->GetKey());
+  CAppParamGroup* from = counterpart != nullptr ? counterpart->GetGroup() : nullptr;
+  if (from == nullptr) return;
+  POSITION pos = from->GetStartPosition();
+  while (pos != nullptr) {
+    CAppParam* child = from->GetNextPtr(pos);
+    if (group->FindChild(child->GetKey()) != nullptr) continue;
+    AddChild(group, child->GetKey(), CloneParam(child));
+  }
+}
+
+void CAppStreamBin::AddParams(CAppParamGroup* destination, CAppParamGroup* source,
+                              const std::vector<std::string>& keys) {
+  APP_CHECK_POINTER(destination);
+  APP_CHECK_POINTER(source);
+  for (const std::string& key : keys) {
+    if (CAppParam* own = destination->FindChild(key)) {
+      AddGroupParams(own, source);
+    } else if (CAppParam* theirs = source->FindChild(key)) {
+      AddChild(destination, key, CloneParam(theirs));
+    }
+  }
+}
+
+std::unique_ptr<CAppToolsBin::Stream> CAppStreamBin::CreateUndo(CAppParam* param) {
+  APP_CHECK_POINTER(param);
+  auto snapshot = std::make_unique<CAppToolsBin::Memory>(4096);
+  SaveStream save(snapshot.get(), param);
+  return snapshot;
+}
+
+void CAppStreamBin::MakeUndo(CAppToolsBin::Stream* snapshot, CAppParam* param) {
+  APP_CHECK_POINTER(snapshot);
+  APP_CHECK_POINTER(param);
+  LoadStream load(snapshot, param);
+}
+
+// --- Files -------------------------------------------------------------------------------
+
+void CAppStreamBin::Save(CAppParam* param, const std::string& file, SaveRule rule) {
+  CAppToolsBin::File output(4096);
+  Save(param, file, std::move(rule), output);
+}
+
+void CAppStreamBin::Save(CAppParam* param, const std::string& file, SaveRule rule, CAppToolsBin::File& output) {
+  APP_CHECK_POINTER(param);
+  // The whole file first, in memory: a parameter that fails to serialize
+  // leaves the disk untouched.
+  CAppToolsBin::Memory image(4096);
+  try {
+    SaveStream save(&image, param, std::move(rule));
+  } catch (const CAppException&) {
+    throw;
+  } catch (const std::exception& e) {
+    APP_THROW("Save error : %s", e.what());
+  }
+
+  if (output.IsOpen()) APP_THROW("File already open");
+  std::string temp = file + ".XXXXXX";
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) APP_THROW("File not create");
+  // The temporary file is private (0600); give the result the mode the
+  // previous file had, or the usual mode of a new file.
+  struct stat previous {};
+  if (::stat(file.c_str(), &previous) == 0) {
+    ::fchmod(fd, previous.st_mode & 07777);
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+  }
+  ::close(fd);
+
+  if (!output.Open(temp, true)) {
+    ::unlink(temp.c_str());
+    APP_THROW("File not create");
+  }
+  std::string reason;
+  try {
+    output.WriteBytes(image.GetData().data(), image.GetLength());
+    output.Close();
+  } catch (const CAppException& e) {
+    reason = e.GetMessage();
+    if (reason.rfind(kExceptionPrefix, 0) == 0) reason.erase(0, std::strlen(kExceptionPrefix));
+  } catch (const std::exception& e) {
+    reason = e.what();
+  }
+  if (output.IsOpen()) output.Close();
+
+  if (reason.empty()) {
+    // On disk before the rename, so that a crash leaves the old file or the new one.
+    const int sync = ::open(temp.c_str(), O_RDONLY | O_CLOEXEC);
+    if (sync < 0 || ::fsync(sync) != 0) reason = std::strerror(errno);
+    if (sync >= 0) ::close(sync);
+  }
+  if (reason.empty() && std::rename(temp.c_str(), file.c_str()) != 0) reason = std::strerror(errno);
+  if (!reason.empty()) {
+    ::unlink(temp.c_str());
+    APP_THROW("File not written : %s (%s)", file.c_str(), reason.c_str());
+  }
+}
+
+std::unique_ptr<CAppParam> CAppStreamBin::Load(const std::string& file) {
+  CAppToolsBin::File input(4096);
+  if (!input.Open(file, false)) return nullptr;
+  CAppParam* param = nullptr;
+  LoadStream load(&input, param);
+  return std::unique_ptr<CAppParam>(param);
+}
