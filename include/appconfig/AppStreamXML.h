@@ -42,6 +42,10 @@ public:
   static std::unique_ptr<CAppParam> Load(const std::string& file, CAppResources* resources,
                                          const std::string& key);
 
+  // Loads only the resource sections of `file` into the resources; false
+  // when the description schema cannot be set up.
+  static bool LoadResources(const std::string& file, CAppResources* resources);
+
   // One opened description file during one load.
   class LoadStream {
   public:

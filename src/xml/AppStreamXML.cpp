@@ -129,6 +129,21 @@ std::unique_ptr<CAppParam> CAppStreamXML::Load(const std::string& file, CAppReso
   return std::unique_ptr<CAppParam>(raw);
 }
 
+bool CAppStreamXML::LoadResources(const std::string& file, CAppResources* resources) {
+  APP_CHECK_POINTER(resources);
+  CAppToolsXML::SchemaCollection schemas;
+  if (file.empty() || !schemas.Create() || !schemas.Add(kDescriptionNamespace, "")) return false;
+  DocumentCache cache;
+  try {
+    new LoadStream(file, resources, &cache, &schemas);
+  } catch (...) {
+    LoadStream::RemoveAll(true);
+    throw;
+  }
+  LoadStream::RemoveAll(true);
+  return true;
+}
+
 // --- LoadStream -----------------------------------------------------------------------
 
 CAppStreamXML::LoadStream::LoadStream(const std::string& file, CAppResources* resources,

@@ -1,0 +1,126 @@
+// Runs the appconfig tool as a process over the example descriptions.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "TempFolder.h"
+
+namespace {
+
+struct ToolRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string Quote(const std::string& arg) {
+  std::string quoted = "'";
+  for (const char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+ToolRun Tool(std::initializer_list<std::string> args) {
+  static TempFolder scratch;
+  const std::string errFile = scratch.File("stderr.txt");
+  std::string command = Quote(APPCONFIG_TOOL);
+  for (const std::string& a : args) command += " " + Quote(a);
+  command += " 2>" + Quote(errFile);
+  ToolRun run;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return run;
+  char buffer[4096];
+  std::size_t n = 0;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, n);
+  const int status = pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.err = TempFolder::ReadAll(errFile);
+  return run;
+}
+
+const std::string kDevice = APPCONFIG_EXAMPLES_DIR "/device.xml";
+
+}  // namespace
+
+TEST(AppConfigTool, CheckShowAndImage) {
+  ToolRun check = Tool({"check", kDevice, "DEVICE"});
+  EXPECT_EQ(check.status, 0) << check.err;
+  EXPECT_EQ(check.out, "OK\n");
+
+  ToolRun image = Tool({"image", kDevice, "DEVICE"});
+  EXPECT_EQ(image.status, 0) << image.err;
+  EXPECT_EQ(image.out, "C0 A8 00 0A 01 F6 14 20 00 12 34 56 78 DE AD BE 0D\n");
+
+  ToolRun show = Tool({"show", kDevice, "DEVICE"});
+  EXPECT_EQ(show.status, 0) << show.err;
+  std::istringstream lines(show.out);
+  std::string first;
+  std::getline(lines, first);
+  EXPECT_EQ(first, "\\\tCAppParamGroup\t");
+  EXPECT_NE(show.out.find("IP\\ADDRESS\tCAppParamAddress\t192.168.  0. 10\n"), std::string::npos);
+  EXPECT_NE(show.out.find("MODE\tCAppParamEnumSingle\tTest\n"), std::string::npos);
+  EXPECT_NE(show.out.find("MODULES\\SLOT_1\\LABEL\tCAppParamValue\tEntrées générales\n"), std::string::npos);
+}
+
+TEST(AppConfigTool, UnpackShowsTheNewValues) {
+  ToolRun run = Tool({"unpack", kDevice, "DEVICE", "0A", "00", "00", "01", "12", "34", "23", "11", "EE", "CA",
+                  "FE", "BA", "BE", "01", "02", "03", "FA"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("IP\\ADDRESS\tCAppParamAddress\t 10.  0.  0.  1\n"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("MODE\tCAppParamEnumSingle\tMarche\n"), std::string::npos) << run.out;
+}
+
+TEST(AppConfigTool, ConversionsRoundTrip) {
+  TempFolder folder;
+  const std::string bin = folder.File("device.bin");
+  const std::string xml = folder.File("saved.xml");
+  ASSERT_EQ(Tool({"save-bin", kDevice, "DEVICE", bin}).status, 0);
+  ASSERT_EQ(Tool({"save-xml", kDevice, "DEVICE", xml}).status, 0);
+  const ToolRun image = Tool({"image", "--bin", bin});
+  EXPECT_EQ(image.out, "C0 A8 00 0A 01 F6 14 20 00 12 34 56 78 DE AD BE 0D\n") << image.err;
+  const ToolRun fromXml = Tool({"image", xml, "DEVICE"});
+  EXPECT_EQ(fromXml.out, image.out) << fromXml.err;
+  // The binary file holds the tree, not the description's resources: with
+  // them loaded (for the display formats), it shows as the description does.
+  const ToolRun shown = Tool({"--resources", kDevice, "load-bin", bin});
+  EXPECT_EQ(shown.status, 0) << shown.err;
+  EXPECT_EQ(shown.out, Tool({"show", kDevice, "DEVICE"}).out);
+  EXPECT_NE(Tool({"load-bin", bin}).out.find("SERIAL\tCAppParamNumeric\t305419896\n"), std::string::npos);
+}
+
+TEST(AppConfigTool, SetChecksAndSaves) {
+  TempFolder folder;
+  const std::string bin = folder.File("set.bin");
+  const ToolRun set = Tool({"set", kDevice, "DEVICE", "IP\\PORT", "0x1234", "--out", bin});
+  EXPECT_EQ(set.status, 0) << set.err;
+  EXPECT_EQ(Tool({"image", "--bin", bin}).out, "C0 A8 00 0A 12 34 14 20 00 12 34 56 78 DE AD BE 0D\n");
+
+  const ToolRun tooBig = Tool({"set", kDevice, "DEVICE", "CYCLE", "5000", "--out", bin});
+  EXPECT_EQ(tooBig.status, 1);
+  EXPECT_EQ(tooBig.err, "Exception >Check Error : CYCLE=5000 > Max(1000)\n");
+}
+
+TEST(AppConfigTool, ErrorsAndUsage) {
+  EXPECT_EQ(Tool({}).status, 2);
+  EXPECT_EQ(Tool({"--help"}).status, 0);
+  const ToolRun help = Tool({"image", "--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("image FILE KEY"), std::string::npos);
+  EXPECT_EQ(Tool({"frobnicate"}).status, 2);
+  EXPECT_EQ(Tool({"check", kDevice}).status, 2);
+  EXPECT_EQ(Tool({"check", "device.txt", "X"}).status, 2);
+  EXPECT_EQ(Tool({"unpack", kDevice, "DEVICE", "XYZ"}).status, 2);
+
+  const ToolRun missing = Tool({"check", kDevice, "NOWHERE"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err, "Exception >Reference not found : NOWHERE on file : device.XML\n");
+
+  TempFolder folder;
+  const std::string truncated = folder.File("bad.bin");
+  std::ofstream(truncated, std::ios::binary) << "\x78\x56\x34";
+  EXPECT_EQ(Tool({"load-bin", truncated}).status, 1);
+  EXPECT_EQ(Tool({"show", kDevice, "DEVICE", "--schemas", folder.File("none")}).status, 1);
+}

@@ -1,0 +1,337 @@
+// appconfig: the command-line tool over description files.
+//
+//   appconfig [options] check FILE KEY
+//   appconfig [options] show FILE KEY
+//   appconfig [options] image FILE KEY | image --bin FILE.bin
+//   appconfig [options] unpack FILE KEY HEX...
+//   appconfig [options] save-xml FILE KEY OUT.xml
+//   appconfig [options] save-bin FILE KEY OUT.bin
+//   appconfig [options] load-bin IN.bin
+//   appconfig [options] set FILE KEY PATH VALUE --out OUT.bin
+//
+// Exit status: 0 success, 1 a data error, 2 a usage error.
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "appconfig/AppDataRecord.h"
+#include "appconfig/AppDynamic.h"
+#include "appconfig/AppException.h"
+#include "appconfig/AppLog.h"
+#include "appconfig/AppParamGroup.h"
+#include "appconfig/AppResources.h"
+#include "appconfig/AppStreamBin.h"
+#include "appconfig/AppStreamXML.h"
+#include "appconfig/AppToolsXML.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kOk = 0;
+constexpr int kDataError = 1;
+constexpr int kUsageError = 2;
+
+struct UsageError {
+  std::string message;
+};
+
+// Soft errors go to standard error, one per line.
+class StderrOutput : public COutputInfoInterface {
+public:
+  void OutputInfo(const std::string& text, unsigned long /*param*/) override {
+    std::cerr << text << '\n';
+  }
+};
+
+struct Options {
+  std::string schemas;
+  std::string resources;
+  std::string bin;
+  std::string out;
+  std::vector<std::string> args;
+  bool help = false;
+};
+
+struct Command {
+  const char* name;
+  const char* usage;
+  const char* summary;
+  std::size_t minArgs;
+  std::size_t maxArgs;  // 0: no limit
+  std::function<int(const Options&)> run;
+};
+
+// --- Environment -------------------------------------------------------------------------
+
+std::string DefaultSchemaDir() {
+  for (const char* dir : {APPCONFIG_SOURCE_SCHEMA_DIR, APPCONFIG_INSTALLED_SCHEMA_DIR}) {
+    if (fs::exists(fs::path(dir) / "Description.xdr")) return dir;
+  }
+  return APPCONFIG_INSTALLED_SCHEMA_DIR;
+}
+
+// Points the document path at the file's folder; returns the name without
+// folder and extension, as the loader wants it.
+std::string UseDescription(const std::string& file) {
+  const fs::path path(file);
+  if (path.extension() != ".xml" && path.extension() != ".XML") {
+    throw UsageError{"a description is given as its .xml file: " + file};
+  }
+  const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+  CAppToolsXML::SetPath(folder.string() + "/");
+  CAppLog::SetFileName(path.filename().string());
+  return path.stem().string();
+}
+
+class Session {
+public:
+  explicit Session(const Options& options) {
+    CAppToolsXML::SetSchemaPath((fs::path(options.schemas.empty() ? DefaultSchemaDir() : options.schemas) /
+                                 "Description").string());
+    m_resources.Init();
+    if (!options.resources.empty()) {
+      const std::string name = UseDescription(options.resources);
+      CAppStreamXML::LoadResources(name, &m_resources);
+    }
+  }
+
+  std::unique_ptr<CAppParam> LoadDescription(const std::string& file, const std::string& key) {
+    const std::string name = UseDescription(file);
+    std::unique_ptr<CAppParam> root = CAppStreamXML::Load(name, &m_resources, key);
+    if (root == nullptr) {
+      throw CAppException("appconfig", 0, "Can not load %s: no description schema in %s",
+                          file.c_str(), CAppToolsXML::GetSchemaPath().c_str());
+    }
+    return root;
+  }
+
+  CAppResources& Resources() { return m_resources; }
+
+private:
+  CAppResources m_resources;
+};
+
+// --- Output ------------------------------------------------------------------------------
+
+std::string FormatValue(CAppParam& node, CAppResources& resources) {
+  if (node.GetGroup() != nullptr) return std::string();
+  return node.GetFmtValue(&resources);
+}
+
+void ShowNode(CAppParam& node, CAppResources& resources) {
+  const std::string path = node.GetParent() == nullptr ? "\\" : node.GetPath();
+  std::cout << path << '\t' << node.GetClassName() << '\t' << FormatValue(node, resources) << '\n';
+  if (CAppParamGroup* group = node.GetGroup()) {
+    POSITION pos = group->GetStartPosition();
+    while (pos != nullptr) ShowNode(*group->GetNextPtr(pos), resources);
+  }
+}
+
+std::string HexLine(const std::vector<std::uint8_t>& bytes) {
+  std::string line;
+  for (const std::uint8_t b : bytes) {
+    char text[4];
+    std::snprintf(text, sizeof text, "%02X", b);
+    if (!line.empty()) line += ' ';
+    line += text;
+  }
+  return line;
+}
+
+std::vector<std::uint8_t> ParseHex(const std::vector<std::string>& words) {
+  std::vector<std::uint8_t> bytes;
+  for (const std::string& word : words) {
+    if (word.empty() || word.size() > 2 ||
+        word.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+      throw UsageError{"not a hexadecimal byte: " + word};
+    }
+    bytes.push_back(static_cast<std::uint8_t>(std::stoul(word, nullptr, 16)));
+  }
+  return bytes;
+}
+
+std::vector<std::uint8_t> Pack(CAppParam& root) {
+  CAppDataRecord image(false);
+  root.DataSerialize(&image);
+  std::vector<std::uint8_t> bytes;
+  image.GetData(bytes);
+  return bytes;
+}
+
+// --- Commands --------------------------------------------------------------------------
+
+int RunCheck(const Options& o) {
+  Session session(o);
+  session.LoadDescription(o.args[0], o.args[1]);
+  std::cout << "OK\n";
+  return kOk;
+}
+
+int RunShow(const Options& o) {
+  Session session(o);
+  const auto root = session.LoadDescription(o.args[0], o.args[1]);
+  ShowNode(*root, session.Resources());
+  return kOk;
+}
+
+int RunImage(const Options& o) {
+  Session session(o);
+  std::unique_ptr<CAppParam> root;
+  if (!o.bin.empty()) {
+    if (!o.args.empty()) throw UsageError{"image --bin takes no description"};
+    root = CAppStreamBin::Load(o.bin);
+  } else {
+    if (o.args.size() != 2) throw UsageError{"image needs FILE and KEY, or --bin FILE.bin"};
+    root = session.LoadDescription(o.args[0], o.args[1]);
+  }
+  std::cout << HexLine(Pack(*root)) << '\n';
+  return kOk;
+}
+
+int RunUnpack(const Options& o) {
+  Session session(o);
+  const auto root = session.LoadDescription(o.args[0], o.args[1]);
+  CAppDataRecord image(true);
+  image.SetData(ParseHex({o.args.begin() + 2, o.args.end()}));
+  root->DataSerialize(&image);
+  ShowNode(*root, session.Resources());
+  return kOk;
+}
+
+int RunSaveXml(const Options& o) {
+  Session session(o);
+  const auto root = session.LoadDescription(o.args[0], o.args[1]);
+  const fs::path out(o.args[2]);
+  CAppToolsXML::SetPath((out.has_parent_path() ? out.parent_path() : fs::path(".")).string() + "/");
+  CAppStreamXML::Save(out.stem().string(), root.get());
+  return kOk;
+}
+
+int RunSaveBin(const Options& o) {
+  Session session(o);
+  const auto root = session.LoadDescription(o.args[0], o.args[1]);
+  CAppStreamBin::Save(root.get(), o.args[2]);
+  return kOk;
+}
+
+int RunLoadBin(const Options& o) {
+  Session session(o);
+  const auto root = CAppStreamBin::Load(o.args[0]);
+  ShowNode(*root, session.Resources());
+  return kOk;
+}
+
+int RunSet(const Options& o) {
+  if (o.out.empty()) throw UsageError{"set needs --out OUT.bin"};
+  Session session(o);
+  const auto root = session.LoadDescription(o.args[0], o.args[1]);
+  CAppParam* node = root->GetGroup() != nullptr ? root->GetGroup()->_GetAt(o.args[2]) : nullptr;
+  if (node == nullptr) {
+    throw CAppException("appconfig", 0, "No parameter at %s in %s", o.args[2].c_str(), o.args[1].c_str());
+  }
+  node->SetVariant(CAppVariant(o.args[3]));
+  root->Check(&session.Resources());
+  CAppStreamBin::Save(root.get(), o.out);
+  return kOk;
+}
+
+const std::vector<Command>& Commands() {
+  static const std::vector<Command> commands = {
+      {"check", "check FILE KEY", "load the definition KEY of FILE (which checks it) and print OK", 2, 2, RunCheck},
+      {"show", "show FILE KEY", "print each node: path, class and formatted value, tab-separated", 2, 2, RunShow},
+      {"image", "image FILE KEY | image --bin FILE.bin", "print the device data image in hexadecimal", 0, 2, RunImage},
+      {"unpack", "unpack FILE KEY HEX...", "unpack an image into the definition and show it", 2, 0, RunUnpack},
+      {"save-xml", "save-xml FILE KEY OUT.xml", "save the loaded tree as an XML value file", 3, 3, RunSaveXml},
+      {"save-bin", "save-bin FILE KEY OUT.bin", "save the loaded tree as a binary parameter file", 3, 3, RunSaveBin},
+      {"load-bin", "load-bin IN.bin", "load a binary parameter file and show it", 1, 1, RunLoadBin},
+      {"set", "set FILE KEY PATH VALUE --out OUT.bin", "set one value by path, check and save", 4, 4, RunSet},
+  };
+  return commands;
+}
+
+void PrintHelp(std::ostream& out) {
+  out << "usage: appconfig [--schemas DIR] [--resources FILE.xml] COMMAND ARGS...\n\n"
+         "Loads device descriptions, checks them, shows their values and packs their\n"
+         "device data image.\n\ncommands:\n";
+  for (const Command& c : Commands()) out << "  " << c.usage << "\n      " << c.summary << "\n";
+  out << "\noptions:\n"
+         "  --schemas DIR         folder of Description.xdr (default: the bundled schemas)\n"
+         "  --resources FILE.xml  load the resource sections of FILE first\n"
+         "  --help                this text; COMMAND --help for one command\n"
+         "\nexit status: 0 success, 1 data error, 2 usage error\n";
+}
+
+void PrintCommandHelp(const Command& c) {
+  std::cout << "usage: appconfig [--schemas DIR] [--resources FILE.xml] " << c.usage << "\n  " << c.summary << '\n';
+}
+
+// Splits the command line into the command and its options and arguments.
+const Command* Parse(int argc, char** argv, Options& options) {
+  const Command* command = nullptr;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    auto value = [&](std::string& target) {
+      if (i + 1 >= argc) throw UsageError{arg + " needs a value"};
+      target = argv[++i];
+    };
+    if (arg == "--help" || arg == "-h") {
+      options.help = true;
+    } else if (arg == "--schemas") {
+      value(options.schemas);
+    } else if (arg == "--resources") {
+      value(options.resources);
+    } else if (arg == "--bin") {
+      value(options.bin);
+    } else if (arg == "--out") {
+      value(options.out);
+    } else if (arg.size() > 2 && arg.rfind("--", 0) == 0) {
+      throw UsageError{"unknown option " + arg};
+    } else if (command == nullptr) {
+      for (const Command& c : Commands()) {
+        if (arg == c.name) command = &c;
+      }
+      if (command == nullptr) throw UsageError{"unknown command " + arg};
+    } else {
+      options.args.push_back(arg);
+    }
+  }
+  return command;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  StderrOutput output;
+  CAppLog::SetPtr(&output);
+  Options options;
+  try {
+    const Command* command = Parse(argc, argv, options);
+    if (command == nullptr) {
+      PrintHelp(options.help ? std::cout : std::cerr);
+      return options.help ? kOk : kUsageError;
+    }
+    if (options.help) {
+      PrintCommandHelp(*command);
+      return kOk;
+    }
+    const std::size_t n = options.args.size();
+    if (n < command->minArgs || (command->maxArgs != 0 && n > command->maxArgs)) {
+      throw UsageError{std::string("wrong number of arguments for ") + command->name};
+    }
+    return command->run(options);
+  } catch (const UsageError& e) {
+    std::cerr << "appconfig: " << e.message << "\nTry 'appconfig --help'.\n";
+    return kUsageError;
+  } catch (const CAppException& e) {
+    std::cerr << e.GetMessage() << '\n';
+    return kDataError;
+  } catch (const std::exception& e) {
+    std::cerr << "appconfig: " << e.what() << '\n';
+    return kDataError;
+  }
+}
