@@ -1,0 +1,31 @@
+# Installs the build into a fresh prefix, then configures, builds and runs a
+# tiny out-of-tree consumer against it (find_package and pkg-config).
+file(REMOVE_RECURSE "${WORK}")
+execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD}" --prefix "${WORK}/prefix"
+                RESULT_VARIABLE rc OUTPUT_QUIET)
+if(rc)
+  message(FATAL_ERROR "install failed")
+endif()
+execute_process(COMMAND "${CMAKE_COMMAND}" -S "${SOURCE}" -B "${WORK}/build"
+                        "-DCMAKE_PREFIX_PATH=${WORK}/prefix" -DCMAKE_BUILD_TYPE=Release
+                RESULT_VARIABLE rc)
+if(rc)
+  message(FATAL_ERROR "consumer configure failed")
+endif()
+execute_process(COMMAND "${CMAKE_COMMAND}" --build "${WORK}/build" RESULT_VARIABLE rc)
+if(rc)
+  message(FATAL_ERROR "consumer build failed")
+endif()
+foreach(program consumer consumer_static)
+  execute_process(COMMAND "${WORK}/build/${program}" "${WORK}/prefix/share/appconfig/examples"
+                  RESULT_VARIABLE rc)
+  if(rc)
+    message(FATAL_ERROR "${program} failed")
+  endif()
+endforeach()
+file(GLOB pcdir "${WORK}/prefix/lib*/pkgconfig" "${WORK}/prefix/lib/*/pkgconfig")
+execute_process(COMMAND "${CMAKE_COMMAND}" -E env "PKG_CONFIG_PATH=${pcdir}" pkg-config --libs appconfig
+                RESULT_VARIABLE rc OUTPUT_VARIABLE libs)
+if(rc OR NOT libs MATCHES "-lappconfig")
+  message(FATAL_ERROR "pkg-config does not find appconfig: ${libs}")
+endif()
