@@ -1,0 +1,87 @@
+// Every definition of the example descriptions survives the formats in
+// turn: description -> XML value file -> binary parameter file, with equal
+// trees, values and device images at every step.
+#include <gtest/gtest.h>
+
+#include "ParamTreeText.h"
+#include "TempFolder.h"
+#include "TestSupport.h"
+#include "appconfig/AppDataRecord.h"
+#include "appconfig/AppResources.h"
+#include "appconfig/AppStreamBin.h"
+#include "appconfig/AppStreamXML.h"
+
+namespace {
+
+struct Definition {
+  const char* file;
+  const char* key;
+};
+
+const Definition kDefinitions[] = {
+    {"device", "DEVICE"}, {"device", "IP_CFG"}, {"modules", "SYS_ROOT"}, {"modules", "DI16"}, {"rules", "NETWORK"},
+};
+
+std::vector<std::uint8_t> Pack(CAppParam& root) {
+  CAppDataRecord image(false);
+  root.DataSerialize(&image);
+  std::vector<std::uint8_t> bytes;
+  image.GetData(bytes);
+  return bytes;
+}
+
+std::vector<std::string> Values(CAppParam& node, CAppResources& resources) {
+  std::vector<std::string> values{node.GetFullKey() + "=" + node.GetFmtValue(&resources)};
+  if (CAppParamGroup* group = node.GetGroup()) {
+    for (POSITION pos = group->GetStartPosition(); pos != nullptr;) {
+      for (std::string& v : Values(*group->GetNextPtr(pos), resources)) values.push_back(std::move(v));
+    }
+  }
+  return values;
+}
+
+class RoundTrip : public ::testing::TestWithParam<Definition> {
+protected:
+  void TearDown() override {
+    CAppToolsXML::SetPath("");
+    CAppToolsXML::SetSchemaPath("");
+  }
+};
+
+}  // namespace
+
+TEST_P(RoundTrip, DescriptionXmlBinary) {
+  const Definition definition = GetParam();
+  CapturedOutput output;
+  CAppResources resources;
+  resources.Init();
+  CAppToolsXML::SetSchemaPath(APPCONFIG_SCHEMA_DIR "/Description");
+  CAppToolsXML::SetPath(APPCONFIG_EXAMPLES_DIR "/");
+  const auto described = CAppStreamXML::Load(definition.file, &resources, definition.key);
+  ASSERT_NE(described, nullptr);
+
+  TempFolder folder;
+  CAppToolsXML::SetPath(folder.Prefix());
+  ASSERT_TRUE(CAppStreamXML::Save("saved", described.get()));
+  const auto fromXml = CAppStreamXML::Load("saved", &resources, definition.key);
+  ASSERT_NE(fromXml, nullptr);
+
+  const std::string binFile = folder.File("saved.bin");
+  CAppStreamBin::Save(fromXml.get(), binFile);
+  const auto fromBin = CAppStreamBin::Load(binFile);
+  ASSERT_NE(fromBin, nullptr);
+  fromBin->Check(&resources);
+
+  EXPECT_TRUE(ParamTreesEqual(described.get(), fromXml.get()));
+  EXPECT_TRUE(ParamTreesEqual(described.get(), fromBin.get()));
+  EXPECT_EQ(Values(*described, resources), Values(*fromXml, resources));
+  EXPECT_EQ(Values(*described, resources), Values(*fromBin, resources));
+  EXPECT_EQ(Pack(*described), Pack(*fromXml));
+  EXPECT_EQ(Pack(*described), Pack(*fromBin));
+  EXPECT_TRUE(output.lines.empty()) << output.lines.front();
+}
+
+INSTANTIATE_TEST_SUITE_P(Examples, RoundTrip, ::testing::ValuesIn(kDefinitions),
+                         [](const ::testing::TestParamInfo<Definition>& info) {
+                           return std::string(info.param.file) + "_" + info.param.key;
+                         });
