@@ -155,6 +155,17 @@ class CAppStreamBin::Stream::StringTable {
 public:
   StringTable() : m_slots(1024, 0) {}
 
+  // Room for the strings of a section of `bytes` bytes, `count` of them at
+  // most (a reader knows both before it adds any).
+  void Reserve(std::size_t bytes, std::size_t count) {
+    if (!m_spans.empty()) return;
+    m_chars.reserve(bytes + 1);
+    m_spans.reserve(count);
+    std::size_t slots = m_slots.size();
+    while (slots < 2 * count + 2) slots *= 2;
+    if (slots != m_slots.size()) m_slots.assign(slots, 0);
+  }
+
   // The index of `text`, and whether it was added now.
   std::pair<std::uint32_t, bool> Add(std::string_view text) {
     const std::size_t hash = std::hash<std::string_view>()(text);
@@ -497,6 +508,9 @@ void CAppStreamBin::LoadStream::ReadStrings() {
   if (strings == nullptr) APP_THROW("Bad pointer");
   std::uint32_t read = 0;
   const std::uint32_t end = strings->field.end;
+  const std::uint32_t size = end - strings->offset;
+  const auto* zeros = m_bytes.data() + strings->offset;
+  m_strings->Reserve(size, static_cast<std::size_t>(std::count(zeros, zeros + size, 0)) + 1);
   for (std::uint32_t pos = strings->offset; pos < end; ++read) {
     const auto* first = m_bytes.data() + pos;
     const auto* zero = static_cast<const std::uint8_t*>(std::memchr(first, 0, end - pos));

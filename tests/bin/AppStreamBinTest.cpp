@@ -227,21 +227,6 @@ TEST(AppStreamBin, SaveRule_LeavesOutSubtreesAndAnExcludedRootLoadsAsNothing) {
   EXPECT_EQ(LoadFromBytes(empty), nullptr);
 }
 
-TEST(AppStreamBin, LoadStream_IntoAnExistingParamReplacesItsChildren) {
-  const auto root = SmallTree();
-  const Bytes bytes = SaveToBytes(root.get());
-  CAppParamGroup target;
-  target.SetAt("OTHER", new CAppParam);
-  CAppToolsBin::Memory memory(4096);
-  memory._Write(bytes.data(), static_cast<unsigned>(bytes.size()));
-  CAppParam* into = &target;
-  CAppStreamBin::LoadStream load(&memory, into);
-  EXPECT_EQ(into, &target);
-  EXPECT_EQ(target.GetKey(), "G");
-  EXPECT_EQ(target.GetCount(), 1u);
-  EXPECT_EQ(target.GetKeyAt(0), "L");
-}
-
 // --- Malformed input --------------------------------------------------------------
 
 struct BadInput {
