@@ -30,8 +30,16 @@ class CAppStreamXML {
 public:
   CAppStreamXML() = delete;
 
+  // A parsed description and, built on first use, the index of its
+  // definitions by their Key text (the first of equal keys wins, as the key
+  // query would answer), so a lookup does not scan the document.
+  struct CachedDocument {
+    CAppToolsXML::Document document;
+    std::unordered_map<std::string, CAppToolsXML::Element> definitions;
+    bool indexed = false;
+  };
   // Parsed documents of one load, by file name (each file is parsed once).
-  using DocumentCache = std::map<std::string, CAppToolsXML::Document>;
+  using DocumentCache = std::map<std::string, CachedDocument>;
 
   // The tree of definition `key` of `file` (a name without extension, found
   // through the document path); owned by the caller. Null for an empty file
@@ -74,6 +82,7 @@ public:
     void Open(const std::string& file);
 
     CAppToolsXML::Element m_root;
+    CachedDocument* m_pDocument = nullptr;
     std::string m_strFile;
     CAppResources* m_pResources = nullptr;
     CAppToolsXML::SchemaCollection* m_pSchemas = nullptr;

@@ -88,10 +88,10 @@ constexpr unsigned kMaxDepth = 256;
 unsigned g_depth = 0;
 
 struct DepthGuard {
-  DepthGuard(const std::string& tag, const std::string& file) {
+  DepthGuard(const std::string& tag, const std::string& key, const std::string& file) {
     if (g_depth >= kMaxDepth) {
-      APP_THROW("Reference loop or nesting deeper than %u at <%s> on file : %s", kMaxDepth,
-                tag.c_str(), file.c_str());
+      APP_THROW("Reference loop or nesting deeper than %u at <%s Key=\"%s\"> on file : %s", kMaxDepth,
+                tag.c_str(), key.c_str(), file.c_str());
     }
     ++g_depth;
   }
@@ -187,13 +187,14 @@ std::string CAppStreamXML::LoadStream::GetFileName() const { return m_strFile + 
 void CAppStreamXML::LoadStream::Load(const std::string& file) {
   const auto cached = m_pCache->find(file);
   if (cached != m_pCache->end()) {
-    cached->second.GetRootElt(m_root);
+    m_pDocument = &cached->second;
+    m_pDocument->document.GetRootElt(m_root);
     return;
   }
-  CAppToolsXML::Document document;
-  if (!document.Load(file, m_pSchemas)) APP_THROW("Can not load : %s", GetFileName().c_str());
-  m_pCache->emplace(file, document);
-  document.GetRootElt(m_root);
+  CachedDocument parsed;
+  if (!parsed.document.Load(file, m_pSchemas)) APP_THROW("Can not load : %s", GetFileName().c_str());
+  m_pDocument = &m_pCache->emplace(file, std::move(parsed)).first->second;
+  m_pDocument->document.GetRootElt(m_root);
   LoadResources();
 }
 
@@ -217,17 +218,35 @@ void CAppStreamXML::LoadStream::LoadResources() {
 }
 
 void CAppStreamXML::LoadStream::GetParam(CAppParam*& param, const std::string& key) {
+  if (!m_pDocument->indexed) {
+    ListElement keyed;
+    if (m_root.Select("./*[@Key]", keyed)) {
+      m_pDocument->definitions.reserve(keyed.GetCount());
+      for (unsigned i = 0; i < keyed.GetCount(); ++i) {
+        Element definition;
+        keyed.GetAt(i, definition);
+        std::string text;
+        ReadText(definition, "Key", text);
+        m_pDocument->definitions.emplace(text, definition);
+      }
+    }
+    m_pDocument->indexed = true;
+  }
+  // Keys compare exactly with the upper-cased key asked for, so definitions
+  // are written with upper-case keys.
   const std::string upper = CAppTools::MakeUpper(key);
-  Element definition;
-  if (!m_root.Select("./*[@Key = \"" + upper + "\"]", definition)) {
+  const auto found = m_pDocument->definitions.find(upper);
+  if (found == m_pDocument->definitions.end()) {
     APP_THROW("Reference not found : %s on file : %s", upper.c_str(), GetFileName().c_str());
   }
-  ReadParam(param, definition);
+  ReadParam(param, found->second);
 }
 
 void CAppStreamXML::LoadStream::ReadParam(CAppParam*& param, const Element& element) {
   const std::string tag = element.GetName();
-  const DepthGuard guard(tag, GetFileName());
+  std::string key;
+  ReadText(element, "Key", key);
+  const DepthGuard guard(tag, key, GetFileName());
   const ParamTag* row = FindParamTag(tag);
   if (row == nullptr) APP_THROW("Bad name :%s", tag.c_str());
 
@@ -272,8 +291,6 @@ void CAppStreamXML::LoadStream::ReadParam(CAppParam*& param, const Element& elem
   if (param == nullptr) APP_THROW("Bad pointer");
 
   LoadRecord record(this, element);
-  std::string key;
-  ReadText(element, "Key", key);
   record.SetContext(param->GetClassName(), key);
   param->Serialize(&record);
   ReadAttribut(param, element);

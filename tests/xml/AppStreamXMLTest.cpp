@@ -144,7 +144,7 @@ TEST_F(AppStreamXMLLoad, BadDescriptionsThrowClearMessages) {
                       "can not be associated with an XML element <Array> on file :bad.XML"},
       {"BITS_ON_STRING", "Exception >\"Help\" Field of CAppParamGroup (Key=BITS_ON_STRING) in this context "
                          "can not be associated with an XML element <BitField> on file:bad.XML"},
-      {"SELF", "Exception >Reference loop or nesting deeper than 256 at <Group> on file : bad.XML"},
+      {"SELF", "Exception >Reference loop or nesting deeper than 256 at <Group Key=\"SELF\"> on file : bad.XML"},
       {"NOREF", "Exception >Reference error for ref : ParamRef or Attribut Type not found"},
       {"MISSING", "Exception >Reference not found : NOWHERE on file : bad.XML"},
   };
