@@ -14,6 +14,7 @@
 #include "appconfig/AppParamGroup.h"
 
 class CAppRuleInitParam;
+class CAppSheet;
 
 // One icon of the image list: a resource of the library or an icon file.
 struct CAppIcon {
@@ -88,6 +89,10 @@ public:
   // profile (the parameter's own when null) offers a link that its
   // "SYS_INIT" rule accepts. False for a null parameter or no profile.
   bool IsProperties(CAppParam* param, CAppParamGroup* profile = nullptr);
+  // The properties sheet and the developer's debug sheet of a parameter;
+  // they need the windowing layer and throw until it is there.
+  int OnProperties(CAppParam* param, CAppSheet* sheet = nullptr);
+  int OnDebug(CAppParam* param, CAppSheet* sheet = nullptr);
 
   static void _ResourcesInit(CAppResources* resources);
 

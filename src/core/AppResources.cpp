@@ -6,6 +6,7 @@
 #include "appconfig/AppDebug.h"
 #include "appconfig/AppDynamic.h"
 #include "appconfig/AppException.h"
+#include "appconfig/AppKeyboard.h"
 #include "appconfig/AppParamValue.h"
 #include "appconfig/AppRuleInterface.h"
 
@@ -197,12 +198,21 @@ CAppParamGroup* CAppResources::GetLink(CAppParamGroup* profile, unsigned& index,
 
 bool CAppResources::IsProperties(CAppParam* param, CAppParamGroup* profile) {
   if (param == nullptr) return false;
+  if (IsFlagsEnable(PF_DEBUG) && AppIsKeyHeld(AppKey::LeftShift)) return true;
   if (profile == nullptr) profile = FindProfileOrNull(param);
   if (profile == nullptr) return false;
   auto rule = CAppRule::FindRule<CAppRuleInitParam>(this, profile, "SYS_INIT");
   if (rule != nullptr) rule->SetParam(param);
   unsigned index = 0;
   return GetLink(profile, index, rule.get()) != nullptr;
+}
+
+int CAppResources::OnProperties(CAppParam* /*param*/, CAppSheet* /*sheet*/) {
+  APP_THROW("OnProperties is not available without the windowing layer");
+}
+
+int CAppResources::OnDebug(CAppParam* /*param*/, CAppSheet* /*sheet*/) {
+  APP_THROW("OnDebug is not available without the windowing layer");
 }
 
 // --- Icons ----------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include "appconfig/AppDebug.h"
 #include "appconfig/AppDynamic.h"
 #include "appconfig/AppException.h"
+#include "appconfig/AppKeyboard.h"
 #include "appconfig/AppParam.h"
 #include "appconfig/AppResources.h"
 
@@ -116,6 +117,9 @@ std::unique_ptr<CAppParam> CAppStreamXML::Load(const std::string& file, CAppReso
     first->GetParam(raw, key);
     if (resources != nullptr && raw != nullptr) {
       raw->SetKey(key);
+      if (raw->IsFlagsEnable(PF_DEBUG) && AppIsKeyHeld(AppKey::LeftControl)) {
+        resources->ModifyFlags(0, PF_DEBUG);
+      }
       if (resources->GetKey().empty()) resources->SetKey(file);
       raw->Check(resources);
       resources->Check(resources);
