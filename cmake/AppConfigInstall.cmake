@@ -15,6 +15,7 @@ install(TARGETS appconfig_cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(DIRECTORY include/appconfig DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(FILES schemas/Description.xdr DESTINATION ${APPCONFIG_INSTALL_SCHEMADIR})
 install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DATADIR}/appconfig/examples)
+install(DIRECTORY resources/icons DESTINATION ${CMAKE_INSTALL_DATADIR}/appconfig)
 
 install(EXPORT AppConfigTargets NAMESPACE AppConfig:: DESTINATION ${APPCONFIG_INSTALL_CMAKEDIR})
 configure_package_config_file(cmake/AppConfigConfig.cmake.in
