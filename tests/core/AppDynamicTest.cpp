@@ -184,21 +184,8 @@ TEST_F(AppDynamicContext, ModuleContextIsCurrentOnlyWhenActivated) {
   EXPECT_TRUE(CAppDynamic::SetRegisterClassAtLoad(&fresh));
   CAppDynamic::KTO_EXTENSION_MODULE module;
   ASSERT_TRUE(CAppDynamic::KtoInitExtensionModule(module, nullptr));
-  EXPECT_EQ(module.m_pContext, CAppDynamic::GetCurrentContext());
   CAppDynamic::KtoExitExtensionModule();
   EXPECT_EQ(CAppDynamic::GetClassByAlias("Dyn Fresh", "Param "), "DYN FRESH");
   CAppDynamic::KtoActiveExtensionModule(module);
   EXPECT_EQ(CAppDynamic::GetClassByAlias("Dyn Fresh", "Param "), "CAPPPARAMDYNFRESH");
-}
-
-TEST(AppParamGroup, GetAtTypedUsesRegistryClassTest) {
-  CAppParamGroup root;
-  root.SetAt("Host", new CAppParamDynHost);
-  root.SetAt("Plain", new CAppParamGroup);
-  CAppParamGroup* group = nullptr;
-  EXPECT_TRUE(root.GetAt("Host", group));  // a derived class is a group
-  CAppParamDynHost* host = nullptr;
-  const CAppException e = CatchAppException([&] { root.GetAt("Plain", host); });
-  EXPECT_EQ(e.GetMessage(), "Exception >Not an derived class for this pointer");
-  EXPECT_EQ(e.GetPrgFile(), "AppParamGroup");
 }

@@ -16,18 +16,13 @@ std::vector<std::string> Keys(const CAppParamGroup& group) {
 
 // A node whose destruction is observable.
 class Tracked : public CAppParam {
-  APP_DECLARE_DYNCREATE(Tracked)
 public:
-  Tracked() = default;
   explicit Tracked(int* deaths) : m_deaths(deaths) {}
-  ~Tracked() override {
-    if (m_deaths != nullptr) ++*m_deaths;
-  }
+  ~Tracked() override { ++*m_deaths; }
 
 private:
-  int* m_deaths = nullptr;
+  int* m_deaths;
 };
-APP_IMPLEMENT_DYNCREATE(Tracked, CAppParam)
 
 // Root > A > (B > X, Y), Z
 struct SampleTree {
@@ -41,11 +36,8 @@ struct SampleTree {
     z = root.SetAt("Z", new CAppParam);
   }
   CAppParamGroup root;
-  CAppParamGroup* a;
-  CAppParamGroup* b;
-  CAppParam* x;
-  CAppParam* y;
-  CAppParam* z;
+  CAppParamGroup *a, *b;
+  CAppParam *x, *y, *z;
 };
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "FieldStoreRecord.h"
 #include "TestSupport.h"
 
 namespace {
@@ -21,81 +22,37 @@ private:
   int* m_deaths;
 };
 
-// A field store: each field name holds its elements as text. A group
-// field's elements are child keys; "!" makes the child creation throw.
-using Store = std::map<std::string, std::vector<std::string>>;
-
-template <class T>
-std::string Text(const void* v) {
-  return std::to_string(*static_cast<const T*>(v));
-}
-
-std::string ScalarToText(std::uint32_t type, const void* v) {
-  switch (type) {
-    case CAppRecord::FT_I1: return Text<signed char>(v);
-    case CAppRecord::FT_UI1: return Text<unsigned char>(v);
-    case CAppRecord::FT_I2: return Text<short>(v);
-    case CAppRecord::FT_UI2: return Text<unsigned short>(v);
-    case CAppRecord::FT_I4: return Text<std::int32_t>(v);
-    case CAppRecord::FT_UI4: return Text<std::uint32_t>(v);
-    case CAppRecord::FT_I8: return Text<std::int64_t>(v);
-    case CAppRecord::FT_UI8: return Text<std::uint64_t>(v);
-    case CAppRecord::FT_STRING: return *static_cast<const std::string*>(v);
-    case CAppRecord::FT_FLAGS: return std::to_string(std::uint32_t{*static_cast<const CAppTools::Flags*>(v)});
-    default: ADD_FAILURE() << "unexpected type " << type; return "";
-  }
-}
-
-class SaveRecord : public CAppRecord {
+// Also lists each transfer with its type code and saves children by key.
+class SaveRecord : public StoreSaveRecord {
 public:
   void Serialize(void* value, unsigned index) override {
-    const std::uint32_t type = GetType();
-    visits.emplace_back(GetName(), type);
-    EXPECT_EQ(index, store[GetName()].size());
-    store[GetName()].push_back(type == FT_GROUP ? (*static_cast<CAppParam**>(value))->GetKey()
-                                                : ScalarToText(type & ~std::uint32_t{FT_ARRAY}, value));
+    visits.emplace_back(GetName(), GetType());
+    if (GetType() != FT_GROUP) return StoreSaveRecord::Serialize(value, index);
+    store[GetName()].push_back((*static_cast<CAppParam**>(value))->GetKey());
   }
-  void Validate() override { ++validated; }
-
-  Store store;
   std::vector<std::pair<std::string, std::uint32_t>> visits;
-  int validated = 0;
 };
 
-class LoadRecord : public CAppRecord {
+// A group field's elements are child keys; "!" makes the child creation throw.
+class LoadRecord : public StoreLoadRecord {
 public:
-  LoadRecord(Store s, CAppParamGroup::EN_ADD_MODE mode, int* deaths = nullptr)
-      : store(std::move(s)), addMode(mode), m_deaths(deaths) {}
-
-  bool IsModeLoad() override { return true; }
-  CAppParamGroup::EN_ADD_MODE GetAddMode() override { return addMode; }
-  bool GetField() override { return store.count(GetName()) != 0; }
-  unsigned GetCount() override { return static_cast<unsigned>(store[GetName()].size()); }
+  LoadRecord(FieldStore s, int mode, int* deaths = nullptr)
+      : StoreLoadRecord(std::move(s)), m_mode(mode), m_deaths(deaths) {}
+  CAppParamGroup::EN_ADD_MODE GetAddMode() override { return static_cast<CAppParamGroup::EN_ADD_MODE>(m_mode); }
   void Validate() override { ++validated; }
   void Serialize(void* value, unsigned index) override {
+    if (GetType() != FT_GROUP) return StoreLoadRecord::Serialize(value, index);
     const std::string& text = store[GetName()].at(index);
-    switch (GetType()) {
-      case FT_GROUP: {
-        auto* child = new CountedParam(m_deaths);
-        *static_cast<CAppParam**>(value) = child;
-        if (text == "!") throw CAppException("AppRecordTest", 1, "child failed");
-        child->SetKey(text);
-        child->SetName("loaded " + text);
-        break;
-      }
-      case FT_DWORDS: *static_cast<std::uint32_t*>(value) = static_cast<std::uint32_t>(std::stoul(text)); break;
-      case FT_STRINGS: *static_cast<std::string*>(value) = text; break;
-      case FT_VARIANT: static_cast<CAppVariant*>(value)->SetString(text); break;
-      case FT_I4: *static_cast<std::int32_t*>(value) = std::stoi(text); break;
-      default: ADD_FAILURE() << "unexpected type " << GetType();
-    }
+    auto* child = new CountedParam(m_deaths);
+    *static_cast<CAppParam**>(value) = child;
+    if (text == "!") throw CAppException("AppRecordTest", 1, "child failed");
+    child->SetKey(text);
+    child->SetName("loaded " + text);
   }
-
-  Store store;
-  CAppParamGroup::EN_ADD_MODE addMode;
   int validated = 0;
 
 private:
+  int m_mode;
   int* m_deaths;
 };
 
@@ -108,21 +65,14 @@ std::vector<std::string> Keys(const CAppParamGroup& group) {
 }  // namespace
 
 TEST(AppRecordDo, Scalars_TypeCodesAndValues) {
-  signed char i1 = -1;
-  unsigned char ui1 = 200;
-  short i2 = -300;
-  unsigned short ui2 = 60000;
-  int i4 = -70000;
-  unsigned int ui4 = 4000000000u;
-  long long i8 = -5000000000LL;
-  unsigned long long ui8 = 10000000000ULL;
-  std::string text = "abc";
-  CAppTools::Flags flags(0x0401u);
-  long l = -2;  // takes the code of its width
+  struct {
+    signed char i1 = -1; unsigned char ui1 = 200; short i2 = -300; unsigned short ui2 = 60000; int i4 = -70000;
+    unsigned int ui4 = 4000000000u; long long i8 = -5000000000LL; unsigned long long ui8 = 10000000000ULL;
+    std::string text = "abc"; CAppTools::Flags flags{0x0401u}; long l = -2;  // long takes the code of its width
+  } v;
   SaveRecord r;
-  r.Do("i1", i1), r.Do("ui1", ui1), r.Do("i2", i2), r.Do("ui2", ui2), r.Do("i4", i4);
-  r.Do("ui4", ui4), r.Do("i8", i8), r.Do("ui8", ui8), r.Do("text", text), r.Do("flags", flags);
-  r.Do("l", l);
+  r.Do("i1", v.i1), r.Do("ui1", v.ui1), r.Do("i2", v.i2), r.Do("ui2", v.ui2), r.Do("i4", v.i4), r.Do("ui4", v.ui4);
+  r.Do("i8", v.i8), r.Do("ui8", v.ui8), r.Do("text", v.text), r.Do("flags", v.flags), r.Do("l", v.l);
   const std::vector<std::pair<std::string, std::uint32_t>> expected = {
       {"i1", 0x10}, {"ui1", 0x11}, {"i2", 0x02}, {"ui2", 0x12}, {"i4", 0x03},
       {"ui4", 0x13}, {"i8", 0x14}, {"ui8", 0x15}, {"text", 0x800}, {"flags", 0x801},
@@ -131,7 +81,7 @@ TEST(AppRecordDo, Scalars_TypeCodesAndValues) {
   EXPECT_EQ(r.store["i2"], std::vector<std::string>{"-300"});
   EXPECT_EQ(r.store["ui8"], std::vector<std::string>{"10000000000"});
   EXPECT_EQ(r.store["flags"], std::vector<std::string>{"1025"});
-  EXPECT_EQ(r.validated, 11);
+  EXPECT_EQ(r.fields.size(), 11u);  // each validated
 }
 
 TEST(AppRecordDo, ParamGroup_BaseFieldsFirstThenChildren) {
@@ -140,11 +90,7 @@ TEST(AppRecordDo, ParamGroup_BaseFieldsFirstThenChildren) {
   group.SetAt("B", new CAppParam);
   SaveRecord r;
   group.Serialize(&r);
-  std::vector<std::string> names;
-  for (const auto& v : r.visits) {
-    if (names.empty() || names.back() != v.first) names.push_back(v.first);
-  }
-  EXPECT_EQ(names, (std::vector<std::string>{"Key", "Name", "Help", "Flags", "Alias", "AutoIndex", "Parent", "Param"}));
+  EXPECT_EQ(r.fields, (std::vector<std::string>{"Key", "Name", "Help", "Flags", "Alias", "AutoIndex", "Parent", "Param"}));
   EXPECT_EQ(r.visits.back().second, 0x2802u);
   EXPECT_EQ(r.store["Param"], (std::vector<std::string>{"A", "B"}));
 }
@@ -162,7 +108,7 @@ TEST(AppRecordDo, Arrays_SavedWithIndexAndResizedOnLoad) {
 
   std::vector<std::uint32_t> words = {1, 2, 3, 4, 5};
   std::vector<std::string> strings;
-  LoadRecord load({{"w", {"7", "8"}}, {"s", {"x", "y", "z"}}, {"l", {"p", "q"}}}, CAppParamGroup::ADD_BY_KEY);
+  LoadRecord load({{"w", {"7", "8"}}, {"s", {"x", "y", "z"}}, {"l", {"p", "q"}}}, 0);
   load.Do("w", words);
   load.Do("s", strings);
   load.Do("l", list);
@@ -176,7 +122,7 @@ TEST(AppRecordDo, MissingFieldUntouchedAndVariantEmptiedWithoutValue) {
   int value = 42;
   std::vector<std::uint32_t> words = {1};
   CAppVariant empty(std::int32_t{5});
-  LoadRecord r({{"none", {}}}, CAppParamGroup::ADD_BY_KEY);
+  LoadRecord r({{"none", {}}}, 0);
   r.Do("absent", value);
   r.Do("absent", words);
   EXPECT_EQ(value, 42);
@@ -199,15 +145,8 @@ TEST(AppRecordGetField, LoadRecordWithoutOverride_ThrowsError) {
 }
 
 TEST(AppRecordGroupLoad, EveryAddMode_Table) {
-  struct Row {
-    const char* name;
-    int mode;
-    std::vector<std::string> loaded, keys;
-    const char* nameOfFirst;
-    int deaths;
-    const char* error;  // nullptr: no throw
-    const char* file;
-  };
+  struct Row { const char* name; int mode; std::vector<std::string> loaded, keys; const char* nameOfFirst; int deaths;
+               const char* error; const char* file; };  // error nullptr: no throw
   const Row rows[] = {
       {"by key drops duplicates", 0, {"A", "B", "b"}, {"A", "B"}, "loaded A", 3, nullptr, ""},
       {"auto index", 1, {"P", "P"}, {"P_0", "P_1"}, "loaded P", 2, nullptr, ""},
@@ -221,7 +160,7 @@ TEST(AppRecordGroupLoad, EveryAddMode_Table) {
     CAppParamGroup group;
     group.SetAt("A", new CountedParam(&deaths))->SetName("existing A");
     group.SetAt("Z", new CountedParam(&deaths));
-    LoadRecord r({{"Param", row.loaded}}, static_cast<CAppParamGroup::EN_ADD_MODE>(row.mode), &deaths);
+    LoadRecord r({{"Param", row.loaded}}, row.mode, &deaths);
     if (row.error == nullptr) {
       r.Do("Param", group);
       EXPECT_EQ(r.validated, 1) << row.name;

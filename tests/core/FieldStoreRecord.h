@@ -1,6 +1,6 @@
 // In-memory records for Serialize tests over a store of texts, one list of
 // element texts per field name. Handles the integer, string and flags
-// fields, single or arrays.
+// fields, single or arrays; loading reads numbers as 64-bit signed text.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -37,9 +37,14 @@ inline void Transfer(bool load, std::uint32_t type, void* value, std::string& te
       *static_cast<CAppTools::Flags*>(value) = word;
       break;
     }
+    case CAppRecord::FT_I1: Number<std::int8_t>(load, value, text); break;
+    case CAppRecord::FT_UI1: Number<std::uint8_t>(load, value, text); break;
+    case CAppRecord::FT_I2: Number<std::int16_t>(load, value, text); break;
+    case CAppRecord::FT_UI2: Number<std::uint16_t>(load, value, text); break;
     case CAppRecord::FT_I4: Number<std::int32_t>(load, value, text); break;
     case CAppRecord::FT_UI4: Number<std::uint32_t>(load, value, text); break;
-    case CAppRecord::FT_UI1: Number<std::uint8_t>(load, value, text); break;
+    case CAppRecord::FT_I8: Number<std::int64_t>(load, value, text); break;
+    case CAppRecord::FT_UI8: Number<std::uint64_t>(load, value, text); break;
     default: ADD_FAILURE() << "unexpected type " << type << " for " << name;
   }
 }
