@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -18,13 +19,9 @@ Bytes Image(const CAppDataRecord& r) {
   return out;
 }
 
-// Packs one variant field per (value, bits, motorola) into a fresh image.
-struct Field {
-  std::uint32_t value;
-  std::uint32_t bits;
-  bool motorola;
-};
+struct Field { std::uint32_t value, bits; bool motorola; };
 
+// Packs one variant field per entry into a fresh image.
 Bytes Pack(const std::vector<Field>& fields) {
   CAppDataRecord r(false);
   for (const Field& f : fields) {
@@ -34,67 +31,39 @@ Bytes Pack(const std::vector<Field>& fields) {
   return Image(r);
 }
 
-CAppVariant LoadOne(const Bytes& image, std::uint32_t skip, std::uint32_t bits, bool motorola,
-                    CAppVariant v = CAppVariant(std::uint32_t{0})) {
-  CAppDataRecord r(true);
-  r.SetData(image);
-  r.Shift(skip);
-  r.Do(v, bits, motorola);
-  return v;
-}
-
 // Reference: one bit at a time, by the bit numbering of the image.
 bool BitAt(const Bytes& b, std::uint64_t p) { return (b[p / 8] >> (p % 8)) & 1u; }
 
 }  // namespace
 
-TEST(AppDataRecordLayout, ByteOrder_MotorolaOnlyFor16To32Bits) {
-  EXPECT_EQ(Pack({{0x1234, 16, true}}), (Bytes{0x12, 0x34}));
-  EXPECT_EQ(Pack({{0x1234, 16, false}}), (Bytes{0x34, 0x12}));
-  EXPECT_EQ(Pack({{0x123456, 24, true}}), (Bytes{0x12, 0x34, 0x56}));
-  EXPECT_EQ(Pack({{0x123456, 24, false}}), (Bytes{0x56, 0x34, 0x12}));
-  EXPECT_EQ(Pack({{0x12345678, 32, true}}), (Bytes{0x12, 0x34, 0x56, 0x78}));
-  EXPECT_EQ(Pack({{0xAB, 8, true}}), (Bytes{0xAB}));
-  EXPECT_EQ(Pack({{0xABC, 12, true}}), (Bytes{0xBC, 0x0A}));
-  EXPECT_EQ(Pack({{0xABC, 12, false}}), (Bytes{0xBC, 0x0A}));
-}
-
-TEST(AppDataRecordLayout, SmallFields_PackedWithoutPadding) {
-  EXPECT_EQ(Pack({{5, 3, false}, {1, 5, false}}), (Bytes{0x0D}));
-  // 1 bit, then 16 bits Motorola crossing three bytes, then 7 bits.
-  EXPECT_EQ(Pack({{1, 1, false}, {0x1234, 16, true}, {0x7F, 7, false}}),
-            (Bytes{0x25, 0x68, 0xFE}));
-  // A value wider than its field keeps only the field's bits.
-  EXPECT_EQ(Pack({{0xFF, 3, false}, {0, 5, false}}), (Bytes{0x07}));
-}
-
-TEST(AppDataRecordLayout, OddOffset_CrossesBytes) {
-  // 5 bits of padding, then 13 bits 0x1ABC at bit 5: bits 5..17.
-  const Bytes image = Pack({{0, 5, false}, {0x1ABC, 13, false}});
-  EXPECT_EQ(image, (Bytes{0x80, 0x57, 0x03}));
-  EXPECT_EQ(LoadOne(image, 5, 13, false).GetUInt64(), 0x1ABCu);
+TEST(AppDataRecordLayout, GoldenBytes) {
+  const std::pair<std::vector<Field>, Bytes> rows[] = {
+      // Motorola order only for 16 to 32 bits.
+      {{{0x1234, 16, true}}, {0x12, 0x34}}, {{{0x1234, 16, false}}, {0x34, 0x12}},
+      {{{0x123456, 24, true}}, {0x12, 0x34, 0x56}}, {{{0x123456, 24, false}}, {0x56, 0x34, 0x12}},
+      {{{0x12345678, 32, true}}, {0x12, 0x34, 0x56, 0x78}}, {{{0xABC, 12, true}}, {0xBC, 0x0A}},
+      // Small fields packed without padding; a wider value keeps only the field's bits.
+      {{{5, 3, false}, {1, 5, false}}, {0x0D}}, {{{0xFF, 3, false}, {0, 5, false}}, {0x07}},
+      // 1 bit, then 16 bits Motorola crossing three bytes, then 7 bits.
+      {{{1, 1, false}, {0x1234, 16, true}, {0x7F, 7, false}}, {0x25, 0x68, 0xFE}},
+      {{{0, 5, false}, {0x1ABC, 13, false}}, {0x80, 0x57, 0x03}},
+  };
+  for (const auto& [fields, bytes] : rows) EXPECT_EQ(Pack(fields), bytes) << fields.size() << " fields";
 }
 
 TEST(AppDataRecordLoad, Variant_KeepsItsTypeWithoutSignExtension) {
-  const Bytes ff = {0xFF};
-  const CAppVariant i1 = LoadOne(ff, 0, 8, false, CAppVariant(std::int32_t{0}));
-  EXPECT_EQ(i1.GetInt64(), 255);  // I4 holds the zero-extended field
-  CAppVariant s1;
-  s1.SetInt(CAppVariant::VT_I1, 0);
-  s1 = LoadOne(ff, 0, 8, false, s1);
-  EXPECT_EQ(s1.GetType(), CAppVariant::VT_I1);
-  EXPECT_EQ(s1.GetInt64(), -1);
-  CAppVariant s2;
-  s2.SetInt(CAppVariant::VT_I2, 0);
-  s2 = LoadOne(ff, 0, 8, false, s2);
-  EXPECT_EQ(s2.GetType(), CAppVariant::VT_I2);
-  EXPECT_EQ(s2.GetInt64(), 255);
-  const CAppVariant fromText = LoadOne(ff, 0, 8, false, CAppVariant("text"));
-  EXPECT_EQ(fromText.GetType(), CAppVariant::VT_UI4);
-  EXPECT_EQ(fromText.GetUInt64(), 255u);
-  const CAppVariant fromEmpty = LoadOne(ff, 0, 4, false, CAppVariant());
-  EXPECT_EQ(fromEmpty.GetType(), CAppVariant::VT_UI4);
-  EXPECT_EQ(fromEmpty.GetUInt64(), 15u);
+  CAppVariant i1, i2, loaded[] = {CAppVariant(std::int32_t{0}), i1, i2, CAppVariant("text"), CAppVariant()};
+  loaded[1].SetInt(CAppVariant::VT_I1, 0);
+  loaded[2].SetInt(CAppVariant::VT_I2, 0);
+  CAppDataRecord r(true);
+  r.SetData(Bytes(5, 0xFF));
+  for (CAppVariant& v : loaded) r.Do(v, 8, false);
+  const std::pair<std::uint16_t, std::int64_t> expected[] = {
+      {CAppVariant::VT_I4, 255}, {CAppVariant::VT_I1, -1}, {CAppVariant::VT_I2, 255}, {CAppVariant::VT_UI4, 255},
+      {CAppVariant::VT_UI4, 255}};  // text and empty become UI4
+  for (std::size_t i = 0; i < std::size(loaded); ++i) {
+    EXPECT_EQ(std::pair(loaded[i].GetType(), loaded[i].GetInt64()), expected[i]) << i;
+  }
 }
 
 TEST(AppDataRecordRoundTrip, MixedFields_SameValuesBack) {
@@ -105,9 +74,8 @@ TEST(AppDataRecordRoundTrip, MixedFields_SameValuesBack) {
     const std::uint32_t mask = bits == 32 ? 0xFFFFFFFFu : (1u << bits) - 1u;
     fields.push_back({static_cast<std::uint32_t>(rng()) & mask, bits, (rng() & 1) != 0});
   }
-  const Bytes image = Pack(fields);
   CAppDataRecord r(true);
-  r.SetData(image);
+  r.SetData(Pack(fields));
   for (const Field& f : fields) {
     CAppVariant v(std::uint32_t{0});
     r.Do(v, f.bits, f.motorola);
@@ -116,73 +84,61 @@ TEST(AppDataRecordRoundTrip, MixedFields_SameValuesBack) {
   EXPECT_EQ(r.GetSize(), (r.GetPosition() + 7) / 8);
 }
 
-TEST(AppDataRecordRoundTrip, ByteArrayAtOddOffset) {
+TEST(AppDataRecordRoundTrip, ByteArrayAtOddOffsetOverAnImageAndAcrossStorageSteps) {
+  CAppDataRecord over(false);  // saving over an image keeps the other bits
+  over.SetData(Bytes{0xFF, 0xFF});
+  over.Shift(4);
+  CAppVariant zero(std::uint32_t{0});
+  over.Do(zero, 8, false);
+  EXPECT_EQ(Image(over), (Bytes{0x0F, 0xF0}));
   CAppDataRecord save(false);
-  CAppVariant head(std::uint32_t{3});
+  CAppVariant head(std::uint32_t{3}), none(std::uint32_t{1});
   save.Do(head, 3, false);
+  save.Do(none, 0, true);  // zero bits do nothing
   Bytes array = {0xA5, 0x3C, 0x7F};
   save.Do(array, 21, true);  // the last 3 bits of 0x7F are not part of the field
-  EXPECT_EQ(save.GetSize(), 3u);
   EXPECT_EQ(Image(save), (Bytes{0x2B, 0xE5, 0xF9}));
-
   CAppDataRecord load(true);
   load.SetData(Image(save));
   load.Shift(3);
   Bytes back = {1, 2, 3, 4, 5};
   load.Do(back, 21, false);
   EXPECT_EQ(back, (Bytes{0xA5, 0x3C, 0x1F}));
+
+  CAppDataRecord big(false);
+  Bytes large(CAppDataRecord::kGrowBy * 3 + 5);
+  for (std::size_t i = 0; i < large.size(); ++i) large[i] = static_cast<std::uint8_t>(i * 31);
+  big.Shift(4);
+  big.Do(large, static_cast<std::uint32_t>(large.size() * 8), false);
+  EXPECT_EQ(big.GetSize(), large.size() + 1);
+  CAppDataRecord bigLoad(true);
+  bigLoad.SetData(Image(big).data(), big.GetSize());
+  bigLoad.Shift(4);
+  back.clear();
+  bigLoad.Do(back, static_cast<std::uint32_t>(large.size() * 8), false);
+  EXPECT_EQ(back, large);
 }
 
-TEST(AppDataRecordDo, ZeroBits_DoesNothing) {
-  CAppDataRecord r(false);
+TEST(AppDataRecordErrors, SizeError_NothingChanged) {
   CAppVariant v(std::uint32_t{1});
-  Bytes array;
-  r.Do(v, 0, true);
-  r.Do(array, 0, false);
-  EXPECT_EQ(r.GetPosition(), 0u);
-  EXPECT_EQ(r.GetSize(), 0u);
-}
-
-TEST(AppDataRecordDo, SaveOverExistingImage_KeepsOtherBits) {
-  CAppDataRecord r(false);
-  r.SetData(Bytes{0xFF, 0xFF});
-  r.Shift(4);
-  CAppVariant v(std::uint32_t{0});
-  r.Do(v, 8, false);
-  EXPECT_EQ(Image(r), (Bytes{0x0F, 0xF0}));
-}
-
-TEST(AppDataRecordErrors, SizeError_Cases) {
-  CAppVariant v(std::uint32_t{1});
-  {
-    CAppDataRecord r(false);
-    const CAppException e = CatchAppException([&] { r.Do(v, 33, false); });
-    EXPECT_EQ(e.GetMessage(), "Exception >Size Error");
-    EXPECT_EQ(e.GetPrgFile(), "AppDataRecord");
-    EXPECT_EQ(r.GetSize(), 0u);
+  Bytes array = {7};
+  CAppDataRecord save(false), shifted(true), empty(true);
+  shifted.SetData(Bytes{1, 2});
+  shifted.Shift(9);
+  const std::pair<const char*, std::function<void()>> rows[] = {
+      {"33 bits", [&] { save.Do(v, 33, false); }},
+      {"8 bits at 9 of 16", [&] { shifted.Do(v, 8, false); }},
+      {"array from an empty image", [&] { empty.Do(array, 1, false); }},
+      {"17 bits of a 1-byte array", [&] { save.Do(array, 17, false); }},
+  };
+  for (const auto& [name, call] : rows) {
+    const CAppException e = CatchAppException(call);
+    EXPECT_EQ(e.GetMessage(), "Exception >Size Error") << name;
+    EXPECT_EQ(e.GetPrgFile(), "AppDataRecord") << name;
   }
-  {
-    CAppDataRecord r(true);
-    r.SetData(Bytes{1, 2});
-    r.Shift(9);
-    const CAppException e = CatchAppException([&] { r.Do(v, 8, false); });  // needs 3 bytes
-    EXPECT_EQ(e.GetMessage(), "Exception >Size Error");
-    EXPECT_EQ(v.GetUInt64(), 1u);
-  }
-  {
-    CAppDataRecord r(true);
-    Bytes array = {7};
-    const CAppException e = CatchAppException([&] { r.Do(array, 1, false); });  // empty image
-    EXPECT_EQ(e.GetMessage(), "Exception >Size Error");
-    EXPECT_EQ(array, Bytes{7});
-  }
-  {
-    CAppDataRecord r(false);
-    Bytes array = {1, 2};
-    const CAppException e = CatchAppException([&] { r.Do(array, 17, false); });
-    EXPECT_EQ(e.GetMessage(), "Exception >Size Error");
-    EXPECT_EQ(r.GetSize(), 0u);
-  }
+  EXPECT_EQ(save.GetSize(), 0u);
+  EXPECT_EQ(v.GetUInt64(), 1u);
+  EXPECT_EQ(array, Bytes{7});
 }
 
 TEST(AppDataRecordData, GetDataIntoBuffer) {
@@ -192,28 +148,16 @@ TEST(AppDataRecordData, GetDataIntoBuffer) {
   r.GetData(exact, 3);
   EXPECT_EQ(Bytes(exact, exact + 3), (Bytes{1, 2, 3}));
   std::uint8_t small[2] = {9, 9};
-  const CAppException e = CatchAppException([&] { r.GetData(small, 2); });
-  EXPECT_EQ(e.GetMessage(), "Exception >GetData Error");
+  EXPECT_EQ(CatchAppException([&] { r.GetData(small, 2); }).GetMessage(), "Exception >GetData Error");
   EXPECT_EQ(small[0], 9);
   EXPECT_EQ(CatchAppException([&] { r.GetData(nullptr, 8); }).GetMessage(), "Exception >Bad pointer");
 }
 
-TEST(AppDataRecordData, GrowsAcrossStorageSteps) {
-  CAppDataRecord r(false);
-  Bytes array(CAppDataRecord::kGrowBy * 3 + 5);
-  for (std::size_t i = 0; i < array.size(); ++i) array[i] = static_cast<std::uint8_t>(i * 31);
-  r.Shift(4);
-  r.Do(array, static_cast<std::uint32_t>(array.size() * 8), false);
-  EXPECT_EQ(r.GetSize(), array.size() + 1);
-  CAppDataRecord load(true);
-  load.SetData(Image(r).data(), r.GetSize());
-  load.Shift(4);
-  Bytes back;
-  load.Do(back, static_cast<std::uint32_t>(array.size() * 8), false);
-  EXPECT_EQ(back, array);
-}
-
-TEST(AppDataRecordCopyData, MatchesBitwiseReference) {
+TEST(AppDataRecordCopyData, MatchesBitwiseReferenceAndKeepsOutsideBits) {
+  Bytes edge = {0xFF, 0xFF};
+  const Bytes zero = {0x00};
+  CAppDataRecord::CopyData(edge.data(), zero.data(), 6, 0, 4);
+  EXPECT_EQ(edge, (Bytes{0x3F, 0xFC}));
   std::mt19937 rng(11);
   for (int round = 0; round < 3000; ++round) {
     Bytes src(40), dst(40);
@@ -230,11 +174,4 @@ TEST(AppDataRecordCopyData, MatchesBitwiseReference) {
       ASSERT_EQ(BitAt(dst, p), want) << "bits " << bits << " from " << sbit << " to " << dbit << " at " << p;
     }
   }
-}
-
-TEST(AppDataRecordCopyData, KeepsOutsideBitsOfEdgeBytes) {
-  Bytes dst = {0xFF, 0xFF};
-  const Bytes src = {0x00};
-  CAppDataRecord::CopyData(dst.data(), src.data(), 6, 0, 4);
-  EXPECT_EQ(dst, (Bytes{0x3F, 0xFC}));
 }

@@ -6,26 +6,16 @@
 #include "appconfig/AppDebug.h"
 #include "appconfig/AppLog.h"
 
-TEST(AppException, DefaultIsInternalError) {
-  const CAppException e;
-  EXPECT_EQ(e.GetMessage(), "Internal Error");
-  EXPECT_EQ(e.GetPrgLine(), 0u);
-  EXPECT_EQ(e.GetPrgFile(), "");
-}
-
-TEST(AppException, FormattingReplacesEscapedBlanksAndPrefixes) {
+TEST(AppException, FormattingReplacesEscapedBlanksPrefixesAndLogs) {
+  EXPECT_EQ(CAppException().GetMessage(), "Internal Error");
   const CAppException e("AppTest", 42, "Bad%20value%20%d", 7);
   EXPECT_EQ(e.GetMessage(), "Exception >Bad value 7");
   EXPECT_EQ(e.GetPrgLine(), 42u);
   EXPECT_EQ(e.GetPrgFile(), "AppTest");
-}
-
-TEST(AppException, FormattingLogsLocationThenMessage) {
-  const CAppException e("AppLogged", 7, "Logged %s", "once");
   const auto& entries = CAppDebug::GetLogger().GetEntries();
   ASSERT_FALSE(entries.empty());
-  EXPECT_EQ(entries.back().text, "Exception >Logged once");
-  EXPECT_EQ(entries.back().location, " @ line:0007 file:AppLogged");
+  EXPECT_EQ(entries.back().text, "Exception >Bad value 7");
+  EXPECT_EQ(entries.back().location, " @ line:0042 file:AppTest");
 }
 
 TEST(AppException, ThrowRoutineKeepsBareFileName) {
@@ -51,29 +41,20 @@ TEST(AppLogger, CountsByTextAndLocation) {
   EXPECT_EQ(entries[before].location, " @ line:0010 file:AppCount.cpp");
   EXPECT_EQ(entries[before + 1].count, 1u);
   EXPECT_EQ(entries[before + 2].location, "");
-  log.Warning("careful");
-  EXPECT_EQ(log.GetEntries().back().text, "WARNING: careful");
 }
 
-TEST(AppLog, DisplayErrorMessageBuildsTheLine) {
+TEST(AppLog, DisplayErrorMessageBuildsTheLineAndNeedsAnOutput) {
+  CAppLog::SetPtr(nullptr);
+  EXPECT_NO_THROW(CAppLog::DisplayErrorMessage("lost"));
   CapturedOutput out;
   CAppLog::DisplayErrorMessage("texte");
   CAppLog::SetFileName("device.xml");
   CAppLog::DisplayErrorMessage("texte");
   CAppLog::SetParentName("Module 3");
-  CAppLog::DisplayErrorMessage("texte");
+  CAppLog::DisplayResourceMessage(13688);
   ASSERT_EQ(out.lines.size(), 3u);
   EXPECT_EQ(out.lines[0], "Erreur: texte");
   EXPECT_EQ(out.lines[1], "Erreur: Fichier device.xml. texte");
-  EXPECT_EQ(out.lines[2], "Erreur: Fichier device.xml. Module 3. texte");
+  EXPECT_EQ(out.lines[2], "Erreur: Fichier device.xml. Module 3. Essai de convertir une chaine vide en un mot 32 bits.");
   EXPECT_EQ(out.params, (std::vector<unsigned long>{0, 0, 0}));
-}
-
-TEST(AppLog, WithoutOutputInterfaceTheMessageIsLost) {
-  CAppLog::SetPtr(nullptr);
-  EXPECT_NO_THROW(CAppLog::DisplayErrorMessage("lost"));
-  CapturedOutput out;
-  CAppLog::DisplayResourceMessage(13688);
-  ASSERT_EQ(out.lines.size(), 1u);
-  EXPECT_EQ(out.lines[0], "Erreur: Essai de convertir une chaine vide en un mot 32 bits.");
 }

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include "TestSupport.h"
 
 namespace {
@@ -14,36 +12,30 @@ std::vector<std::string> Entries(CAppParamListKey& list) {
   return out;
 }
 
-std::unique_ptr<CAppParamListKey> MakeList(std::initializer_list<const char*> entries) {
-  auto list = std::make_unique<CAppParamListKey>();
-  for (const char* e : entries) list->InsertAfter(e, CAppParamListKey::Position());
-  return list;
-}
-
 }  // namespace
 
 TEST(AppParamListKey, Find_Wildcards) {
-  EXPECT_FALSE(CAppParamListKey().Find(""));
-  EXPECT_TRUE(MakeList({""})->Find(""));
-  EXPECT_FALSE(MakeList({""})->Find("A"));
-  const auto star = MakeList({"A*"});
-  EXPECT_TRUE(star->Find("A"));
-  EXPECT_TRUE(star->Find("abc"));
-  EXPECT_FALSE(star->Find("BA"));
-  EXPECT_FALSE(MakeList({"A?"})->Find("A"));
-  EXPECT_TRUE(MakeList({"AB?"})->Find("abz"));
-  EXPECT_FALSE(MakeList({"AB?"})->Find("abzz"));
-  EXPECT_TRUE(MakeList({"A*Z"})->Find("AB"));
-  EXPECT_FALSE(MakeList({"ab"})->Find("ab"));  // entries are not upper-cased
-  EXPECT_TRUE(MakeList({"X", "*"})->Find("anything"));
+  struct Row { std::vector<const char*> entries; const char* key; bool found; };
+  const Row rows[] = {{{}, "", false},          {{""}, "", true},          {{""}, "A", false},
+                      {{"A*"}, "A", true},      {{"A*"}, "abc", true},     {{"A*"}, "BA", false},
+                      {{"A?"}, "A", false},     {{"AB?"}, "abz", true},    {{"AB?"}, "abzz", false},
+                      {{"A*Z"}, "AB", true},    {{"X", "*"}, "anything", true},
+                      {{"ab"}, "ab", false}};  // entries are not upper-cased
+  for (const Row& row : rows) {
+    CAppParamListKey list;
+    for (const char* e : row.entries) list.InsertAfter(e, CAppParamListKey::Position());
+    EXPECT_EQ(list.Find(row.key), row.found) << (row.entries.empty() ? "(none)" : row.entries[0]) << " / " << row.key;
+  }
 }
 
 TEST(AppParamListKey, InsertAndWalkBothWays) {
-  auto owned = MakeList({"B", "C"});
-  CAppParamListKey& list = *owned;
+  CAppParamListKey list;
+  EXPECT_TRUE(list.GetStartPosition() == nullptr);
+  EXPECT_TRUE(list.GetEndPosition() == nullptr);
+  list.InsertAfter("B", CAppParamListKey::Position());
+  list.InsertAfter("C", CAppParamListKey::Position());
   list.InsertBefore("head", CAppParamListKey::Position());
   list.InsertAfter("tail", CAppParamListKey::Position());
-  EXPECT_EQ(Entries(list), (std::vector<std::string>{"head", "B", "C", "tail"}));
   auto pos = list.GetStartPosition();
   list.GetNext(pos);
   const auto afterB = list.InsertAfter("B2", pos);  // pos is at B
@@ -55,7 +47,4 @@ TEST(AppParamListKey, InsertAndWalkBothWays) {
   EXPECT_EQ(backward, (std::vector<std::string>{"tail", "C", "B", "B1", "head"}));
   EXPECT_EQ(list.GetAt(1u), "B1");
   EXPECT_THROW(list.GetAt(list.GetCount()), CAppException);
-  CAppParamListKey empty;
-  EXPECT_TRUE(empty.GetStartPosition() == nullptr);
-  EXPECT_TRUE(empty.GetEndPosition() == nullptr);
 }

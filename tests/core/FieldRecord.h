@@ -29,10 +29,18 @@ public:
   }
 
   void Serialize(void* value, unsigned /*index*/) override {
+    if (!m_bLoad) fields.push_back(Field{GetName(), GetType(), {}, 0, {}});
+    Field& field = m_bLoad ? *Current() : fields.back();
     if (m_bLoad) {
-      Load(*Current(), value);
-    } else {
-      fields.push_back(Save(value));
+      EXPECT_EQ(field.type, GetType()) << field.name;
+    }
+    switch (field.type) {
+      case FT_STRING: Move(field.text, *static_cast<std::string*>(value)); break;
+      case FT_FLAGS: Move(field.word, *static_cast<CAppTools::Flags*>(value)); break;
+      case FT_TYPE: Move(field.word, *static_cast<CAppTools::Type*>(value)); break;
+      case FT_UI4: Move(field.word, *static_cast<std::uint32_t*>(value)); break;
+      case FT_VARIANT: Move(field.value, *static_cast<CAppVariant*>(value)); break;
+      default: ADD_FAILURE() << "unexpected field type " << field.type << " for " << field.name;
     }
   }
 
@@ -48,38 +56,17 @@ public:
   std::vector<Field> fields;
 
 private:
-  const Field* Current() const {
-    for (const Field& field : fields) {
+  Field* Current() {
+    for (Field& field : fields) {
       if (field.name == GetName()) return &field;
     }
     return nullptr;
   }
 
-  Field Save(const void* value) const {
-    Field field{GetName(), GetType(), {}, 0, {}};
-    switch (field.type) {
-      case FT_STRING: field.text = *static_cast<const std::string*>(value); break;
-      case FT_FLAGS:
-        field.word = static_cast<const CAppTools::Flags*>(value)->operator std::uint32_t();
-        break;
-      case FT_TYPE: field.word = static_cast<const CAppTools::Type*>(value)->GetCode(); break;
-      case FT_UI4: field.word = *static_cast<const std::uint32_t*>(value); break;
-      case FT_VARIANT: field.value = *static_cast<const CAppVariant*>(value); break;
-      default: ADD_FAILURE() << "unexpected field type " << field.type << " for " << field.name;
-    }
-    return field;
-  }
-
-  void Load(const Field& field, void* value) const {
-    EXPECT_EQ(field.type, GetType()) << field.name;
-    switch (field.type) {
-      case FT_STRING: *static_cast<std::string*>(value) = field.text; break;
-      case FT_FLAGS: *static_cast<CAppTools::Flags*>(value) = field.word; break;
-      case FT_TYPE: *static_cast<CAppTools::Type*>(value) = field.word; break;
-      case FT_UI4: *static_cast<std::uint32_t*>(value) = field.word; break;
-      case FT_VARIANT: *static_cast<CAppVariant*>(value) = field.value; break;
-      default: ADD_FAILURE() << "unexpected field type " << field.type;
-    }
+  // Kept value to the field on load, the field's value to the kept one on save.
+  template <class K, class V>
+  void Move(K& kept, V& value) const {
+    if (m_bLoad) value = kept; else kept = static_cast<K>(value);
   }
 
   bool m_bLoad = false;

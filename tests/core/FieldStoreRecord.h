@@ -1,7 +1,6 @@
-// An in-memory record for Serialize tests: saving writes every field into a
-// store of texts, loading reads them back and skips fields the store lacks.
-// Both list the fields offered, with their type codes. Handles the unsigned
-// 32-bit, string and flags elements of parameter fields.
+// In-memory records for Serialize tests over a store of texts, one list of
+// element texts per field name. Handles the integer, string and flags
+// fields, single or arrays; loading reads numbers as 64-bit signed text.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,6 +15,44 @@
 
 using FieldStore = std::map<std::string, std::vector<std::string>>;
 
+namespace field_store {
+
+template <class T>
+void Number(bool load, void* value, std::string& text) {
+  T& number = *static_cast<T*>(value);
+  if (load) number = static_cast<T>(std::stoll(text)); else text = std::to_string(number);
+}
+
+// Moves one element between its text and the value of a field of `type`.
+inline void Transfer(bool load, std::uint32_t type, void* value, std::string& text, const std::string& name) {
+  switch (type & ~std::uint32_t{CAppRecord::FT_ARRAY}) {
+    case CAppRecord::FT_STRING: {
+      auto& string = *static_cast<std::string*>(value);
+      if (load) string = text; else text = string;
+      break;
+    }
+    case CAppRecord::FT_FLAGS: {
+      std::uint32_t word = *static_cast<CAppTools::Flags*>(value);
+      Number<std::uint32_t>(load, &word, text);
+      *static_cast<CAppTools::Flags*>(value) = word;
+      break;
+    }
+    case CAppRecord::FT_I1: Number<std::int8_t>(load, value, text); break;
+    case CAppRecord::FT_UI1: Number<std::uint8_t>(load, value, text); break;
+    case CAppRecord::FT_I2: Number<std::int16_t>(load, value, text); break;
+    case CAppRecord::FT_UI2: Number<std::uint16_t>(load, value, text); break;
+    case CAppRecord::FT_I4: Number<std::int32_t>(load, value, text); break;
+    case CAppRecord::FT_UI4: Number<std::uint32_t>(load, value, text); break;
+    case CAppRecord::FT_I8: Number<std::int64_t>(load, value, text); break;
+    case CAppRecord::FT_UI8: Number<std::uint64_t>(load, value, text); break;
+    default: ADD_FAILURE() << "unexpected type " << type << " for " << name;
+  }
+}
+
+}  // namespace field_store
+
+// Saving writes every field into the store, loading reads them back and skips
+// fields the store lacks. Both list the fields offered, with their type codes.
 class FieldStoreRecord : public CAppRecord {
 public:
   FieldStoreRecord() = default;
@@ -29,54 +66,25 @@ public:
   unsigned GetCount() override { return static_cast<unsigned>(store[GetName()].size()); }
   void Serialize(void* value, unsigned index) override {
     std::vector<std::string>& elements = store[GetName()];
-    switch (GetType() & ~std::uint32_t{FT_ARRAY}) {
-      case FT_STRING: {
-        auto& text = *static_cast<std::string*>(value);
-        if (m_bLoad) text = elements.at(index); else elements.push_back(text);
-        break;
-      }
-      case FT_UI4: Number(*static_cast<std::uint32_t*>(value), elements, index); break;
-      case FT_FLAGS: {
-        auto& flags = *static_cast<CAppTools::Flags*>(value);
-        std::uint32_t word = flags;
-        Number(word, elements, index);
-        flags = word;
-        break;
-      }
-      default: ADD_FAILURE() << "unexpected type " << GetType() << " for " << GetName();
-    }
+    if (!m_bLoad) elements.emplace_back();
+    field_store::Transfer(m_bLoad, GetType(), value, m_bLoad ? elements.at(index) : elements.back(), GetName());
   }
 
   FieldStore store;
   std::vector<std::pair<std::string, std::uint32_t>> fields;
 
 private:
-  void Number(std::uint32_t& word, std::vector<std::string>& elements, unsigned index) {
-    if (m_bLoad) word = static_cast<std::uint32_t>(std::stoul(elements.at(index)));
-    else elements.push_back(std::to_string(word));
-  }
-
   bool m_bLoad = false;
 };
 
-// Separate save and load records over the same store, for the tests that
-// check the visiting order and the element index of each transfer.
-
+// A save record that checks the element index of each transfer and lists the
+// fields in visiting order.
 class StoreSaveRecord : public CAppRecord {
 public:
   void Serialize(void* value, unsigned index) override {
     std::vector<std::string>& slot = store[GetName()];
     EXPECT_EQ(index, slot.size()) << GetName();
-    switch (static_cast<std::uint32_t>(GetType())) {
-      case FT_STRING: slot.push_back(*static_cast<std::string*>(value)); break;
-      case FT_FLAGS:
-        slot.push_back(std::to_string(std::uint32_t{*static_cast<CAppTools::Flags*>(value)}));
-        break;
-      case FT_I4: slot.push_back(std::to_string(*static_cast<std::int32_t*>(value))); break;
-      case FT_UI4: slot.push_back(std::to_string(*static_cast<std::uint32_t*>(value))); break;
-      case FT_BYTES: slot.push_back(std::to_string(*static_cast<std::uint8_t*>(value))); break;
-      default: ADD_FAILURE() << "unexpected type of " << GetName();
-    }
+    field_store::Transfer(false, GetType(), value, slot.emplace_back(), GetName());
   }
   // Arrays with no element still name their field.
   void Validate() override {
@@ -88,28 +96,9 @@ public:
   std::vector<std::string> fields;  // in visiting order
 };
 
-class StoreLoadRecord : public CAppRecord {
+class StoreLoadRecord : public FieldStoreRecord {
 public:
-  explicit StoreLoadRecord(FieldStore s) : store(std::move(s)) {}
-
-  bool IsModeLoad() override { return true; }
-  bool GetField() override { return store.count(GetName()) != 0; }
-  unsigned GetCount() override { return static_cast<unsigned>(store[GetName()].size()); }
-  void Serialize(void* value, unsigned index) override {
-    const std::string& text = store[GetName()].at(index);
-    switch (static_cast<std::uint32_t>(GetType())) {
-      case FT_STRING: *static_cast<std::string*>(value) = text; break;
-      case FT_FLAGS:
-        *static_cast<CAppTools::Flags*>(value) = static_cast<std::uint32_t>(std::stoul(text));
-        break;
-      case FT_I4: *static_cast<std::int32_t*>(value) = std::stoi(text); break;
-      case FT_UI4: *static_cast<std::uint32_t*>(value) = static_cast<std::uint32_t>(std::stoul(text)); break;
-      case FT_BYTES: *static_cast<std::uint8_t*>(value) = static_cast<std::uint8_t>(std::stoul(text)); break;
-      default: ADD_FAILURE() << "unexpected type of " << GetName();
-    }
-  }
-
-  FieldStore store;
+  explicit StoreLoadRecord(FieldStore s) : FieldStoreRecord(std::move(s)) {}
 };
 
 // The field store of a byte array.
