@@ -7,11 +7,7 @@
 #include "TempFolder.h"
 #include "TestSupport.h"
 #include "XmlTestSupport.h"
-#include "appconfig/AppDataRecord.h"
-#include "appconfig/AppParamAddress.h"
-#include "appconfig/AppParamEnumSingle.h"
 #include "appconfig/AppParamGroup.h"
-#include "appconfig/AppParamNumeric.h"
 #include "appconfig/AppResources.h"
 #include "appconfig/AppStreamXML.h"
 
@@ -35,13 +31,6 @@ protected:
     auto device = CAppStreamXML::Load("device", &m_resources, "DEVICE");
     EXPECT_NE(device, nullptr);
     return device;
-  }
-  static std::vector<std::uint8_t> Pack(CAppParam& root) {
-    CAppDataRecord image(false);
-    root.DataSerialize(&image);
-    std::vector<std::uint8_t> bytes;
-    image.GetData(bytes);
-    return bytes;
   }
 
   CapturedOutput m_output;
@@ -77,7 +66,7 @@ TEST_F(Examples, DeviceLoadsEveryTypeWithoutSoftErrors) {
 TEST_F(Examples, DeviceImageIsBitExact) {
   const auto device = LoadDevice();
   ASSERT_NE(device, nullptr);
-  EXPECT_EQ(Pack(*device), kDeviceImage);
+  EXPECT_EQ(PackImage(*device), kDeviceImage);
 }
 
 TEST_F(Examples, DeviceImageUnpacksIntoEveryType) {
@@ -104,7 +93,7 @@ TEST_F(Examples, DeviceImageUnpacksIntoEveryType) {
   // Packing again gives the image back, but for the skipped byte.
   std::vector<std::uint8_t> expected = image;
   expected[8] = 0x00;
-  EXPECT_EQ(Pack(*device), expected);
+  EXPECT_EQ(PackImage(*device), expected);
 }
 
 TEST_F(Examples, DeviceSurvivesXmlSaveAndReload) {
@@ -118,5 +107,5 @@ TEST_F(Examples, DeviceSurvivesXmlSaveAndReload) {
   const auto reloaded = CAppStreamXML::Load("saved", &fresh, "DEVICE");
   ASSERT_NE(reloaded, nullptr);
   EXPECT_TRUE(ParamTreesEqual(device.get(), reloaded.get()));
-  EXPECT_EQ(Pack(*reloaded), kDeviceImage);
+  EXPECT_EQ(PackImage(*reloaded), kDeviceImage);
 }

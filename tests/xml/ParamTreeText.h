@@ -8,8 +8,8 @@
 // `IP_CFG\MODES.List#=3`. Each node line carries the node's path (keys from
 // the compared root down, "\" between) and class name; each field line its
 // name and text; arrays also give their number of entries, so an empty array
-// and an absent one differ. Variants compare by text unless asked to compare
-// their type code as well (the XML format keeps only the text).
+// and an absent one differ. Variants compare by text (the XML format keeps
+// only the text).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -21,14 +21,10 @@
 #include "appconfig/AppParam.h"
 #include "appconfig/AppRecord.h"
 
-struct ParamTreeOptions {
-  bool variantType = false;  // also compare each variant's type code
-};
-
 class ParamTreeTextRecord : public CAppRecord {
 public:
-  ParamTreeTextRecord(std::vector<std::string>& lines, std::string path, const ParamTreeOptions& options)
-      : m_lines(lines), m_strPath(std::move(path)), m_options(options) {}
+  ParamTreeTextRecord(std::vector<std::string>& lines, std::string path)
+      : m_lines(lines), m_strPath(std::move(path)) {}
 
   // Writes the node line, then the node's fields.
   void Visit(CAppParam* param) {
@@ -56,7 +52,7 @@ public:
         m_lines.push_back(m_strPath + " holds a null child");
         return;
       }
-      ParamTreeTextRecord record(m_lines, m_strPath + "\\" + child->GetKey(), m_options);
+      ParamTreeTextRecord record(m_lines, m_strPath + "\\" + child->GetKey());
       record.Visit(child);
       return;
     }
@@ -82,37 +78,30 @@ private:
       case FT_STRING: return "\"" + *static_cast<const std::string*>(value) + "\"";
       case FT_FLAGS: return CAppTools::Format("0x%08x", static_cast<std::uint32_t>(*static_cast<const CAppTools::Flags*>(value)));
       case FT_TYPE: return CAppTools::Format("type 0x%04x", static_cast<std::uint32_t>(*static_cast<const CAppTools::Type*>(value)));
-      case FT_VARIANT: {
-        const auto& variant = *static_cast<const CAppVariant*>(value);
-        std::string text = "\"" + variant.ToString() + "\"";
-        if (m_options.variantType) text += " vt " + std::to_string(variant.GetType());
-        return text;
-      }
+      case FT_VARIANT: return "\"" + static_cast<const CAppVariant*>(value)->ToString() + "\"";
       default: return CAppTools::Format("<field type 0x%04x>", code);
     }
   }
 
   std::vector<std::string>& m_lines;
   std::string m_strPath;
-  const ParamTreeOptions& m_options;
   unsigned m_nEntries = 0;
 };
 
 // Every node and field of the tree under `root`, as lines (empty for null).
-inline std::vector<std::string> ParamTreeLines(CAppParam* root, const ParamTreeOptions& options = {}) {
+inline std::vector<std::string> ParamTreeLines(CAppParam* root) {
   std::vector<std::string> lines;
   if (root == nullptr) return lines;
-  ParamTreeTextRecord record(lines, root->GetKey(), options);
+  ParamTreeTextRecord record(lines, root->GetKey());
   record.Visit(root);
   return lines;
 }
 
 // Success when both trees give the same lines; otherwise names the first line
 // that differs.
-inline ::testing::AssertionResult ParamTreesEqual(CAppParam* expected, CAppParam* actual,
-                                                  const ParamTreeOptions& options = {}) {
-  const std::vector<std::string> a = ParamTreeLines(expected, options);
-  const std::vector<std::string> b = ParamTreeLines(actual, options);
+inline ::testing::AssertionResult ParamTreesEqual(CAppParam* expected, CAppParam* actual) {
+  const std::vector<std::string> a = ParamTreeLines(expected);
+  const std::vector<std::string> b = ParamTreeLines(actual);
   for (std::size_t i = 0; i < a.size() || i < b.size(); ++i) {
     const std::string left = i < a.size() ? a[i] : "<end of tree>";
     const std::string right = i < b.size() ? b[i] : "<end of tree>";

@@ -6,7 +6,7 @@
 #include "ParamTreeText.h"
 #include "TempFolder.h"
 #include "TestSupport.h"
-#include "appconfig/AppDataRecord.h"
+#include "XmlTestSupport.h"
 #include "appconfig/AppResources.h"
 #include "appconfig/AppStreamBin.h"
 #include "appconfig/AppStreamXML.h"
@@ -21,14 +21,6 @@ struct Definition {
 const Definition kDefinitions[] = {
     {"device", "DEVICE"}, {"device", "IP_CFG"}, {"modules", "SYS_ROOT"}, {"modules", "DI16"}, {"rules", "NETWORK"},
 };
-
-std::vector<std::uint8_t> Pack(CAppParam& root) {
-  CAppDataRecord image(false);
-  root.DataSerialize(&image);
-  std::vector<std::uint8_t> bytes;
-  image.GetData(bytes);
-  return bytes;
-}
 
 std::vector<std::string> Values(CAppParam& node, CAppResources& resources) {
   std::vector<std::string> values{node.GetFullKey() + "=" + node.GetFmtValue(&resources)};
@@ -76,8 +68,8 @@ TEST_P(RoundTrip, DescriptionXmlBinary) {
   EXPECT_TRUE(ParamTreesEqual(described.get(), fromBin.get()));
   EXPECT_EQ(Values(*described, resources), Values(*fromXml, resources));
   EXPECT_EQ(Values(*described, resources), Values(*fromBin, resources));
-  EXPECT_EQ(Pack(*described), Pack(*fromXml));
-  EXPECT_EQ(Pack(*described), Pack(*fromBin));
+  EXPECT_EQ(PackImage(*described), PackImage(*fromXml));
+  EXPECT_EQ(PackImage(*described), PackImage(*fromBin));
   EXPECT_TRUE(output.lines.empty()) << output.lines.front();
 }
 

@@ -1,15 +1,20 @@
-// Fixture of the XML layer tests: a private folder that is the document path
-// for the test, and helpers that write exact bytes into it.
+// Fixtures of the XML layer tests: a private folder that is the document path
+// for the test, helpers that write exact bytes into it, and the device image
+// of a tree.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
+#include "appconfig/AppDataRecord.h"
+#include "appconfig/AppParam.h"
 #include "appconfig/AppToolsXML.h"
 
 class XmlFolder : public ::testing::Test {
@@ -40,10 +45,9 @@ protected:
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
   std::size_t FileCount() const {
-    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(m_dir),
-                                                  std::filesystem::directory_iterator()));
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(m_dir), {}));
   }
-  std::string Attribute(const CAppToolsXML::Element& element, const std::string& name) const {
+  static std::string Attribute(const CAppToolsXML::Element& element, const std::string& name) {
     CAppVariant value;
     element.GetAttribut(name, value);
     return value.ToString();
@@ -52,3 +56,25 @@ protected:
 private:
   std::filesystem::path m_dir;
 };
+
+// Description files validated against the project's description schema.
+class DescriptionFolder : public XmlFolder {
+protected:
+  void SetUp() override {
+    XmlFolder::SetUp();
+    CAppToolsXML::SetSchemaPath(APPCONFIG_SCHEMA_DIR "/Description");
+  }
+  void WriteDescription(const std::string& name, const std::string& body) const {
+    Write(name, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Description xmlns=\"QXE-kvrDescription\">\n" + body +
+                    "</Description>\n");
+  }
+};
+
+// The device image of a tree.
+inline std::vector<std::uint8_t> PackImage(CAppParam& root) {
+  CAppDataRecord image(false);
+  root.DataSerialize(&image);
+  std::vector<std::uint8_t> bytes;
+  image.GetData(bytes);
+  return bytes;
+}
