@@ -17,7 +17,7 @@ if(rc)
   message(FATAL_ERROR "consumer build failed")
 endif()
 foreach(program consumer consumer_static)
-  execute_process(COMMAND "${WORK}/build/${program}" "${WORK}/prefix/share/appconfig/examples"
+  execute_process(COMMAND "${WORK}/build/${program}" "${WORK}/prefix/share/appconfig/examples/descriptions"
                   RESULT_VARIABLE rc)
   if(rc)
     message(FATAL_ERROR "${program} failed")
