@@ -2,26 +2,27 @@
 
 #include <gtest/gtest.h>
 
-#include <numeric>
 #include <string>
 
 #include "FieldStoreRecord.h"
 #include "TestSupport.h"
 #include "appconfig/AppDataRecord.h"
-#include "appconfig/AppDebug.h"
 #include "appconfig/AppParamAddress.h"
 #include "appconfig/AppParamGroup.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using Strings = std::vector<std::string>;
 
 const std::string kSizeError = "Erreur: Erreur de taille dans le paramètre Blk.";
 
-CAppParamArray* AddArray(CAppParamGroup& root, const std::string& key, Bytes data, unsigned bits) {
+CAppParamArray* AddArray(CAppParamGroup& root, const std::string& key, Bytes data, unsigned bits,
+                         std::uint32_t flags = 0) {
   auto* array = root.SetAt(key, new CAppParamArray);
   array->SetData(data);
   array->SetBitSize(bits);
+  array->ModifyFlags(0, flags);
   return array;
 }
 
@@ -39,14 +40,10 @@ Bytes Data(CAppParam& param) {
 
 }  // namespace
 
-// --- CAppParamArray --------------------------------------------------------------------
-
 TEST(AppParamArray, SetMaxSize_ResizesThroughBitSize) {
   CapturedOutput out;
   CAppParamArray array;
   array.SetKey("Blk");
-  EXPECT_EQ(array.GetMaxSize(), 1024u);
-  EXPECT_EQ(array.GetSize(), 0u);  // the max size alone sizes nothing
   array.SetMaxSize(16);
   EXPECT_EQ(Data(array), Bytes(16, 0));
   const std::uint8_t bytes[] = {1, 2, 3, 4, 5};
@@ -65,94 +62,55 @@ TEST(AppParamArray, SetMaxSize_ResizesThroughBitSize) {
   array.SetMaxSize(8);
   array.SetBitSize(0);
   array.SetMaxSize(CAppParamArray::kMaxDataSize + 1);
-  EXPECT_EQ(out.lines, (std::vector<std::string>{kSizeError, kSizeError}));
+  EXPECT_EQ(out.lines, (Strings{kSizeError, kSizeError}));
   EXPECT_EQ(Data(array), (Bytes{1, 2}));
   EXPECT_EQ(array.GetMaxSize(), 100u);
-
   const CAppException e = CatchAppException([&] { array.SetData(nullptr, 3); });
   EXPECT_EQ(e.GetMessage(), "Exception >Bad pointer");
   EXPECT_EQ(e.GetPrgFile(), "AppParamArray");
 }
 
+// Nine bytes are dumped whole; from ten on, ten and "...".
 TEST(AppParamArray, GetFmtValue_DumpsAtMostTenBytes) {
   CAppParamArray array;
-  EXPECT_EQ(array.GetFmtValue(), "");
-  Bytes data(9);
-  std::iota(data.begin(), data.end(), std::uint8_t{0xF7});
+  Bytes data{0xF7, 0xF8, 0xF9, 0xFA, 0xFB, 0xFC, 0xFD, 0xFE, 0xFF};
   array.SetData(data);
   EXPECT_EQ(array.GetFmtValue(), "F7 F8 F9 FA FB FC FD FE FF ");
   data.push_back(0x0A);
-  data.push_back(0x0B);
   array.SetData(data);
   EXPECT_EQ(array.GetFmtValue(), "F7 F8 F9 FA FB FC FD FE FF 0A ...");
 }
 
-TEST(AppParamArray, Serialize_FieldOrderAndRoundTrip) {
+TEST(AppParamArray, Serialize_FieldOrder) {
   CAppParamArray array;
-  array.SetKey("Blk");
-  array.ModifyFlags(0, PF_MOTOROLA);
   Bytes data{0, 0x7F, 0xFF};
   array.SetData(data);
-  array.SetBitSize(20);
-  array.SetDumpOptions(0x31);
   StoreSaveRecord save;
   array.Serialize(&save);
-  EXPECT_EQ(save.fields, (std::vector<std::string>{"Key", "Name", "Help", "Flags", "Alias", "MaxSize",
-                                                   "Format", "Value", "DumpOptions", "BitSize"}));
-  EXPECT_EQ(save.store["Format"], std::vector<std::string>{"%d"});
-  EXPECT_EQ(save.store["Value"], (std::vector<std::string>{"0", "127", "255"}));
-
-  CAppParamArray copy;
-  StoreLoadRecord load(save.store);
-  copy.Serialize(&load);
-  EXPECT_EQ(copy.GetKey(), "Blk");
-  EXPECT_EQ(Data(copy), data);  // loading does not resize to the max size
-  EXPECT_EQ(copy.GetBitSize(), 20u);
-  StoreSaveRecord again;
-  copy.Serialize(&again);
-  EXPECT_EQ(again.store, save.store);
+  EXPECT_EQ(save.fields, (Strings{"Key", "Name", "Help", "Flags", "Alias", "MaxSize", "Format",
+                                  "Value", "DumpOptions", "BitSize"}));
+  EXPECT_EQ(save.store["Format"], Strings{"%d"});
+  EXPECT_EQ(save.store["Value"], (Strings{"0", "127", "255"}));
 }
 
-// Two arrays of 3 and 12 bits: 5 | 0xDAB << 3 = 0x6D5D, low byte first.
-// Arrays are never byte-swapped, whatever PF_MOTOROLA says.
-TEST(AppParamArray, DataSerialize_PacksOddBitSizes) {
-  for (const bool motorola : {false, true}) {
-    CAppParamGroup root;
-    AddArray(root, "A", {0x05}, 3);
-    CAppParamArray* b = AddArray(root, "B", {0xAB, 0xCD}, 12);
-    if (motorola) b->ModifyFlags(0, PF_MOTOROLA);
-    CAppDataRecord record(false);
-    root.DataSerialize(&record);
-    EXPECT_EQ(record.GetPosition(), 15u);
-    EXPECT_EQ(Image(record), (Bytes{0x5D, 0x6D})) << "motorola " << motorola;
-  }
-}
-
-// A PF_NO_DATA array keeps its 8 bits free: 5 at bit 0, 0x1F at bit 11.
-TEST(AppParamArray, DataSerialize_SkipsNoDataArrays) {
+// Arrays of 3 and 12 bits around a PF_NO_DATA one whose 8 bits stay free:
+// 5 | 0xDAB << 11, low byte first, never byte-swapped whatever PF_MOTOROLA says.
+TEST(AppParamArray, DataSerialize_GoldenBytesAndLoad) {
   CAppParamGroup root;
-  AddArray(root, "A", {0x05}, 3);
-  AddArray(root, "N", {0xFF}, 8)->ModifyFlags(0, PF_NO_DATA);
-  AddArray(root, "B", {0x1F}, 5);
-  CAppDataRecord record(false);
-  root.DataSerialize(&record);
-  EXPECT_EQ(Image(record), (Bytes{0x05, 0xF8}));
-}
+  CAppParamArray* a = AddArray(root, "A", {0x05}, 3);
+  CAppParamArray* n = AddArray(root, "N", {0x66}, 8, PF_NO_DATA);
+  CAppParamArray* b = AddArray(root, "B", {0xAB, 0xCD}, 12, PF_MOTOROLA);
+  CAppDataRecord save(false);
+  root.DataSerialize(&save);
+  EXPECT_EQ(save.GetPosition(), 23u);
+  EXPECT_EQ(Image(save), (Bytes{0x05, 0x58, 0x6D}));
 
-TEST(AppParamArray, DataSerialize_LoadsBack) {
-  CAppParamGroup root;
-  CAppParamArray* a = AddArray(root, "A", {0x00}, 3);
-  CAppParamArray* n = AddArray(root, "N", {0x66}, 8);
-  CAppParamArray* b = AddArray(root, "B", {0x00, 0x00}, 12);
-  n->ModifyFlags(0, PF_NO_DATA);
-  const Bytes image{0x5D, 0x6D, 0xFF};
-  CAppDataRecord record(true);
-  record.SetData(image);
-  root.DataSerialize(&record);
+  CAppDataRecord load(true);
+  load.SetData(Bytes{0x5D, 0x6D, 0xFF});
+  root.DataSerialize(&load);
   EXPECT_EQ(Data(*a), Bytes{0x05});
   EXPECT_EQ(Data(*n), Bytes{0x66});
-  // B starts after the 8 skipped bits: bits 11..22 of the image.
-  EXPECT_EQ(Data(*b), (Bytes{0xED, 0x0F}));
+  EXPECT_EQ(Data(*b), (Bytes{0xED, 0x0F}));  // bits 11..22 of the image
 
   CAppDataRecord shortImage(true);
   shortImage.SetData(Bytes{0x5D});
@@ -168,34 +126,28 @@ TEST(AppParamArray, DataSerialize_BitSizeBeyondDataLeavesArrayOut) {
   AddArray(root, "B", {0x03}, 2);
   CAppDataRecord record(false);
   root.DataSerialize(&record);
-  EXPECT_EQ(out.lines, std::vector<std::string>{kSizeError});
+  EXPECT_EQ(out.lines, Strings{kSizeError});
   EXPECT_EQ(Image(record), Bytes{0x03});
   EXPECT_EQ(CatchAppException([&] { root.FindChild("B")->DataSerialize(nullptr); }).GetMessage(),
             "Exception >Bad pointer");
 }
 
-// --- CAppParamAddress ----------------------------------------------------------------------
-
-TEST(AppParamAddress, GetFmtValue_PartsThroughFormat) {
+TEST(AppParamAddress, GetFmtValue_PartsSeparatorAndReadOnlyText) {
   CAppParamAddress address;
   Bytes ip{192, 168, 0, 1};
   address.SetData(ip);
   EXPECT_EQ(address.GetFmtValue(), "192.168.  0.  1");
-
   address.SetReadOnlyValue("automatic");
   EXPECT_EQ(address.GetFmtValue(), "192.168.  0.  1");  // not read-only
   address.ModifyFlags(0, PF_READONLY);
   EXPECT_EQ(address.GetFmtValue(), "automatic");
   address.SetReadOnlyValue("");
   EXPECT_EQ(address.GetFmtValue(), "192.168.  0.  1");
-
   address.SetPartNumber(0);
   EXPECT_EQ(address.GetFmtValue(), "");
 
   CAppParamAddress mac;
-  StoreLoadRecord load({{"Format", {"%02X"}},
-                        {"Separator", {":"}},
-                        {"PartNumber", {"6"}},
+  StoreLoadRecord load({{"Format", {"%02X"}}, {"Separator", {":"}}, {"PartNumber", {"6"}},
                         {"Value", ByteTexts({0x00, 0x1A, 0x2B, 0xFC, 0x0D, 0xE0})}});
   mac.Serialize(&load);
   EXPECT_EQ(mac.GetFmtValue(), "00:1A:2B:FC:0D:E0");
@@ -213,33 +165,27 @@ TEST(AppParamAddress, Serialize_FieldOrderAndResizeToParts) {
   CAppParamAddress address;
   StoreSaveRecord save;
   address.Serialize(&save);
-  EXPECT_EQ(save.fields,
-            (std::vector<std::string>{"Key", "Name", "Help", "Flags", "Alias", "MaxSize", "Format",
-                                      "Value", "DumpOptions", "BitSize", "PartNumber", "Default",
-                                      "MaxPartValue", "Separator", "ReadOnlyValue"}));
-  EXPECT_EQ(save.store["Format"], std::vector<std::string>{"%3d"});
-  EXPECT_EQ(save.store["MaxSize"], std::vector<std::string>{"4"});
+  EXPECT_EQ(save.fields, (Strings{"Key", "Name", "Help", "Flags", "Alias", "MaxSize", "Format",
+                                  "Value", "DumpOptions", "BitSize", "PartNumber", "Default",
+                                  "MaxPartValue", "Separator", "ReadOnlyValue"}));
+  EXPECT_EQ(save.store["Format"], Strings{"%3d"});
+  EXPECT_EQ(save.store["MaxSize"], Strings{"4"});
 
-  FieldStore shorter = save.store;
-  shorter["PartNumber"] = {"6"};
-  shorter["Value"] = ByteTexts({1, 2, 3, 4});
-  CAppParamAddress padded;
-  StoreLoadRecord load(shorter);
-  padded.Serialize(&load);
-  EXPECT_EQ(Data(padded), (Bytes{1, 2, 3, 4, 0, 0}));
-
-  FieldStore longer = shorter;
-  longer["Value"] = ByteTexts({1, 2, 3, 4, 5, 6, 7, 8});
-  CAppParamAddress cut;
-  StoreLoadRecord loadLonger(longer);
-  cut.Serialize(&loadLonger);
-  EXPECT_EQ(Data(cut), (Bytes{1, 2, 3, 4, 5, 6}));
-
-  longer["BitSize"] = {"16"};
-  CAppParamAddress bits;
-  StoreLoadRecord loadBits(longer);
-  bits.Serialize(&loadBits);
-  EXPECT_EQ(Data(bits), (Bytes{1, 2}));
+  // Six parts: shorter data is padded, longer is cut, a bit size cuts further.
+  const std::pair<FieldStore, Bytes> rows[] = {
+      {{{"Value", ByteTexts({1, 2, 3, 4})}}, {1, 2, 3, 4, 0, 0}},
+      {{{"Value", ByteTexts({1, 2, 3, 4, 5, 6, 7, 8})}}, {1, 2, 3, 4, 5, 6}},
+      {{{"Value", ByteTexts({1, 2, 3, 4, 5, 6, 7, 8})}, {"BitSize", {"16"}}}, {1, 2}},
+  };
+  for (const auto& [fields, bytes] : rows) {
+    FieldStore store = save.store;
+    for (const auto& [name, texts] : fields) store[name] = texts;
+    store["PartNumber"] = {"6"};
+    CAppParamAddress loaded;
+    StoreLoadRecord load(store);
+    loaded.Serialize(&load);
+    EXPECT_EQ(Data(loaded), bytes);
+  }
 }
 
 TEST(AppParamAddress, Serialize_BadPartNumberKeepsThePreviousOne) {
@@ -249,7 +195,7 @@ TEST(AppParamAddress, Serialize_BadPartNumberKeepsThePreviousOne) {
     address.SetKey("Blk");
     StoreLoadRecord load({{"PartNumber", {parts}}, {"Value", ByteTexts({10, 0, 0, 1, 9})}});
     address.Serialize(&load);
-    EXPECT_EQ(out.lines, std::vector<std::string>{kSizeError}) << parts;
+    EXPECT_EQ(out.lines, Strings{kSizeError}) << parts;
     EXPECT_EQ(address.GetPartNumber(), 4);
     EXPECT_EQ(Data(address), (Bytes{10, 0, 0, 1}));
     address.SetPartNumber(std::stoi(parts));
@@ -258,28 +204,18 @@ TEST(AppParamAddress, Serialize_BadPartNumberKeepsThePreviousOne) {
   }
 }
 
-TEST(AppParamAddress, CompareAndLoadDefault) {
+TEST(AppParamAddress, IsNullAndIsSameAddress) {
   CAppParamAddress address;
   EXPECT_TRUE(address.IsNull());  // 0.0.0.0
   Bytes ip{0, 0, 0, 1};
   address.SetData(ip);
   EXPECT_FALSE(address.IsNull());
-  EXPECT_TRUE(address.IsSameAddress(ip));
-  EXPECT_TRUE(address.IsSameAddress(Bytes{0, 0, 0, 1, 7}));
+  EXPECT_TRUE(address.IsSameAddress(Bytes{0, 0, 0, 1, 7}));  // the parts only
   EXPECT_FALSE(address.IsSameAddress(Bytes{0, 0, 0, 2}));
   EXPECT_FALSE(address.IsSameAddress(Bytes{0, 0, 0}));
   Bytes none;
   address.SetData(none);
   EXPECT_TRUE(address.IsNull());
-
-  address.SetDefaultValue(Bytes{10, 0, 0, 254});
-  address.LoadDefault(false);
-  EXPECT_EQ(Data(address), (Bytes{10, 0, 0, 254}));
-  address.SetData(ip);
-  address.LoadDefault(true);
-  Bytes def;
-  address.GetDefaultValue(def);
-  EXPECT_EQ(def, ip);
 }
 
 // 192.168.0.1 after a 4-bit gap: every byte straddles two image bytes.
@@ -301,19 +237,4 @@ TEST(AppParamAddress, DataSerialize_OneBlockAfterAGap) {
   record.Shift(4);
   back.DataSerialize(&record);
   EXPECT_EQ(Data(back), ip);
-}
-
-TEST(AppParamAddress, Slots_ValueOperationsStayUnsupported) {
-  CAppParamAddress address;
-  address.SetKey("Ip");
-  CAppDebug::Logger& log = CAppDebug::GetLogger();
-  const std::string get = "GetVariant not supported for class : CAppParamAddress key: Ip";
-  const std::string bits = "GetBitSize not supported for class : CAppParamAddress key: Ip";
-  const std::uint32_t gets = log.CountOf(get), bitTraces = log.CountOf(bits);
-  EXPECT_TRUE(address.GetVariant().IsEmpty());
-  EXPECT_EQ(address.GetBitSize(), 0u);  // the array's: no trace
-  EXPECT_EQ(log.CountOf(get), gets + 1);
-  EXPECT_EQ(log.CountOf(bits), bitTraces);
-  EXPECT_EQ(address.GetBaseClassName(), "CAppParamArray");
-  address.Check();  // the class tests pass
 }
