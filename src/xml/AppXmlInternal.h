@@ -5,6 +5,7 @@
 #include <pugixml.hpp>
 
 #include <climits>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -51,11 +52,17 @@ bool AppXmlDecodeToUtf8(std::string& bytes, std::string& reason);
 void AppXmlLocate(const std::string& text, std::size_t offset, int& line, int& linePos);
 
 // The subset of XDR schemas the layer validates against.
+
+// Index of a data type in the validator's type table; 0 is "string", which
+// checks nothing.
+using AppXdrDataType = unsigned char;
+
 struct AppXdrAttribute {
   std::string name;
   bool required = false;
   bool hasDefault = false;
   std::string defaultValue;
+  AppXdrDataType dataType = 0;
   bool isEnumeration = false;
   std::vector<std::string> values;
 };
@@ -66,6 +73,21 @@ struct AppXdrElementRef {
   unsigned maxOccurs = 1;  // UINT_MAX for "*"
 };
 
+// One node of a content model that uses groups: an element reference or a
+// group. The particles of a type live in one vector; particle 0 is the
+// type's own content (a group with the type's order, occurring once).
+struct AppXdrParticle {
+  enum Order { ORDER_ONE, ORDER_SEQ, ORDER_MANY };
+  bool isGroup = false;
+  Order order = ORDER_SEQ;         // groups only
+  unsigned symbol = 0;             // elements only: index in the type's symbols
+  unsigned minOccurs = 1;
+  unsigned maxOccurs = 1;          // UINT_MAX for "*"
+  std::vector<unsigned> items;     // groups only: indices of the particles inside
+  bool bodyNullable = false;       // one occurrence may be empty
+  std::vector<std::uint64_t> first;  // bit set of the symbols an occurrence may start with
+};
+
 struct AppXdrElementType {
   enum Content { CONTENT_EMPTY, CONTENT_TEXT_ONLY, CONTENT_ELT_ONLY, CONTENT_MIXED };
   enum Order { ORDER_ONE, ORDER_SEQ, ORDER_MANY };
@@ -73,7 +95,12 @@ struct AppXdrElementType {
   Content content = CONTENT_MIXED;
   Order order = ORDER_MANY;
   bool closed = false;
+  AppXdrAttribute text;  // the data type of the text; name unused
+  // Without groups the content model is the flat list "elements"; with
+  // groups it is the particle tree and "symbols" names its element types.
   std::vector<AppXdrElementRef> elements;
+  std::vector<AppXdrParticle> particles;
+  std::vector<std::string> symbols;
   std::vector<AppXdrAttribute> attributes;
 };
 
