@@ -169,11 +169,27 @@ void CAppToolsXML::Element::Attach(const CAppComPtr<DomNode>& node) {
   m_ptr.Attach(std::shared_ptr<DomElement>(node.Shared(), reinterpret_cast<DomElement*>(node.Get())));
 }
 
+namespace {
+
+// Loading asks the same few queries of every element; compiling each once
+// keeps a selection to its evaluation. A bounded cache: the key queries of
+// references vary with the key.
+const pugi::xpath_query& CompiledQuery(const std::string& query) {
+  static std::unordered_map<std::string, std::unique_ptr<pugi::xpath_query>> cache;
+  const auto found = cache.find(query);
+  if (found != cache.end()) return *found->second;
+  auto compiled = std::make_unique<pugi::xpath_query>(query.c_str());  // throws on a bad query
+  if (cache.size() >= 256) cache.clear();
+  return *cache.emplace(query, std::move(compiled)).first->second;
+}
+
+}  // namespace
+
 bool CAppToolsXML::Element::Select(const std::string& query, Element& out) const {
   if (!m_ptr) APP_THROW("Bad pointer");
   CAppComPtr<DomElement> found;
   try {
-    const pugi::xpath_query compiled(query.c_str());
+    const pugi::xpath_query& compiled = CompiledQuery(query);
     const pugi::xpath_node node = compiled.evaluate_node(pugi::xpath_node(AppXmlToPugi(m_ptr.Get())));
     if (!node.attribute() && node.node().type() == pugi::node_element) found = MakeElement(m_ptr.Shared(), node.node());
   } catch (...) {
@@ -188,7 +204,7 @@ bool CAppToolsXML::Element::Select(const std::string& query, ListElement& out) c
   auto list = std::make_shared<DomNodeList>();
   list->owner = m_ptr.Shared();
   try {
-    const pugi::xpath_query compiled(query.c_str());
+    const pugi::xpath_query& compiled = CompiledQuery(query);
     list->nodes = compiled.evaluate_node_set(pugi::xpath_node(AppXmlToPugi(m_ptr.Get())));
   } catch (const pugi::xpath_exception& e) {
     ThrowHR(HR_FAIL, CAppTools::Format("XPath \"%s\": %s at offset %d", query.c_str(), e.what(),

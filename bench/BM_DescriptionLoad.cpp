@@ -1,0 +1,211 @@
+// Description loading against pugixml's bare parse of the same file: time
+// and peak memory of CAppStreamXML::Load (parse, validation, tree, checks)
+// over a generated description of 100 000 parameters, and the cost per
+// definition of 2 000 and 20 000 definitions that refer to each other.
+#include <benchmark/benchmark.h>
+#include <pugixml.hpp>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+
+#include "BenchRatio.h"
+#include "appconfig/AppException.h"
+#include "appconfig/AppParam.h"
+#include "appconfig/AppResources.h"
+#include "appconfig/AppStreamXML.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kParams = 100000;
+constexpr int kPerGroup = 500;
+
+fs::path Folder() {
+  static const fs::path dir = fs::temp_directory_path() / ("appconfig_bm_desc_" + std::to_string(::getpid()));
+  return dir;
+}
+
+// 200 groups of 500 parameters: numerics with bounds and units, strings,
+// enumerations, and references to shared definitions.
+void WriteLargeDescription() {
+  std::ofstream out(Folder() / "large.xml", std::ios::binary);
+  out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Description xmlns=\"QXE-kvrDescription\">\n"
+         "  <Resources Profile=\"Speed\"><Define Key=\"SYS_DEFAULT\" Name=\"Param Numeric\"/>"
+         "<Define Key=\"SYS_UNIT_VALUE\" Name=\"tr/min\"/></Resources>\n"
+         "  <Param Key=\"MODE\" Type=\"EnumSingle\" Value=\"1\"><Array Name=\"Value\"><Element Value=\"0\"/>"
+         "<Element Value=\"1\"/><Element Value=\"2\"/></Array><Array Name=\"Comment\"><Element Value=\"Arr\xC3\xAAt\"/>"
+         "<Element Value=\"Marche\"/><Element Value=\"Test\"/></Array><Property Name=\"BitSize\" Value=\"2\"/></Param>\n"
+         "  <Group Key=\"DEVICE\" Name=\"Device\">\n";
+  char key[16];
+  for (int g = 0; g < kParams / kPerGroup; ++g) {
+    out << "    <Group Key=\"G_" << g << "\" Name=\"Module " << g << "\">\n";
+    for (int i = 0; i < kPerGroup; ++i) {
+      std::snprintf(key, sizeof key, "P_%04d", i);
+      switch (i % 4) {
+        case 0:
+          out << "      <Param Key=\"" << key << "\" Type=\"Numeric\" Alias=\"Speed\" Value=\"" << i
+              << "\"><Property Name=\"Type\" Value=\"UI2\"/><Property Name=\"Max\" Value=\"6000\"/>"
+                 "<Property Name=\"BitSize\" Value=\"16\"/></Param>\n";
+          break;
+        case 1:
+          out << "      <Param Key=\"" << key << "\" Type=\"Value\" Name=\"Libell\xC3\xA9 " << i << "\" Value=\"Texte "
+              << i << "\"/>\n";
+          break;
+        case 2:
+          out << "      <ParamRef Key=\"" << key << "\" Ref=\"MODE\" Name=\"Mode " << i << "\"/>\n";
+          break;
+        default:
+          out << "      <Param Key=\"" << key << "\" Type=\"Numeric\" Value=\"" << (i % 100)
+              << "\"><Property Name=\"Type\" Value=\"I2\"/><Property Name=\"Min\" Value=\"-100\"/>"
+                 "<Property Name=\"Max\" Value=\"100\"/><Property Name=\"Unit\" Value=\"%\"/></Param>\n";
+      }
+    }
+    out << "    </Group>\n";
+  }
+  out << "  </Group>\n</Description>\n";
+}
+
+// `count` definitions, each referred to from the root group and referring to
+// a shared leaf definition.
+void WriteReferences(int count) {
+  std::ofstream out(Folder() / ("refs_" + std::to_string(count) + ".xml"), std::ios::binary);
+  out << "<?xml version=\"1.0\"?>\n<Description xmlns=\"QXE-kvrDescription\">\n  <Group Key=\"ROOT\">\n";
+  for (int i = 0; i < count; ++i) out << "    <ParamRef Key=\"R" << i << "\" Ref=\"D" << i << "\"/>\n";
+  out << "  </Group>\n  <Param Key=\"LEAF\" Type=\"Value\" Value=\"x\"/>\n";
+  for (int i = 0; i < count; ++i) {
+    out << "  <Group Key=\"D" << i << "\"><ParamRef Key=\"L\" Ref=\"LEAF\"/></Group>\n";
+  }
+  out << "</Description>\n";
+}
+
+struct Setup {
+  Setup() {
+    fs::create_directories(Folder());
+    WriteLargeDescription();
+    WriteReferences(2000);
+    WriteReferences(20000);
+    CAppToolsXML::SetPath(Folder().string() + "/");
+    CAppToolsXML::SetSchemaPath(std::string(APPCONFIG_SCHEMA_DIR) + "/Description");
+    bytes = fs::file_size(Folder() / "large.xml");
+  }
+  ~Setup() {
+    std::error_code ec;
+    fs::remove_all(Folder(), ec);
+  }
+  std::uintmax_t bytes = 0;
+};
+
+Setup& Files() {
+  static Setup setup;
+  return setup;
+}
+
+void BarePugiParse() {
+  pugi::xml_document doc;
+  if (!doc.load_file((Folder() / "large.xml").c_str())) std::abort();
+  benchmark::DoNotOptimize(doc.first_child());
+}
+
+std::unique_ptr<CAppParam> LoadDescription(const std::string& file, const std::string& key) {
+  CAppResources resources;
+  resources.Init();
+  auto tree = CAppStreamXML::Load(file, &resources, key);
+  if (!tree) std::abort();
+  return tree;
+}
+
+void BM_PugiParse_Large(benchmark::State& state) {
+  Files();
+  for (auto _ : state) BarePugiParse();
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * Files().bytes));
+}
+BENCHMARK(BM_PugiParse_Large)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_DescriptionLoad_Large(benchmark::State& state) {
+  Files();
+  for (auto _ : state) {
+    auto tree = LoadDescription("large", "DEVICE");
+    state.PauseTiming();
+    tree.reset();
+    state.ResumeTiming();
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * Files().bytes));
+}
+BENCHMARK(BM_DescriptionLoad_Large)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_DescriptionLoad_References(benchmark::State& state) {
+  Files();
+  const int count = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    auto tree = LoadDescription("refs_" + std::to_string(count), "ROOT");
+    state.PauseTiming();
+    tree.reset();
+    state.ResumeTiming();
+  }
+  state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(BM_DescriptionLoad_References)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+long StatusKiB(const char* field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  const std::string prefix = std::string(field) + ":";
+  while (std::getline(status, line)) {
+    if (line.rfind(prefix, 0) == 0) return std::stol(line.substr(prefix.size()));
+  }
+  return 0;
+}
+
+// Growth of the peak resident memory (KiB) while `work` runs once, measured
+// in a child process whose peak is reset first.
+long PeakGrowthKiB(const std::function<void()>& work) {
+  int pipefd[2];
+  if (pipe(pipefd) != 0) return -1;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(pipefd[0]);
+    std::ofstream("/proc/self/clear_refs") << "5";  // resets the peak to the current size
+    const long before = StatusKiB("VmRSS");
+    work();
+    const long growth = StatusKiB("VmHWM") - before;
+    if (write(pipefd[1], &growth, sizeof growth) != sizeof growth) _exit(1);
+    _exit(0);
+  }
+  close(pipefd[1]);
+  long growth = -1;
+  if (read(pipefd[0], &growth, sizeof growth) != sizeof growth) growth = -1;
+  close(pipefd[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return growth;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  std::printf("\ndescription of %d parameters, %.1f MB\n", kParams, static_cast<double>(Files().bytes) / 1e6);
+  reporter.PrintRatio("description load / bare pugixml parse (time)", reporter.Time("BM_DescriptionLoad_Large/iterations:5"),
+                      reporter.Time("BM_PugiParse_Large/iterations:5"), 2.5);
+  const long parse = PeakGrowthKiB(BarePugiParse);
+  const long load = PeakGrowthKiB([] { LoadDescription("large", "DEVICE"); });
+  std::printf("peak memory: bare parse %.1f MiB, description load %.1f MiB\n", parse / 1024.0, load / 1024.0);
+  reporter.PrintRatio("description load / bare pugixml parse (peak memory)", static_cast<double>(load),
+                      static_cast<double>(parse), 2.0);
+  const double small = reporter.Time("BM_DescriptionLoad_References/2000/iterations:5") / 2000;
+  const double large = reporter.Time("BM_DescriptionLoad_References/20000/iterations:5") / 20000;
+  if (small > 0 && large > 0) {
+    std::printf("references: %.2f us per definition at 2000, %.2f us at 20000\n", small * 1e3, large * 1e3);
+    reporter.PrintRatio("time per definition, 20000 vs 2000", large, small, 1.5);
+  }
+  benchmark::Shutdown();
+  return 0;
+}
