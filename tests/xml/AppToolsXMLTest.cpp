@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 
 #include "TestSupport.h"
 #include "XmlTestSupport.h"
@@ -32,7 +31,7 @@ protected:
   Element m_root;
 };
 
-TEST_F(XmlDocumentTest, Select_RelativeInDocumentOrderOrEmpty) {
+TEST_F(XmlDocumentTest, SelectAndGetAttribut_RelativeInDocumentOrderOrEmpty) {
   Element group, param;
   EXPECT_FALSE(m_root.Select("./Param", param));  // relative to the element asked
   ASSERT_TRUE(m_root.Select("./*[@Key = \"IP_CFG\"]", group));
@@ -51,6 +50,13 @@ TEST_F(XmlDocumentTest, Select_RelativeInDocumentOrderOrEmpty) {
   EXPECT_EQ(CatchAppException([&] { list.GetAt(2, param); }).GetMessage(), "Exception >Bad pointer");
   EXPECT_FALSE(m_root.Select("./Element", list));
   EXPECT_EQ(list.GetCount(), 0u);
+  // Attributes: present but empty, and names that match exactly.
+  CAppVariant value("stale");
+  EXPECT_TRUE(group.GetAttribut("Help", value));
+  EXPECT_EQ(value.GetType(), CAppVariant::VT_BSTR);
+  EXPECT_EQ(value.ToString(), "");
+  EXPECT_FALSE(group.GetAttribut("help", value));
+  EXPECT_TRUE(value.IsEmpty());
 }
 
 TEST_F(XmlDocumentTest, SelectList_FailuresThrow) {
@@ -59,26 +65,11 @@ TEST_F(XmlDocumentTest, SelectList_FailuresThrow) {
   EXPECT_EQ(bad.GetPrgFile(), "AppToolsXML");
   EXPECT_EQ(bad.GetMessage().rfind("Exception >CAppToolsXML Exception hr=0x80004005 (XPath \"./*[\": ", 0), 0u)
       << bad.GetMessage();
-  // Nesting in the expression is bounded by the parser, not by our stack.
-  const std::string deep = std::string(100000, '(') + "1" + std::string(100000, ')');
-  EXPECT_NE(CatchAppException([&] { m_root.Select(deep, list); }).GetMessage().find("Exceeded maximum allowed query depth"),
-            std::string::npos);
   // Attributes are nodes but not elements.
   ASSERT_TRUE(m_root.Select("./Resources/@Profile", list));
   Element e;
   EXPECT_EQ(CatchAppException([&] { list.GetAt(0, e); }).GetMessage(), "Exception >CAppToolsXML Exception hr=0x80004002");
   EXPECT_TRUE(e == 0);
-}
-
-TEST_F(XmlDocumentTest, GetAttribut_PresentEmptyAndAbsent) {
-  Element group;
-  ASSERT_TRUE(m_root.Select("./Group", group));
-  CAppVariant value("stale");
-  EXPECT_TRUE(group.GetAttribut("Help", value));
-  EXPECT_EQ(value.GetType(), CAppVariant::VT_BSTR);
-  EXPECT_EQ(value.ToString(), "");
-  EXPECT_FALSE(group.GetAttribut("help", value));  // names match exactly
-  EXPECT_TRUE(value.IsEmpty());
 }
 
 TEST_F(XmlDocumentTest, ElementsKeepTheirDocumentAlive) {
@@ -118,40 +109,16 @@ TEST(XmlHandles, EmptyHandlesThrowInsteadOfCrashing) {
 
 using XmlCreate = XmlFolder;
 
-TEST_F(XmlCreate, BuildSaveOverAndLoadBack) {
-  Write("out", "<Old/>");
-  Document doc;
-  Element root, param;
-  ASSERT_TRUE(doc.Create(root));
-  ASSERT_TRUE(doc.CreateElement("Param", param, &root));
-  ASSERT_TRUE(doc.CreateAttribut("Key", CAppVariant(std::string("OLD")), &param));
-  ASSERT_TRUE(doc.CreateAttribut("Key", CAppVariant(std::string("d\xC3\xA9" "bit <\"&'> \t\n")), &param));
-  doc.CreateAttribut("Count", CAppVariant(std::int32_t(-42)), &param);
-  ASSERT_TRUE(doc.Save("out"));
-  EXPECT_EQ(FileCount(), 1u);  // replaced whole, no temporary file left behind
-  ASSERT_TRUE(doc.Load("out", nullptr));
-  doc.GetRootElt(root);
-  EXPECT_EQ(root.GetName(), "Description");
-  ASSERT_TRUE(root.Select("./Param", param));
-  EXPECT_EQ(Attribute(param, "Key"), "d\xC3\xA9" "bit <\"&'> \t\n");
-  EXPECT_EQ(Attribute(param, "Count"), "-42");
-}
-
 TEST_F(XmlCreate, CreateRejectsBadNamesAndForeignNodes) {
   Document doc, other;
   Element root, otherRoot, out;
   doc.Create(root);
   other.Create(otherRoot);
-  const std::string hr = "Exception >CAppToolsXML Exception hr=0x800";
-  const std::pair<std::function<void()>, std::string> cases[] = {
-      {[&] { doc.CreateElement("Two words", out, &root); }, hr + "70057 (bad element name \"Two words\")"},
-      {[&] { doc.CreateAttribut("a\"b", CAppVariant(), &root); }, hr + "70057 (bad attribute name \"a\"b\")"},
-      {[&] { doc.CreateElement("A", out, &otherRoot); }, hr + "70057 (the parent belongs to another document)"},
-      {[&] { doc.CreateElement("Other", out, nullptr); },
-       hr + "04005 (Only one top level element is allowed in an XML document)"},
-      {[&] { doc.CreateAttribut("A", CAppVariant(), nullptr); }, "Exception >Bad pointer"},
-  };
-  for (const auto& [call, message] : cases) EXPECT_EQ(CatchAppException(call).GetMessage(), message);
+  const std::string hr = "Exception >CAppToolsXML Exception hr=0x80070057";
+  EXPECT_EQ(CatchAppException([&] { doc.CreateElement("Two words", out, &root); }).GetMessage(),
+            hr + " (bad element name \"Two words\")");
+  EXPECT_EQ(CatchAppException([&] { doc.CreateElement("A", out, &otherRoot); }).GetMessage(),
+            hr + " (the parent belongs to another document)");
   ListElement children;
   EXPECT_FALSE(root.Select("./*", children));
   EXPECT_FALSE(otherRoot.Select("./*", children));
@@ -173,19 +140,6 @@ TEST_F(XmlCreate, SaveFailureLeavesTheTargetAndNoTemporaryFile) {
   EXPECT_EQ(CatchAppException([&] { doc.Save("x"); }).GetMessage(),
             "Exception >CAppToolsXML Exception hr=0x80004005 (cannot create a temporary file for \"" + Dir() +
                 "missing/x.xml\": No such file or directory)");
-}
-
-TEST_F(XmlCreate, PathIsJoinedWithoutSeparator) {
-  Write("pre_fix", "<Description/>");
-  CAppToolsXML::SetPath(Dir() + "pre_");
-  Document doc;
-  EXPECT_TRUE(doc.Load("fix", nullptr));
-  // An empty path reads relative to the current directory.
-  CAppToolsXML::SetPath("");
-  const std::filesystem::path previous = std::filesystem::current_path();
-  std::filesystem::current_path(Dir());
-  EXPECT_NO_THROW(doc.Load("pre_fix", nullptr));
-  std::filesystem::current_path(previous);
 }
 
 }  // namespace

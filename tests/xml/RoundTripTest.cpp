@@ -3,7 +3,6 @@
 // trees, values and device images at every step.
 #include <gtest/gtest.h>
 
-#include "ParamTreeText.h"
 #include "TempFolder.h"
 #include "TestSupport.h"
 #include "XmlTestSupport.h"

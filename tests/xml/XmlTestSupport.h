@@ -1,6 +1,6 @@
 // Fixtures of the XML layer tests: a private folder that is the document path
 // for the test, helpers that write exact bytes into it, and the device image
-// of a tree.
+// of a tree; tree equality for round trips.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,6 +15,7 @@
 
 #include "appconfig/AppDataRecord.h"
 #include "appconfig/AppParam.h"
+#include "appconfig/AppRecord.h"
 #include "appconfig/AppToolsXML.h"
 
 class XmlFolder : public ::testing::Test {
@@ -77,4 +78,105 @@ inline std::vector<std::uint8_t> PackImage(CAppParam& root) {
   std::vector<std::uint8_t> bytes;
   image.GetData(bytes);
   return bytes;
+}
+
+// Tree equality for round-trip tests, whatever the format: a save-mode record
+// that writes every field a tree visits as one line of text, node by node in
+// tree order. Two trees are equal when their lines are equal.
+//
+//   EXPECT_TRUE(ParamTreesEqual(loaded.get(), reloaded.get()));
+//
+// Lines look like `IP_CFG\MODES [CAppParamListKey]`, `IP_CFG\MODES.List[1]=B*`,
+// `IP_CFG\MODES.List#=3`. Each node line carries the node's path (keys from
+// the compared root down, "\" between) and class name; each field line its
+// name and text; arrays also give their number of entries, so an empty array
+// and an absent one differ. Variants compare by text (the XML format keeps
+// only the text).
+class ParamTreeTextRecord : public CAppRecord {
+public:
+  ParamTreeTextRecord(std::vector<std::string>& lines, std::string path)
+      : m_lines(lines), m_strPath(std::move(path)) {}
+
+  // Writes the node line, then the node's fields.
+  void Visit(CAppParam* param) {
+    m_lines.push_back(m_strPath + " [" + param->GetClassName() + "]");
+    param->Serialize(this);
+  }
+
+  bool GetField() override {
+    m_nEntries = 0;
+    return true;
+  }
+
+  void Validate() override {
+    const std::uint32_t type = GetType();
+    if ((type & FT_ARRAY) != 0 && (type & 0x0FFFu) != FT_PARAM) {
+      m_lines.push_back(m_strPath + "." + GetName() + "#=" + std::to_string(m_nEntries));
+    }
+  }
+
+  void Serialize(void* value, unsigned index) override {
+    const std::uint32_t type = GetType();
+    if ((type & 0x0FFFu) == FT_PARAM) {
+      CAppParam* child = *static_cast<CAppParam**>(value);
+      if (child == nullptr) {
+        m_lines.push_back(m_strPath + " holds a null child");
+        return;
+      }
+      ParamTreeTextRecord record(m_lines, m_strPath + "\\" + child->GetKey());
+      record.Visit(child);
+      return;
+    }
+    std::string field = m_strPath + "." + GetName();
+    if ((type & FT_ARRAY) != 0) {
+      field += "[" + std::to_string(index) + "]";
+      ++m_nEntries;
+    }
+    m_lines.push_back(field + "=" + Text(value, type & 0x0FFFu));
+  }
+
+private:
+  std::string Text(const void* value, std::uint32_t code) const {
+    switch (code) {
+      case FT_I1: return std::to_string(*static_cast<const signed char*>(value));
+      case FT_UI1: return std::to_string(*static_cast<const unsigned char*>(value));
+      case FT_I2: return std::to_string(*static_cast<const std::int16_t*>(value));
+      case FT_UI2: return std::to_string(*static_cast<const std::uint16_t*>(value));
+      case FT_I4: return std::to_string(*static_cast<const std::int32_t*>(value));
+      case FT_UI4: return std::to_string(*static_cast<const std::uint32_t*>(value));
+      case FT_I8: return std::to_string(*static_cast<const std::int64_t*>(value));
+      case FT_UI8: return std::to_string(*static_cast<const std::uint64_t*>(value));
+      case FT_STRING: return "\"" + *static_cast<const std::string*>(value) + "\"";
+      case FT_FLAGS: return CAppTools::Format("0x%08x", static_cast<std::uint32_t>(*static_cast<const CAppTools::Flags*>(value)));
+      case FT_TYPE: return CAppTools::Format("type 0x%04x", static_cast<std::uint32_t>(*static_cast<const CAppTools::Type*>(value)));
+      case FT_VARIANT: return "\"" + static_cast<const CAppVariant*>(value)->ToString() + "\"";
+      default: return CAppTools::Format("<field type 0x%04x>", code);
+    }
+  }
+
+  std::vector<std::string>& m_lines;
+  std::string m_strPath;
+  unsigned m_nEntries = 0;
+};
+
+// Every node and field of the tree under `root`, as lines (empty for null).
+inline std::vector<std::string> ParamTreeLines(CAppParam* root) {
+  std::vector<std::string> lines;
+  if (root == nullptr) return lines;
+  ParamTreeTextRecord record(lines, root->GetKey());
+  record.Visit(root);
+  return lines;
+}
+
+// Success when both trees give the same lines; otherwise names the first line
+// that differs.
+inline ::testing::AssertionResult ParamTreesEqual(CAppParam* expected, CAppParam* actual) {
+  const std::vector<std::string> a = ParamTreeLines(expected), b = ParamTreeLines(actual);
+  if (a.empty()) return ::testing::AssertionFailure() << "the expected tree is empty";
+  std::size_t i = 0;
+  while (i < a.size() && i < b.size() && a[i] == b[i]) ++i;
+  if (i == a.size() && i == b.size()) return ::testing::AssertionSuccess() << a.size() << " lines equal";
+  return ::testing::AssertionFailure() << "trees differ at line " << i << ":\n  expected: "
+                                       << (i < a.size() ? a[i] : "<end of tree>")
+                                       << "\n  actual:   " << (i < b.size() ? b[i] : "<end of tree>");
 }
