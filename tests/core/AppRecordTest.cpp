@@ -73,17 +73,6 @@ TEST(AppRecordDo, Scalars_TypeCodesAndValues) {
   EXPECT_EQ(r.fields.size(), 11u);  // each validated
 }
 
-TEST(AppRecordDo, ParamGroup_BaseFieldsFirstThenChildren) {
-  CAppParamGroup group("Groupe");
-  group.SetAt("A", new CAppParam);
-  group.SetAt("B", new CAppParam);
-  SaveRecord r;
-  group.Serialize(&r);
-  EXPECT_EQ(r.fields, (std::vector<std::string>{"Key", "Name", "Help", "Flags", "Alias", "AutoIndex", "Parent", "Param"}));
-  EXPECT_EQ(r.visits.back().second, 0x2802u);
-  EXPECT_EQ(r.store["Param"], (std::vector<std::string>{"A", "B"}));
-}
-
 TEST(AppRecordDo, Arrays_SavedWithIndexAndResizedOnLoad) {
   std::vector<std::uint8_t> bytes = {9, 8};
   std::list<std::string> list = {"a", "b", "c"};
