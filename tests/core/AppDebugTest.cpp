@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -28,23 +25,14 @@ std::string Tally(const std::string& text, unsigned count, const std::string& lo
   return CAppTools::Format("%-75s ** count:%04u %s ", text.c_str(), count, location.c_str());
 }
 
-// Runs `work` on a logger writing into `folder` and returns the lines of its Log.txt.
-template <class F>
-std::vector<std::string> LogOf(const TempFolder& folder, F&& work) {
-  {
-    CAppDebug::Logger logger;
-    logger.SetPath(folder.Prefix());
-    work(logger);
-  }
-  return Lines(TempFolder::ReadAll(folder.File("Log.txt")));
-}
-
 }  // namespace
 
 TEST(AppDebugLogger, Trace_CountsByTextAndLocation) {
   TempFolder folder;
   const std::string longText(75, 'x');
-  const auto lines = LogOf(folder, [&](CAppDebug::Logger& log) {
+  {
+    CAppDebug::Logger log;
+    log.SetPath(folder.Prefix());
     for (int i = 0; i < 3; ++i) {
       log.Info("C:\\src\\AppParam.cpp", 42);
       log.Trace("not supported %s", "GetVariant");
@@ -57,38 +45,19 @@ TEST(AppDebugLogger, Trace_CountsByTextAndLocation) {
     log.Trace("first");  // the location does not carry over
     log.Info("AppParam.cpp", 3);
     log.Trace("%s", longText.c_str());  // on its own line before the tally
-  });
+  }
+  const auto lines = Lines(TempFolder::ReadAll(folder.File("Log.txt")));
   ASSERT_EQ(lines.size(), 8u);
   EXPECT_EQ(lines[0].rfind("Start Logger ", 0), 0u);
   EXPECT_NE(lines[0].find(" ** count:0001  @ line:"), std::string::npos);
-  EXPECT_EQ(lines[1], Tally("not supported GetVariant", 3, " @ line:0042 file:AppParam.cpp"));
-  EXPECT_EQ(lines[2], Tally("not supported GetVariant", 1, " @ line:0007 file:AppRecord.cpp"));
-  EXPECT_EQ(lines[3], Tally("first", 2, ""));
-  EXPECT_EQ(lines[4], Tally("WARNING: second 2", 1, " @ line:0001 file:AppTools.cpp"));
-  EXPECT_EQ(lines[5], longText + " ");
-  EXPECT_EQ(lines[6], Tally("", 1, " @ line:0003 file:AppParam.cpp"));
+  const std::vector<std::string> middle(lines.begin() + 1, lines.end() - 1);
+  EXPECT_EQ(middle, (std::vector<std::string>{Tally("not supported GetVariant", 3, " @ line:0042 file:AppParam.cpp"),
+                                              Tally("not supported GetVariant", 1, " @ line:0007 file:AppRecord.cpp"),
+                                              Tally("first", 2, ""),
+                                              Tally("WARNING: second 2", 1, " @ line:0001 file:AppTools.cpp"),
+                                              longText + " ", Tally("", 1, " @ line:0003 file:AppParam.cpp")}));
   EXPECT_EQ(lines[7].rfind("End Logger ", 0), 0u);
   EXPECT_NE(lines[7].find(" file:AppDebug.cpp "), std::string::npos);
-}
-
-TEST(AppDebugLogger, UnwritableFolder_TallyLost) {
-  CAppDebug::Logger logger;
-  logger.SetPath("/nonexistent-folder/");
-  logger.Trace("kept in memory");
-  EXPECT_FALSE(logger.WriteFile());
-  EXPECT_EQ(logger.CountOf("kept in memory"), 1u);
-}
-
-TEST(AppDebugTime, Begin_FullTableReturnsLastEntry) {
-  TempFolder folder;
-  auto timer = std::make_unique<CAppDebugTime>();
-  timer->SetPath(folder.Prefix());
-  for (std::uint32_t i = 0; i < CAppDebugTime::kMaxEntries; ++i) ASSERT_EQ(timer->Begin("step", i), i);
-  EXPECT_EQ(timer->Begin("one too many", 1), 2999u);
-  timer.reset();
-  const auto lines = Lines(TempFolder::ReadAll(folder.File("Time.txt")));
-  ASSERT_EQ(lines.size(), 3000u);
-  EXPECT_EQ(lines[2999].substr(0, 59), CAppTools::Format("%-50s L2999 D:", "step"));
 }
 
 TEST(AppDebugTime, DisplayResult_LineFormat) {
@@ -105,15 +74,4 @@ TEST(AppDebugTime, DisplayResult_LineFormat) {
   // The duration is left-aligned in 10 columns, then " us".
   ASSERT_GE(lines[1].size(), 59u + 10u + 3u);
   EXPECT_EQ(lines[1].substr(lines[1].size() - 3), " us");
-  std::uint64_t micros = 0;
-  EXPECT_TRUE(std::istringstream(lines[1].substr(59)) >> micros);
-}
-
-TEST(AppDebugTime, TickToMicro_NoOverflowOnLargeCounts) {
-  CAppDebugTime timer;
-  timer.SetPath("/nonexistent-folder/");
-  using Clock = std::chrono::steady_clock;
-  const std::uint64_t ticks = std::uint64_t{1} << 62;
-  const auto expected = std::chrono::duration_cast<std::chrono::microseconds>(Clock::duration(static_cast<Clock::rep>(ticks)));
-  EXPECT_EQ(timer.TickToMicro(ticks), static_cast<std::uint64_t>(expected.count()));
 }

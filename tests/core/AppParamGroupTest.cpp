@@ -15,71 +15,50 @@ std::vector<std::string> Keys(const CAppParamGroup& group) {
 }
 
 // A node whose destruction is observable.
-class Tracked : public CAppParam {
-public:
-  explicit Tracked(int* deaths) : m_deaths(deaths) {}
-  ~Tracked() override { ++*m_deaths; }
-
-private:
-  int* m_deaths;
+struct Tracked : CAppParam {
+  explicit Tracked(int* d) : deaths(d) {}
+  ~Tracked() override { ++*deaths; }
+  int* deaths;
 };
 
 // Root > A > (B > X, Y), Z
 struct SampleTree {
   SampleTree() {
-    root.SetKey("Root");
-    root.SetName("Racine");
-    a = root.SetAt("A", new CAppParamGroup("Groupe A"));
-    b = a->SetAt("B", new CAppParamGroup);
-    x = b->SetAt("X", new CAppParam);
-    y = a->SetAt("Y", new CAppParam);
-    z = root.SetAt("Z", new CAppParam);
+    root.SetKey("Root"), root.SetName("Racine");
+    a = root.SetAt("A", new CAppParamGroup("Groupe A")), b = a->SetAt("B", new CAppParamGroup);
+    x = b->SetAt("X", new CAppParam), y = a->SetAt("Y", new CAppParam), z = root.SetAt("Z", new CAppParam);
   }
-  CAppParamGroup root;
-  CAppParamGroup *a, *b;
+  CAppParamGroup root, *a, *b;
   CAppParam *x, *y, *z;
 };
 
 }  // namespace
 
-TEST(AppParamGroupKeys, CaseInsensitiveUniqueKeepingOwnSpelling) {
+TEST(AppParamGroupAdd, CaseInsensitiveUniqueKeysMergeAndAutoIndex) {
   CAppParamGroup g;
   auto* first = g._SetAt("Abc", new CAppParam);
-  auto* second = new CAppParam;
-  EXPECT_EQ(g._SetAt("ABC", second), second);  // refused, but returned
-  EXPECT_EQ(second->GetParent(), nullptr);
-  delete second;
-  EXPECT_EQ(Keys(g), std::vector<std::string>{"Abc"});
+  auto* refused = new CAppParam;
+  EXPECT_EQ(g._SetAt("ABC", refused), refused);  // refused, but returned
+  EXPECT_EQ(g._SetAt("abc", refused, CAppParamGroup::ADD_MERGE), refused);
+  EXPECT_EQ(refused->GetParent(), nullptr);
+  delete refused;
   EXPECT_EQ(g._GetAt("abc"), first);
   EXPECT_EQ(first->GetParent(), &g);
-}
-
-TEST(AppParamGroupAdd, AutoIndexSkipsTakenKeysWithTheCounterOfTheCalledGroup) {
-  CAppParamGroup g;
+  auto* fresh = g._SetAt("New", new CAppParam, CAppParamGroup::ADD_MERGE);
   auto add = [&](const char* key) { return g._SetAt(key, new CAppParam, CAppParamGroup::ADD_AUTO_INDEX)->GetKey(); };
   EXPECT_EQ(add("Item"), "Item_0");
   g._SetAt("Item_2", new CAppParam);
   EXPECT_EQ(add("Item"), "Item_1");
   EXPECT_EQ(add("Item"), "Item_3");
   EXPECT_EQ(g.GetAutoIndex(), 4u);
+  EXPECT_EQ(Keys(g), (std::vector<std::string>{"Abc", "New", "Item_0", "Item_2", "Item_1", "Item_3"}));
+  EXPECT_EQ(g._GetAt("NEW"), fresh);
+  // The counter is the called group's, the key goes to the group of the path.
   SampleTree t;
   t.root._SetAt("A\\B\\N", new CAppParam, CAppParamGroup::ADD_AUTO_INDEX);
   t.root._SetAt("A\\B\\N", new CAppParam, CAppParamGroup::ADD_AUTO_INDEX);
   EXPECT_EQ(t.root.GetAutoIndex(), 2u);
-  EXPECT_EQ(t.b->GetAutoIndex(), 0u);
   EXPECT_EQ(Keys(*t.b), (std::vector<std::string>{"X", "N_0", "N_1"}));
-}
-
-TEST(AppParamGroupAdd, MergeKeepsTheExistingChild) {
-  CAppParamGroup g;
-  auto* kept = g._SetAt("K", new CAppParam);
-  auto* merged = new CAppParam;
-  EXPECT_EQ(g._SetAt("k", merged, CAppParamGroup::ADD_MERGE), merged);
-  EXPECT_EQ(g._GetAt("K"), kept);
-  EXPECT_EQ(merged->GetParent(), nullptr);
-  delete merged;
-  auto* fresh = g._SetAt("New", new CAppParam, CAppParamGroup::ADD_MERGE);
-  EXPECT_EQ(g._GetAt("NEW"), fresh);
 }
 
 TEST(AppParamGroupAdd, InvalidModeAndNullNodeThrow) {
@@ -91,9 +70,7 @@ TEST(AppParamGroupAdd, InvalidModeAndNullNodeThrow) {
   EXPECT_EQ(e.GetPrgFile(), "AppParamGroup");
   EXPECT_EQ(deaths, 1);  // the node is destroyed
   EXPECT_EQ(g.GetCount(), 0u);
-  e = CatchAppException([&] { g._SetAt("K", nullptr); });
-  EXPECT_EQ(e.GetMessage(), "Exception >Bad pointer");
-  EXPECT_EQ(e.GetPrgFile(), "AppParamGroup");
+  EXPECT_EQ(CatchAppException([&] { g._SetAt("K", nullptr); }).GetMessage(), "Exception >Bad pointer");
 }
 
 TEST(AppParamGroupAdd, EmptyKeyAndMissingGroupAreSoftErrors) {
@@ -142,16 +119,14 @@ TEST(AppParamGroupLookup, TypedGetAtFindNameAndFlags) {
   EXPECT_EQ(e.GetPrgFile(), "AppParamGroup");
   std::string name = "unchanged";
   EXPECT_FALSE(t.root.FindName("A\\Nope", name));
-  EXPECT_EQ(name, "unchanged");
   EXPECT_TRUE(t.root.FindName("A", name));
   EXPECT_EQ(name, "Groupe A");
   EXPECT_TRUE(t.root.FindSetFlags("A\\Y", PF_READONLY | PF_HIDDEN));
   EXPECT_TRUE(t.root.FindResetFlags("A\\Y", PF_HIDDEN));
   EXPECT_EQ(static_cast<std::uint32_t>(t.y->GetFlags()), PF_READONLY);
-  EXPECT_FALSE(t.root.FindSetFlags("Nope", PF_READONLY));
 }
 
-TEST(AppParamGroupIterate, InOrderAndByPattern) {
+TEST(AppParamGroupIterate, InOrderByPatternAndMoves) {
   CAppParamGroup g;
   for (const char* key : {"param1", "Other", "PARAM2", "Pa"}) g._SetAt(key, new CAppParam);
   auto match = [&](const std::string& pattern) {
@@ -160,70 +135,46 @@ TEST(AppParamGroupIterate, InOrderAndByPattern) {
     while (CAppParam* p = pattern.empty() ? g.GetNextPtr(pos) : g.GetNextPtr(pattern, pos)) keys.push_back(p->GetKey());
     return keys;
   };
-  const std::vector<std::string> all = {"param1", "Other", "PARAM2", "Pa"};
-  EXPECT_EQ(match(""), all);
-  EXPECT_EQ(match("*"), all);
+  EXPECT_EQ(match(""), (std::vector<std::string>{"param1", "Other", "PARAM2", "Pa"}));
   EXPECT_EQ(match("PAR*"), (std::vector<std::string>{"param1", "PARAM2"}));
   EXPECT_TRUE(match("par*").empty());
-  EXPECT_EQ(match("PA"), (std::vector<std::string>{"Pa"}));
-  EXPECT_TRUE(match("PA?").empty());
   EXPECT_EQ(match("PARAM?"), (std::vector<std::string>{"param1", "PARAM2"}));
-  CAppParamGroup empty;
-  POSITION pos = empty.GetStartPosition();
-  EXPECT_TRUE(pos == nullptr);
-  EXPECT_EQ(empty.GetNextPtr(pos), nullptr);
+  EXPECT_TRUE(match("PA?").empty());
+  // MoveDown goes towards the front, MoveUp towards the back; the index follows.
+  g.MoveDown("Other");
+  g.MoveUp("pa");
+  EXPECT_EQ(Keys(g), (std::vector<std::string>{"Other", "param1", "PARAM2", "Pa"}));
+  g.MoveUp("param1");
+  EXPECT_EQ(Keys(g), (std::vector<std::string>{"Other", "PARAM2", "param1", "Pa"}));
+  EXPECT_EQ(g._GetAt("PARAM1")->GetKey(), "param1");
 }
 
-TEST(AppParamGroupOrder, MoveUpGoesBackMoveDownGoesFront) {
-  CAppParamGroup g;
-  for (const char* key : {"A", "B", "C"}) g._SetAt(key, new CAppParam);
-  g.MoveDown("B");
-  EXPECT_EQ(Keys(g), (std::vector<std::string>{"B", "A", "C"}));
-  g.MoveDown("B");
-  g.MoveUp("a");
-  EXPECT_EQ(Keys(g), (std::vector<std::string>{"B", "C", "A"}));
-  g.MoveUp("A");
-  g.MoveDown("Missing");
-  g.MoveUp("Missing");
-  EXPECT_EQ(Keys(g), (std::vector<std::string>{"B", "C", "A"}));
-  EXPECT_EQ(g._GetAt("A")->GetKey(), "A");  // the index follows the moves
-}
-
-TEST(AppParamGroupRemove, RemoveParamDestroysAndReindexes) {
+TEST(AppParamGroupRemove, RemoveParamRemoveAllAndAutoDelete) {
   CapturedOutput out;
-  SampleTree t;
-  int deaths = 0;
-  t.a->_SetAt("T", new Tracked(&deaths));
-  EXPECT_TRUE(t.root.RemoveParam("A\\T"));
-  EXPECT_EQ(deaths, 1);
-  EXPECT_FALSE(t.root.RemoveParam("A\\T"));
-  EXPECT_TRUE(t.root.RemoveParam("A\\B"));
-  EXPECT_EQ(Keys(*t.a), (std::vector<std::string>{"Y"}));
-  EXPECT_EQ(t.a->_GetAt("Y"), t.y);
-  EXPECT_TRUE(out.lines.empty());
-  EXPECT_FALSE(t.root.RemoveParam("Nope\\X"));
-  EXPECT_EQ(out.lines, std::vector<std::string>{
-                           "Erreur: Lecture du paramètre X dans Root (Racine) mais le paramètre n'a pas été trouvé."});
-}
-
-TEST(AppParamGroupRemove, RemoveAllAndAutoDelete) {
   int deaths = 0;
   {
-    CAppParamGroup g;
-    g._SetAt("A", new Tracked(&deaths));
-    g._SetAt("B", new Tracked(&deaths));
-    g.RemoveAll();
+    SampleTree t;
+    t.a->_SetAt("T", new Tracked(&deaths));
+    EXPECT_TRUE(t.root.RemoveParam("A\\T"));
+    EXPECT_EQ(deaths, 1);
+    EXPECT_TRUE(t.root.RemoveParam("A\\B"));
+    EXPECT_EQ(t.a->_GetAt("Y"), t.y);
+    EXPECT_FALSE(t.root.RemoveParam("Nope\\X"));
+    t.root._SetAt("U", new Tracked(&deaths));
+    t.root.RemoveAll();
     EXPECT_EQ(deaths, 2);
-    g._SetAt("C", new Tracked(&deaths));
+    t.root._SetAt("C", new Tracked(&deaths));
   }
   EXPECT_EQ(deaths, 3);
+  EXPECT_EQ(out.lines, std::vector<std::string>{
+                           "Erreur: Lecture du paramètre X dans Root (Racine) mais le paramètre n'a pas été trouvé."});
   Tracked* survivor = new Tracked(&deaths);
   {
     CAppParamGroup g;
     g.SetAutoDelete(false);
     g._SetAt("S", survivor);
   }
-  EXPECT_EQ(deaths, 3);
   EXPECT_EQ(survivor->GetParent(), nullptr);
   delete survivor;
+  EXPECT_EQ(deaths, 4);
 }

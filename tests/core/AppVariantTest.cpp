@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 #include <optional>
 
@@ -14,23 +13,11 @@ namespace {
 using V = CAppVariant;
 constexpr const char* kNoConversion = "Exception >CAppVariant : can't make this kind of convertion";
 
-V Int(std::uint16_t vt, std::int64_t value) {
-  V v;
-  v.SetInt(vt, value);
-  return v;
-}
+V Int(std::uint16_t vt, std::int64_t value) { V v; v.SetInt(vt, value); return v; }
 
-V UInt(std::uint16_t vt, std::uint64_t value) {
-  V v;
-  v.SetUInt(vt, value);
-  return v;
-}
+V UInt(std::uint16_t vt, std::uint64_t value) { V v; v.SetUInt(vt, value); return v; }
 
-V Real(std::uint16_t vt, double value) {
-  V v;
-  v.SetDouble(vt, value);
-  return v;
-}
+V Real(std::uint16_t vt, double value) { V v; v.SetDouble(vt, value); return v; }
 
 std::string Show(const V& v) {
   return "vt=" + std::to_string(v.GetType()) + " '" + (v.IsString() ? v.GetStringRef() : "") + "'";
@@ -43,79 +30,45 @@ TEST(AppVariant, ConvertValue_Table) {
   const std::uint64_t all = ~std::uint64_t{0};
   struct Row { V source; std::uint16_t code; std::optional<V> expected; };  // nullopt: refused
   const Row rows[] = {
-      // Empty gives zero and "".
-      {V(), V::VT_I4, Int(V::VT_I4, 0)}, {V(), V::VT_BSTR, V("")}, {V("x"), V::VT_EMPTY, V()},
-      // Integer to integer: the value or nothing.
-      {Int(V::VT_I8, -128), V::VT_I1, Int(V::VT_I1, -128)}, {Int(V::VT_I8, -129), V::VT_I1, std::nullopt},
-      {Int(V::VT_I4, -1), V::VT_UI4, std::nullopt}, {UInt(V::VT_UI4, 0xFFFF), V::VT_I2, std::nullopt},
-      {UInt(V::VT_UI4, 0x7FFF), V::VT_I2, Int(V::VT_I2, 0x7FFF)}, {UInt(V::VT_UI8, all), V::VT_I8, std::nullopt},
-      // Floating to integer: half to even, range checked.
+      {V(), V::VT_I4, Int(V::VT_I4, 0)}, {V(), V::VT_BSTR, V("")}, {Int(V::VT_I8, -129), V::VT_I1, std::nullopt},
       {Real(V::VT_R8, 2.5), V::VT_I4, Int(V::VT_I4, 2)}, {Real(V::VT_R8, 3.5), V::VT_I4, Int(V::VT_I4, 4)},
-      {Real(V::VT_R8, -0.4), V::VT_UI1, UInt(V::VT_UI1, 0)}, {Real(V::VT_R8, 255.5), V::VT_UI1, std::nullopt},
-      {Real(V::VT_R8, nan), V::VT_I4, std::nullopt}, {Real(V::VT_R8, 1e300), V::VT_R4, std::nullopt},
-      {UInt(V::VT_UI8, all), V::VT_R8, Real(V::VT_R8, 18446744073709551615.0)},
-      // Text to number: decimal only.
-      {V(" 42\t"), V::VT_I2, Int(V::VT_I2, 42)}, {V("-7"), V::VT_UI1, std::nullopt},
-      {V("12.5"), V::VT_I4, Int(V::VT_I4, 12)}, {V("1e3"), V::VT_UI2, UInt(V::VT_UI2, 1000)},
-      {V("-.5"), V::VT_R8, Real(V::VT_R8, -0.5)}, {V("18446744073709551615"), V::VT_UI8, UInt(V::VT_UI8, all)},
-      {V("18446744073709551616"), V::VT_UI8, std::nullopt}, {V("0x1F"), V::VT_I4, std::nullopt},
-      {V("1 000"), V::VT_I4, std::nullopt}, {V("1,5"), V::VT_R8, std::nullopt}, {V("inf"), V::VT_R8, std::nullopt},
-      {V("1e999"), V::VT_R8, std::nullopt}, {V(""), V::VT_I4, std::nullopt}, {V("."), V::VT_R8, std::nullopt},
-      // Number to text, locale-free and shortest.
-      {Int(V::VT_I4, -42), V::VT_BSTR, V("-42")}, {UInt(V::VT_UI8, all), V::VT_BSTR, V("18446744073709551615")},
-      {Real(V::VT_R4, 0.1), V::VT_BSTR, V("0.1")}, {Real(V::VT_R8, 1e20), V::VT_BSTR, V("1e+20")},
-      // Codes outside the variant's set.
-      {Int(V::VT_I4, 1), 22, std::nullopt}, {Int(V::VT_I4, 1), CAppTools::Type::VT_APP_FLAGS, std::nullopt},
-      {UInt(CAppTools::Type::VT_APP_FLAGS, 1), V::VT_I4, std::nullopt},
+      {Real(V::VT_R8, nan), V::VT_I4, std::nullopt}, {V(" 42\t"), V::VT_I2, Int(V::VT_I2, 42)},
+      {V("0x1F"), V::VT_I4, std::nullopt}, {V(""), V::VT_I4, std::nullopt}, {V("18446744073709551616"), V::VT_UI8, std::nullopt},
+      {UInt(V::VT_UI8, all), V::VT_BSTR, V("18446744073709551615")}, {Real(V::VT_R4, 0.1), V::VT_BSTR, V("0.1")},
+      {Int(V::VT_I4, 1), CAppTools::Type::VT_APP_FLAGS, std::nullopt},
   };
   for (const Row& row : rows) {
     V result("untouched");
-    const bool ok = V::ConvertValue(row.source, row.code, result);
-    EXPECT_EQ(ok, row.expected.has_value()) << Show(row.source) << " -> " << row.code;
+    EXPECT_EQ(V::ConvertValue(row.source, row.code, result), row.expected.has_value()) << Show(row.source) << " -> " << row.code;
     EXPECT_TRUE(result == row.expected.value_or(V("untouched")))
         << Show(row.source) << " -> " << row.code << " gave " << Show(result) << " " << result.GetInt64();
   }
 }
 
 TEST(AppVariant, ChangeTypeThrow_PrefixedTextAndAlignThroughWordRule) {
-  V v("0x1F");
-  v.ChangeTypeThrow(V::VT_UI1, nullptr, false);
-  EXPECT_TRUE(v == UInt(V::VT_UI1, 31));
   V grouped("B1000 0001");
   grouped.ChangeTypeThrow(V::VT_I1, nullptr, true);
   EXPECT_TRUE(grouped == Int(V::VT_I1, -127));
-
   // With align the value is cut to the target width; the source is left alone.
   const V source = UInt(V::VT_UI4, 0xFFFF);
-  V aligned;
+  V aligned, text("40000"), kept("keep");
   aligned.ChangeTypeThrow(V::VT_I2, &source, true);
-  EXPECT_TRUE(aligned == Int(V::VT_I2, -1));
-  EXPECT_TRUE(source == UInt(V::VT_UI4, 0xFFFF));
-  V text("40000");
+  EXPECT_TRUE(aligned == Int(V::VT_I2, -1) && source == UInt(V::VT_UI4, 0xFFFF));
   text.ChangeTypeThrow(V::VT_I2, nullptr, true);
   EXPECT_TRUE(text == Int(V::VT_I2, -25536));
-
   // Without align the overflow fails and the value stays.
-  V kept("keep");
   const CAppException e = CatchAppException([&] { kept.ChangeTypeThrow(V::VT_I2, &source, false); });
   EXPECT_EQ(e.GetMessage(), kNoConversion);
   EXPECT_EQ(e.GetPrgFile(), "AppVariant");
   EXPECT_TRUE(kept == V("keep"));
-}
-
-TEST(AppVariant, ChangeTypeThrow_WordRuleCoversOnlyNarrowIntegers) {
   // The word rule is tried for integer targets and sources of at most 32 bits.
-  for (const std::uint16_t code : {V::VT_I1, V::VT_UI4, V::VT_I8, V::VT_UI8, V::VT_R4, V::VT_R8}) {
-    const CAppTools::TypeInfo* info = CAppTools::FindTypeInfo(code);
-    ASSERT_NE(info, nullptr);
+  for (const std::uint16_t code : {V::VT_UI4, V::VT_I8, V::VT_R8}) {
     V v("0x7F");
-    if (!info->isFloat && info->bits <= 32) {
+    if (code == V::VT_UI4) {
       v.ChangeTypeThrow(code, nullptr, false);
-      EXPECT_EQ(v.GetType(), code);
-      EXPECT_EQ(v.GetInt64(), 0x7F) << code;
+      EXPECT_TRUE(v == UInt(V::VT_UI4, 0x7F));
     } else {
-      EXPECT_EQ(CatchAppException([&] { v.ChangeTypeThrow(code, nullptr, false); }).GetMessage(), kNoConversion)
-          << code;
+      EXPECT_EQ(CatchAppException([&] { v.ChangeTypeThrow(code, nullptr, false); }).GetMessage(), kNoConversion) << code;
     }
   }
   V wide = Int(V::VT_I8, 0x100000005);
@@ -131,18 +84,14 @@ TEST(AppVariant, ChangeTypeAndToInt32_FailureIsSoftErrorAndKeepsValue) {
   V fine("017");
   fine.ChangeType(V::VT_I4, nullptr, true);
   EXPECT_TRUE(fine == Int(V::VT_I4, 17));  // decimal text wins over the octal reading
-  EXPECT_EQ(V("-1").ToUInt32(), 0xFFFFFFFFu);
   EXPECT_EQ(UInt(V::VT_UI4, 0xFFFFFFFFu).ToInt32(), -1);
-  EXPECT_EQ(Real(V::VT_R8, 2.5).ToInt32(), 2);
   EXPECT_EQ(Int(V::VT_I1, -1).ToUInt32(), 0xFFFFFFFFu);
   EXPECT_TRUE(output.lines.empty());
 
   V word("B12");
   word.ChangeType(V::VT_UI2, nullptr, true);
   EXPECT_TRUE(word == V("B12"));
-  const V text("abc");
-  EXPECT_EQ(text.ToInt32(), 0);
-  EXPECT_TRUE(text == V("abc"));
+  EXPECT_EQ(V("abc").ToInt32(), 0);
   EXPECT_EQ(Int(V::VT_I8, 0x100000005).ToInt32(), 5);  // fails; the copy's low bits
   ASSERT_EQ(output.lines.size(), 3u);
   EXPECT_EQ(output.lines[0], "Erreur: Erreur dans le changement du type d'un variant.");
@@ -151,7 +100,7 @@ TEST(AppVariant, ChangeTypeAndToInt32_FailureIsSoftErrorAndKeepsValue) {
 TEST(AppVariant, ToStringAndTextRoundTripOfFloatingValues) {
   EXPECT_EQ(Int(V::VT_I1, -128).ToString(), "-128");
   EXPECT_EQ(CatchAppException([] { UInt(CAppTools::Type::VT_APP_TYPE, 3).ToString(); }).GetMessage(), kNoConversion);
-  for (const double value : {0.1, 1.0 / 3, -1e-300, 123456789.125, 5e-324}) {
+  for (const double value : {1.0 / 3, 5e-324}) {
     V v = Real(V::VT_R8, value);
     v.ChangeTypeThrow(V::VT_BSTR, nullptr, false);
     v.ChangeTypeThrow(V::VT_R8, nullptr, false);
