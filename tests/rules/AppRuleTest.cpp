@@ -13,6 +13,7 @@
 #include "appconfig/AppParamNumeric.h"
 #include "appconfig/AppParamValue.h"
 #include "appconfig/AppResources.h"
+#include "appconfig/AppRuleMultiColumns.h"
 #include "core/TestSupport.h"
 
 namespace {
@@ -30,15 +31,6 @@ public:
 };
 APP_IMPLEMENT_RULE(CAppRuleCheckTestLimit, CAppRuleCheck)
 
-// A value rule: the parameter's key in brackets.
-class CAppRuleValueTestKey : public CAppRuleValue {
-  APP_DECLARE_RULE(CAppRuleValueTestKey)
-
-public:
-  std::string GetValue(CAppParam* param) override { return "[" + param->GetKey() + "]"; }
-};
-APP_IMPLEMENT_RULE(CAppRuleValueTestKey, CAppRuleValue)
-
 // An init rule that offers only the link definitions named "Shown".
 class CAppRuleInitTestShown : public CAppRuleInitParam {
   APP_DECLARE_RULE(CAppRuleInitTestShown)
@@ -51,10 +43,11 @@ APP_IMPLEMENT_RULE(CAppRuleInitTestShown, CAppRuleInitParam)
 }  // namespace
 
 APP_REGISTER_CLASS(CAppRuleCheckTestLimit, "Rule Test Limit")
-APP_REGISTER_CLASS(CAppRuleValueTestKey, "Rule Test Key")
 APP_REGISTER_CLASS(CAppRuleInitTestShown, "Rule Test Shown")
 
 namespace {
+
+using Texts = std::vector<std::string>;
 
 class Rules : public ::testing::Test {
 protected:
@@ -92,6 +85,43 @@ T* Add(CAppParamGroup* parent, const std::string& key, const std::string& alias 
   return param;
 }
 
+// ROWS { ROW_TEMPLATE (alias "Hidden row"), R1 { IP, PORT }, R2 { IP } } and
+// the layout: rows from ROW_TEMPLATE keyed ROW_n, columns IP and PORT.
+class MultiColumns : public Rules {
+protected:
+  void SetUp() override {
+    Rules::SetUp();
+    Row("ROW_TEMPLATE", "Station", "0.0.0.0")->SetAlias("Hidden row");
+    r1 = Row("R1", "First", "10.0.0.1");
+    r2 = rows.SetAt("R2", new CAppParamGroup("Second"));
+    r2->SetAt("IP", new CAppParamValue)->SetVariant(CAppVariant("10.0.0.2"));
+    rule = Layout({"ROW_TEMPLATE", "ROW", "IP", "PORT", "Address", "Port"});
+  }
+  void TearDown() override { CAppRuleMultiColumnsGroup::SetPropertiesHandler(nullptr); }
+
+  CAppParamGroup* Row(const std::string& key, const std::string& name, const std::string& ip) {
+    CAppParamGroup* row = rows.SetAt(key, new CAppParamGroup(name));
+    row->SetAt("IP", new CAppParamValue)->SetVariant(CAppVariant(ip));
+    row->SetAt("PORT", new CAppParamNumeric)->SetVariant(CAppVariant("502"));
+    return row;
+  }
+  std::unique_ptr<CAppRuleMultiColumns> Layout(const Texts& entries, const std::string& name = "Multi Columns by Group") {
+    profile->RemoveAll();
+    auto* list = new CAppParamListKey(name);
+    for (const std::string& e : entries) list->InsertAfter(e, list->GetEndPosition());
+    CAppResources::AddProfileEntry(profile, "SYS_LIST_0", list, CAppParamGroup::ADD_BY_KEY);
+    auto made = CAppRule::FindRule<CAppRuleMultiColumns>(&resources, profile, "SYS_LIST_0");
+    Texts titles;  // only a well-formed layout gets its columns here
+    const bool wellFormed = entries.size() >= 2 && entries.size() % 2 == 0;
+    if (made != nullptr && name == "Multi Columns by Group" && wellFormed) made->AddColumns(titles);
+    return made;
+  }
+
+  CAppParamGroup rows;
+  CAppParamGroup *r1 = nullptr, *r2 = nullptr;
+  std::unique_ptr<CAppRuleMultiColumns> rule;
+};
+
 }  // namespace
 
 // A rule name is a "Rule " alias, with or without the prefix, or a class name.
@@ -101,9 +131,8 @@ TEST_F(Rules, FindRule_ByAliasThroughTheDefaultChainForTheAskedInterfaceOnly) {
     CAppParam* entry = Entry("SYS_FILTER_0", name);
     auto rule = Rule<CAppRuleFilter>("SYS_FILTER_0");
     ASSERT_NE(rule, nullptr) << name;
-    EXPECT_EQ(rule->GetRuntimeClass(), APP_RUNTIME_CLASS(CAppRuleFilterByKey));
-    EXPECT_EQ(rule->GetProfile(), entry);
-    EXPECT_EQ(rule->GetResources(), &resources);
+    EXPECT_EQ(std::make_tuple(rule->GetRuntimeClass(), rule->GetProfile(), rule->GetResources()),
+              std::make_tuple(APP_RUNTIME_CLASS(CAppRuleFilterByKey), entry, &resources));
   }
   Entry("SYS_FILTER_1", "Filter By Alias", {}, resources.FindChild("CAppParamGroup")->GetGroup());
   Entry("SYS_DEFAULT", "Group");
@@ -129,8 +158,8 @@ TEST(AppRule, BaseCalls_ThrowFromTheRuleInterface) {
                                  CatchAppException([&] { CAppRuleStream().Run(&param, "x", 1); }),
                                  CatchAppException([&] { CAppRuleValue().GetValue(&param); }),
                                  CatchAppException([&] { CAppRuleFilter().Find(&param, 0); })}) {
-    EXPECT_EQ(e.GetMessage(), "Exception >Base class call not allowed");
-    EXPECT_EQ(e.GetPrgFile(), "AppRuleInterface");
+    EXPECT_EQ(std::make_tuple(e.GetMessage(), e.GetPrgFile()),
+              std::make_tuple("Exception >Base class call not allowed", "AppRuleInterface"));
   }
 }
 
@@ -143,13 +172,7 @@ TEST_F(Rules, Filters_ByKeyAliasKeyInParamAndValue) {
   CAppParam* otherMode = Add<CAppParamValue>(other, "MODE", "", "auto");
   CAppParamGroup* number = Add(&tree, "NUMBER");
   Add<CAppParamNumeric>(number, "MODE", "", "7");
-  struct Case {
-    const char* rule;
-    std::vector<std::string> list;
-    CAppParam* param;
-    unsigned index;
-    CAppParam* found;
-  };
+  struct Case { const char* rule; std::vector<std::string> list; CAppParam* param; unsigned index; CAppParam* found; };
   const Case cases[] = {
       {"Filter By Key", {"PARAM*"}, row, 7, row},  // the index plays no part
       {"Filter By Key", {"PARAM*"}, other, 0, nullptr},
@@ -179,12 +202,9 @@ TEST_F(Rules, Filters_ByKeyAliasKeyInParamAndValue) {
     ASSERT_NE(filter, nullptr) << c.rule;
     EXPECT_EQ(filter->Find(c.param, c.index), c.found) << c.rule << " " << c.list.back() << " " << c.index;
     EXPECT_EQ(filter->GetCount(), c.list.size());
-  }
-  for (const char* rule : {"Filter By Key", "Filter By Key in Param"}) {
-    profile->RemoveAll();
-    Entry("SYS_FILTER_0", rule, {"A"});
-    EXPECT_EQ(CatchAppException([&] { Rule<CAppRuleFilter>("SYS_FILTER_0")->Find(nullptr, 0); }).GetMessage(),
-              "Exception >Bad pointer");
+    if (std::string(c.rule).find("By Key") != std::string::npos) {
+      EXPECT_EQ(CatchAppException([&] { filter->Find(nullptr, 0); }).GetMessage(), "Exception >Bad pointer");
+    }
   }
 }
 
@@ -196,36 +216,27 @@ TEST_F(Rules, Filter_NotAKeyListThrowsAtFirstListAccess) {
   for (const CAppException& e : {CatchAppException([&] { filter->Find(&param, 0); }),
                                  CatchAppException([&] { filter->GetCount(); }),
                                  CatchAppException([&] { filter->GetValue(0); })}) {
-    EXPECT_EQ(e.GetMessage(), "Exception >Bad pointer");
-    EXPECT_EQ(e.GetPrgFile(), "AppRuleInterface");
+    EXPECT_EQ(std::make_tuple(e.GetMessage(), e.GetPrgFile()), std::make_tuple("Exception >Bad pointer", "AppRuleInterface"));
   }
-}
-
-TEST(AppRule, ArrayDumpExt_AllBytesWhereTheArrayShowsTen) {
-  CAppParamArray array;
-  const std::uint8_t bytes[12] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0xAB, 0xFF};
-  array.SetData(bytes, 12);
-  CAppRuleArrayDumpExt rule;
-  EXPECT_EQ(rule.GetValue(&array), "00 01 02 03 04 05 06 07 08 09 AB FF ");
-  EXPECT_EQ(array.GetFmtValue(), "00 01 02 03 04 05 06 07 08 09 ...");
-  CAppParamValue value;
-  EXPECT_EQ(CatchAppException([&] { rule.GetValue(&value); }).GetMessage(), "Exception >Bad pointer");
 }
 
 // A "_RULE" entry wins over "_VALUE"; one that names no value rule falls back.
 TEST_F(Rules, Load_RuleBeforeValueAndUnknownRuleFallsBack) {
-  Entry("SYS_DATA_RULE", "Test Key");
+  Entry("SYS_DATA_RULE", "Array Dump Ext");
   Entry("SYS_DATA_VALUE", "plain");
   Entry("SYS_UNIT_RULE", "No Such Rule");
   Entry("SYS_UNIT_VALUE", "ms");
   Entry("SYS_NAME_RULE", "Test Limit");  // a rule of another interface
-  CAppParamValue param;
-  param.SetKey("P1");
+  CAppParamArray param;
+  const std::uint8_t bytes[12] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0xAB, 0xFF};
+  param.SetData(bytes, 12);
   param.SetName("own name");
   param.SetAlias("P");
-  EXPECT_EQ(param.GetFmtValue(&resources), "[P1]");
-  EXPECT_EQ(param.GetUnit(&resources), "ms");
-  EXPECT_EQ(param.GetName(&resources), "own name");
+  EXPECT_EQ(param.GetFmtValue(), "00 01 02 03 04 05 06 07 08 09 ...");  // the array alone shows ten bytes
+  EXPECT_EQ(std::make_tuple(param.GetFmtValue(&resources), param.GetUnit(&resources), param.GetName(&resources)),
+            std::make_tuple("00 01 02 03 04 05 06 07 08 09 AB FF ", "ms", "own name"));
+  CAppParamValue value;
+  EXPECT_EQ(CatchAppException([&] { CAppRuleArrayDumpExt().GetValue(&value); }).GetMessage(), "Exception >Bad pointer");
 }
 
 TEST_F(Rules, Check_RunsTheProfileRuleDownTheTree) {
@@ -235,23 +246,21 @@ TEST_F(Rules, Check_RunsTheProfileRuleDownTheTree) {
   Add<CAppParamValue>(sub, "OK", "P", "3");
   CAppParamValue* big = Add<CAppParamValue>(sub, "BIG", "P", "11");
   Add<CAppParamValue>(sub, "FREE", "", "99");  // no rule in its class profile
-  CAppRuleCheckTestLimit::s_runs = 0;
-  tree.Check(nullptr);  // without resources no rule runs
-  EXPECT_EQ(CAppRuleCheckTestLimit::s_runs, 0);
+  const auto runs = [&](CAppResources* with) {
+    CAppRuleCheckTestLimit::s_runs = 0;
+    tree.Check(with);
+    return CAppRuleCheckTestLimit::s_runs;
+  };
+  EXPECT_EQ(runs(nullptr), 0);  // without resources no rule runs
   EXPECT_EQ(CatchAppException([&] { tree.Check(&resources); }).GetMessage(), "Exception >Too big : BIG");
   EXPECT_EQ(CAppRuleCheckTestLimit::s_runs, 2);
-
   big->ModifyFlags(0, PF_NO_CHECK);
-  CAppRuleCheckTestLimit::s_runs = 0;
-  tree.Check(&resources);
-  EXPECT_EQ(CAppRuleCheckTestLimit::s_runs, 1);
+  EXPECT_EQ(runs(&resources), 1);
   // Not below a node with PF_NO_CHECK_SUBTREE, but its own rule still runs.
   big->ModifyFlags(PF_NO_CHECK, 0);
   sub->SetAlias("P");
   sub->ModifyFlags(0, PF_NO_CHECK_SUBTREE);
-  CAppRuleCheckTestLimit::s_runs = 0;
-  tree.Check(&resources);
-  EXPECT_EQ(CAppRuleCheckTestLimit::s_runs, 1);
+  EXPECT_EQ(runs(&resources), 1);
 }
 
 TEST_F(Rules, GetLink_InitRuleChoosesAmongLinks) {
@@ -260,17 +269,98 @@ TEST_F(Rules, GetLink_InitRuleChoosesAmongLinks) {
   }
   Entry("SYS_INIT", "Test Shown");
   CAppParamValue param;
-  param.SetAlias("P");
-  EXPECT_TRUE(resources.IsProperties(&param));
   auto rule = Rule<CAppRuleInitParam>("SYS_INIT");
   ASSERT_NE(rule, nullptr);
   rule->SetParam(&param);
   unsigned index = 0;
   EXPECT_EQ(resources.GetLink(profile, index, rule.get())->GetName(), "Shown");
-  EXPECT_EQ(index, 2u);
-  EXPECT_EQ(resources.GetLink(profile, index, rule.get()), nullptr);
+}
 
-  profile->FindChild("SYS_LINK_1")->SetName("Hidden too");
-  EXPECT_FALSE(resources.IsProperties(&param));
-  EXPECT_FALSE(resources.IsProperties(nullptr));
+// --- Multi-column layouts ---------------------------------------------------------
+
+TEST_F(MultiColumns, ColumnsAndCellTexts) {
+  ASSERT_NE(rule, nullptr);
+  Texts titles{"stale"};
+  rule->AddColumns(titles);
+  EXPECT_EQ(titles, (Texts{"Address", "Port"}));
+  // R2 has no PORT child; a leaf row has empty cells.
+  const auto show = [&](CAppParam* row) {
+    Texts texts{"stale"};
+    rule->ShowParam(row, texts);
+    return texts;
+  };
+  EXPECT_EQ((std::vector<Texts>{show(r1), show(r2), show(r1->FindChild("IP"))}),
+            (std::vector<Texts>{{"10.0.0.1", "502"}, {"10.0.0.2", "-"}, {"", ""}}));
+  EXPECT_EQ(std::make_tuple(rule->GetParamToEdit(r1, 1), rule->GetParamToEdit(r1, 2), rule->GetParamToEdit(r2, 1)),
+            std::make_tuple(r1->FindChild("PORT"), nullptr, nullptr));
+
+  for (const Texts& bad : {Texts{"ROW_TEMPLATE"}, Texts{}, Texts{"T", "R", "IP", "PORT", "Address"}}) {
+    auto badRule = Layout(bad);
+    const CAppException e = CatchAppException([&] { badRule->AddColumns(titles); });
+    EXPECT_EQ(std::make_tuple(e.GetMessage(), e.GetPrgFile()),
+              std::make_tuple("Exception >Bad Count of Element", "AppRuleInterface"))
+        << bad.size();
+  }
+  // A layout entry that is no key list fails when the rule is created.
+  profile->RemoveAll();
+  CAppResources::AddProfileEntry(profile, "SYS_LIST_0", new CAppParamGroup("Multi Columns by Group"),
+                                 CAppParamGroup::ADD_BY_KEY);
+  EXPECT_EQ(CatchAppException([&] { CAppRule::FindRule<CAppRuleMultiColumns>(&resources, profile, "SYS_LIST_0"); })
+                .GetMessage(),
+            "Exception >Bad pointer");
+}
+
+TEST_F(MultiColumns, AddParam_ClonesTheTemplateUnderTheRootKey) {
+  ASSERT_NE(rule, nullptr);
+  // Keys take the counter before the add, names the counter after it.
+  // Asking adds nothing; then two rows; a leaf or nothing is no group.
+  EXPECT_EQ((std::vector<int>{rule->AddParam(&rows, 0), rule->AddParam(&rows, 1), rule->AddParam(&rows, 1),
+                              rule->AddParam(r1->FindChild("IP"), 1), rule->AddParam(nullptr, 1)}),
+            (std::vector<int>{1, 1, 1, 0, 0}));
+  ASSERT_EQ(rows.GetCount(), 5u);
+  EXPECT_EQ(rows.GetKeyAt(3), "ROW_0");
+  CAppParamGroup* first = rows.FindChild("ROW_0")->GetGroup();
+  EXPECT_EQ(std::make_tuple(first->GetName(), first->GetAlias(), rows.FindChild("ROW_1")->GetName()),
+            std::make_tuple("Station 1", "Hidden row", "Station 2"));
+  // An independent copy of the template, children included.
+  first->FindChild("IP")->SetVariant(CAppVariant("192.168.0.1"));
+  EXPECT_EQ(rows.FindChild("ROW_TEMPLATE")->GetGroup()->FindChild("IP")->GetVariant().ToString(), "0.0.0.0");
+  EXPECT_EQ(first->FindChild("PORT")->GetClassName(), "CAppParamNumeric");
+
+  // A sheet cancelled on the new row removes it; the counter moves on.
+  CAppRuleMultiColumnsGroup::SetPropertiesHandler([](CAppResources* r, CAppParam* p) { return r && p ? 2 : 1; });
+  EXPECT_EQ(rule->AddParam(&rows, 1), 0);
+  EXPECT_EQ(rows.GetCount(), 5u);
+  CAppRuleMultiColumnsGroup::SetPropertiesHandler([](CAppResources*, CAppParam*) { return 1; });
+  EXPECT_EQ(rule->AddParam(&rows, 1), 1);
+  EXPECT_NE(rows.FindChild("ROW_3"), nullptr);
+
+  rule = Layout({"NO_TEMPLATE", "ROW", "IP", "Address"});
+  EXPECT_EQ(rule->AddParam(&rows, 1), 0);
+  rule = Layout({"IP", "ROW", "IP", "Address"});  // a template that is no group
+  EXPECT_EQ(CatchAppException([&] { rule->AddParam(r2, 1); }).GetMessage(),
+            "Exception >Not an derived class for this pointer");
+  EXPECT_EQ(r2->GetCount(), 1u);
+}
+
+TEST_F(MultiColumns, RemoveAndMove_AskThenPerform) {
+  ASSERT_NE(rule, nullptr);
+  // Asking changes nothing.
+  // Braced lists run the call before reading the tree.
+  EXPECT_EQ((std::tuple{rule->MoveUpParam(r1, 0), rows.GetKeyAt(1)}), std::make_tuple(1, "R1"));
+  EXPECT_EQ((std::tuple{rule->MoveUpParam(r1, 1), rows.GetKeyAt(2)}), std::make_tuple(1, "R1"));
+  EXPECT_EQ((std::tuple{rule->MoveDownParam(r1, 1), rows.GetKeyAt(1)}), std::make_tuple(1, "R1"));
+  EXPECT_EQ((std::tuple{rule->RemoveParam(r1, 0), rows.GetCount()}), std::make_tuple(1, 3u));
+  EXPECT_EQ(rule->RemoveParam(r1, 1), 1);
+  EXPECT_EQ(rows.FindChild("R1"), nullptr);
+  for (int perform : {0, 1}) {
+    EXPECT_EQ(rule->RemoveParam(nullptr, perform) + rule->MoveUpParam(nullptr, perform) +
+                  rule->MoveDownParam(nullptr, perform),
+              0);
+  }
+  // The plain interface refuses every change and has no columns.
+  rule = Layout({"A", "B"}, "Multi Columns");
+  EXPECT_EQ(rule->AddParam(&rows, 1) + rule->RemoveParam(rows.FindChild("R2"), 1), 0);
+  Texts out;
+  EXPECT_EQ(CatchAppException([&] { rule->AddColumns(out); }).GetMessage(), "Exception >Base class call not allowed");
 }
