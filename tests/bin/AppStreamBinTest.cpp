@@ -16,25 +16,16 @@
 #include "core/TestSupport.h"
 
 // Visits one field of every record type but the 64-bit integers.
-class CTestParamAll : public CAppParam {
+struct CTestParamAll : CAppParam {
   APP_DECLARE_DYNCREATE(CTestParamAll)
 
- public:
   void Serialize(CAppRecord* record) override {
     CAppParam::Serialize(record);
-    record->Do("I1", i1);
-    record->Do("UI1", ui1);
-    record->Do("I2", i2);
-    record->Do("UI2", ui2);
-    record->Do("I4", i4);
-    record->Do("UI4", ui4);
-    record->Do("Text", text);
-    record->Do("Bits", bits);
-    record->Do("Type", type);
-    record->Do("Value", value);
-    record->Do("Bytes", bytes);
-    record->Do("Words", words);
-    record->Do("Strings", strings);
+    const char* const names[] = {"I1",    "UI1",  "I2",   "UI2",   "I4",    "UI4",  "Text",
+                                 "Bits",  "Type", "Value", "Bytes", "Words", "Strings"};
+    std::size_t at = 0;
+    std::apply([&](auto&... field) { (record->Do(names[at++], field), ...); },
+               std::tie(i1, ui1, i2, ui2, i4, ui4, text, bits, type, value, bytes, words, strings));
   }
   static void _ResourcesInit(CAppResources*) {}
 
@@ -69,10 +60,9 @@ class CTestParamAll : public CAppParam {
 };
 
 // Adds the 64-bit integers, which the binary file stores and a clone refuses.
-class CTestParamWide : public CTestParamAll {
+struct CTestParamWide : CTestParamAll {
   APP_DECLARE_DYNCREATE(CTestParamWide)
 
- public:
   void Serialize(CAppRecord* record) override {
     CTestParamAll::Serialize(record);
     record->Do("I8", i8);
@@ -87,10 +77,9 @@ class CTestParamWide : public CTestParamAll {
 // A class whose fields change between versions of a program: version 1
 // visits "Old" and "Speed", version 2 "Speed" and "New"; version 0 visits
 // "AutoIndex" as a string, where a group visits a 32-bit number.
-class CTestParamVersioned : public CAppParam {
+struct CTestParamVersioned : CAppParam {
   APP_DECLARE_DYNCREATE(CTestParamVersioned)
 
- public:
   static inline int version = 2;
 
   void Serialize(CAppRecord* record) override {
@@ -367,14 +356,12 @@ TEST(AppStreamBinClone, CloneParam_CopiesTheWholeTreeIntoNewObjects) {
   EXPECT_EQ(std::make_tuple(group->GetKey(), group->GetName(), group->GetRef(), group->GetAutoIndex()),
             std::make_tuple("DEVICE", "Device", "Base", 1u));
   ASSERT_EQ(group->GetCount(), 3u);
-  for (unsigned i = 0; i < 3; ++i) {
+  for (unsigned i = 0; i < 3; ++i) {  // the same keys, in new objects
     CAppParam* mine = group->FindChild(source->GetKeyAt(i));
-    ASSERT_NE(mine, nullptr) << i;
-    EXPECT_NE(mine, source->FindChild(source->GetKeyAt(i)));
-    EXPECT_EQ(mine->GetParent(), group);
+    EXPECT_TRUE(mine != nullptr && mine != source->FindChild(source->GetKeyAt(i)) && mine->GetParent() == group) << i;
   }
-  EXPECT_NE(Sub(group)->FindChild("LEAF"), nullptr);
-  EXPECT_EQ(AppDynamicCast<CAppParamListKey>(group->FindChild("LIST"))->GetAt(1u), "b");
+  EXPECT_EQ(std::make_tuple(Sub(group)->GetKeyAt(0), AppDynamicCast<CAppParamListKey>(group->FindChild("LIST"))->GetAt(1u)),
+            std::make_tuple("LEAF", "b"));
   EXPECT_EQ(Values(*All(group)), Values(*All(source.get())));
   All(group)->text = "changed";
   Sub(group)->RemoveAll();
@@ -384,8 +371,7 @@ TEST(AppStreamBinClone, CloneParam_CopiesTheWholeTreeIntoNewObjects) {
   target.SetAt("OLD", new CAppParam);
   CAppParam* into = &target;
   CAppStreamBin::CloneRecord().GetClone(into, source.get());
-  EXPECT_EQ(into, &target);
-  EXPECT_EQ(std::make_tuple(target.FindChild("OLD"), target.GetCount()), std::make_tuple(nullptr, 3u));
+  EXPECT_EQ(std::make_tuple(into, target.FindChild("OLD"), target.GetCount()), std::make_tuple(&target, nullptr, 3u));
 }
 
 TEST(AppStreamBinClone, GetClone_Invalid) {
@@ -414,10 +400,9 @@ TEST(AppStreamBinClone, MergeParam_KeepsOwnChildrenAndMergesCommonOnes) {
   CAppParamListKey* ownB = destination.SetAt("B", NewList({"old"}));
   CAppParamListKey* ownC = destination.SetAt("C", NewList({"c"}));
   CAppStreamBin::MergeParam(&destination, &source);
-  EXPECT_EQ(destination.GetName(), "From source");
-  ASSERT_EQ(destination.GetCount(), 3u);
-  EXPECT_EQ(std::make_tuple(destination.GetKeyAt(0), destination.GetKeyAt(1), destination.GetKeyAt(2)),
-            std::make_tuple("B", "C", "A"));
+  EXPECT_EQ(std::make_tuple(destination.GetName(), destination.GetCount(), destination.GetKeyAt(0), destination.GetKeyAt(1),
+                            destination.GetKeyAt(2)),
+            std::make_tuple("From source", 3u, "B", "C", "A"));
   // The same objects, B with the source's values.
   EXPECT_EQ(std::make_tuple(destination.FindChild("B"), ownB->GetCount(), ownB->GetAt(1u)), std::make_tuple(ownB, 2u, "b2"));
   EXPECT_EQ(std::make_tuple(destination.FindChild("C"), ownC->GetAt(0u)), std::make_tuple(ownC, "c"));

@@ -11,13 +11,7 @@
 #include "core/TempFolder.h"
 #include "core/TestSupport.h"
 
-namespace {
-
 using Bytes = std::vector<std::uint8_t>;
-
-void Fill(CAppToolsBin::Stream& s, const Bytes& bytes) { s._Write(bytes.data(), static_cast<unsigned>(bytes.size())); }
-
-}  // namespace
 
 // Typed values little-endian at their exact size, strings zero-terminated.
 TEST(AppToolsBinStream, TypedRoundTrip_GoldenBytes) {
@@ -47,7 +41,7 @@ TEST(AppToolsBinStream, TypedRoundTrip_GoldenBytes) {
 TEST(AppToolsBinStream, Invalid_ThrowWithTheirMessage) {
   TempFolder folder;
   CAppToolsBin::Memory m;
-  Fill(m, Bytes(8, 1));
+  m._Write(Bytes(8, 1).data(), 8);
   CAppToolsBin::Memory fresh;
   CAppToolsBin::File closed, open;
   ASSERT_TRUE(open.Open(folder.File("new.bin"), true));
@@ -67,8 +61,7 @@ TEST(AppToolsBinStream, Invalid_ThrowWithTheirMessage) {
   };
   for (const auto& [call, message] : cases) {
     const CAppException e = CatchAppException(call);
-    EXPECT_EQ(e.GetMessage(), std::string("Exception >") + message);
-    EXPECT_EQ(e.GetPrgFile(), "AppToolsBin") << message;
+    EXPECT_EQ(std::make_tuple(e.GetMessage(), e.GetPrgFile()), std::make_tuple(std::string("Exception >") + message, "AppToolsBin"));
   }
   EXPECT_FALSE(closed.Open(folder.File("missing.bin"), false));
 }

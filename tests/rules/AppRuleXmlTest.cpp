@@ -20,10 +20,6 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-const char* const kHeader =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Description xmlns=\"QXE-kvrDescription\">\n";
-const char* const kFooter = "</Description>\n";
-
 // The module with the check rule "Rule Max Value", loaded once and kept (its
 // context points at its class records).
 const CAppDynamic::KTO_EXTENSION_MODULE* RuleModule() {
@@ -43,18 +39,13 @@ struct ModuleActive {
   CAppDynamic::KEY_REGISTER_CLASS* host = CAppDynamic::GetCurrentContext();
 };
 
-class RuleDescriptions : public XmlFolder {
-protected:
+struct RuleDescriptions : XmlFolder {
   void SetUp() override {
     XmlFolder::SetUp();
     CAppToolsXML::SetSchemaPath(APPCONFIG_SCHEMA_DIR "/Description");
-    const CAppDynamic::KTO_EXTENSION_MODULE* module = RuleModule();
-    ASSERT_NE(module, nullptr) << dlerror();
-    ASSERT_NE(module->m_pContext, nullptr) << module->m_strError;
-    m_pModule = module;
-  }
-  void WriteDescription(const std::string& name, const std::string& body) const {
-    Write(name, std::string(kHeader) + body + kFooter);
+    m_pModule = RuleModule();
+    ASSERT_NE(m_pModule, nullptr) << dlerror();
+    ASSERT_NE(m_pModule->m_pContext, nullptr) << m_pModule->m_strError;
   }
 
   const CAppDynamic::KTO_EXTENSION_MODULE* m_pModule = nullptr;
@@ -63,11 +54,14 @@ protected:
 }  // namespace
 
 TEST_F(RuleDescriptions, CheckRuleOfAHostModuleRejectsOnLoad) {
-  WriteDescription("port", R"(
-      <Resources Profile="Limited">
-        <Group Key="SYS_CHECK_RULE" Name="Max Value"><Define Key="MAX" Value="1000"/></Group>
-      </Resources>
-      <Group Key="PORT"><Param Key="SPEED" Type="Numeric" Alias="Limited" Value="5000"/></Group>)");
+  Write("port", R"(<?xml version="1.0" encoding="UTF-8"?>
+<Description xmlns="QXE-kvrDescription">
+  <Resources Profile="Limited">
+    <Group Key="SYS_CHECK_RULE" Name="Max Value"><Define Key="MAX" Value="1000"/></Group>
+  </Resources>
+  <Group Key="PORT"><Param Key="SPEED" Type="Numeric" Alias="Limited" Value="5000"/></Group>
+</Description>
+)");
   {
     // Outside the module's context "Max Value" names no class: no check.
     CAppResources resources;
