@@ -46,8 +46,7 @@ TEST(AppToolsBinStream, Invalid_ThrowWithTheirMessage) {
   CAppToolsBin::File closed, open;
   ASSERT_TRUE(open.Open(folder.File("new.bin"), true));
   std::uint8_t bytes[12];
-  std::uint32_t w = 0;
-  std::uint32_t* none = nullptr;
+  std::uint32_t w = 0, *none = nullptr;
   const std::pair<std::function<void()>, const char*> cases[] = {
       {[&] { m.Seek(9); }, "Bad Position"},
       {[&] { m.Seek(0); m.ReadBytes(bytes, 12); }, "Bad file size"},
@@ -59,9 +58,9 @@ TEST(AppToolsBinStream, Invalid_ThrowWithTheirMessage) {
       {[&] { closed._Read(nullptr, 1); }, "Bad pointer"},
       {[&] { open.Open(folder.File("other.bin"), true); }, "File already open"},
   };
-  for (const auto& [call, message] : cases) {
+  for (const auto& [call, what] : cases) {
     const CAppException e = CatchAppException(call);
-    EXPECT_EQ(std::make_tuple(e.GetMessage(), e.GetPrgFile()), std::make_tuple(std::string("Exception >") + message, "AppToolsBin"));
+    EXPECT_EQ(std::tuple(e.GetMessage(), e.GetPrgFile()), std::tuple(std::string("Exception >") + what, "AppToolsBin"));
   }
   EXPECT_FALSE(closed.Open(folder.File("missing.bin"), false));
 }
@@ -71,12 +70,11 @@ TEST(AppToolsBinFile, BufferedRead_LogicalPositionAcrossRefills) {
   TempFolder folder;
   const std::string name = folder.File("text.bin");
   std::ofstream(name, std::ios::binary) << "stale contents, longer than the new file";
-  {
-    CAppToolsBin::File out;
-    ASSERT_TRUE(out.Open(name, true));  // truncates
-    out.Write(std::string("first string"));
-    out.Write(std::string("second"));
-  }
+  CAppToolsBin::File out;
+  ASSERT_TRUE(out.Open(name, true));  // truncates
+  out.Write(std::string("first string"));
+  out.Write(std::string("second"));
+  out.Close();
   CAppToolsBin::File in(3);
   ASSERT_TRUE(in.Open(name, false));
   EXPECT_EQ(in.GetLength(), 20u);

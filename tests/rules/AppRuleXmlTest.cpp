@@ -34,7 +34,7 @@ const CAppDynamic::KTO_EXTENSION_MODULE* RuleModule() {
 
 // Makes the module's context current for the life of the object.
 struct ModuleActive {
-  explicit ModuleActive(const CAppDynamic::KTO_EXTENSION_MODULE& module) { CAppDynamic::KtoActiveExtensionModule(module); }
+  explicit ModuleActive(const CAppDynamic::KTO_EXTENSION_MODULE& m) { CAppDynamic::KtoActiveExtensionModule(m); }
   ~ModuleActive() { CAppDynamic::SetCurrentContext(host); }
   CAppDynamic::KEY_REGISTER_CLASS* host = CAppDynamic::GetCurrentContext();
 };
@@ -54,25 +54,18 @@ struct RuleDescriptions : XmlFolder {
 }  // namespace
 
 TEST_F(RuleDescriptions, CheckRuleOfAHostModuleRejectsOnLoad) {
-  Write("port", R"(<?xml version="1.0" encoding="UTF-8"?>
-<Description xmlns="QXE-kvrDescription">
+  Write("port", R"(<?xml version="1.0" encoding="UTF-8"?><Description xmlns="QXE-kvrDescription">
   <Resources Profile="Limited">
-    <Group Key="SYS_CHECK_RULE" Name="Max Value"><Define Key="MAX" Value="1000"/></Group>
-  </Resources>
-  <Group Key="PORT"><Param Key="SPEED" Type="Numeric" Alias="Limited" Value="5000"/></Group>
-</Description>
-)");
-  {
-    // Outside the module's context "Max Value" names no class: no check.
+    <Group Key="SYS_CHECK_RULE" Name="Max Value"><Define Key="MAX" Value="1000"/></Group></Resources>
+  <Group Key="PORT"><Param Key="SPEED" Type="Numeric" Alias="Limited" Value="5000"/></Group></Description>)");
+  const auto load = [] {
     CAppResources resources;
     resources.Init();
-    EXPECT_NE(CAppStreamXML::Load("port", &resources, "PORT"), nullptr);
-  }
+    return CAppStreamXML::Load("port", &resources, "PORT") != nullptr;
+  };
+  EXPECT_TRUE(load());  // outside the module's context "Max Value" names no class: no check
   const ModuleActive active(*m_pModule);
-  CAppResources resources;
-  resources.Init();
-  EXPECT_EQ(CatchAppException([&] { CAppStreamXML::Load("port", &resources, "PORT"); }).GetMessage(),
-            "Exception >Value 5000 above 1000 for key : SPEED");
+  EXPECT_EQ(CatchAppException(load).GetMessage(), "Exception >Value 5000 above 1000 for key : SPEED");
 }
 
 // The example: a host module's check rule, a value rule, filters and a
