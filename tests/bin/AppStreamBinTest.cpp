@@ -6,49 +6,153 @@
 #include <filesystem>
 #include <functional>
 #include <system_error>
+#include <tuple>
 
-#include "StreamBinTestParams.h"
 #include "appconfig/AppDynamic.h"
 #include "appconfig/AppParamGroup.h"
 #include "appconfig/AppParamListKey.h"
+#include "appconfig/AppRecord.h"
 #include "core/TempFolder.h"
 #include "core/TestSupport.h"
+
+// Visits one field of every record type but the 64-bit integers.
+struct CTestParamAll : CAppParam {
+  APP_DECLARE_DYNCREATE(CTestParamAll)
+
+  void Serialize(CAppRecord* record) override {
+    CAppParam::Serialize(record);
+    const char* const names[] = {"I1",    "UI1",  "I2",   "UI2",   "I4",    "UI4",  "Text",
+                                 "Bits",  "Type", "Value", "Bytes", "Words", "Strings"};
+    std::size_t at = 0;
+    std::apply([&](auto&... field) { (record->Do(names[at++], field), ...); },
+               std::tie(i1, ui1, i2, ui2, i4, ui4, text, bits, type, value, bytes, words, strings));
+  }
+  static void _ResourcesInit(CAppResources*) {}
+
+  // Every field set to something other than its default.
+  void Fill() {
+    SetKey("ALL");
+    SetName("Tout");
+    SetHelp("Aide");
+    ModifyFlags(0, PF_READONLY | PF_MOTOROLA);
+    SetAlias("Speed");
+    std::tie(i1, ui1, i2, ui2, i4, ui4) = std::make_tuple(-5, 200, -30000, 60000, -2000000000, 4000000000u);
+    std::tie(text, bits, type, value) =
+        std::make_tuple("Vitesse", 0x80000001u, CAppTools::Type(std::uint32_t{0x13}), std::int32_t{-7});
+    bytes = {0x00, 0xFF, 0x7F};
+    words = {1, 0xFFFFFFFFu};
+    strings = {"un", "", "deux"};
+  }
+
+  signed char i1 = 0;
+  unsigned char ui1 = 0;
+  short i2 = 0;
+  unsigned short ui2 = 0;
+  int i4 = 0;
+  unsigned int ui4 = 0;
+  std::string text;
+  CAppTools::Flags bits;
+  CAppTools::Type type;
+  CAppVariant value;
+  std::vector<std::uint8_t> bytes;
+  std::vector<std::uint32_t> words;
+  std::vector<std::string> strings;
+};
+
+// Adds the 64-bit integers, which the binary file stores and a clone refuses.
+struct CTestParamWide : CTestParamAll {
+  APP_DECLARE_DYNCREATE(CTestParamWide)
+
+  void Serialize(CAppRecord* record) override {
+    CTestParamAll::Serialize(record);
+    record->Do("I8", i8);
+    record->Do("UI8", ui8);
+  }
+
+  long long i8 = 0;
+  unsigned long long ui8 = 0;
+};
+
+// A class whose fields change between versions of a program: version 1
+// visits "Old" and "Speed", version 2 "Speed" and "New"; version 0 visits
+// "AutoIndex" as a string, where a group visits a 32-bit number.
+struct CTestParamVersioned : CAppParam {
+  APP_DECLARE_DYNCREATE(CTestParamVersioned)
+
+  static inline int version = 2;
+
+  void Serialize(CAppRecord* record) override {
+    CAppParam::Serialize(record);
+    if (version == 0) record->Do("AutoIndex", old);
+    if (version == 1) record->Do("Old", old);
+    record->Do("Speed", speed);
+    if (version == 2) record->Do("New", added);
+  }
+  static void _ResourcesInit(CAppResources*) {}
+
+  std::string old = "old";
+  unsigned int speed = 0;
+  unsigned int added = 7;
+};
 
 APP_IMPLEMENT_DYNCREATE(CTestParamAll, CAppParam)
 APP_IMPLEMENT_DYNCREATE(CTestParamWide, CTestParamAll)
 APP_IMPLEMENT_DYNCREATE(CTestParamVersioned, CAppParam)
-APP_IMPLEMENT_DYNCREATE(CTestParamClash, CAppParam)
 APP_REGISTER_CLASS(CTestParamAll, "")
 APP_REGISTER_CLASS(CTestParamWide, "")
 APP_REGISTER_CLASS(CTestParamVersioned, "")
-APP_REGISTER_CLASS(CTestParamClash, "")
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// Every visited field, so that two parameters compare in one assertion.
+auto Values(CTestParamAll& p) {
+  return std::make_tuple(p.GetKey(), p.GetName(), p.GetHelp(), std::uint32_t{p.GetFlags()}, p.GetAlias(), p.i1,
+                         p.ui1, p.i2, p.ui2, p.i4, p.ui4, p.text, std::uint32_t{p.bits}, p.type.GetCode(),
+                         p.value.GetType(), p.value.ToString(), p.bytes, p.words, p.strings);
+}
+
 // Appends little-endian words, or a zero-terminated string, to an expected file.
 void W(Bytes& bytes, std::initializer_list<std::uint32_t> words) {
-  for (std::uint32_t w : words) {
+  for (std::uint32_t w : words)
     for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<std::uint8_t>(w >> (8 * i)));
-  }
 }
-void S(Bytes& bytes, const std::string& text) {
-  bytes.insert(bytes.end(), text.c_str(), text.c_str() + text.size() + 1);
+void S(Bytes& bytes, const std::string& s) { bytes.insert(bytes.end(), s.c_str(), s.c_str() + s.size() + 1); }
+void Put32(Bytes& bytes, std::size_t at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes.at(at + i) = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
 constexpr std::uint32_t kSection = 0x0803, kParam = 0x0802, kGroup = 0x2802;
 constexpr std::uint32_t kString = 0x0800, kFlags = 0x0801, kUI4 = 0x0013, kStrings = 0x2800;
 
+CAppParamListKey* NewList(std::initializer_list<const char*> items) {
+  auto* list = new CAppParamListKey;
+  for (const char* item : items) list->InsertAfter(item, list->GetEndPosition());
+  return list;
+}
+
 // Group G (no name, help or alias) holding the key list L = {"x"}.
 std::unique_ptr<CAppParamGroup> SmallTree() {
   auto root = std::make_unique<CAppParamGroup>();
   root->SetKey("G");
-  auto* list = new CAppParamListKey;
-  list->InsertAfter("x", CAppParamListKey::Position());
-  root->SetAt("L", list);
+  root->SetAt("L", NewList({"x"}));
   return root;
 }
+
+// DEVICE { SUB { LEAF }, LIST {a, b}, ALL (every field set) }
+std::unique_ptr<CAppParamGroup> Device() {
+  auto root = std::make_unique<CAppParamGroup>("Device");
+  root->SetKey("DEVICE");
+  root->SetRef("Base");
+  root->IncAutoIndex();
+  root->SetAt("SUB", new CAppParamGroup("Sub"))->SetAt("LEAF", new CAppParam);
+  root->SetAt("LIST", NewList({"a", "b"}));
+  root->SetAt("ALL", new CTestParamAll)->Fill();
+  return root;
+}
+CAppParamGroup* Sub(CAppParam* root) { return root->GetGroup()->FindChild("SUB")->GetGroup(); }
+CTestParamAll* All(CAppParam* root) { return AppDynamicCast<CTestParamAll>(root->GetGroup()->FindChild("ALL")); }
 
 Bytes SaveToBytes(CAppParam* param, CAppStreamBin::SaveRule rule = {}) {
   CAppToolsBin::Memory memory(4096);
@@ -64,10 +168,6 @@ std::unique_ptr<CAppParam> LoadFromBytes(const Bytes& bytes, CAppParam* into = n
   CAppParam* param = into;
   CAppStreamBin::LoadStream load(&memory, param);
   return std::unique_ptr<CAppParam>(into == nullptr ? param : nullptr);
-}
-
-void Put32(Bytes& bytes, std::size_t at, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes.at(at + i) = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
 }  // namespace
@@ -106,48 +206,21 @@ TEST(AppStreamBin, SaveStream_GoldenBytes) {
   EXPECT_EQ(SaveToBytes(root.get()), g);
 }
 
-TEST(AppStreamBin, SaveStream_StringValueSharesTheIndexOfAFieldName) {
-  CAppParam param;
-  param.SetKey("K");
-  param.SetName("Key");
-  const Bytes bytes = SaveToBytes(&param);
-  Bytes strings;  // one "Key" for the value and the field name
-  for (const char* s : {"K", "Key", "Name", "", "Help", "Flags", "Alias", "CAppParam"}) S(strings, s);
-  EXPECT_EQ(Bytes(bytes.end() - std::min(bytes.size(), strings.size()), bytes.end()), strings);
-}
-
-// Every field type, the variant with each of its types, loaded in place over
-// other values so that an unwritten field shows.
-TEST(AppStreamBin, RoundTrip_EveryFieldTypeAndVariantType) {
-  std::vector<CAppVariant> variants = {CAppVariant(), CAppVariant("texte"), CAppVariant(std::int32_t{-2}),
-                                       CAppVariant(std::uint32_t{0xFFFFFFFFu}), CAppVariant(-(std::int64_t{1} << 40)),
-                                       CAppVariant(std::uint64_t{1} << 63), CAppVariant(2.5)};
-  variants.resize(11);
-  variants[7].SetInt(CAppVariant::VT_I1, -1);
-  variants[8].SetUInt(CAppVariant::VT_UI1, 255);
-  variants[9].SetInt(CAppVariant::VT_I2, -300);
-  variants[10].SetDouble(CAppVariant::VT_R4, 0.1);
-  for (const CAppVariant& value : variants) {
-    CTestParamWide source;
-    source.Fill();
-    source.value = value;
-    source.i8 = -9000000000LL;
-    source.ui8 = 0xFEDCBA9876543210ULL;
-    CTestParamWide target;
-    target.value = CAppVariant("not replaced");
-    LoadFromBytes(SaveToBytes(&source), &target);
-    EXPECT_EQ(Values(target), Values(source)) << value.ToString();
-    EXPECT_TRUE(target.value == value) << value.ToString();
-    EXPECT_EQ(std::tie(target.i8, target.ui8), std::tie(source.i8, source.ui8));
-  }
+// Every field type, loaded in place over other values so that an unwritten field shows.
+TEST(AppStreamBin, RoundTrip_EveryFieldType) {
+  CTestParamWide source;
+  source.Fill();
+  std::tie(source.i8, source.ui8) = std::make_tuple(-9000000000LL, 0xFEDCBA9876543210ULL);
+  CTestParamWide target;
+  target.value = CAppVariant("not replaced");
+  LoadFromBytes(SaveToBytes(&source), &target);
+  EXPECT_EQ(Values(target), Values(source));
+  EXPECT_EQ(std::tie(target.i8, target.ui8), std::tie(source.i8, source.ui8));
 }
 
 TEST(AppStreamBin, Load_SkipsFieldsNoLongerVisitedAndKeepsDefaultsOfMissingOnes) {
   CTestParamVersioned written;
-  written.SetKey("V");
-  written.old = "ancien";
-  written.speed = 42;
-  written.added = 99;  // not visited by version 1: not in the file
+  std::tie(written.old, written.speed, written.added) = std::make_tuple("ancien", 42u, 99u);  // "New" not in the file
   CTestParamVersioned::version = 1;
   const Bytes bytes = SaveToBytes(&written);
   CTestParamVersioned::version = 2;
@@ -155,29 +228,17 @@ TEST(AppStreamBin, Load_SkipsFieldsNoLongerVisitedAndKeepsDefaultsOfMissingOnes)
   const std::unique_ptr<CAppParam> loaded = LoadFromBytes(bytes);
   auto* read = AppDynamicCast<CTestParamVersioned>(loaded.get());
   ASSERT_NE(read, nullptr);
-  EXPECT_EQ(read->speed, 42u);
-  EXPECT_EQ(read->added, 7u);    // missing: the class's default
-  EXPECT_EQ(read->old, "old");   // skipped: never visited
-}
-
-TEST(AppStreamBin, Load_FieldNamesMatchWithoutRegardToCase) {
-  Bytes bytes = SaveToBytes(SmallTree().get());
-  bytes[315] = 'E';  // "Key" (string 1, after "G\0" at 312) becomes "KEY"
-  bytes[316] = 'Y';
-  const auto loaded = LoadFromBytes(bytes);
-  ASSERT_NE(loaded, nullptr);
-  EXPECT_EQ(loaded->GetKey(), "G");
-  EXPECT_NE(loaded->GetGroup()->FindChild("L"), nullptr);
+  // "Added" is missing, so keeps the class's default; "Old" is skipped, never visited.
+  EXPECT_EQ(std::tie(read->speed, read->added, read->old), std::make_tuple(42u, 7u, "old"));
 }
 
 TEST(AppStreamBin, SaveRule_LeavesOutSubtreesAndAnExcludedRootLoadsAsNothing) {
   const auto root = SmallTree();
   root->SetAt("SUB", new CAppParamGroup)->SetAt("DEEP", new CAppParam);
-  const auto noGroups = [&](CAppParam* p) { return p == root.get() || p->GetGroup() == nullptr; };
-  const auto loaded = LoadFromBytes(SaveToBytes(root.get(), noGroups));
-  ASSERT_NE(loaded, nullptr);
-  EXPECT_EQ(loaded->GetGroup()->GetCount(), 1u);
-  EXPECT_NE(loaded->GetGroup()->FindChild("L"), nullptr);
+  // The root and no other group.
+  auto kept = LoadFromBytes(SaveToBytes(root.get(), [](CAppParam* p) { return !p->GetParent() || !p->GetGroup(); }));
+  ASSERT_NE(kept, nullptr);
+  EXPECT_EQ(std::make_tuple(kept->GetGroup()->GetCount(), kept->GetGroup()->GetKeyAt(0)), std::make_tuple(1u, "L"));
 
   const Bytes empty = SaveToBytes(root.get(), [](CAppParam*) { return false; });
   // Header, an empty data section, a string section with no string.
@@ -190,11 +251,7 @@ TEST(AppStreamBin, SaveRule_LeavesOutSubtreesAndAnExcludedRootLoadsAsNothing) {
 
 // --- Malformed input --------------------------------------------------------------
 
-struct BadInput {
-  const char* what;
-  std::function<void(Bytes&)> change;
-  const char* message;
-};
+struct BadInput { const char* what; std::function<void(Bytes&)> change; const char* message; };
 
 // Offsets are those of the small tree's file (see the golden bytes above).
 const BadInput kBadInputs[] = {
@@ -241,70 +298,164 @@ TEST(AppStreamBin, Load_MalformedInputThrowsWithItsMessage) {
 }
 
 TEST(AppStreamBin, Load_NestingBeyondTheLimitIsRefused) {
-  auto deep = [](int levels) {
-    auto root = std::make_unique<CAppParamGroup>();
-    CAppParamGroup* at = root.get();
-    for (int i = 0; i < levels; ++i) at = at->SetAt("N", new CAppParamGroup);
-    return root;
-  };
-  EXPECT_NE(LoadFromBytes(SaveToBytes(deep(200).get())), nullptr);
-  const CAppException e = CatchAppException([&] { LoadFromBytes(SaveToBytes(deep(300).get())); });
-  EXPECT_EQ(e.GetMessage(), "Exception >Bad data format");
+  CAppParamGroup root;
+  CAppParamGroup* at = &root;
+  for (int i = 0; i < 200; ++i) at = at->SetAt("N", new CAppParamGroup);
+  EXPECT_NE(LoadFromBytes(SaveToBytes(&root)), nullptr);
+  for (int i = 200; i < 300; ++i) at = at->SetAt("N", new CAppParamGroup);
+  EXPECT_EQ(CatchAppException([&] { LoadFromBytes(SaveToBytes(&root)); }).GetMessage(), "Exception >Bad data format");
 }
 
 // --- Files ---------------------------------------------------------------------------
 
-namespace {
-
 // A file stream on a disk that fills up after `room` bytes.
-class FullDiskFile : public CAppToolsBin::File {
-public:
-  explicit FullDiskFile(unsigned room) : m_nRoom(room) {}
+struct FullDiskFile : CAppToolsBin::File {
   void _Write(const void* buffer, unsigned count) override {
-    const unsigned n = std::min(count, m_nRoom);
+    const unsigned n = std::min(count, room);
     File::_Write(buffer, n);
-    m_nRoom -= n;
+    room -= n;
     if (n < count) throw std::system_error(ENOSPC, std::generic_category(), "write");
   }
-
-private:
-  unsigned m_nRoom;
+  unsigned room = 200;  // the disk fills up halfway through the file
 };
 
-}  // namespace
-
-TEST(AppStreamBin, SaveAndLoad_FileAndFailedSavesLeaveItUnchanged) {
+TEST(AppStreamBin, SaveAndLoad_FileAndAFailedSaveLeavesItUnchanged) {
   TempFolder folder;
   const std::string file = folder.File("tree.bin");
   CAppStreamBin::Save(SmallTree().get(), file);
   const std::string before = TempFolder::ReadAll(file);
   EXPECT_EQ(Bytes(before.begin(), before.end()), SaveToBytes(SmallTree().get()));
   const std::unique_ptr<CAppParam> loaded = CAppStreamBin::Load(file);
-  ASSERT_NE(loaded, nullptr);
-  EXPECT_EQ(loaded->GetKey(), "G");
+  EXPECT_EQ(loaded != nullptr ? loaded->GetKey() : "null", "G");
   EXPECT_EQ(CAppStreamBin::Load(folder.File("missing.bin")), nullptr);
-  // Neither a temporary file nor a changed byte is left behind.
-  const auto expectUnchanged = [&] {
-    EXPECT_EQ(TempFolder::ReadAll(file), before);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.File("")), {}), 1);
-  };
 
-  auto other = SmallTree();  // the disk fills up halfway through the file
+  auto other = SmallTree();
   other->SetKey("OTHER");
-  FullDiskFile full(200);
+  FullDiskFile full;
   CAppException e = CatchAppException([&] { CAppStreamBin::Save(other.get(), file, {}, full); });
   EXPECT_EQ(e.GetMessage(), "Exception >File not written : " + file + " (write: No space left on device)");
   EXPECT_EQ(e.GetPrgFile(), "AppStreamBin");
-  expectUnchanged();
-
-  auto root = SmallTree();  // a parameter fails while the file is built
-  root->SetAt("BAD", new CTestParamVersioned);
-  CTestParamVersioned::version = 0;
-  e = CatchAppException([&] { CAppStreamBin::Save(root.get(), file); });
-  CTestParamVersioned::version = 2;
-  EXPECT_EQ(e.GetMessage(), "Exception >Broken field");
-  expectUnchanged();
+  // Neither a temporary file nor a changed byte is left behind.
+  EXPECT_EQ(TempFolder::ReadAll(file), before);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.File("")), {}), 1);
 
   e = CatchAppException([&] { CAppStreamBin::Save(other.get(), folder.File("no/such/folder.bin")); });
   EXPECT_EQ(e.GetMessage(), "Exception >File not create");
+}
+
+// --- Clones and undo ------------------------------------------------------------------
+
+// A copy in new objects, and into an existing object whose children it replaces.
+TEST(AppStreamBinClone, CloneParam_CopiesTheWholeTreeIntoNewObjects) {
+  const auto source = Device();
+  const std::unique_ptr<CAppParam> clone = CAppStreamBin::CloneParam(source.get());
+  CAppParamGroup* group = AppDynamicCast<CAppParamGroup>(clone.get());
+  ASSERT_NE(group, nullptr);
+  EXPECT_EQ(std::make_tuple(group->GetKey(), group->GetName(), group->GetRef(), group->GetAutoIndex()),
+            std::make_tuple("DEVICE", "Device", "Base", 1u));
+  ASSERT_EQ(group->GetCount(), 3u);
+  for (unsigned i = 0; i < 3; ++i) {  // the same keys, in new objects
+    CAppParam* mine = group->FindChild(source->GetKeyAt(i));
+    EXPECT_TRUE(mine != nullptr && mine != source->FindChild(source->GetKeyAt(i)) && mine->GetParent() == group) << i;
+  }
+  EXPECT_EQ(Sub(group)->GetKeyAt(0), "LEAF");
+  EXPECT_EQ(AppDynamicCast<CAppParamListKey>(group->FindChild("LIST"))->GetAt(1u), "b");
+  EXPECT_EQ(Values(*All(group)), Values(*All(source.get())));
+  All(group)->text = "changed";
+  Sub(group)->RemoveAll();
+  EXPECT_EQ(std::make_tuple(All(source.get())->text, Sub(source.get())->GetCount()), std::make_tuple("Vitesse", 1u));
+
+  CAppParamGroup target;
+  target.SetAt("OLD", new CAppParam);
+  CAppParam* into = &target;
+  CAppStreamBin::CloneRecord().GetClone(into, source.get());
+  EXPECT_EQ(std::make_tuple(into, target.FindChild("OLD"), target.GetCount()), std::make_tuple(&target, nullptr, 3u));
+}
+
+TEST(AppStreamBinClone, GetClone_Invalid) {
+  CAppParam* none = nullptr;
+  EXPECT_EQ(CatchAppException([&] { CAppStreamBin::CloneRecord().GetClone(none, nullptr); }).GetMessage(),
+            "Exception >Bad pointer");
+  // 64-bit fields are not cloned; the half-built clone is released.
+  CTestParamWide wide;
+  const CAppException e = CatchAppException([&] { CAppStreamBin::CloneRecord().GetClone(none, &wide); });
+  EXPECT_EQ(std::make_tuple(e.GetMessage(), e.GetPrgFile(), none),
+            std::make_tuple("Exception >Invalid Data", "AppStreamBin", nullptr));
+  // Cloning over an ancestor would destroy the source while it is copied.
+  const auto root = Device();
+  CAppParam* ancestor = root.get();
+  EXPECT_EQ(CatchAppException([&] { CAppStreamBin::CloneRecord().GetClone(ancestor, Sub(ancestor)); }).GetMessage(),
+            "Exception >Clone Error");
+  EXPECT_EQ(Sub(root.get())->GetCount(), 1u);
+}
+
+TEST(AppStreamBinClone, MergeParam_KeepsOwnChildrenAndMergesCommonOnes) {
+  CAppParamGroup source;
+  source.SetName("From source");
+  source.SetAt("A", NewList({"a"}));
+  source.SetAt("B", NewList({"b1", "b2"}));
+  CAppParamGroup dest;
+  CAppParamListKey* ownB = dest.SetAt("B", NewList({"old"}));
+  CAppParamListKey* ownC = dest.SetAt("C", NewList({"c"}));
+  CAppStreamBin::MergeParam(&dest, &source);
+  EXPECT_EQ(std::make_tuple(dest.GetName(), dest.GetCount(), dest.GetKeyAt(0), dest.GetKeyAt(1),
+                            dest.GetKeyAt(2)),
+            std::make_tuple("From source", 3u, "B", "C", "A"));
+  // The same objects, B with the source's values.
+  EXPECT_EQ(std::tuple(dest.FindChild("B"), ownB->GetCount(), ownB->GetAt(1u)), std::tuple(ownB, 2u, "b2"));
+  EXPECT_EQ(std::make_tuple(dest.FindChild("C"), ownC->GetAt(0u)), std::make_tuple(ownC, "c"));
+  EXPECT_NE(dest.FindChild("A"), source.FindChild("A"));
+
+  // A failed merge leaves the dest's own child in place, alive.
+  source.SetAt("X", new CAppParamGroup);
+  auto* clash = dest.SetAt("X", new CTestParamVersioned);  // "AutoIndex" of another type
+  CTestParamVersioned::version = 0;
+  const CAppException e = CatchAppException([&] { CAppStreamBin::MergeParam(&dest, &source); });
+  CTestParamVersioned::version = 2;
+  EXPECT_EQ(e.GetMessage(), "Exception >Clone Error");
+  EXPECT_EQ(std::make_tuple(dest.FindChild("X"), clash->GetKey()), std::make_tuple(clash, "X"));
+}
+
+// Also what AddGroupParams does: nothing without a group on both sides.
+TEST(AppStreamBinClone, AddParams_CopiesMissingChildrenAndFillsExistingGroups) {
+  CAppParamGroup source;
+  CAppParamGroup* theirs = source.SetAt("G", new CAppParamGroup);
+  theirs->SetAt("KEEP", NewList({"theirs"}));
+  theirs->SetAt("NEW", NewList({"new"}));
+  source.SetAt("ONLY", NewList({"only"}));
+  source.SetAt("LEAF", new CAppParam);
+  source.SetAt("PLAIN", new CAppParamGroup)->SetAt("CHILD", new CAppParam);
+  CAppParamGroup destination;
+  CAppParamGroup* mine = destination.SetAt("G", new CAppParamGroup);
+  CAppParamListKey* keep = mine->SetAt("KEEP", NewList({"mine"}));
+  CAppParamGroup* leaf = destination.SetAt("LEAF", new CAppParamGroup);  // its counterpart is no group
+  destination.SetAt("PLAIN", new CAppParam);                             // no group
+
+  CAppStreamBin::AddParams(&destination, &source, {"ONLY", "g", "NOWHERE", "LEAF", "PLAIN"});
+  EXPECT_EQ(std::make_tuple(destination.GetCount(), leaf->GetCount()), std::make_tuple(4u, 0u));
+  CAppParam *only = destination.FindChild("ONLY"), *added = mine->FindChild("NEW");
+  EXPECT_TRUE(only != nullptr && only != source.FindChild("ONLY"));  // copies
+  // KEEP left alone, not merged; NEW copied.
+  EXPECT_EQ(std::tuple(mine->GetCount(), mine->FindChild("KEEP"), keep->GetAt(0u)), std::tuple(2u, keep, "mine"));
+  EXPECT_TRUE(added != nullptr && added != theirs->FindChild("NEW"));
+}
+
+TEST(AppStreamBinClone, MakeUndo_RestoresEveryFieldOfTheSubtree) {
+  const auto root = Device();
+  const auto pristine = Device();
+  const std::unique_ptr<CAppToolsBin::Stream> snapshot = CAppStreamBin::CreateUndo(root.get());
+  for (int round = 0; round < 2; ++round) {  // the snapshot serves more than once
+    root->SetName("Edited");
+    root->SetRef("");
+    All(root.get())->value = CAppVariant("edited");
+    All(root.get())->strings.clear();
+    Sub(root.get())->RemoveAll();
+    root->SetAt("EXTRA", new CAppParam);
+    CAppStreamBin::MakeUndo(snapshot.get(), root.get());
+    EXPECT_EQ(std::make_tuple(root->GetName(), root->GetRef(), root->FindChild("EXTRA"), Sub(root.get())->GetKeyAt(0)),
+              std::make_tuple("Device", "Base", nullptr, "LEAF"));
+    EXPECT_EQ(Values(*All(root.get())), Values(*All(pristine.get())));
+  }
+  EXPECT_EQ(CatchAppException([&] { CAppStreamBin::MakeUndo(snapshot.get(), nullptr); }).GetMessage(),
+            "Exception >Bad pointer");
 }

