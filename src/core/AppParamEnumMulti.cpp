@@ -11,6 +11,8 @@ APP_IMPLEMENT_DYNCREATE(CAppParamEnumMulti, CAppParam)
 
 using AppParamEnum::ReportKeyName;
 using AppParamEnum::ReportNumberKeyName;
+using AppParamEnum::SetEntries;
+using AppParamEnum::SetEntry;
 
 namespace {
 
@@ -97,35 +99,19 @@ std::uint32_t CAppParamEnumMulti::GetIndex(std::uint32_t value) const {
 // --- Arrays ---------------------------------------------------------------------
 
 void CAppParamEnumMulti::SetData(std::uint32_t value, unsigned index) {
-  if (index >= m_values.size()) {
-    ReportNumberKeyName(13681, index, *this);
-    return;
-  }
-  m_values[index] = value;
+  SetEntry(m_values, value, index, *this);
 }
 
 void CAppParamEnumMulti::SetData(const std::string& text, unsigned index) {
-  if (index >= m_texts.size()) {
-    ReportNumberKeyName(13681, index, *this);
-    return;
-  }
-  m_texts[index] = text;
+  SetEntry(m_texts, text, index, *this);
 }
 
 void CAppParamEnumMulti::SetData(const std::vector<std::uint32_t>& values) {
-  if (values.size() != m_values.size()) {
-    ReportKeyName(13680, *this);
-    return;
-  }
-  m_values = values;
+  SetEntries(m_values, values, *this);
 }
 
 void CAppParamEnumMulti::SetData(const std::vector<std::string>& texts) {
-  if (texts.size() != m_texts.size()) {
-    ReportKeyName(13680, *this);
-    return;
-  }
-  m_texts = texts;
+  SetEntries(m_texts, texts, *this);
 }
 
 // --- Slots ------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "appconfig/AppLog.h"
 #include "appconfig/AppParam.h"
@@ -35,6 +36,26 @@ inline void ReportKeyName(unsigned id, CAppParam& param) {
 inline void ReportNumberKeyName(unsigned id, std::uint32_t number, CAppParam& param) {
   CAppLog::DisplayResourceMessage(id, static_cast<unsigned long>(number), param.GetKey().c_str(),
                                   param.GetName().c_str());
+}
+
+// Replaces one entry of an array; an index past it reports 13681.
+template <class T>
+void SetEntry(std::vector<T>& array, const T& value, unsigned index, CAppParam& param) {
+  if (index >= array.size()) {
+    ReportNumberKeyName(13681, index, param);
+    return;
+  }
+  array[index] = value;
+}
+
+// Replaces a whole array; another length reports 13680 and changes nothing.
+template <class T>
+void SetEntries(std::vector<T>& array, const std::vector<T>& values, CAppParam& param) {
+  if (values.size() != array.size()) {
+    ReportKeyName(13680, param);
+    return;
+  }
+  array = values;
 }
 
 }  // namespace AppParamEnum

@@ -13,6 +13,8 @@ APP_IMPLEMENT_DYNCREATE(CAppParamEnumSingle, CAppParam)
 
 using AppParamEnum::ReportKeyName;
 using AppParamEnum::ReportNumberKeyName;
+using AppParamEnum::SetEntries;
+using AppParamEnum::SetEntry;
 
 // --- Entries ------------------------------------------------------------------
 
@@ -69,35 +71,19 @@ void CAppParamEnumSingle::SetDefaultValue(std::uint32_t value) {
 // --- Arrays ---------------------------------------------------------------------
 
 void CAppParamEnumSingle::SetData(std::uint32_t value, unsigned index) {
-  if (index >= m_values.size()) {
-    ReportNumberKeyName(13681, index, *this);
-    return;
-  }
-  m_values[index] = value;
+  SetEntry(m_values, value, index, *this);
 }
 
 void CAppParamEnumSingle::SetData(const std::string& text, unsigned index) {
-  if (index >= m_texts.size()) {
-    ReportNumberKeyName(13681, index, *this);
-    return;
-  }
-  m_texts[index] = text;
+  SetEntry(m_texts, text, index, *this);
 }
 
 void CAppParamEnumSingle::SetData(const std::vector<std::uint32_t>& values) {
-  if (values.size() != m_values.size()) {
-    ReportKeyName(13680, *this);
-    return;
-  }
-  m_values = values;
+  SetEntries(m_values, values, *this);
 }
 
 void CAppParamEnumSingle::SetData(const std::vector<std::string>& texts) {
-  if (texts.size() != m_texts.size()) {
-    ReportKeyName(13680, *this);
-    return;
-  }
-  m_texts = texts;
+  SetEntries(m_texts, texts, *this);
 }
 
 // --- Slots ------------------------------------------------------------------------
