@@ -22,6 +22,7 @@
 #include "appconfig/AppToolsBin.h"
 
 class CAppParam;
+class CAppRuleParam;
 class CAppParamGroup;
 
 class CAppStreamBin {
@@ -65,6 +66,9 @@ public:
   // flushing or renaming fails; a throw from a parameter's Serialize passes on
   // (other exceptions become "Save error : <what>").
   static void Save(CAppParam* param, const std::string& file, SaveRule rule = {});
+  // The same with a parameter rule of the resources deciding (its Run not
+  // 0: written); the save owns the rule and destroys it.
+  static void Save(CAppParam* param, const std::string& file, std::unique_ptr<CAppRuleParam> rule);
   // The same, writing the temporary file through `output` (closed; Save
   // opens and closes it), so that a derived stream can fail on purpose.
   static void Save(CAppParam* param, const std::string& file, SaveRule rule,

@@ -1,5 +1,7 @@
 #include "appconfig/AppStreamBin.h"
 
+#include "appconfig/AppRuleInterface.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -980,6 +982,15 @@ void CAppStreamBin::MakeUndo(CAppToolsBin::Stream* snapshot, CAppParam* param) {
 void CAppStreamBin::Save(CAppParam* param, const std::string& file, SaveRule rule) {
   CAppToolsBin::File output(4096);
   Save(param, file, std::move(rule), output);
+}
+
+void CAppStreamBin::Save(CAppParam* param, const std::string& file, std::unique_ptr<CAppRuleParam> rule) {
+  SaveRule decide;
+  if (rule != nullptr) {
+    std::shared_ptr<CAppRuleParam> owned = std::move(rule);
+    decide = [owned](CAppParam* node) { return owned->Run(node) != 0; };
+  }
+  Save(param, file, std::move(decide));
 }
 
 void CAppStreamBin::Save(CAppParam* param, const std::string& file, SaveRule rule, CAppToolsBin::File& output) {

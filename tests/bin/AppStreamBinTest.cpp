@@ -10,6 +10,7 @@
 
 #include "appconfig/AppDynamic.h"
 #include "appconfig/AppParamGroup.h"
+#include "appconfig/AppRuleInterface.h"
 #include "appconfig/AppParamListKey.h"
 #include "appconfig/AppRecord.h"
 #include "core/TempFolder.h"
@@ -247,6 +248,14 @@ TEST(AppStreamBin, SaveRule_LeavesOutSubtreesAndAnExcludedRootLoadsAsNothing) {
   W(g, {56, 0xFFFF0003, kSection, 68, 0xFFFF0004, kSection});
   EXPECT_EQ(empty, g);
   EXPECT_EQ(LoadFromBytes(empty), nullptr);
+
+  // A parameter rule of the resources decides the same way, and the save owns it.
+  struct LeavesOnly : CAppRuleParam {
+    int Run(CAppParam* p) override { return p->GetGroup() == nullptr || p->GetParent() == nullptr; }
+  };
+  TempFolder folder;
+  CAppStreamBin::Save(root.get(), folder.File("rule.bin"), std::make_unique<LeavesOnly>());
+  EXPECT_EQ(CAppStreamBin::Load(folder.File("rule.bin"))->GetGroup()->GetCount(), 1u);
 }
 
 // --- Malformed input --------------------------------------------------------------
