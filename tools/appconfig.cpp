@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "appconfig/AppDataRecord.h"
+#include "appconfig/AppDebug.h"
 #include "appconfig/AppDynamic.h"
 #include "appconfig/AppException.h"
 #include "appconfig/AppLog.h"
@@ -305,9 +306,20 @@ const Command* Parse(int argc, char** argv, Options& options) {
 
 }  // namespace
 
+// The developer log goes to the temporary folder, not into the user's
+// current folder.
+void KeepLogOutOfTheWay() {
+  std::error_code ec;
+  const fs::path dir = fs::temp_directory_path(ec) / "appconfig";
+  if (ec) return;
+  fs::create_directories(dir, ec);
+  if (!ec) CAppDebug::GetLogger().SetPath(dir.string() + "/");
+}
+
 int main(int argc, char** argv) {
   StderrOutput output;
   CAppLog::SetPtr(&output);
+  KeepLogOutOfTheWay();
   Options options;
   try {
     const Command* command = Parse(argc, argv, options);
