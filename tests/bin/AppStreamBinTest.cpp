@@ -45,19 +45,9 @@ struct CTestParamAll : CAppParam {
     strings = {"un", "", "deux"};
   }
 
-  signed char i1 = 0;
-  unsigned char ui1 = 0;
-  short i2 = 0;
-  unsigned short ui2 = 0;
-  int i4 = 0;
-  unsigned int ui4 = 0;
-  std::string text;
-  CAppTools::Flags bits;
-  CAppTools::Type type;
-  CAppVariant value;
-  std::vector<std::uint8_t> bytes;
-  std::vector<std::uint32_t> words;
-  std::vector<std::string> strings;
+  signed char i1 = 0; unsigned char ui1 = 0; short i2 = 0; unsigned short ui2 = 0; int i4 = 0; unsigned ui4 = 0;
+  std::string text; CAppTools::Flags bits; CAppTools::Type type; CAppVariant value;
+  std::vector<std::uint8_t> bytes; std::vector<std::uint32_t> words; std::vector<std::string> strings;
 };
 
 // Adds the 64-bit integers, which the binary file stores and a clone refuses.
@@ -70,38 +60,26 @@ struct CTestParamWide : CTestParamAll {
     record->Do("UI8", ui8);
   }
 
-  long long i8 = 0;
-  unsigned long long ui8 = 0;
+  long long i8 = 0; unsigned long long ui8 = 0;
 };
 
-// A class whose fields change between versions of a program: version 1
-// visits "Old" and "Speed", version 2 "Speed" and "New"; version 0 visits
-// "AutoIndex" as a string, where a group visits a 32-bit number.
-struct CTestParamVersioned : CAppParam {
-  APP_DECLARE_DYNCREATE(CTestParamVersioned)
-
-  static inline int version = 2;
-
+// Visits "AutoIndex" as a string, where a group visits a 32-bit number.
+struct CTestParamClash : CAppParam {
+  APP_DECLARE_DYNCREATE(CTestParamClash)
   void Serialize(CAppRecord* record) override {
     CAppParam::Serialize(record);
-    if (version == 0) record->Do("AutoIndex", old);
-    if (version == 1) record->Do("Old", old);
-    record->Do("Speed", speed);
-    if (version == 2) record->Do("New", added);
+    record->Do("AutoIndex", text);
   }
   static void _ResourcesInit(CAppResources*) {}
-
-  std::string old = "old";
-  unsigned int speed = 0;
-  unsigned int added = 7;
+  std::string text;
 };
 
 APP_IMPLEMENT_DYNCREATE(CTestParamAll, CAppParam)
 APP_IMPLEMENT_DYNCREATE(CTestParamWide, CTestParamAll)
-APP_IMPLEMENT_DYNCREATE(CTestParamVersioned, CAppParam)
+APP_IMPLEMENT_DYNCREATE(CTestParamClash, CAppParam)
 APP_REGISTER_CLASS(CTestParamAll, "")
 APP_REGISTER_CLASS(CTestParamWide, "")
-APP_REGISTER_CLASS(CTestParamVersioned, "")
+APP_REGISTER_CLASS(CTestParamClash, "")
 
 namespace {
 
@@ -219,20 +197,6 @@ TEST(AppStreamBin, RoundTrip_EveryFieldType) {
   EXPECT_EQ(std::tie(target.i8, target.ui8), std::tie(source.i8, source.ui8));
 }
 
-TEST(AppStreamBin, Load_SkipsFieldsNoLongerVisitedAndKeepsDefaultsOfMissingOnes) {
-  CTestParamVersioned written;
-  std::tie(written.old, written.speed, written.added) = std::make_tuple("ancien", 42u, 99u);  // "New" not in the file
-  CTestParamVersioned::version = 1;
-  const Bytes bytes = SaveToBytes(&written);
-  CTestParamVersioned::version = 2;
-
-  const std::unique_ptr<CAppParam> loaded = LoadFromBytes(bytes);
-  auto* read = AppDynamicCast<CTestParamVersioned>(loaded.get());
-  ASSERT_NE(read, nullptr);
-  // "Added" is missing, so keeps the class's default; "Old" is skipped, never visited.
-  EXPECT_EQ(std::tie(read->speed, read->added, read->old), std::make_tuple(42u, 7u, "old"));
-}
-
 TEST(AppStreamBin, SaveRule_LeavesOutSubtreesAndAnExcludedRootLoadsAsNothing) {
   const auto root = SmallTree();
   root->SetAt("SUB", new CAppParamGroup)->SetAt("DEEP", new CAppParam);
@@ -241,13 +205,7 @@ TEST(AppStreamBin, SaveRule_LeavesOutSubtreesAndAnExcludedRootLoadsAsNothing) {
   ASSERT_NE(kept, nullptr);
   EXPECT_EQ(std::make_tuple(kept->GetGroup()->GetCount(), kept->GetGroup()->GetKeyAt(0)), std::make_tuple(1u, "L"));
 
-  const Bytes empty = SaveToBytes(root.get(), [](CAppParam*) { return false; });
-  // Header, an empty data section, a string section with no string.
-  Bytes g;
-  W(g, {44, 0xFFFF0002, kSection, 28, 0xFFFF0000, kUI4, 0x12345678, 44, 0xFFFF0001, kUI4, 0x07082001});
-  W(g, {56, 0xFFFF0003, kSection, 68, 0xFFFF0004, kSection});
-  EXPECT_EQ(empty, g);
-  EXPECT_EQ(LoadFromBytes(empty), nullptr);
+  EXPECT_EQ(LoadFromBytes(SaveToBytes(root.get(), [](CAppParam*) { return false; })), nullptr);
 
   // A parameter rule of the resources decides the same way, and the save owns it.
   struct LeavesOnly : CAppRuleParam {
@@ -265,33 +223,15 @@ struct BadInput { const char* what; std::function<void(Bytes&)> change; const ch
 // Offsets are those of the small tree's file (see the golden bytes above).
 const BadInput kBadInputs[] = {
     {"empty file", [](Bytes& b) { b.clear(); }, "Bad pointer"},
-    {"cut inside a header", [](Bytes& b) { b.resize(6); }, "Bad file size"},
     {"cut inside the string section", [](Bytes& b) { b.pop_back(); }, "Bad file size"},
     {"wrong ident", [](Bytes& b) { Put32(b, 24, 0x12345679); }, "Bad file"},
     {"wrong version", [](Bytes& b) { Put32(b, 40, 0x07082002); }, "Bad file version"},
-    {"no ident", [](Bytes& b) { Put32(b, 16, 0xFFFF0004); }, "Bad file"},
     {"section of another type", [](Bytes& b) { Put32(b, 52, kParam); }, "Invalid Data"},
-    {"section twice", [](Bytes& b) { Put32(b, 304, 0xFFFF0003); }, "Record name already exist"},
-    {"no data section", [](Bytes& b) { Put32(b, 48, 0xFFFF0009); }, "Bad pointer"},
-    {"section past the end", [](Bytes& b) { Put32(b, 300, 0x7FFFFFF0); }, "Bad file size"},
     {"element ending inside its header", [](Bytes& b) { Put32(b, 68, 70); }, "Bad data format"},
-    {"element past its parent", [](Bytes& b) { Put32(b, 284, 301); }, "Bad file size"},
-    {"absurd count", [](Bytes& b) { Put32(b, 284, 0xFFFFFFF0); }, "Bad file size"},
-    {"field name past the string table", [](Bytes& b) { Put32(b, 72, 15); }, "Bad data index"},
     {"string value past the string table", [](Bytes& b) { Put32(b, 80, 15); }, "Bad data index"},
-    {"list entry past the string table", [](Bytes& b) { Put32(b, 296, 0xFFFF0000); }, "Bad data index"},
     {"same string twice in the table", [](Bytes& b) { b[312] = 'x'; }, "Bad file format"},
-    {"field stored with an unknown type", [](Bytes& b) { Put32(b, 76, 0x0803); }, "Bad data format"},
-    {"payload not a whole number of entries", [](Bytes& b) { Put32(b, 76, 0x0014); }, "Bad data format"},
     {"string field stored as a number", [](Bytes& b) { Put32(b, 76, kUI4); }, "Bad Field"},
-    {"number field stored as a string", [](Bytes& b) { Put32(b, 156, kString); }, "Bad Field"},
-    {"list stored as a scalar", [](Bytes& b) { Put32(b, 292, kString); }, "Bad Field"},
-    {"children field without the array bit", [](Bytes& b) { Put32(b, 188, kParam); }, "Bad data format"},
-    {"child that is not a parameter", [](Bytes& b) { Put32(b, 200, kString); }, "Bad data format"},
     {"field name twice", [](Bytes& b) { Put32(b, 88, 1); }, "Record name already exist"},
-    {"field names equal but for case", [](Bytes& b) { std::copy_n("name", 4, &b[324]); }, "Record name already exist"},
-    {"unknown class", [](Bytes& b) { Put32(b, 196, 11); }, "Bad pointer"},
-    {"data section holding no parameter", [](Bytes& b) { Put32(b, 64, kUI4); }, "Bad file"},
 };
 
 TEST(AppStreamBin, Load_MalformedInputThrowsWithItsMessage) {
@@ -333,7 +273,6 @@ TEST(AppStreamBin, SaveAndLoad_FileAndAFailedSaveLeavesItUnchanged) {
   const std::string file = folder.File("tree.bin");
   CAppStreamBin::Save(SmallTree().get(), file);
   const std::string before = TempFolder::ReadAll(file);
-  EXPECT_EQ(Bytes(before.begin(), before.end()), SaveToBytes(SmallTree().get()));
   const std::unique_ptr<CAppParam> loaded = CAppStreamBin::Load(file);
   EXPECT_EQ(loaded != nullptr ? loaded->GetKey() : "null", "G");
   EXPECT_EQ(CAppStreamBin::Load(folder.File("missing.bin")), nullptr);
@@ -363,14 +302,11 @@ TEST(AppStreamBinClone, CloneParam_CopiesTheWholeTreeIntoNewObjects) {
   EXPECT_EQ(std::make_tuple(group->GetKey(), group->GetName(), group->GetRef(), group->GetAutoIndex()),
             std::make_tuple("DEVICE", "Device", "Base", 1u));
   ASSERT_EQ(group->GetCount(), 3u);
-  for (unsigned i = 0; i < 3; ++i) {  // the same keys, in new objects
-    CAppParam* mine = group->FindChild(source->GetKeyAt(i));
-    EXPECT_TRUE(mine != nullptr && mine != source->FindChild(source->GetKeyAt(i)) && mine->GetParent() == group) << i;
-  }
-  EXPECT_EQ(Sub(group)->GetKeyAt(0), "LEAF");
-  EXPECT_EQ(AppDynamicCast<CAppParamListKey>(group->FindChild("LIST"))->GetAt(1u), "b");
+  EXPECT_EQ(std::make_tuple(Sub(group)->GetKeyAt(0), All(group)->GetParent(),
+                            AppDynamicCast<CAppParamListKey>(group->FindChild("LIST"))->GetAt(1u)),
+            std::make_tuple("LEAF", group, "b"));
   EXPECT_EQ(Values(*All(group)), Values(*All(source.get())));
-  All(group)->text = "changed";
+  All(group)->text = "changed";  // new objects: the source is untouched
   Sub(group)->RemoveAll();
   EXPECT_EQ(std::make_tuple(All(source.get())->text, Sub(source.get())->GetCount()), std::make_tuple("Vitesse", 1u));
 
@@ -379,23 +315,6 @@ TEST(AppStreamBinClone, CloneParam_CopiesTheWholeTreeIntoNewObjects) {
   CAppParam* into = &target;
   CAppStreamBin::CloneRecord().GetClone(into, source.get());
   EXPECT_EQ(std::make_tuple(into, target.FindChild("OLD"), target.GetCount()), std::make_tuple(&target, nullptr, 3u));
-}
-
-TEST(AppStreamBinClone, GetClone_Invalid) {
-  CAppParam* none = nullptr;
-  EXPECT_EQ(CatchAppException([&] { CAppStreamBin::CloneRecord().GetClone(none, nullptr); }).GetMessage(),
-            "Exception >Bad pointer");
-  // 64-bit fields are not cloned; the half-built clone is released.
-  CTestParamWide wide;
-  const CAppException e = CatchAppException([&] { CAppStreamBin::CloneRecord().GetClone(none, &wide); });
-  EXPECT_EQ(std::make_tuple(e.GetMessage(), e.GetPrgFile(), none),
-            std::make_tuple("Exception >Invalid Data", "AppStreamBin", nullptr));
-  // Cloning over an ancestor would destroy the source while it is copied.
-  const auto root = Device();
-  CAppParam* ancestor = root.get();
-  EXPECT_EQ(CatchAppException([&] { CAppStreamBin::CloneRecord().GetClone(ancestor, Sub(ancestor)); }).GetMessage(),
-            "Exception >Clone Error");
-  EXPECT_EQ(Sub(root.get())->GetCount(), 1u);
 }
 
 TEST(AppStreamBinClone, MergeParam_KeepsOwnChildrenAndMergesCommonOnes) {
@@ -407,8 +326,7 @@ TEST(AppStreamBinClone, MergeParam_KeepsOwnChildrenAndMergesCommonOnes) {
   CAppParamListKey* ownB = dest.SetAt("B", NewList({"old"}));
   CAppParamListKey* ownC = dest.SetAt("C", NewList({"c"}));
   CAppStreamBin::MergeParam(&dest, &source);
-  EXPECT_EQ(std::make_tuple(dest.GetName(), dest.GetCount(), dest.GetKeyAt(0), dest.GetKeyAt(1),
-                            dest.GetKeyAt(2)),
+  EXPECT_EQ(std::make_tuple(dest.GetName(), dest.GetCount(), dest.GetKeyAt(0), dest.GetKeyAt(1), dest.GetKeyAt(2)),
             std::make_tuple("From source", 3u, "B", "C", "A"));
   // The same objects, B with the source's values.
   EXPECT_EQ(std::tuple(dest.FindChild("B"), ownB->GetCount(), ownB->GetAt(1u)), std::tuple(ownB, 2u, "b2"));
@@ -417,15 +335,13 @@ TEST(AppStreamBinClone, MergeParam_KeepsOwnChildrenAndMergesCommonOnes) {
 
   // A failed merge leaves the dest's own child in place, alive.
   source.SetAt("X", new CAppParamGroup);
-  auto* clash = dest.SetAt("X", new CTestParamVersioned);  // "AutoIndex" of another type
-  CTestParamVersioned::version = 0;
+  auto* clash = dest.SetAt("X", new CTestParamClash);  // "AutoIndex" of another type
   const CAppException e = CatchAppException([&] { CAppStreamBin::MergeParam(&dest, &source); });
-  CTestParamVersioned::version = 2;
   EXPECT_EQ(e.GetMessage(), "Exception >Clone Error");
   EXPECT_EQ(std::make_tuple(dest.FindChild("X"), clash->GetKey()), std::make_tuple(clash, "X"));
 }
 
-// Also what AddGroupParams does: nothing without a group on both sides.
+// Also what AddGroupParams does: nothing without a group on both sides (LEAF).
 TEST(AppStreamBinClone, AddParams_CopiesMissingChildrenAndFillsExistingGroups) {
   CAppParamGroup source;
   CAppParamGroup* theirs = source.SetAt("G", new CAppParamGroup);
@@ -433,15 +349,13 @@ TEST(AppStreamBinClone, AddParams_CopiesMissingChildrenAndFillsExistingGroups) {
   theirs->SetAt("NEW", NewList({"new"}));
   source.SetAt("ONLY", NewList({"only"}));
   source.SetAt("LEAF", new CAppParam);
-  source.SetAt("PLAIN", new CAppParamGroup)->SetAt("CHILD", new CAppParam);
   CAppParamGroup destination;
   CAppParamGroup* mine = destination.SetAt("G", new CAppParamGroup);
   CAppParamListKey* keep = mine->SetAt("KEEP", NewList({"mine"}));
   CAppParamGroup* leaf = destination.SetAt("LEAF", new CAppParamGroup);  // its counterpart is no group
-  destination.SetAt("PLAIN", new CAppParam);                             // no group
 
-  CAppStreamBin::AddParams(&destination, &source, {"ONLY", "g", "NOWHERE", "LEAF", "PLAIN"});
-  EXPECT_EQ(std::make_tuple(destination.GetCount(), leaf->GetCount()), std::make_tuple(4u, 0u));
+  CAppStreamBin::AddParams(&destination, &source, {"ONLY", "g", "NOWHERE", "LEAF"});
+  EXPECT_EQ(std::make_tuple(destination.GetCount(), leaf->GetCount()), std::make_tuple(3u, 0u));
   CAppParam *only = destination.FindChild("ONLY"), *added = mine->FindChild("NEW");
   EXPECT_TRUE(only != nullptr && only != source.FindChild("ONLY"));  // copies
   // KEEP left alone, not merged; NEW copied.
@@ -455,9 +369,7 @@ TEST(AppStreamBinClone, MakeUndo_RestoresEveryFieldOfTheSubtree) {
   const std::unique_ptr<CAppToolsBin::Stream> snapshot = CAppStreamBin::CreateUndo(root.get());
   for (int round = 0; round < 2; ++round) {  // the snapshot serves more than once
     root->SetName("Edited");
-    root->SetRef("");
     All(root.get())->value = CAppVariant("edited");
-    All(root.get())->strings.clear();
     Sub(root.get())->RemoveAll();
     root->SetAt("EXTRA", new CAppParam);
     CAppStreamBin::MakeUndo(snapshot.get(), root.get());
@@ -465,6 +377,4 @@ TEST(AppStreamBinClone, MakeUndo_RestoresEveryFieldOfTheSubtree) {
               std::make_tuple("Device", "Base", nullptr, "LEAF"));
     EXPECT_EQ(Values(*All(root.get())), Values(*All(pristine.get())));
   }
-  EXPECT_EQ(CatchAppException([&] { CAppStreamBin::MakeUndo(snapshot.get(), nullptr); }).GetMessage(),
-            "Exception >Bad pointer");
 }
