@@ -223,6 +223,15 @@ struct BadInput { const char* what; std::function<void(Bytes&)> change; const ch
 // Offsets are those of the small tree's file (see the golden bytes above).
 const BadInput kBadInputs[] = {
     {"empty file", [](Bytes& b) { b.clear(); }, "Bad pointer"},
+    {"cut inside a header", [](Bytes& b) { b.resize(6); }, "Bad file size"},
+    {"section past the end", [](Bytes& b) { Put32(b, 300, 0x7FFFFFF0); }, "Bad file size"},
+    {"element past its parent", [](Bytes& b) { Put32(b, 284, 301); }, "Bad file size"},
+    {"absurd count", [](Bytes& b) { Put32(b, 284, 0xFFFFFFF0); }, "Bad file size"},
+    {"field name past the string table", [](Bytes& b) { Put32(b, 72, 15); }, "Bad data index"},
+    {"list entry past the string table", [](Bytes& b) { Put32(b, 296, 0xFFFF0000); }, "Bad data index"},
+    {"number field stored as a string", [](Bytes& b) { Put32(b, 156, kString); }, "Bad Field"},
+    {"child that is not a parameter", [](Bytes& b) { Put32(b, 200, kString); }, "Bad data format"},
+    {"unknown class", [](Bytes& b) { Put32(b, 196, 11); }, "Bad pointer"},
     {"cut inside the string section", [](Bytes& b) { b.pop_back(); }, "Bad file size"},
     {"wrong ident", [](Bytes& b) { Put32(b, 24, 0x12345679); }, "Bad file"},
     {"wrong version", [](Bytes& b) { Put32(b, 40, 0x07082002); }, "Bad file version"},
