@@ -21,36 +21,26 @@ constexpr const char* kHead =
 
 // Element types with groups, under a flat root "Root" that takes any of them.
 constexpr const char* kGroupSchema = R"(
-  <ElementType name="A" content="empty"/> <ElementType name="B" content="empty"/>
-  <ElementType name="C" content="empty"/> <ElementType name="D" content="empty"/>
-  <ElementType name="E" content="empty"/>
+  <ElementType name="A" content="empty"/> <ElementType name="B" content="empty"/> <ElementType name="C" content="empty"/>
+  <ElementType name="D" content="empty"/> <ElementType name="E" content="empty"/>
   <ElementType name="Seq" content="eltOnly" model="closed">
     <group order="seq"><element type="A"/><element type="B" minOccurs="0"/></group>
-    <group order="one" minOccurs="0"><element type="C"/><element type="D" maxOccurs="2"/></group>
-  </ElementType>
-  <ElementType name="Rep" content="eltOnly" model="closed">
-    <element type="A"/>
+    <group order="one" minOccurs="0"><element type="C"/><element type="D" maxOccurs="2"/></group></ElementType>
+  <ElementType name="Rep" content="eltOnly" model="closed"><element type="A"/>
     <group minOccurs="2" maxOccurs="3"><element type="B"/><element type="C" minOccurs="0"/></group>
-    <element type="E" minOccurs="0"/>
-  </ElementType>
+    <element type="E" minOccurs="0"/></ElementType>
   <ElementType name="Many" content="eltOnly" model="closed">
-    <group order="many"><element type="A" maxOccurs="2"/><element type="B" maxOccurs="*"/></group>
-    <element type="E"/>
+    <group order="many"><element type="A" maxOccurs="2"/><element type="B" maxOccurs="*"/></group><element type="E"/>
   </ElementType>
-  <ElementType name="Nest" content="eltOnly" model="open">
-    <group order="one">
-      <group><element type="A"/><element type="B"/></group>
-      <group><element type="C"/><element type="D"/></group>
-    </group>
-  </ElementType>
+  <ElementType name="Nest" content="eltOnly" model="open"><group order="one">
+    <group><element type="A"/><element type="B"/></group><group><element type="C"/><element type="D"/></group>
+  </group></ElementType>
   <ElementType name="Pick" content="eltOnly" order="one">
-    <element type="A"/><group><element type="B"/><element type="C"/></group>
-  </ElementType>
+    <element type="A"/><group><element type="B"/><element type="C"/></group></ElementType>
   <ElementType name="Root" content="eltOnly" order="many">
     <element type="Seq" minOccurs="0" maxOccurs="*"/> <element type="Rep" minOccurs="0" maxOccurs="*"/>
     <element type="Many" minOccurs="0" maxOccurs="*"/> <element type="Nest" minOccurs="0" maxOccurs="*"/>
-    <element type="Pick" minOccurs="0" maxOccurs="*"/>
-  </ElementType>
+    <element type="Pick" minOccurs="0" maxOccurs="*"/></ElementType>
 </Schema>
 )";
 
@@ -103,9 +93,6 @@ protected:
     }
     return std::string();
   }
-  std::string Refusal(const std::string& name) const {
-    return "Schema \"" + Dir() + name + ".xdr\" not loaded: ";
-  }
   SchemaCollection m_schemas;
 };
 
@@ -120,33 +107,17 @@ TEST_F(XmlSchemaGroup, ContentModelsWithGroups) {
   WriteSchema("groups", kHead + std::string(kGroupSchema));
   ASSERT_TRUE(m_schemas.Add("urn:g", "groups"));
   const DocCase cases[] = {
-      // seq of a seq group and an optional one group
-      {"<Seq><A/></Seq>", ""},
-      {"<Seq><A/><B/><C/></Seq>", ""},
-      {"<Seq><A/><D/><D/></Seq>", ""},
+      {"<Seq><A/><D/><D/></Seq>", ""}, {"<Rep><A/><B/><C/><B/><B/><E/></Rep>", ""},
+      {"<Many><B/><A/><B/><B/><A/><E/></Many>", ""}, {"<Pick><B/><C/></Pick>", ""},
+      {"<Nest><x:Free xmlns:x=\"urn:other\"/><A/><B/></Nest>", ""},  // the open model skips foreign elements
       {"<Seq><B/></Seq>", kAt + "Element 'Seq': child group seq(A, B) is required 1 time(s), found 0"},
       {"<Seq><A/><C/><D/></Seq>", kAt + "Element 'Seq': child element 'D' is not expected here"},
       {"<Seq><A/><E/></Seq>", kAt + "Element 'Seq': child element 'E' is not allowed by the closed model"},
-      // a repeated group between elements
-      {"<Rep><A/><B/><B/><C/></Rep>", ""},
-      {"<Rep><A/><B/><C/><B/><B/><E/></Rep>", ""},
       {"<Rep><A/><B/></Rep>", kAt + "Element 'Rep': child group seq(B, C) is required 2 time(s), found 1"},
-      {"<Rep><A/><B/><B/><B/><B/></Rep>", kAt + "Element 'Rep': child element 'B' is not expected here"},
-      // a many group: any order, each element within its occurrences
-      {"<Many><B/><A/><B/><B/><A/><E/></Many>", ""},
       {"<Many><A/><A/><A/><B/><E/></Many>", kAt + "Element 'Many': child element 'A' occurs more than 2 time(s)"},
       {"<Many><A/><E/></Many>", kAt + "Element 'Many': child element 'B' is required 1 time(s), found 0"},
-      // a one group of seq groups; the open model skips foreign elements
-      {"<Nest><C/><D/></Nest>", ""},
-      {"<Nest><x:Free xmlns:x=\"urn:other\"/><A/><B/></Nest>", ""},
-      {"<Nest><A/><D/></Nest>", kAt + "Element 'Nest': child element 'B' is required 1 time(s), found 0"},
-      {"<Nest/>",
-       kAt + "Element 'Nest': child group one(seq(A, B), seq(C, D)) is required 1 time(s), found 0"},
-      // order "one" on the type itself, with a group as a choice
-      {"<Pick><A/></Pick>", ""},
-      {"<Pick><B/><C/></Pick>", ""},
+      {"<Nest/>", kAt + "Element 'Nest': child group one(seq(A, B), seq(C, D)) is required 1 time(s), found 0"},
       {"<Pick/>", kAt + "Element 'Pick': one of one(A, seq(B, C)) is required"},
-      {"<Pick><B/></Pick>", kAt + "Element 'Pick': child element 'C' is required 1 time(s), found 0"},
   };
   for (const DocCase& c : cases) EXPECT_EQ(Load(c.body), c.expected) << c.body;
 }
@@ -162,29 +133,14 @@ TEST_F(XmlSchemaGroup, DataTypesOfAttributesAndText) {
   const std::string bad = ", which is not a valid ";
   const std::string range = ", which is out of the range of ";
   const Case cases[] = {
-      {"string", " any text ", ""},
-      {"date", "not checked", ""},
-      {"ui1", "255", ""}, {"ui1", " +7 ", ""}, {"ui1", "-0", ""},
-      {"ui1", "256", range + "ui1 (0 to 255)"}, {"ui1", "-1", range + "ui1 (0 to 255)"},
-      {"ui4", "4294967295", ""}, {"ui4", "4294967296", range + "ui4 (0 to 4294967295)"},
-      {"ui8", "18446744073709551615", ""},
-      {"ui8", "18446744073709551616", range + "ui8 (0 to 18446744073709551615)"},
-      {"i1", "-129", range + "i1 (-128 to 127)"}, {"i1", "128", range + "i1 (-128 to 127)"},
-      {"i4", "-2147483648", ""}, {"i4", "2147483648", range + "i4 (-2147483648 to 2147483647)"},
+      {"string", " any text ", ""}, {"ui1", " +7 ", ""}, {"ui1", "256", range + "ui1 (0 to 255)"},
       {"i8", "-9223372036854775808", ""},
       {"i8", "9223372036854775808", range + "i8 (-9223372036854775808 to 9223372036854775807)"},
-      {"number", "-1.5e10", ""}, {"number", "1e99999", ""}, {"number", ".5", ""}, {"number", "5.", ""},
-      {"r8", "1e309", range + "r8"}, {"r8", "1e", bad + "r8"}, {"r8", "abc", bad + "r8"},
-      {"r4", "3.4e38", ""}, {"r4", "3.5e38", range + "r4"}, {"r4", "-3.5e38", range + "r4"},
-      {"boolean", "0", ""}, {"boolean", "1", ""}, {"boolean", "true", bad + "boolean"},
-      {"boolean", "2", bad + "boolean"},
-      {"char", "xy", bad + "char"}, {"char", "", bad + "char"},
-      {"id", "_a1.b-c", ""}, {"id", "1a", bad + "id"}, {"id", "a b", bad + "id"},
-      {"idrefs", "a b  c", ""}, {"idrefs", "  ", bad + "idrefs"}, {"idrefs", "a 1b", bad + "idrefs"},
-      {"nmtoken", "1a", ""}, {"nmtoken", "a b", bad + "nmtoken"}, {"nmtoken", "a,b", bad + "nmtoken"},
+      {"number", "1e99999", ""}, {"r4", "3.4e38", ""}, {"r4", "3.5e38", range + "r4"}, {"r8", "1e", bad + "r8"},
+      {"boolean", "1", ""}, {"boolean", "true", bad + "boolean"}, {"char", "xy", bad + "char"},
+      {"id", "_a1.b-c", ""}, {"id", "1a", bad + "id"}, {"idrefs", "a b  c", ""}, {"nmtoken", "a b", bad + "nmtoken"},
       {"fixed.14.4", "-12345678901234.1234", ""}, {"fixed.14.4", "123456789012345", bad + "fixed.14.4"},
-      {"uuid", "333C7BC4-460F-11D0-BC04-0080C7055A83", ""},
-      {"uuid", "333C7BC4460F11D0BC040080C7055A83", bad + "uuid"},
+      {"uuid", "333C7BC4-460F-11D0-BC04-0080C7055A83", ""}, {"uuid", "333C7BC4460F11D0BC040080C7055A83", bad + "uuid"},
       {"enum", "HEX", ""}, {"enum", "OCT", ", which is not one of: DEC HEX"},
   };
   for (const Case& c : cases) {
@@ -194,11 +150,8 @@ TEST_F(XmlSchemaGroup, DataTypesOfAttributesAndText) {
     EXPECT_EQ(Load("<T " + std::string(c.type) + "=\"" + c.value + "\"/>"), expected) << c.type << " " << c.value;
   }
   const DocCase texts[] = {
-      {"<Count> 42 </Count>", ""},
       {"<Count>6<![CDATA[5535]]></Count>", ""},
       {"<Count>70000</Count>", kAt + "Element 'Count' has the text \"70000\"" + range + "ui2 (0 to 65535)"},
-      {"<Count/>", kAt + "Element 'Count' has the text \"\"" + bad + "ui2"},
-      {"<Flag>on</Flag>", ""},
       {"<Flag>maybe</Flag>", kAt + "Element 'Flag' has the text \"maybe\", which is not one of: on off"},
   };
   for (const DocCase& c : texts) EXPECT_EQ(Load(c.body), c.expected) << c.body;
@@ -212,58 +165,40 @@ TEST_F(XmlSchemaGroup, AddRefusesBadGroupsAndTypes) {
   for (int i = 0; i < 100000; ++i) huge += "<group>";
   for (int i = 0; i < 100000; ++i) huge += "</group>";
   const std::string a = "<ElementType name=\"A\" content=\"empty\"/>";
-  struct Case {
-    std::string body;
-    std::string reason;  // "" when the schema is accepted
+  const auto e = [&](const std::string& content, const std::string& body) {
+    return a + "<ElementType name=\"E\"" + content + ">" + body + "</ElementType>";
   };
-  const Case cases[] = {
-      {a + "<ElementType name=\"E\" content=\"eltOnly\">" + deep + "</ElementType>", ""},
-      {a + "<ElementType name=\"E\" content=\"eltOnly\"><group>" + deep + "</group></ElementType>",
-       "ElementType \"E\" nests groups deeper than 32"},
-      {a + "<ElementType name=\"E\" content=\"eltOnly\">" + huge + "</ElementType>",
-       "ElementType \"E\" nests groups deeper than 32"},
+  const std::string elt = " content=\"eltOnly\"", group = "ElementType \"E\" has a group with ";
+  const std::pair<std::string, std::string> cases[] = {  // body, reason ("" when the schema is accepted)
+      {e(elt, deep), ""},
+      {e(elt, "<group>" + deep + "</group>"), "ElementType \"E\" nests groups deeper than 32"},
+      {e(elt, huge), "ElementType \"E\" nests groups deeper than 32"},
       {"<AttributeType name=\"a\" dt:type=\"integer\"/>", "AttributeType \"a\" has an unknown data type \"integer\""},
-      {"<ElementType name=\"E\" content=\"textOnly\"><datatype dt:type=\"word\"/></ElementType>",
-       "ElementType \"E\" has an unknown data type \"word\""},
+      {e(" content=\"textOnly\"", "<datatype dt:type=\"word\"/>"), "ElementType \"E\" has an unknown data type \"word\""},
       {"<ElementType name=\"E\" dt:type=\"enumeration\"/>", "Enumeration ElementType \"E\" has no values"},
       {"<AttributeType name=\"a\" dt:type=\"ui1\" default=\"300\"/>",
        "AttributeType \"a\" has the default \"300\", which is out of the range of ui1 (0 to 255)"},
       {"<AttributeType name=\"a\" dt:type=\"enumeration\" dt:values=\"x y\" default=\"z\"/>",
        "AttributeType \"a\" has the default \"z\", which is not one of: x y"},
-      {"<AttributeType name=\"a\" dt:type=\"int\"/><ElementType name=\"E\"><attribute type=\"a\" default=\"x\"/>"
-       "</ElementType>",
+      {"<AttributeType name=\"a\" dt:type=\"int\"/>" + e("", "<attribute type=\"a\" default=\"x\"/>"),
        "ElementType \"E\": attribute \"a\" has the default \"x\", which is not a valid int"},
-      {a + "<ElementType name=\"E\"><group order=\"any\"><element type=\"A\"/></group></ElementType>",
-       "ElementType \"E\" has a group with a bad order \"any\""},
-      {a + "<ElementType name=\"E\"><group minOccurs=\"3\" maxOccurs=\"2\"/></ElementType>",
-       "ElementType \"E\" has a group with minOccurs greater than maxOccurs"},
-      {a + "<ElementType name=\"E\"><group><element type=\"A\" minOccurs=\"2\" maxOccurs=\"1\"/></group>"
-           "</ElementType>",
+      {e("", "<group order=\"any\"><element type=\"A\"/></group>"), group + "a bad order \"any\""},
+      {e("", "<group minOccurs=\"3\" maxOccurs=\"2\"/>"), group + "minOccurs greater than maxOccurs"},
+      {e("", "<group><element type=\"A\" minOccurs=\"2\" maxOccurs=\"1\"/></group>"),
        "ElementType \"E\" has an element with minOccurs greater than maxOccurs"},
-      {a + "<ElementType name=\"E\"><group maxOccurs=\"9999999999\"/></ElementType>",
-       "Bad occurrence value \"9999999999\""},
-      {a + "<ElementType name=\"E\"><group><element/></group></ElementType>",
-       "ElementType \"E\" has an element without type"},
-      {a + "<ElementType name=\"E\"><group><group><element type=\"Z\"/></group></group></ElementType>",
-       "ElementType \"E\" refers to undeclared element \"Z\""},
-      {a + "<ElementType name=\"E\"><group order=\"one\"><element type=\"A\"/><group><element type=\"A\"/>"
-           "</group></group></ElementType>",
+      {e("", "<group maxOccurs=\"9999999999\"/>"), "Bad occurrence value \"9999999999\""},
+      {e("", "<group><element/></group>"), "ElementType \"E\" has an element without type"},
+      {e("", "<group><group><element type=\"Z\"/></group></group>"), "ElementType \"E\" refers to undeclared element \"Z\""},
+      {e("", "<group order=\"one\"><element type=\"A\"/><group><element type=\"A\"/></group></group>"),
        "ElementType \"E\" has an ambiguous content model: 'A' may start two parts of one(A, seq(A))"},
-      {a + "<ElementType name=\"E\" content=\"eltOnly\"><element type=\"A\" minOccurs=\"0\"/>"
-           "<group><element type=\"A\"/></group></ElementType>",
-       "ElementType \"E\" has an ambiguous content model: 'A' may start two parts of seq(A, seq(A))"},
-      {a + "<ElementType name=\"E\" content=\"eltOnly\"><group maxOccurs=\"*\"><element type=\"A\"/></group>"
-           "<element type=\"A\"/></ElementType>",
-       "ElementType \"E\" has an ambiguous content model: 'A' may start two parts of seq(seq(A), A)"},
   };
   int n = 0;
-  for (const Case& c : cases) {
+  for (const auto& [body, reason] : cases) {
     const std::string name = "s" + std::to_string(n++);
-    WriteSchema(name, kHead + c.body + "</Schema>");
-    EXPECT_EQ(m_schemas.Add("urn:" + name, name), c.reason.empty()) << c.body.substr(0, 200);
-    if (!c.reason.empty()) {
-      EXPECT_EQ(CAppDebug::GetLogger().CountOf(Refusal(name) + c.reason), 1u) << c.reason;
-    }
+    WriteSchema(name, kHead + body + "</Schema>");
+    EXPECT_EQ(m_schemas.Add("urn:" + name, name), reason.empty()) << body.substr(0, 200);
+    const std::string refusal = "Schema \"" + Dir() + name + ".xdr\" not loaded: " + reason;
+    EXPECT_EQ(CAppDebug::GetLogger().CountOf(refusal), reason.empty() ? 0u : 1u) << reason;
   }
   // The deepest accepted model validates.
   WriteSchema("deep", kHead + a + "<ElementType name=\"Root\" content=\"eltOnly\">" + deep + "</ElementType></Schema>");

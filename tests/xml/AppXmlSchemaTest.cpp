@@ -70,15 +70,13 @@ TEST_F(XmlSchema, AddRefusesWhatItCannotUse) {
   for (const char* name : {"missing", "malformed", "not_a_schema", "bad_group", "bad_ref"}) {
     EXPECT_FALSE(m_schemas.Add("urn:x", name)) << name;
   }
-  EXPECT_EQ(CAppDebug::GetLogger().CountOf("Schema \"" + CAppToolsXML::GetSchemaPath() +
-                                           "bad_group.xdr\" not loaded: ElementType \"A\" has a group with a bad order \"any\""),
-            1u);
+  const std::string refusal = "bad_group.xdr\" not loaded: ElementType \"A\" has a group with a bad order \"any\"";
+  EXPECT_EQ(CAppDebug::GetLogger().CountOf("Schema \"" + CAppToolsXML::GetSchemaPath() + refusal), 1u);
   // The refused schemas left the collection as it was.
   Write("ok", "<Description xmlns=\"urn:x\"><Anything/></Description>");
   CAppToolsXML::Document doc;
   EXPECT_NO_THROW(doc.Load("ok", &m_schemas));
-  CAppToolsXML::SchemaCollection notCreated;
-  EXPECT_FALSE(notCreated.Add("urn:test-description", "test"));
+  EXPECT_FALSE(CAppToolsXML::SchemaCollection().Add("urn:test-description", "test"));  // not created
 }
 
 }  // namespace

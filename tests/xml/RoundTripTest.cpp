@@ -63,12 +63,11 @@ TEST_P(RoundTrip, DescriptionXmlBinary) {
   ASSERT_NE(fromBin, nullptr);
   fromBin->Check(&resources);
 
-  EXPECT_TRUE(ParamTreesEqual(described.get(), fromXml.get()));
-  EXPECT_TRUE(ParamTreesEqual(described.get(), fromBin.get()));
-  EXPECT_EQ(Values(*described, resources), Values(*fromXml, resources));
-  EXPECT_EQ(Values(*described, resources), Values(*fromBin, resources));
-  EXPECT_EQ(PackImage(*described), PackImage(*fromXml));
-  EXPECT_EQ(PackImage(*described), PackImage(*fromBin));
+  for (CAppParam* copy : {fromXml.get(), fromBin.get()}) {
+    EXPECT_TRUE(ParamTreesEqual(described.get(), copy));
+    EXPECT_EQ(Values(*described, resources), Values(*copy, resources));
+    EXPECT_EQ(PackImage(*described), PackImage(*copy));
+  }
   EXPECT_TRUE(output.lines.empty()) << output.lines.front();
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -50,8 +51,7 @@ protected:
   }
   static std::string Attribute(const CAppToolsXML::Element& element, const std::string& name) {
     CAppVariant value;
-    element.GetAttribut(name, value);
-    return value.ToString();
+    return element.GetAttribut(name, value) ? value.ToString() : "<absent>";
   }
 
 private:
@@ -94,8 +94,7 @@ inline std::vector<std::uint8_t> PackImage(CAppParam& root) {
 // only the text).
 class ParamTreeTextRecord : public CAppRecord {
 public:
-  ParamTreeTextRecord(std::vector<std::string>& lines, std::string path)
-      : m_lines(lines), m_strPath(std::move(path)) {}
+  ParamTreeTextRecord(std::vector<std::string>& lines, std::string path) : m_lines(lines), m_strPath(std::move(path)) {}
 
   // Writes the node line, then the node's fields.
   void Visit(CAppParam* param) {
@@ -103,10 +102,7 @@ public:
     param->Serialize(this);
   }
 
-  bool GetField() override {
-    m_nEntries = 0;
-    return true;
-  }
+  bool GetField() override { m_nEntries = 0; return true; }
 
   void Validate() override {
     const std::uint32_t type = GetType();
@@ -168,15 +164,13 @@ inline std::vector<std::string> ParamTreeLines(CAppParam* root) {
   return lines;
 }
 
-// Success when both trees give the same lines; otherwise names the first line
-// that differs.
+// Success when both trees give the same lines, not none; otherwise names the
+// first line that differs.
 inline ::testing::AssertionResult ParamTreesEqual(CAppParam* expected, CAppParam* actual) {
   const std::vector<std::string> a = ParamTreeLines(expected), b = ParamTreeLines(actual);
-  if (a.empty()) return ::testing::AssertionFailure() << "the expected tree is empty";
-  std::size_t i = 0;
-  while (i < a.size() && i < b.size() && a[i] == b[i]) ++i;
-  if (i == a.size() && i == b.size()) return ::testing::AssertionSuccess() << a.size() << " lines equal";
-  return ::testing::AssertionFailure() << "trees differ at line " << i << ":\n  expected: "
-                                       << (i < a.size() ? a[i] : "<end of tree>")
-                                       << "\n  actual:   " << (i < b.size() ? b[i] : "<end of tree>");
+  const auto [x, y] = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
+  if (!a.empty() && x == a.end() && y == b.end()) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "trees differ at line " << (x - a.begin()) << ":\n  expected: "
+                                       << (x != a.end() ? *x : "<end of tree>")
+                                       << "\n  actual:   " << (y != b.end() ? *y : "<end of tree>");
 }
