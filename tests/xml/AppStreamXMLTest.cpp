@@ -13,7 +13,6 @@
 #include "appconfig/AppParamArray.h"
 #include "appconfig/AppParamGroup.h"
 #include "appconfig/AppParamListKey.h"
-#include "appconfig/AppResources.h"
 
 // A parameter with one field of every kind a record visits.
 class CAppParamSaveProbe : public CAppParam {
@@ -124,30 +123,6 @@ TEST_F(AppStreamXML, Load_BuildsTheTreeFromFieldsChildrenAndAttributes) {
   EXPECT_EQ(probe->strings, (std::vector<std::string>{"x", "", "z"}));
 }
 
-TEST_F(AppStreamXML, Load_ResourceSectionsMergeIntoProfiles) {
-  WriteDescription("device", kDevice);
-  CAppResources resources;
-  resources.Init();
-  const std::unique_ptr<CAppParam> root = CAppStreamXML::Load("device", &resources, "ip_cfg");
-  ASSERT_NE(root, nullptr);
-  // The asked key, as asked; the resources take the file's name.
-  EXPECT_EQ(root->GetKey() + " " + resources.GetKey() + " " + root->GetUnit(&resources), "ip_cfg device km/h");
-  // A second load adds to the same profile instead of duplicating it.
-  CAppStreamXML::Load("device", &resources, "COMMON");
-  CAppParamGroup* speed = nullptr;
-  ASSERT_TRUE(resources.GetAt("Speed", speed));
-  EXPECT_EQ(speed->GetCount(), 2u);
-}
-
-TEST_F(AppStreamXML, Load_ReferenceToAnotherFile) {
-  WriteDescription("main", R"(<Group Key="TOP"><ParamRef Key="A" File="other"/><ParamRef Key="B" File="other" Ref="leaf"/></Group>)");
-  WriteDescription("other", R"(<Group Key="SYS_ROOT" Name="Root of other"/><Group Key="LEAF" Name="Leaf"/>)");
-  const auto root = CAppStreamXML::Load("main", nullptr, "TOP");
-  ASSERT_NE(root, nullptr);
-  EXPECT_EQ(root->GetGroup()->FindChild("A")->GetName(), "Root of other");
-  EXPECT_EQ(root->GetGroup()->FindChild("B")->GetName(), "Leaf");
-}
-
 TEST_F(AppStreamXML, Load_BadDescriptionsThrowClearMessages) {
   WriteDescription("bad", R"(<Param Key="NOTYPE"/><Param Key="BADTYPE" Type="Nothing"/><Param Key="RULE" Type="CAppDataRecord"/>
     <Group Key="WRONG_FIELD"><Array Name="AutoIndex"><Element Value="1"/></Array></Group>
@@ -205,22 +180,6 @@ TEST_F(AppStreamXML, Save_RoundTripKeepsEveryFieldAndFailuresLeaveThePreviousFil
             "Exception >\"Code\" Field of CAppParamSaveProbe (Key=PROBE): type code 0x0800 has no name");
   EXPECT_EQ(Read("saved"), first);
   EXPECT_EQ(FileCount(), files);
-}
-
-TEST_F(AppStreamXML, Save_TreeBuiltInCodeLoadsBack) {
-  CAppParamGroup root;
-  root.SetKey("TOP");
-  auto* list = new CAppParamGroup("List");
-  root.SetAt("A", list, CAppParamGroup::ADD_BY_KEY);
-  for (int i = 0; i < 3; ++i) list->SetAt("item", new CAppParamGroup(), CAppParamGroup::ADD_AUTO_INDEX);
-  auto* probe = new CAppParamSaveProbe();
-  probe->strings = {"", "b"};
-  probe->words.clear();
-  root.SetAt("B", probe, CAppParamGroup::ADD_BY_KEY);
-  ASSERT_TRUE(CAppStreamXML::Save("built", &root));
-  // Loaded back (the list's auto index too), an empty entry keeps its place
-  // and the emptied array stays empty instead of taking its default.
-  EXPECT_TRUE(ParamTreesEqual(&root, CAppStreamXML::Load("built", nullptr, "top").get()));
 }
 
 TEST_F(AppStreamXML, Save_EmptyNameNullParamAndNullPointers) {
