@@ -162,7 +162,7 @@ TEST_F(AppStreamXML, Save_RoundTripKeepsEveryFieldAndFailuresLeaveThePreviousFil
   const std::string first = Read("saved");
   EXPECT_EQ(first.find("QXE-kvrDescription"), std::string::npos);  // no schema reference
   const std::unique_ptr<CAppParam> reloaded = CAppStreamXML::Load("saved", nullptr, "ip_cfg");
-  ASSERT_TRUE(ParamTreesEqual(loaded.get(), reloaded.get()));
+  ASSERT_EQ(ParamTreeLines(loaded.get()), ParamTreeLines(reloaded.get()));
   EXPECT_EQ(reloaded->GetHelp(), "Aide <module> & \"réseau\"'\t\n");  // escaped, not normalised
   // A second save of the reloaded tree writes the same file.
   ASSERT_TRUE(CAppStreamXML::Save("again", reloaded.get()));

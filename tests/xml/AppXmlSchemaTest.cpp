@@ -30,20 +30,13 @@ TEST_F(XmlSchema, ValidatesDocumentsOfItsNamespace) {
     const char* reason;  // null: valid
   };
   const Case cases[] = {
-      {Doc("<Header><Help>Aide en ligne</Help></Header>\n"
-           "<Param Key=\"A\" Type=\"Group\" Name=\"n\">\n"
-           "  <Array Name=\"Data\"><Element Value=\"1\"/><Element Value=\"2\"/></Array>\n"
-           "  <Property Name=\"Unit\" Value=\"ms\" Base=\"HEX\"/>\n"
-           "  <Param Key=\"B\" Type=\"Numeric\"><Property Name=\"Min\"/></Param>\n"
-           "</Param>\n"),
+      {Doc("<Header><Help>Aide en ligne</Help></Header><Param Key=\"A\" Type=\"Group\" Name=\"n\">"
+           "<Array Name=\"Data\"><Element Value=\"1\"/><Element Value=\"2\"/></Array>"
+           "<Property Name=\"Unit\" Value=\"ms\" Base=\"HEX\"/><Param Key=\"B\" Type=\"Numeric\"><Property Name=\"Min\"/></Param></Param>\n"),
        0, 0, nullptr},
       // Open model: undeclared attribute, foreign and unknown elements.
-      {"<d:Description xmlns:d=\"urn:test-description\" Version=\"2\">\n"
-       "  <x:Note xmlns:x=\"urn:other\" any=\"1\">free <x:b/> text</x:Note>\n"
-       "  <d:Unknown><d:Whatever/></d:Unknown>\n"
-       "  <d:Param Key=\"A\" Type=\"Numeric\"/>\n"
-       "</d:Description>\n",
-       0, 0, nullptr},
+      {"<d:Description xmlns:d=\"urn:test-description\" Version=\"2\"><x:Note xmlns:x=\"urn:other\" any=\"1\">free <x:b/> text</x:Note>"
+       "<d:Unknown><d:Whatever/></d:Unknown><d:Param Key=\"A\" Type=\"Numeric\"/></d:Description>", 0, 0, nullptr},
       {"<Description xmlns=\"urn:elsewhere\"><Param/></Description>", 0, 0, nullptr},  // not validated
       {"<Descr xmlns=\"urn:test-description\"/>", 1, 1,
        "Element 'Descr' is not declared in the schema \"urn:test-description\""},

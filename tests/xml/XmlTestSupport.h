@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -84,7 +83,7 @@ inline std::vector<std::uint8_t> PackImage(CAppParam& root) {
 // that writes every field a tree visits as one line of text, node by node in
 // tree order. Two trees are equal when their lines are equal.
 //
-//   EXPECT_TRUE(ParamTreesEqual(loaded.get(), reloaded.get()));
+//   EXPECT_EQ(ParamTreeLines(loaded.get()), ParamTreeLines(reloaded.get()));
 //
 // Lines look like `IP_CFG\MODES [CAppParamListKey]`, `IP_CFG\MODES.List[1]=B*`,
 // `IP_CFG\MODES.List#=3`. Each node line carries the node's path (keys from
@@ -162,15 +161,4 @@ inline std::vector<std::string> ParamTreeLines(CAppParam* root) {
   ParamTreeTextRecord record(lines, root->GetKey());
   record.Visit(root);
   return lines;
-}
-
-// Success when both trees give the same lines, not none; otherwise names the
-// first line that differs.
-inline ::testing::AssertionResult ParamTreesEqual(CAppParam* expected, CAppParam* actual) {
-  const std::vector<std::string> a = ParamTreeLines(expected), b = ParamTreeLines(actual);
-  const auto [x, y] = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
-  if (!a.empty() && x == a.end() && y == b.end()) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "trees differ at line " << (x - a.begin()) << ":\n  expected: "
-                                       << (x != a.end() ? *x : "<end of tree>")
-                                       << "\n  actual:   " << (y != b.end() ? *y : "<end of tree>");
 }
