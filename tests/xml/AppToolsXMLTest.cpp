@@ -17,12 +17,8 @@ class XmlDocumentTest : public XmlFolder {
 protected:
   void SetUp() override {
     XmlFolder::SetUp();
-    Write("desc",
-          "<Description>\n"
-          "  <Group Key=\"IP_CFG\" Help=\"\"><Property Name=\"Unit\"/><Param Key=\"ADDR\"/><Param Key=\"MASK\"/></Group>\n"
-          "  <Resources Profile=\"CAppParam\"/>\n"
-          "  <Define Key=\"B\"/>\n"
-          "</Description>\n");
+    Write("desc", "<Description>\n  <Group Key=\"IP_CFG\" Help=\"\"><Property Name=\"Unit\"/><Param Key=\"ADDR\"/>"
+                  "<Param Key=\"MASK\"/></Group>\n  <Resources Profile=\"CAppParam\"/>\n  <Define Key=\"B\"/>\n</Description>\n");
     ASSERT_TRUE(m_doc.Load("desc", nullptr));
     m_doc.GetRootElt(m_root);
     ASSERT_TRUE(m_root != 0);

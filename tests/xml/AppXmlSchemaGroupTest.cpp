@@ -50,20 +50,17 @@ constexpr const char* kTypes[] = {"string", "number", "int", "i1", "i2", "i4", "
                                   "nmtoken", "nmtokens", "fixed.14.4", "bin.hex", "uuid", "date"};
 
 std::string TypeSchema() {
-  std::string text = kHead;
-  std::string uses;
+  std::string text = kHead, uses;
   for (const char* type : kTypes) {
     text += std::string("  <AttributeType name=\"") + type + "\" dt:type=\"" + type + "\"/>\n";
     uses += std::string("<attribute type=\"") + type + "\"/>";
   }
-  text += "  <AttributeType name=\"enum\" dt:type=\"enumeration\" dt:values=\"DEC HEX\"/>\n";
-  text += "  <ElementType name=\"T\" content=\"empty\" model=\"closed\">" + uses +
-          "<attribute type=\"enum\"/></ElementType>\n";
-  text += "  <ElementType name=\"Count\" content=\"textOnly\"><datatype dt:type=\"ui2\"/></ElementType>\n";
-  text += "  <ElementType name=\"Flag\" content=\"textOnly\" dt:type=\"enumeration\" dt:values=\"on off\"/>\n";
-  text += "  <ElementType name=\"Root\" content=\"eltOnly\" order=\"many\"><element type=\"T\" minOccurs=\"0\" maxOccurs=\"*\"/>"
-          "<element type=\"Count\" minOccurs=\"0\"/><element type=\"Flag\" minOccurs=\"0\"/></ElementType>\n";
-  return text + "</Schema>\n";
+  return text + "  <AttributeType name=\"enum\" dt:type=\"enumeration\" dt:values=\"DEC HEX\"/>\n"
+                "  <ElementType name=\"T\" content=\"empty\" model=\"closed\">" + uses + "<attribute type=\"enum\"/></ElementType>\n"
+                "  <ElementType name=\"Count\" content=\"textOnly\"><datatype dt:type=\"ui2\"/></ElementType>\n"
+                "  <ElementType name=\"Flag\" content=\"textOnly\" dt:type=\"enumeration\" dt:values=\"on off\"/>\n"
+                "  <ElementType name=\"Root\" content=\"eltOnly\" order=\"many\"><element type=\"T\" minOccurs=\"0\" maxOccurs=\"*\"/>"
+                "<element type=\"Count\" minOccurs=\"0\"/><element type=\"Flag\" minOccurs=\"0\"/></ElementType>\n</Schema>\n";
 }
 
 class XmlSchemaGroup : public XmlFolder {
