@@ -74,7 +74,6 @@ TEST(AppConfigTool, OutputsAndExitCodes) {
   const ToolRun unpacked = Tool({"unpack", kDevice, "DEVICE", "0A", "00", "00", "01", "12", "34", "23", "11", "EE",
                                  "CA", "FE", "BA", "BE", "01", "02", "03", "FA"});
   EXPECT_EQ(unpacked.status, 0) << unpacked.err;
-  for (const char* line : {"IP\\ADDRESS\tCAppParamAddress\t 10.  0.  0.  1\n", "MODE\tCAppParamEnumSingle\tMarche\n"}) {
-    EXPECT_NE(unpacked.out.find(line), std::string::npos) << unpacked.out;
-  }
+  EXPECT_NE(unpacked.out.find("IP\\ADDRESS\tCAppParamAddress\t 10.  0.  0.  1\n"), std::string::npos) << unpacked.out;
+  EXPECT_NE(unpacked.out.find("MODE\tCAppParamEnumSingle\tMarche\n"), std::string::npos) << unpacked.out;
 }

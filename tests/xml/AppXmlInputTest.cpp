@@ -19,8 +19,7 @@ std::string Utf16(const std::u16string& text, bool bigEndian) {
   std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
   for (char16_t c : text) {
     const char hi = static_cast<char>(c >> 8), lo = static_cast<char>(c & 0xFF);
-    bytes += bigEndian ? hi : lo;
-    bytes += bigEndian ? lo : hi;
+    bytes += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
   }
   return bytes;
 }

@@ -43,7 +43,7 @@ protected:
   }
   std::string Read(const std::string& name) const {
     std::ifstream in(Dir() + name + ".xml", std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return {std::istreambuf_iterator<char>(in), {}};
   }
   std::size_t FileCount() const {
     return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(m_dir), {}));
