@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "TempFolder.h"
 
@@ -22,7 +23,7 @@ std::string Quote(const std::string& arg) {
 }
 
 // Runs the tool with stdout and stderr sent to files.
-ToolRun Tool(std::initializer_list<std::string> args) {
+ToolRun Tool(const std::vector<std::string>& args) {
   static TempFolder scratch;
   std::string command = Quote(APPCONFIG_TOOL);
   for (const std::string& a : args) command += " " + Quote(a);
@@ -36,55 +37,43 @@ const std::string kImage = "C0 A8 00 0A 01 F6 14 20 00 12 34 56 78 DE AD BE 0D\n
 
 }  // namespace
 
-TEST(AppConfigTool, CheckShowAndImage) {
-  const ToolRun check = Tool({"check", kDevice, "DEVICE"});
-  EXPECT_EQ(check.status, 0) << check.err;
-  EXPECT_EQ(check.out, "OK\n");
-  const ToolRun image = Tool({"image", kDevice, "DEVICE"});
-  EXPECT_EQ(image.status, 0) << image.err;
-  EXPECT_EQ(image.out, kImage);
-  const ToolRun show = Tool({"show", kDevice, "DEVICE"});
-  EXPECT_EQ(show.status, 0) << show.err;
-  EXPECT_EQ(show.out.rfind("\\\tCAppParamGroup\t\n", 0), 0u) << show.out;
-  EXPECT_NE(show.out.find("IP\\ADDRESS\tCAppParamAddress\t192.168.  0. 10\n"), std::string::npos);
-  EXPECT_NE(show.out.find("MODE\tCAppParamEnumSingle\tTest\n"), std::string::npos);
-  EXPECT_NE(show.out.find("MODULES\\SLOT_1\\LABEL\tCAppParamValue\tEntrées générales\n"), std::string::npos);
-}
-
-TEST(AppConfigTool, UnpackShowsTheNewValues) {
-  const ToolRun run = Tool({"unpack", kDevice, "DEVICE", "0A", "00", "00", "01", "12", "34", "23", "11", "EE", "CA",
-                            "FE", "BA", "BE", "01", "02", "03", "FA"});
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_NE(run.out.find("IP\\ADDRESS\tCAppParamAddress\t 10.  0.  0.  1\n"), std::string::npos) << run.out;
-  EXPECT_NE(run.out.find("MODE\tCAppParamEnumSingle\tMarche\n"), std::string::npos) << run.out;
-}
-
-TEST(AppConfigTool, ConversionRoundTrip) {
+TEST(AppConfigTool, OutputsAndExitCodes) {
   TempFolder folder;
-  const std::string bin = folder.File("device.bin");
-  ASSERT_EQ(Tool({"save-bin", kDevice, "DEVICE", bin}).status, 0);
-  EXPECT_EQ(Tool({"image", "--bin", bin}).out, kImage);
-  // The binary file holds the tree, not the description's resources: with
-  // them loaded (for the display formats), it shows as the description does.
-  const ToolRun shown = Tool({"--resources", kDevice, "load-bin", bin});
-  EXPECT_EQ(shown.status, 0) << shown.err;
-  EXPECT_EQ(shown.out, Tool({"show", kDevice, "DEVICE"}).out);
-}
-
-TEST(AppConfigTool, SetChecksAndSaves) {
-  TempFolder folder;
-  const std::string bin = folder.File("set.bin");
-  const ToolRun set = Tool({"set", kDevice, "DEVICE", "IP\\PORT", "0x1234", "--out", bin});
-  EXPECT_EQ(set.status, 0) << set.err;
-  EXPECT_EQ(Tool({"image", "--bin", bin}).out, "C0 A8 00 0A 12 34 14 20 00 12 34 56 78 DE AD BE 0D\n");
-  const ToolRun tooBig = Tool({"set", kDevice, "DEVICE", "CYCLE", "5000", "--out", bin});
-  EXPECT_EQ(tooBig.status, 1);
-  EXPECT_EQ(tooBig.err, "Exception >Check Error : CYCLE=5000 > Max(1000)\n");
-}
-
-TEST(AppConfigTool, UsageErrorsExit2AndDataErrors1) {
+  const std::string bin = folder.File("device.bin"), set = folder.File("set.bin");
+  const std::string shown = Tool({"show", kDevice, "DEVICE"}).out;
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string out, err;
+  };
+  // Usage errors exit with 2, data errors with 1. The binary file holds the
+  // tree, not the description's resources: with them loaded (for the display
+  // formats), it shows as the description does.
+  const Case cases[] = {
+      {{"check", kDevice, "DEVICE"}, 0, "OK\n", ""},
+      {{"image", kDevice, "DEVICE"}, 0, kImage, ""},
+      {{"save-bin", kDevice, "DEVICE", bin}, 0, "", ""},
+      {{"image", "--bin", bin}, 0, kImage, ""},
+      {{"--resources", kDevice, "load-bin", bin}, 0, shown, ""},
+      {{"set", kDevice, "DEVICE", "IP\\PORT", "0x1234", "--out", set}, 0, "", ""},
+      {{"image", "--bin", set}, 0, "C0 A8 00 0A 12 34 14 20 00 12 34 56 78 DE AD BE 0D\n", ""},
+      {{"set", kDevice, "DEVICE", "CYCLE", "5000", "--out", set}, 1, "", "Exception >Check Error : CYCLE=5000 > Max(1000)\n"},
+      {{"check", kDevice, "NOWHERE"}, 1, "", "Exception >Reference not found : NOWHERE on file : device.XML\n"},
+  };
+  for (const Case& c : cases) {
+    const ToolRun run = Tool(c.args);
+    EXPECT_EQ(std::to_string(run.status) + "|" + run.out + "|" + run.err, std::to_string(c.status) + "|" + c.out + "|" + c.err)
+        << c.args.front();
+  }
   EXPECT_EQ(Tool({"check", kDevice}).status, 2);  // a missing argument
-  const ToolRun missing = Tool({"check", kDevice, "NOWHERE"});
-  EXPECT_EQ(missing.status, 1);
-  EXPECT_EQ(missing.err, "Exception >Reference not found : NOWHERE on file : device.XML\n");
+  EXPECT_EQ(shown.rfind("\\\tCAppParamGroup\t\n", 0), 0u) << shown;
+  for (const char* line : {"IP\\ADDRESS\tCAppParamAddress\t192.168.  0. 10\n", "MODE\tCAppParamEnumSingle\tTest\n",
+                           "MODULES\\SLOT_1\\LABEL\tCAppParamValue\tEntrées générales\n"}) {
+    EXPECT_NE(shown.find(line), std::string::npos) << line;
+  }
+  const ToolRun unpacked = Tool({"unpack", kDevice, "DEVICE", "0A", "00", "00", "01", "12", "34", "23", "11", "EE",
+                                 "CA", "FE", "BA", "BE", "01", "02", "03", "FA"});
+  EXPECT_EQ(unpacked.status, 0) << unpacked.err;
+  EXPECT_NE(unpacked.out.find("IP\\ADDRESS\tCAppParamAddress\t 10.  0.  0.  1\n"), std::string::npos) << unpacked.out;
+  EXPECT_NE(unpacked.out.find("MODE\tCAppParamEnumSingle\tMarche\n"), std::string::npos) << unpacked.out;
 }

@@ -44,15 +44,14 @@ TEST_F(XmlFolder, BadValuesInADescription) {
   // Extra parts are cut to the part number; a long array is kept as given.
   output.lines.clear();
   auto parts = CAppStreamXML::Load("bad", &resources, "PARTS");
-  CAppParamAddress* address = nullptr;
-  ASSERT_TRUE(parts->GetGroup()->GetAt("A", address));
-  std::vector<std::uint8_t> bytes;
-  address->GetData(bytes);
-  EXPECT_EQ(bytes, (std::vector<std::uint8_t>{10, 0, 0, 1}));
   auto longArray = CAppStreamXML::Load("bad", &resources, "LONG");
+  CAppParamAddress* address = nullptr;
   CAppParamArray* array = nullptr;
-  ASSERT_TRUE(longArray->GetGroup()->GetAt("R", array));
-  array->GetData(bytes);
-  EXPECT_EQ(bytes.size(), 4u);
+  ASSERT_TRUE(parts->GetGroup()->GetAt("A", address) && longArray->GetGroup()->GetAt("R", array));
+  std::vector<std::uint8_t> bytes, longBytes;
+  address->GetData(bytes);
+  array->GetData(longBytes);
+  EXPECT_EQ(bytes, (std::vector<std::uint8_t>{10, 0, 0, 1}));
+  EXPECT_EQ(longBytes, (std::vector<std::uint8_t>{1, 2, 3, 4}));
   EXPECT_TRUE(output.lines.empty());
 }

@@ -16,37 +16,24 @@ const std::vector<std::uint8_t> kDeviceImage = {0xC0, 0xA8, 0x00, 0x0A, 0x01, 0x
 
 class Examples : public ::testing::Test {
 protected:
-  void SetUp() override {
-    CAppToolsXML::SetPath(APPCONFIG_EXAMPLES_DIR "/");
-    CAppToolsXML::SetSchemaPath(APPCONFIG_SCHEMA_DIR "/Description");
-    m_resources.Init();
-  }
   void TearDown() override {
     CAppToolsXML::SetPath("");
     CAppToolsXML::SetSchemaPath("");
   }
-  std::unique_ptr<CAppParam> LoadDevice() {
-    auto device = CAppStreamXML::Load("device", &m_resources, "DEVICE");
-    EXPECT_NE(device, nullptr);
-    return device;
-  }
-
-  CapturedOutput m_output;
-  CAppResources m_resources;
 };
 
 }  // namespace
 
-TEST_F(Examples, DeviceLoadsWithoutSoftErrorsIntoABitExactImage) {
-  const auto device = LoadDevice();
+TEST_F(Examples, DevicePacksIntoABitExactImageAndUnpacksIntoEveryType) {
+  CapturedOutput output;
+  CAppResources resources;
+  resources.Init();
+  CAppToolsXML::SetPath(APPCONFIG_EXAMPLES_DIR "/");
+  CAppToolsXML::SetSchemaPath(APPCONFIG_SCHEMA_DIR "/Description");
+  const auto device = CAppStreamXML::Load("device", &resources, "DEVICE");
   ASSERT_NE(device, nullptr);
-  EXPECT_TRUE(m_output.lines.empty()) << m_output.lines.front();
+  EXPECT_TRUE(output.lines.empty()) << output.lines.front();
   EXPECT_EQ(PackImage(*device), kDeviceImage);
-}
-
-TEST_F(Examples, DeviceImageUnpacksIntoEveryType) {
-  const auto device = LoadDevice();
-  ASSERT_NE(device, nullptr);
   // Address 10.0.0.1, port 0x1234, cycle 0x123, mode 1, serial 0xCAFEBABE,
   // key 01 02 03, range 2 and level -1 (five bits 11111).
   const std::vector<std::uint8_t> image = {0x0A, 0x00, 0x00, 0x01, 0x12, 0x34, 0x23, 0x11, 0xEE,

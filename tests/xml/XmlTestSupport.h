@@ -43,15 +43,14 @@ protected:
   }
   std::string Read(const std::string& name) const {
     std::ifstream in(Dir() + name + ".xml", std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return {std::istreambuf_iterator<char>(in), {}};
   }
   std::size_t FileCount() const {
     return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(m_dir), {}));
   }
   static std::string Attribute(const CAppToolsXML::Element& element, const std::string& name) {
     CAppVariant value;
-    element.GetAttribut(name, value);
-    return value.ToString();
+    return element.GetAttribut(name, value) ? value.ToString() : "<absent>";
   }
 
 private:
@@ -84,7 +83,7 @@ inline std::vector<std::uint8_t> PackImage(CAppParam& root) {
 // that writes every field a tree visits as one line of text, node by node in
 // tree order. Two trees are equal when their lines are equal.
 //
-//   EXPECT_TRUE(ParamTreesEqual(loaded.get(), reloaded.get()));
+//   EXPECT_EQ(ParamTreeLines(loaded.get()), ParamTreeLines(reloaded.get()));
 //
 // Lines look like `IP_CFG\MODES [CAppParamListKey]`, `IP_CFG\MODES.List[1]=B*`,
 // `IP_CFG\MODES.List#=3`. Each node line carries the node's path (keys from
@@ -94,8 +93,7 @@ inline std::vector<std::uint8_t> PackImage(CAppParam& root) {
 // only the text).
 class ParamTreeTextRecord : public CAppRecord {
 public:
-  ParamTreeTextRecord(std::vector<std::string>& lines, std::string path)
-      : m_lines(lines), m_strPath(std::move(path)) {}
+  ParamTreeTextRecord(std::vector<std::string>& lines, std::string path) : m_lines(lines), m_strPath(std::move(path)) {}
 
   // Writes the node line, then the node's fields.
   void Visit(CAppParam* param) {
@@ -103,10 +101,7 @@ public:
     param->Serialize(this);
   }
 
-  bool GetField() override {
-    m_nEntries = 0;
-    return true;
-  }
+  bool GetField() override { m_nEntries = 0; return true; }
 
   void Validate() override {
     const std::uint32_t type = GetType();
@@ -166,17 +161,4 @@ inline std::vector<std::string> ParamTreeLines(CAppParam* root) {
   ParamTreeTextRecord record(lines, root->GetKey());
   record.Visit(root);
   return lines;
-}
-
-// Success when both trees give the same lines; otherwise names the first line
-// that differs.
-inline ::testing::AssertionResult ParamTreesEqual(CAppParam* expected, CAppParam* actual) {
-  const std::vector<std::string> a = ParamTreeLines(expected), b = ParamTreeLines(actual);
-  if (a.empty()) return ::testing::AssertionFailure() << "the expected tree is empty";
-  std::size_t i = 0;
-  while (i < a.size() && i < b.size() && a[i] == b[i]) ++i;
-  if (i == a.size() && i == b.size()) return ::testing::AssertionSuccess() << a.size() << " lines equal";
-  return ::testing::AssertionFailure() << "trees differ at line " << i << ":\n  expected: "
-                                       << (i < a.size() ? a[i] : "<end of tree>")
-                                       << "\n  actual:   " << (i < b.size() ? b[i] : "<end of tree>");
 }
