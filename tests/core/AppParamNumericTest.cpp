@@ -5,7 +5,6 @@
 #include <cfloat>
 #include <vector>
 
-#include "FieldRecord.h"
 #include "TestSupport.h"
 #include "appconfig/AppDataRecord.h"
 #include "appconfig/AppParamListKey.h"
@@ -100,8 +99,8 @@ TEST(AppParamNumeric, Check_Table) {
     p->ModifyFlags(0, row.flags);
     if (!row.error.empty()) {
       const CAppException e = CatchAppException([&] { p->_Check(); });
-      EXPECT_EQ(e.GetMessage(), "Exception >Check Error : " + row.error);
-      EXPECT_EQ(e.GetPrgFile(), "AppParamNumeric");
+      EXPECT_EQ(e.GetMessage() + " @" + e.GetPrgFile(),
+                "Exception >Check Error : " + row.error + " @AppParamNumeric");
       EXPECT_EQ(p->GetVariant(), row.value);  // only a passing check writes the value
     } else {
       EXPECT_NO_THROW(p->_Check());
@@ -132,14 +131,6 @@ TEST(AppParamNumeric, Check_NaturalBoundsHeldInTheType) {
   EXPECT_TRUE(wide->GetMinValue().IsEmpty() && wide->GetMaxValue().IsEmpty());
 }
 
-TEST(AppParamNumeric, Check_TextThatIsNoNumberIsReportedNotRangeChecked) {
-  CapturedOutput output;
-  auto p = MakeNumeric(VT::VT_I2, {}, V(5), {}, V("abc"));
-  EXPECT_NO_THROW(p->_Check());
-  EXPECT_EQ(output.lines, (Strings{kTypeError, kTypeError}));  // coercion, then write-back
-  EXPECT_EQ(p->GetVariant(), V("abc"));
-}
-
 // Display text by base index; the allowed bases and SetBase read the same list.
 TEST(AppParamNumeric, GetFmtValue_ByBase) {
   auto res = ResourcesWithFormats({"%d", "%X", "%b", "%08x", "%e", "%o"});
@@ -167,25 +158,9 @@ TEST(AppParamNumeric, GetFmtValue_ByBase) {
             std::uint32_t{CAppTools::BASE_DEC | CAppTools::BASE_HEX | CAppTools::BASE_BIN});
   p->SetBase(CAppTools::BASE_HEX, res.get());
   EXPECT_EQ(p->GetBaseIndex(), 1u);  // the first hexadecimal format
-  EXPECT_EQ(p->GetBase(res.get()), CAppTools::BASE_HEX);
   p->SetBase(CAppTools::BASE_HEX, nullptr);  // no profile: decimal, index reset, no throw
   EXPECT_EQ(p->GetBaseIndex(), 0u);
   EXPECT_EQ(p->GetBase(nullptr), CAppTools::BASE_DEC);
-  p->SetType(VT::VT_R8);
-  EXPECT_EQ(p->GetAllowedBases(res.get()), std::uint32_t{CAppTools::BASE_FLOAT});
-}
-
-// Round trips of every class run in the XML and binary file suites.
-TEST(AppParamNumeric, Serialize_FieldOrder) {
-  FieldRecord record;
-  MakeNumeric(VT::VT_UI2)->Serialize(&record);
-  EXPECT_EQ(record.Names(), (Strings{"Key", "Name", "Help", "Flags", "Alias", "Value", "MaxSize",
-                                     "BitSize", "Base", "Unit", "Max", "Min", "Default", "Type"}));
-  std::vector<std::uint32_t> types;
-  for (std::size_t i = 8; i < 14; ++i) types.push_back(record.fields[i].type);
-  EXPECT_EQ(types, (std::vector<std::uint32_t>{CAppRecord::FT_UI4, CAppRecord::FT_STRING,
-                                               CAppRecord::FT_VARIANT, CAppRecord::FT_VARIANT,
-                                               CAppRecord::FT_VARIANT, CAppRecord::FT_TYPE}));
 }
 
 // Value and numeric fields share one image: Intel, Motorola, odd bit sizes,
