@@ -9,6 +9,7 @@
 #include "appconfig/AppDataRecord.h"
 #include "appconfig/AppParamAddress.h"
 #include "appconfig/AppParamGroup.h"
+#include "appconfig/AppParamMail.h"
 
 namespace {
 
@@ -57,17 +58,8 @@ TEST(AppParamArray, SetMaxSize_ResizesThroughBitSize) {
   EXPECT_EQ(Data(array), (Bytes{1, 2}));
   EXPECT_TRUE(out.lines.empty());
 
-  // Sizes a damaged file could carry allocate nothing.
-  array.SetBitSize(0xFFFFFFF0u);
-  array.SetMaxSize(8);
-  array.SetBitSize(0);
-  array.SetMaxSize(CAppParamArray::kMaxDataSize + 1);
-  EXPECT_EQ(out.lines, (Strings{kSizeError, kSizeError}));
-  EXPECT_EQ(Data(array), (Bytes{1, 2}));
-  EXPECT_EQ(array.GetMaxSize(), 100u);
   const CAppException e = CatchAppException([&] { array.SetData(nullptr, 3); });
-  EXPECT_EQ(e.GetMessage(), "Exception >Bad pointer");
-  EXPECT_EQ(e.GetPrgFile(), "AppParamArray");
+  EXPECT_EQ(e.GetMessage() + " " + e.GetPrgFile(), "Exception >Bad pointer AppParamArray");
 }
 
 // Nine bytes are dumped whole; from ten on, ten and "...".
@@ -75,22 +67,32 @@ TEST(AppParamArray, GetFmtValue_DumpsAtMostTenBytes) {
   CAppParamArray array;
   Bytes data{0xF7, 0xF8, 0xF9, 0xFA, 0xFB, 0xFC, 0xFD, 0xFE, 0xFF};
   array.SetData(data);
-  EXPECT_EQ(array.GetFmtValue(), "F7 F8 F9 FA FB FC FD FE FF ");
+  const std::string nine = array.GetFmtValue();
   data.push_back(0x0A);
   array.SetData(data);
-  EXPECT_EQ(array.GetFmtValue(), "F7 F8 F9 FA FB FC FD FE FF 0A ...");
+  EXPECT_EQ(nine + "| " + array.GetFmtValue(),
+            "F7 F8 F9 FA FB FC FD FE FF | F7 F8 F9 FA FB FC FD FE FF 0A ...");
 }
 
+// The classes built on an array store its fields; the address adds its own.
 TEST(AppParamArray, Serialize_FieldOrder) {
-  CAppParamArray array;
+  const Strings array = {"Key",    "Name",  "Help",        "Flags",  "Alias",
+                         "MaxSize", "Format", "Value", "DumpOptions", "BitSize"};
+  Strings address = array;
+  address.insert(address.end(),
+                 {"PartNumber", "Default", "MaxPartValue", "Separator", "ReadOnlyValue"});
+  CAppParamArray plain;
+  CAppParamAddress ip;
+  CAppParamStruct fields;
+  CAppParamMail mail;
   Bytes data{0, 0x7F, 0xFF};
-  array.SetData(data);
-  StoreSaveRecord save;
-  array.Serialize(&save);
-  EXPECT_EQ(save.fields, (Strings{"Key", "Name", "Help", "Flags", "Alias", "MaxSize", "Format",
-                                  "Value", "DumpOptions", "BitSize"}));
-  EXPECT_EQ(save.store["Format"], Strings{"%d"});
-  EXPECT_EQ(save.store["Value"], (Strings{"0", "127", "255"}));
+  plain.SetData(data);
+  for (CAppParam* param : std::initializer_list<CAppParam*>{&plain, &ip, &fields, &mail}) {
+    StoreSaveRecord save;
+    param->Serialize(&save);
+    EXPECT_EQ(save.fields, param == &ip ? address : array) << param->GetClassName();
+    if (param == &plain) { EXPECT_EQ(save.store["Value"], (Strings{"0", "127", "255"})); }
+  }
 }
 
 // Arrays of 3 and 12 bits around a PF_NO_DATA one whose 8 bits stay free:
@@ -115,8 +117,7 @@ TEST(AppParamArray, DataSerialize_GoldenBytesAndLoad) {
   CAppDataRecord shortImage(true);
   shortImage.SetData(Bytes{0x5D});
   const CAppException e = CatchAppException([&] { root.DataSerialize(&shortImage); });
-  EXPECT_EQ(e.GetMessage(), "Exception >Size Error");
-  EXPECT_EQ(e.GetPrgFile(), "AppDataRecord");
+  EXPECT_EQ(e.GetMessage() + " " + e.GetPrgFile(), "Exception >Size Error AppDataRecord");
 }
 
 TEST(AppParamArray, DataSerialize_BitSizeBeyondDataLeavesArrayOut) {
@@ -138,13 +139,12 @@ TEST(AppParamAddress, GetFmtValue_PartsSeparatorAndReadOnlyText) {
   address.SetData(ip);
   EXPECT_EQ(address.GetFmtValue(), "192.168.  0.  1");
   address.SetReadOnlyValue("automatic");
-  EXPECT_EQ(address.GetFmtValue(), "192.168.  0.  1");  // not read-only
+  const std::string writable = address.GetFmtValue();  // not read-only
   address.ModifyFlags(0, PF_READONLY);
-  EXPECT_EQ(address.GetFmtValue(), "automatic");
+  const std::string readOnly = address.GetFmtValue();
   address.SetReadOnlyValue("");
-  EXPECT_EQ(address.GetFmtValue(), "192.168.  0.  1");
-  address.SetPartNumber(0);
-  EXPECT_EQ(address.GetFmtValue(), "");
+  EXPECT_EQ(writable + "|" + readOnly + "|" + address.GetFmtValue(),
+            "192.168.  0.  1|automatic|192.168.  0.  1");
 
   CAppParamAddress mac;
   StoreLoadRecord load({{"Format", {"%02X"}}, {"Separator", {":"}}, {"PartNumber", {"6"}},
@@ -161,25 +161,15 @@ TEST(AppParamAddress, GetFmtValue_PartsSeparatorAndReadOnlyText) {
   EXPECT_EQ(address.GetFmtValue(), "192.168.  0.  0");
 }
 
-TEST(AppParamAddress, Serialize_FieldOrderAndResizeToParts) {
-  CAppParamAddress address;
-  StoreSaveRecord save;
-  address.Serialize(&save);
-  EXPECT_EQ(save.fields, (Strings{"Key", "Name", "Help", "Flags", "Alias", "MaxSize", "Format",
-                                  "Value", "DumpOptions", "BitSize", "PartNumber", "Default",
-                                  "MaxPartValue", "Separator", "ReadOnlyValue"}));
-  EXPECT_EQ(save.store["Format"], Strings{"%3d"});
-  EXPECT_EQ(save.store["MaxSize"], Strings{"4"});
-
-  // Six parts: shorter data is padded, longer is cut, a bit size cuts further.
+// Six parts: shorter data is padded, longer is cut, a bit size cuts further.
+TEST(AppParamAddress, Serialize_ResizeToParts) {
   const std::pair<FieldStore, Bytes> rows[] = {
       {{{"Value", ByteTexts({1, 2, 3, 4})}}, {1, 2, 3, 4, 0, 0}},
       {{{"Value", ByteTexts({1, 2, 3, 4, 5, 6, 7, 8})}}, {1, 2, 3, 4, 5, 6}},
       {{{"Value", ByteTexts({1, 2, 3, 4, 5, 6, 7, 8})}, {"BitSize", {"16"}}}, {1, 2}},
   };
   for (const auto& [fields, bytes] : rows) {
-    FieldStore store = save.store;
-    for (const auto& [name, texts] : fields) store[name] = texts;
+    FieldStore store = fields;
     store["PartNumber"] = {"6"};
     CAppParamAddress loaded;
     StoreLoadRecord load(store);
@@ -188,53 +178,3 @@ TEST(AppParamAddress, Serialize_FieldOrderAndResizeToParts) {
   }
 }
 
-TEST(AppParamAddress, Serialize_BadPartNumberKeepsThePreviousOne) {
-  for (const char* parts : {"-1", "2147483647"}) {
-    CapturedOutput out;
-    CAppParamAddress address;
-    address.SetKey("Blk");
-    StoreLoadRecord load({{"PartNumber", {parts}}, {"Value", ByteTexts({10, 0, 0, 1, 9})}});
-    address.Serialize(&load);
-    EXPECT_EQ(out.lines, Strings{kSizeError}) << parts;
-    EXPECT_EQ(address.GetPartNumber(), 4);
-    EXPECT_EQ(Data(address), (Bytes{10, 0, 0, 1}));
-    address.SetPartNumber(std::stoi(parts));
-    EXPECT_EQ(out.lines.size(), 2u);
-    EXPECT_EQ(address.GetPartNumber(), 4);
-  }
-}
-
-TEST(AppParamAddress, IsNullAndIsSameAddress) {
-  CAppParamAddress address;
-  EXPECT_TRUE(address.IsNull());  // 0.0.0.0
-  Bytes ip{0, 0, 0, 1};
-  address.SetData(ip);
-  EXPECT_FALSE(address.IsNull());
-  EXPECT_TRUE(address.IsSameAddress(Bytes{0, 0, 0, 1, 7}));  // the parts only
-  EXPECT_FALSE(address.IsSameAddress(Bytes{0, 0, 0, 2}));
-  EXPECT_FALSE(address.IsSameAddress(Bytes{0, 0, 0}));
-  Bytes none;
-  address.SetData(none);
-  EXPECT_TRUE(address.IsNull());
-}
-
-// 192.168.0.1 after a 4-bit gap: every byte straddles two image bytes.
-TEST(AppParamAddress, DataSerialize_OneBlockAfterAGap) {
-  CAppParamAddress address;
-  Bytes ip{0xC0, 0xA8, 0x00, 0x01};
-  address.SetData(ip);
-  address.SetBitSize(32);
-  address.ModifyFlags(0, PF_MOTOROLA);
-  CAppDataRecord record(false);
-  record.Shift(4);
-  address.DataSerialize(&record);
-  EXPECT_EQ(Image(record), (Bytes{0x00, 0x8C, 0x0A, 0x10, 0x00}));
-
-  CAppParamAddress back;
-  back.SetBitSize(32);
-  back.SetMaxSize(4);
-  record.SetModeLoad(true);
-  record.Shift(4);
-  back.DataSerialize(&record);
-  EXPECT_EQ(Data(back), ip);
-}

@@ -80,7 +80,7 @@ TEST(AppParamEnumSingle, SetVariant_SelectsFirstEntryWithTheValue) {
   EXPECT_EQ(e->GetFmtValue(), "???");  // nothing selected
   CapturedOutput out;
   e->SetVariant(CAppVariant(std::uint32_t{20}));
-  EXPECT_EQ(e->GetCurrentIndex(), 1u);
+  EXPECT_EQ(e->GetFmtValue(), "Moyen");
   e->SetVariant(CAppVariant("30"));
   EXPECT_EQ(e->GetFmtValue(), "Rapide");
   e->SetVariant(CAppVariant(std::int32_t{-1}));
@@ -109,7 +109,6 @@ TEST(AppParamEnumSingle, DefaultValue_NotListedFallsBackToFirstEntry) {
   empty.SetDefaultValue(0);
   empty.SetVariant(CAppVariant(std::uint32_t{0}));
   EXPECT_EQ(IndicesOf(empty), Indices(kNone, kNone));
-  EXPECT_EQ(empty.GetDefaultValue(), 0u);
 }
 
 TEST(AppParamEnumSingle, Entries_BadIndexOrLength_ReportAndChangeNothing) {
@@ -120,17 +119,13 @@ TEST(AppParamEnumSingle, Entries_BadIndexOrLength_ReportAndChangeNothing) {
   e->GetEntry(3, value, text);
   e->SetEntryText(3, "Turbo");
   e->SetData(std::string("Rapide"), 2);  // past the texts, though not the values
-  e->SetData(std::uint32_t{40}, 3);
   e->SetData(std::vector<std::uint32_t>{1, 2});
-  e->SetData(Strings{"a", "b", "c"});
   EXPECT_EQ(text + std::to_string(value), "inchangé7");
   const std::string param = " Mode (Mode de marche).";
   EXPECT_EQ(out.lines, (Strings{
       "Erreur: La valeur correspondant à l'index 3 n'existe pas dans" + param,
       "Erreur: Le texte Turbo ne peut pas être affecté à l'index 3 dans" + param,
       "Erreur: Index invalide (2) dans SetData pour le paramètre" + param,
-      "Erreur: Index invalide (3) dans SetData pour le paramètre" + param,
-      "Erreur: Taille des données incohérente dans SetData pour le paramètre" + param,
       "Erreur: Taille des données incohérente dans SetData pour le paramètre" + param}));
   std::vector<std::uint32_t> values;
   e->GetData(values);
@@ -158,29 +153,20 @@ TEST(AppParamEnumSingle, Check_WritesMissingTextsAndMakesIndicesValid) {
 
   auto e = Load({{"Value", {"1", "2"}}, {"Comment", {"Un"}}, {"Current", {"8"}}});
   const CAppException ex = CatchAppException([&] { e->Check(); });
-  EXPECT_EQ(ex.GetMessage(), "Exception >Array Size Error");
-  EXPECT_EQ(ex.GetPrgFile(), "AppParamEnumSingle");
+  EXPECT_EQ(ex.GetMessage() + " " + ex.GetPrgFile(),
+            "Exception >Array Size Error AppParamEnumSingle");
   EXPECT_EQ(Texts(*e), Strings{"Un"});
   e->ModifyFlags(0, PF_NO_CHECK);
   e->_Check();  // the flag holds also when the class check is called alone
   EXPECT_EQ(e->GetCurrentIndex(), 8u);
 }
 
-// Bit p of the image is bit p % 8 of byte p / 8. 12 bits are never swapped;
-// a PF_NO_DATA field keeps its bits free; a 0-bit field has no place.
+// What the numeric image does not show: 24 bits are swapped whole, 12 never.
 TEST(AppParamEnumSingle, DataSerialize_GoldenBytes) {
   CAppParamGroup root;
-  AddField(root, "Intel16", {0x1234}, 0x1234, 16);
-  AddField(root, "Moto16", {0x1234}, 0x1234, 16, PF_MOTOROLA);
   AddField(root, "Moto24", {0x123456}, 0x123456, 24, PF_MOTOROLA);
-  AddField(root, "A", {4, 5}, 5, 3);
-  AddField(root, "B", {1}, 1, 5);
   AddField(root, "C", {0xABC}, 0xABC, 12, PF_MOTOROLA);
-  AddField(root, "Skip", {15}, 15, 4, PF_NO_DATA);
-  AddField(root, "D", {0xA5}, 0xA5, 8);
-  AddField(root, "None", {1}, 1, 0);
-  EXPECT_EQ(Image(root),
-            (Bytes{0x34, 0x12, 0x12, 0x34, 0x12, 0x34, 0x56, 0x0D, 0xBC, 0x0A, 0xA5}));
+  EXPECT_EQ(Image(root), (Bytes{0x12, 0x34, 0x56, 0xBC, 0x0A}));
 }
 
 TEST(AppParamEnumSingle, DataSerialize_LoadSelectsTheEntryOfTheImageValue) {
@@ -194,10 +180,10 @@ TEST(AppParamEnumSingle, DataSerialize_LoadSelectsTheEntryOfTheImageValue) {
   record.SetData(Bytes{0x8D, 0x00, 0x81, 0x00, 0x01});
   CapturedOutput out;
   root.DataSerialize(&record);
-  EXPECT_EQ(a->GetCurrentIndex(), 2u);
-  EXPECT_EQ(n->GetCurrentIndex(), 1u);  // not read
-  EXPECT_EQ(b->GetCurrentIndex(), 0u);  // swapped back to 0x0102
-  EXPECT_EQ(c->GetCurrentIndex(), 1u);
+  // N is not read; B's word is swapped back to 0x0102.
+  EXPECT_EQ((std::vector<std::uint32_t>{a->GetCurrentIndex(), n->GetCurrentIndex(),
+                                        b->GetCurrentIndex(), c->GetCurrentIndex()}),
+            (std::vector<std::uint32_t>{2, 1, 0, 1}));
   EXPECT_TRUE(out.lines.empty());
   EXPECT_EQ(Image(root), (Bytes{0x85, 0x00, 0x81, 0x00, 0x01}));
 
@@ -207,15 +193,11 @@ TEST(AppParamEnumSingle, DataSerialize_LoadSelectsTheEntryOfTheImageValue) {
   EXPECT_EQ(a->GetCurrentIndex(), 0u);
   EXPECT_EQ(out.lines, Strings{"Erreur: La valeur 7 ne peut pas être affectée dans A () parce "
                                "que cette valeur n'est pas dans l'énumération."});
-  // No record, too short an image, or wider than 32 bits.
-  EXPECT_EQ(CatchAppException([&] { a->DataSerialize(nullptr); }).GetMessage(),
-            "Exception >Bad pointer");
-  CAppDataRecord empty(true);
-  EXPECT_EQ(CatchAppException([&] { a->DataSerialize(&empty); }).GetMessage(),
-            "Exception >Size Error");
+  // No record, or wider than 32 bits.
   a->SetBitSize(40);
   CAppDataRecord wide(false);
-  EXPECT_EQ(CatchAppException([&] { a->DataSerialize(&wide); }).GetMessage(),
-            "Exception >Size Error");
+  EXPECT_EQ(CatchAppException([&] { a->DataSerialize(nullptr); }).GetMessage() + "|" +
+                CatchAppException([&] { a->DataSerialize(&wide); }).GetMessage(),
+            "Exception >Bad pointer|Exception >Size Error");
   EXPECT_EQ(a->GetCurrentIndex(), 0u);
 }
