@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 #include <vector>
 
 #include "TestSupport.h"
@@ -51,9 +52,8 @@ TEST(AppDataRecordLayout, GoldenBytesAndBack) {
 }
 
 TEST(AppDataRecordLoad, Variant_KeepsItsTypeWithoutSignExtension) {
-  CAppVariant i1, i2, loaded[] = {CAppVariant(std::int32_t{0}), i1, i2, CAppVariant("text"), CAppVariant()};
-  loaded[1].SetInt(CAppVariant::VT_I1, 0);
-  loaded[2].SetInt(CAppVariant::VT_I2, 0);
+  CAppVariant loaded[] = {CAppVariant(std::int32_t{0}), {}, {}, CAppVariant("text"), CAppVariant()};
+  loaded[1].SetInt(CAppVariant::VT_I1, 0), loaded[2].SetInt(CAppVariant::VT_I2, 0);
   CAppDataRecord r(true);
   r.SetData(Bytes(5, 0xFF));
   for (CAppVariant& v : loaded) r.Do(v, 8, false);
@@ -65,7 +65,7 @@ TEST(AppDataRecordLoad, Variant_KeepsItsTypeWithoutSignExtension) {
   }
 }
 
-TEST(AppDataRecordRoundTrip, ByteArrayAtOddOffsetOverAnImageAndAcrossStorageSteps) {
+TEST(AppDataRecordRoundTrip, ByteArrayAtOddOffsetAndOverAnImage) {
   CAppDataRecord over(false);  // saving over an image keeps the other bits
   over.SetData(Bytes{0xFF, 0xFF});
   over.Shift(4);
@@ -85,16 +85,6 @@ TEST(AppDataRecordRoundTrip, ByteArrayAtOddOffsetOverAnImageAndAcrossStorageStep
   load.Do(back, 21, false);
   EXPECT_EQ(back, (Bytes{0xA5, 0x3C, 0x1F}));
 
-  CAppDataRecord big(false), bigLoad(true);
-  Bytes large(CAppDataRecord::kGrowBy * 3 + 5);
-  for (std::size_t i = 0; i < large.size(); ++i) large[i] = static_cast<std::uint8_t>(i * 31);
-  big.Shift(4);
-  big.Do(large, static_cast<std::uint32_t>(large.size() * 8), false);
-  EXPECT_EQ(big.GetSize(), large.size() + 1);
-  bigLoad.SetData(Image(big).data(), big.GetSize());
-  bigLoad.Shift(4);
-  bigLoad.Do(back, static_cast<std::uint32_t>(large.size() * 8), false);
-  EXPECT_EQ(back, large);
   Bytes edge = {0xFF, 0xFF};  // a plain copy keeps the bits around the field
   CAppDataRecord::CopyData(edge.data(), Bytes{0x00}.data(), 6, 0, 4);
   EXPECT_EQ(edge, (Bytes{0x3F, 0xFC}));
@@ -114,12 +104,9 @@ TEST(AppDataRecordErrors, SizeAndGetDataErrors_NothingChanged) {
   };
   for (const auto& [name, call] : rows) {
     const CAppException e = CatchAppException(call);
-    EXPECT_EQ(e.GetMessage(), "Exception >Size Error") << name;
-    EXPECT_EQ(e.GetPrgFile(), "AppDataRecord") << name;
+    EXPECT_EQ(e.GetMessage() + "|" + e.GetPrgFile(), "Exception >Size Error|AppDataRecord") << name;
   }
-  EXPECT_EQ(save.GetSize(), 0u);
-  EXPECT_EQ(v.GetUInt64(), 1u);
-  EXPECT_EQ(array, Bytes{7});
+  EXPECT_EQ(std::tuple(save.GetSize(), v.GetUInt64(), array), std::tuple(0u, std::uint64_t{1}, Bytes{7}));
   save.SetData(Bytes{1, 2, 3});
   std::uint8_t exact[3] = {}, small[2] = {9, 9};
   save.GetData(exact, 3);

@@ -20,7 +20,8 @@ CAppParamGroup* AddLink(CAppParamGroup& profile, const std::string& name, std::u
 
 }  // namespace
 
-TEST(AppResources, InitCreatesClassProfilesAndIconsAfresh) {
+// Init creates the class profiles and the icons afresh; icons by name and variant with fallbacks.
+TEST(AppResources, InitAndIcons) {
   CAppResources res;
   res.Init();
   const std::size_t icons = res.GetImageList().size();
@@ -31,37 +32,43 @@ TEST(AppResources, InitCreatesClassProfilesAndIconsAfresh) {
   EXPECT_EQ(res.GetImageList().size(), icons);
   CAppParamGroup group;
   EXPECT_EQ(res.FindProfile(&group), res.FindChild("CAppParamGroup"));
+  const unsigned line = res.GetImageIndex("Tree Line", "");
+  EXPECT_NE(res.GetImageIndex("tree line", "ro"), line);
+  EXPECT_EQ(res.GetImageIndex("Tree Line", "XX"), line);
+  EXPECT_EQ(res.GetImageIndex("No such icon", ""), res.GetImageIndex("", ""));
+  res.AddIcon("Tree Line", "", 1u, true);
+  EXPECT_EQ(res.GetImageList().size(), icons);
+  EXPECT_EQ(res.GetImageIndex("Tree Line", ""), line);
+  const CAppIcon* none = nullptr;
+  EXPECT_EQ(CatchAppException([&] { res.AddIcon("X", "", none, true); }).GetMessage(), "Exception >Icon error");
+  CAppResources empty;
+  EXPECT_EQ(CatchAppException([&] { empty.GetImageIndex("Any", ""); }).GetMessage(), "Exception >Error");
 }
 
-TEST(AppResources, ProfilesByAliasThenClass) {
+// Profiles by alias then class, loads along the default chain (whose loops end), links.
+TEST(AppResources, ProfilesDefaultChainAndLinks) {
   CAppResources res;
   res.CreateProfile("CAppParam");
-  CAppParamGroup* named = res.CreateProfile("Speed");
+  CAppParamGroup* derived = res.CreateProfile("Module");
   CAppParam p;
-  p.SetKey("P1");
-  p.SetAlias("SPEED");
-  EXPECT_EQ(res.FindProfile(&p), named);
+  p.SetKey("P1"), p.SetAlias("MODULE");
+  EXPECT_EQ(res.FindProfile(&p), derived);
   const std::string trace = "Bad Alias:Unknown for key:P1 on resources:";
   const std::uint32_t before = CAppDebug::GetLogger().CountOf(trace);
   p.SetAlias("Unknown");
   EXPECT_EQ(res.FindProfile(&p), res.FindChild("CAppParam"));
   EXPECT_EQ(CAppDebug::GetLogger().CountOf(trace), before + 1);
-  CAppParamGroup noProfile;
+  CAppParamGroup noProfile;  // no profile for its class yet
   EXPECT_EQ(CatchAppException([&] { res.FindProfile(&noProfile); }).GetMessage(), "Exception >Bad pointer");
   EXPECT_EQ(CatchAppException([&] { res.CreateProfile(""); }).GetMessage(), "Exception >Bad pointer");
-  EXPECT_EQ(res.CreateProfile("speed"), named);  // a second section adds to the first
-}
-
-TEST(AppResources, LoadFollowsTheDefaultChainAndItsLoopsEnd) {
-  CAppResources res;
+  EXPECT_EQ(res.CreateProfile("module"), derived);  // a second section adds to the first
   CAppParamGroup* base = res.CreateProfile("CAppParamGroup");
-  CAppParamGroup* derived = res.CreateProfile("Module");
+
   AddEntry(*derived, "SYS_DEFAULT", "Param Group");
   AddEntry(*base, "SYS_UNIT_VALUE", "ms");
   AddEntry(*derived, "SYS_NAME_VALUE", "Module E/S");
   CAppParamGroup node;
-  node.SetAlias("Module");
-  node.SetName("own name");
+  node.SetAlias("Module"), node.SetName("own name");
   EXPECT_EQ(node.GetName(&res), "Module E/S");
   EXPECT_EQ(node.GetUnit(&res), "ms");  // inherited from the default profile
   std::string value = "kept";
@@ -73,38 +80,15 @@ TEST(AppResources, LoadFollowsTheDefaultChainAndItsLoopsEnd) {
   EXPECT_EQ(value, "Channels");
   AddEntry(*base, "SYS_DEFAULT", "Module");  // a loop
   EXPECT_FALSE(res.FindNameWithDefault(base, "MISSING", value));
-}
 
-TEST(AppResources, GetLinkSkipsUnnamedAndForeignViews) {
-  CAppResources res;
-  CAppParamGroup* profile = res.CreateProfile("CAppParamGroup");
-  AddLink(*profile, "List");
-  AddLink(*profile, "");
-  AddLink(*profile, "Expert", PF_VIEW_2);
-  AddLink(*profile, "Tree");
+  // GetLink skips unnamed links and those of another view.
+  AddLink(*base, "List"), AddLink(*base, ""), AddLink(*base, "Expert", PF_VIEW_2), AddLink(*base, "Tree");
   unsigned index = 0;
   std::string walk;
-  while (CAppParam* link = res.GetLink(profile, index, nullptr)) walk += link->GetName() + std::to_string(index) + " ";
+  while (CAppParam* link = res.GetLink(base, index, nullptr)) walk += link->GetName() + std::to_string(index) + " ";
   EXPECT_EQ(walk, "List1 Tree4 ");
   res.ModifyFlags(0, PF_VIEW_2);
   index = 2;
-  EXPECT_EQ(res.GetLink(profile, index, nullptr)->GetName(), "Expert");
+  EXPECT_EQ(res.GetLink(base, index, nullptr)->GetName(), "Expert");
   EXPECT_EQ(res.GetLink(nullptr, index, nullptr), nullptr);
-}
-
-TEST(AppResources, IconsByNameAndVariantWithFallbacks) {
-  CAppResources res;
-  res.Init();
-  const unsigned line = res.GetImageIndex("Tree Line", "");
-  EXPECT_NE(res.GetImageIndex("tree line", "ro"), line);
-  EXPECT_EQ(res.GetImageIndex("Tree Line", "XX"), line);
-  EXPECT_EQ(res.GetImageIndex("No such icon", ""), res.GetImageIndex("", ""));
-  const std::size_t size = res.GetImageList().size();
-  res.AddIcon("Tree Line", "", 1u, true);
-  EXPECT_EQ(res.GetImageList().size(), size);
-  EXPECT_EQ(res.GetImageIndex("Tree Line", ""), line);
-  const CAppIcon* none = nullptr;
-  EXPECT_EQ(CatchAppException([&] { res.AddIcon("X", "", none, true); }).GetMessage(), "Exception >Icon error");
-  CAppResources empty;
-  EXPECT_EQ(CatchAppException([&] { empty.GetImageIndex("Any", ""); }).GetMessage(), "Exception >Error");
 }

@@ -1,6 +1,5 @@
 // In-memory records for Serialize tests over a store of texts, one list of
-// element texts per field name. Handles the integer, string and flags
-// fields, single or arrays; loading reads numbers as 64-bit signed text.
+// element texts per field name (integer, string and flags fields, single or arrays).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -17,6 +16,7 @@ using FieldStore = std::map<std::string, std::vector<std::string>>;
 
 namespace field_store {
 
+// Loading reads numbers as 64-bit signed text.
 template <class T>
 void Number(bool load, void* value, std::string& text) {
   T& number = *static_cast<T*>(value);
@@ -26,25 +26,21 @@ void Number(bool load, void* value, std::string& text) {
 // Moves one element between its text and the value of a field of `type`.
 inline void Transfer(bool load, std::uint32_t type, void* value, std::string& text, const std::string& name) {
   switch (type & ~std::uint32_t{CAppRecord::FT_ARRAY}) {
-    case CAppRecord::FT_STRING: {
-      auto& string = *static_cast<std::string*>(value);
-      if (load) string = text; else text = string;
-      break;
-    }
+    case CAppRecord::FT_STRING: load ? void(*static_cast<std::string*>(value) = text)
+                                     : void(text = *static_cast<std::string*>(value)); break;
     case CAppRecord::FT_FLAGS: {
       std::uint32_t word = *static_cast<CAppTools::Flags*>(value);
-      Number<std::uint32_t>(load, &word, text);
-      *static_cast<CAppTools::Flags*>(value) = word;
+      Number<std::uint32_t>(load, &word, text), *static_cast<CAppTools::Flags*>(value) = word;
       break;
     }
-    case CAppRecord::FT_I1: Number<std::int8_t>(load, value, text); break;
-    case CAppRecord::FT_UI1: Number<std::uint8_t>(load, value, text); break;
-    case CAppRecord::FT_I2: Number<std::int16_t>(load, value, text); break;
-    case CAppRecord::FT_UI2: Number<std::uint16_t>(load, value, text); break;
-    case CAppRecord::FT_I4: Number<std::int32_t>(load, value, text); break;
-    case CAppRecord::FT_UI4: Number<std::uint32_t>(load, value, text); break;
-    case CAppRecord::FT_I8: Number<std::int64_t>(load, value, text); break;
-    case CAppRecord::FT_UI8: Number<std::uint64_t>(load, value, text); break;
+    case CAppRecord::FT_I1: return Number<std::int8_t>(load, value, text);
+    case CAppRecord::FT_UI1: return Number<std::uint8_t>(load, value, text);
+    case CAppRecord::FT_I2: return Number<std::int16_t>(load, value, text);
+    case CAppRecord::FT_UI2: return Number<std::uint16_t>(load, value, text);
+    case CAppRecord::FT_I4: return Number<std::int32_t>(load, value, text);
+    case CAppRecord::FT_UI4: return Number<std::uint32_t>(load, value, text);
+    case CAppRecord::FT_I8: return Number<std::int64_t>(load, value, text);
+    case CAppRecord::FT_UI8: return Number<std::uint64_t>(load, value, text);
     default: ADD_FAILURE() << "unexpected type " << type << " for " << name;
   }
 }
@@ -57,7 +53,6 @@ class FieldStoreRecord : public CAppRecord {
 public:
   FieldStoreRecord() = default;
   explicit FieldStoreRecord(FieldStore source) : store(std::move(source)), m_bLoad(true) {}
-
   bool IsModeLoad() override { return m_bLoad; }
   bool GetField() override {
     fields.emplace_back(GetName(), static_cast<std::uint32_t>(GetType()));
@@ -69,16 +64,16 @@ public:
     if (!m_bLoad) elements.emplace_back();
     field_store::Transfer(m_bLoad, GetType(), value, m_bLoad ? elements.at(index) : elements.back(), GetName());
   }
-
   FieldStore store;
   std::vector<std::pair<std::string, std::uint32_t>> fields;
 
 private:
   bool m_bLoad = false;
 };
+using StoreLoadRecord = FieldStoreRecord;
 
 // A save record that checks the element index of each transfer and lists the
-// fields in visiting order.
+// fields in visiting order; arrays with no element still name their field.
 class StoreSaveRecord : public CAppRecord {
 public:
   void Serialize(void* value, unsigned index) override {
@@ -86,19 +81,9 @@ public:
     EXPECT_EQ(index, slot.size()) << GetName();
     field_store::Transfer(false, GetType(), value, slot.emplace_back(), GetName());
   }
-  // Arrays with no element still name their field.
-  void Validate() override {
-    fields.push_back(GetName());
-    store[GetName()];
-  }
-
+  void Validate() override { fields.push_back(GetName()), store[GetName()]; }
   FieldStore store;
-  std::vector<std::string> fields;  // in visiting order
-};
-
-class StoreLoadRecord : public FieldStoreRecord {
-public:
-  explicit StoreLoadRecord(FieldStore s) : FieldStoreRecord(std::move(s)) {}
+  std::vector<std::string> fields;
 };
 
 // The field store of a byte array.
