@@ -30,6 +30,10 @@ class CAppStreamXML {
 public:
   CAppStreamXML() = delete;
 
+  // Deepest nesting of parameter elements (references included) that Load
+  // follows; Save refuses deeper trees, so every saved file loads back.
+  static constexpr unsigned MAX_DEPTH = 256;
+
   // A parsed description and, built on first use, the index of its
   // definitions by their Key text (the first of equal keys wins, as the key
   // query would answer), so a lookup does not scan the document.

@@ -85,7 +85,7 @@ std::vector<CAppStreamXML::LoadStream*>& OpenStreams() {
 
 // References and nesting are followed recursively: a definition that refers
 // to itself must end in an error, not in a stack overflow.
-constexpr unsigned kMaxDepth = 256;
+constexpr unsigned kMaxDepth = CAppStreamXML::MAX_DEPTH;
 unsigned g_depth = 0;
 
 struct DepthGuard {

@@ -19,7 +19,7 @@ namespace {
 using Element = CAppToolsXML::Element;
 
 // The loader refuses deeper nesting; a file it cannot read is not written.
-constexpr unsigned kMaxDepth = 256;
+constexpr unsigned kMaxDepth = CAppStreamXML::MAX_DEPTH;
 
 // Integers become their decimal text here rather than through a numeric
 // variant: same text, without a conversion per field.
