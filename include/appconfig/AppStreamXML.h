@@ -25,6 +25,7 @@
 
 class CAppParam;
 class CAppResources;
+struct CAppRuntimeClass;
 
 class CAppStreamXML {
 public:
@@ -36,14 +37,28 @@ public:
 
   // A parsed description and, built on first use, the index of its
   // definitions by their Key text (the first of equal keys wins, as the key
-  // query would answer), so a lookup does not scan the document.
+  // query would answer), so a lookup does not scan the document. Nodes are
+  // borrowed from the document, which the load keeps until it ends.
   struct CachedDocument {
     CAppToolsXML::Document document;
-    std::unordered_map<std::string, CAppToolsXML::Element> definitions;
+    std::unordered_map<std::string, const CAppToolsXML::DomElement*> definitions;
     bool indexed = false;
   };
-  // Parsed documents of one load, by file name (each file is parsed once).
-  using DocumentCache = std::map<std::string, CachedDocument>;
+
+  // What one load shares between its streams and records: each file is
+  // parsed once, each Type text is resolved to its class once, and the
+  // named field elements of the records being read live on one stack.
+  struct LoadContext {
+    struct NamedField {
+      const char* name;
+      const CAppToolsXML::DomElement* element;
+    };
+    std::map<std::string, CachedDocument> documents;
+    std::vector<std::pair<std::string, const CAppRuntimeClass*>> classesByType;
+    std::vector<std::pair<std::string, const CAppRuntimeClass*>> classesByName;
+    std::vector<NamedField> namedFields;
+  };
+  using DocumentCache = LoadContext;
 
   // The tree of definition `key` of `file` (a name without extension, found
   // through the document path); owned by the caller. Null for an empty file
@@ -61,8 +76,8 @@ public:
   // One opened description file during one load.
   class LoadStream {
   public:
-    // The first stream of a load; cache and schemas must not be null.
-    LoadStream(const std::string& file, CAppResources* resources, DocumentCache* cache,
+    // The first stream of a load; context and schemas must not be null.
+    LoadStream(const std::string& file, CAppResources* resources, LoadContext* context,
                CAppToolsXML::SchemaCollection* schemas);
     // A stream for a file named by a File reference of `from`.
     LoadStream(const std::string& file, LoadStream* from);
@@ -75,28 +90,37 @@ public:
     // and reads it into `param`.
     void GetParam(CAppParam*& param, const std::string& key);
     void ReadParam(CAppParam*& param, const CAppToolsXML::Element& element);
+    void ReadParam(CAppParam*& param, const CAppToolsXML::DomElement* element);
     void ReadAttribut(CAppParam* param, const CAppToolsXML::Element& element);
+    void ReadAttribut(CAppParam* param, const CAppToolsXML::DomElement* element);
     // The file name followed by ".XML", for messages.
     std::string GetFileName() const;
+    LoadContext& GetContext() { return *m_pContext; }
 
     // Empties the list of open streams, destroying them when `destroy`.
     static void RemoveAll(bool destroy);
 
   private:
     void Open(const std::string& file);
+    CAppParam* CreateTyped(const char* type);
+    CAppParam* CreateNamed(const char* className);
 
-    CAppToolsXML::Element m_root;
+    const CAppToolsXML::DomElement* m_root = nullptr;
     CachedDocument* m_pDocument = nullptr;
     std::string m_strFile;
     CAppResources* m_pResources = nullptr;
     CAppToolsXML::SchemaCollection* m_pSchemas = nullptr;
-    DocumentCache* m_pCache = nullptr;
+    LoadContext* m_pContext = nullptr;
   };
 
   // Reads one parameter element's fields through the record protocol.
   class LoadRecord : public CAppRecord {
   public:
     LoadRecord(LoadStream* stream, const CAppToolsXML::Element& element);
+    LoadRecord(LoadStream* stream, const CAppToolsXML::DomElement* element);
+    ~LoadRecord() override;
+    LoadRecord(const LoadRecord&) = delete;
+    LoadRecord& operator=(const LoadRecord&) = delete;
 
     bool IsModeLoad() override { return true; }
     CAppParamGroup::EN_ADD_MODE GetAddMode() override { return m_addMode; }
@@ -105,28 +129,40 @@ public:
     void Serialize(void* value, unsigned index) override;
 
     std::string GetFileName() const;
-    // The class and key of the parameter being read, for messages.
-    void SetContext(const std::string& className, const std::string& key);
+    // The class and key of the parameter being read, for messages. The
+    // texts are borrowed and must outlive the record; with a parameter, its
+    // class name is asked only when a message needs it.
+    void SetContext(const char* className, const char* key);
+    void SetContext(const CAppParam* param, const char* key);
     void SetAddMode(CAppParamGroup::EN_ADD_MODE mode) { m_addMode = mode; }
 
   private:
     enum FieldKind : unsigned { KIND_NONE = 0, KIND_DATA = 100, KIND_PARAM = 101, KIND_LIST = 102, KIND_BITS = 103 };
 
     [[noreturn]] void ThrowKindMismatch(const char* what);
+    const CAppToolsXML::DomElement* GetEntry(unsigned index);
     void SerializeData(void* value, unsigned index);
     void SerializeBits(void* value);
+    void StoreText(void* value, std::uint32_t code, const char* text);
     void StoreText(void* value, std::uint32_t code, const CAppVariant& text);
 
     LoadStream* m_pStream;
-    CAppToolsXML::Element m_element;
-    CAppToolsXML::Element m_field;
+    const CAppToolsXML::DomElement* m_element;
+    const CAppToolsXML::DomElement* m_field;
     FieldKind m_kind = KIND_NONE;
-    CAppToolsXML::ListElement m_entries;
-    std::vector<CAppToolsXML::Element> m_named;
-    std::map<std::string, std::size_t> m_nameIndex;
+    // This record's named children: [m_namedBegin, m_namedEnd) of the load's
+    // stack, which the records of nested elements grow and shrink above it.
+    std::size_t m_namedBegin = 0;
+    std::size_t m_namedEnd = 0;
+    // The entries (children with a Key, or "Element"s) of the current field,
+    // read in order through a cursor instead of being collected.
+    unsigned m_entryCount = 0;
+    unsigned m_cursorIndex = 0;
+    const CAppToolsXML::DomElement* m_cursor = nullptr;
     std::vector<std::uint8_t> m_data;
-    std::string m_strClass;
-    std::string m_strKey;
+    const CAppParam* m_pContextParam = nullptr;
+    const char* m_contextClass = "";
+    const char* m_contextKey = "";
     CAppParamGroup::EN_ADD_MODE m_addMode = CAppParamGroup::ADD_BY_KEY;
   };
 

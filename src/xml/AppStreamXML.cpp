@@ -1,6 +1,9 @@
 #include "appconfig/AppStreamXML.h"
 
+#include <cstring>
 #include <utility>
+
+#include "AppXmlInternal.h"
 
 #include "appconfig/AppDebug.h"
 #include "appconfig/AppDynamic.h"
@@ -12,9 +15,19 @@
 namespace {
 
 using Element = CAppToolsXML::Element;
-using ListElement = CAppToolsXML::ListElement;
+using DomElement = CAppToolsXML::DomElement;
 
 const char* const kDescriptionNamespace = "QXE-kvrDescription";
+
+// Tags and field names compare without case, in ASCII.
+bool EqualsNoCase(const char* a, const char* b) {
+  for (; *a != 0 && *b != 0; ++a, ++b) {
+    const auto upperA = static_cast<unsigned char>(*a >= 'a' && *a <= 'z' ? *a - 32 : *a);
+    const auto upperB = static_cast<unsigned char>(*b >= 'a' && *b <= 'z' ? *b - 32 : *b);
+    if (upperA != upperB) return false;
+  }
+  return *a == *b;
+}
 
 // How a parameter tag makes its object.
 enum class TagKind { TYPED, CLASS, DUMMY, REFERENCE };
@@ -39,10 +52,9 @@ constexpr ParamTag kParamTags[] = {
     {"DUMMYREF", TagKind::REFERENCE, nullptr},
 };
 
-const ParamTag* FindParamTag(const std::string& tag) {
-  const std::string upper = CAppTools::MakeUpper(tag);
+const ParamTag* FindParamTag(const char* tag) {
   for (const ParamTag& row : kParamTags) {
-    if (upper == row.tag) return &row;
+    if (EqualsNoCase(tag, row.tag)) return &row;
   }
   return nullptr;
 }
@@ -57,25 +69,63 @@ constexpr FieldTag kFieldTags[] = {
     {"DUMMYREF", 101}, {"ARRAY", 102}, {"BITFIELD", 103},
 };
 
-unsigned FindFieldKind(const std::string& tag) {
-  const std::string upper = CAppTools::MakeUpper(tag);
+unsigned FindFieldKind(const char* tag) {
   for (const FieldTag& row : kFieldTags) {
-    if (upper == row.tag) return row.kind;
+    if (EqualsNoCase(tag, row.tag)) return row.kind;
   }
   return 0;
 }
 
-// The attribute's text, or false when the element has no such attribute.
-bool ReadText(const Element& element, const char* name, std::string& text) {
-  CAppVariant value;
-  if (!element.GetAttribut(name, value)) return false;
-  text = value.ToString();
+pugi::xml_node Node(const DomElement* element) { return AppXmlToPugi(element); }
+
+const DomElement* Handle(pugi::xml_node node) {
+  return node ? reinterpret_cast<const DomElement*>(node.internal_object()) : nullptr;
+}
+
+// The attribute's text, or null when the element has no such attribute.
+const char* Attribute(pugi::xml_node node, const char* name) {
+  const pugi::xml_attribute attribute = node.attribute(name);
+  return attribute ? attribute.value() : nullptr;
+}
+
+bool ReadText(pugi::xml_node node, const char* name, std::string& text) {
+  const char* value = Attribute(node, name);
+  if (value == nullptr) return false;
+  text = value;
   return true;
 }
 
-CAppParam* CreateParam(const std::string& className) {
-  return static_cast<CAppParam*>(
-      CAppDynamic::_GetRegisterClass(className, CAppParam::StaticRuntimeClass()));
+bool IsNamed(pugi::xml_node node, const char* name) {
+  return node.type() == pugi::node_element && std::strcmp(node.name(), name) == 0;
+}
+
+// The entries of a group field are its child elements with a Key; those of
+// an array field, its "Element" children.
+bool IsEntry(pugi::xml_node node, bool list) {
+  if (node.type() != pugi::node_element) return false;
+  return list ? std::strcmp(node.name(), "Element") == 0 : static_cast<bool>(node.attribute("Key"));
+}
+
+pugi::xml_node NextEntry(pugi::xml_node node, bool list) {
+  while (node && !IsEntry(node, list)) node = node.next_sibling();
+  return node;
+}
+
+const CAppRuntimeClass* FindCached(const std::vector<std::pair<std::string, const CAppRuntimeClass*>>& cache,
+                                   const char* name) {
+  for (const auto& [text, runtimeClass] : cache) {
+    if (text == name) return runtimeClass;
+  }
+  return nullptr;
+}
+
+// A new object of `className` through the registry; the class is remembered
+// so that the next object of the same text skips the registry lookup.
+CAppParam* CreateRegistered(std::vector<std::pair<std::string, const CAppRuntimeClass*>>& cache, const char* text,
+                            const std::string& className) {
+  auto* param = static_cast<CAppParam*>(CAppDynamic::_GetRegisterClass(className, CAppParam::StaticRuntimeClass()));
+  if (param != nullptr) cache.emplace_back(text, param->GetRuntimeClass());
+  return param;
 }
 
 std::vector<CAppStreamXML::LoadStream*>& OpenStreams() {
@@ -89,10 +139,10 @@ constexpr unsigned kMaxDepth = CAppStreamXML::MAX_DEPTH;
 unsigned g_depth = 0;
 
 struct DepthGuard {
-  DepthGuard(const std::string& tag, const std::string& key, const std::string& file) {
+  DepthGuard(const char* tag, const char* key, const CAppStreamXML::LoadStream& stream) {
     if (g_depth >= kMaxDepth) {
-      APP_THROW("Reference loop or nesting deeper than %u at <%s Key=\"%s\"> on file : %s", kMaxDepth,
-                tag.c_str(), key.c_str(), file.c_str());
+      APP_THROW("Reference loop or nesting deeper than %u at <%s Key=\"%s\"> on file : %s", kMaxDepth, tag,
+                key, stream.GetFileName().c_str());
     }
     ++g_depth;
   }
@@ -110,10 +160,10 @@ std::unique_ptr<CAppParam> CAppStreamXML::Load(const std::string& file, CAppReso
   if (file.empty()) return nullptr;
   CAppToolsXML::SchemaCollection schemas;
   if (!schemas.Create() || !schemas.Add(kDescriptionNamespace, "")) return nullptr;
-  DocumentCache cache;
+  LoadContext context;
   CAppParam* raw = nullptr;
   try {
-    auto* first = new LoadStream(file, resources, &cache, &schemas);
+    auto* first = new LoadStream(file, resources, &context, &schemas);
     first->GetParam(raw, key);
     if (resources != nullptr && raw != nullptr) {
       raw->SetKey(key);
@@ -137,9 +187,9 @@ bool CAppStreamXML::LoadResources(const std::string& file, CAppResources* resour
   APP_CHECK_POINTER(resources);
   CAppToolsXML::SchemaCollection schemas;
   if (file.empty() || !schemas.Create() || !schemas.Add(kDescriptionNamespace, "")) return false;
-  DocumentCache cache;
+  LoadContext context;
   try {
-    new LoadStream(file, resources, &cache, &schemas);
+    new LoadStream(file, resources, &context, &schemas);
   } catch (...) {
     LoadStream::RemoveAll(true);
     throw;
@@ -151,10 +201,10 @@ bool CAppStreamXML::LoadResources(const std::string& file, CAppResources* resour
 // --- LoadStream -----------------------------------------------------------------------
 
 CAppStreamXML::LoadStream::LoadStream(const std::string& file, CAppResources* resources,
-                                      DocumentCache* cache,
+                                      LoadContext* context,
                                       CAppToolsXML::SchemaCollection* schemas)
-    : m_strFile(file), m_pResources(resources), m_pSchemas(schemas), m_pCache(cache) {
-  APP_CHECK_POINTER(cache);
+    : m_strFile(file), m_pResources(resources), m_pSchemas(schemas), m_pContext(context) {
+  APP_CHECK_POINTER(context);
   APP_CHECK_POINTER(schemas);
   Open(file);
 }
@@ -163,7 +213,7 @@ CAppStreamXML::LoadStream::LoadStream(const std::string& file, LoadStream* from)
   APP_CHECK_POINTER(from);
   m_pResources = from->m_pResources;
   m_pSchemas = from->m_pSchemas;
-  m_pCache = from->m_pCache;
+  m_pContext = from->m_pContext;
   Open(file);
 }
 
@@ -189,31 +239,32 @@ void CAppStreamXML::LoadStream::RemoveAll(bool destroy) {
 std::string CAppStreamXML::LoadStream::GetFileName() const { return m_strFile + ".XML"; }
 
 void CAppStreamXML::LoadStream::Load(const std::string& file) {
-  const auto cached = m_pCache->find(file);
-  if (cached != m_pCache->end()) {
+  auto& documents = m_pContext->documents;
+  const auto cached = documents.find(file);
+  Element root;
+  if (cached != documents.end()) {
     m_pDocument = &cached->second;
-    m_pDocument->document.GetRootElt(m_root);
+    m_pDocument->document.GetRootElt(root);
+    m_root = root.GetPtr().Get();
     return;
   }
   CachedDocument parsed;
   if (!parsed.document.Load(file, m_pSchemas)) APP_THROW("Can not load : %s", GetFileName().c_str());
-  m_pDocument = &m_pCache->emplace(file, std::move(parsed)).first->second;
-  m_pDocument->document.GetRootElt(m_root);
+  m_pDocument = &documents.emplace(file, std::move(parsed)).first->second;
+  m_pDocument->document.GetRootElt(root);
+  m_root = root.GetPtr().Get();
   LoadResources();
 }
 
 void CAppStreamXML::LoadStream::LoadResources() {
-  if (m_pResources == nullptr) return;
-  ListElement sections;
-  if (!m_root.Select("./Resources", sections)) return;
-  for (unsigned i = 0; i < sections.GetCount(); ++i) {
-    Element section;
-    sections.GetAt(i, section);
+  if (m_pResources == nullptr || m_root == nullptr) return;
+  for (pugi::xml_node section : Node(m_root).children()) {
+    if (!IsNamed(section, "Resources")) continue;
     std::string profileName;
     ReadText(section, "Profile", profileName);
     CAppParamGroup* profile = m_pResources->CreateProfile(profileName);
-    LoadRecord record(this, section);
-    record.SetContext("Resources", profileName);
+    LoadRecord record(this, Handle(section));
+    record.SetContext("Resources", profileName.c_str());
     // A section adds to what the profile already holds (class defaults, an
     // earlier section) instead of replacing it.
     record.SetAddMode(CAppParamGroup::ADD_MERGE);
@@ -223,15 +274,10 @@ void CAppStreamXML::LoadStream::LoadResources() {
 
 void CAppStreamXML::LoadStream::GetParam(CAppParam*& param, const std::string& key) {
   if (!m_pDocument->indexed) {
-    ListElement keyed;
-    if (m_root.Select("./*[@Key]", keyed)) {
-      m_pDocument->definitions.reserve(keyed.GetCount());
-      for (unsigned i = 0; i < keyed.GetCount(); ++i) {
-        Element definition;
-        keyed.GetAt(i, definition);
-        std::string text;
-        ReadText(definition, "Key", text);
-        m_pDocument->definitions.emplace(text, definition);
+    if (m_root != nullptr) {
+      for (pugi::xml_node definition : Node(m_root).children()) {
+        if (!IsEntry(definition, false)) continue;
+        m_pDocument->definitions.emplace(definition.attribute("Key").value(), Handle(definition));
       }
     }
     m_pDocument->indexed = true;
@@ -246,46 +292,58 @@ void CAppStreamXML::LoadStream::GetParam(CAppParam*& param, const std::string& k
   ReadParam(param, found->second);
 }
 
+CAppParam* CAppStreamXML::LoadStream::CreateTyped(const char* type) {
+  if (const CAppRuntimeClass* known = FindCached(m_pContext->classesByType, type)) {
+    return static_cast<CAppParam*>(known->CreateObject());
+  }
+  const std::string className = CAppDynamic::GetClassByAlias(type, "Param ");
+  CAppParam* param = CreateRegistered(m_pContext->classesByType, type, className);
+  if (param == nullptr) APP_THROW("%s is not a CAppParamXXX or an alias of CAppParamXXX", className.c_str());
+  return param;
+}
+
+CAppParam* CAppStreamXML::LoadStream::CreateNamed(const char* className) {
+  if (const CAppRuntimeClass* known = FindCached(m_pContext->classesByName, className)) {
+    return static_cast<CAppParam*>(known->CreateObject());
+  }
+  return CreateRegistered(m_pContext->classesByName, className, className);
+}
+
 void CAppStreamXML::LoadStream::ReadParam(CAppParam*& param, const Element& element) {
-  const std::string tag = element.GetName();
-  std::string key;
-  ReadText(element, "Key", key);
-  const DepthGuard guard(tag, key, GetFileName());
+  if (element == 0) APP_THROW("Bad pointer");
+  ReadParam(param, element.GetPtr().Get());
+}
+
+void CAppStreamXML::LoadStream::ReadParam(CAppParam*& param, const DomElement* element) {
+  APP_CHECK_POINTER(element);
+  const pugi::xml_node node = Node(element);
+  const char* tag = node.name();
+  const char* key = node.attribute("Key").value();
+  const DepthGuard guard(tag, key, *this);
   const ParamTag* row = FindParamTag(tag);
-  if (row == nullptr) APP_THROW("Bad name :%s", tag.c_str());
+  if (row == nullptr) APP_THROW("Bad name :%s", tag);
 
   std::uint32_t dummyFlags = 0;
   switch (row->kind) {
-    case TagKind::TYPED: {
-      std::string type;
-      if (ReadText(element, "Type", type)) {
-        const std::string className = CAppDynamic::GetClassByAlias(type, "Param ");
-        param = CreateParam(className);
-        if (param == nullptr) {
-          APP_THROW("%s is not a CAppParamXXX or an alias of CAppParamXXX", className.c_str());
-        }
-      }
+    case TagKind::TYPED:
+      if (const char* type = Attribute(node, "Type")) param = CreateTyped(type);
       break;
-    }
     case TagKind::CLASS:
-      param = CreateParam(row->className);
+      param = CreateNamed(row->className);
       break;
     case TagKind::DUMMY: {
-      std::string data;
-      const bool plain = ReadText(element, "Data", data);
-      param = CreateParam(plain ? "CAppParam" : "CAppParamArray");
+      const bool plain = Attribute(node, "Data") != nullptr;
+      param = CreateNamed(plain ? "CAppParam" : "CAppParamArray");
       dummyFlags = plain ? (PF_HIDDEN | PF_NO_DATA) : PF_HIDDEN;
       break;
     }
     case TagKind::REFERENCE: {
-      std::string file;
-      std::string ref;
-      const bool hasRef = ReadText(element, "Ref", ref);
-      if (ReadText(element, "File", file)) {
+      const char* ref = Attribute(node, "Ref");
+      if (const char* file = Attribute(node, "File")) {
         auto* other = new LoadStream(file, this);
-        other->GetParam(param, hasRef ? ref : "SYS_ROOT");
+        other->GetParam(param, ref != nullptr ? ref : "SYS_ROOT");
       } else {
-        if (!hasRef) APP_THROW("Reference error for ref : %s or Attribut Type not found", tag.c_str());
+        if (ref == nullptr) APP_THROW("Reference error for ref : %s or Attribut Type not found", tag);
         GetParam(param, ref);
       }
       ReadAttribut(param, element);
@@ -295,66 +353,84 @@ void CAppStreamXML::LoadStream::ReadParam(CAppParam*& param, const Element& elem
   if (param == nullptr) APP_THROW("Bad pointer");
 
   LoadRecord record(this, element);
-  record.SetContext(param->GetClassName(), key);
+  record.SetContext(param, key);
   param->Serialize(&record);
   ReadAttribut(param, element);
   param->ModifyFlags(0, dummyFlags);
 }
 
 void CAppStreamXML::LoadStream::ReadAttribut(CAppParam* param, const Element& element) {
+  if (element == 0) APP_THROW("Bad pointer");
+  ReadAttribut(param, element.GetPtr().Get());
+}
+
+void CAppStreamXML::LoadStream::ReadAttribut(CAppParam* param, const DomElement* element) {
   APP_CHECK_POINTER(param);
-  std::string text;
-  if (ReadText(element, "Name", text)) param->SetName(text);
-  if (ReadText(element, "Value", text)) param->SetVariant(CAppVariant(text));
-  if (ReadText(element, "Alias", text)) param->SetAlias(text);
-  if (ReadText(element, "Help", text)) param->SetHelp(text);
-  if (ReadText(element, "Flags", text)) param->ModifyFlags(0, CAppVariant(text).ToUInt32());
-  if (ReadText(element, "Key", text)) param->SetKey(text);
+  APP_CHECK_POINTER(element);
+  const pugi::xml_node node = Node(element);
+  if (const char* text = Attribute(node, "Name")) param->SetName(text);
+  if (const char* text = Attribute(node, "Value")) param->SetVariant(CAppVariant(std::string(text)));
+  if (const char* text = Attribute(node, "Alias")) param->SetAlias(text);
+  if (const char* text = Attribute(node, "Help")) param->SetHelp(text);
+  if (const char* text = Attribute(node, "Flags")) param->ModifyFlags(0, CAppVariant(std::string(text)).ToUInt32());
+  if (const char* text = Attribute(node, "Key")) param->SetKey(text);
   if (CAppParamGroup* group = param->GetGroup()) {
-    if (ReadText(element, "Parent", text)) group->SetRef(text);
+    if (const char* text = Attribute(node, "Parent")) group->SetRef(text);
   }
 }
 
 // --- LoadRecord --------------------------------------------------------------------------
 
 CAppStreamXML::LoadRecord::LoadRecord(LoadStream* stream, const Element& element)
+    : LoadRecord(stream, element.GetPtr().Get()) {}
+
+CAppStreamXML::LoadRecord::LoadRecord(LoadStream* stream, const DomElement* element)
     : m_pStream(stream), m_element(element), m_field(element) {
   APP_CHECK_POINTER(stream);
-  ListElement named;
-  if (m_element.Select("./*[@Name]", named)) {
-    for (unsigned i = 0; i < named.GetCount(); ++i) {
-      Element child;
-      named.GetAt(i, child);
-      std::string name;
-      ReadText(child, "Name", name);
-      m_nameIndex[name] = m_named.size();  // a later child of the same name wins
-      m_named.push_back(child);
-    }
+  APP_CHECK_POINTER(element);
+  auto& named = m_pStream->GetContext().namedFields;
+  m_namedBegin = named.size();
+  for (pugi::xml_node child : Node(element).children()) {
+    if (child.type() != pugi::node_element) continue;
+    if (const char* name = Attribute(child, "Name")) named.push_back({name, Handle(child)});
   }
+  m_namedEnd = named.size();
 }
+
+CAppStreamXML::LoadRecord::~LoadRecord() { m_pStream->GetContext().namedFields.resize(m_namedBegin); }
 
 std::string CAppStreamXML::LoadRecord::GetFileName() const { return m_pStream->GetFileName(); }
 
-void CAppStreamXML::LoadRecord::SetContext(const std::string& className, const std::string& key) {
-  m_strClass = className;
-  m_strKey = key;
+void CAppStreamXML::LoadRecord::SetContext(const char* className, const char* key) {
+  m_pContextParam = nullptr;
+  m_contextClass = className != nullptr ? className : "";
+  m_contextKey = key != nullptr ? key : "";
+}
+
+void CAppStreamXML::LoadRecord::SetContext(const CAppParam* param, const char* key) {
+  SetContext("", key);
+  m_pContextParam = param;
 }
 
 bool CAppStreamXML::LoadRecord::GetField() {
   m_data.clear();
-  m_entries = ListElement();
-  const auto found = m_nameIndex.find(GetName());
-  if (found != m_nameIndex.end()) {
-    m_field = m_named[found->second];
-    const std::string tag = m_field.GetName();
+  m_entryCount = 0;
+  m_cursor = nullptr;
+  const std::string& name = GetName();
+  const auto& named = m_pStream->GetContext().namedFields;
+  // A later child of the same name wins.
+  for (std::size_t i = m_namedEnd; i > m_namedBegin; --i) {
+    if (name != named[i - 1].name) continue;
+    m_field = named[i - 1].element;
+    const char* tag = Node(m_field).name();
     m_kind = static_cast<FieldKind>(FindFieldKind(tag));
-    if (m_kind == KIND_NONE) APP_THROW("Bad name :%s on file:%s", tag.c_str(), GetFileName().c_str());
+    if (m_kind == KIND_NONE) APP_THROW("Bad name :%s on file:%s", tag, GetFileName().c_str());
     return true;
   }
-  const std::string upper = CAppTools::MakeUpper(GetName());
-  if (upper == "PARAM" || upper == "LIST") {
+  const bool param = EqualsNoCase(name.c_str(), "PARAM");
+  if (param || EqualsNoCase(name.c_str(), "LIST")) {
     m_field = m_element;
-    m_kind = upper == "PARAM" ? KIND_PARAM : KIND_LIST;
+    m_kind = param ? KIND_PARAM : KIND_LIST;
     return true;
   }
   m_kind = KIND_NONE;
@@ -362,35 +438,60 @@ bool CAppStreamXML::LoadRecord::GetField() {
 }
 
 unsigned CAppStreamXML::LoadRecord::GetCount() {
-  if (m_field == 0) APP_THROW("Bad pointer");
+  if (m_field == nullptr) APP_THROW("Bad pointer");
+  const pugi::xml_node field = Node(m_field);
   switch (m_kind) {
     case KIND_DATA:
     case KIND_BITS: {
       if ((GetType() & FT_ARRAY) == 0) return 1;
       m_data.clear();
-      std::string text;
-      if (ReadText(m_field, "Value", text)) {
-        CAppTools::GetData(m_data, text.c_str(), CAppTools::BASE_DEC);
-      } else if (ReadText(m_field, "HexValue", text)) {
-        CAppTools::GetData(m_data, text.c_str(), CAppTools::BASE_HEX);
+      if (const char* text = Attribute(field, "Value")) {
+        CAppTools::GetData(m_data, text, CAppTools::BASE_DEC);
+      } else if (const char* hex = Attribute(field, "HexValue")) {
+        CAppTools::GetData(m_data, hex, CAppTools::BASE_HEX);
       }
       return static_cast<unsigned>(m_data.size());
     }
     case KIND_PARAM:
-      m_field.Select("./*[@Key]", m_entries);
-      return m_entries.GetPtr() ? m_entries.GetCount() : 0;
-    case KIND_LIST:
-      m_field.Select("./Element", m_entries);
-      return m_entries.GetPtr() ? m_entries.GetCount() : 0;
+    case KIND_LIST: {
+      const bool list = m_kind == KIND_LIST;
+      m_entryCount = 0;
+      m_cursor = nullptr;
+      for (pugi::xml_node child : field.children()) {
+        if (IsEntry(child, list)) ++m_entryCount;
+      }
+      return m_entryCount;
+    }
     case KIND_NONE:
       break;
   }
   return 0;
 }
 
+// Entries are asked for in order: the cursor makes each step one sibling
+// hop, and any other order still finds the right entry.
+const DomElement* CAppStreamXML::LoadRecord::GetEntry(unsigned index) {
+  if (index >= m_entryCount) APP_THROW("Invalid Data");
+  const bool list = m_kind == KIND_LIST;
+  pugi::xml_node node;
+  unsigned at = 0;
+  if (m_cursor != nullptr && index >= m_cursorIndex) {
+    node = Node(m_cursor);
+    at = m_cursorIndex;
+  } else {
+    node = NextEntry(Node(m_field).first_child(), list);
+  }
+  for (; node && at < index; ++at) node = NextEntry(node.next_sibling(), list);
+  if (!node) APP_THROW("Invalid Data");
+  m_cursor = Handle(node);
+  m_cursorIndex = index;
+  return m_cursor;
+}
+
 void CAppStreamXML::LoadRecord::ThrowKindMismatch(const char* what) {
+  const std::string className = m_pContextParam != nullptr ? m_pContextParam->GetClassName() : m_contextClass;
   APP_THROW("\"%s\" Field of %s (Key=%s) in this context can not be associated with an XML element %s",
-            GetName().c_str(), m_strClass.c_str(), m_strKey.c_str(),
+            GetName().c_str(), className.c_str(), m_contextKey,
             CAppTools::Format(what, GetFileName().c_str()).c_str());
 }
 
@@ -402,12 +503,8 @@ void CAppStreamXML::LoadRecord::Serialize(void* value, unsigned index) {
       return;
     case KIND_LIST: {
       if ((GetType() & FT_ARRAY) == 0) ThrowKindMismatch("<Array> on file :%s");
-      if (!m_entries.GetPtr() || index >= m_entries.GetCount()) APP_THROW("Invalid Data");
-      Element entry;
-      m_entries.GetAt(index, entry);
-      CAppVariant text;
-      entry.GetAttribut("Value", text);
-      StoreText(value, GetType() & 0x0FFFu, CAppVariant(text.ToString()));
+      const char* text = Attribute(Node(GetEntry(index)), "Value");
+      StoreText(value, GetType() & 0x0FFFu, text != nullptr ? text : "");
       return;
     }
     case KIND_BITS:
@@ -415,10 +512,7 @@ void CAppStreamXML::LoadRecord::Serialize(void* value, unsigned index) {
       return;
     case KIND_PARAM: {
       if ((GetType() & 0x0FFFu) != FT_PARAM) ThrowKindMismatch("<Param> or <ParamRef> on file:%s");
-      if (!m_entries.GetPtr() || index >= m_entries.GetCount()) APP_THROW("Invalid Data");
-      Element child;
-      m_entries.GetAt(index, child);
-      m_pStream->ReadParam(*static_cast<CAppParam**>(value), child);
+      m_pStream->ReadParam(*static_cast<CAppParam**>(value), GetEntry(index));
       return;
     }
     case KIND_NONE:
@@ -434,9 +528,17 @@ void CAppStreamXML::LoadRecord::SerializeData(void* value, unsigned index) {
     StoreText(value, code, CAppVariant(static_cast<std::uint32_t>(m_data[index])));
     return;
   }
-  CAppVariant text;
-  if (!m_field.GetAttribut("Value", text)) return;
-  StoreText(value, code, CAppVariant(text.ToString()));
+  const char* text = Attribute(Node(m_field), "Value");
+  if (text != nullptr) StoreText(value, code, text);
+}
+
+void CAppStreamXML::LoadRecord::StoreText(void* value, std::uint32_t code, const char* text) {
+  // Strings take the text as it stands; the rest converts like a variant.
+  if (code == FT_STRING) {
+    *static_cast<std::string*>(value) = text;
+    return;
+  }
+  StoreText(value, code, CAppVariant(std::string(text)));
 }
 
 // Converts an attribute text into a field or array entry of type `code`.
@@ -471,21 +573,17 @@ void CAppStreamXML::LoadRecord::StoreText(void* value, std::uint32_t code, const
 void CAppStreamXML::LoadRecord::SerializeBits(void* value) {
   if (GetType() != FT_FLAGS) ThrowKindMismatch("<BitField> on file:%s");
   auto& flags = *static_cast<CAppTools::Flags*>(value);
-  ListElement bits;
-  if (!m_field.Select("./Bit", bits)) return;
-  for (unsigned i = 0; i < bits.GetCount(); ++i) {
-    Element bit;
-    bits.GetAt(i, bit);
-    CAppVariant position;
-    if (bit.GetAttribut("Clr", position)) {
-      const std::uint32_t n = position.ToUInt32();
+  for (pugi::xml_node bit : Node(m_field).children()) {
+    if (!IsNamed(bit, "Bit")) continue;
+    if (const char* clear = Attribute(bit, "Clr")) {
+      const std::uint32_t n = CAppVariant(std::string(clear)).ToUInt32();
       if (n < 32) {
         flags.ModifyFlags(1u << n, 0);
       } else {
         APP_TRACE("Clr nit position error :%u  on file:%s", n, GetFileName().c_str());
       }
-    } else if (bit.GetAttribut("Set", position)) {
-      const std::uint32_t n = position.ToUInt32();
+    } else if (const char* set = Attribute(bit, "Set")) {
+      const std::uint32_t n = CAppVariant(std::string(set)).ToUInt32();
       if (n < 32) flags.ModifyFlags(0, 1u << n);
     } else {
       APP_TRACE("Bit position error  on file:%s", GetFileName().c_str());
