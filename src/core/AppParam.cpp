@@ -1,5 +1,8 @@
 #include "appconfig/AppParam.h"
 
+#include <string>
+#include <unordered_map>
+
 #include "appconfig/AppDataRecord.h"
 #include "appconfig/AppDebug.h"
 #include "appconfig/AppException.h"
@@ -137,22 +140,49 @@ std::string CAppParam::GetFullKey() const {
 
 // --- Check and data image -----------------------------------------------------
 
-void CAppParam::Check(CAppResources* resources) {
-  if (IsFlagsEnable(PF_NO_CHECK)) return;
-  if (resources != nullptr) {
-    // A node without a profile has no check rule: its class check still runs.
-    CAppParamGroup* profile = resources->FindProfileOrNull(this);
-    if (auto rule = CAppRule::FindRule<CAppRuleCheck>(resources, profile, "SYS_CHECK_RULE")) {
-      rule->Check(this);
+namespace {
+
+// One check pass over a tree. Nodes of one class and alias share a profile,
+// so each profile's check-rule entry is looked up once per pass instead of
+// once per node; the rule itself is still created for every node it checks.
+class CheckPass {
+public:
+  explicit CheckPass(CAppResources* resources) : m_pResources(resources) {}
+
+  void Run(CAppParam* node) {
+    if (node->IsFlagsEnable(PF_NO_CHECK)) return;
+    if (m_pResources != nullptr) {
+      if (auto rule = CAppRule::CreateRule<CAppRuleCheck>(m_pResources, RuleEntry(node))) rule->Check(node);
+    }
+    if (node->IsFlagsEnable(PF_NO_CHECK_SUBTREE)) return;
+    node->_Check();
+    if (CAppParamGroup* group = node->GetGroup()) {
+      POSITION pos = group->GetStartPosition();
+      while (pos != nullptr) Run(group->GetNextPtr(pos));
     }
   }
-  if (IsFlagsEnable(PF_NO_CHECK_SUBTREE)) return;
-  _Check();
-  if (CAppParamGroup* group = GetGroup()) {
-    POSITION pos = group->GetStartPosition();
-    while (pos != nullptr) group->GetNextPtr(pos)->Check(resources);
+
+private:
+  // A node without a profile has no check rule: its class check still runs.
+  CAppParam* RuleEntry(CAppParam* node) {
+    const CAppRuntimeClass* runtimeClass = node->GetRuntimeClass();
+    const std::string alias = node->GetAlias();
+    auto& byAlias = m_entries[runtimeClass];
+    const auto known = byAlias.find(alias);
+    if (known != byAlias.end()) return known->second;
+    CAppParamGroup* profile = m_pResources->FindProfileOrNull(node);
+    CAppParam* entry = profile != nullptr ? m_pResources->FindWithDefault(profile, "SYS_CHECK_RULE") : nullptr;
+    byAlias.emplace(alias, entry);
+    return entry;
   }
-}
+
+  CAppResources* m_pResources;
+  std::unordered_map<const CAppRuntimeClass*, std::unordered_map<std::string, CAppParam*>> m_entries;
+};
+
+}  // namespace
+
+void CAppParam::Check(CAppResources* resources) { CheckPass(resources).Run(this); }
 
 bool CAppParam::IsDataSerializable(CAppDataRecord* record, unsigned bits) {
   APP_CHECK_POINTER(record);
