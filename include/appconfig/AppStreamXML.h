@@ -51,12 +51,14 @@ public:
   struct LoadContext {
     struct NamedField {
       const char* name;
+      std::size_t length;
       const CAppToolsXML::DomElement* element;
     };
     std::map<std::string, CachedDocument> documents;
     std::vector<std::pair<std::string, const CAppRuntimeClass*>> classesByType;
     std::vector<std::pair<std::string, const CAppRuntimeClass*>> classesByName;
     std::vector<NamedField> namedFields;
+    std::vector<const CAppToolsXML::DomElement*> entries;
   };
   using DocumentCache = LoadContext;
 
@@ -154,11 +156,9 @@ public:
     // stack, which the records of nested elements grow and shrink above it.
     std::size_t m_namedBegin = 0;
     std::size_t m_namedEnd = 0;
-    // The entries (children with a Key, or "Element"s) of the current field,
-    // read in order through a cursor instead of being collected.
-    unsigned m_entryCount = 0;
-    unsigned m_cursorIndex = 0;
-    const CAppToolsXML::DomElement* m_cursor = nullptr;
+    // The entries (children with a Key, or "Element"s) of the current
+    // field: [m_entriesBegin, end of the load's entry stack).
+    std::size_t m_entriesBegin = 0;
     std::vector<std::uint8_t> m_data;
     const CAppParam* m_pContextParam = nullptr;
     const char* m_contextClass = "";

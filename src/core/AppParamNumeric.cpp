@@ -70,7 +70,7 @@ Order OrderOf(T a, T b) {
 // Values that are no numbers of a ranged type (strings, 64-bit integers,
 // empty), or a side that does not convert, are not ordered: they pass every
 // range test.
-Order Compare(CAppVariant a, CAppVariant b) {
+Order CompareConverted(CAppVariant a, CAppVariant b) {
   if (a.GetType() != b.GetType()) {
     if (b.IsString()) TryChangeType(b, a.GetType());
     if (a.IsString()) TryChangeType(a, b.GetType());
@@ -81,6 +81,17 @@ Order Compare(CAppVariant a, CAppVariant b) {
                                : info->isSigned ? CAppVariant::VT_I4
                                                 : CAppVariant::VT_UI4;
   if (!TryChangeType(a, common) || !TryChangeType(b, common)) return Order::None;
+  if (info->isFloat) return OrderOf(a.GetDouble(), b.GetDouble());
+  if (info->isSigned) return OrderOf(a.GetInt64(), b.GetInt64());
+  return OrderOf(a.GetUInt64(), b.GetUInt64());
+}
+
+// Two values of one ranged type need no conversion: integers of at most 32
+// bits are held sign-extended, floats as doubles.
+Order Compare(const CAppVariant& a, const CAppVariant& b) {
+  if (a.GetType() != b.GetType()) return CompareConverted(a, b);
+  const TypeInfo* info = RangedType(a.GetType());
+  if (info == nullptr) return Order::None;
   if (info->isFloat) return OrderOf(a.GetDouble(), b.GetDouble());
   if (info->isSigned) return OrderOf(a.GetInt64(), b.GetInt64());
   return OrderOf(a.GetUInt64(), b.GetUInt64());

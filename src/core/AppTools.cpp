@@ -26,13 +26,18 @@ constexpr TypeRow kTypes[] = {
     {nullptr, CAppTools::Type::VT_APP_TYPE, 32, false, false},
 };
 
-const TypeRow* FindTypeRow(std::uint32_t code) {
-  const std::uint32_t low = code & 0x0FFFu;
-  for (const TypeRow& row : kTypes) {
-    if (row.code == low) return &row;
+// Codes are looked up on every conversion: a direct index of the table by
+// the code's low 12 bits.
+struct TypeIndex {
+  constexpr TypeIndex() {
+    for (const TypeRow& row : kTypes) rows[row.code & 0x0FFFu] = &row;
   }
-  return nullptr;
-}
+  const TypeRow* rows[0x1000] = {};
+};
+
+constexpr TypeIndex kTypeIndex;
+
+const TypeRow* FindTypeRow(std::uint32_t code) { return kTypeIndex.rows[code & 0x0FFFu]; }
 
 const CAppTools::MapStringToRef& NameToCode() {
   static const CAppTools::MapStringToRef map = [] {

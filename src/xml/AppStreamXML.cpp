@@ -106,11 +106,6 @@ bool IsEntry(pugi::xml_node node, bool list) {
   return list ? std::strcmp(node.name(), "Element") == 0 : static_cast<bool>(node.attribute("Key"));
 }
 
-pugi::xml_node NextEntry(pugi::xml_node node, bool list) {
-  while (node && !IsEntry(node, list)) node = node.next_sibling();
-  return node;
-}
-
 const CAppRuntimeClass* FindCached(const std::vector<std::pair<std::string, const CAppRuntimeClass*>>& cache,
                                    const char* name) {
   for (const auto& [text, runtimeClass] : cache) {
@@ -127,6 +122,52 @@ CAppParam* CreateRegistered(std::vector<std::pair<std::string, const CAppRuntime
   if (param != nullptr) cache.emplace_back(text, param->GetRuntimeClass());
   return param;
 }
+
+// The attributes of a parameter element, found in one pass over the
+// element's attributes instead of one search per name.
+class ParamAttributes {
+public:
+  enum Name { KEY, TYPE, REF, FILE, DATA, NAME, VALUE, ALIAS, HELP, FLAGS, PARENT, COUNT };
+
+  explicit ParamAttributes(pugi::xml_node node) {
+    for (pugi::xml_attribute attribute = node.first_attribute(); attribute; attribute = attribute.next_attribute()) {
+      const int name = Classify(attribute.name());
+      // The first of two equal names wins, as a search by name would find it.
+      if (name >= 0 && m_values[name] == nullptr) m_values[name] = attribute.value();
+    }
+  }
+
+  // The attribute's text, or null when the element has none.
+  const char* Get(Name name) const { return m_values[name]; }
+  const char* Text(Name name) const { return m_values[name] != nullptr ? m_values[name] : ""; }
+
+  // The common attributes, in the order their setters expect them: the key
+  // last, so that it wins over a key a field may have set.
+  void ApplyTo(CAppParam* param) const {
+    APP_CHECK_POINTER(param);
+    if (const char* text = Get(NAME)) param->SetName(text);
+    if (const char* text = Get(VALUE)) param->SetVariant(CAppVariant(std::string(text)));
+    if (const char* text = Get(ALIAS)) param->SetAlias(text);
+    if (const char* text = Get(HELP)) param->SetHelp(text);
+    if (const char* text = Get(FLAGS)) param->ModifyFlags(0, CAppVariant(std::string(text)).ToUInt32());
+    if (const char* text = Get(KEY)) param->SetKey(text);
+    if (CAppParamGroup* group = param->GetGroup()) {
+      if (const char* text = Get(PARENT)) group->SetRef(text);
+    }
+  }
+
+private:
+  static int Classify(const char* name) {
+    static constexpr const char* kNames[COUNT] = {"Key",  "Type",  "Ref",   "File", "Data",  "Name",
+                                                  "Value", "Alias", "Help", "Flags", "Parent"};
+    for (int i = 0; i < COUNT; ++i) {
+      if (name[0] == kNames[i][0] && std::strcmp(name, kNames[i]) == 0) return i;
+    }
+    return -1;
+  }
+
+  const char* m_values[COUNT] = {};
+};
 
 std::vector<CAppStreamXML::LoadStream*>& OpenStreams() {
   static std::vector<CAppStreamXML::LoadStream*> streams;
@@ -317,45 +358,45 @@ void CAppStreamXML::LoadStream::ReadParam(CAppParam*& param, const Element& elem
 void CAppStreamXML::LoadStream::ReadParam(CAppParam*& param, const DomElement* element) {
   APP_CHECK_POINTER(element);
   const pugi::xml_node node = Node(element);
+  const ParamAttributes attributes(node);
   const char* tag = node.name();
-  const char* key = node.attribute("Key").value();
-  const DepthGuard guard(tag, key, *this);
+  const DepthGuard guard(tag, attributes.Text(ParamAttributes::KEY), *this);
   const ParamTag* row = FindParamTag(tag);
   if (row == nullptr) APP_THROW("Bad name :%s", tag);
 
   std::uint32_t dummyFlags = 0;
   switch (row->kind) {
     case TagKind::TYPED:
-      if (const char* type = Attribute(node, "Type")) param = CreateTyped(type);
+      if (const char* type = attributes.Get(ParamAttributes::TYPE)) param = CreateTyped(type);
       break;
     case TagKind::CLASS:
       param = CreateNamed(row->className);
       break;
     case TagKind::DUMMY: {
-      const bool plain = Attribute(node, "Data") != nullptr;
+      const bool plain = attributes.Get(ParamAttributes::DATA) != nullptr;
       param = CreateNamed(plain ? "CAppParam" : "CAppParamArray");
       dummyFlags = plain ? (PF_HIDDEN | PF_NO_DATA) : PF_HIDDEN;
       break;
     }
     case TagKind::REFERENCE: {
-      const char* ref = Attribute(node, "Ref");
-      if (const char* file = Attribute(node, "File")) {
+      const char* ref = attributes.Get(ParamAttributes::REF);
+      if (const char* file = attributes.Get(ParamAttributes::FILE)) {
         auto* other = new LoadStream(file, this);
         other->GetParam(param, ref != nullptr ? ref : "SYS_ROOT");
       } else {
         if (ref == nullptr) APP_THROW("Reference error for ref : %s or Attribut Type not found", tag);
         GetParam(param, ref);
       }
-      ReadAttribut(param, element);
+      attributes.ApplyTo(param);
       return;
     }
   }
   if (param == nullptr) APP_THROW("Bad pointer");
 
   LoadRecord record(this, element);
-  record.SetContext(param, key);
+  record.SetContext(param, attributes.Text(ParamAttributes::KEY));
   param->Serialize(&record);
-  ReadAttribut(param, element);
+  attributes.ApplyTo(param);
   param->ModifyFlags(0, dummyFlags);
 }
 
@@ -367,16 +408,7 @@ void CAppStreamXML::LoadStream::ReadAttribut(CAppParam* param, const Element& el
 void CAppStreamXML::LoadStream::ReadAttribut(CAppParam* param, const DomElement* element) {
   APP_CHECK_POINTER(param);
   APP_CHECK_POINTER(element);
-  const pugi::xml_node node = Node(element);
-  if (const char* text = Attribute(node, "Name")) param->SetName(text);
-  if (const char* text = Attribute(node, "Value")) param->SetVariant(CAppVariant(std::string(text)));
-  if (const char* text = Attribute(node, "Alias")) param->SetAlias(text);
-  if (const char* text = Attribute(node, "Help")) param->SetHelp(text);
-  if (const char* text = Attribute(node, "Flags")) param->ModifyFlags(0, CAppVariant(std::string(text)).ToUInt32());
-  if (const char* text = Attribute(node, "Key")) param->SetKey(text);
-  if (CAppParamGroup* group = param->GetGroup()) {
-    if (const char* text = Attribute(node, "Parent")) group->SetRef(text);
-  }
+  ParamAttributes(Node(element)).ApplyTo(param);
 }
 
 // --- LoadRecord --------------------------------------------------------------------------
@@ -392,12 +424,17 @@ CAppStreamXML::LoadRecord::LoadRecord(LoadStream* stream, const DomElement* elem
   m_namedBegin = named.size();
   for (pugi::xml_node child : Node(element).children()) {
     if (child.type() != pugi::node_element) continue;
-    if (const char* name = Attribute(child, "Name")) named.push_back({name, Handle(child)});
+    if (const char* name = Attribute(child, "Name")) named.push_back({name, std::strlen(name), Handle(child)});
   }
   m_namedEnd = named.size();
+  m_entriesBegin = m_pStream->GetContext().entries.size();
 }
 
-CAppStreamXML::LoadRecord::~LoadRecord() { m_pStream->GetContext().namedFields.resize(m_namedBegin); }
+CAppStreamXML::LoadRecord::~LoadRecord() {
+  LoadContext& context = m_pStream->GetContext();
+  context.namedFields.resize(m_namedBegin);
+  context.entries.resize(m_entriesBegin);
+}
 
 std::string CAppStreamXML::LoadRecord::GetFileName() const { return m_pStream->GetFileName(); }
 
@@ -414,21 +451,23 @@ void CAppStreamXML::LoadRecord::SetContext(const CAppParam* param, const char* k
 
 bool CAppStreamXML::LoadRecord::GetField() {
   m_data.clear();
-  m_entryCount = 0;
-  m_cursor = nullptr;
+  LoadContext& context = m_pStream->GetContext();
+  context.entries.resize(m_entriesBegin);
   const std::string& name = GetName();
-  const auto& named = m_pStream->GetContext().namedFields;
+  const auto& named = context.namedFields;
   // A later child of the same name wins.
   for (std::size_t i = m_namedEnd; i > m_namedBegin; --i) {
-    if (name != named[i - 1].name) continue;
+    const LoadContext::NamedField& candidate = named[i - 1];
+    if (candidate.length != name.size() || std::memcmp(candidate.name, name.data(), name.size()) != 0) continue;
     m_field = named[i - 1].element;
     const char* tag = Node(m_field).name();
     m_kind = static_cast<FieldKind>(FindFieldKind(tag));
     if (m_kind == KIND_NONE) APP_THROW("Bad name :%s on file:%s", tag, GetFileName().c_str());
     return true;
   }
-  const bool param = EqualsNoCase(name.c_str(), "PARAM");
-  if (param || EqualsNoCase(name.c_str(), "LIST")) {
+  const char first = static_cast<char>(name[0] & ~0x20);  // ASCII upper case
+  const bool param = first == 'P' && EqualsNoCase(name.c_str(), "PARAM");
+  if (param || (first == 'L' && EqualsNoCase(name.c_str(), "LIST"))) {
     m_field = m_element;
     m_kind = param ? KIND_PARAM : KIND_LIST;
     return true;
@@ -455,12 +494,12 @@ unsigned CAppStreamXML::LoadRecord::GetCount() {
     case KIND_PARAM:
     case KIND_LIST: {
       const bool list = m_kind == KIND_LIST;
-      m_entryCount = 0;
-      m_cursor = nullptr;
+      auto& entries = m_pStream->GetContext().entries;
+      entries.resize(m_entriesBegin);
       for (pugi::xml_node child : field.children()) {
-        if (IsEntry(child, list)) ++m_entryCount;
+        if (IsEntry(child, list)) entries.push_back(Handle(child));
       }
-      return m_entryCount;
+      return static_cast<unsigned>(entries.size() - m_entriesBegin);
     }
     case KIND_NONE:
       break;
@@ -468,24 +507,10 @@ unsigned CAppStreamXML::LoadRecord::GetCount() {
   return 0;
 }
 
-// Entries are asked for in order: the cursor makes each step one sibling
-// hop, and any other order still finds the right entry.
 const DomElement* CAppStreamXML::LoadRecord::GetEntry(unsigned index) {
-  if (index >= m_entryCount) APP_THROW("Invalid Data");
-  const bool list = m_kind == KIND_LIST;
-  pugi::xml_node node;
-  unsigned at = 0;
-  if (m_cursor != nullptr && index >= m_cursorIndex) {
-    node = Node(m_cursor);
-    at = m_cursorIndex;
-  } else {
-    node = NextEntry(Node(m_field).first_child(), list);
-  }
-  for (; node && at < index; ++at) node = NextEntry(node.next_sibling(), list);
-  if (!node) APP_THROW("Invalid Data");
-  m_cursor = Handle(node);
-  m_cursorIndex = index;
-  return m_cursor;
+  const auto& entries = m_pStream->GetContext().entries;
+  if (index >= entries.size() - m_entriesBegin) APP_THROW("Invalid Data");
+  return entries[m_entriesBegin + index];
 }
 
 void CAppStreamXML::LoadRecord::ThrowKindMismatch(const char* what) {
