@@ -156,6 +156,7 @@ public:
     // stack, which the records of nested elements grow and shrink above it.
     std::size_t m_namedBegin = 0;
     std::size_t m_namedEnd = 0;
+    std::uint64_t m_namedLengths = 0;  // a bit per name length present
     // The entries (children with a Key, or "Element"s) of the current
     // field: [m_entriesBegin, end of the load's entry stack).
     std::size_t m_entriesBegin = 0;

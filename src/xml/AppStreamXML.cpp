@@ -169,6 +169,39 @@ private:
   const char* m_values[COUNT] = {};
 };
 
+// The bit of a name length in a 64-bit set of lengths (modulo 64).
+std::uint64_t LengthBit(std::size_t length) { return std::uint64_t{1} << (length & 63u); }
+
+// Digits only, at most nine of them: the value fits 32 bits and is what the
+// variant conversion of the same text gives.
+bool ReadSmallDecimal(const char* text, std::uint32_t& value) {
+  std::uint32_t result = 0;
+  int digits = 0;
+  for (; *text != 0; ++text, ++digits) {
+    if (*text < '0' || *text > '9' || digits == 9) return false;
+    result = result * 10 + static_cast<std::uint32_t>(*text - '0');
+  }
+  value = result;
+  return digits > 0;
+}
+
+// Integer fields keep the low bits of the 32-bit value.
+void StoreNumber(void* value, std::uint32_t code, std::uint32_t number) {
+  switch (code & 0x0FFFu) {
+    case CAppRecord::FT_I1:
+    case CAppRecord::FT_UI1:
+      *static_cast<std::uint8_t*>(value) = static_cast<std::uint8_t>(number);
+      return;
+    case CAppRecord::FT_I2:
+    case CAppRecord::FT_UI2:
+      *static_cast<std::uint16_t*>(value) = static_cast<std::uint16_t>(number);
+      return;
+    default:
+      *static_cast<std::uint32_t*>(value) = number;
+      return;
+  }
+}
+
 std::vector<CAppStreamXML::LoadStream*>& OpenStreams() {
   static std::vector<CAppStreamXML::LoadStream*> streams;
   return streams;
@@ -422,9 +455,13 @@ CAppStreamXML::LoadRecord::LoadRecord(LoadStream* stream, const DomElement* elem
   APP_CHECK_POINTER(element);
   auto& named = m_pStream->GetContext().namedFields;
   m_namedBegin = named.size();
-  for (pugi::xml_node child : Node(element).children()) {
+  for (pugi::xml_node child = Node(element).first_child(); child; child = child.next_sibling()) {
     if (child.type() != pugi::node_element) continue;
-    if (const char* name = Attribute(child, "Name")) named.push_back({name, std::strlen(name), Handle(child)});
+    if (const char* name = Attribute(child, "Name")) {
+      const std::size_t length = std::strlen(name);
+      named.push_back({name, length, Handle(child)});
+      m_namedLengths |= LengthBit(length);
+    }
   }
   m_namedEnd = named.size();
   m_entriesBegin = m_pStream->GetContext().entries.size();
@@ -450,24 +487,30 @@ void CAppStreamXML::LoadRecord::SetContext(const CAppParam* param, const char* k
 }
 
 bool CAppStreamXML::LoadRecord::GetField() {
-  m_data.clear();
+  if (!m_data.empty()) m_data.clear();
   LoadContext& context = m_pStream->GetContext();
-  context.entries.resize(m_entriesBegin);
+  if (context.entries.size() != m_entriesBegin) context.entries.resize(m_entriesBegin);
   const std::string& name = GetName();
-  const auto& named = context.namedFields;
-  // A later child of the same name wins.
-  for (std::size_t i = m_namedEnd; i > m_namedBegin; --i) {
-    const LoadContext::NamedField& candidate = named[i - 1];
-    if (candidate.length != name.size() || std::memcmp(candidate.name, name.data(), name.size()) != 0) continue;
-    m_field = named[i - 1].element;
-    const char* tag = Node(m_field).name();
-    m_kind = static_cast<FieldKind>(FindFieldKind(tag));
-    if (m_kind == KIND_NONE) APP_THROW("Bad name :%s on file:%s", tag, GetFileName().c_str());
-    return true;
+  // Most fields a class visits have no element: the lengths of the names
+  // present rule out most of them at once.
+  if ((m_namedLengths & LengthBit(name.size())) != 0) {
+    // A later child of the same name wins.
+    const auto& named = context.namedFields;
+    for (std::size_t i = m_namedEnd; i > m_namedBegin; --i) {
+      const LoadContext::NamedField& candidate = named[i - 1];
+      if (candidate.length != name.size() || std::memcmp(candidate.name, name.data(), name.size()) != 0) continue;
+      m_field = candidate.element;
+      const char* tag = Node(m_field).name();
+      m_kind = static_cast<FieldKind>(FindFieldKind(tag));
+      if (m_kind == KIND_NONE) APP_THROW("Bad name :%s on file:%s", tag, GetFileName().c_str());
+      return true;
+    }
   }
+  // The implicit fields: the element's own children.
+  const std::size_t length = name.size();
   const char first = static_cast<char>(name[0] & ~0x20);  // ASCII upper case
-  const bool param = first == 'P' && EqualsNoCase(name.c_str(), "PARAM");
-  if (param || (first == 'L' && EqualsNoCase(name.c_str(), "LIST"))) {
+  const bool param = length == 5 && first == 'P' && EqualsNoCase(name.c_str(), "PARAM");
+  if (param || (length == 4 && first == 'L' && EqualsNoCase(name.c_str(), "LIST"))) {
     m_field = m_element;
     m_kind = param ? KIND_PARAM : KIND_LIST;
     return true;
@@ -558,10 +601,29 @@ void CAppStreamXML::LoadRecord::SerializeData(void* value, unsigned index) {
 }
 
 void CAppStreamXML::LoadRecord::StoreText(void* value, std::uint32_t code, const char* text) {
-  // Strings take the text as it stands; the rest converts like a variant.
-  if (code == FT_STRING) {
-    *static_cast<std::string*>(value) = text;
-    return;
+  // Strings take the text as it stands, and plain decimal numbers convert
+  // directly; the rest converts like a variant.
+  std::uint32_t number = 0;
+  switch (code) {
+    case FT_STRING:
+      *static_cast<std::string*>(value) = text;
+      return;
+    case FT_TYPE:
+      *static_cast<CAppTools::Type*>(value) = std::string(text);
+      return;
+    case FT_I1:
+    case FT_UI1:
+    case FT_I2:
+    case FT_UI2:
+    case FT_I4:
+    case FT_UI4:
+      if (ReadSmallDecimal(text, number)) {
+        StoreNumber(value, code, number);
+        return;
+      }
+      break;
+    default:
+      break;
   }
   StoreText(value, code, CAppVariant(std::string(text)));
 }
@@ -571,15 +633,11 @@ void CAppStreamXML::LoadRecord::StoreText(void* value, std::uint32_t code, const
   switch (code) {
     case FT_I1:
     case FT_UI1:
-      *static_cast<std::uint8_t*>(value) = static_cast<std::uint8_t>(text.ToUInt32());
-      return;
     case FT_I2:
     case FT_UI2:
-      *static_cast<std::uint16_t*>(value) = static_cast<std::uint16_t>(text.ToUInt32());
-      return;
     case FT_I4:
     case FT_UI4:
-      *static_cast<std::uint32_t*>(value) = text.ToUInt32();
+      StoreNumber(value, code, text.ToUInt32());
       return;
     case FT_VARIANT:
       *static_cast<CAppVariant*>(value) = text;
