@@ -38,19 +38,34 @@ std::string& SchemaPath() {
   APP_THROW("CAppToolsXML Exception hr=0x%08x (%s)", static_cast<unsigned>(hr), detail.c_str());
 }
 
+// One read of the whole file into a buffer of its size: descriptions run to
+// megabytes, and a stream copy would double the work.
 bool ReadFile(const std::string& path, std::string& bytes, std::string& reason) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
     reason = std::string("The file cannot be opened: ") + std::strerror(errno);
     return false;
   }
-  std::ostringstream content;
-  content << in.rdbuf();
-  if (in.bad()) {
+  std::string content;
+  struct stat info {};
+  if (::fstat(::fileno(file), &info) == 0 && info.st_size > 0) content.resize(static_cast<std::size_t>(info.st_size));
+  std::size_t length = std::fread(content.data(), 1, content.size(), file);
+  // A file that grew meanwhile, or one whose size is not known, is read on.
+  char chunk[65536];
+  while (!std::ferror(file) && !std::feof(file)) {
+    const std::size_t n = std::fread(chunk, 1, sizeof chunk, file);
+    content.resize(length);
+    content.append(chunk, n);
+    length += n;
+  }
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) {
     reason = "The file cannot be read";
     return false;
   }
-  bytes = std::move(content).str();
+  content.resize(length);
+  bytes = std::move(content);
   return true;
 }
 
