@@ -123,6 +123,33 @@ TEST_F(AppStreamXML, Load_BuildsTheTreeFromFieldsChildrenAndAttributes) {
   EXPECT_EQ(probe->strings, (std::vector<std::string>{"x", "", "z"}));
 }
 
+// Integer fields read plain decimal texts directly; every text must still
+// give what the variant conversion of the same text gives.
+TEST_F(AppStreamXML, Load_IntegerTextsConvertLikeVariants) {
+  const char* const texts[] = {"0",     "7",          "123456789", "999999999", "1234567890", "4294967295", "4294967296",
+                               "0x1F",  " 12",        "12 ",       "-1",        "+5",         "",           "12a",
+                               "00042", "1000000000", "65536",     "256",        "9999999999"};
+  std::string body = "<Group Key=\"ROOT\">";
+  for (std::size_t i = 0; i < std::size(texts); ++i) {
+    body += CAppTools::Format("<Param Type=\"Param SaveProbe\" Key=\"P%u\"><Property Name=\"UI4\" Value=\"%s\"/>"
+                              "<Property Name=\"I2\" Value=\"%s\"/><Property Name=\"UI1\" Value=\"%s\"/>"
+                              "<Array Name=\"Words\"><Element Value=\"%s\"/></Array></Param>",
+                              static_cast<unsigned>(i), texts[i], texts[i], texts[i], texts[i]);
+  }
+  WriteDescription("numbers", body + "</Group>");
+  const std::unique_ptr<CAppParam> root = CAppStreamXML::Load("numbers", nullptr, "ROOT");
+  ASSERT_NE(root, nullptr);
+  for (std::size_t i = 0; i < std::size(texts); ++i) {
+    CAppParamSaveProbe* probe = nullptr;
+    ASSERT_TRUE(root->GetGroup()->GetAt(CAppTools::Format("P%u", static_cast<unsigned>(i)), probe));
+    const std::uint32_t expected = CAppVariant(std::string(texts[i])).ToUInt32();
+    EXPECT_EQ(CAppTools::Format("%u %d %u %u", probe->ui4, probe->i2, probe->ui1, probe->words.at(0)),
+              CAppTools::Format("%u %d %u %u", expected, static_cast<short>(expected),
+                                static_cast<unsigned char>(expected), expected))
+        << "\"" << texts[i] << "\"";
+  }
+}
+
 TEST_F(AppStreamXML, Load_BadDescriptionsThrowClearMessages) {
   WriteDescription("bad", R"(<Param Key="NOTYPE"/><Param Key="BADTYPE" Type="Nothing"/><Param Key="RULE" Type="CAppDataRecord"/>
     <Group Key="WRONG_FIELD"><Array Name="AutoIndex"><Element Value="1"/></Array></Group>
