@@ -158,12 +158,20 @@ public:
 
 private:
   static int Classify(const char* name) {
-    static constexpr const char* kNames[COUNT] = {"Key",  "Type",  "Ref",   "File", "Data",  "Name",
-                                                  "Value", "Alias", "Help", "Flags", "Parent"};
-    for (int i = 0; i < COUNT; ++i) {
-      if (name[0] == kNames[i][0] && std::strcmp(name, kNames[i]) == 0) return i;
+    const auto is = [name](const char* text, Name which) { return std::strcmp(name, text) == 0 ? which : -1; };
+    switch (name[0]) {
+      case 'K': return is("Key", KEY);
+      case 'T': return is("Type", TYPE);
+      case 'R': return is("Ref", REF);
+      case 'F': return name[1] == 'i' ? is("File", FILE) : is("Flags", FLAGS);
+      case 'D': return is("Data", DATA);
+      case 'N': return is("Name", NAME);
+      case 'V': return is("Value", VALUE);
+      case 'A': return is("Alias", ALIAS);
+      case 'H': return is("Help", HELP);
+      case 'P': return is("Parent", PARENT);
+      default: return -1;
     }
-    return -1;
   }
 
   const char* m_values[COUNT] = {};
