@@ -67,7 +67,8 @@ using AppXdrDataType = unsigned char;
 // moved freely.
 class AppXdrNameTable {
 public:
-  // Index i is names[i]; a repeated name keeps its first index.
+  // Index i is names[i]; a repeated name keeps its first index, an empty
+  // one is left out.
   void Build(const std::vector<std::string>& names);
   // The index of the name, or -1.
   int Find(const char* name) const {
@@ -184,15 +185,14 @@ struct AppXdrElementType {
   std::vector<AppXdrAttribute> attributes;
 
   // Compiled once the schema is read, for the validator.
-  bool prefixedName = false;  // the name holds a ':'; an element named so has a prefix
   // The attribute names, each once: a document attribute's name finds its
   // slot; nameSlot gives the slot of each declaration.
   AppXdrNameTable attributeNames;
   std::vector<unsigned> nameSlot;
   unsigned slots = 0;
-  // Some declaration is required, has a default or a data type: only then
-  // the declarations are gone through for each element.
-  bool checksDeclarations = false;
+  // The declarations that are required, have a default or a data type, the
+  // only ones gone through for each element.
+  std::vector<unsigned> checked;
   // Index of an element type in the schema to its position in "elements"
   // (or in "symbols" for a model with groups).
   AppXdrIndexMap childPosition;
@@ -206,6 +206,7 @@ struct AppXdrElementType {
 struct AppXdrSchema {
   std::vector<AppXdrElementType> types;  // by name
   AppXdrNameTable typeNames;             // local name to index in types
+  AppXdrNameTable plainNames;            // the same without the names that hold a ':', for names without prefix
 
   unsigned maxSlots = 0;                 // the most attribute names of a type
 };

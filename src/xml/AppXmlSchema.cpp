@@ -618,17 +618,22 @@ void Compile(std::map<std::string, AppXdrElementType, std::less<>>& byName, AppX
     schema.types.push_back(std::move(type));
   }
   schema.typeNames.Build(names);
+  for (std::string& name : names) {
+    if (name.find(':') != std::string::npos) name.clear();
+  }
+  schema.plainNames.Build(names);
   schema.maxSlots = 0;
   const auto indexOf = [&](const std::string& name) { return static_cast<unsigned>(schema.typeNames.Find(name.c_str())); };
   for (AppXdrElementType& type : schema.types) {
-    type.prefixedName = type.name.find(':') != std::string::npos;
     std::vector<std::string> unique;
     type.nameSlot.clear();
-    for (const AppXdrAttribute& decl : type.attributes) {
+    type.checked.clear();
+    for (std::size_t i = 0; i < type.attributes.size(); ++i) {
+      const AppXdrAttribute& decl = type.attributes[i];
       const auto known = std::find(unique.begin(), unique.end(), decl.name);
       type.nameSlot.push_back(static_cast<unsigned>(known - unique.begin()));
       if (known == unique.end()) unique.push_back(decl.name);
-      type.checksDeclarations = type.checksDeclarations || decl.required || decl.hasDefault || decl.dataType != 0;
+      if (decl.required || decl.hasDefault || decl.dataType != 0) type.checked.push_back(static_cast<unsigned>(i));
     }
     type.slots = static_cast<unsigned>(unique.size());
     schema.maxSlots = std::max(schema.maxSlots, type.slots);
@@ -759,8 +764,8 @@ private:
   Resolved Resolve(const char* name) const {
     // Most names have no prefix and are declared in the default namespace.
     if (m_default != nullptr) {
-      const int type = m_default->typeNames.Find(name);
-      if (type >= 0 && !m_default->types[static_cast<std::size_t>(type)].prefixedName) return {m_default, type};
+      const int type = m_default->plainNames.Find(name);
+      if (type >= 0) return {m_default, type};
     }
     const char* colon = std::strchr(name, ':');
     const AppXdrSchema* schema =
@@ -795,7 +800,8 @@ private:
   // The scope inside the open element at index depth - 1 (or of the
   // document at depth 0).
   void RestoreScope(unsigned depth) {
-    m_scope.resize(depth > 0 ? m_frames[depth - 1].scopeSize : 0);
+    const std::size_t size = depth > 0 ? m_frames[depth - 1].scopeSize : 0;
+    if (m_scope.size() != size) m_scope.resize(size);
     m_default = depth > 0 ? m_frames[depth - 1].defaultSchema : m_noNamespace;
   }
 
@@ -844,28 +850,26 @@ private:
   // The attributes against their declarations, in the order of the
   // declarations, adding the defaults of the absent ones.
   bool CheckAttributes(pugi::xml_node& node, const char* name, const AppXdrElementType& type, std::string& reason) {
-    if (type.checksDeclarations) {
-      for (std::size_t i = 0; i < type.attributes.size(); ++i) {
-        const AppXdrAttribute& decl = type.attributes[i];
-        Seen& seen = m_seen[type.nameSlot[i]];
-        if (seen.stamp != m_stamp) {
-          if (decl.required) {
-            reason = Who(name) + ": required attribute '" + decl.name + "' is missing";
-            return false;
-          }
-          if (decl.hasDefault) {
-            pugi::xml_attribute added = node.append_attribute(decl.name.c_str());
-            added.set_value(decl.defaultValue.c_str());
-            seen = {m_stamp, added};
-          }
-          continue;
+    for (const unsigned i : type.checked) {
+      const AppXdrAttribute& decl = type.attributes[i];
+      Seen& seen = m_seen[type.nameSlot[i]];
+      if (seen.stamp != m_stamp) {
+        if (decl.required) {
+          reason = Who(name) + ": required attribute '" + decl.name + "' is missing";
+          return false;
         }
-        if (decl.dataType != 0) {
-          const std::string fault = AttributeValueFault(decl, seen.attr.value());
-          if (!fault.empty()) {
-            reason = Who(name) + ": attribute '" + decl.name + "' has the value \"" + seen.attr.value() + "\"" + fault;
-            return false;
-          }
+        if (decl.hasDefault) {
+          pugi::xml_attribute added = node.append_attribute(decl.name.c_str());
+          added.set_value(decl.defaultValue.c_str());
+          seen = {m_stamp, added};
+        }
+        continue;
+      }
+      if (decl.dataType != 0) {
+        const std::string fault = AttributeValueFault(decl, seen.attr.value());
+        if (!fault.empty()) {
+          reason = Who(name) + ": attribute '" + decl.name + "' has the value \"" + seen.attr.value() + "\"" + fault;
+          return false;
         }
       }
     }
@@ -1071,15 +1075,22 @@ private:
     return true;
   }
 
+  // Drops the scratch of frame and of the elements inside it.
+  void Truncate(const Frame& frame) {
+    if (m_counts.size() != frame.countsBase) m_counts.resize(frame.countsBase);
+    if (m_symbols.size() != frame.symbolsBase) {
+      m_symbols.resize(frame.symbolsBase);
+      m_symbolNames.resize(frame.symbolsBase);
+    }
+    if (m_text.size() != frame.textBase) m_text.resize(frame.textBase);
+  }
+
   // The innermost open element has seen all its children.
   bool Close() {
     const unsigned depth = --m_open;
     const Frame& frame = m_frames[depth];
     if (frame.type != nullptr && !Finish(frame, m_fault)) return Unwind(depth, frame.node, std::move(m_fault));
-    m_counts.resize(frame.countsBase);
-    m_symbols.resize(frame.symbolsBase);
-    m_symbolNames.resize(frame.symbolsBase);
-    m_text.resize(frame.textBase);
+    Truncate(frame);
     RestoreScope(depth);
     return true;
   }
@@ -1094,10 +1105,7 @@ private:
       Frame& frame = m_frames[k];
       if (frame.type == nullptr) continue;
       const Frame& inner = m_frames[k + 1];  // its child on the way to the fault
-      m_counts.resize(inner.countsBase);
-      m_symbols.resize(inner.symbolsBase);
-      m_symbolNames.resize(inner.symbolsBase);
-      m_text.resize(inner.textBase);
+      Truncate(inner);
       RestoreScope(k + 1);
       for (pugi::xml_node c = inner.node.next_sibling(); c; c = c.next_sibling()) AnyChild(frame, c);
       std::string outer;
@@ -1248,7 +1256,7 @@ void AppXdrNameTable::Build(const std::vector<std::string>& names) {
   m_chars.clear();
   for (std::size_t i = 0; i < names.size(); ++i) {
     const std::string& name = names[i];
-    if (Find(name.c_str()) >= 0) continue;
+    if (name.empty() || Find(name.c_str()) >= 0) continue;
     const std::uint32_t head = Head(name.c_str());
     std::uint32_t at = ((head * 2654435761u) >> m_shift) & m_mask;
     while (m_slots[at].index >= 0) at = (at + 1) & m_mask;
