@@ -44,13 +44,25 @@ bool ReadFile(const std::string& path, std::string& bytes, std::string& reason) 
     reason = std::string("The file cannot be opened: ") + std::strerror(errno);
     return false;
   }
-  std::ostringstream content;
-  content << in.rdbuf();
+  bytes.clear();
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+    // A regular file goes in one read into a string of its size, without
+    // the copies of a growing buffer; a file that changed meanwhile still
+    // gives what it holds.
+    bytes.resize(static_cast<std::size_t>(info.st_size));
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+  }
+  if (in) {
+    std::ostringstream rest;
+    rest << in.rdbuf();
+    bytes += std::move(rest).str();
+  }
   if (in.bad()) {
     reason = "The file cannot be read";
     return false;
   }
-  bytes = std::move(content).str();
   return true;
 }
 
