@@ -9,6 +9,8 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "appconfig/AppToolsXML.h"
@@ -57,6 +59,85 @@ void AppXmlLocate(const std::string& text, std::size_t offset, int& line, int& l
 // checks nothing.
 using AppXdrDataType = unsigned char;
 
+// Names to small indices, for the validator's lookups of element and
+// attribute names in the document. The first four bytes of a name (fewer
+// when it is shorter, with its end) select the slot and are compared as one
+// word; only the bytes after them are compared one by one, and a name is
+// read no further than its end. The names are copied in, so a table may be
+// moved freely.
+class AppXdrNameTable {
+public:
+  // Index i is names[i]; a repeated name keeps its first index, an empty
+  // one is left out.
+  void Build(const std::vector<std::string>& names);
+  // The index of the name, or -1.
+  int Find(const char* name) const {
+    const std::uint32_t head = Head(name);
+    for (std::uint32_t i = ((head * 2654435761u) >> m_shift) & m_mask;; i = (i + 1) & m_mask) {
+      const Slot& slot = m_slots[i];
+      if (slot.index < 0) return -1;
+      if (slot.head == head && SameTail(slot, name)) return slot.index;
+    }
+  }
+
+private:
+  struct Slot {
+    std::uint32_t head = 0;
+    std::uint32_t length = 0;
+    std::uint32_t offset = 0;  // in m_chars
+    int index = -1;            // -1: free
+  };
+  static std::uint32_t Head(const char* name) {
+    std::uint32_t head = static_cast<unsigned char>(name[0]);
+    if (head == 0) return head;
+    std::uint32_t c = static_cast<unsigned char>(name[1]);
+    head |= c << 8;
+    if (c == 0) return head;
+    c = static_cast<unsigned char>(name[2]);
+    head |= c << 16;
+    if (c == 0) return head;
+    return head | static_cast<std::uint32_t>(static_cast<unsigned char>(name[3])) << 24;
+  }
+  // The heads are equal: a name of fewer than four bytes is equal with its
+  // end; a longer one has its four first bytes equal and not nul.
+  bool SameTail(const Slot& slot, const char* name) const {
+    if (slot.length < 4) return true;
+    const char* known = m_chars.data() + slot.offset;
+    for (std::uint32_t i = 4; i < slot.length; ++i) {
+      if (name[i] != known[i]) return false;
+    }
+    return name[slot.length] == '\0';
+  }
+  std::vector<Slot> m_slots{Slot()};  // a power of two, at most half full
+  std::uint32_t m_mask = 0;
+  unsigned m_shift = 31;
+  std::string m_chars;
+};
+
+// Small non-negative integers to small indices (an element type's position
+// in a content model), open addressing.
+class AppXdrIndexMap {
+public:
+  void Build(const std::vector<std::pair<unsigned, unsigned>>& pairs);  // a repeated key keeps its last value
+  // The value of the key, or -1.
+  int Find(unsigned key) const {
+    for (std::uint32_t i = ((key * 2654435761u) >> m_shift) & m_mask;; i = (i + 1) & m_mask) {
+      const Slot& slot = m_slots[i];
+      if (slot.value < 0) return -1;
+      if (slot.key == key) return slot.value;
+    }
+  }
+
+private:
+  struct Slot {
+    unsigned key = 0;
+    int value = -1;  // -1: free
+  };
+  std::vector<Slot> m_slots{Slot()};  // a power of two, at most half full
+  std::uint32_t m_mask = 0;
+  unsigned m_shift = 31;
+};
+
 struct AppXdrAttribute {
   std::string name;
   bool required = false;
@@ -102,14 +183,36 @@ struct AppXdrElementType {
   std::vector<AppXdrParticle> particles;
   std::vector<std::string> symbols;
   std::vector<AppXdrAttribute> attributes;
+
+  // Compiled once the schema is read, for the validator.
+  // The attribute names, each once: a document attribute's name finds its
+  // slot; nameSlot gives the slot of each declaration.
+  AppXdrNameTable attributeNames;
+  std::vector<unsigned> nameSlot;
+  unsigned slots = 0;
+  // The declarations that are required, have a default or a data type, the
+  // only ones gone through for each element.
+  std::vector<unsigned> checked;
+  // Index of an element type in the schema to its position in "elements"
+  // (or in "symbols" for a model with groups).
+  AppXdrIndexMap childPosition;
+  bool anyOptional = false;  // some entry of "elements" has minOccurs 0
+  // The occurrences of the flat model are counted only when they may fail:
+  // order "one", or some entry with a minimum or a maximum.
+  bool countsChildren = false;
+  bool anyMinimum = false;  // some entry of "elements" has minOccurs above 0
 };
 
 struct AppXdrSchema {
-  std::map<std::string, AppXdrElementType, std::less<>> elementTypes;
+  std::vector<AppXdrElementType> types;  // by name
+  AppXdrNameTable typeNames;             // local name to index in types
+  AppXdrNameTable plainNames;            // the same without the names that hold a ':', for names without prefix
+
+  unsigned maxSlots = 0;                 // the most attribute names of a type
 };
 
 struct CAppToolsXML::DomSchemaCollection {
-  std::map<std::string, AppXdrSchema> byNamespace;
+  std::map<std::string, AppXdrSchema, std::less<>> byNamespace;
 };
 
 // Reads an XDR schema document. False with a reason when it is not one or

@@ -32,11 +32,6 @@ const char* LocalName(const char* name) {
   return colon != nullptr ? colon + 1 : name;
 }
 
-std::string_view Prefix(const char* name) {
-  const char* colon = std::strchr(name, ':');
-  return colon != nullptr ? std::string_view(name, static_cast<std::size_t>(colon - name)) : std::string_view();
-}
-
 // A data-type attribute ("dt:type", "dt:values") is prefixed; the plain
 // "type" of <element>/<attribute> names a declaration.
 const char* DataTypeAttr(const pugi::xml_node& node, const char* local) {
@@ -609,101 +604,527 @@ bool ParseElementType(const pugi::xml_node& node, const std::map<std::string, Ap
   return true;
 }
 
-class Validator {
+// ---- Compiling a schema for the validator ----
+
+// The element types by name (the last declaration of a name wins) become the
+// schema's vector, with the lookups the validator makes once per element or
+// attribute prepared.
+void Compile(std::map<std::string, AppXdrElementType, std::less<>>& byName, AppXdrSchema& schema) {
+  schema.types.clear();
+  schema.types.reserve(byName.size());
+  std::vector<std::string> names;
+  for (auto& [name, type] : byName) {
+    names.push_back(name);
+    schema.types.push_back(std::move(type));
+  }
+  schema.typeNames.Build(names);
+  for (std::string& name : names) {
+    if (name.find(':') != std::string::npos) name.clear();
+  }
+  schema.plainNames.Build(names);
+  schema.maxSlots = 0;
+  const auto indexOf = [&](const std::string& name) { return static_cast<unsigned>(schema.typeNames.Find(name.c_str())); };
+  for (AppXdrElementType& type : schema.types) {
+    std::vector<std::string> unique;
+    type.nameSlot.clear();
+    type.checked.clear();
+    for (std::size_t i = 0; i < type.attributes.size(); ++i) {
+      const AppXdrAttribute& decl = type.attributes[i];
+      const auto known = std::find(unique.begin(), unique.end(), decl.name);
+      type.nameSlot.push_back(static_cast<unsigned>(known - unique.begin()));
+      if (known == unique.end()) unique.push_back(decl.name);
+      if (decl.required || decl.hasDefault || decl.dataType != 0) type.checked.push_back(static_cast<unsigned>(i));
+    }
+    type.slots = static_cast<unsigned>(unique.size());
+    schema.maxSlots = std::max(schema.maxSlots, type.slots);
+    type.attributeNames.Build(unique);
+    std::vector<std::pair<unsigned, unsigned>> positions;
+    if (type.particles.empty()) {
+      for (std::size_t i = 0; i < type.elements.size(); ++i) {
+        positions.emplace_back(indexOf(type.elements[i].type), static_cast<unsigned>(i));
+        const AppXdrElementRef& ref = type.elements[i];
+        type.anyOptional = type.anyOptional || ref.minOccurs == 0;
+        type.anyMinimum = type.anyMinimum || ref.minOccurs > 0;
+        type.countsChildren = type.countsChildren || ref.minOccurs > 0 || ref.maxOccurs != UINT_MAX;
+      }
+    } else {
+      for (std::size_t i = 0; i < type.symbols.size(); ++i) {
+        positions.emplace_back(indexOf(type.symbols[i]), static_cast<unsigned>(i));
+      }
+    }
+    type.countsChildren = type.countsChildren || type.order == AppXdrElementType::ORDER_ONE;
+    type.childPosition.Build(positions);
+  }
+}
+
+// ---- Validation ----
+
+bool IsNamespaceDeclaration(const char* name) {
+  return name[0] == 'x' && name[1] == 'm' && name[2] == 'l' && name[3] == 'n' && name[4] == 's' &&
+         (name[5] == '\0' || name[5] == ':');
+}
+
+// Checks every element of the namespaces of the schemas: its attributes, the
+// kind of its content, its text and its child elements against its content
+// model. The first fault reported is the one met when each element is
+// checked whole (attributes, content, children) before its children are, in
+// document order.
+//
+// The document is read once, in document order (pugixml's own walk, which
+// reads its nodes in the order they were allocated): an element's attributes
+// are checked when it opens, its content as its children go by, and what
+// needs all of them when it closes. A fault then puts off the report until
+// the open ancestors of the faulty element have seen the rest of their
+// children: the outermost one with a fault of its content is the one to
+// report, as it comes first in the order above.
+class Validator : public pugi::xml_tree_walker {
 public:
-  Validator(const CAppToolsXML::DomSchemaCollection& schemas) : m_schemas(schemas) {}
+  explicit Validator(const CAppToolsXML::DomSchemaCollection& schemas) : m_schemas(schemas) {
+    // Elements without a namespace declaration in scope belong to the empty
+    // namespace, which a collection may also hold.
+    const auto found = schemas.byNamespace.find(std::string_view());
+    m_noNamespace = found != schemas.byNamespace.end() ? &found->second : nullptr;
+    unsigned slots = 0;
+    for (const auto& [uri, schema] : schemas.byNamespace) slots = std::max(slots, schema.maxSlots);
+    m_seen.resize(slots);
+  }
 
   bool Run(pugi::xml_document& doc, pugi::xml_node& where, std::string& reason) {
-    // Iterative walk: a deeply nested document must not exhaust the stack.
-    struct Frame {
-      pugi::xml_node node;
-      std::size_t scopeSize;
-      bool openParent;  // the parent lets undeclared elements through
-    };
-    std::vector<Frame> stack;
-    for (pugi::xml_node n = doc.last_child(); n; n = n.previous_sibling()) {
-      if (n.type() == pugi::node_element) stack.push_back({n, 0, false});
+    m_where = &where;
+    m_reason = &reason;
+    m_default = m_noNamespace;
+    if (!doc.traverse(*this)) return false;
+    while (m_open > 0) {
+      if (!Close()) return false;
     }
-    while (!stack.empty()) {
-      const Frame frame = stack.back();
-      stack.pop_back();
-      m_scope.resize(frame.scopeSize);
-      pugi::xml_node node = frame.node;
-      for (const pugi::xml_attribute& a : node.attributes()) {
-        const char* name = a.name();
-        if (name[0] != 'x' || std::strncmp(name, "xmlns", 5) != 0) continue;
-        if (name[5] == '\0') Declare("", a.value());
-        else if (name[5] == ':') Declare(name + 6, a.value());
-      }
-      const AppXdrSchema* schema = SchemaOf(node.name());
-      bool descend = true;
-      bool open = true;
-      if (schema != nullptr) {
-        const auto type = schema->elementTypes.find(LocalName(node.name()));
-        if (type == schema->elementTypes.end()) {
-          // Open content may hold elements the schema does not know; they are
-          // left unchecked, with their subtree.
-          if (!frame.openParent) {
-            where = node;
-            reason = "Element '" + std::string(node.name()) + "' is not declared in the schema \"" +
-                     NamespaceOf(node.name()) + "\"";
-            return false;
-          }
-          descend = false;
-        } else if (!CheckElement(node, *schema, type->second, reason)) {
-          where = node;
-          return false;
-        } else {
-          open = !type->second.closed;
-        }
-      }
-      if (!descend) continue;
-      const std::size_t scopeSize = m_scope.size();
-      for (pugi::xml_node c = node.last_child(); c; c = c.previous_sibling()) {
-        if (c.type() == pugi::node_element) stack.push_back({c, scopeSize, open});
-      }
+    return true;
+  }
+
+  bool for_each(pugi::xml_node& node) override {
+    const auto depth = static_cast<unsigned>(this->depth());
+    if (depth > m_skip) return true;  // under an element left unchecked
+    m_skip = UINT_MAX;
+    while (m_open > depth) {
+      if (!Close()) return false;
+    }
+    const pugi::xml_node_type kind = node.type();
+    if (kind == pugi::node_element) return Open(node, depth);
+    if ((kind == pugi::node_pcdata || kind == pugi::node_cdata) && depth > 0 && !Text(m_frames[depth - 1], node)) {
+      Mark(node, depth);
+      return Unwind(depth, pugi::xml_node(), std::string());
     }
     return true;
   }
 
 private:
+  // A fault of the child elements met while they go by, reported when the
+  // element's checks come to its children.
+  enum Fault : unsigned char { FAULT_NONE, FAULT_NOT_ALLOWED, FAULT_OUT_OF_ORDER, FAULT_TOO_MANY };
+
+  // An open element. Its scratch (counts, symbols, text) lies at the top of
+  // the shared stacks, from the bases on.
+  struct Frame {
+    pugi::xml_node node;
+    const char* name = nullptr;
+    const AppXdrSchema* schema = nullptr;
+    const AppXdrElementType* type = nullptr;  // null: not checked
+    const AppXdrSchema* defaultSchema = nullptr;  // of the names without prefix inside it
+    std::size_t scopeSize = 0;                    // of the bindings inside it
+    std::size_t countsBase = 0, symbolsBase = 0, textBase = 0;
+    const char* firstElement = nullptr;  // its first child element
+    const char* faultName = nullptr;     // the child of the fault
+    std::size_t faultPosition = 0;
+    std::size_t seqPos = 0;
+    std::size_t kinds = 0;  // kinds of child elements met
+    Fault fault = FAULT_NONE;
+    bool hasText = false;
+    bool open = true;  // lets undeclared child elements through
+  };
+  // An element name resolved in a scope.
+  struct Resolved {
+    const AppXdrSchema* schema;  // null: no schema for its namespace
+    int type;                    // index in the schema's types, -1: not declared
+  };
   struct Binding {
-    std::string prefix;
-    std::string uri;
+    std::string_view prefix;  // the names point into the document
+    std::string_view uri;
     const AppXdrSchema* schema;  // resolved once, where the prefix is declared
   };
+  // The attribute found for a declaration's name while checking the element
+  // numbered stamp.
+  struct Seen {
+    std::uint32_t stamp = 0;
+    pugi::xml_attribute attr;
+  };
 
-  void Declare(const char* prefix, const char* uri) {
-    const auto found = m_schemas.byNamespace.find(uri);
+  static const AppXdrElementType* TypeOf(const Resolved& r) {
+    return r.type >= 0 ? &r.schema->types[static_cast<std::size_t>(r.type)] : nullptr;
+  }
+
+  Resolved Resolve(const char* name) const {
+    // Most names have no prefix and are declared in the default namespace.
+    if (m_default != nullptr) {
+      const int type = m_default->plainNames.Find(name);
+      if (type >= 0) return {m_default, type};
+    }
+    const char* colon = std::strchr(name, ':');
+    const AppXdrSchema* schema =
+        SchemaOf(colon != nullptr ? std::string_view(name, static_cast<std::size_t>(colon - name)) : std::string_view());
+    return {schema, schema != nullptr ? schema->typeNames.Find(colon != nullptr ? colon + 1 : name) : -1};
+  }
+
+  void Declare(std::string_view prefix, const char* uri) {
+    const auto found = m_schemas.byNamespace.find(std::string_view(uri));
     m_scope.push_back({prefix, uri, found != m_schemas.byNamespace.end() ? &found->second : nullptr});
   }
 
-  const Binding* BindingOf(const char* qname) const {
-    const std::string_view prefix = Prefix(qname);
+  const Binding* BindingOf(std::string_view prefix) const {
     for (auto it = m_scope.rbegin(); it != m_scope.rend(); ++it) {
       if (it->prefix == prefix) return &*it;
     }
     return nullptr;
   }
 
-  std::string NamespaceOf(const char* qname) const {
-    const Binding* binding = BindingOf(qname);
-    return binding != nullptr ? binding->uri : std::string();
+  std::string_view NamespaceOf(const char* qname) const {
+    const char* colon = std::strchr(qname, ':');
+    const Binding* binding =
+        BindingOf(colon != nullptr ? std::string_view(qname, static_cast<std::size_t>(colon - qname)) : std::string_view());
+    return binding != nullptr ? binding->uri : std::string_view();
   }
 
-  const AppXdrSchema* SchemaOf(const char* qname) const {
-    const Binding* binding = BindingOf(qname);
-    if (binding != nullptr) return binding->schema;
-    // No declaration in scope: the empty namespace, which a collection may
-    // also hold.
-    const auto found = m_schemas.byNamespace.find(std::string());
-    return found != m_schemas.byNamespace.end() ? &found->second : nullptr;
+  const AppXdrSchema* SchemaOf(std::string_view prefix) const {
+    const Binding* binding = BindingOf(prefix);
+    return binding != nullptr ? binding->schema : m_noNamespace;
+  }
+
+  // The scope inside the open element at index depth - 1 (or of the
+  // document at depth 0).
+  void RestoreScope(unsigned depth) {
+    const std::size_t size = depth > 0 ? m_frames[depth - 1].scopeSize : 0;
+    if (m_scope.size() != size) m_scope.resize(size);
+    m_default = depth > 0 ? m_frames[depth - 1].defaultSchema : m_noNamespace;
+  }
+
+  // ---- Attributes ----
+
+  void NextElement() {
+    if (++m_stamp == 0) {
+      for (Seen& seen : m_seen) seen.stamp = 0;
+      m_stamp = 1;
+    }
+    m_undeclared = nullptr;
+  }
+
+  // Notes a document attribute against the declarations of type: the first
+  // of each declared name, and the first undeclared one.
+  void Match(const AppXdrElementType& type, const pugi::xml_attribute& a, const char* name) {
+    const int slot = type.attributeNames.Find(name);
+    if (slot >= 0) {
+      Seen& seen = m_seen[static_cast<std::size_t>(slot)];
+      if (seen.stamp != m_stamp) seen = {m_stamp, a};
+    } else if (m_undeclared == nullptr && type.closed && std::strchr(name, ':') == nullptr &&
+               std::strcmp(name, "xmlns") != 0) {
+      m_undeclared = name;
+    }
+  }
+
+  // Declares the element's namespaces and matches its attributes against
+  // type, the type its name has outside them; true when it declared one.
+  // Attribute names are never empty: an empty handle reads as one, which
+  // ends the loop without a test of each handle.
+  bool ReadAttributes(const pugi::xml_node& node, const AppXdrElementType* type) {
+    NextElement();
+    bool declares = false;
+    for (pugi::xml_attribute a = node.first_attribute();; a = a.next_attribute()) {
+      const char* name = a.name();
+      if (name[0] == '\0' && !a) break;
+      if (IsNamespaceDeclaration(name)) {
+        Declare(std::string_view(name[5] == '\0' ? name + 5 : name + 6), a.value());
+        declares = true;
+      }
+      if (type != nullptr) Match(*type, a, name);
+    }
+    return declares;
+  }
+
+  // The attributes against their declarations, in the order of the
+  // declarations, adding the defaults of the absent ones.
+  bool CheckAttributes(pugi::xml_node& node, const char* name, const AppXdrElementType& type, std::string& reason) {
+    for (const unsigned i : type.checked) {
+      const AppXdrAttribute& decl = type.attributes[i];
+      Seen& seen = m_seen[type.nameSlot[i]];
+      if (seen.stamp != m_stamp) {
+        if (decl.required) {
+          reason = Who(name) + ": required attribute '" + decl.name + "' is missing";
+          return false;
+        }
+        if (decl.hasDefault) {
+          pugi::xml_attribute added = node.append_attribute(decl.name.c_str());
+          added.set_value(decl.defaultValue.c_str());
+          seen = {m_stamp, added};
+        }
+        continue;
+      }
+      if (decl.dataType != 0) {
+        const std::string fault = AttributeValueFault(decl, seen.attr.value());
+        if (!fault.empty()) {
+          reason = Who(name) + ": attribute '" + decl.name + "' has the value \"" + seen.attr.value() + "\"" + fault;
+          return false;
+        }
+      }
+    }
+    if (m_undeclared != nullptr) {
+      reason = Who(name) + ": attribute '" + m_undeclared + "' is not declared and the model is closed";
+      return false;
+    }
+    return true;
+  }
+
+  static std::string Who(const char* name) { return "Element '" + std::string(name) + "'"; }
+
+  // ---- Elements ----
+
+  // The node at depth is the latest child of the open element above it.
+  Frame& Mark(const pugi::xml_node& node, unsigned depth) {
+    if (m_frames.size() <= depth) m_frames.resize(depth + 1);
+    Frame& frame = m_frames[depth];
+    frame.node = node;
+    frame.countsBase = m_counts.size();
+    frame.symbolsBase = m_symbols.size();
+    frame.textBase = m_text.size();
+    return frame;
+  }
+
+  bool Open(pugi::xml_node& node, unsigned depth) {
+    const char* name = node.name();
+    Resolved resolved = Resolve(name);
+    // The parent sees its child first, which may add to its scratch.
+    const bool fits = depth == 0 || Child(m_frames[depth - 1], name, resolved);
+    Frame& frame = Mark(node, depth);
+    if (!fits) return Unwind(depth, pugi::xml_node(), std::string());
+    const Frame* parent = depth > 0 ? &m_frames[depth - 1] : nullptr;
+
+    // The element's own declarations apply to its name.
+    const AppXdrElementType* type = TypeOf(resolved);
+    if (ReadAttributes(node, type)) {
+      m_default = SchemaOf(std::string_view());
+      resolved = Resolve(name);
+      if (TypeOf(resolved) != type) {
+        type = TypeOf(resolved);
+        NextElement();
+        if (type != nullptr) {
+          for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) Match(*type, a, a.name());
+        }
+      }
+    }
+    if (resolved.schema != nullptr && type == nullptr) {
+      if (parent == nullptr || !parent->open) {
+        return Unwind(depth, node,
+                      "Element '" + std::string(name) + "' is not declared in the schema \"" +
+                          std::string(NamespaceOf(name)) + "\"");
+      }
+      // Open content may hold elements the schema does not know; they are
+      // left unchecked, with their subtree.
+      m_skip = depth;
+      RestoreScope(depth);
+      return true;
+    }
+    if (type != nullptr) {
+      if (!CheckAttributes(node, name, *type, m_fault)) return Unwind(depth, node, std::move(m_fault));
+      if (type->countsChildren) m_counts.resize(frame.countsBase + type->elements.size(), 0);
+    }
+    frame.name = name;
+    frame.schema = resolved.schema;
+    frame.type = type;
+    frame.defaultSchema = m_default;
+    frame.scopeSize = m_scope.size();
+    frame.firstElement = nullptr;
+    frame.fault = FAULT_NONE;
+    frame.seqPos = 0;
+    frame.kinds = 0;
+    frame.hasText = false;
+    frame.open = type == nullptr || !type->closed;
+    m_open = depth + 1;
+    return true;
+  }
+
+  // A child element of frame goes by; false when the content of frame has
+  // a fault.
+  bool Child(Frame& frame, const char* name, const Resolved& child) {
+    const AppXdrElementType* type = frame.type;
+    if (type == nullptr) return true;
+    if (frame.firstElement == nullptr) frame.firstElement = name;
+    if (type->content == AppXdrElementType::CONTENT_EMPTY || type->content == AppXdrElementType::CONTENT_TEXT_ONLY) {
+      return false;
+    }
+    if (frame.fault != FAULT_NONE) return false;
+    const int position =
+        child.schema == frame.schema && child.type >= 0 ? type->childPosition.Find(static_cast<unsigned>(child.type)) : -1;
+    if (position < 0) {
+      if (!type->closed) return true;
+      return Note(frame, FAULT_NOT_ALLOWED, name, 0);
+    }
+    const auto idx = static_cast<std::size_t>(position);
+    if (!type->particles.empty()) {
+      m_symbols.push_back(static_cast<unsigned>(idx));
+      m_symbolNames.push_back(name);
+      return true;
+    }
+    if (type->order == AppXdrElementType::ORDER_SEQ) {
+      if (idx < frame.seqPos) return Note(frame, FAULT_OUT_OF_ORDER, name, idx);
+      frame.seqPos = idx;
+    }
+    if (!type->countsChildren) return true;
+    unsigned& count = m_counts[frame.countsBase + idx];
+    if (count++ == 0) ++frame.kinds;
+    if (count > type->elements[idx].maxOccurs) return Note(frame, FAULT_TOO_MANY, name, idx);
+    return true;
+  }
+
+  static bool Note(Frame& frame, Fault fault, const char* name, std::size_t position) {
+    frame.fault = fault;
+    frame.faultName = name;
+    frame.faultPosition = position;
+    return false;
+  }
+
+  // A text child of frame goes by; false when the content of frame has a
+  // fault.
+  bool Text(Frame& frame, const pugi::xml_node& node) {
+    const AppXdrElementType* type = frame.type;
+    if (type == nullptr) return true;
+    frame.hasText = true;
+    if (type->text.dataType != 0) m_text += node.value();
+    return type->content != AppXdrElementType::CONTENT_EMPTY && type->content != AppXdrElementType::CONTENT_ELT_ONLY;
+  }
+
+  // Any child of frame.
+  void AnyChild(Frame& frame, const pugi::xml_node& node) {
+    const pugi::xml_node_type kind = node.type();
+    if (kind == pugi::node_element) {
+      const char* name = node.name();
+      Child(frame, name, Resolve(name));
+    } else if (kind == pugi::node_pcdata || kind == pugi::node_cdata) {
+      Text(frame, node);
+    }
+  }
+
+  // The checks of an element that need all its children, in their order;
+  // false with the reason at the first fault.
+  bool Finish(const Frame& frame, std::string& reason) {
+    const AppXdrElementType& type = *frame.type;
+    const auto who = [&] { return Who(frame.name); };
+    if (type.content == AppXdrElementType::CONTENT_EMPTY && (frame.hasText || frame.firstElement != nullptr)) {
+      reason = who() + " must be empty";
+      return false;
+    }
+    if (type.content == AppXdrElementType::CONTENT_TEXT_ONLY && frame.firstElement != nullptr) {
+      reason = who() + " may hold text only, not the element '" + frame.firstElement + "'";
+      return false;
+    }
+    if (type.content == AppXdrElementType::CONTENT_ELT_ONLY && frame.hasText) {
+      reason = who() + " may hold elements only, not text";
+      return false;
+    }
+    if (type.text.dataType != 0) {
+      const std::string_view text = std::string_view(m_text).substr(frame.textBase);
+      const std::string fault = AttributeValueFault(type.text, text);
+      if (!fault.empty()) {
+        reason = who() + " has the text \"" + std::string(text) + "\"" + fault;
+        return false;
+      }
+    }
+    switch (frame.fault) {
+      case FAULT_NONE: break;
+      case FAULT_NOT_ALLOWED:
+        reason = who() + ": child element '" + frame.faultName + "' is not allowed by the closed model";
+        return false;
+      case FAULT_OUT_OF_ORDER:
+        reason = who() + ": child element '" + frame.faultName + "' is out of order";
+        return false;
+      case FAULT_TOO_MANY:
+        reason = who() + ": child element '" + frame.faultName + "' occurs more than " +
+                 std::to_string(type.elements[frame.faultPosition].maxOccurs) + " time(s)";
+        return false;
+    }
+    if (!type.particles.empty()) {
+      if (MatchModel(type, frame.symbolsBase, reason)) return true;
+      reason = who() + reason;
+      return false;
+    }
+    const unsigned* counts = m_counts.data() + frame.countsBase;
+    if (type.order == AppXdrElementType::ORDER_ONE) {
+      if (frame.kinds > 1) {
+        reason = who() + ": only one kind of child element is allowed";
+        return false;
+      }
+      if (frame.kinds == 0 && !type.elements.empty() && !type.anyOptional) {
+        reason = who() + ": one child element of the content model is required";
+        return false;
+      }
+      return true;
+    }
+    if (!type.anyMinimum) return true;
+    for (std::size_t i = 0; i < type.elements.size(); ++i) {
+      if (counts[i] < type.elements[i].minOccurs) {
+        reason = who() + ": child element '" + type.elements[i].type + "' is required " +
+                 std::to_string(type.elements[i].minOccurs) + " time(s), found " + std::to_string(counts[i]);
+        return false;
+      }
+    }
+    return true;
+  }
+
+  // Drops the scratch of frame and of the elements inside it.
+  void Truncate(const Frame& frame) {
+    if (m_counts.size() != frame.countsBase) m_counts.resize(frame.countsBase);
+    if (m_symbols.size() != frame.symbolsBase) {
+      m_symbols.resize(frame.symbolsBase);
+      m_symbolNames.resize(frame.symbolsBase);
+    }
+    if (m_text.size() != frame.textBase) m_text.resize(frame.textBase);
+  }
+
+  // The innermost open element has seen all its children.
+  bool Close() {
+    const unsigned depth = --m_open;
+    const Frame& frame = m_frames[depth];
+    if (frame.type != nullptr && !Finish(frame, m_fault)) return Unwind(depth, frame.node, std::move(m_fault));
+    Truncate(frame);
+    RestoreScope(depth);
+    return true;
+  }
+
+  // A fault at depth: of the element faulty (reason), or of the content of
+  // its parent when faulty is null. The open elements above it see the rest
+  // of their children (each one's latest child is marked at the depth below
+  // it), and the outermost one with a fault is reported. Returns false, to
+  // end the walk.
+  bool Unwind(unsigned depth, pugi::xml_node faulty, std::string reason) {
+    for (unsigned k = depth; k-- > 0;) {
+      Frame& frame = m_frames[k];
+      if (frame.type == nullptr) continue;
+      const Frame& inner = m_frames[k + 1];  // its child on the way to the fault
+      Truncate(inner);
+      RestoreScope(k + 1);
+      for (pugi::xml_node c = inner.node.next_sibling(); c; c = c.next_sibling()) AnyChild(frame, c);
+      std::string outer;
+      if (!Finish(frame, outer)) {
+        faulty = frame.node;
+        reason = std::move(outer);
+      }
+    }
+    *m_where = faulty;
+    *m_reason = std::move(reason);
+    m_open = 0;
+    return false;
   }
 
   // ---- Content models with groups ----
   // m_symbols holds the symbols of the known child elements in document
-  // order, m_symbolNodes the elements; Match* advance pos over them and on
-  // failure set reason (after the element's name).
+  // order from the element's base, m_symbolNames their names; Match*
+  // advance pos over them and on failure set reason (after the element's
+  // name).
 
   bool Starts(const AppXdrParticle& p, std::size_t pos) const {
     return pos < m_symbols.size() && p.maxOccurs != 0 && IsIn(p.first, m_symbols[pos]);
@@ -711,7 +1132,7 @@ private:
 
   // The occurrences of a particle from pos, as many as start there.
   bool MatchRepeated(const AppXdrElementType& type, unsigned index, std::size_t& pos, unsigned& count,
-                     std::string& reason) const {
+                     std::string& reason) {
     const AppXdrParticle& p = type.particles[index];
     count = 0;
     while (count < p.maxOccurs && Starts(p, pos)) {
@@ -733,7 +1154,7 @@ private:
   }
 
   // One occurrence of a particle that starts at pos (or of the root).
-  bool MatchOnce(const AppXdrElementType& type, unsigned index, std::size_t& pos, std::string& reason) const {
+  bool MatchOnce(const AppXdrElementType& type, unsigned index, std::size_t& pos, std::string& reason) {
     const AppXdrParticle& p = type.particles[index];
     if (!p.isGroup) {
       ++pos;
@@ -756,13 +1177,16 @@ private:
         reason = ": one of " + Describe(type, index) + " is required";
         return false;
       case AppXdrParticle::ORDER_MANY: {
-        std::vector<unsigned> counts(p.items.size(), 0);
+        // The counts of the items live on a scratch stack shared by the
+        // nested groups; indexed, as nested groups may grow it.
+        const std::size_t base = m_groupCounts.size();
+        m_groupCounts.resize(base + p.items.size(), 0);
         for (bool progress = true; progress;) {
           progress = false;
           for (std::size_t k = 0; k < p.items.size(); ++k) {
             const AppXdrParticle& item = type.particles[p.items[k]];
             if (!Starts(item, pos)) continue;
-            if (++counts[k] > item.maxOccurs) {
+            if (++m_groupCounts[base + k] > item.maxOccurs) {
               reason = std::string(item.isGroup ? ": child group " : ": child element '") +
                        Describe(type, p.items[k]) + (item.isGroup ? "" : "'") + " occurs more than " +
                        std::to_string(item.maxOccurs) + " time(s)";
@@ -775,188 +1199,89 @@ private:
           }
         }
         for (std::size_t k = 0; k < p.items.size(); ++k) {
-          if (!Enough(type, p.items[k], counts[k], reason)) return false;
+          if (!Enough(type, p.items[k], m_groupCounts[base + k], reason)) return false;
         }
+        m_groupCounts.resize(base);
         return true;
       }
     }
     return true;
   }
 
-  bool MatchModel(const AppXdrElementType& type, std::string& reason) const {
-    std::size_t pos = 0;
+  bool MatchModel(const AppXdrElementType& type, std::size_t base, std::string& reason) {
+    std::size_t pos = base;
+    m_groupCounts.clear();
     if (!MatchOnce(type, 0, pos, reason)) return false;
     if (pos < m_symbols.size()) {
-      reason = ": child element '" + std::string(m_symbolNodes[pos].name()) + "' is not expected here";
+      reason = ": child element '" + std::string(m_symbolNames[pos]) + "' is not expected here";
       return false;
-    }
-    return true;
-  }
-
-  bool CheckElement(pugi::xml_node& node, const AppXdrSchema& schema, const AppXdrElementType& type,
-                    std::string& reason) {
-    // Messages are built only on failure: this runs once per element.
-    const auto who = [&] { return "Element '" + std::string(node.name()) + "'"; };
-    // Attributes.
-    for (const AppXdrAttribute& decl : type.attributes) {
-      pugi::xml_attribute attr = node.attribute(decl.name.c_str());
-      if (!attr) {
-        if (decl.required) {
-          reason = who() + ": required attribute '" + decl.name + "' is missing";
-          return false;
-        }
-        if (decl.hasDefault) node.append_attribute(decl.name.c_str()).set_value(decl.defaultValue.c_str());
-        continue;
-      }
-      if (decl.dataType != 0) {
-        const std::string fault = AttributeValueFault(decl, attr.value());
-        if (!fault.empty()) {
-          reason = who() + ": attribute '" + decl.name + "' has the value \"" + attr.value() + "\"" + fault;
-          return false;
-        }
-      }
-    }
-    if (type.closed) {
-      for (const pugi::xml_attribute& a : node.attributes()) {
-        if (std::strchr(a.name(), ':') != nullptr || std::strcmp(a.name(), "xmlns") == 0) continue;
-        bool declared = false;
-        for (const AppXdrAttribute& decl : type.attributes) declared = declared || decl.name == a.name();
-        if (!declared) {
-          reason = who() + ": attribute '" + a.name() + "' is not declared and the model is closed";
-          return false;
-        }
-      }
-    }
-
-    // Content kind.
-    std::vector<pugi::xml_node>& children = m_children;
-    children.clear();
-    bool hasText = false;
-    for (const pugi::xml_node& c : node.children()) {
-      if (c.type() == pugi::node_element) children.push_back(c);
-      else if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) hasText = true;
-    }
-    if (type.content == AppXdrElementType::CONTENT_EMPTY && (hasText || !children.empty())) {
-      reason = who() + " must be empty";
-      return false;
-    }
-    if (type.content == AppXdrElementType::CONTENT_TEXT_ONLY && !children.empty()) {
-      reason = who() + " may hold text only, not the element '" + children.front().name() + "'";
-      return false;
-    }
-    if (type.content == AppXdrElementType::CONTENT_ELT_ONLY && hasText) {
-      reason = who() + " may hold elements only, not text";
-      return false;
-    }
-
-    // The text against its data type.
-    if (type.text.dataType != 0) {
-      std::string& text = m_text;
-      text.clear();
-      for (const pugi::xml_node& c : node.children()) {
-        if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata) text += c.value();
-      }
-      const std::string fault = AttributeValueFault(type.text, text);
-      if (!fault.empty()) {
-        reason = who() + " has the text \"" + text + "\"" + fault;
-        return false;
-      }
-    }
-
-    if (!type.particles.empty()) {
-      m_symbols.clear();
-      m_symbolNodes.clear();
-      for (const pugi::xml_node& c : children) {
-        std::size_t symbol = type.symbols.size();
-        if (SchemaOf(c.name()) == &schema) {
-          const std::string_view local = LocalName(c.name());
-          symbol = static_cast<std::size_t>(std::find(type.symbols.begin(), type.symbols.end(), local) -
-                                            type.symbols.begin());
-        }
-        if (symbol == type.symbols.size()) {
-          if (type.closed) {
-            reason = who() + ": child element '" + c.name() + "' is not allowed by the closed model";
-            return false;
-          }
-          continue;
-        }
-        m_symbols.push_back(static_cast<unsigned>(symbol));
-        m_symbolNodes.push_back(c);
-      }
-      if (MatchModel(type, reason)) return true;
-      reason = who() + reason;
-      return false;
-    }
-
-    // Child elements against the content model.
-    std::vector<unsigned>& counts = m_counts;
-    counts.assign(type.elements.size(), 0);
-    std::size_t seqPos = 0;
-    for (const pugi::xml_node& c : children) {
-      const std::string_view local = LocalName(c.name());
-      std::size_t idx = type.elements.size();
-      if (SchemaOf(c.name()) == &schema) {
-        for (std::size_t i = 0; i < type.elements.size(); ++i) {
-          if (type.elements[i].type == local) idx = i;
-        }
-      }
-      if (idx == type.elements.size()) {
-        if (type.closed) {
-          reason = who() + ": child element '" + c.name() + "' is not allowed by the closed model";
-          return false;
-        }
-        continue;
-      }
-      if (type.order == AppXdrElementType::ORDER_SEQ) {
-        if (idx < seqPos) {
-          reason = who() + ": child element '" + c.name() + "' is out of order";
-          return false;
-        }
-        seqPos = idx;
-      }
-      if (++counts[idx] > type.elements[idx].maxOccurs) {
-        reason = who() + ": child element '" + c.name() + "' occurs more than " +
-                 std::to_string(type.elements[idx].maxOccurs) + " time(s)";
-        return false;
-      }
-    }
-    std::size_t kinds = 0;
-    for (unsigned n : counts) kinds += n != 0 ? 1 : 0;
-    if (type.order == AppXdrElementType::ORDER_ONE) {
-      if (kinds > 1) {
-        reason = who() + ": only one kind of child element is allowed";
-        return false;
-      }
-      if (kinds == 0 && !type.elements.empty()) {
-        bool optional = false;
-        for (const AppXdrElementRef& ref : type.elements) optional = optional || ref.minOccurs == 0;
-        if (!optional) {
-          reason = who() + ": one child element of the content model is required";
-          return false;
-        }
-      }
-      return true;
-    }
-    for (std::size_t i = 0; i < counts.size(); ++i) {
-      if (counts[i] < type.elements[i].minOccurs) {
-        reason = who() + ": child element '" + type.elements[i].type + "' is required " +
-                 std::to_string(type.elements[i].minOccurs) + " time(s), found " + std::to_string(counts[i]);
-        return false;
-      }
     }
     return true;
   }
 
   const CAppToolsXML::DomSchemaCollection& m_schemas;
-  std::vector<Binding> m_scope;  // innermost last
-  std::vector<pugi::xml_node> m_children;                    // scratch of CheckElement
+  const AppXdrSchema* m_noNamespace = nullptr;
+  pugi::xml_node* m_where = nullptr;
+  std::string* m_reason = nullptr;
+  std::string m_fault;  // the reason of a fault, kept to spare a string per element
+  std::vector<Binding> m_scope;             // innermost last
+  const AppXdrSchema* m_default = nullptr;  // of the names without prefix, in the current scope
+  std::vector<Frame> m_frames;              // by depth; the first m_open are open
+  unsigned m_open = 0;
+  unsigned m_skip = UINT_MAX;  // the depth of an element whose subtree is left unchecked
+  // The attributes of the element being opened.
+  std::vector<Seen> m_seen;  // by slot of the attribute names of its type
+  std::uint32_t m_stamp = 0;
+  const char* m_undeclared = nullptr;
+  // The stacks of the open elements' scratch.
   std::vector<unsigned> m_counts;
-  std::string m_text;
   std::vector<unsigned> m_symbols;
-  std::vector<pugi::xml_node> m_symbolNodes;
+  std::vector<const char*> m_symbolNames;
+  std::string m_text;
+  std::vector<unsigned> m_groupCounts;
 };
 
 }  // namespace
+
+void AppXdrNameTable::Build(const std::vector<std::string>& names) {
+  std::size_t size = 4;
+  unsigned bits = 2;
+  while (size < names.size() * 2) {
+    size *= 2;
+    ++bits;
+  }
+  m_slots.assign(size, Slot());
+  m_mask = static_cast<std::uint32_t>(size - 1);
+  m_shift = 32 - bits;
+  m_chars.clear();
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const std::string& name = names[i];
+    if (name.empty() || Find(name.c_str()) >= 0) continue;
+    const std::uint32_t head = Head(name.c_str());
+    std::uint32_t at = ((head * 2654435761u) >> m_shift) & m_mask;
+    while (m_slots[at].index >= 0) at = (at + 1) & m_mask;
+    m_slots[at] = {head, static_cast<std::uint32_t>(name.size()), static_cast<std::uint32_t>(m_chars.size()),
+                   static_cast<int>(i)};
+    m_chars.append(name);
+  }
+}
+
+void AppXdrIndexMap::Build(const std::vector<std::pair<unsigned, unsigned>>& pairs) {
+  std::size_t size = 4;
+  unsigned bits = 2;
+  while (size < pairs.size() * 2) {
+    size *= 2;
+    ++bits;
+  }
+  m_slots.assign(size, Slot());
+  m_mask = static_cast<std::uint32_t>(size - 1);
+  m_shift = 32 - bits;
+  for (const auto& [key, value] : pairs) {
+    std::uint32_t at = ((key * 2654435761u) >> m_shift) & m_mask;
+    while (m_slots[at].value >= 0 && m_slots[at].key != key) at = (at + 1) & m_mask;
+    m_slots[at] = {key, static_cast<int>(value)};
+  }
+}
 
 bool AppXdrParse(const pugi::xml_document& doc, AppXdrSchema& schema, std::string& reason) {
   const pugi::xml_node root = doc.document_element();
@@ -972,27 +1297,29 @@ bool AppXdrParse(const pugi::xml_document& doc, AppXdrSchema& schema, std::strin
       globalAttrs[attr.name] = attr;
     }
   }
+  std::map<std::string, AppXdrElementType, std::less<>> types;
   for (const pugi::xml_node& child : root.children()) {
     if (child.type() == pugi::node_element && std::strcmp(LocalName(child.name()), "ElementType") == 0) {
       AppXdrElementType type;
       if (!ParseElementType(child, globalAttrs, type, reason)) return false;
-      schema.elementTypes[type.name] = type;
+      types[type.name] = type;
     }
   }
-  for (const auto& [name, type] : schema.elementTypes) {
+  for (const auto& [name, type] : types) {
     for (const AppXdrElementRef& ref : type.elements) {
-      if (schema.elementTypes.count(ref.type) == 0) {
+      if (types.count(ref.type) == 0) {
         reason = "ElementType \"" + name + "\" refers to undeclared element \"" + ref.type + "\"";
         return false;
       }
     }
     for (const std::string& symbol : type.symbols) {
-      if (schema.elementTypes.count(symbol) == 0) {
+      if (types.count(symbol) == 0) {
         reason = "ElementType \"" + name + "\" refers to undeclared element \"" + symbol + "\"";
         return false;
       }
     }
   }
+  Compile(types, schema);
   return true;
 }
 

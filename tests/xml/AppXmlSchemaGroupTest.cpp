@@ -1,11 +1,14 @@
 // Validation of loaded documents against XDR schemas: the description schema
 // of tests/xml/data/test.xdr, then content models with groups, the basic data
-// types of attributes and text, and the schemas Add refuses, written by the
-// tests into their private folder.
+// types of attributes and text, the schemas Add refuses, which fault is
+// reported among several, the defaults of absent attributes, element names
+// and namespaces, large schemas and deep documents; the schemas are written by
+// the tests into their private folder.
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "TestSupport.h"
 #include "XmlTestSupport.h"
@@ -261,6 +264,167 @@ TEST_F(XmlSchemaGroup, AddRefusesBadGroupsAndTypes) {
     const std::string refusal = "Schema \"" + Dir() + name + ".xdr\" not loaded: " + reason;
     EXPECT_EQ(CAppDebug::GetLogger().CountOf(refusal), reason.empty() ? 0u : 1u) << reason;
   }
+}
+
+// Several faults in one document: the one reported is that of the first
+// element in document order whose own checks fail, an element's checks
+// (attributes, then the kind of its content, its text, its children) coming
+// before those of its children.
+TEST_F(XmlSchemaGroup, TheFirstFaultInDocumentOrderIsReported) {
+  WriteSchema("order", kHead + std::string(R"(
+  <AttributeType name="k" dt:type="int"/>
+  <ElementType name="L" content="empty" model="closed"><attribute type="k" required="yes"/></ElementType>
+  <ElementType name="T" content="textOnly" dt:type="ui1"/>
+  <ElementType name="X" content="empty"/>
+  <ElementType name="S" content="eltOnly" model="closed" order="seq"><attribute type="k"/>
+    <element type="L" minOccurs="0" maxOccurs="*"/><element type="T" minOccurs="0"/><element type="S" minOccurs="0" maxOccurs="*"/></ElementType>
+  <ElementType name="M" content="mixed" dt:type="ui1" order="seq">
+    <element type="L" minOccurs="0" maxOccurs="*"/><element type="T" minOccurs="0"/></ElementType>
+  <ElementType name="G" content="eltOnly" model="closed"><group order="seq"><element type="L"/><element type="T"/></group></ElementType>
+  <ElementType name="Root" content="eltOnly" order="many">
+    <element type="S" minOccurs="0" maxOccurs="*"/><element type="M" minOccurs="0" maxOccurs="*"/>
+    <element type="G" minOccurs="0" maxOccurs="*"/></ElementType>
+</Schema>)"));
+  ASSERT_TRUE(m_schemas.Add("urn:g", "order"));
+  const auto at = [](int column, const std::string& reason) {
+    return "Line 2, Character " + std::to_string(column) + ": " + reason;
+  };
+  const std::string missingK = "Element 'L': required attribute 'k' is missing";
+  const DocCase cases[] = {
+      // The parent's children come before the checks of its first child.
+      {"<S><L/><T>1</T><L k=\"1\"/></S>", at(1, "Element 'S': child element 'L' is out of order")},
+      {"<S><S><L/></S>text</S>", at(1, "Element 'S' may hold elements only, not text")},
+      {"<S><S><S><L/></S></S><T>1</T>x</S>", at(1, "Element 'S' may hold elements only, not text")},
+      {"<S><L/><X/></S>", at(1, "Element 'S': child element 'X' is not allowed by the closed model")},
+      {"<G><L/></G>", at(1, "Element 'G': child element 'T' is required 1 time(s), found 0")},
+      {"<S><T>300</T><L k=\"1\"/></S>", at(1, "Element 'S': child element 'L' is out of order")},
+      // An earlier subtree comes before a later sibling.
+      {"<S><L/></S><S><T>1</T><L k=\"1\"/></S>", at(4, missingK)},
+      {"<S><L k=\"1\"/></S><S k=\"x\"/>", at(18, "Element 'S': attribute 'k' has the value \"x\", which is not a valid int")},
+      {"<S><L k=\"1\"/><S><L/></S></S>", at(17, missingK)},
+      // Within an element: attributes, content kind, text, children.
+      {"<S k=\"x\"><T>1</T><L/></S>", at(1, "Element 'S': attribute 'k' has the value \"x\", which is not a valid int")},
+      {"<S><T>1</T><L k=\"1\"/>x</S>", at(1, "Element 'S' may hold elements only, not text")},
+      {"<M>x<T>1</T><L k=\"1\"/></M>", at(1, "Element 'M' has the text \"x\", which is not a valid ui1")},
+      // The text of an element leaves out that of its children.
+      {"<M>1<T>200</T>2</M><M>3<L k=\"1\"/>00</M>", at(20, "Element 'M' has the text \"300\", which is out of the range of ui1 (0 to 255)")},
+      {"<M>1<T>200</T>2<L k=\"1\"/></M>", at(1, "Element 'M': child element 'L' is out of order")},
+  };
+  for (const DocCase& c : cases) EXPECT_EQ(Load(c.body), c.expected) << c.body;
+}
+
+// Absent attributes with a default get it, after the attributes present and
+// in the order of their declarations; present ones keep their value.
+TEST_F(XmlSchemaGroup, AbsentAttributesGetTheirDefaults) {
+  WriteSchema("defaults", kHead + std::string(R"(
+  <AttributeType name="a" dt:type="int" default="1"/>
+  <AttributeType name="b" default="x"/>
+  <ElementType name="D" content="empty"><AttributeType name="c" default="z"/>
+    <attribute type="b"/><attribute type="a" default="7"/><attribute type="c"/></ElementType>
+  <ElementType name="Root" content="eltOnly"><element type="D"/></ElementType>
+</Schema>)"));
+  ASSERT_TRUE(m_schemas.Add("urn:g", "defaults"));
+  const std::pair<std::string, std::string> cases[] = {
+      {"<D/>", "<D b=\"x\" a=\"7\" c=\"z\" />"},
+      {"<D a=\"2\"/>", "<D a=\"2\" b=\"x\" c=\"z\" />"},
+      {"<D c=\"q\" b=\"y\"/>", "<D c=\"q\" b=\"y\" a=\"7\" />"},
+      {"<D other=\"1\" a=\"3\" b=\"\" c=\"\"/>", "<D other=\"1\" a=\"3\" b=\"\" c=\"\" />"},
+  };
+  for (const auto& [body, saved] : cases) {
+    Write("doc", "<Root xmlns=\"urn:g\">" + body + "</Root>");
+    Document doc;
+    doc.Load("doc", &m_schemas);
+    doc.Save("saved");
+    EXPECT_NE(Read("saved").find(saved), std::string::npos) << body << "\n" << Read("saved");
+  }
+}
+
+// Element names are looked up by their bytes, whatever they share with other
+// names; a prefix selects the namespace and the rest of the name the type.
+// The namespace a child declares applies to its own checks, not to its place
+// in its parent's model.
+TEST_F(XmlSchemaGroup, ElementNamesAndNamespaces) {
+  WriteSchema("names", kHead + std::string(R"(
+  <AttributeType name="k" required="yes"/>
+  <ElementType name="Param" content="empty" model="closed"/> <ElementType name="ParamRef" content="empty" model="closed"/>
+  <ElementType name="Page" content="empty" model="closed"/> <ElementType name="P" content="empty" model="closed"/>
+  <ElementType name="Pa" content="empty" model="closed"/> <ElementType name="x:y" content="empty" model="closed"/>
+  <ElementType name="L" content="empty" model="closed"><attribute type="k"/></ElementType>
+  <ElementType name="O" content="eltOnly" model="open"><element type="L" minOccurs="0" maxOccurs="*"/></ElementType>
+  <ElementType name="Root" content="eltOnly" model="closed" order="many">
+    <element type="Param" minOccurs="0" maxOccurs="*"/> <element type="ParamRef" minOccurs="0" maxOccurs="*"/>
+    <element type="Page" minOccurs="0" maxOccurs="*"/> <element type="P" minOccurs="0" maxOccurs="*"/>
+    <element type="Pa" minOccurs="0" maxOccurs="*"/> <element type="x:y" minOccurs="0" maxOccurs="*"/>
+    <element type="O" minOccurs="0" maxOccurs="*"/></ElementType>
+</Schema>)"));
+  ASSERT_TRUE(m_schemas.Add("urn:g", "names"));
+  const auto refused = [](const std::string& child) {
+    return "Line 1, Character 1: Element 'Root': child element '" + child + "' is not allowed by the closed model";
+  };
+  const DocCase cases[] = {
+      {"<Param/><ParamRef/><Page/><P/><Pa/>", ""},
+      {"<Par/>", refused("Par")},
+      {"<Paramref/>", refused("Paramref")},
+      {"<ParamRefs/>", refused("ParamRefs")},
+      {"<O xmlns:g=\"urn:g\"><g:L k=\"1\"/><g:Param/><g:x:y/></O>", ""},
+      {"<O xmlns:g=\"urn:g\"><g:x:y>text</g:x:y></O>", "Line 2, Character 20: Element 'g:x:y' must be empty"},
+      {"<x:y/>", refused("x:y")},  // x is bound to no namespace
+      {"<g:Param xmlns:g=\"urn:g\"/>", refused("g:Param")},
+      {"<Param xmlns=\"urn:other\"><Anything/></Param>", ""},
+      {"<O><Unknown><L/></Unknown><L k=\"1\"/></O>", ""},
+      {"<O><L/></O>", "Line 2, Character 4: Element 'L': required attribute 'k' is missing"},
+      {"<O xmlns=\"\"><Anything/></O>", ""},
+      {"<O><g:Unknown xmlns:g=\"urn:g\"/></O>", ""},
+  };
+  for (const DocCase& c : cases) EXPECT_EQ(Load(c.body), c.expected) << c.body;
+}
+
+// Hundreds of element types, and a content model whose group chooses among
+// more element types than a machine word has bits.
+TEST_F(XmlSchemaGroup, LargeSchemas) {
+  std::string schema = kHead, root, wide, all;
+  for (int i = 0; i < 300; ++i) {
+    std::string name = "E";
+    name += std::to_string(i);
+    schema += "<ElementType name=\"" + name + "\" content=\"empty\" model=\"closed\"/>\n";
+    root += "<element type=\"" + name + "\" minOccurs=\"0\" maxOccurs=\"*\"/>";
+    if (i < 70) wide += "<element type=\"" + name + "\"/>";
+    all += "<" + name + "/>";
+  }
+  schema += "<ElementType name=\"Wide\" content=\"eltOnly\" model=\"closed\"><group order=\"one\" maxOccurs=\"*\">" + wide +
+            "</group></ElementType>\n<ElementType name=\"Root\" content=\"eltOnly\" model=\"closed\" order=\"many\">" + root +
+            "<element type=\"Wide\" minOccurs=\"0\" maxOccurs=\"*\"/></ElementType>\n</Schema>\n";
+  WriteSchema("large", schema);
+  ASSERT_TRUE(m_schemas.Add("urn:g", "large"));
+  const DocCase cases[] = {
+      {all, ""},
+      {"<Wide><E69/><E0/><E64/><E63/></Wide>", ""},
+      {"<E300/>", "Line 1, Character 1: Element 'Root': child element 'E300' is not allowed by the closed model"},
+      {"<Wide><E69/><E70/></Wide>", kAt + "Element 'Wide': child element 'E70' is not allowed by the closed model"},
+      {"<Wide/>", kAt + "Element 'Wide': child group one(E0, E1, E2, E3, E4, E5, E6, E7, E8, E9, E10, E11, E12, E13, E14, "
+                        "E15, E16, E17, E18, E19, E20, E21, E22, E23, E24, E25, E26, E27, E28, E29, E30, E31, E32, E33, E34, "
+                        "E35, E36, E37, E38, E39, E40, E41, E42, E43, E44, E45, E46, E47, E48, E49, E50, E51, E52, E53, E54, "
+                        "E55, E56, E57, E58, E59, E60, E61, E62, E63, E64, E65, E66, E67, E68, E69) is required 1 time(s), found 0"},
+  };
+  for (const DocCase& c : cases) EXPECT_EQ(Load(c.body), c.expected) << c.body.substr(0, 80);
+}
+
+// Validation never recurses: a deeply nested document is checked to its
+// innermost element.
+TEST_F(XmlSchemaGroup, DeepDocuments) {
+  WriteSchema("deep", kHead + std::string(R"(
+  <AttributeType name="k" dt:type="int"/>
+  <ElementType name="N" content="eltOnly" model="closed"><attribute type="k"/><element type="N" minOccurs="0"/></ElementType>
+  <ElementType name="Root" content="eltOnly"><element type="N"/></ElementType>
+</Schema>)"));
+  ASSERT_TRUE(m_schemas.Add("urn:g", "deep"));
+  constexpr int kDepth = 50000;
+  std::string open, close;
+  for (int i = 1; i < kDepth; ++i) open += "<N>", close += "</N>";
+  EXPECT_EQ(Load(open + "<N k=\"1\"/>" + close), "");
+  EXPECT_EQ(Load(open + "<N k=\"x\"/>" + close),
+            "Line 2, Character " + std::to_string(3 * (kDepth - 1) + 1) +
+                ": Element 'N': attribute 'k' has the value \"x\", which is not a valid int");
 }
 
 }  // namespace
