@@ -202,7 +202,8 @@ public:
     std::size_t m_nRoom = 0;
     std::uint32_t m_nBase = 0;
     CAppToolsBin::File* m_pFile = nullptr;
-    std::uint32_t m_nWritten = 0;  // bytes of the file written so far
+    std::uint32_t m_nWritten = 0;    // bytes of the file written so far
+    std::uint32_t m_nWriteBack = 0;  // of which the disk was asked to take
     // Headers completed after their part went to the file: {offset, bytes}.
     std::vector<std::pair<std::uint32_t, std::array<std::uint8_t, HEADER_SIZE>>> m_late;
     std::string m_strWriteError;

@@ -104,6 +104,10 @@ public:
     bool Open(const std::string& name, bool write);
     bool IsOpen() const { return m_fd >= 0; }
     void Close();
+    // Starts putting what was written so far on the disk, without waiting
+    // for it, so that a later flush to disk finds less to do. Nothing where
+    // the system offers no such call.
+    void StartWriteBack();
 
     // Truncates an open file to 0 bytes.
     void RemoveAll() override;

@@ -370,6 +370,7 @@ constexpr std::size_t kFirstPart = 4096;
 constexpr std::size_t kLargestPart = 256 * 1024;
 // Offsets are 32-bit: a file must stay below 4 GiB.
 constexpr std::size_t kLargestFile = std::numeric_limits<std::uint32_t>::max();
+constexpr std::uint32_t kWriteBackStep = 1024 * 1024;
 
 // A write to the file that failed, with the reason Save reports. Not an
 // exception of the library, so that it passes through the parameters'
@@ -449,6 +450,12 @@ void CAppStreamBin::SaveStream::WriteOut(std::uint32_t at, const std::uint8_t* b
       if (at != m_nWritten) m_pFile->Seek(at);
       m_pFile->WriteBytes(bytes, static_cast<unsigned>(count));
       m_nWritten = at + static_cast<std::uint32_t>(count);
+      // The disk writes while the rest of the tree is visited, a megabyte
+      // at a time: the flush before the rename then has little left to do.
+      if (m_nWritten - m_nWriteBack >= kWriteBackStep) {
+        m_pFile->StartWriteBack();
+        m_nWriteBack = m_nWritten;
+      }
       return;
     } catch (const CAppException& e) {
       m_strWriteError = e.GetMessage();

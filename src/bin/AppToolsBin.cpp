@@ -125,6 +125,14 @@ void CAppToolsBin::File::Close() {
   m_nIndex = 0;
 }
 
+void CAppToolsBin::File::StartWriteBack() {
+#ifdef __linux__
+  // Only a hint: a failure here shows again, and is reported, when the
+  // file is flushed for good.
+  if (m_fd >= 0) (void)::sync_file_range(m_fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+}
+
 void CAppToolsBin::File::CheckOpen() const {
   if (!IsOpen()) APP_THROW("File not open");
 }
