@@ -63,8 +63,9 @@ public:
   // Writes `param` to `file`. The file is written to a temporary file in the
   // same folder as the tree is visited, flushed to disk and only then renamed
   // over `file`: a save that fails, whatever the reason, leaves the previous
-  // file as it was and removes the temporary one. Throws "File not create" when the temporary file cannot
-  // be created and "File not written : <file> (<reason>)" when writing,
+  // file as it was and removes the temporary one. Throws "File not create"
+  // when the temporary file cannot be created and
+  // "File not written : <file> (<reason>)" when writing,
   // flushing or renaming fails; a throw from a parameter's Serialize passes on
   // (other exceptions become "Save error : <what>").
   static void Save(CAppParam* param, const std::string& file, SaveRule rule = {});
@@ -106,7 +107,8 @@ public:
   // classes of the snapshot, in its order, keeps them and has each read back
   // in place; any other group has its children destroyed and recreated from
   // the snapshot. Either way the tree equals the snapshot's afterwards; hold
-  // no pointer to a child across an undo.
+  // no pointer to a child across an undo. A child read in place keeps what
+  // its class does not visit, as `param` itself always has.
   static void MakeUndo(CAppToolsBin::Stream* snapshot, CAppParam* param);
 
   // --- Streams and records ----------------------------------------------------
@@ -140,8 +142,8 @@ public:
   class LoadRecord;
 
   // Writes a whole file in its constructor. The byte stream is emptied first
-  // and then holds exactly one file; it is written in one piece at the end,
-  // so a throw while the tree is visited leaves it untouched.
+  // and then holds exactly one file; it is written only once the tree has
+  // been visited, so a throw while the tree is visited leaves it untouched.
   class SaveStream : public Stream {
   public:
     SaveStream(CAppToolsBin::Stream* bytes, CAppParam* param, SaveRule rule = {});
@@ -212,7 +214,6 @@ public:
     std::unique_ptr<RecentNames> m_pClassNames;
   };
 
-
   // Writes one parameter element; End closes it. The usual field types are
   // written by their own visits, in one step each.
   class SaveRecord : public CAppRecord {
@@ -247,8 +248,9 @@ public:
   };
 
   // What a reader knows of one element: its header, where its data starts
-  // (for a group field, the list position of its first parameter element)
-  // and how many entries it holds.
+  // and how many entries it holds. A group field's entries are walked as
+  // they are read; listed on demand, its offset becomes the list position of
+  // its first parameter element.
   struct ST_INFO {
     ST_FIELD field;
     std::uint32_t offset = 0;
