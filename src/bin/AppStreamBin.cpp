@@ -1137,12 +1137,12 @@ bool CAppStreamBin::LoadRecord::RestoreInPlace(CAppParamGroup& group, std::uint3
     }
     LoadRecord record(m_pStream, at + HEADER_SIZE, entry.end);
     std::string_view key;
-    if (!record.PeekKey(keyId, key) || key != child->GetKey()) return false;
+    if (!record.PeekKey(keyId, key) || !SameText(key, child->GetKey())) return false;
     child->Serialize(&record);
     // A field the entry lacks kept the old value where a new child would
     // have its default, and a changed key would leave the group's index
     // stale.
-    if (record.m_bMissed || key != child->GetKey()) return false;
+    if (record.m_bMissed || !SameText(key, child->GetKey())) return false;
     at = entry.end;
   }
   return pos == nullptr;  // no child left over
