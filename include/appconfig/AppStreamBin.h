@@ -260,7 +260,8 @@ public:
 
   // Reads a whole file in its constructor into `param`, which is created
   // from the file's class name when null (and then owned by the caller). An
-  // empty data section leaves `param` as it is.
+  // empty data section leaves `param` as it is. The bytes of a memory stream
+  // are read where they lie: leave the stream unchanged while this lives.
   class LoadStream : public Stream {
   public:
     LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& param);
