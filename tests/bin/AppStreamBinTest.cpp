@@ -297,6 +297,8 @@ const BadInput kBadInputs[] = {
     {"field name twice", [](Bytes& b) { Put32(b, 88, 1); }, "Record name already exist"},
 };
 
+// Also read back as an undo into the tree it was saved from, where the
+// group's own child is read in place.
 TEST(AppStreamBin, Load_MalformedInputThrowsWithItsMessage) {
   const Bytes good = SaveToBytes(SmallTree().get());
   ASSERT_EQ(good.size(), 405u);
@@ -306,6 +308,10 @@ TEST(AppStreamBin, Load_MalformedInputThrowsWithItsMessage) {
     input.change(bytes);
     const CAppException e = CatchAppException([&] { LoadFromBytes(bytes); });
     EXPECT_EQ(e.GetMessage(), std::string("Exception >") + input.message);
+    CAppToolsBin::Memory snapshot(4096);
+    snapshot._Write(bytes.data(), static_cast<unsigned>(bytes.size()));
+    const CAppException undo = CatchAppException([&] { CAppStreamBin::MakeUndo(&snapshot, SmallTree().get()); });
+    EXPECT_EQ(undo.GetMessage(), e.GetMessage());
   }
 }
 
