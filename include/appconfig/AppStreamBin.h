@@ -10,8 +10,10 @@
 // leaves a field that the file lacks at the class's default.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
+#include <list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -58,11 +60,12 @@ public:
   using SaveRule = std::function<bool(CAppParam*)>;
 
   // --- Files ----------------------------------------------------------------
-  // Writes `param` to `file`. The file is built in memory, written to a
-  // temporary file in the same folder, flushed to disk and only then renamed
+  // Writes `param` to `file`. The file is written to a temporary file in the
+  // same folder as the tree is visited, flushed to disk and only then renamed
   // over `file`: a save that fails, whatever the reason, leaves the previous
-  // file as it was. Throws "File not create" when the temporary file cannot
-  // be created and "File not written : <file> (<reason>)" when writing,
+  // file as it was and removes the temporary one. Throws "File not create"
+  // when the temporary file cannot be created and
+  // "File not written : <file> (<reason>)" when writing,
   // flushing or renaming fails; a throw from a parameter's Serialize passes on
   // (other exceptions become "Save error : <what>").
   static void Save(CAppParam* param, const std::string& file, SaveRule rule = {});
@@ -100,8 +103,12 @@ public:
   // A snapshot of `param` (a binary file in memory) for MakeUndo.
   static std::unique_ptr<CAppToolsBin::Stream> CreateUndo(CAppParam* param);
   // Gives `param` and its subtree the values of the snapshot again. `param`
-  // stays the same object; a group's children are destroyed and recreated,
-  // so pointers to them taken before the undo are no longer valid.
+  // stays the same object. A group whose children still have the keys and
+  // classes of the snapshot, in its order, keeps them and has each read back
+  // in place; any other group has its children destroyed and recreated from
+  // the snapshot. Either way the tree equals the snapshot's afterwards; hold
+  // no pointer to a child across an undo. A child read in place keeps what
+  // its class does not visit, as `param` itself always has.
   static void MakeUndo(CAppToolsBin::Stream* snapshot, CAppParam* param);
 
   // --- Streams and records ----------------------------------------------------
@@ -135,8 +142,8 @@ public:
   class LoadRecord;
 
   // Writes a whole file in its constructor. The byte stream is emptied first
-  // and then holds exactly one file; it is written in one piece at the end,
-  // so a throw while the tree is visited leaves it untouched.
+  // and then holds exactly one file; it is written only once the tree has
+  // been visited, so a throw while the tree is visited leaves it untouched.
   class SaveStream : public Stream {
   public:
     SaveStream(CAppToolsBin::Stream* bytes, CAppParam* param, SaveRule rule = {});
@@ -150,21 +157,65 @@ public:
 
   private:
     friend class SaveRecord;
+    friend class CAppStreamBin;
+
+    // The image is built in parts of bounded size, so that it never moves
+    // and its memory is touched once. Claims never straddle two parts.
+    struct Part {
+      std::unique_ptr<std::uint8_t[]> bytes;
+      std::uint32_t base = 0;  // offset in the file
+      std::uint32_t size = 0;
+    };
+
+    // Writes into `file` (open and empty) while the tree is visited: each
+    // full part goes to the file and its room is reused. A failed write
+    // throws what Save reports as "File not written".
+    SaveStream(CAppToolsBin::File& file, CAppParam* param, SaveRule rule);
+    void WriteFile(CAppParam* param);
     void WriteHeader();
+    void WriteData(CAppParam* param);
+    // One parameter element with its subtree.
     void WriteParam(CAppParam* param);
     void WriteStrings();
+    // The offset the next byte goes to.
+    std::uint32_t Tell() const { return m_nBase + static_cast<std::uint32_t>(m_nUsed); }
+    // `count` more bytes at the end of the image, to be filled by the caller.
+    std::uint8_t* Claim(std::size_t count) {
+      if (count > m_nRoom - m_nUsed) NextPart(count);
+      std::uint8_t* at = m_pOut + m_nUsed;
+      m_nUsed += count;
+      return at;
+    }
+    void NextPart(std::size_t count);
     void Append(const void* bytes, std::size_t count);
-    // SetName for field names, through a cache of the recent ones.
+    // A whole element of one 32-bit word.
+    void AppendWordField(std::uint32_t name, std::uint32_t type, std::uint32_t value);
+    // SetName for field and class names, through caches of the recent ones.
     std::uint32_t FieldName(const std::string& name);
+    std::uint32_t ClassName(const std::string& name);
     template <class T>
     void AppendValue(T value);
+    // Writes to the file; a failure is kept, so that every later write fails too.
+    void WriteOut(std::uint32_t at, const std::uint8_t* bytes, std::size_t count);
 
-    std::vector<std::uint8_t> m_image;
+    std::vector<Part> m_parts;  // to a file: only the current one
+    std::uint8_t* m_pOut = nullptr;
+    std::size_t m_nUsed = 0;
+    std::size_t m_nRoom = 0;
+    std::uint32_t m_nBase = 0;
+    CAppToolsBin::File* m_pFile = nullptr;
+    std::uint32_t m_nWritten = 0;    // bytes of the file written so far
+    std::uint32_t m_nWriteBack = 0;  // of which the disk was asked to take
+    // Headers completed after their part went to the file: {offset, bytes}.
+    std::vector<std::pair<std::uint32_t, std::array<std::uint8_t, HEADER_SIZE>>> m_late;
+    std::string m_strWriteError;
     SaveRule m_rule;
     std::unique_ptr<RecentNames> m_pFieldNames;
+    std::unique_ptr<RecentNames> m_pClassNames;
   };
 
-  // Writes one parameter element; End closes it.
+  // Writes one parameter element; End closes it. The usual field types are
+  // written by their own visits, in one step each.
   class SaveRecord : public CAppRecord {
   public:
     SaveRecord(SaveStream* stream, CAppParam* param);
@@ -175,7 +226,20 @@ public:
     void Serialize(void* value, unsigned index) override;
     void Validate() override;
 
+    using CAppRecord::_Do;
+    void _Do(CAppParamGroup& group) override;
+    void _Do(std::list<std::string>& list) override;
+    void _Do(std::vector<std::string>& array) override;
+    void _Do(CAppTools::Flags& value) override;
+    void _Do(unsigned int& value) override;
+    void _Do(int& value) override;
+    void _Do(std::string& value) override;
+
   private:
+    void DoWord(std::uint32_t type, std::uint32_t value);
+    template <class Strings>
+    void DoStrings(Strings& strings);
+
     SaveStream* m_pStream;
     bool m_bWritten = false;
     std::uint32_t m_nStart = 0;
@@ -184,8 +248,9 @@ public:
   };
 
   // What a reader knows of one element: its header, where its data starts
-  // (for a group field, the list position of its first parameter element)
-  // and how many entries it holds.
+  // and how many entries it holds. A group field's entries are walked as
+  // they are read; listed on demand, its offset becomes the list position of
+  // its first parameter element.
   struct ST_INFO {
     ST_FIELD field;
     std::uint32_t offset = 0;
@@ -195,7 +260,8 @@ public:
 
   // Reads a whole file in its constructor into `param`, which is created
   // from the file's class name when null (and then owned by the caller). An
-  // empty data section leaves `param` as it is.
+  // empty data section leaves `param` as it is. The bytes of a memory stream
+  // are read where they lie: leave the stream unchanged while this lives.
   class LoadStream : public Stream {
   public:
     LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& param);
@@ -203,7 +269,12 @@ public:
 
   private:
     friend class LoadRecord;
+    friend class CAppStreamBin;
     static constexpr std::uint32_t NO_ID = 0xFFFFFFFFu;
+
+    // With `restore`, groups keep the children that still match the file
+    // (MakeUndo).
+    LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& param, bool restore);
 
     void ReadSections();
     void ReadHeader();
@@ -217,9 +288,19 @@ public:
     // The case-folded id of an element name, and of a field name asked for.
     std::uint32_t NameId(std::uint32_t name);
     std::uint32_t AskedId(const std::string& name);
+    // The string of an index; one past the table throws "Bad data index".
+    std::string_view StringAt(std::uint64_t index) const;
+    // The text of an element name that NameId accepted.
+    std::string_view NameText(std::uint32_t code) const;
     CAppParam* CreateParam(std::uint32_t className);
+    // The class CreateParam would create, or null when there is none.
+    const CAppRuntimeClass* FindClass(std::uint32_t className);
 
-    std::vector<std::uint8_t> m_bytes;
+    // The file: a view of a memory stream's bytes, or a copy read from any
+    // other stream.
+    const std::uint8_t* m_pData = nullptr;
+    std::uint32_t m_nSize = 0;
+    std::unique_ptr<std::uint8_t[]> m_pCopy;
     // Element infos of the records alive, as a stack: a record's infos stay
     // at the same place until it ends.
     std::vector<ST_INFO> m_infos;
@@ -227,9 +308,11 @@ public:
     std::vector<std::uint32_t> m_nameIds;
     std::unordered_map<std::string, std::uint32_t> m_upperIds;
     std::unique_ptr<RecentNames> m_pAskedIds;
-    std::unordered_map<std::uint32_t, const CAppRuntimeClass*> m_classes;
+    // The class of each class-name index seen, null until first needed.
+    std::vector<const CAppRuntimeClass*> m_classes;
     std::vector<std::uint32_t> m_scratch;
     unsigned m_nDepth = 0;
+    bool m_bRestore = false;
   };
 
   // Reads the fields of one element.
@@ -247,16 +330,49 @@ public:
     unsigned GetCount() override;
     void Serialize(void* value, unsigned index) override;
 
+    using CAppRecord::_Do;
+    void _Do(CAppParamGroup& group) override;
+    void _Do(std::list<std::string>& list) override;
+    void _Do(CAppTools::Flags& value) override;
+    void _Do(unsigned int& value) override;
+    void _Do(int& value) override;
+    void _Do(std::string& value) override;
+
   private:
     void ReadChildren(std::uint32_t start, std::uint32_t end);
     void CheckUniqueNames(std::size_t first, std::size_t last);
     void ReadParamEntry(void* value, unsigned index);
+    // The element of the field asked for under the current name and type,
+    // or null when the element lacks it.
+    const ST_INFO* FindField();
+    // The first 32-bit word of a word field; false when it is absent.
+    bool ReadWord(std::uint32_t type, std::uint32_t& value);
+    std::string_view ReadString(const ST_INFO& info, std::uint32_t index) const;
+    // The value of this element's field of id `keyId` ("Key"), if it has one.
+    bool PeekKey(std::uint32_t keyId, std::string_view& key) const;
+    // The entries of a group field lie in [start, end) of the file. Reads
+    // them back into the group's own children while their keys and classes
+    // match; false at the first that does not (the caller then recreates
+    // them all).
+    bool RestoreInPlace(CAppParamGroup& group, std::uint32_t start, std::uint32_t end);
+    void LoadNewChildren(CAppParamGroup& group, std::uint32_t start, std::uint32_t end);
+    // The header of the group entry at `pos`, which must be a parameter.
+    ST_FIELD ReadEntry(std::uint32_t pos, std::uint32_t end) const;
+    // The number of entries of field `field`; a group's are listed on the
+    // stack on first use.
+    std::uint32_t EntryCount(std::size_t field);
 
     LoadStream* m_pStream;
     std::size_t m_nFirst;  // this record's infos in the stream's stack
     std::size_t m_nNamedEnd = 0;
     std::size_t m_nField = 0;
+    std::size_t m_nNext = 0;  // where the next field is looked for first
     bool m_bField = false;
+    // A field was asked for that the element lacks: it kept its value.
+    bool m_bMissed = false;
+    // The count of a group field whose entries were not listed yet; its
+    // offset is then that of its payload.
+    static constexpr std::uint32_t kNotCounted = 0xFFFFFFFFu;
   };
 
   // Copies a parameter into another through the record protocol: the source

@@ -81,6 +81,9 @@ public:
     void _Write(const void* buffer, unsigned count) override;
 
     const std::vector<std::uint8_t>& GetData() const { return m_data; }
+    // Takes `data` as the whole content, without copying it; the position
+    // goes to its end, as after writing it into an emptied stream.
+    void Assign(std::vector<std::uint8_t>&& data);
 
   private:
     std::vector<std::uint8_t> m_data;
@@ -88,8 +91,9 @@ public:
     unsigned m_nGrowBy;
   };
 
-  // A disk file read through a buffer of the size given at construction;
-  // writes go straight to the file. A stream is either read or written.
+  // A disk file read through a buffer of the size given at construction (a
+  // read of a buffer or more goes straight to the caller's memory); writes
+  // go straight to the file. A stream is either read or written.
   class File : public Stream {
   public:
     explicit File(unsigned bufferSize = 4096);
@@ -100,6 +104,10 @@ public:
     bool Open(const std::string& name, bool write);
     bool IsOpen() const { return m_fd >= 0; }
     void Close();
+    // Starts putting what was written so far on the disk, without waiting
+    // for it, so that a later flush to disk finds less to do. Nothing where
+    // the system offers no such call.
+    void StartWriteBack();
 
     // Truncates an open file to 0 bytes.
     void RemoveAll() override;

@@ -13,6 +13,8 @@
 #include <cstring>
 #include <exception>
 #include <limits>
+#include <memory>
+#include <typeinfo>
 #include <unordered_set>
 #include <utility>
 #include <variant>
@@ -119,49 +121,152 @@ constexpr unsigned kMaxDepth = 256;
 
 constexpr const char* kExceptionPrefix = "Exception >";
 
+// The field a group's children are adopted under (see CAppParam::Serialize).
+const std::string kKeyField = "Key";
+
+// Little-endian words in and out of the image, whatever the host's order.
+void PutWord(std::uint8_t* out, std::uint32_t word) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(out, &word, sizeof word);
+  } else {
+    for (int i = 0; i < 4; ++i, word >>= 8) out[i] = static_cast<std::uint8_t>(word & 0xFFu);
+  }
+}
+
+std::uint32_t GetWord(const std::uint8_t* in) {
+  return static_cast<std::uint32_t>(in[0]) | static_cast<std::uint32_t>(in[1]) << 8 |
+         static_cast<std::uint32_t>(in[2]) << 16 | static_cast<std::uint32_t>(in[3]) << 24;
+}
+
+std::uint64_t Load64(const unsigned char* p) {
+  std::uint64_t word;
+  std::memcpy(&word, p, sizeof word);
+  return word;
+}
+
+std::uint64_t Load32(const unsigned char* p) {
+  std::uint32_t word;
+  std::memcpy(&word, p, sizeof word);
+  return word;
+}
+
+// A hash for the short texts of a file (keys, names, field names), eight
+// bytes a step: the string table hashes every text a file writes. The tail
+// is read as whole words that may overlap bytes already mixed, never byte
+// by byte.
+std::uint64_t HashText(std::string_view text) {
+  constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  std::size_t n = text.size();
+  std::uint64_t h = kMul ^ n;
+  auto mix = [&h](std::uint64_t word) { h = (std::rotl(h, 23) ^ word) * kMul; };
+  if (n > 8) {
+    for (; n > 8; p += 8, n -= 8) mix(Load64(p));
+    mix(Load64(p + n - 8));
+  } else if (n >= 4) {
+    mix(Load32(p) | Load32(p + n - 4) << 32);
+  } else if (n != 0) {
+    mix(std::uint64_t{p[0]} | std::uint64_t{p[n / 2]} << 8 | std::uint64_t{p[n - 1]} << 16);
+  }
+  // The table indexes by the low bits: fold the high ones, which depend on
+  // every input byte, into them.
+  h ^= h >> 32;
+  h *= 0xD6E8FEB86659FD93ull;
+  return h ^ (h >> 32);
+}
+
+// Equality of two short texts without a library call; names and keys are
+// mostly under 16 bytes.
+inline bool SameText(std::string_view a, std::string_view b) {
+  const std::size_t n = a.size();
+  if (n != b.size()) return false;
+  if (n >= 8 && n <= 16) {
+    std::uint64_t a0, a1, b0, b1;
+    std::memcpy(&a0, a.data(), 8);
+    std::memcpy(&b0, b.data(), 8);
+    std::memcpy(&a1, a.data() + n - 8, 8);
+    std::memcpy(&b1, b.data() + n - 8, 8);
+    return ((a0 ^ b0) | (a1 ^ b1)) == 0;
+  }
+  if (n >= 4 && n < 8) {
+    std::uint32_t a0, a1, b0, b1;
+    std::memcpy(&a0, a.data(), 4);
+    std::memcpy(&b0, b.data(), 4);
+    std::memcpy(&a1, a.data() + n - 4, 4);
+    std::memcpy(&b1, b.data() + n - 4, 4);
+    return ((a0 ^ b0) | (a1 ^ b1)) == 0;
+  }
+  if (n < 4) {
+    for (std::size_t i = 0; i < n; ++i) {
+      if (a[i] != b[i]) return false;
+    }
+    return true;
+  }
+  return std::memcmp(a.data(), b.data(), n) == 0;
+}
+
 }  // namespace
 
-// The last names looked up and their indexes. Classes visit the same field
-// names in the same order for every parameter, so the entry after the last
-// hit is nearly always the next one asked for; a hit spares a lookup in a
-// large table.
+// The names looked up last and their indexes, one per slot of a small
+// direct-mapped table. Every parameter of a class visits the same few field
+// names in the same order: each entry remembers the one looked up after it,
+// so that most lookups are one comparison, and nearly all the others hit the
+// table and spare a lookup in the large one.
 class CAppStreamBin::RecentNames {
 public:
   const std::uint32_t* Find(const std::string& name) {
-    const std::size_t size = m_entries.size();
-    for (std::size_t n = 0; n < size; ++n) {
-      const std::size_t i = m_nNext + n < size ? m_nNext + n : m_nNext + n - size;
-      if (m_entries[i].first == name) {
-        m_nNext = i + 1 < size ? i + 1 : 0;
-        return &m_entries[i].second;
-      }
+    Entry* entry = m_pLast != nullptr ? m_pLast->next : nullptr;
+    if (entry == nullptr || !SameText(entry->name, name)) {
+      entry = &m_entries[HashText(name) % kSize];
+      if (!entry->used || !SameText(entry->name, name)) return nullptr;
+      Follow(entry);
     }
-    return nullptr;
+    m_pLast = entry;
+    return &entry->index;
   }
   void Add(const std::string& name, std::uint32_t index) {
-    if (m_entries.size() < kSize) m_entries.emplace_back(name, index);
+    Entry* entry = &m_entries[HashText(name) % kSize];
+    entry->name = name;
+    entry->index = index;
+    entry->used = true;
+    Follow(entry);
+    m_pLast = entry;
   }
 
 private:
-  static constexpr std::size_t kSize = 32;
-  std::vector<std::pair<std::string, std::uint32_t>> m_entries;
-  std::size_t m_nNext = 0;
+  struct Entry {
+    std::string name;
+    std::uint32_t index = 0;
+    bool used = false;
+    Entry* next = nullptr;  // the entry looked up after this one last time
+  };
+  void Follow(Entry* entry) {
+    if (m_pLast != nullptr) m_pLast->next = entry;
+  }
+  static constexpr std::size_t kSize = 64;
+  std::array<Entry, kSize> m_entries;
+  Entry* m_pLast = nullptr;
 };
 
 // --- Stream ----------------------------------------------------------------------
 
 // The strings of one file in index order, each followed by its zero byte as
 // in the string section, with an open-addressing index over them. Offsets,
-// not pointers, so that the storage may grow.
+// not pointers, so that the storage may grow. A reader indexes the string
+// section where it lies instead of copying it.
 class CAppStreamBin::Stream::StringTable {
 public:
   StringTable() : m_slots(1024, 0) {}
 
-  // Room for the strings of a section of `bytes` bytes, `count` of them at
-  // most (a reader knows both before it adds any).
-  void Reserve(std::size_t bytes, std::size_t count) {
+  // From now on every text added lies in `chars` (which outlives the table)
+  // and is indexed there.
+  void IndexInPlace(const char* chars) {
+    if (m_spans.empty()) m_pExternal = chars;
+  }
+
+  // Room for `count` strings at most (a reader knows it before it adds any).
+  void Reserve(std::size_t count) {
     if (!m_spans.empty()) return;
-    m_chars.reserve(bytes + 1);
     m_spans.reserve(count);
     std::size_t slots = m_slots.size();
     while (slots < 2 * count + 2) slots *= 2;
@@ -170,23 +275,27 @@ public:
 
   // The index of `text`, and whether it was added now.
   std::pair<std::uint32_t, bool> Add(std::string_view text) {
-    const std::size_t hash = std::hash<std::string_view>()(text);
+    // Most parameters leave some texts empty: no need to hash those.
+    if (text.empty() && m_nEmpty != kNone) return {m_nEmpty, false};
+    const std::size_t hash = HashText(text);
     const std::size_t mask = m_slots.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
       const std::uint32_t slot = m_slots[i];
       if (slot == 0) {
-        m_slots[i] = Append(text, hash) + 1;
+        const std::uint32_t index = Append(text, hash);
+        m_slots[i] = index + 1;
+        if (text.empty()) m_nEmpty = index;
         if (m_spans.size() * 2 > m_slots.size()) Grow();
-        return {static_cast<std::uint32_t>(m_spans.size() - 1), true};
+        return {index, true};
       }
       const Span& span = m_spans[slot - 1];
-      if (span.hash == hash && At(slot - 1) == text) return {slot - 1, false};
+      if (span.hash == hash && SameText(At(slot - 1), text)) return {slot - 1, false};
     }
   }
 
   std::string_view At(std::uint32_t index) const {
     const Span& span = m_spans[index];
-    return std::string_view(m_chars.data() + span.offset, span.length);
+    return std::string_view((m_pExternal != nullptr ? m_pExternal : m_chars.data()) + span.offset, span.length);
   }
   std::uint32_t Count() const { return static_cast<std::uint32_t>(m_spans.size()); }
   // Every string with its zero byte, in index order.
@@ -200,6 +309,11 @@ private:
   };
 
   std::uint32_t Append(std::string_view text, std::size_t hash) {
+    if (m_pExternal != nullptr) {
+      m_spans.push_back(Span{static_cast<std::uint32_t>(text.data() - m_pExternal),
+                             static_cast<std::uint32_t>(text.size()), hash});
+      return static_cast<std::uint32_t>(m_spans.size() - 1);
+    }
     // A zero byte would split the string in two in a file.
     if (std::memchr(text.data(), 0, text.size()) != nullptr) APP_THROW("Invalid Data");
     if (text.size() >= std::numeric_limits<std::uint32_t>::max() - m_chars.size()) APP_THROW("Bad file size");
@@ -220,9 +334,13 @@ private:
     m_slots.swap(slots);
   }
 
+  static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+
   std::vector<char> m_chars;
   std::vector<Span> m_spans;
   std::vector<std::uint32_t> m_slots;  // index + 1; 0 is free
+  std::uint32_t m_nEmpty = kNone;      // the index of "", once added
+  const char* m_pExternal = nullptr;
 };
 
 CAppStreamBin::Stream::Stream(CAppToolsBin::Stream* bytes)
@@ -244,48 +362,163 @@ std::string_view CAppStreamBin::Stream::GetName(std::uint32_t code) const {
 
 // --- Writing ---------------------------------------------------------------------
 
+namespace {
+
+// Parts grow with the image up to this size: small files stay small, large
+// ones are written to disk in a few large writes.
+constexpr std::size_t kFirstPart = 4096;
+constexpr std::size_t kLargestPart = 256 * 1024;
+// Offsets are 32-bit: a file must stay below 4 GiB.
+constexpr std::size_t kLargestFile = std::numeric_limits<std::uint32_t>::max();
+constexpr std::uint32_t kWriteBackStep = 1024 * 1024;
+
+// A write to the file that failed, with the reason Save reports. Not an
+// exception of the library, so that it passes through the parameters'
+// Serialize unchanged.
+struct WriteFailure {
+  std::string reason;
+};
+
+}  // namespace
+
 CAppStreamBin::SaveStream::SaveStream(CAppToolsBin::Stream* bytes, CAppParam* param, SaveRule rule)
-    : Stream(bytes), m_rule(std::move(rule)), m_pFieldNames(std::make_unique<RecentNames>()) {
-  m_image.reserve(4096);
-  WriteHeader();
-  WriteParam(param);
-  WriteStrings();
+    : Stream(bytes),
+      m_rule(std::move(rule)),
+      m_pFieldNames(std::make_unique<RecentNames>()),
+      m_pClassNames(std::make_unique<RecentNames>()) {
+  WriteFile(param);
+  m_parts.back().size = static_cast<std::uint32_t>(m_nUsed);
+  if (typeid(*bytes) == typeid(CAppToolsBin::Memory)) {
+    // A plain memory stream takes the joined image without a further copy.
+    std::vector<std::uint8_t> image;
+    image.reserve(Tell());
+    for (const Part& part : m_parts) image.insert(image.end(), part.bytes.get(), part.bytes.get() + part.size);
+    m_parts.clear();
+    static_cast<CAppToolsBin::Memory*>(bytes)->Assign(std::move(image));
+    return;
+  }
   bytes->RemoveAll();
   bytes->Seek(0);
-  bytes->WriteBytes(m_image.data(), static_cast<unsigned>(m_image.size()));
+  for (const Part& part : m_parts) bytes->WriteBytes(part.bytes.get(), part.size);
+}
+
+CAppStreamBin::SaveStream::SaveStream(CAppToolsBin::File& file, CAppParam* param, SaveRule rule)
+    : Stream(&file),
+      m_pFile(&file),
+      m_rule(std::move(rule)),
+      m_pFieldNames(std::make_unique<RecentNames>()),
+      m_pClassNames(std::make_unique<RecentNames>()) {
+  WriteFile(param);
+  WriteOut(m_nBase, m_pOut, m_nUsed);
+  for (const auto& [at, header] : m_late) WriteOut(at, header.data(), header.size());
+  if (!m_strWriteError.empty()) throw WriteFailure{m_strWriteError};
+}
+
+void CAppStreamBin::SaveStream::WriteFile(CAppParam* param) {
+  NextPart(0);
+  WriteHeader();
+  WriteData(param);
+  WriteStrings();
+}
+
+void CAppStreamBin::SaveStream::NextPart(std::size_t count) {
+  const std::uint32_t end = Tell();
+  if (count > kLargestFile - end) APP_THROW("Bad file size");
+  const std::size_t room = std::min(kLargestFile - end, std::clamp<std::size_t>(end, kFirstPart, kLargestPart));
+  if (m_pFile != nullptr && !m_parts.empty()) {
+    // The part is complete: to the file with it, and its room serves again.
+    WriteOut(m_nBase, m_pOut, m_nUsed);
+    m_parts.back().base = end;
+    if (m_nRoom < kLargestPart) {
+      m_parts.back().bytes = std::make_unique_for_overwrite<std::uint8_t[]>(kLargestPart);
+      m_nRoom = kLargestPart;
+    }
+  } else {
+    if (!m_parts.empty()) m_parts.back().size = static_cast<std::uint32_t>(m_nUsed);
+    m_parts.push_back(Part{std::make_unique_for_overwrite<std::uint8_t[]>(room), end, 0});
+    m_nRoom = room;
+  }
+  m_nRoom = std::min(m_nRoom, kLargestFile - end);
+  m_pOut = m_parts.back().bytes.get();
+  m_nBase = end;
+  m_nUsed = 0;
+}
+
+void CAppStreamBin::SaveStream::WriteOut(std::uint32_t at, const std::uint8_t* bytes, std::size_t count) {
+  if (m_strWriteError.empty()) {
+    try {
+      if (at != m_nWritten) m_pFile->Seek(at);
+      m_pFile->WriteBytes(bytes, static_cast<unsigned>(count));
+      m_nWritten = at + static_cast<std::uint32_t>(count);
+      // The disk writes while the rest of the tree is visited, a megabyte
+      // at a time: the flush before the rename then has little left to do.
+      if (m_nWritten - m_nWriteBack >= kWriteBackStep) {
+        m_pFile->StartWriteBack();
+        m_nWriteBack = m_nWritten;
+      }
+      return;
+    } catch (const CAppException& e) {
+      m_strWriteError = e.GetMessage();
+      if (m_strWriteError.rfind(kExceptionPrefix, 0) == 0) m_strWriteError.erase(0, std::strlen(kExceptionPrefix));
+    } catch (const std::exception& e) {
+      m_strWriteError = e.what();
+    }
+    if (m_strWriteError.empty()) m_strWriteError = "write";
+  }
+  throw WriteFailure{m_strWriteError};
 }
 
 void CAppStreamBin::SaveStream::Append(const void* bytes, std::size_t count) {
-  // Offsets are 32-bit: a file must stay below 4 GiB.
-  if (count > std::numeric_limits<std::uint32_t>::max() - m_image.size()) APP_THROW("Bad file size");
-  const auto* p = static_cast<const std::uint8_t*>(bytes);
-  m_image.insert(m_image.end(), p, p + count);
+  // Through as many parts as it takes.
+  const auto* in = static_cast<const std::uint8_t*>(bytes);
+  while (count != 0) {
+    if (m_nUsed == m_nRoom) NextPart(1);
+    const std::size_t n = std::min(count, m_nRoom - m_nUsed);
+    std::memcpy(Claim(n), in, n);
+    in += n;
+    count -= n;
+  }
 }
 
 template <class T>
 void CAppStreamBin::SaveStream::AppendValue(T value) {
-  std::uint8_t bytes[sizeof(T)];
+  std::uint8_t* out = Claim(sizeof(T));
   auto v = static_cast<std::make_unsigned_t<T>>(value);
   for (std::size_t i = 0; i < sizeof(T); ++i) {
-    bytes[i] = static_cast<std::uint8_t>(v & 0xFFu);
+    out[i] = static_cast<std::uint8_t>(v & 0xFFu);
     v = static_cast<decltype(v)>(v >> 4 >> 4);
   }
-  Append(bytes, sizeof(T));
+}
+
+void CAppStreamBin::SaveStream::AppendWordField(std::uint32_t name, std::uint32_t type, std::uint32_t value) {
+  std::uint8_t* out = Claim(HEADER_SIZE + 4);
+  PutWord(out, Tell());
+  PutWord(out + 4, name);
+  PutWord(out + 8, type);
+  PutWord(out + 12, value);
 }
 
 std::uint32_t CAppStreamBin::SaveStream::BeginElement() {
-  const auto start = static_cast<std::uint32_t>(m_image.size());
-  static const std::uint8_t placeholder[HEADER_SIZE] = {};
-  Append(placeholder, HEADER_SIZE);
-  return start;
+  std::memset(Claim(HEADER_SIZE), 0, HEADER_SIZE);
+  return Tell() - HEADER_SIZE;
 }
 
 void CAppStreamBin::SaveStream::EndElement(std::uint32_t name, std::uint32_t start, std::uint32_t type) {
-  if (std::uint64_t{start} + HEADER_SIZE > m_image.size()) APP_THROW("Bad Position");
-  const std::uint32_t header[3] = {static_cast<std::uint32_t>(m_image.size()), name, type};
-  std::uint8_t* out = m_image.data() + start;
-  for (std::uint32_t word : header) {
-    for (int i = 0; i < 4; ++i, word >>= 8) *out++ = static_cast<std::uint8_t>(word & 0xFFu);
+  const std::uint32_t end = Tell();
+  if (std::uint64_t{start} + HEADER_SIZE > end) APP_THROW("Bad Position");
+  std::array<std::uint8_t, HEADER_SIZE> header;
+  PutWord(header.data(), end);
+  PutWord(header.data() + 4, name);
+  PutWord(header.data() + 8, type);
+  if (start >= m_nBase) {
+    std::memcpy(m_pOut + (start - m_nBase), header.data(), HEADER_SIZE);
+  } else if (m_pFile != nullptr) {
+    m_late.emplace_back(start, header);  // its part is in the file already
+  } else {
+    // An element that began in an earlier part: a few per part at most.
+    const auto part = std::upper_bound(m_parts.begin(), m_parts.end(), start,
+                                       [](std::uint32_t at, const Part& p) { return at < p.base; }) - 1;
+    std::memcpy(part->bytes.get() + (start - part->base), header.data(), HEADER_SIZE);
   }
 }
 
@@ -295,6 +528,13 @@ std::uint32_t CAppStreamBin::SaveStream::FieldName(const std::string& name) {
   if (const std::uint32_t* index = m_pFieldNames->Find(name)) return *index;
   const std::uint32_t index = SetName(name);
   m_pFieldNames->Add(name, index);
+  return index;
+}
+
+std::uint32_t CAppStreamBin::SaveStream::ClassName(const std::string& name) {
+  if (const std::uint32_t* index = m_pClassNames->Find(name)) return *index;
+  const std::uint32_t index = SetName(name);
+  m_pClassNames->Add(name, index);
   return index;
 }
 
@@ -309,13 +549,17 @@ void CAppStreamBin::SaveStream::WriteHeader() {
   EndElement(NAME_HEADER_SECTION, section, TYPE_SECTION);
 }
 
+void CAppStreamBin::SaveStream::WriteData(CAppParam* param) {
+  const std::uint32_t section = BeginElement();
+  WriteParam(param);
+  EndElement(NAME_DATA_SECTION, section, TYPE_SECTION);
+}
+
 void CAppStreamBin::SaveStream::WriteParam(CAppParam* param) {
   APP_CHECK_POINTER(param);
-  const std::uint32_t section = BeginElement();
   SaveRecord record(this, param);
   param->Serialize(&record);
   record.End();
-  EndElement(NAME_DATA_SECTION, section, TYPE_SECTION);
 }
 
 void CAppStreamBin::SaveStream::WriteStrings() {
@@ -338,13 +582,63 @@ void CAppStreamBin::SaveRecord::End() {
   if (!m_bWritten) return;
   m_bWritten = false;
   // The class name is registered after the fields, as readers expect.
-  m_pStream->EndElement(m_pStream->SetName(m_strClassName), m_nStart, FT_PARAM);
+  m_pStream->EndElement(m_pStream->ClassName(m_strClassName), m_nStart, FT_PARAM);
 }
 
 bool CAppStreamBin::SaveRecord::GetField() {
   if (!m_bWritten) return false;
   m_nField = m_pStream->BeginElement();
   return true;
+}
+
+// The visits of the usual types. Each writes what the generic visit writes
+// (GetField, Serialize, Validate) and registers its strings in the same
+// order: values first, then the field name.
+
+void CAppStreamBin::SaveRecord::DoWord(std::uint32_t type, std::uint32_t value) {
+  SetType(type);
+  if (!m_bWritten) return;
+  m_pStream->AppendWordField(m_pStream->FieldName(GetName()), type, value);
+}
+
+void CAppStreamBin::SaveRecord::_Do(CAppTools::Flags& value) { DoWord(FT_FLAGS, value); }
+
+void CAppStreamBin::SaveRecord::_Do(unsigned int& value) { DoWord(IntegerCode<unsigned int>(), value); }
+
+void CAppStreamBin::SaveRecord::_Do(int& value) {
+  DoWord(IntegerCode<int>(), static_cast<std::uint32_t>(value));
+}
+
+void CAppStreamBin::SaveRecord::_Do(std::string& value) {
+  SetType(FT_STRING);
+  if (!m_bWritten) return;
+  const std::uint32_t index = m_pStream->SetName(value);
+  m_pStream->AppendWordField(m_pStream->FieldName(GetName()), FT_STRING, index);
+}
+
+template <class Strings>
+void CAppStreamBin::SaveRecord::DoStrings(Strings& strings) {
+  SetType(FT_STRINGS);
+  if (!m_bWritten) return;
+  const std::uint32_t start = m_pStream->BeginElement();
+  for (const std::string& text : strings) {
+    const std::uint32_t index = m_pStream->SetName(text);
+    PutWord(m_pStream->Claim(4), index);
+  }
+  m_pStream->EndElement(m_pStream->FieldName(GetName()), start, FT_STRINGS);
+}
+
+void CAppStreamBin::SaveRecord::_Do(std::list<std::string>& list) { DoStrings(list); }
+
+void CAppStreamBin::SaveRecord::_Do(std::vector<std::string>& array) { DoStrings(array); }
+
+void CAppStreamBin::SaveRecord::_Do(CAppParamGroup& group) {
+  SetType(FT_GROUP);
+  if (!m_bWritten) return;
+  const std::uint32_t start = m_pStream->BeginElement();
+  POSITION pos = group.GetStartPosition();
+  while (pos != nullptr) m_pStream->WriteParam(group.GetNextPtr(pos));
+  m_pStream->EndElement(m_pStream->FieldName(GetName()), start, FT_GROUP);
 }
 
 void CAppStreamBin::SaveRecord::Serialize(void* value, unsigned /*index*/) {
@@ -371,13 +665,9 @@ void CAppStreamBin::SaveRecord::Serialize(void* value, unsigned /*index*/) {
     case Kind::String:
       m_pStream->AppendValue(m_pStream->SetName(*static_cast<const std::string*>(value)));
       return;
-    case Kind::Param: {
-      CAppParam* child = *static_cast<CAppParam* const*>(value);
-      SaveRecord record(m_pStream, child);
-      child->Serialize(&record);
-      record.End();
+    case Kind::Param:
+      m_pStream->WriteParam(*static_cast<CAppParam* const*>(value));
       return;
-    }
     case Kind::Variant: {
       // Stored under the variant's own type, a string as a string index.
       const auto& variant = *static_cast<const CAppVariant*>(value);
@@ -428,14 +718,24 @@ void CAppStreamBin::SaveRecord::Validate() {
 CAppStreamBin::LoadStream::~LoadStream() = default;
 
 CAppStreamBin::LoadStream::LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& param)
-    : Stream(bytes), m_pAskedIds(std::make_unique<RecentNames>()) {
+    : LoadStream(bytes, param, false) {}
+
+CAppStreamBin::LoadStream::LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& param, bool restore)
+    : Stream(bytes), m_pAskedIds(std::make_unique<RecentNames>()), m_bRestore(restore) {
   // The whole file in memory: its length bounds every count read from it,
   // and the reader checks each offset against it before use.
   const std::uint32_t length = bytes->GetLength();
-  if (length != 0) {
-    m_bytes.resize(length);
+  if (typeid(*bytes) == typeid(CAppToolsBin::Memory)) {
+    // Already in memory, and nothing writes to it while the tree loads.
+    m_pData = static_cast<CAppToolsBin::Memory*>(bytes)->GetData().data();
+    m_nSize = length;
+    bytes->Seek(length);
+  } else if (length != 0) {
+    m_pCopy = std::make_unique_for_overwrite<std::uint8_t[]>(length);
     bytes->Seek(0);
-    bytes->ReadBytes(m_bytes.data(), length);
+    bytes->ReadBytes(m_pCopy.get(), length);
+    m_pData = m_pCopy.get();
+    m_nSize = length;
   }
   for (std::uint32_t code = NAME_IDENT_VALUE; code <= NAME_STRING_SECTION; ++code) {
     m_upperIds.emplace(std::string(GetName(code)), code);
@@ -446,29 +746,25 @@ CAppStreamBin::LoadStream::LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& p
   ReadParam(param);
 }
 
-std::uint64_t CAppStreamBin::LoadStream::ReadNumber(std::uint32_t pos, unsigned bytes) const {
-  if (std::uint64_t{pos} + bytes > m_bytes.size()) APP_THROW("Bad file size");
+inline std::uint64_t CAppStreamBin::LoadStream::ReadNumber(std::uint32_t pos, unsigned bytes) const {
+  if (std::uint64_t{pos} + bytes > m_nSize) APP_THROW("Bad file size");
   std::uint64_t n = 0;
   if constexpr (std::endian::native == std::endian::little) {
-    std::memcpy(&n, m_bytes.data() + pos, bytes);
+    std::memcpy(&n, m_pData + pos, bytes);
     return n;
   }
-  for (unsigned i = bytes; i-- > 0;) n = (n << 8) | m_bytes[pos + i];
+  for (unsigned i = bytes; i-- > 0;) n = (n << 8) | m_pData[pos + i];
   return n;
 }
 
-CAppStreamBin::ST_FIELD CAppStreamBin::LoadStream::ReadField(std::uint32_t pos, std::uint32_t limit) const {
+inline CAppStreamBin::ST_FIELD CAppStreamBin::LoadStream::ReadField(std::uint32_t pos, std::uint32_t limit) const {
   // limit never exceeds the file's length, so the header lies within it.
-  if (limit < pos || limit - pos < HEADER_SIZE || limit > m_bytes.size()) APP_THROW("Bad file size");
-  const std::uint8_t* p = m_bytes.data() + pos;
-  auto word = [p](int at) {
-    return static_cast<std::uint32_t>(p[at]) | static_cast<std::uint32_t>(p[at + 1]) << 8 |
-           static_cast<std::uint32_t>(p[at + 2]) << 16 | static_cast<std::uint32_t>(p[at + 3]) << 24;
-  };
+  if (limit < pos || limit - pos < HEADER_SIZE || limit > m_nSize) APP_THROW("Bad file size");
+  const std::uint8_t* p = m_pData + pos;
   ST_FIELD field;
-  field.end = word(0);
-  field.name = word(4);
-  field.type = word(8);
+  field.end = GetWord(p);
+  field.name = GetWord(p + 4);
+  field.type = GetWord(p + 8);
   if (field.end < pos + HEADER_SIZE) APP_THROW("Bad data format");
   if (field.end > limit) APP_THROW("Bad file size");
   return field;
@@ -476,7 +772,7 @@ CAppStreamBin::ST_FIELD CAppStreamBin::LoadStream::ReadField(std::uint32_t pos, 
 
 void CAppStreamBin::LoadStream::ReadSections() {
   std::unordered_set<std::uint32_t> names;
-  const auto end = static_cast<std::uint32_t>(m_bytes.size());
+  const std::uint32_t end = m_nSize;
   for (std::uint32_t pos = 0; pos < end;) {
     const ST_FIELD field = ReadField(pos, end);
     if (field.type != TYPE_SECTION) APP_THROW("Invalid Data");
@@ -511,10 +807,11 @@ void CAppStreamBin::LoadStream::ReadStrings() {
   std::uint32_t read = 0;
   const std::uint32_t end = strings->field.end;
   const std::uint32_t size = end - strings->offset;
-  const auto* zeros = m_bytes.data() + strings->offset;
-  m_strings->Reserve(size, static_cast<std::size_t>(std::count(zeros, zeros + size, 0)) + 1);
+  const auto* zeros = m_pData + strings->offset;
+  m_strings->Reserve(static_cast<std::size_t>(std::count(zeros, zeros + size, 0)) + 1);
+  m_strings->IndexInPlace(reinterpret_cast<const char*>(m_pData));
   for (std::uint32_t pos = strings->offset; pos < end; ++read) {
-    const auto* first = m_bytes.data() + pos;
+    const auto* first = m_pData + pos;
     const auto* zero = static_cast<const std::uint8_t*>(std::memchr(first, 0, end - pos));
     // The last string may lack its zero byte: it ends with the section.
     const auto length = static_cast<std::uint32_t>(zero != nullptr ? zero - first : end - pos);
@@ -526,6 +823,7 @@ void CAppStreamBin::LoadStream::ReadStrings() {
   }
   if (read >= NAME_IDENT_VALUE) APP_THROW("Bad file format");
   m_nameIds.assign(read, NO_ID);
+  m_classes.assign(read, nullptr);
 }
 
 void CAppStreamBin::LoadStream::ReadParam(CAppParam*& param) {
@@ -564,13 +862,38 @@ std::uint32_t CAppStreamBin::LoadStream::AskedId(const std::string& name) {
   return it->second;
 }
 
+inline std::string_view CAppStreamBin::LoadStream::StringAt(std::uint64_t index) const {
+  if (index >= m_strings->Count()) APP_THROW("Bad data index");
+  return m_strings->At(static_cast<std::uint32_t>(index));
+}
+
+inline std::string_view CAppStreamBin::LoadStream::NameText(std::uint32_t code) const {
+  return IsReserved(code) ? std::string_view(kReservedNames[code - NAME_IDENT_VALUE]) : m_strings->At(code);
+}
+
 CAppParam* CAppStreamBin::LoadStream::CreateParam(std::uint32_t className) {
-  const auto it = m_classes.find(className);
-  if (it != m_classes.end()) return static_cast<CAppParam*>(it->second->CreateObject());
+  // Each class name goes through the registry once per file.
+  if (className < m_classes.size() && m_classes[className] != nullptr) {
+    CAppObject* object = m_classes[className]->CreateObject();
+    if (object == nullptr) APP_THROW("Bad pointer");
+    return static_cast<CAppParam*>(object);
+  }
   CAppObject* object = CAppDynamic::_GetRegisterClass(std::string(GetName(className)), CAppParam::StaticRuntimeClass());
   if (object == nullptr) APP_THROW("Bad pointer");
-  m_classes.emplace(className, object->GetRuntimeClass());
+  if (className < m_classes.size()) m_classes[className] = object->GetRuntimeClass();
   return static_cast<CAppParam*>(object);
+}
+
+const CAppRuntimeClass* CAppStreamBin::LoadStream::FindClass(std::uint32_t className) {
+  if (className >= m_classes.size()) return nullptr;
+  if (m_classes[className] == nullptr) {
+    CAppObject* object =
+        CAppDynamic::_GetRegisterClass(std::string(m_strings->At(className)), CAppParam::StaticRuntimeClass());
+    if (object == nullptr) return nullptr;
+    m_classes[className] = object->GetRuntimeClass();
+    delete object;
+  }
+  return m_classes[className];
 }
 
 CAppStreamBin::LoadRecord::LoadRecord(LoadStream* stream, std::uint32_t start, std::uint32_t end)
@@ -596,33 +919,54 @@ void CAppStreamBin::LoadRecord::ReadChildren(std::uint32_t start, std::uint32_t 
   std::vector<ST_INFO>& infos = m_pStream->m_infos;
   for (std::uint32_t pos = start; pos < end;) {
     const ST_FIELD field = m_pStream->ReadField(pos, end);
-    infos.push_back(ST_INFO{field, pos + HEADER_SIZE, 0, m_pStream->NameId(field.name)});
-    pos = field.end;
-  }
-  m_nNamedEnd = infos.size();
-  CheckUniqueNames(m_nFirst, m_nNamedEnd);
-
-  // Counts come from payload sizes, so none can exceed the bytes there are.
-  for (std::size_t i = m_nFirst; i < m_nNamedEnd; ++i) {
-    const ST_FIELD field = infos[i].field;
-    const std::uint32_t payload = field.end - infos[i].offset;
-    if ((field.type & kElementMask) == CAppRecord::FT_PARAM) {
+    const std::uint32_t offset = pos + HEADER_SIZE;
+    const std::uint32_t payload = field.end - offset;
+    // Counts come from payload sizes, so none can exceed the bytes there are.
+    std::uint32_t count = 0;
+    if (field.type == FT_STRING || field.type == FT_FLAGS || field.type == FT_UI4 || field.type == FT_I4) {
+      // The common one-word fields, without the table lookup.
+      if (payload % 4 != 0) APP_THROW("Bad data format");
+      count = payload / 4;
+    } else if ((field.type & kElementMask) == CAppRecord::FT_PARAM) {
+      // The entries are walked when the group is read (see EntryCount).
       if (field.type != FT_GROUP) APP_THROW("Bad data format");
-      const auto first = static_cast<std::uint32_t>(infos.size());
-      for (std::uint32_t pos = infos[i].offset; pos < field.end;) {
-        const ST_FIELD entry = m_pStream->ReadField(pos, field.end);
-        if (entry.type != CAppRecord::FT_PARAM) APP_THROW("Bad data format");
-        infos.push_back(ST_INFO{entry, pos + HEADER_SIZE, 0, LoadStream::NO_ID});
-        pos = entry.end;
-      }
-      infos[i].offset = first;
-      infos[i].count = static_cast<std::uint32_t>(infos.size()) - first;
+      count = kNotCounted;
     } else if (field.type != 0) {
       const FieldType* type = FindFieldType(field.type);
       if (type == nullptr || type->bytes == 0 || payload % type->bytes != 0) APP_THROW("Bad data format");
-      infos[i].count = payload / type->bytes;
+      count = payload / type->bytes;
     }
+    infos.push_back(ST_INFO{field, offset, count, m_pStream->NameId(field.name)});
+    pos = field.end;
   }
+  m_nNamedEnd = infos.size();
+  m_nNext = m_nFirst;
+  CheckUniqueNames(m_nFirst, m_nNamedEnd);
+}
+
+std::uint32_t CAppStreamBin::LoadRecord::EntryCount(std::size_t field) {
+  std::vector<ST_INFO>& infos = m_pStream->m_infos;
+  if (infos[field].count != kNotCounted) return infos[field].count;
+  // Asked through the generic visit: list the entries after this record's
+  // fields, where the stack has room until the record ends.
+  const std::uint32_t end = infos[field].field.end;
+  const auto first = static_cast<std::uint32_t>(infos.size());
+  for (std::uint32_t pos = infos[field].offset; pos < end;) {
+    const ST_FIELD entry = ReadEntry(pos, end);
+    infos.push_back(ST_INFO{entry, pos + HEADER_SIZE, 0, LoadStream::NO_ID});
+    pos = entry.end;
+  }
+  infos[field].offset = first;
+  infos[field].count = static_cast<std::uint32_t>(infos.size()) - first;
+  return infos[field].count;
+}
+
+CAppStreamBin::ST_FIELD CAppStreamBin::LoadRecord::ReadEntry(std::uint32_t pos, std::uint32_t end) const {
+  // The next entries come next in memory: fetch them before they are needed.
+  __builtin_prefetch(m_pStream->m_pData + std::min(pos + 1024, end));
+  const ST_FIELD entry = m_pStream->ReadField(pos, end);
+  if (entry.type != CAppRecord::FT_PARAM) APP_THROW("Bad data format");
+  return entry;
 }
 
 void CAppStreamBin::LoadRecord::CheckUniqueNames(std::size_t first, std::size_t last) {
@@ -643,30 +987,184 @@ void CAppStreamBin::LoadRecord::CheckUniqueNames(std::size_t first, std::size_t 
   if (std::adjacent_find(ids.begin(), ids.end()) != ids.end()) APP_THROW("Record name already exist");
 }
 
-bool CAppStreamBin::LoadRecord::GetField() {
+const CAppStreamBin::ST_INFO* CAppStreamBin::LoadRecord::FindField() {
   m_bField = false;
+  const std::vector<ST_INFO>& infos = m_pStream->m_infos;
+  // The field after the one found last, stored under the very name asked
+  // for: the usual case, settled without a lookup. Names are unique in an
+  // element, so no other field can match.
+  if (m_nNext < m_nNamedEnd && SameText(m_pStream->NameText(infos[m_nNext].field.name), GetName())) {
+    const ST_INFO& info = infos[m_nNext];
+    if (info.field.type != GetType() && !IsReadableAs(GetType(), info.field.type)) APP_THROW("Bad Field");
+    m_nField = m_nNext++;
+    m_bField = true;
+    return &info;
+  }
   const std::uint32_t id = m_pStream->AskedId(GetName());
-  if (id == LoadStream::NO_ID) return false;
+  if (id != LoadStream::NO_ID) {
+    // Classes ask for their fields in the order they wrote them: the search
+    // starts after the field found last.
+    const std::size_t count = m_nNamedEnd - m_nFirst;
+    std::size_t i = m_nNext;
+    for (std::size_t n = 0; n < count; ++n, ++i) {
+      if (i >= m_nNamedEnd) i = m_nFirst;
+      const ST_INFO& info = infos[i];
+      if (info.id != id) continue;
+      if (info.field.type != GetType() && !IsReadableAs(GetType(), info.field.type)) APP_THROW("Bad Field");
+      m_nField = i;
+      m_nNext = i + 1;
+      m_bField = true;
+      return &info;
+    }
+  }
+  m_bMissed = true;
+  return nullptr;
+}
+
+bool CAppStreamBin::LoadRecord::GetField() { return FindField() != nullptr; }
+
+unsigned CAppStreamBin::LoadRecord::GetCount() { return m_bField ? EntryCount(m_nField) : 0; }
+
+// The visits of the usual types, without the generic steps: what they read
+// and what they refuse is what the generic visit reads and refuses.
+
+bool CAppStreamBin::LoadRecord::ReadWord(std::uint32_t type, std::uint32_t& value) {
+  SetType(type);
+  const ST_INFO* info = FindField();
+  if (info == nullptr) return false;
+  if (info->count == 0) APP_THROW("Bad index");
+  // Every type a word field may be read from is itself one word wide.
+  value = static_cast<std::uint32_t>(m_pStream->ReadNumber(info->offset, 4));
+  return true;
+}
+
+void CAppStreamBin::LoadRecord::_Do(CAppTools::Flags& value) {
+  std::uint32_t word = 0;
+  if (ReadWord(FT_FLAGS, word)) value = word;
+}
+
+void CAppStreamBin::LoadRecord::_Do(unsigned int& value) {
+  std::uint32_t word = 0;
+  if (ReadWord(IntegerCode<unsigned int>(), word)) value = word;
+}
+
+void CAppStreamBin::LoadRecord::_Do(int& value) {
+  std::uint32_t word = 0;
+  if (ReadWord(IntegerCode<int>(), word)) value = static_cast<int>(word);
+}
+
+std::string_view CAppStreamBin::LoadRecord::ReadString(const ST_INFO& info, std::uint32_t index) const {
+  return m_pStream->StringAt(m_pStream->ReadNumber(info.offset + 4 * index, 4));
+}
+
+void CAppStreamBin::LoadRecord::_Do(std::string& value) {
+  SetType(FT_STRING);
+  const ST_INFO* info = FindField();
+  if (info == nullptr) return;
+  if (info->count == 0) APP_THROW("Bad index");
+  const std::string_view text = ReadString(*info, 0);
+  // Read back in place, a value is mostly the one it already holds.
+  if (!SameText(text, value)) value.assign(text);
+}
+
+void CAppStreamBin::LoadRecord::_Do(std::list<std::string>& list) {
+  SetType(FT_STRINGS);
+  const ST_INFO* info = FindField();
+  if (info == nullptr) return;
+  // The entries the list has are overwritten, not freed and made again.
+  auto it = list.begin();
+  for (std::uint32_t i = 0; i < info->count; ++i) {
+    const std::string_view text = ReadString(*info, i);
+    if (it != list.end()) {
+      if (!SameText(text, *it)) it->assign(text);
+      ++it;
+    } else {
+      list.emplace_back(text);
+    }
+  }
+  list.erase(it, list.end());
+}
+
+void CAppStreamBin::LoadRecord::_Do(CAppParamGroup& group) {
+  SetType(FT_GROUP);
+  const ST_INFO* info = FindField();
+  if (info == nullptr) return;
+  if (info->count != kNotCounted) {
+    // Listed already by a generic visit of the same field.
+    CAppRecord::_Do(group);
+    return;
+  }
+  const std::uint32_t start = info->offset;
+  const std::uint32_t end = info->field.end;
+  if (m_pStream->m_bRestore && RestoreInPlace(group, start, end)) return;
+  LoadNewChildren(group, start, end);
+}
+
+void CAppStreamBin::LoadRecord::LoadNewChildren(CAppParamGroup& group, std::uint32_t start, std::uint32_t end) {
+  group.RemoveAll();
+  for (std::uint32_t pos = start; pos < end;) {
+    const ST_FIELD entry = ReadEntry(pos, end);
+    CAppParam* created = nullptr;
+    try {
+      // The new child goes straight to the loop, which destroys it if its
+      // fields fail to load.
+      created = m_pStream->CreateParam(entry.name);
+      LoadRecord record(m_pStream, pos + HEADER_SIZE, entry.end);
+      created->Serialize(&record);
+    } catch (...) {
+      delete created;
+      throw;
+    }
+    pos = entry.end;
+    // _SetAt destroys the node if it throws; a node it did not adopt (key
+    // already held, or empty) has no parent and dies here.
+    CAppParam* adopted = group._SetAt(created->GetKey(), created, CAppParamGroup::ADD_BY_KEY);
+    if (adopted == nullptr || created->GetParent() == nullptr) delete created;
+  }
+}
+
+bool CAppStreamBin::LoadRecord::RestoreInPlace(CAppParamGroup& group, std::uint32_t start, std::uint32_t end) {
+  const std::uint32_t keyId = m_pStream->AskedId(kKeyField);
+  // Each child in turn; at the first that does not match, the caller
+  // rebuilds the whole group from the file, those already read included.
+  POSITION pos = group.GetStartPosition();
+  for (std::uint32_t at = start; at < end;) {
+    const ST_FIELD entry = ReadEntry(at, end);
+    CAppParam* child = group.GetNextPtr(pos);
+    if (child == nullptr || keyId == LoadStream::NO_ID ||
+        child->GetRuntimeClass() != m_pStream->FindClass(entry.name)) {
+      return false;
+    }
+    LoadRecord record(m_pStream, at + HEADER_SIZE, entry.end);
+    std::string_view key;
+    if (!record.PeekKey(keyId, key) || !SameText(key, child->GetKey())) return false;
+    child->Serialize(&record);
+    // A field the entry lacks kept the old value where a new child would
+    // have its default, and a changed key would leave the group's index
+    // stale.
+    if (record.m_bMissed || !SameText(key, child->GetKey())) return false;
+    at = entry.end;
+  }
+  return pos == nullptr;  // no child left over
+}
+
+bool CAppStreamBin::LoadRecord::PeekKey(std::uint32_t keyId, std::string_view& key) const {
   for (std::size_t i = m_nFirst; i < m_nNamedEnd; ++i) {
     const ST_INFO& info = m_pStream->m_infos[i];
-    if (info.id != id) continue;
-    if (!IsReadableAs(GetType(), info.field.type)) APP_THROW("Bad Field");
-    m_nField = i;
-    m_bField = true;
+    if (info.id != keyId) continue;
+    if (info.field.type != FT_STRING || info.count == 0) return false;
+    key = ReadString(info, 0);
     return true;
   }
   return false;
 }
 
-unsigned CAppStreamBin::LoadRecord::GetCount() {
-  return m_bField ? m_pStream->m_infos[m_nField].count : 0;
-}
-
 void CAppStreamBin::LoadRecord::Serialize(void* value, unsigned index) {
   if (!m_bField) APP_THROW("Bad pointer");
   APP_CHECK_POINTER(value);
+  const std::uint32_t count = EntryCount(m_nField);
   const ST_INFO info = m_pStream->m_infos[m_nField];
-  if (index >= info.count) APP_THROW("Bad index");
+  if (index >= count) APP_THROW("Bad index");
   const FieldType* asked = FindFieldType(GetType());
   if (asked == nullptr) APP_THROW("Invalid Data");
   if (asked->kind == Kind::Param) {
@@ -974,7 +1472,7 @@ std::unique_ptr<CAppToolsBin::Stream> CAppStreamBin::CreateUndo(CAppParam* param
 void CAppStreamBin::MakeUndo(CAppToolsBin::Stream* snapshot, CAppParam* param) {
   APP_CHECK_POINTER(snapshot);
   APP_CHECK_POINTER(param);
-  LoadStream load(snapshot, param);
+  LoadStream load(snapshot, param, true);
 }
 
 // --- Files -------------------------------------------------------------------------------
@@ -995,17 +1493,6 @@ void CAppStreamBin::Save(CAppParam* param, const std::string& file, std::unique_
 
 void CAppStreamBin::Save(CAppParam* param, const std::string& file, SaveRule rule, CAppToolsBin::File& output) {
   APP_CHECK_POINTER(param);
-  // The whole file first, in memory: a parameter that fails to serialize
-  // leaves the disk untouched.
-  CAppToolsBin::Memory image(4096);
-  try {
-    SaveStream save(&image, param, std::move(rule));
-  } catch (const CAppException&) {
-    throw;
-  } catch (const std::exception& e) {
-    APP_THROW("Save error : %s", e.what());
-  }
-
   if (output.IsOpen()) APP_THROW("File already open");
   std::string temp = file + ".XXXXXX";
   const int fd = ::mkstemp(temp.data());
@@ -1026,17 +1513,27 @@ void CAppStreamBin::Save(CAppParam* param, const std::string& file, SaveRule rul
     ::unlink(temp.c_str());
     APP_THROW("File not create");
   }
+  // The file is written while the tree is visited; whatever fails, only the
+  // temporary file has seen it, and it goes.
   std::string reason;
   try {
-    output.WriteBytes(image.GetData().data(), image.GetLength());
+    try {
+      SaveStream save(output, param, std::move(rule));
+    } catch (const WriteFailure& failure) {
+      reason = failure.reason;
+    }
+  } catch (...) {
     output.Close();
-  } catch (const CAppException& e) {
-    reason = e.GetMessage();
-    if (reason.rfind(kExceptionPrefix, 0) == 0) reason.erase(0, std::strlen(kExceptionPrefix));
-  } catch (const std::exception& e) {
-    reason = e.what();
+    ::unlink(temp.c_str());
+    try {
+      throw;
+    } catch (const CAppException&) {
+      throw;
+    } catch (const std::exception& e) {
+      APP_THROW("Save error : %s", e.what());
+    }
   }
-  if (output.IsOpen()) output.Close();
+  output.Close();
 
   if (reason.empty()) {
     // On disk before the rename, so that a crash leaves the old file or the new one.

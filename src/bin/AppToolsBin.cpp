@@ -9,6 +9,7 @@
 #include <cstring>
 #include <limits>
 #include <system_error>
+#include <utility>
 
 // --- Stream --------------------------------------------------------------------
 
@@ -48,6 +49,12 @@ void CAppToolsBin::Memory::RemoveAll() {
   m_data.clear();
   m_data.shrink_to_fit();
   m_nPosition = 0;
+}
+
+void CAppToolsBin::Memory::Assign(std::vector<std::uint8_t>&& data) {
+  if (data.size() > std::numeric_limits<std::uint32_t>::max()) APP_THROW("Bad Position");
+  m_data = std::move(data);
+  m_nPosition = static_cast<std::uint32_t>(m_data.size());
 }
 
 void CAppToolsBin::Memory::Seek(unsigned long position) {
@@ -118,6 +125,14 @@ void CAppToolsBin::File::Close() {
   m_nIndex = 0;
 }
 
+void CAppToolsBin::File::StartWriteBack() {
+#ifdef __linux__
+  // Only a hint: a failure here shows again, and is reported, when the
+  // file is flushed for good.
+  if (m_fd >= 0) (void)::sync_file_range(m_fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+}
+
 void CAppToolsBin::File::CheckOpen() const {
   if (!IsOpen()) APP_THROW("File not open");
 }
@@ -166,6 +181,17 @@ unsigned CAppToolsBin::File::_Read(void* buffer, unsigned count) {
   auto* out = static_cast<std::uint8_t*>(buffer);
   unsigned done = 0;
   while (done < count) {
+    if (m_nIndex >= m_nFill && count - done >= m_buffer.size()) {
+      // Staging a large read in the buffer would only add a copy.
+      ssize_t got;
+      do {
+        got = ::read(m_fd, out + done, count - done);
+      } while (got < 0 && errno == EINTR);
+      if (got < 0) ThrowSystemError("read");
+      if (got == 0) break;
+      done += static_cast<unsigned>(got);
+      continue;
+    }
     if (m_nIndex >= m_nFill) {
       ssize_t got;
       do {

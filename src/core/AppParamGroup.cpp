@@ -59,6 +59,8 @@ void CAppParamGroup::SwapChildren(std::size_t a, std::size_t b) {
 // --- Paths and lookups ----------------------------------------------------------
 
 CAppParamGroup* CAppParamGroup::_FindGroup(std::string& path) {
+  // A plain key, the usual case, names a child of this group.
+  if (path.find('\\') == std::string::npos) return GetGroup();
   std::vector<std::string> steps;
   CAppTools::KeyToPaths(steps, path);
   CAppParam* current = this;

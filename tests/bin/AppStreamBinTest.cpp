@@ -74,12 +74,29 @@ struct CTestParamClash : CAppParam {
   std::string text;
 };
 
+// Visits "Extra" only while `withExtra`, which no record sees, is set. Each
+// object has a serial of its own, so that a recreated one shows.
+struct CTestParamOptional : CAppParam {
+  APP_DECLARE_DYNCREATE(CTestParamOptional)
+  void Serialize(CAppRecord* record) override {
+    if (withExtra) record->Do("Extra", extra);
+    CAppParam::Serialize(record);
+  }
+  static void _ResourcesInit(CAppResources*) {}
+  bool withExtra = false;
+  std::string extra;
+  inline static int s_nMade = 0;
+  const int serial = ++s_nMade;
+};
+
 APP_IMPLEMENT_DYNCREATE(CTestParamAll, CAppParam)
 APP_IMPLEMENT_DYNCREATE(CTestParamWide, CTestParamAll)
 APP_IMPLEMENT_DYNCREATE(CTestParamClash, CAppParam)
 APP_REGISTER_CLASS(CTestParamAll, "")
 APP_REGISTER_CLASS(CTestParamWide, "")
 APP_REGISTER_CLASS(CTestParamClash, "")
+APP_IMPLEMENT_DYNCREATE(CTestParamOptional, CAppParam)
+APP_REGISTER_CLASS(CTestParamOptional, "")
 
 namespace {
 
@@ -130,6 +147,18 @@ std::unique_ptr<CAppParamGroup> Device() {
   root->SetAt("ALL", new CTestParamAll)->Fill();
   return root;
 }
+// 40 groups of 150 parameters with distinct names: a file of several of the
+// writer's parts, whose group headers close after their part was written.
+std::unique_ptr<CAppParamGroup> LargeTree() {
+  auto root = std::make_unique<CAppParamGroup>("Large");
+  root->SetKey("LARGE");
+  for (int g = 0; g < 40; ++g) {
+    auto* group = root->SetAt("G" + std::to_string(g), new CAppParamGroup);
+    for (int i = 0; i < 150; ++i) group->SetAt("P" + std::to_string(i), new CAppParam)->SetName("N" + std::to_string(g * 1000 + i));
+  }
+  return root;
+}
+
 CAppParamGroup* Sub(CAppParam* root) { return root->GetGroup()->FindChild("SUB")->GetGroup(); }
 CTestParamAll* All(CAppParam* root) { return AppDynamicCast<CTestParamAll>(root->GetGroup()->FindChild("ALL")); }
 
@@ -183,6 +212,31 @@ TEST(AppStreamBin, SaveStream_GoldenBytes) {
                         "List", "CAppParamListKey", "Param", "CAppParamGroup"})
     S(g, s);
   EXPECT_EQ(SaveToBytes(root.get()), g);
+}
+
+TEST(AppStreamBin, LargeFile_EveryDestinationGetsTheSameBytesAndTheyLoadBack) {
+  const auto root = LargeTree();
+  CAppToolsBin::Memory memory(4096);
+  memory._Write("stale", 5);  // replaced, not appended to
+  CAppStreamBin::SaveStream(&memory, root.get());
+  const Bytes bytes = memory.GetData();
+  ASSERT_GT(bytes.size(), 512u * 1024);
+  EXPECT_EQ(memory.GetPosition(), memory.GetLength());
+
+  TempFolder folder;
+  CAppStreamBin::Save(root.get(), folder.File("saved.bin"));
+  CAppToolsBin::File stream;  // any other stream: written in one go at the end
+  ASSERT_TRUE(stream.Open(folder.File("stream.bin"), true));
+  CAppStreamBin::SaveStream(&stream, root.get());
+  stream.Close();
+  const std::string expected(bytes.begin(), bytes.end());
+  EXPECT_EQ(TempFolder::ReadAll(folder.File("saved.bin")), expected);
+  EXPECT_EQ(TempFolder::ReadAll(folder.File("stream.bin")), expected);
+
+  const std::unique_ptr<CAppParam> loaded = CAppStreamBin::Load(folder.File("saved.bin"));
+  ASSERT_NE(loaded, nullptr);
+  EXPECT_EQ(loaded->ObjectCount(), root->ObjectCount());
+  EXPECT_EQ(SaveToBytes(loaded.get()), bytes);
 }
 
 // Every field type, loaded in place over other values so that an unwritten field shows.
@@ -243,6 +297,8 @@ const BadInput kBadInputs[] = {
     {"field name twice", [](Bytes& b) { Put32(b, 88, 1); }, "Record name already exist"},
 };
 
+// Also read back as an undo into the tree it was saved from, where the
+// group's own child is read in place.
 TEST(AppStreamBin, Load_MalformedInputThrowsWithItsMessage) {
   const Bytes good = SaveToBytes(SmallTree().get());
   ASSERT_EQ(good.size(), 405u);
@@ -252,6 +308,10 @@ TEST(AppStreamBin, Load_MalformedInputThrowsWithItsMessage) {
     input.change(bytes);
     const CAppException e = CatchAppException([&] { LoadFromBytes(bytes); });
     EXPECT_EQ(e.GetMessage(), std::string("Exception >") + input.message);
+    CAppToolsBin::Memory snapshot(4096);
+    snapshot._Write(bytes.data(), static_cast<unsigned>(bytes.size()));
+    const CAppException undo = CatchAppException([&] { CAppStreamBin::MakeUndo(&snapshot, SmallTree().get()); });
+    EXPECT_EQ(undo.GetMessage(), e.GetMessage());
   }
 }
 
@@ -286,17 +346,31 @@ TEST(AppStreamBin, SaveAndLoad_FileAndAFailedSaveLeavesItUnchanged) {
   EXPECT_EQ(loaded != nullptr ? loaded->GetKey() : "null", "G");
   EXPECT_EQ(CAppStreamBin::Load(folder.File("missing.bin")), nullptr);
 
-  auto other = SmallTree();
-  other->SetKey("OTHER");
-  FullDiskFile full;
-  CAppException e = CatchAppException([&] { CAppStreamBin::Save(other.get(), file, {}, full); });
-  EXPECT_EQ(e.GetMessage(), "Exception >File not written : " + file + " (write: No space left on device)");
-  EXPECT_EQ(e.GetPrgFile(), "AppStreamBin");
-  // Neither a temporary file nor a changed byte is left behind.
-  EXPECT_EQ(TempFolder::ReadAll(file), before);
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.File("")), {}), 1);
+  const std::string full = "Exception >File not written : " + file + " (write: No space left on device)";
+  auto zero = SmallTree();
+  zero->SetName(std::string("a\0b", 3));  // no string of a file holds a zero byte
+  const struct {
+    const char* what;
+    std::unique_ptr<CAppParamGroup> tree;
+    unsigned room;
+    std::string message;
+  } failures[] = {
+      {"disk full while the file is closed", SmallTree(), 200, full},
+      {"disk full in the middle of the tree", LargeTree(), 300 * 1024, full},
+      {"parameter that cannot be written", std::move(zero), ~0u, "Exception >Invalid Data"},
+  };
+  for (const auto& failure : failures) {
+    SCOPED_TRACE(failure.what);
+    FullDiskFile output;
+    output.room = failure.room;
+    const CAppException e = CatchAppException([&] { CAppStreamBin::Save(failure.tree.get(), file, {}, output); });
+    EXPECT_EQ(std::tuple(e.GetMessage(), e.GetPrgFile()), std::tuple(failure.message, "AppStreamBin"));
+    // Neither a temporary file nor a changed byte is left behind.
+    EXPECT_EQ(TempFolder::ReadAll(file), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.File("")), {}), 1);
+  }
 
-  e = CatchAppException([&] { CAppStreamBin::Save(other.get(), folder.File("no/such/folder.bin")); });
+  const CAppException e = CatchAppException([&] { CAppStreamBin::Save(SmallTree().get(), folder.File("no/such/folder.bin")); });
   EXPECT_EQ(e.GetMessage(), "Exception >File not create");
 }
 
@@ -385,5 +459,52 @@ TEST(AppStreamBinClone, MakeUndo_RestoresEveryFieldOfTheSubtree) {
     EXPECT_EQ(std::make_tuple(root->GetName(), root->GetRef(), root->FindChild("EXTRA"), Sub(root.get())->GetKeyAt(0)),
               std::make_tuple("Device", "Base", nullptr, "LEAF"));
     EXPECT_EQ(Values(*All(root.get())), Values(*All(pristine.get())));
+  }
+}
+
+// Whatever changed since the snapshot, the tree is the snapshot's again.
+// Children whose keys and classes still match are read back in place and
+// stay the same objects; a group whose children differ gets new ones.
+TEST(AppStreamBinClone, MakeUndo_RestoresTheSnapshotAfterAnyChange) {
+  const struct {
+    const char* what;
+    std::function<void(CAppParamGroup&)> change;
+    bool sameChildren;
+  } changes[] = {
+      {"values only", [](CAppParamGroup& root) {
+         All(&root)->text = "edited";
+         All(&root)->strings.clear();
+         AppDynamicCast<CAppParamListKey>(root.FindChild("LIST"))->RemoveAll();
+         Sub(&root)->FindChild("LEAF")->SetHelp("edited");
+       }, true},
+      {"grandchild removed", [](CAppParamGroup& root) { Sub(&root)->RemoveAll(); }, true},
+      {"child added", [](CAppParamGroup& root) { root.SetAt("EXTRA", new CAppParam); }, false},
+      {"child removed", [](CAppParamGroup& root) { root.RemoveParam("LIST"); }, false},
+      {"children reordered", [](CAppParamGroup& root) { root.MoveUp("SUB"); }, false},
+      // A plain parameter finds every field it asks for in the entry.
+      {"class changed under the same key", [](CAppParamGroup& root) {
+         root.RemoveParam("OPT");
+         root.SetAt("OPT", new CAppParam);
+       }, false},
+      {"field the snapshot lacks", [](CAppParamGroup& root) {
+         auto* optional = AppDynamicCast<CTestParamOptional>(root.FindChild("OPT"));
+         optional->withExtra = true;
+         optional->extra = "not in the snapshot";
+       }, false},
+  };
+  for (const auto& change : changes) {
+    SCOPED_TRACE(change.what);
+    const auto root = Device();
+    root->SetAt("OPT", new CTestParamOptional);
+    const Bytes pristine = SaveToBytes(root.get());
+    const int serial = AppDynamicCast<CTestParamOptional>(root->FindChild("OPT"))->serial;
+    const std::unique_ptr<CAppToolsBin::Stream> snapshot = CAppStreamBin::CreateUndo(root.get());
+
+    change.change(*root);
+    CAppStreamBin::MakeUndo(snapshot.get(), root.get());
+    EXPECT_EQ(SaveToBytes(root.get()), pristine);
+    const auto* optional = AppDynamicCast<CTestParamOptional>(root->FindChild("OPT"));
+    ASSERT_NE(optional, nullptr);
+    EXPECT_EQ(optional->serial == serial, change.sameChildren);
   }
 }

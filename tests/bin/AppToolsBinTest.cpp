@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -30,4 +31,32 @@ TEST(AppToolsBinStream, Invalid_ThrowWithTheirMessage) {
     EXPECT_EQ(std::tuple(e.GetMessage(), e.GetPrgFile()), std::tuple(std::string("Exception >") + what, "AppToolsBin"));
   }
   EXPECT_FALSE(closed.Open(folder.File("missing.bin"), false));
+}
+
+// Reads of a buffer or more bypass it; small ones go through it. Either way
+// the bytes come in order and the position is the logical one.
+TEST(AppToolsBinStream, File_LargeAndSmallReadsKeepOrderAndPosition) {
+  TempFolder folder;
+  std::vector<std::uint8_t> data(10000);
+  for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i % 251);
+  CAppToolsBin::File out;
+  ASSERT_TRUE(out.Open(folder.File("data.bin"), true));
+  out.WriteBytes(data.data(), static_cast<unsigned>(data.size()));
+  out.Close();
+
+  CAppToolsBin::File in(64);
+  ASSERT_TRUE(in.Open(folder.File("data.bin"), false));
+  std::vector<std::uint8_t> got(data.size());
+  const struct { unsigned at, count; } reads[] = {{0, 3}, {3, 5000}, {5003, 10}, {5013, 64}, {5077, 4923}};
+  for (const auto& read : reads) {
+    SCOPED_TRACE(read.at);
+    EXPECT_EQ(in.GetPosition(), read.at);
+    in.ReadBytes(got.data() + read.at, read.count);
+  }
+  EXPECT_EQ(got, data);
+  EXPECT_TRUE(in.Eof());
+  EXPECT_EQ(in._Read(got.data(), 1), 0u);
+  in.Seek(9990);
+  in.ReadBytes(got.data(), 10);
+  EXPECT_TRUE(std::equal(got.begin(), got.begin() + 10, data.begin() + 9990));
 }
