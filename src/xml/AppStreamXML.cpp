@@ -100,9 +100,10 @@ bool IsNamed(pugi::xml_node node, const char* name) {
 }
 
 // The entries of a group field are its child elements with a Key; those of
-// an array field, its "Element" children.
+// an array field, its "Element" children. Inside an element only elements
+// have a name or attributes (text and CDATA have neither), so the node's
+// kind needs no test of its own.
 bool IsEntry(pugi::xml_node node, bool list) {
-  if (node.type() != pugi::node_element) return false;
   return list ? std::strcmp(node.name(), "Element") == 0 : static_cast<bool>(node.attribute("Key"));
 }
 
@@ -464,8 +465,7 @@ CAppStreamXML::LoadRecord::LoadRecord(LoadStream* stream, const DomElement* elem
   auto& named = m_pStream->GetContext().namedFields;
   m_namedBegin = named.size();
   for (pugi::xml_node child = Node(element).first_child(); child; child = child.next_sibling()) {
-    if (child.type() != pugi::node_element) continue;
-    if (const char* name = Attribute(child, "Name")) {
+    if (const char* name = Attribute(child, "Name")) {  // elements only: see IsEntry
       const std::size_t length = std::strlen(name);
       named.push_back({name, length, Handle(child)});
       m_namedLengths |= LengthBit(length);
