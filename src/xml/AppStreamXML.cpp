@@ -194,6 +194,20 @@ bool ReadSmallDecimal(const char* text, std::uint32_t& value) {
   return digits > 0;
 }
 
+bool IsIntegerOf32Bits(std::uint32_t code) {
+  switch (code) {
+    case CAppRecord::FT_I1:
+    case CAppRecord::FT_UI1:
+    case CAppRecord::FT_I2:
+    case CAppRecord::FT_UI2:
+    case CAppRecord::FT_I4:
+    case CAppRecord::FT_UI4:
+      return true;
+    default:
+      return false;
+  }
+}
+
 // Integer fields keep the low bits of the 32-bit value.
 void StoreNumber(void* value, std::uint32_t code, std::uint32_t number) {
   switch (code & 0x0FFFu) {
@@ -612,41 +626,24 @@ void CAppStreamXML::LoadRecord::StoreText(void* value, std::uint32_t code, const
   // Strings take the text as it stands, and plain decimal numbers convert
   // directly; the rest converts like a variant.
   std::uint32_t number = 0;
-  switch (code) {
-    case FT_STRING:
-      *static_cast<std::string*>(value) = text;
-      return;
-    case FT_TYPE:
-      *static_cast<CAppTools::Type*>(value) = std::string(text);
-      return;
-    case FT_I1:
-    case FT_UI1:
-    case FT_I2:
-    case FT_UI2:
-    case FT_I4:
-    case FT_UI4:
-      if (ReadSmallDecimal(text, number)) {
-        StoreNumber(value, code, number);
-        return;
-      }
-      break;
-    default:
-      break;
+  if (code == FT_STRING) {
+    *static_cast<std::string*>(value) = text;
+  } else if (code == FT_TYPE) {
+    *static_cast<CAppTools::Type*>(value) = std::string(text);
+  } else if (IsIntegerOf32Bits(code) && ReadSmallDecimal(text, number)) {
+    StoreNumber(value, code, number);
+  } else {
+    StoreText(value, code, CAppVariant(std::string(text)));
   }
-  StoreText(value, code, CAppVariant(std::string(text)));
 }
 
 // Converts an attribute text into a field or array entry of type `code`.
 void CAppStreamXML::LoadRecord::StoreText(void* value, std::uint32_t code, const CAppVariant& text) {
+  if (IsIntegerOf32Bits(code)) {
+    StoreNumber(value, code, text.ToUInt32());
+    return;
+  }
   switch (code) {
-    case FT_I1:
-    case FT_UI1:
-    case FT_I2:
-    case FT_UI2:
-    case FT_I4:
-    case FT_UI4:
-      StoreNumber(value, code, text.ToUInt32());
-      return;
     case FT_VARIANT:
       *static_cast<CAppVariant*>(value) = text;
       return;
