@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <list>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -53,9 +54,12 @@ public:
   // must receive a new child with its whole subtree.
   virtual void Serialize(void* value, unsigned index) = 0;
 
+  // `name` is borrowed for the visit (a literal in practice): a record reads
+  // it in place, and copies it only when asked for it as a std::string.
   template <class T>
   void Do(const char* name, T& value) {
-    SetName(name);
+    m_pszName = name;
+    m_bNameCopied = false;
     _Do(value);
   }
 
@@ -96,9 +100,20 @@ public:
   }
 
 protected:
-  const std::string& GetName() const { return m_strName; }
+  const std::string& GetName() const {
+    if (!m_bNameCopied) {
+      m_strName.assign(m_pszName);
+      m_bNameCopied = true;
+    }
+    return m_strName;
+  }
+  // The current field name without a copy.
+  std::string_view GetNameView() const { return m_bNameCopied ? std::string_view(m_strName) : std::string_view(m_pszName); }
   const CAppTools::Type& GetType() const { return m_type; }
-  void SetName(const std::string& name) { m_strName = name; }
+  void SetName(const std::string& name) {
+    m_strName = name;
+    m_bNameCopied = true;
+  }
   void SetType(std::uint32_t code) { m_type = code; }
 
 private:
@@ -108,5 +123,7 @@ private:
   void DoArray(std::uint32_t code, Array& array);
 
   CAppTools::Type m_type;
-  std::string m_strName;
+  const char* m_pszName = "";
+  mutable std::string m_strName;
+  mutable bool m_bNameCopied = true;
 };

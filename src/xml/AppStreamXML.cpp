@@ -512,7 +512,7 @@ bool CAppStreamXML::LoadRecord::GetField() {
   if (!m_data.empty()) m_data.clear();
   LoadContext& context = m_pStream->GetContext();
   if (context.entries.size() != m_entriesBegin) context.entries.resize(m_entriesBegin);
-  const std::string& name = GetName();
+  const std::string_view name = GetNameView();
   // Most fields a class visits have no element: the lengths of the names
   // present rule out most of them at once.
   if ((m_namedLengths & LengthBit(name.size())) != 0) {
@@ -530,9 +530,9 @@ bool CAppStreamXML::LoadRecord::GetField() {
   }
   // The implicit fields: the element's own children.
   const std::size_t length = name.size();
-  const char first = static_cast<char>(name[0] & ~0x20);  // ASCII upper case
-  const bool param = length == 5 && first == 'P' && EqualsNoCase(name.c_str(), "PARAM");
-  if (param || (length == 4 && first == 'L' && EqualsNoCase(name.c_str(), "LIST"))) {
+  const char first = length != 0 ? static_cast<char>(name[0] & ~0x20) : 0;  // ASCII upper case
+  const bool param = length == 5 && first == 'P' && EqualsNoCase(name.data(), "PARAM");
+  if (param || (length == 4 && first == 'L' && EqualsNoCase(name.data(), "LIST"))) {
     m_field = m_element;
     m_kind = param ? KIND_PARAM : KIND_LIST;
     return true;
