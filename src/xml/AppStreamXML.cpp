@@ -83,9 +83,21 @@ const DomElement* Handle(pugi::xml_node node) {
 }
 
 // The attribute's text, or null when the element has no such attribute.
+// The names asked for are short literals: compared in line, they cost less
+// than a string comparison call per attribute.
+bool SameName(const char* a, const char* b) {
+  while (*a != 0 && *a == *b) {
+    ++a;
+    ++b;
+  }
+  return *a == *b;
+}
+
 const char* Attribute(pugi::xml_node node, const char* name) {
-  const pugi::xml_attribute attribute = node.attribute(name);
-  return attribute ? attribute.value() : nullptr;
+  for (pugi::xml_attribute attribute = node.first_attribute(); attribute; attribute = attribute.next_attribute()) {
+    if (SameName(attribute.name(), name)) return attribute.value();
+  }
+  return nullptr;
 }
 
 bool ReadText(pugi::xml_node node, const char* name, std::string& text) {
@@ -104,7 +116,7 @@ bool IsNamed(pugi::xml_node node, const char* name) {
 // have a name or attributes (text and CDATA have neither), so the node's
 // kind needs no test of its own.
 bool IsEntry(pugi::xml_node node, bool list) {
-  return list ? std::strcmp(node.name(), "Element") == 0 : static_cast<bool>(node.attribute("Key"));
+  return list ? SameName(node.name(), "Element") : Attribute(node, "Key") != nullptr;
 }
 
 const CAppRuntimeClass* FindCached(const std::vector<std::pair<std::string, const CAppRuntimeClass*>>& cache,
@@ -159,7 +171,7 @@ public:
 
 private:
   static int Classify(const char* name) {
-    const auto is = [name](const char* text, Name which) { return std::strcmp(name, text) == 0 ? which : -1; };
+    const auto is = [name](const char* text, Name which) { return SameName(name, text) ? which : -1; };
     switch (name[0]) {
       case 'K': return is("Key", KEY);
       case 'T': return is("Type", TYPE);
