@@ -82,7 +82,6 @@ const DomElement* Handle(pugi::xml_node node) {
   return node ? reinterpret_cast<const DomElement*>(node.internal_object()) : nullptr;
 }
 
-// The attribute's text, or null when the element has no such attribute.
 // The names asked for are short literals: compared in line, they cost less
 // than a string comparison call per attribute.
 bool SameName(const char* a, const char* b) {
@@ -93,6 +92,7 @@ bool SameName(const char* a, const char* b) {
   return *a == *b;
 }
 
+// The attribute's text, or null when the element has no such attribute.
 const char* Attribute(pugi::xml_node node, const char* name) {
   for (pugi::xml_attribute attribute = node.first_attribute(); attribute; attribute = attribute.next_attribute()) {
     if (SameName(attribute.name(), name)) return attribute.value();
