@@ -99,6 +99,8 @@ protected:
   const std::string& GetName() const { return m_strName; }
   const CAppTools::Type& GetType() const { return m_type; }
   void SetName(const std::string& name) { m_strName = name; }
+  // Field names are mostly literals: copied in place, without a temporary.
+  void SetName(const char* name) { m_strName.assign(name); }
   void SetType(std::uint32_t code) { m_type = code; }
 
 private:

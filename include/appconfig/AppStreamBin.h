@@ -230,7 +230,10 @@ public:
     void _Do(CAppParamGroup& group) override;
     void _Do(std::list<std::string>& list) override;
     void _Do(std::vector<std::string>& array) override;
+    void _Do(std::vector<std::uint32_t>& array) override;
+    void _Do(CAppTools::Type& value) override;
     void _Do(CAppTools::Flags& value) override;
+    void _Do(CAppVariant& value) override;
     void _Do(unsigned int& value) override;
     void _Do(int& value) override;
     void _Do(std::string& value) override;
@@ -310,7 +313,10 @@ public:
     std::unique_ptr<RecentNames> m_pAskedIds;
     // The class of each class-name index seen, null until first needed.
     std::vector<const CAppRuntimeClass*> m_classes;
-    std::vector<std::uint32_t> m_scratch;
+    // For the check of unique field names: per id, the number of the last
+    // check that met it.
+    std::vector<std::uint32_t> m_stamps;
+    std::uint32_t m_nStamp = 0;
     unsigned m_nDepth = 0;
     bool m_bRestore = false;
   };
@@ -333,7 +339,11 @@ public:
     using CAppRecord::_Do;
     void _Do(CAppParamGroup& group) override;
     void _Do(std::list<std::string>& list) override;
+    void _Do(std::vector<std::string>& array) override;
+    void _Do(std::vector<std::uint32_t>& array) override;
+    void _Do(CAppTools::Type& value) override;
     void _Do(CAppTools::Flags& value) override;
+    void _Do(CAppVariant& value) override;
     void _Do(unsigned int& value) override;
     void _Do(int& value) override;
     void _Do(std::string& value) override;

@@ -110,6 +110,7 @@ void StoreInteger(void* value, std::uint32_t bytes, std::uint64_t n) {
 
 const char* const kReservedNames[] = {"SYS_IDENT_VALUE", "SYS_VERSION_VALUE", "SYS_HEADER_SECTION",
                                       "SYS_DATA_SECTION", "SYS_STRING_SECTION"};
+constexpr std::size_t kReservedCount = std::size(kReservedNames);
 
 bool IsReserved(std::uint32_t code) {
   return code >= CAppStreamBin::NAME_IDENT_VALUE && code <= CAppStreamBin::NAME_STRING_SECTION;
@@ -203,6 +204,13 @@ inline bool SameText(std::string_view a, std::string_view b) {
     return true;
   }
   return std::memcmp(a.data(), b.data(), n) == 0;
+}
+
+// The first bytes of an object, where a parameter keeps its fields.
+inline void PrefetchObject(const void* object) {
+  constexpr std::size_t kLine = 64, kBytes = 448;
+  const auto* p = static_cast<const char*>(object);
+  for (std::size_t at = 0; at < kBytes; at += kLine) __builtin_prefetch(p + at);
 }
 
 }  // namespace
@@ -605,6 +613,56 @@ void CAppStreamBin::SaveRecord::_Do(CAppTools::Flags& value) { DoWord(FT_FLAGS, 
 
 void CAppStreamBin::SaveRecord::_Do(unsigned int& value) { DoWord(IntegerCode<unsigned int>(), value); }
 
+void CAppStreamBin::SaveRecord::_Do(CAppTools::Type& value) { DoWord(FT_TYPE, value.GetCode()); }
+
+void CAppStreamBin::SaveRecord::_Do(std::vector<std::uint32_t>& array) {
+  SetType(FT_DWORDS);
+  if (!m_bWritten) return;
+  const std::uint32_t start = m_pStream->BeginElement();
+  for (const std::uint32_t value : array) PutWord(m_pStream->Claim(4), value);
+  m_pStream->EndElement(m_pStream->FieldName(GetName()), start, FT_DWORDS);
+}
+
+void CAppStreamBin::SaveRecord::_Do(CAppVariant& value) {
+  SetType(FT_VARIANT);
+  if (!m_bWritten) return;
+  // Stored under the variant's own type, a string as a string index, an
+  // empty one as an element without entries.
+  std::uint32_t type = 0;
+  std::uint32_t bytes = 0;
+  std::uint64_t bits = 0;
+  if (value.IsString()) {
+    type = FT_STRING;
+    bytes = 4;
+    bits = m_pStream->SetName(value.GetStringRef());
+  } else if (!value.IsEmpty()) {
+    const FieldType* stored = FindFieldType(value.GetType());
+    if (stored == nullptr || (stored->kind != Kind::Integer && stored->kind != Kind::Real)) {
+      APP_THROW("Invalid Data");
+    }
+    type = value.GetType();
+    bytes = stored->bytes;
+    if (type == CAppVariant::VT_R4) {
+      const auto f = static_cast<float>(value.GetDouble());
+      std::uint32_t word = 0;
+      std::memcpy(&word, &f, sizeof word);
+      bits = word;
+    } else if (type == CAppVariant::VT_R8) {
+      const double d = value.GetDouble();
+      std::memcpy(&bits, &d, sizeof bits);
+    } else {
+      bits = value.GetUInt64();
+    }
+  }
+  SetType(type);
+  const std::uint32_t name = m_pStream->FieldName(GetName());
+  std::uint8_t* out = m_pStream->Claim(HEADER_SIZE + bytes);
+  PutWord(out, m_pStream->Tell());
+  PutWord(out + 4, name);
+  PutWord(out + 8, type);
+  for (std::uint32_t i = 0; i < bytes; ++i, bits >>= 8) out[HEADER_SIZE + i] = static_cast<std::uint8_t>(bits & 0xFFu);
+}
+
 void CAppStreamBin::SaveRecord::_Do(int& value) {
   DoWord(IntegerCode<int>(), static_cast<std::uint32_t>(value));
 }
@@ -637,7 +695,15 @@ void CAppStreamBin::SaveRecord::_Do(CAppParamGroup& group) {
   if (!m_bWritten) return;
   const std::uint32_t start = m_pStream->BeginElement();
   POSITION pos = group.GetStartPosition();
-  while (pos != nullptr) m_pStream->WriteParam(group.GetNextPtr(pos));
+  CAppParam* next = group.GetNextPtr(pos);
+  while (next != nullptr) {
+    CAppParam* child = next;
+    next = group.GetNextPtr(pos);
+    // A large tree is far from the cache: the next child's fields are
+    // fetched while this one is written.
+    if (next != nullptr) PrefetchObject(next);
+    m_pStream->WriteParam(child);
+  }
   m_pStream->EndElement(m_pStream->FieldName(GetName()), start, FT_GROUP);
 }
 
@@ -748,12 +814,32 @@ CAppStreamBin::LoadStream::LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& p
 
 inline std::uint64_t CAppStreamBin::LoadStream::ReadNumber(std::uint32_t pos, unsigned bytes) const {
   if (std::uint64_t{pos} + bytes > m_nSize) APP_THROW("Bad file size");
-  std::uint64_t n = 0;
+  const std::uint8_t* p = m_pData + pos;
   if constexpr (std::endian::native == std::endian::little) {
-    std::memcpy(&n, m_pData + pos, bytes);
-    return n;
+    // Fixed-size copies compile to single loads; a copy of `bytes` bytes
+    // would be a library call.
+    switch (bytes) {
+      case 1: return *p;
+      case 2: {
+        std::uint16_t n;
+        std::memcpy(&n, p, 2);
+        return n;
+      }
+      case 4: {
+        std::uint32_t n;
+        std::memcpy(&n, p, 4);
+        return n;
+      }
+      case 8: {
+        std::uint64_t n;
+        std::memcpy(&n, p, 8);
+        return n;
+      }
+      default: break;
+    }
   }
-  for (unsigned i = bytes; i-- > 0;) n = (n << 8) | m_pData[pos + i];
+  std::uint64_t n = 0;
+  for (unsigned i = bytes; i-- > 0;) n = (n << 8) | p[i];
   return n;
 }
 
@@ -971,20 +1057,22 @@ CAppStreamBin::ST_FIELD CAppStreamBin::LoadRecord::ReadEntry(std::uint32_t pos, 
 
 void CAppStreamBin::LoadRecord::CheckUniqueNames(std::size_t first, std::size_t last) {
   const std::vector<ST_INFO>& infos = m_pStream->m_infos;
-  if (last - first <= 16) {
-    // The usual parameter: a handful of fields.
-    for (std::size_t i = first; i < last; ++i) {
-      for (std::size_t j = i + 1; j < last; ++j) {
-        if (infos[i].id == infos[j].id) APP_THROW("Record name already exist");
-      }
-    }
-    return;
+  // Each id is stamped with the number of this check: an id that carries it
+  // already came earlier in the element. One pass, whatever the count.
+  std::vector<std::uint32_t>& stamps = m_pStream->m_stamps;
+  const std::size_t names = m_pStream->m_nameIds.size();
+  if (stamps.size() != names + kReservedCount || ++m_pStream->m_nStamp == 0) {
+    stamps.assign(names + kReservedCount, 0);
+    m_pStream->m_nStamp = 1;
   }
-  std::vector<std::uint32_t>& ids = m_pStream->m_scratch;
-  ids.clear();
-  for (std::size_t i = first; i < last; ++i) ids.push_back(infos[i].id);
-  std::sort(ids.begin(), ids.end());
-  if (std::adjacent_find(ids.begin(), ids.end()) != ids.end()) APP_THROW("Record name already exist");
+  const std::uint32_t stamp = m_pStream->m_nStamp;
+  for (std::size_t i = first; i < last; ++i) {
+    const std::uint32_t id = infos[i].id;
+    // Ids are string indexes below `names`, or reserved codes.
+    std::uint32_t& seen = stamps[IsReserved(id) ? names + (id - NAME_IDENT_VALUE) : id];
+    if (seen == stamp) APP_THROW("Record name already exist");
+    seen = stamp;
+  }
 }
 
 const CAppStreamBin::ST_INFO* CAppStreamBin::LoadRecord::FindField() {
@@ -1159,6 +1247,34 @@ bool CAppStreamBin::LoadRecord::PeekKey(std::uint32_t keyId, std::string_view& k
   return false;
 }
 
+namespace {
+
+// A variant from a stored entry: a string index, a float's bits or an integer.
+void StoreVariant(CAppVariant& variant, const FieldType& stored, std::uint64_t n, const CAppStreamBin::Stream& stream) {
+  const auto vt = static_cast<std::uint16_t>(stored.code);
+  if (stored.kind == Kind::String) {
+    if (n >= stream.GetStringCount()) APP_THROW("Bad data index");
+    const std::string_view text = stream.GetName(static_cast<std::uint32_t>(n));
+    // Read back in place, a value is mostly the one it already holds.
+    if (!variant.IsString() || !SameText(text, variant.GetStringRef())) variant.SetString(std::string(text));
+  } else if (stored.code == CAppVariant::VT_R4) {
+    const auto bits = static_cast<std::uint32_t>(n);
+    float f = 0;
+    std::memcpy(&f, &bits, sizeof f);
+    variant.SetDouble(vt, f);
+  } else if (stored.code == CAppVariant::VT_R8) {
+    double d = 0;
+    std::memcpy(&d, &n, sizeof d);
+    variant.SetDouble(vt, d);
+  } else if (stored.kind == Kind::Integer) {
+    variant.SetUInt(vt, n);
+  } else {
+    APP_THROW("Invalid Data");
+  }
+}
+
+}  // namespace
+
 void CAppStreamBin::LoadRecord::Serialize(void* value, unsigned index) {
   if (!m_bField) APP_THROW("Bad pointer");
   APP_CHECK_POINTER(value);
@@ -1183,33 +1299,53 @@ void CAppStreamBin::LoadRecord::Serialize(void* value, unsigned index) {
       if (n >= m_pStream->GetStringCount()) APP_THROW("Bad data index");
       *static_cast<std::string*>(value) = m_pStream->GetName(static_cast<std::uint32_t>(n));
       return;
-    case Kind::Variant: {
-      auto& variant = *static_cast<CAppVariant*>(value);
-      const auto vt = static_cast<std::uint16_t>(stored->code);
-      if (stored->kind == Kind::String) {
-        if (n >= m_pStream->GetStringCount()) APP_THROW("Bad data index");
-        variant.SetString(std::string(m_pStream->GetName(static_cast<std::uint32_t>(n))));
-      } else if (stored->code == CAppVariant::VT_R4) {
-        const auto bits = static_cast<std::uint32_t>(n);
-        float f = 0;
-        std::memcpy(&f, &bits, sizeof f);
-        variant.SetDouble(vt, f);
-      } else if (stored->code == CAppVariant::VT_R8) {
-        double d = 0;
-        std::memcpy(&d, &n, sizeof d);
-        variant.SetDouble(vt, d);
-      } else if (stored->kind == Kind::Integer) {
-        variant.SetUInt(vt, n);
-      } else {
-        APP_THROW("Invalid Data");
-      }
-      return;
-    }
+    case Kind::Variant: StoreVariant(*static_cast<CAppVariant*>(value), *stored, n, *m_pStream); return;
     case Kind::Real:
     case Kind::Param:
       break;
   }
   APP_THROW("Invalid Data");
+}
+
+void CAppStreamBin::LoadRecord::_Do(CAppVariant& value) {
+  SetType(FT_VARIANT);
+  const ST_INFO* info = FindField();
+  if (info == nullptr) return;
+  // An element without entries (the empty variant) clears it.
+  if (info->count == 0) {
+    value.Clear();
+    return;
+  }
+  const FieldType* stored = FindFieldType(info->field.type);
+  if (stored == nullptr) APP_THROW("Invalid Data");
+  StoreVariant(value, *stored, m_pStream->ReadNumber(info->offset, stored->bytes), *m_pStream);
+}
+
+void CAppStreamBin::LoadRecord::_Do(CAppTools::Type& value) {
+  std::uint32_t word = 0;
+  if (ReadWord(FT_TYPE, word)) value = word;
+}
+
+void CAppStreamBin::LoadRecord::_Do(std::vector<std::uint32_t>& array) {
+  SetType(FT_DWORDS);
+  const ST_INFO* info = FindField();
+  if (info == nullptr) return;
+  // Every type a word array may be read from has one-word entries.
+  array.resize(info->count);
+  for (std::uint32_t i = 0; i < info->count; ++i) {
+    array[i] = static_cast<std::uint32_t>(m_pStream->ReadNumber(info->offset + 4 * i, 4));
+  }
+}
+
+void CAppStreamBin::LoadRecord::_Do(std::vector<std::string>& array) {
+  SetType(FT_STRINGS);
+  const ST_INFO* info = FindField();
+  if (info == nullptr) return;
+  array.resize(info->count);
+  for (std::uint32_t i = 0; i < info->count; ++i) {
+    const std::string_view text = ReadString(*info, i);
+    if (!SameText(text, array[i])) array[i].assign(text);
+  }
 }
 
 void CAppStreamBin::LoadRecord::ReadParamEntry(void* value, unsigned index) {
