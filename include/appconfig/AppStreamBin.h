@@ -31,6 +31,20 @@ class CAppStreamBin {
   // A cache of the names a stream looked up last.
   class RecentNames;
 
+  // What a writer learnt of the fields one class visits, place by place: the
+  // name and its index, and the last string value written there.
+  struct PlanField {
+    std::string name;
+    std::uint32_t index = 0;
+    std::string value;
+    std::uint32_t valueIndex = 0;
+    bool missed = false;  // the last value differed from the one before
+  };
+  struct Plan {
+    const CAppRuntimeClass* type = nullptr;
+    std::vector<PlanField> fields;
+  };
+
 public:
   CAppStreamBin() = delete;
 
@@ -197,6 +211,8 @@ public:
     void AppendValue(T value);
     // Writes to the file; a failure is kept, so that every later write fails too.
     void WriteOut(std::uint32_t at, const std::uint8_t* bytes, std::size_t count);
+    // The field names of a class in the order its parameters visit them.
+    Plan* PlanOf(const CAppRuntimeClass* type);
 
     std::vector<Part> m_parts;  // to a file: only the current one
     std::uint8_t* m_pOut = nullptr;
@@ -212,6 +228,7 @@ public:
     SaveRule m_rule;
     std::unique_ptr<RecentNames> m_pFieldNames;
     std::unique_ptr<RecentNames> m_pClassNames;
+    std::vector<std::unique_ptr<Plan>> m_plans;
   };
 
   // Writes one parameter element; End closes it. The usual field types are
@@ -240,6 +257,10 @@ public:
 
   private:
     void DoWord(std::uint32_t type, std::uint32_t value);
+    // The index of the current field's name, and of a string value of it.
+    std::uint32_t FieldIndex();
+    std::uint32_t ValueIndex(const std::string& value);
+    static constexpr std::uint32_t kNoValue = 0xFFFFFFFFu;
     template <class Strings>
     void DoStrings(Strings& strings);
 
@@ -248,6 +269,8 @@ public:
     std::uint32_t m_nStart = 0;
     std::uint32_t m_nField = 0;
     std::string m_strClassName;
+    Plan* m_pPlan = nullptr;
+    std::size_t m_nPlace = 0;  // of the next field in the plan
   };
 
   // What a reader knows of one element: its header, where its data starts

@@ -584,6 +584,61 @@ CAppStreamBin::SaveRecord::SaveRecord(SaveStream* stream, CAppParam* param) : m_
   m_bWritten = true;
   m_nStart = stream->BeginElement();
   m_strClassName = param->GetClassName();
+  m_pPlan = stream->PlanOf(param->GetRuntimeClass());
+}
+
+// Every parameter of a class visits the same fields in the same order: the
+// field at each place is settled by one comparison with the name the class
+// visited there last time. A class that varies its fields only makes the
+// comparisons fail; the lookup behind them answers.
+std::uint32_t CAppStreamBin::SaveRecord::FieldIndex() {
+  const std::string& name = GetName();
+  std::vector<PlanField>& fields = m_pPlan->fields;
+  if (m_nPlace < fields.size()) {
+    PlanField& field = fields[m_nPlace++];
+    if (!SameText(field.name, name)) {
+      field.name = name;
+      field.index = m_pStream->FieldName(name);
+    }
+    return field.index;
+  }
+  const std::uint32_t index = m_pStream->FieldName(name);
+  fields.push_back(PlanField{name, index, {}, kNoValue, false});
+  ++m_nPlace;
+  return index;
+}
+
+// A string value's index. Many values repeat from one parameter of a class
+// to the next (units, aliases, empty help texts): the text written last at
+// this place is tried first. The pair stays right whatever field the place
+// holds, as indexes never change.
+std::uint32_t CAppStreamBin::SaveRecord::ValueIndex(const std::string& value) {
+  std::vector<PlanField>& fields = m_pPlan->fields;
+  // The table answers an empty text at once.
+  if (value.empty() || m_nPlace >= fields.size()) return m_pStream->SetName(value);
+  PlanField& field = fields[m_nPlace];
+  if (field.valueIndex != kNoValue && SameText(field.value, value)) {
+    field.missed = false;
+    return field.valueIndex;
+  }
+  const std::uint32_t index = m_pStream->SetName(value);
+  // A field that differs every time (keys) stops being remembered.
+  if (!field.missed) {
+    field.value = value;
+    field.valueIndex = index;
+  }
+  field.missed = true;
+  return index;
+}
+
+CAppStreamBin::Plan* CAppStreamBin::SaveStream::PlanOf(const CAppRuntimeClass* type) {
+  // A tree holds a handful of classes.
+  for (const std::unique_ptr<Plan>& plan : m_plans) {
+    if (plan->type == type) return plan.get();
+  }
+  m_plans.push_back(std::make_unique<Plan>());
+  m_plans.back()->type = type;
+  return m_plans.back().get();
 }
 
 void CAppStreamBin::SaveRecord::End() {
@@ -606,7 +661,7 @@ bool CAppStreamBin::SaveRecord::GetField() {
 void CAppStreamBin::SaveRecord::DoWord(std::uint32_t type, std::uint32_t value) {
   SetType(type);
   if (!m_bWritten) return;
-  m_pStream->AppendWordField(m_pStream->FieldName(GetName()), type, value);
+  m_pStream->AppendWordField(FieldIndex(), type, value);
 }
 
 void CAppStreamBin::SaveRecord::_Do(CAppTools::Flags& value) { DoWord(FT_FLAGS, value); }
@@ -620,7 +675,7 @@ void CAppStreamBin::SaveRecord::_Do(std::vector<std::uint32_t>& array) {
   if (!m_bWritten) return;
   const std::uint32_t start = m_pStream->BeginElement();
   for (const std::uint32_t value : array) PutWord(m_pStream->Claim(4), value);
-  m_pStream->EndElement(m_pStream->FieldName(GetName()), start, FT_DWORDS);
+  m_pStream->EndElement(FieldIndex(), start, FT_DWORDS);
 }
 
 void CAppStreamBin::SaveRecord::_Do(CAppVariant& value) {
@@ -655,7 +710,7 @@ void CAppStreamBin::SaveRecord::_Do(CAppVariant& value) {
     }
   }
   SetType(type);
-  const std::uint32_t name = m_pStream->FieldName(GetName());
+  const std::uint32_t name = FieldIndex();
   std::uint8_t* out = m_pStream->Claim(HEADER_SIZE + bytes);
   PutWord(out, m_pStream->Tell());
   PutWord(out + 4, name);
@@ -670,8 +725,8 @@ void CAppStreamBin::SaveRecord::_Do(int& value) {
 void CAppStreamBin::SaveRecord::_Do(std::string& value) {
   SetType(FT_STRING);
   if (!m_bWritten) return;
-  const std::uint32_t index = m_pStream->SetName(value);
-  m_pStream->AppendWordField(m_pStream->FieldName(GetName()), FT_STRING, index);
+  const std::uint32_t index = ValueIndex(value);
+  m_pStream->AppendWordField(FieldIndex(), FT_STRING, index);
 }
 
 template <class Strings>
@@ -683,7 +738,7 @@ void CAppStreamBin::SaveRecord::DoStrings(Strings& strings) {
     const std::uint32_t index = m_pStream->SetName(text);
     PutWord(m_pStream->Claim(4), index);
   }
-  m_pStream->EndElement(m_pStream->FieldName(GetName()), start, FT_STRINGS);
+  m_pStream->EndElement(FieldIndex(), start, FT_STRINGS);
 }
 
 void CAppStreamBin::SaveRecord::_Do(std::list<std::string>& list) { DoStrings(list); }
@@ -694,17 +749,20 @@ void CAppStreamBin::SaveRecord::_Do(CAppParamGroup& group) {
   SetType(FT_GROUP);
   if (!m_bWritten) return;
   const std::uint32_t start = m_pStream->BeginElement();
+  // A large tree is far from the cache: the fields of the child after the
+  // next are fetched while this one is written.
   POSITION pos = group.GetStartPosition();
   CAppParam* next = group.GetNextPtr(pos);
+  CAppParam* after = group.GetNextPtr(pos);
+  if (after != nullptr) PrefetchObject(after);
   while (next != nullptr) {
     CAppParam* child = next;
-    next = group.GetNextPtr(pos);
-    // A large tree is far from the cache: the next child's fields are
-    // fetched while this one is written.
-    if (next != nullptr) PrefetchObject(next);
+    next = after;
+    after = group.GetNextPtr(pos);
+    if (after != nullptr) PrefetchObject(after);
     m_pStream->WriteParam(child);
   }
-  m_pStream->EndElement(m_pStream->FieldName(GetName()), start, FT_GROUP);
+  m_pStream->EndElement(FieldIndex(), start, FT_GROUP);
 }
 
 void CAppStreamBin::SaveRecord::Serialize(void* value, unsigned /*index*/) {
@@ -776,7 +834,7 @@ void CAppStreamBin::SaveRecord::Serialize(void* value, unsigned /*index*/) {
 }
 
 void CAppStreamBin::SaveRecord::Validate() {
-  m_pStream->EndElement(m_pStream->FieldName(GetName()), m_nField, GetType());
+  m_pStream->EndElement(FieldIndex(), m_nField, GetType());
 }
 
 // --- Reading -------------------------------------------------------------------------
