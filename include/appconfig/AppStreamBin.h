@@ -319,6 +319,8 @@ public:
     // The text of an element name that NameId accepted.
     std::string_view NameText(std::uint32_t code) const;
     CAppParam* CreateParam(std::uint32_t className);
+    // A new number for the stamps of one element's field ids.
+    std::uint32_t NextStamp();
     // The class CreateParam would create, or null when there is none.
     const CAppRuntimeClass* FindClass(std::uint32_t className);
 
@@ -373,7 +375,6 @@ public:
 
   private:
     void ReadChildren(std::uint32_t start, std::uint32_t end);
-    void CheckUniqueNames(std::size_t first, std::size_t last);
     void ReadParamEntry(void* value, unsigned index);
     // The element of the field asked for under the current name and type,
     // or null when the element lacks it.

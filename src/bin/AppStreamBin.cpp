@@ -1060,9 +1060,17 @@ CAppStreamBin::LoadRecord::~LoadRecord() {
 }
 
 void CAppStreamBin::LoadRecord::ReadChildren(std::uint32_t start, std::uint32_t end) {
-  std::vector<ST_INFO>& infos = m_pStream->m_infos;
+  LoadStream& stream = *m_pStream;
+  std::vector<ST_INFO>& infos = stream.m_infos;
+  // Field names must be unique in an element: each id is stamped with the
+  // number of this element, and an id that carries it already came before.
+  const std::uint32_t stamp = stream.NextStamp();
+  std::uint32_t* stamps = stream.m_stamps.data();
+  const std::uint32_t* nameIds = stream.m_nameIds.data();
+  const std::size_t names = stream.m_nameIds.size();
+  bool repeated = false;
   for (std::uint32_t pos = start; pos < end;) {
-    const ST_FIELD field = m_pStream->ReadField(pos, end);
+    const ST_FIELD field = stream.ReadField(pos, end);
     const std::uint32_t offset = pos + HEADER_SIZE;
     const std::uint32_t payload = field.end - offset;
     // Counts come from payload sizes, so none can exceed the bytes there are.
@@ -1080,12 +1088,20 @@ void CAppStreamBin::LoadRecord::ReadChildren(std::uint32_t start, std::uint32_t 
       if (type == nullptr || type->bytes == 0 || payload % type->bytes != 0) APP_THROW("Bad data format");
       count = payload / type->bytes;
     }
-    infos.push_back(ST_INFO{field, offset, count, m_pStream->NameId(field.name)});
+    // A name met before has its id already.
+    const std::uint32_t id =
+        field.name < names && nameIds[field.name] != LoadStream::NO_ID ? nameIds[field.name] : stream.NameId(field.name);
+    std::uint32_t& seen = stamps[IsReserved(id) ? names + (id - NAME_IDENT_VALUE) : id];
+    repeated |= seen == stamp;
+    seen = stamp;
+    infos.push_back(ST_INFO{field, offset, count, id});
     pos = field.end;
   }
+  // Reported once the element is read, as a malformed field after the
+  // repeated one is the first fault.
+  if (repeated) APP_THROW("Record name already exist");
   m_nNamedEnd = infos.size();
   m_nNext = m_nFirst;
-  CheckUniqueNames(m_nFirst, m_nNamedEnd);
 }
 
 std::uint32_t CAppStreamBin::LoadRecord::EntryCount(std::size_t field) {
@@ -1113,24 +1129,13 @@ CAppStreamBin::ST_FIELD CAppStreamBin::LoadRecord::ReadEntry(std::uint32_t pos, 
   return entry;
 }
 
-void CAppStreamBin::LoadRecord::CheckUniqueNames(std::size_t first, std::size_t last) {
-  const std::vector<ST_INFO>& infos = m_pStream->m_infos;
-  // Each id is stamped with the number of this check: an id that carries it
-  // already came earlier in the element. One pass, whatever the count.
-  std::vector<std::uint32_t>& stamps = m_pStream->m_stamps;
-  const std::size_t names = m_pStream->m_nameIds.size();
-  if (stamps.size() != names + kReservedCount || ++m_pStream->m_nStamp == 0) {
-    stamps.assign(names + kReservedCount, 0);
-    m_pStream->m_nStamp = 1;
+std::uint32_t CAppStreamBin::LoadStream::NextStamp() {
+  const std::size_t size = m_nameIds.size() + kReservedCount;
+  if (m_stamps.size() != size || ++m_nStamp == 0) {
+    m_stamps.assign(size, 0);
+    m_nStamp = 1;
   }
-  const std::uint32_t stamp = m_pStream->m_nStamp;
-  for (std::size_t i = first; i < last; ++i) {
-    const std::uint32_t id = infos[i].id;
-    // Ids are string indexes below `names`, or reserved codes.
-    std::uint32_t& seen = stamps[IsReserved(id) ? names + (id - NAME_IDENT_VALUE) : id];
-    if (seen == stamp) APP_THROW("Record name already exist");
-    seen = stamp;
-  }
+  return m_nStamp;
 }
 
 const CAppStreamBin::ST_INFO* CAppStreamBin::LoadRecord::FindField() {
