@@ -90,6 +90,11 @@ public:
     return static_cast<T*>(_SetAt(path, node, mode));
   }
 
+  // Adopts `node` as the last child under the key it has, which must be a
+  // plain key (no path). False when the key is empty, holds a '\\' or is
+  // held already: the node then stays the caller's. No soft error.
+  bool AddOwnKey(CAppParam* node);
+
   // Removes and destroys the child at `path`; false when there was none.
   bool RemoveParam(const std::string& path);
   void RemoveAll();

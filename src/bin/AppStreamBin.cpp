@@ -1267,8 +1267,18 @@ void CAppStreamBin::LoadRecord::LoadNewChildren(CAppParamGroup& group, std::uint
       throw;
     }
     pos = entry.end;
-    // _SetAt destroys the node if it throws; a node it did not adopt (key
-    // already held, or empty) has no parent and dies here.
+    // A plain key is adopted directly; an empty one or a path goes through
+    // _SetAt, which reports it. _SetAt destroys the node if it throws; a
+    // node neither adopted (key already held, or empty) has no parent and
+    // dies here.
+    bool added = false;
+    try {
+      added = group.AddOwnKey(created);
+    } catch (...) {
+      delete created;
+      throw;
+    }
+    if (added) continue;
     CAppParam* adopted = group._SetAt(created->GetKey(), created, CAppParamGroup::ADD_BY_KEY);
     if (adopted == nullptr || created->GetParent() == nullptr) delete created;
   }

@@ -115,6 +115,27 @@ bool CAppParamGroup::Adopt(CAppParam* node, const std::string& key) {
   return true;
 }
 
+bool CAppParamGroup::AddOwnKey(CAppParam* node) {
+  APP_CHECK_POINTER(node);
+  const std::string& key = node->GetKey();
+  if (key.empty() || key.find('\\') != std::string::npos) return false;
+  std::string upper = CAppTools::MakeUpper(key);
+  const std::uint32_t hash = KeyHash(upper);
+  if (FindPlace(upper, hash) != std::string::npos) return false;
+  const std::size_t place = m_children.size();
+  if (2 * (place + 1) > m_slots.size()) Reindex(place + 1);
+  m_upperKeys.push_back(std::move(upper));
+  try {
+    m_children.emplace_back(node);
+  } catch (...) {
+    m_upperKeys.pop_back();
+    throw;
+  }
+  InsertSlot(hash, place);
+  node->SetParent(this);
+  return true;
+}
+
 void CAppParamGroup::SwapChildren(std::size_t a, std::size_t b) {
   const std::size_t slotA = SlotOf(a);
   const std::size_t slotB = SlotOf(b);
