@@ -178,7 +178,7 @@ std::uint64_t HashText(std::string_view text) {
 
 // Equality of two short texts without a library call; names and keys are
 // mostly under 16 bytes.
-inline bool SameText(std::string_view a, std::string_view b) {
+[[gnu::always_inline]] inline bool SameText(std::string_view a, std::string_view b) {
   const std::size_t n = a.size();
   if (n != b.size()) return false;
   if (n >= 8 && n <= 16) {
