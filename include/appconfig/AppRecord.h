@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <list>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -96,11 +97,27 @@ public:
   }
 
 protected:
-  const std::string& GetName() const { return m_strName; }
+  // The current field's name. One given by pointer (Do's names, alive while
+  // the field is visited) is copied into a string only when one is asked
+  // for: the binary records compare the view.
+  const std::string& GetName() const {
+    if (m_bNameByPointer) {
+      m_strName.assign(m_name);
+      m_bNameByPointer = false;
+    }
+    return m_strName;
+  }
+  std::string_view GetNameView() const { return m_name; }
   const CAppTools::Type& GetType() const { return m_type; }
-  void SetName(const std::string& name) { m_strName = name; }
-  // Field names are mostly literals: copied in place, without a temporary.
-  void SetName(const char* name) { m_strName.assign(name); }
+  void SetName(const std::string& name) {
+    m_strName = name;
+    m_name = m_strName;
+    m_bNameByPointer = false;
+  }
+  void SetName(const char* name) {
+    m_name = name;
+    m_bNameByPointer = true;
+  }
   void SetType(std::uint32_t code) { m_type = code; }
 
 private:
@@ -110,5 +127,7 @@ private:
   void DoArray(std::uint32_t code, Array& array);
 
   CAppTools::Type m_type;
-  std::string m_strName;
+  std::string_view m_name;
+  mutable std::string m_strName;
+  mutable bool m_bNameByPointer = false;
 };

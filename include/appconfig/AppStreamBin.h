@@ -205,7 +205,7 @@ public:
     // A whole element of one 32-bit word.
     void AppendWordField(std::uint32_t name, std::uint32_t type, std::uint32_t value);
     // SetName for field and class names, through caches of the recent ones.
-    std::uint32_t FieldName(const std::string& name);
+    std::uint32_t FieldName(std::string_view name);
     std::uint32_t ClassName(const std::string& name);
     template <class T>
     void AppendValue(T value);
@@ -313,7 +313,7 @@ public:
     const ST_INFO* FindSection(std::uint32_t name) const;
     // The case-folded id of an element name, and of a field name asked for.
     std::uint32_t NameId(std::uint32_t name);
-    std::uint32_t AskedId(const std::string& name);
+    std::uint32_t AskedId(std::string_view name);
     // The string of an index; one past the table throws "Bad data index".
     std::string_view StringAt(std::uint64_t index) const;
     // The text of an element name that NameId accepted.

@@ -222,7 +222,7 @@ inline void PrefetchObject(const void* object) {
 // table and spare a lookup in the large one.
 class CAppStreamBin::RecentNames {
 public:
-  const std::uint32_t* Find(const std::string& name) {
+  const std::uint32_t* Find(std::string_view name) {
     Entry* entry = m_pLast != nullptr ? m_pLast->next : nullptr;
     if (entry == nullptr || !SameText(entry->name, name)) {
       entry = &m_entries[HashText(name) % kSize];
@@ -232,7 +232,7 @@ public:
     m_pLast = entry;
     return &entry->index;
   }
-  void Add(const std::string& name, std::uint32_t index) {
+  void Add(std::string_view name, std::uint32_t index) {
     Entry* entry = &m_entries[HashText(name) % kSize];
     entry->name = name;
     entry->index = index;
@@ -532,7 +532,7 @@ void CAppStreamBin::SaveStream::EndElement(std::uint32_t name, std::uint32_t sta
 
 CAppStreamBin::SaveStream::~SaveStream() = default;
 
-std::uint32_t CAppStreamBin::SaveStream::FieldName(const std::string& name) {
+std::uint32_t CAppStreamBin::SaveStream::FieldName(std::string_view name) {
   if (const std::uint32_t* index = m_pFieldNames->Find(name)) return *index;
   const std::uint32_t index = SetName(name);
   m_pFieldNames->Add(name, index);
@@ -592,7 +592,7 @@ CAppStreamBin::SaveRecord::SaveRecord(SaveStream* stream, CAppParam* param) : m_
 // visited there last time. A class that varies its fields only makes the
 // comparisons fail; the lookup behind them answers.
 std::uint32_t CAppStreamBin::SaveRecord::FieldIndex() {
-  const std::string& name = GetName();
+  const std::string_view name = GetNameView();
   std::vector<PlanField>& fields = m_pPlan->fields;
   if (m_nPlace < fields.size()) {
     PlanField& field = fields[m_nPlace++];
@@ -603,7 +603,7 @@ std::uint32_t CAppStreamBin::SaveRecord::FieldIndex() {
     return field.index;
   }
   const std::uint32_t index = m_pStream->FieldName(name);
-  fields.push_back(PlanField{name, index, {}, kNoValue, false});
+  fields.push_back(PlanField{std::string(name), index, {}, kNoValue, false});
   ++m_nPlace;
   return index;
 }
@@ -998,9 +998,9 @@ std::uint32_t CAppStreamBin::LoadStream::NameId(std::uint32_t name) {
   return id;
 }
 
-std::uint32_t CAppStreamBin::LoadStream::AskedId(const std::string& name) {
+std::uint32_t CAppStreamBin::LoadStream::AskedId(std::string_view name) {
   if (const std::uint32_t* id = m_pAskedIds->Find(name)) return *id;
-  const auto it = m_upperIds.find(CAppTools::MakeUpper(name));
+  const auto it = m_upperIds.find(CAppTools::MakeUpper(std::string(name)));
   if (it == m_upperIds.end()) return NO_ID;  // may still appear in a later element
   m_pAskedIds->Add(name, it->second);
   return it->second;
@@ -1144,14 +1144,14 @@ const CAppStreamBin::ST_INFO* CAppStreamBin::LoadRecord::FindField() {
   // The field after the one found last, stored under the very name asked
   // for: the usual case, settled without a lookup. Names are unique in an
   // element, so no other field can match.
-  if (m_nNext < m_nNamedEnd && SameText(m_pStream->NameText(infos[m_nNext].field.name), GetName())) {
+  if (m_nNext < m_nNamedEnd && SameText(m_pStream->NameText(infos[m_nNext].field.name), GetNameView())) {
     const ST_INFO& info = infos[m_nNext];
     if (info.field.type != GetType() && !IsReadableAs(GetType(), info.field.type)) APP_THROW("Bad Field");
     m_nField = m_nNext++;
     m_bField = true;
     return &info;
   }
-  const std::uint32_t id = m_pStream->AskedId(GetName());
+  const std::uint32_t id = m_pStream->AskedId(GetNameView());
   if (id != LoadStream::NO_ID) {
     // Classes ask for their fields in the order they wrote them: the search
     // starts after the field found last.
