@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -89,6 +90,11 @@ public:
     return static_cast<T*>(_SetAt(path, node, mode));
   }
 
+  // Adopts `node` as the last child under the key it has, which must be a
+  // plain key (no path). False when the key is empty, holds a '\\' or is
+  // held already: the node then stays the caller's. No soft error.
+  bool AddOwnKey(CAppParam* node);
+
   // Removes and destroys the child at `path`; false when there was none.
   bool RemoveParam(const std::string& path);
   void RemoveAll();
@@ -119,10 +125,21 @@ private:
   bool Adopt(CAppParam* node, const std::string& key);
   bool RemoveChild(const std::string& key);
   void SwapChildren(std::size_t a, std::size_t b);
+  // The place of the child indexed under `upper` (hash `hash`); npos if none.
+  std::size_t FindPlace(const std::string& upper, std::uint32_t hash) const;
+  // The slot that refers to the child at `place`.
+  std::size_t SlotOf(std::size_t place) const;
+  void InsertSlot(std::uint32_t hash, std::size_t place);
+  // Rebuilds the slots for `count` children (at least those there are).
+  void Reindex(std::size_t count);
 
-  // Children in iteration order, and the index from upper-cased key to place.
+  // Children in iteration order, with the upper-cased key each was adopted
+  // under at the same place. The index over them is open addressing in one
+  // array, so that a child costs no allocation of its own: each slot holds
+  // the key's hash in its high half and place + 1 in its low half (0: free).
   std::vector<std::unique_ptr<CAppParam>> m_children;
-  std::unordered_map<std::string, std::size_t> m_index;
+  std::vector<std::string> m_upperKeys;
+  std::vector<std::uint64_t> m_slots;
   bool m_bAutoDelete = true;
   std::uint32_t m_nAutoIndex = 0;
   std::string m_strRef;

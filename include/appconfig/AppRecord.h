@@ -54,12 +54,9 @@ public:
   // must receive a new child with its whole subtree.
   virtual void Serialize(void* value, unsigned index) = 0;
 
-  // `name` is borrowed for the visit (a literal in practice): a record reads
-  // it in place, and copies it only when asked for it as a std::string.
   template <class T>
   void Do(const char* name, T& value) {
-    m_pszName = name;
-    m_bNameCopied = false;
+    SetName(name);
     _Do(value);
   }
 
@@ -100,19 +97,26 @@ public:
   }
 
 protected:
+  // The current field's name. One given by pointer (Do's names, alive while
+  // the field is visited) is copied into a string only when one is asked
+  // for: the binary records compare the view.
   const std::string& GetName() const {
-    if (!m_bNameCopied) {
-      m_strName.assign(m_pszName);
-      m_bNameCopied = true;
+    if (m_bNameByPointer) {
+      m_strName.assign(m_name);
+      m_bNameByPointer = false;
     }
     return m_strName;
   }
-  // The current field name without a copy.
-  std::string_view GetNameView() const { return m_bNameCopied ? std::string_view(m_strName) : std::string_view(m_pszName); }
+  std::string_view GetNameView() const { return m_name; }
   const CAppTools::Type& GetType() const { return m_type; }
   void SetName(const std::string& name) {
     m_strName = name;
-    m_bNameCopied = true;
+    m_name = m_strName;
+    m_bNameByPointer = false;
+  }
+  void SetName(const char* name) {
+    m_name = name;
+    m_bNameByPointer = true;
   }
   void SetType(std::uint32_t code) { m_type = code; }
 
@@ -123,7 +127,7 @@ private:
   void DoArray(std::uint32_t code, Array& array);
 
   CAppTools::Type m_type;
-  const char* m_pszName = "";
+  std::string_view m_name;
   mutable std::string m_strName;
-  mutable bool m_bNameCopied = true;
+  mutable bool m_bNameByPointer = false;
 };

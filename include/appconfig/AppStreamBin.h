@@ -31,6 +31,20 @@ class CAppStreamBin {
   // A cache of the names a stream looked up last.
   class RecentNames;
 
+  // What a writer learnt of the fields one class visits, place by place: the
+  // name and its index, and the last string value written there.
+  struct PlanField {
+    std::string name;
+    std::uint32_t index = 0;
+    std::string value;
+    std::uint32_t valueIndex = 0;
+    bool missed = false;  // the last value differed from the one before
+  };
+  struct Plan {
+    const CAppRuntimeClass* type = nullptr;
+    std::vector<PlanField> fields;
+  };
+
 public:
   CAppStreamBin() = delete;
 
@@ -191,12 +205,14 @@ public:
     // A whole element of one 32-bit word.
     void AppendWordField(std::uint32_t name, std::uint32_t type, std::uint32_t value);
     // SetName for field and class names, through caches of the recent ones.
-    std::uint32_t FieldName(const std::string& name);
+    std::uint32_t FieldName(std::string_view name);
     std::uint32_t ClassName(const std::string& name);
     template <class T>
     void AppendValue(T value);
     // Writes to the file; a failure is kept, so that every later write fails too.
     void WriteOut(std::uint32_t at, const std::uint8_t* bytes, std::size_t count);
+    // The field names of a class in the order its parameters visit them.
+    Plan* PlanOf(const CAppRuntimeClass* type);
 
     std::vector<Part> m_parts;  // to a file: only the current one
     std::uint8_t* m_pOut = nullptr;
@@ -212,6 +228,7 @@ public:
     SaveRule m_rule;
     std::unique_ptr<RecentNames> m_pFieldNames;
     std::unique_ptr<RecentNames> m_pClassNames;
+    std::vector<std::unique_ptr<Plan>> m_plans;
   };
 
   // Writes one parameter element; End closes it. The usual field types are
@@ -230,13 +247,20 @@ public:
     void _Do(CAppParamGroup& group) override;
     void _Do(std::list<std::string>& list) override;
     void _Do(std::vector<std::string>& array) override;
+    void _Do(std::vector<std::uint32_t>& array) override;
+    void _Do(CAppTools::Type& value) override;
     void _Do(CAppTools::Flags& value) override;
+    void _Do(CAppVariant& value) override;
     void _Do(unsigned int& value) override;
     void _Do(int& value) override;
     void _Do(std::string& value) override;
 
   private:
     void DoWord(std::uint32_t type, std::uint32_t value);
+    // The index of the current field's name, and of a string value of it.
+    std::uint32_t FieldIndex();
+    std::uint32_t ValueIndex(const std::string& value);
+    static constexpr std::uint32_t kNoValue = 0xFFFFFFFFu;
     template <class Strings>
     void DoStrings(Strings& strings);
 
@@ -245,6 +269,8 @@ public:
     std::uint32_t m_nStart = 0;
     std::uint32_t m_nField = 0;
     std::string m_strClassName;
+    Plan* m_pPlan = nullptr;
+    std::size_t m_nPlace = 0;  // of the next field in the plan
   };
 
   // What a reader knows of one element: its header, where its data starts
@@ -287,12 +313,14 @@ public:
     const ST_INFO* FindSection(std::uint32_t name) const;
     // The case-folded id of an element name, and of a field name asked for.
     std::uint32_t NameId(std::uint32_t name);
-    std::uint32_t AskedId(const std::string& name);
+    std::uint32_t AskedId(std::string_view name);
     // The string of an index; one past the table throws "Bad data index".
     std::string_view StringAt(std::uint64_t index) const;
     // The text of an element name that NameId accepted.
     std::string_view NameText(std::uint32_t code) const;
     CAppParam* CreateParam(std::uint32_t className);
+    // A new number for the stamps of one element's field ids.
+    std::uint32_t NextStamp();
     // The class CreateParam would create, or null when there is none.
     const CAppRuntimeClass* FindClass(std::uint32_t className);
 
@@ -310,7 +338,10 @@ public:
     std::unique_ptr<RecentNames> m_pAskedIds;
     // The class of each class-name index seen, null until first needed.
     std::vector<const CAppRuntimeClass*> m_classes;
-    std::vector<std::uint32_t> m_scratch;
+    // For the check of unique field names: per id, the number of the last
+    // check that met it.
+    std::vector<std::uint32_t> m_stamps;
+    std::uint32_t m_nStamp = 0;
     unsigned m_nDepth = 0;
     bool m_bRestore = false;
   };
@@ -333,14 +364,17 @@ public:
     using CAppRecord::_Do;
     void _Do(CAppParamGroup& group) override;
     void _Do(std::list<std::string>& list) override;
+    void _Do(std::vector<std::string>& array) override;
+    void _Do(std::vector<std::uint32_t>& array) override;
+    void _Do(CAppTools::Type& value) override;
     void _Do(CAppTools::Flags& value) override;
+    void _Do(CAppVariant& value) override;
     void _Do(unsigned int& value) override;
     void _Do(int& value) override;
     void _Do(std::string& value) override;
 
   private:
     void ReadChildren(std::uint32_t start, std::uint32_t end);
-    void CheckUniqueNames(std::size_t first, std::size_t last);
     void ReadParamEntry(void* value, unsigned index);
     // The element of the field asked for under the current name and type,
     // or null when the element lacks it.

@@ -110,6 +110,7 @@ void StoreInteger(void* value, std::uint32_t bytes, std::uint64_t n) {
 
 const char* const kReservedNames[] = {"SYS_IDENT_VALUE", "SYS_VERSION_VALUE", "SYS_HEADER_SECTION",
                                       "SYS_DATA_SECTION", "SYS_STRING_SECTION"};
+constexpr std::size_t kReservedCount = std::size(kReservedNames);
 
 bool IsReserved(std::uint32_t code) {
   return code >= CAppStreamBin::NAME_IDENT_VALUE && code <= CAppStreamBin::NAME_STRING_SECTION;
@@ -177,7 +178,7 @@ std::uint64_t HashText(std::string_view text) {
 
 // Equality of two short texts without a library call; names and keys are
 // mostly under 16 bytes.
-inline bool SameText(std::string_view a, std::string_view b) {
+[[gnu::always_inline]] inline bool SameText(std::string_view a, std::string_view b) {
   const std::size_t n = a.size();
   if (n != b.size()) return false;
   if (n >= 8 && n <= 16) {
@@ -205,6 +206,13 @@ inline bool SameText(std::string_view a, std::string_view b) {
   return std::memcmp(a.data(), b.data(), n) == 0;
 }
 
+// The first bytes of an object, where a parameter keeps its fields.
+inline void PrefetchObject(const void* object) {
+  constexpr std::size_t kLine = 64, kBytes = 448;
+  const auto* p = static_cast<const char*>(object);
+  for (std::size_t at = 0; at < kBytes; at += kLine) __builtin_prefetch(p + at);
+}
+
 }  // namespace
 
 // The names looked up last and their indexes, one per slot of a small
@@ -214,7 +222,7 @@ inline bool SameText(std::string_view a, std::string_view b) {
 // table and spare a lookup in the large one.
 class CAppStreamBin::RecentNames {
 public:
-  const std::uint32_t* Find(const std::string& name) {
+  const std::uint32_t* Find(std::string_view name) {
     Entry* entry = m_pLast != nullptr ? m_pLast->next : nullptr;
     if (entry == nullptr || !SameText(entry->name, name)) {
       entry = &m_entries[HashText(name) % kSize];
@@ -224,7 +232,7 @@ public:
     m_pLast = entry;
     return &entry->index;
   }
-  void Add(const std::string& name, std::uint32_t index) {
+  void Add(std::string_view name, std::uint32_t index) {
     Entry* entry = &m_entries[HashText(name) % kSize];
     entry->name = name;
     entry->index = index;
@@ -524,7 +532,7 @@ void CAppStreamBin::SaveStream::EndElement(std::uint32_t name, std::uint32_t sta
 
 CAppStreamBin::SaveStream::~SaveStream() = default;
 
-std::uint32_t CAppStreamBin::SaveStream::FieldName(const std::string& name) {
+std::uint32_t CAppStreamBin::SaveStream::FieldName(std::string_view name) {
   if (const std::uint32_t* index = m_pFieldNames->Find(name)) return *index;
   const std::uint32_t index = SetName(name);
   m_pFieldNames->Add(name, index);
@@ -576,6 +584,61 @@ CAppStreamBin::SaveRecord::SaveRecord(SaveStream* stream, CAppParam* param) : m_
   m_bWritten = true;
   m_nStart = stream->BeginElement();
   m_strClassName = param->GetClassName();
+  m_pPlan = stream->PlanOf(param->GetRuntimeClass());
+}
+
+// Every parameter of a class visits the same fields in the same order: the
+// field at each place is settled by one comparison with the name the class
+// visited there last time. A class that varies its fields only makes the
+// comparisons fail; the lookup behind them answers.
+std::uint32_t CAppStreamBin::SaveRecord::FieldIndex() {
+  const std::string_view name = GetNameView();
+  std::vector<PlanField>& fields = m_pPlan->fields;
+  if (m_nPlace < fields.size()) {
+    PlanField& field = fields[m_nPlace++];
+    if (!SameText(field.name, name)) {
+      field.name = name;
+      field.index = m_pStream->FieldName(name);
+    }
+    return field.index;
+  }
+  const std::uint32_t index = m_pStream->FieldName(name);
+  fields.push_back(PlanField{std::string(name), index, {}, kNoValue, false});
+  ++m_nPlace;
+  return index;
+}
+
+// A string value's index. Many values repeat from one parameter of a class
+// to the next (units, aliases, empty help texts): the text written last at
+// this place is tried first. The pair stays right whatever field the place
+// holds, as indexes never change.
+std::uint32_t CAppStreamBin::SaveRecord::ValueIndex(const std::string& value) {
+  std::vector<PlanField>& fields = m_pPlan->fields;
+  // The table answers an empty text at once.
+  if (value.empty() || m_nPlace >= fields.size()) return m_pStream->SetName(value);
+  PlanField& field = fields[m_nPlace];
+  if (field.valueIndex != kNoValue && SameText(field.value, value)) {
+    field.missed = false;
+    return field.valueIndex;
+  }
+  const std::uint32_t index = m_pStream->SetName(value);
+  // A field that differs every time (keys) stops being remembered.
+  if (!field.missed) {
+    field.value = value;
+    field.valueIndex = index;
+  }
+  field.missed = true;
+  return index;
+}
+
+CAppStreamBin::Plan* CAppStreamBin::SaveStream::PlanOf(const CAppRuntimeClass* type) {
+  // A tree holds a handful of classes.
+  for (const std::unique_ptr<Plan>& plan : m_plans) {
+    if (plan->type == type) return plan.get();
+  }
+  m_plans.push_back(std::make_unique<Plan>());
+  m_plans.back()->type = type;
+  return m_plans.back().get();
 }
 
 void CAppStreamBin::SaveRecord::End() {
@@ -598,12 +661,62 @@ bool CAppStreamBin::SaveRecord::GetField() {
 void CAppStreamBin::SaveRecord::DoWord(std::uint32_t type, std::uint32_t value) {
   SetType(type);
   if (!m_bWritten) return;
-  m_pStream->AppendWordField(m_pStream->FieldName(GetName()), type, value);
+  m_pStream->AppendWordField(FieldIndex(), type, value);
 }
 
 void CAppStreamBin::SaveRecord::_Do(CAppTools::Flags& value) { DoWord(FT_FLAGS, value); }
 
 void CAppStreamBin::SaveRecord::_Do(unsigned int& value) { DoWord(IntegerCode<unsigned int>(), value); }
+
+void CAppStreamBin::SaveRecord::_Do(CAppTools::Type& value) { DoWord(FT_TYPE, value.GetCode()); }
+
+void CAppStreamBin::SaveRecord::_Do(std::vector<std::uint32_t>& array) {
+  SetType(FT_DWORDS);
+  if (!m_bWritten) return;
+  const std::uint32_t start = m_pStream->BeginElement();
+  for (const std::uint32_t value : array) PutWord(m_pStream->Claim(4), value);
+  m_pStream->EndElement(FieldIndex(), start, FT_DWORDS);
+}
+
+void CAppStreamBin::SaveRecord::_Do(CAppVariant& value) {
+  SetType(FT_VARIANT);
+  if (!m_bWritten) return;
+  // Stored under the variant's own type, a string as a string index, an
+  // empty one as an element without entries.
+  std::uint32_t type = 0;
+  std::uint32_t bytes = 0;
+  std::uint64_t bits = 0;
+  if (value.IsString()) {
+    type = FT_STRING;
+    bytes = 4;
+    bits = m_pStream->SetName(value.GetStringRef());
+  } else if (!value.IsEmpty()) {
+    const FieldType* stored = FindFieldType(value.GetType());
+    if (stored == nullptr || (stored->kind != Kind::Integer && stored->kind != Kind::Real)) {
+      APP_THROW("Invalid Data");
+    }
+    type = value.GetType();
+    bytes = stored->bytes;
+    if (type == CAppVariant::VT_R4) {
+      const auto f = static_cast<float>(value.GetDouble());
+      std::uint32_t word = 0;
+      std::memcpy(&word, &f, sizeof word);
+      bits = word;
+    } else if (type == CAppVariant::VT_R8) {
+      const double d = value.GetDouble();
+      std::memcpy(&bits, &d, sizeof bits);
+    } else {
+      bits = value.GetUInt64();
+    }
+  }
+  SetType(type);
+  const std::uint32_t name = FieldIndex();
+  std::uint8_t* out = m_pStream->Claim(HEADER_SIZE + bytes);
+  PutWord(out, m_pStream->Tell());
+  PutWord(out + 4, name);
+  PutWord(out + 8, type);
+  for (std::uint32_t i = 0; i < bytes; ++i, bits >>= 8) out[HEADER_SIZE + i] = static_cast<std::uint8_t>(bits & 0xFFu);
+}
 
 void CAppStreamBin::SaveRecord::_Do(int& value) {
   DoWord(IntegerCode<int>(), static_cast<std::uint32_t>(value));
@@ -612,8 +725,8 @@ void CAppStreamBin::SaveRecord::_Do(int& value) {
 void CAppStreamBin::SaveRecord::_Do(std::string& value) {
   SetType(FT_STRING);
   if (!m_bWritten) return;
-  const std::uint32_t index = m_pStream->SetName(value);
-  m_pStream->AppendWordField(m_pStream->FieldName(GetName()), FT_STRING, index);
+  const std::uint32_t index = ValueIndex(value);
+  m_pStream->AppendWordField(FieldIndex(), FT_STRING, index);
 }
 
 template <class Strings>
@@ -625,7 +738,7 @@ void CAppStreamBin::SaveRecord::DoStrings(Strings& strings) {
     const std::uint32_t index = m_pStream->SetName(text);
     PutWord(m_pStream->Claim(4), index);
   }
-  m_pStream->EndElement(m_pStream->FieldName(GetName()), start, FT_STRINGS);
+  m_pStream->EndElement(FieldIndex(), start, FT_STRINGS);
 }
 
 void CAppStreamBin::SaveRecord::_Do(std::list<std::string>& list) { DoStrings(list); }
@@ -636,9 +749,20 @@ void CAppStreamBin::SaveRecord::_Do(CAppParamGroup& group) {
   SetType(FT_GROUP);
   if (!m_bWritten) return;
   const std::uint32_t start = m_pStream->BeginElement();
+  // A large tree is far from the cache: the fields of the child after the
+  // next are fetched while this one is written.
   POSITION pos = group.GetStartPosition();
-  while (pos != nullptr) m_pStream->WriteParam(group.GetNextPtr(pos));
-  m_pStream->EndElement(m_pStream->FieldName(GetName()), start, FT_GROUP);
+  CAppParam* next = group.GetNextPtr(pos);
+  CAppParam* after = group.GetNextPtr(pos);
+  if (after != nullptr) PrefetchObject(after);
+  while (next != nullptr) {
+    CAppParam* child = next;
+    next = after;
+    after = group.GetNextPtr(pos);
+    if (after != nullptr) PrefetchObject(after);
+    m_pStream->WriteParam(child);
+  }
+  m_pStream->EndElement(FieldIndex(), start, FT_GROUP);
 }
 
 void CAppStreamBin::SaveRecord::Serialize(void* value, unsigned /*index*/) {
@@ -710,7 +834,7 @@ void CAppStreamBin::SaveRecord::Serialize(void* value, unsigned /*index*/) {
 }
 
 void CAppStreamBin::SaveRecord::Validate() {
-  m_pStream->EndElement(m_pStream->FieldName(GetName()), m_nField, GetType());
+  m_pStream->EndElement(FieldIndex(), m_nField, GetType());
 }
 
 // --- Reading -------------------------------------------------------------------------
@@ -748,12 +872,32 @@ CAppStreamBin::LoadStream::LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& p
 
 inline std::uint64_t CAppStreamBin::LoadStream::ReadNumber(std::uint32_t pos, unsigned bytes) const {
   if (std::uint64_t{pos} + bytes > m_nSize) APP_THROW("Bad file size");
-  std::uint64_t n = 0;
+  const std::uint8_t* p = m_pData + pos;
   if constexpr (std::endian::native == std::endian::little) {
-    std::memcpy(&n, m_pData + pos, bytes);
-    return n;
+    // Fixed-size copies compile to single loads; a copy of `bytes` bytes
+    // would be a library call.
+    switch (bytes) {
+      case 1: return *p;
+      case 2: {
+        std::uint16_t n;
+        std::memcpy(&n, p, 2);
+        return n;
+      }
+      case 4: {
+        std::uint32_t n;
+        std::memcpy(&n, p, 4);
+        return n;
+      }
+      case 8: {
+        std::uint64_t n;
+        std::memcpy(&n, p, 8);
+        return n;
+      }
+      default: break;
+    }
   }
-  for (unsigned i = bytes; i-- > 0;) n = (n << 8) | m_pData[pos + i];
+  std::uint64_t n = 0;
+  for (unsigned i = bytes; i-- > 0;) n = (n << 8) | p[i];
   return n;
 }
 
@@ -854,9 +998,9 @@ std::uint32_t CAppStreamBin::LoadStream::NameId(std::uint32_t name) {
   return id;
 }
 
-std::uint32_t CAppStreamBin::LoadStream::AskedId(const std::string& name) {
+std::uint32_t CAppStreamBin::LoadStream::AskedId(std::string_view name) {
   if (const std::uint32_t* id = m_pAskedIds->Find(name)) return *id;
-  const auto it = m_upperIds.find(CAppTools::MakeUpper(name));
+  const auto it = m_upperIds.find(CAppTools::MakeUpper(std::string(name)));
   if (it == m_upperIds.end()) return NO_ID;  // may still appear in a later element
   m_pAskedIds->Add(name, it->second);
   return it->second;
@@ -916,9 +1060,17 @@ CAppStreamBin::LoadRecord::~LoadRecord() {
 }
 
 void CAppStreamBin::LoadRecord::ReadChildren(std::uint32_t start, std::uint32_t end) {
-  std::vector<ST_INFO>& infos = m_pStream->m_infos;
+  LoadStream& stream = *m_pStream;
+  std::vector<ST_INFO>& infos = stream.m_infos;
+  // Field names must be unique in an element: each id is stamped with the
+  // number of this element, and an id that carries it already came before.
+  const std::uint32_t stamp = stream.NextStamp();
+  std::uint32_t* stamps = stream.m_stamps.data();
+  const std::uint32_t* nameIds = stream.m_nameIds.data();
+  const std::size_t names = stream.m_nameIds.size();
+  bool repeated = false;
   for (std::uint32_t pos = start; pos < end;) {
-    const ST_FIELD field = m_pStream->ReadField(pos, end);
+    const ST_FIELD field = stream.ReadField(pos, end);
     const std::uint32_t offset = pos + HEADER_SIZE;
     const std::uint32_t payload = field.end - offset;
     // Counts come from payload sizes, so none can exceed the bytes there are.
@@ -936,12 +1088,20 @@ void CAppStreamBin::LoadRecord::ReadChildren(std::uint32_t start, std::uint32_t 
       if (type == nullptr || type->bytes == 0 || payload % type->bytes != 0) APP_THROW("Bad data format");
       count = payload / type->bytes;
     }
-    infos.push_back(ST_INFO{field, offset, count, m_pStream->NameId(field.name)});
+    // A name met before has its id already.
+    const std::uint32_t id =
+        field.name < names && nameIds[field.name] != LoadStream::NO_ID ? nameIds[field.name] : stream.NameId(field.name);
+    std::uint32_t& seen = stamps[IsReserved(id) ? names + (id - NAME_IDENT_VALUE) : id];
+    repeated |= seen == stamp;
+    seen = stamp;
+    infos.push_back(ST_INFO{field, offset, count, id});
     pos = field.end;
   }
+  // Reported once the element is read, as a malformed field after the
+  // repeated one is the first fault.
+  if (repeated) APP_THROW("Record name already exist");
   m_nNamedEnd = infos.size();
   m_nNext = m_nFirst;
-  CheckUniqueNames(m_nFirst, m_nNamedEnd);
 }
 
 std::uint32_t CAppStreamBin::LoadRecord::EntryCount(std::size_t field) {
@@ -969,22 +1129,13 @@ CAppStreamBin::ST_FIELD CAppStreamBin::LoadRecord::ReadEntry(std::uint32_t pos, 
   return entry;
 }
 
-void CAppStreamBin::LoadRecord::CheckUniqueNames(std::size_t first, std::size_t last) {
-  const std::vector<ST_INFO>& infos = m_pStream->m_infos;
-  if (last - first <= 16) {
-    // The usual parameter: a handful of fields.
-    for (std::size_t i = first; i < last; ++i) {
-      for (std::size_t j = i + 1; j < last; ++j) {
-        if (infos[i].id == infos[j].id) APP_THROW("Record name already exist");
-      }
-    }
-    return;
+std::uint32_t CAppStreamBin::LoadStream::NextStamp() {
+  const std::size_t size = m_nameIds.size() + kReservedCount;
+  if (m_stamps.size() != size || ++m_nStamp == 0) {
+    m_stamps.assign(size, 0);
+    m_nStamp = 1;
   }
-  std::vector<std::uint32_t>& ids = m_pStream->m_scratch;
-  ids.clear();
-  for (std::size_t i = first; i < last; ++i) ids.push_back(infos[i].id);
-  std::sort(ids.begin(), ids.end());
-  if (std::adjacent_find(ids.begin(), ids.end()) != ids.end()) APP_THROW("Record name already exist");
+  return m_nStamp;
 }
 
 const CAppStreamBin::ST_INFO* CAppStreamBin::LoadRecord::FindField() {
@@ -993,14 +1144,14 @@ const CAppStreamBin::ST_INFO* CAppStreamBin::LoadRecord::FindField() {
   // The field after the one found last, stored under the very name asked
   // for: the usual case, settled without a lookup. Names are unique in an
   // element, so no other field can match.
-  if (m_nNext < m_nNamedEnd && SameText(m_pStream->NameText(infos[m_nNext].field.name), GetName())) {
+  if (m_nNext < m_nNamedEnd && SameText(m_pStream->NameText(infos[m_nNext].field.name), GetNameView())) {
     const ST_INFO& info = infos[m_nNext];
     if (info.field.type != GetType() && !IsReadableAs(GetType(), info.field.type)) APP_THROW("Bad Field");
     m_nField = m_nNext++;
     m_bField = true;
     return &info;
   }
-  const std::uint32_t id = m_pStream->AskedId(GetName());
+  const std::uint32_t id = m_pStream->AskedId(GetNameView());
   if (id != LoadStream::NO_ID) {
     // Classes ask for their fields in the order they wrote them: the search
     // starts after the field found last.
@@ -1116,8 +1267,18 @@ void CAppStreamBin::LoadRecord::LoadNewChildren(CAppParamGroup& group, std::uint
       throw;
     }
     pos = entry.end;
-    // _SetAt destroys the node if it throws; a node it did not adopt (key
-    // already held, or empty) has no parent and dies here.
+    // A plain key is adopted directly; an empty one or a path goes through
+    // _SetAt, which reports it. _SetAt destroys the node if it throws; a
+    // node neither adopted (key already held, or empty) has no parent and
+    // dies here.
+    bool added = false;
+    try {
+      added = group.AddOwnKey(created);
+    } catch (...) {
+      delete created;
+      throw;
+    }
+    if (added) continue;
     CAppParam* adopted = group._SetAt(created->GetKey(), created, CAppParamGroup::ADD_BY_KEY);
     if (adopted == nullptr || created->GetParent() == nullptr) delete created;
   }
@@ -1159,6 +1320,34 @@ bool CAppStreamBin::LoadRecord::PeekKey(std::uint32_t keyId, std::string_view& k
   return false;
 }
 
+namespace {
+
+// A variant from a stored entry: a string index, a float's bits or an integer.
+void StoreVariant(CAppVariant& variant, const FieldType& stored, std::uint64_t n, const CAppStreamBin::Stream& stream) {
+  const auto vt = static_cast<std::uint16_t>(stored.code);
+  if (stored.kind == Kind::String) {
+    if (n >= stream.GetStringCount()) APP_THROW("Bad data index");
+    const std::string_view text = stream.GetName(static_cast<std::uint32_t>(n));
+    // Read back in place, a value is mostly the one it already holds.
+    if (!variant.IsString() || !SameText(text, variant.GetStringRef())) variant.SetString(std::string(text));
+  } else if (stored.code == CAppVariant::VT_R4) {
+    const auto bits = static_cast<std::uint32_t>(n);
+    float f = 0;
+    std::memcpy(&f, &bits, sizeof f);
+    variant.SetDouble(vt, f);
+  } else if (stored.code == CAppVariant::VT_R8) {
+    double d = 0;
+    std::memcpy(&d, &n, sizeof d);
+    variant.SetDouble(vt, d);
+  } else if (stored.kind == Kind::Integer) {
+    variant.SetUInt(vt, n);
+  } else {
+    APP_THROW("Invalid Data");
+  }
+}
+
+}  // namespace
+
 void CAppStreamBin::LoadRecord::Serialize(void* value, unsigned index) {
   if (!m_bField) APP_THROW("Bad pointer");
   APP_CHECK_POINTER(value);
@@ -1183,33 +1372,53 @@ void CAppStreamBin::LoadRecord::Serialize(void* value, unsigned index) {
       if (n >= m_pStream->GetStringCount()) APP_THROW("Bad data index");
       *static_cast<std::string*>(value) = m_pStream->GetName(static_cast<std::uint32_t>(n));
       return;
-    case Kind::Variant: {
-      auto& variant = *static_cast<CAppVariant*>(value);
-      const auto vt = static_cast<std::uint16_t>(stored->code);
-      if (stored->kind == Kind::String) {
-        if (n >= m_pStream->GetStringCount()) APP_THROW("Bad data index");
-        variant.SetString(std::string(m_pStream->GetName(static_cast<std::uint32_t>(n))));
-      } else if (stored->code == CAppVariant::VT_R4) {
-        const auto bits = static_cast<std::uint32_t>(n);
-        float f = 0;
-        std::memcpy(&f, &bits, sizeof f);
-        variant.SetDouble(vt, f);
-      } else if (stored->code == CAppVariant::VT_R8) {
-        double d = 0;
-        std::memcpy(&d, &n, sizeof d);
-        variant.SetDouble(vt, d);
-      } else if (stored->kind == Kind::Integer) {
-        variant.SetUInt(vt, n);
-      } else {
-        APP_THROW("Invalid Data");
-      }
-      return;
-    }
+    case Kind::Variant: StoreVariant(*static_cast<CAppVariant*>(value), *stored, n, *m_pStream); return;
     case Kind::Real:
     case Kind::Param:
       break;
   }
   APP_THROW("Invalid Data");
+}
+
+void CAppStreamBin::LoadRecord::_Do(CAppVariant& value) {
+  SetType(FT_VARIANT);
+  const ST_INFO* info = FindField();
+  if (info == nullptr) return;
+  // An element without entries (the empty variant) clears it.
+  if (info->count == 0) {
+    value.Clear();
+    return;
+  }
+  const FieldType* stored = FindFieldType(info->field.type);
+  if (stored == nullptr) APP_THROW("Invalid Data");
+  StoreVariant(value, *stored, m_pStream->ReadNumber(info->offset, stored->bytes), *m_pStream);
+}
+
+void CAppStreamBin::LoadRecord::_Do(CAppTools::Type& value) {
+  std::uint32_t word = 0;
+  if (ReadWord(FT_TYPE, word)) value = word;
+}
+
+void CAppStreamBin::LoadRecord::_Do(std::vector<std::uint32_t>& array) {
+  SetType(FT_DWORDS);
+  const ST_INFO* info = FindField();
+  if (info == nullptr) return;
+  // Every type a word array may be read from has one-word entries.
+  array.resize(info->count);
+  for (std::uint32_t i = 0; i < info->count; ++i) {
+    array[i] = static_cast<std::uint32_t>(m_pStream->ReadNumber(info->offset + 4 * i, 4));
+  }
+}
+
+void CAppStreamBin::LoadRecord::_Do(std::vector<std::string>& array) {
+  SetType(FT_STRINGS);
+  const ST_INFO* info = FindField();
+  if (info == nullptr) return;
+  array.resize(info->count);
+  for (std::uint32_t i = 0; i < info->count; ++i) {
+    const std::string_view text = ReadString(*info, i);
+    if (!SameText(text, array[i])) array[i].assign(text);
+  }
 }
 
 void CAppStreamBin::LoadRecord::ReadParamEntry(void* value, unsigned index) {

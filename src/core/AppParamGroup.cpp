@@ -1,5 +1,6 @@
 #include "appconfig/AppParamGroup.h"
 
+#include <cstring>
 #include <utility>
 
 #include "appconfig/AppDataRecord.h"
@@ -35,25 +36,126 @@ CAppParamGroup::~CAppParamGroup() {
 
 // --- Container ----------------------------------------------------------------
 
+namespace {
+
+// Keys are short: a hash of the upper-cased key eight bytes a step, the
+// tail gathered byte by byte, finished so that the low bits the slots are
+// chosen by depend on every byte.
+std::uint32_t KeyHash(const std::string& upper) {
+  constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
+  const char* p = upper.data();
+  std::size_t n = upper.size();
+  std::uint64_t h = kMul ^ n;
+  for (; n >= 8; p += 8, n -= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    h = (h ^ word) * kMul;
+    h ^= h >> 29;
+  }
+  std::uint64_t tail = 0;
+  for (std::size_t i = 0; i < n; ++i) tail |= std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
+  h = (h ^ tail) * kMul;
+  h ^= h >> 32;
+  h *= 0xD6E8FEB86659FD93ull;
+  return static_cast<std::uint32_t>(h ^ (h >> 32));
+}
+
+constexpr std::uint64_t kPlaceMask = 0xFFFFFFFFu;
+
+std::uint64_t MakeSlot(std::uint32_t hash, std::size_t place) {
+  return std::uint64_t{hash} << 32 | (static_cast<std::uint64_t>(place) + 1);
+}
+
+}  // namespace
+
+std::size_t CAppParamGroup::FindPlace(const std::string& upper, std::uint32_t hash) const {
+  if (m_slots.empty()) return std::string::npos;
+  const std::size_t mask = m_slots.size() - 1;
+  for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+    const std::uint64_t slot = m_slots[i];
+    if (slot == 0) return std::string::npos;
+    const std::size_t place = static_cast<std::size_t>(slot & kPlaceMask) - 1;
+    if ((slot >> 32) == hash && m_upperKeys[place] == upper) return place;
+  }
+}
+
+std::size_t CAppParamGroup::SlotOf(std::size_t place) const {
+  const std::size_t mask = m_slots.size() - 1;
+  const std::uint64_t wanted = static_cast<std::uint64_t>(place) + 1;
+  for (std::size_t i = KeyHash(m_upperKeys[place]) & mask;; i = (i + 1) & mask) {
+    if ((m_slots[i] & kPlaceMask) == wanted) return i;
+  }
+}
+
+void CAppParamGroup::InsertSlot(std::uint32_t hash, std::size_t place) {
+  const std::size_t mask = m_slots.size() - 1;
+  std::size_t i = hash & mask;
+  while (m_slots[i] != 0) i = (i + 1) & mask;
+  m_slots[i] = MakeSlot(hash, place);
+}
+
+void CAppParamGroup::Reindex(std::size_t count) {
+  // At most half full, so that probes stay short.
+  std::size_t size = 16;
+  while (size < 2 * count) size *= 2;
+  m_slots.assign(size, 0);
+  for (std::size_t place = 0; place < m_upperKeys.size(); ++place) InsertSlot(KeyHash(m_upperKeys[place]), place);
+}
+
 CAppParam* CAppParamGroup::FindChild(const std::string& key) const {
-  const auto it = m_index.find(CAppTools::MakeUpper(key));
-  return it != m_index.end() ? m_children[it->second].get() : nullptr;
+  const std::string upper = CAppTools::MakeUpper(key);
+  const std::size_t place = FindPlace(upper, KeyHash(upper));
+  return place != std::string::npos ? m_children[place].get() : nullptr;
 }
 
 bool CAppParamGroup::Adopt(CAppParam* node, const std::string& key) {
   if (key.empty()) return false;
-  const auto inserted = m_index.emplace(CAppTools::MakeUpper(key), m_children.size());
-  if (!inserted.second) return false;
-  m_children.emplace_back(node);
+  std::string upper = CAppTools::MakeUpper(key);
+  const std::uint32_t hash = KeyHash(upper);
+  if (FindPlace(upper, hash) != std::string::npos) return false;
+  const std::size_t place = m_children.size();
+  if (2 * (place + 1) > m_slots.size()) Reindex(place + 1);
+  m_upperKeys.push_back(std::move(upper));
+  try {
+    m_children.emplace_back(node);
+  } catch (...) {
+    m_upperKeys.pop_back();
+    throw;
+  }
+  InsertSlot(hash, place);
   node->SetKey(key);
   node->SetParent(this);
   return true;
 }
 
+bool CAppParamGroup::AddOwnKey(CAppParam* node) {
+  APP_CHECK_POINTER(node);
+  const std::string& key = node->GetKey();
+  if (key.empty() || key.find('\\') != std::string::npos) return false;
+  std::string upper = CAppTools::MakeUpper(key);
+  const std::uint32_t hash = KeyHash(upper);
+  if (FindPlace(upper, hash) != std::string::npos) return false;
+  const std::size_t place = m_children.size();
+  if (2 * (place + 1) > m_slots.size()) Reindex(place + 1);
+  m_upperKeys.push_back(std::move(upper));
+  try {
+    m_children.emplace_back(node);
+  } catch (...) {
+    m_upperKeys.pop_back();
+    throw;
+  }
+  InsertSlot(hash, place);
+  node->SetParent(this);
+  return true;
+}
+
 void CAppParamGroup::SwapChildren(std::size_t a, std::size_t b) {
+  const std::size_t slotA = SlotOf(a);
+  const std::size_t slotB = SlotOf(b);
   std::swap(m_children[a], m_children[b]);
-  m_index[CAppTools::MakeUpper(m_children[a]->GetKey())] = a;
-  m_index[CAppTools::MakeUpper(m_children[b]->GetKey())] = b;
+  std::swap(m_upperKeys[a], m_upperKeys[b]);
+  m_slots[slotA] = (m_slots[slotA] & ~kPlaceMask) | (static_cast<std::uint64_t>(b) + 1);
+  m_slots[slotB] = (m_slots[slotB] & ~kPlaceMask) | (static_cast<std::uint64_t>(a) + 1);
 }
 
 // --- Paths and lookups ----------------------------------------------------------
@@ -198,15 +300,14 @@ bool CAppParamGroup::RemoveParam(const std::string& path) {
 }
 
 bool CAppParamGroup::RemoveChild(const std::string& key) {
-  const auto it = m_index.find(CAppTools::MakeUpper(key));
-  if (it == m_index.end()) return false;
-  const std::size_t place = it->second;
-  m_index.erase(it);
+  const std::string upper = CAppTools::MakeUpper(key);
+  const std::size_t place = FindPlace(upper, KeyHash(upper));
+  if (place == std::string::npos) return false;
   std::unique_ptr<CAppParam> removed = std::move(m_children[place]);
   m_children.erase(m_children.begin() + static_cast<std::ptrdiff_t>(place));
-  for (std::size_t i = place; i < m_children.size(); ++i) {
-    m_index[CAppTools::MakeUpper(m_children[i]->GetKey())] = i;
-  }
+  m_upperKeys.erase(m_upperKeys.begin() + static_cast<std::ptrdiff_t>(place));
+  // The places behind it all moved: the index is rebuilt.
+  Reindex(m_children.size());
   removed->SetParent(nullptr);
   return true;
 }
@@ -215,7 +316,8 @@ void CAppParamGroup::RemoveAll() {
   // Unlink everything first so that a dying child cannot reach its siblings.
   std::vector<std::unique_ptr<CAppParam>> doomed = std::move(m_children);
   m_children.clear();
-  m_index.clear();
+  m_upperKeys.clear();
+  m_slots.clear();
   for (auto& child : doomed) {
     if (child) child->SetParent(nullptr);
   }
@@ -223,17 +325,15 @@ void CAppParamGroup::RemoveAll() {
 }
 
 void CAppParamGroup::MoveUp(const std::string& key) {
-  const auto it = m_index.find(CAppTools::MakeUpper(key));
-  if (it == m_index.end()) return;
-  const std::size_t place = it->second;
-  if (place + 1 < m_children.size()) SwapChildren(place, place + 1);
+  const std::string upper = CAppTools::MakeUpper(key);
+  const std::size_t place = FindPlace(upper, KeyHash(upper));
+  if (place != std::string::npos && place + 1 < m_children.size()) SwapChildren(place, place + 1);
 }
 
 void CAppParamGroup::MoveDown(const std::string& key) {
-  const auto it = m_index.find(CAppTools::MakeUpper(key));
-  if (it == m_index.end()) return;
-  const std::size_t place = it->second;
-  if (place > 0) SwapChildren(place - 1, place);
+  const std::string upper = CAppTools::MakeUpper(key);
+  const std::size_t place = FindPlace(upper, KeyHash(upper));
+  if (place != std::string::npos && place > 0) SwapChildren(place - 1, place);
 }
 
 // --- Overrides ----------------------------------------------------------------------

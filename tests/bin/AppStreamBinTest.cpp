@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <system_error>
@@ -507,4 +509,175 @@ TEST(AppStreamBinClone, MakeUndo_RestoresTheSnapshotAfterAnyChange) {
     ASSERT_NE(optional, nullptr);
     EXPECT_EQ(optional->serial == serial, change.sameChildren);
   }
+}
+
+// --- Variants, repeated names, varying fields -------------------------------------
+
+namespace {
+
+// The elements of the payload [from, to) of a file: header offset, end, name, type.
+struct Element {
+  std::size_t at, end;
+  std::uint32_t name, type;
+};
+std::uint32_t Word(const Bytes& b, std::size_t at) {
+  std::uint32_t w = 0;
+  for (int i = 3; i >= 0; --i) w = w << 8 | b.at(at + i);
+  return w;
+}
+std::vector<Element> Elements(const Bytes& b, std::size_t from, std::size_t to) {
+  std::vector<Element> out;
+  for (std::size_t at = from; at < to; at = out.back().end) out.push_back({at, Word(b, at), Word(b, at + 4), Word(b, at + 8)});
+  return out;
+}
+// The string table of a file, and the fields of its saved parameter.
+std::vector<std::string> Strings(const Bytes& b) {
+  const Element section = Elements(b, 0, b.size()).at(2);
+  std::vector<std::string> strings(1);
+  for (std::size_t at = section.at + 12; at < section.end; ++at) {
+    if (b[at] == 0) strings.emplace_back(); else strings.back().push_back(static_cast<char>(b[at]));
+  }
+  strings.pop_back();
+  return strings;
+}
+std::vector<Element> Fields(const Bytes& b) {
+  const Element data = Elements(b, 0, b.size()).at(1);
+  const Element param = Elements(b, data.at + 12, data.end).at(0);
+  return Elements(b, param.at + 12, param.end);
+}
+Element FieldNamed(const Bytes& b, const std::string& name) {
+  const std::vector<std::string> strings = Strings(b);
+  for (const Element& field : Fields(b)) {
+    if (strings.at(field.name) == name) return field;
+  }
+  ADD_FAILURE() << "no field " << name;
+  return {};
+}
+
+CAppVariant Signed(std::uint16_t vt, std::int64_t value) {
+  CAppVariant v;
+  v.SetInt(vt, value);
+  return v;
+}
+CAppVariant Unsigned(std::uint16_t vt, std::uint64_t value) {
+  CAppVariant v;
+  v.SetUInt(vt, value);
+  return v;
+}
+CAppVariant Real(std::uint16_t vt, double value) {
+  CAppVariant v;
+  v.SetDouble(vt, value);
+  return v;
+}
+
+}  // namespace
+
+// Each kind of value a variant holds is stored under its own type in its own
+// width (a string as a string index, an empty one without entries), and read
+// back over a variant that held something else.
+TEST(AppStreamBin, Variant_EveryKindIsStoredInItsWidthAndReadBack) {
+  using V = CAppVariant;
+  const struct {
+    CAppVariant value;
+    std::uint32_t type, bytes;
+  } cases[] = {
+      {Signed(V::VT_I1, -5), 0x10, 1},
+      {Unsigned(V::VT_UI1, 200), 0x11, 1},
+      {Signed(V::VT_I2, -30000), 0x02, 2},
+      {Unsigned(V::VT_UI2, 60000), 0x12, 2},
+      {Signed(V::VT_I4, -2000000000), 0x03, 4},
+      {Unsigned(V::VT_UI4, 4000000000u), 0x13, 4},
+      {Signed(V::VT_I8, -9000000000000000), 0x14, 8},
+      {Unsigned(V::VT_UI8, 0xFEDCBA9876543210u), 0x15, 8},
+      {Real(V::VT_R4, 1.5), 0x04, 4},
+      {Real(V::VT_R8, -0.1), 0x05, 8},
+      {CAppVariant("Texte"), kString, 4},      {CAppVariant(), 0, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value.GetType());
+    CTestParamAll source;
+    source.value = c.value;
+    const Bytes bytes = SaveToBytes(&source);
+    const Element field = FieldNamed(bytes, "Value");
+    EXPECT_EQ(std::make_tuple(field.type, field.end - field.at - 12), std::make_tuple(c.type, std::size_t{c.bytes}));
+    std::uint64_t stored = 0;
+    for (std::uint32_t i = 0; i < c.bytes; ++i) stored |= std::uint64_t{bytes[field.at + 12 + i]} << (8 * i);
+    if (c.value.IsString()) {
+      EXPECT_EQ(Strings(bytes).at(stored), "Texte");
+    } else if (c.value.GetType() == V::VT_R4) {
+      const float f = static_cast<float>(c.value.GetDouble());
+      EXPECT_EQ(std::memcmp(&stored, &f, 4), 0);
+    } else if (c.value.GetType() == V::VT_R8) {
+      const double d = c.value.GetDouble();
+      EXPECT_EQ(std::memcmp(&stored, &d, 8), 0);
+    } else if (c.bytes != 0) {
+      const std::uint64_t mask = c.bytes == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * c.bytes)) - 1;
+      EXPECT_EQ(stored, c.value.GetUInt64() & mask);
+    }
+    CTestParamAll target;
+    target.value = c.value.IsString() ? CAppVariant("autre") : CAppVariant("Texte");
+    LoadFromBytes(bytes, &target);
+    EXPECT_TRUE(target.value == c.value) << target.value.GetType();
+  }
+}
+
+// A parameter of many fields (more than the usual handful) whose last field
+// is renamed: to a name it has already, in the same or another case, it is
+// refused; to a name of its own it is a field the class does not ask for.
+TEST(AppStreamBin, Load_RepeatedNameAmongManyFieldsIsRefusedWhateverItsCase) {
+  CTestParamWide source;
+  source.Fill();
+  source.text = "KEY";  // a string "KEY" in the table, for the renamed field
+  source.SetName("Other");
+  source.ui8 = 7;
+  const Bytes good = SaveToBytes(&source);
+  ASSERT_EQ(Fields(good).size(), 20u);
+  const std::vector<std::string> strings = Strings(good);
+  const struct {
+    const char* name;
+    const char* message;
+  } cases[] = {{"Key", "Record name already exist"}, {"KEY", "Record name already exist"}, {"Other", nullptr}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Bytes bytes = good;
+    const auto name = std::find(strings.begin(), strings.end(), c.name) - strings.begin();
+    Put32(bytes, FieldNamed(good, "UI8").at + 4, static_cast<std::uint32_t>(name));
+    CTestParamWide target;
+    if (c.message == nullptr) {
+      LoadFromBytes(bytes, &target);
+      EXPECT_EQ(std::make_tuple(target.GetKey(), target.ui8), std::make_tuple(source.GetKey(), 0ull));
+    } else {
+      EXPECT_EQ(CatchAppException([&] { LoadFromBytes(bytes, &target); }).GetMessage(), std::string("Exception >") + c.message);
+    }
+  }
+}
+
+// Parameters of one class that visit different fields, and values that repeat
+// or change from one parameter to the next: what the writer remembers of the
+// last parameter of a class never leaks into the next one.
+TEST(AppStreamBin, SaveOfVaryingFieldsAndRepeatedValuesRestoresEachParameter) {
+  CAppParamGroup root;
+  root.SetKey("ROOT");
+  using Expected = std::tuple<std::string, std::string, std::string, std::string>;
+  std::vector<Expected> expected;
+  for (int i = 0; i < 12; ++i) {
+    auto* p = root.SetAt("O" + std::to_string(i), new CTestParamOptional);
+    p->withExtra = i % 3 != 0;
+    p->extra = i % 2 != 0 ? "same" : "x" + std::to_string(i);
+    p->SetAlias(i % 2 != 0 ? "" : "Speed");
+    p->SetName(i % 4 != 0 ? "Nom" : "Nom " + std::to_string(i));
+    expected.emplace_back(p->GetKey(), p->GetAlias(), p->GetName(), p->withExtra ? p->extra : "unset");
+  }
+  const std::unique_ptr<CAppToolsBin::Stream> snapshot = CAppStreamBin::CreateUndo(&root);
+  POSITION pos = root.GetStartPosition();
+  while (auto* p = static_cast<CTestParamOptional*>(root.GetNextPtr(pos))) {
+    p->SetAlias("changed"), p->SetName("changed"), p->extra = p->withExtra ? "changed" : "unset";
+  }
+  CAppStreamBin::MakeUndo(snapshot.get(), &root);
+  std::vector<Expected> restored;
+  pos = root.GetStartPosition();
+  while (auto* p = static_cast<CTestParamOptional*>(root.GetNextPtr(pos))) {
+    restored.emplace_back(p->GetKey(), p->GetAlias(), p->GetName(), p->extra);
+  }
+  EXPECT_EQ(restored, expected);
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
 #include <tuple>
 
 #include "TestSupport.h"
@@ -177,4 +179,61 @@ TEST(AppParamGroupRemove, RemoveParamRemoveAllAndAutoDelete) {
   EXPECT_EQ(survivor->GetParent(), nullptr);
   delete survivor;
   EXPECT_EQ(deaths, 4);
+}
+
+// Enough children to regrow the key index several times, then moves,
+// removals and a re-add: after each, every child is found at its place by
+// its key in any case, and a removed key by none.
+TEST(AppParamGroupIndex, LargeGroupFindsEveryKeyAfterMovesAndRemovals) {
+  CAppParamGroup g;
+  for (int i = 0; i < 1500; ++i) g._SetAt("Clé_" + std::to_string(i), new CAppParam);
+  const struct {
+    const char* what;
+    std::function<void()> change;
+    const char* gone;
+  } steps[] = {
+      {"added", [] {}, "NONE"},
+      {"moved", [&] { g.MoveUp("clé_0"), g.MoveDown("CLÉ_1499"), g.MoveUp("Clé_700"); }, "NONE"},
+      {"removed", [&] { g.RemoveParam("CLÉ_3"), g.RemoveParam("clé_1000"); }, "Clé_1000"},
+      {"re-added", [&] { g._SetAt("clé_3", new CAppParam); }, "CLÉ_1000"},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.change();
+    POSITION pos = g.GetStartPosition();
+    for (unsigned i = 0; i < g.GetCount(); ++i) {
+      CAppParam* child = g.GetNextPtr(pos);
+      const std::string& key = child->GetKey();
+      ASSERT_EQ(g.FindChild(key), child) << key;
+      ASSERT_EQ(g.FindChild(CAppTools::MakeUpper(key)), child) << key;
+    }
+    EXPECT_EQ(g.FindChild(step.gone), nullptr);
+    auto* twin = new CAppParam;
+    EXPECT_EQ(g._SetAt("CLÉ_5", twin), twin);  // refused: still the caller's
+    EXPECT_EQ(twin->GetParent(), nullptr);
+    delete twin;
+  }
+  EXPECT_EQ(Keys(g).front(), "Clé_1");
+  EXPECT_EQ(Keys(g).back(), "clé_3");
+}
+
+TEST(AppParamGroupIndex, AddOwnKeyTakesOnlyAFreePlainKey) {
+  CAppParamGroup g;
+  g._SetAt("Held", new CAppParam);
+  const struct {
+    const char* key;
+    bool added;
+  } cases[] = {{"Fresh", true}, {"HELD", false}, {"", false}, {"A\\B", false}, {"fresh", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.key);
+    auto node = std::make_unique<CAppParam>();
+    node->SetKey(c.key);
+    const bool added = g.AddOwnKey(node.get());
+    EXPECT_EQ(added, c.added);
+    EXPECT_EQ(node->GetParent(), added ? &g : nullptr);
+    if (added) {
+      EXPECT_EQ(g.FindChild(CAppTools::MakeUpper(c.key)), node.release());
+    }
+  }
+  EXPECT_EQ(Keys(g), (std::vector<std::string>{"Held", "Fresh"}));
 }
