@@ -234,8 +234,7 @@ int main(int argc, char** argv) {
                       reporter.Time("BM_PugiParse_Large/iterations:5"), 2.5);
   const double validation = reporter.Time("BM_XdrValidate_Large/iterations:20");
   if (validation > 0) {
-    std::printf("validation alone of the description: %.2f ms (target <= 12 ms) %s\n", validation,
-                validation <= 12 ? "OK" : "MISSED");
+    std::printf("validation alone of the description: %.2f ms\n", validation);
   }
   const double schema = reporter.Time("BM_SchemaLoad_Description");
   if (schema > 0) std::printf("description schema read per load: %.1f us\n", schema);
