@@ -123,6 +123,9 @@ private:
   CAppParamGroup* _FindGroup(std::string& path);
   // Takes `node` under `key` unless the key is empty or already held.
   bool Adopt(CAppParam* node, const std::string& key);
+  // Appends `node` as the last child and indexes it under `key`; false,
+  // changing nothing, when the key is already held.
+  bool AppendIndexed(CAppParam* node, const std::string& key);
   bool RemoveChild(const std::string& key);
   void SwapChildren(std::size_t a, std::size_t b);
   // The place of the child indexed under `upper` (hash `hash`); npos if none.

@@ -109,20 +109,7 @@ CAppParam* CAppParamGroup::FindChild(const std::string& key) const {
 }
 
 bool CAppParamGroup::Adopt(CAppParam* node, const std::string& key) {
-  if (key.empty()) return false;
-  std::string upper = CAppTools::MakeUpper(key);
-  const std::uint32_t hash = KeyHash(upper);
-  if (FindPlace(upper, hash) != std::string::npos) return false;
-  const std::size_t place = m_children.size();
-  if (2 * (place + 1) > m_slots.size()) Reindex(place + 1);
-  m_upperKeys.push_back(std::move(upper));
-  try {
-    m_children.emplace_back(node);
-  } catch (...) {
-    m_upperKeys.pop_back();
-    throw;
-  }
-  InsertSlot(hash, place);
+  if (key.empty() || !AppendIndexed(node, key)) return false;
   node->SetKey(key);
   node->SetParent(this);
   return true;
@@ -131,7 +118,12 @@ bool CAppParamGroup::Adopt(CAppParam* node, const std::string& key) {
 bool CAppParamGroup::AddOwnKey(CAppParam* node) {
   APP_CHECK_POINTER(node);
   const std::string& key = node->GetKey();
-  if (key.empty() || key.find('\\') != std::string::npos) return false;
+  if (key.empty() || key.find('\\') != std::string::npos || !AppendIndexed(node, key)) return false;
+  node->SetParent(this);
+  return true;
+}
+
+bool CAppParamGroup::AppendIndexed(CAppParam* node, const std::string& key) {
   std::string upper = CAppTools::MakeUpper(key);
   const std::uint32_t hash = KeyHash(upper);
   if (FindPlace(upper, hash) != std::string::npos) return false;
@@ -145,7 +137,6 @@ bool CAppParamGroup::AddOwnKey(CAppParam* node) {
     throw;
   }
   InsertSlot(hash, place);
-  node->SetParent(this);
   return true;
 }
 
