@@ -5,6 +5,7 @@
 #include <pugixml.hpp>
 
 #include <climits>
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -59,6 +60,28 @@ void AppXmlLocate(const std::string& text, std::size_t offset, int& line, int& l
 // checks nothing.
 using AppXdrDataType = unsigned char;
 
+// The slot arithmetic of the validator's two open-addressing tables: a
+// power-of-two table at most half full, Fibonacci hashing, linear probing.
+struct AppXdrSlots {
+  // Sizes the table for `entries`; returns its number of slots.
+  std::size_t Fit(std::size_t entries) {
+    std::size_t size = 4;
+    unsigned bits = 2;
+    while (size < entries * 2) {
+      size *= 2;
+      ++bits;
+    }
+    mask = static_cast<std::uint32_t>(size - 1);
+    shift = 32 - bits;
+    return size;
+  }
+  std::uint32_t Home(std::uint32_t key) const { return ((key * 2654435761u) >> shift) & mask; }
+  std::uint32_t Next(std::uint32_t slot) const { return (slot + 1) & mask; }
+
+  std::uint32_t mask = 0;
+  unsigned shift = 31;
+};
+
 // Names to small indices, for the validator's lookups of element and
 // attribute names in the document. The first four bytes of a name (fewer
 // when it is shorter, with its end) select the slot and are compared as one
@@ -73,7 +96,7 @@ public:
   // The index of the name, or -1.
   int Find(const char* name) const {
     const std::uint32_t head = Head(name);
-    for (std::uint32_t i = ((head * 2654435761u) >> m_shift) & m_mask;; i = (i + 1) & m_mask) {
+    for (std::uint32_t i = m_hash.Home(head);; i = m_hash.Next(i)) {
       const Slot& slot = m_slots[i];
       if (slot.index < 0) return -1;
       if (slot.head == head && SameTail(slot, name)) return slot.index;
@@ -108,9 +131,8 @@ private:
     }
     return name[slot.length] == '\0';
   }
-  std::vector<Slot> m_slots{Slot()};  // a power of two, at most half full
-  std::uint32_t m_mask = 0;
-  unsigned m_shift = 31;
+  std::vector<Slot> m_slots{Slot()};
+  AppXdrSlots m_hash;
   std::string m_chars;
 };
 
@@ -121,7 +143,7 @@ public:
   void Build(const std::vector<std::pair<unsigned, unsigned>>& pairs);  // a repeated key keeps its last value
   // The value of the key, or -1.
   int Find(unsigned key) const {
-    for (std::uint32_t i = ((key * 2654435761u) >> m_shift) & m_mask;; i = (i + 1) & m_mask) {
+    for (std::uint32_t i = m_hash.Home(key);; i = m_hash.Next(i)) {
       const Slot& slot = m_slots[i];
       if (slot.value < 0) return -1;
       if (slot.key == key) return slot.value;
@@ -133,9 +155,8 @@ private:
     unsigned key = 0;
     int value = -1;  // -1: free
   };
-  std::vector<Slot> m_slots{Slot()};  // a power of two, at most half full
-  std::uint32_t m_mask = 0;
-  unsigned m_shift = 31;
+  std::vector<Slot> m_slots{Slot()};
+  AppXdrSlots m_hash;
 };
 
 struct AppXdrAttribute {

@@ -1244,22 +1244,14 @@ private:
 }  // namespace
 
 void AppXdrNameTable::Build(const std::vector<std::string>& names) {
-  std::size_t size = 4;
-  unsigned bits = 2;
-  while (size < names.size() * 2) {
-    size *= 2;
-    ++bits;
-  }
-  m_slots.assign(size, Slot());
-  m_mask = static_cast<std::uint32_t>(size - 1);
-  m_shift = 32 - bits;
+  m_slots.assign(m_hash.Fit(names.size()), Slot());
   m_chars.clear();
   for (std::size_t i = 0; i < names.size(); ++i) {
     const std::string& name = names[i];
     if (name.empty() || Find(name.c_str()) >= 0) continue;
     const std::uint32_t head = Head(name.c_str());
-    std::uint32_t at = ((head * 2654435761u) >> m_shift) & m_mask;
-    while (m_slots[at].index >= 0) at = (at + 1) & m_mask;
+    std::uint32_t at = m_hash.Home(head);
+    while (m_slots[at].index >= 0) at = m_hash.Next(at);
     m_slots[at] = {head, static_cast<std::uint32_t>(name.size()), static_cast<std::uint32_t>(m_chars.size()),
                    static_cast<int>(i)};
     m_chars.append(name);
@@ -1267,18 +1259,10 @@ void AppXdrNameTable::Build(const std::vector<std::string>& names) {
 }
 
 void AppXdrIndexMap::Build(const std::vector<std::pair<unsigned, unsigned>>& pairs) {
-  std::size_t size = 4;
-  unsigned bits = 2;
-  while (size < pairs.size() * 2) {
-    size *= 2;
-    ++bits;
-  }
-  m_slots.assign(size, Slot());
-  m_mask = static_cast<std::uint32_t>(size - 1);
-  m_shift = 32 - bits;
+  m_slots.assign(m_hash.Fit(pairs.size()), Slot());
   for (const auto& [key, value] : pairs) {
-    std::uint32_t at = ((key * 2654435761u) >> m_shift) & m_mask;
-    while (m_slots[at].value >= 0 && m_slots[at].key != key) at = (at + 1) & m_mask;
+    std::uint32_t at = m_hash.Home(key);
+    while (m_slots[at].value >= 0 && m_slots[at].key != key) at = m_hash.Next(at);
     m_slots[at] = {key, static_cast<int>(value)};
   }
 }
