@@ -3,7 +3,6 @@
 #include "appconfig/AppRuleInterface.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,6 +18,7 @@
 #include <utility>
 #include <variant>
 
+#include "../core/AppTempFile.h"
 #include "appconfig/AppDynamic.h"
 #include "appconfig/AppException.h"
 #include "appconfig/AppParam.h"
@@ -1703,19 +1703,9 @@ void CAppStreamBin::Save(CAppParam* param, const std::string& file, std::unique_
 void CAppStreamBin::Save(CAppParam* param, const std::string& file, SaveRule rule, CAppToolsBin::File& output) {
   APP_CHECK_POINTER(param);
   if (output.IsOpen()) APP_THROW("File already open");
-  std::string temp = file + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
+  std::string temp;
+  const int fd = AppCreateTemporaryBeside(file, temp);
   if (fd < 0) APP_THROW("File not create");
-  // The temporary file is private (0600); give the result the mode the
-  // previous file had, or the usual mode of a new file.
-  struct stat previous {};
-  if (::stat(file.c_str(), &previous) == 0) {
-    ::fchmod(fd, previous.st_mode & 07777);
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-  }
   ::close(fd);
 
   if (!output.Open(temp, true)) {

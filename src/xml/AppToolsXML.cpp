@@ -8,9 +8,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 
+#include "../core/AppTempFile.h"
 #include "AppXmlInternal.h"
 #include "appconfig/AppDebug.h"
 #include "appconfig/AppException.h"
@@ -344,20 +343,10 @@ bool CAppToolsXML::Document::Load(const std::string& name, const SchemaCollectio
 bool CAppToolsXML::Document::Save(const std::string& name) const {
   if (!m_ptr) APP_THROW("Bad pointer");
   const std::string target = GetPath() + name + ".xml";
-  std::string temp = target + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
+  std::string temp;
+  const int fd = AppCreateTemporaryBeside(target, temp);
   if (fd < 0) {
     ThrowHR(HR_FAIL, "cannot create a temporary file for \"" + target + "\": " + std::strerror(errno));
-  }
-  // The temporary file is private (0600); give the result the mode the
-  // previous file had, or the usual mode of a new file.
-  struct stat previous {};
-  if (::stat(target.c_str(), &previous) == 0) {
-    ::fchmod(fd, previous.st_mode & 07777);
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
   }
   FileWriter writer(fd);
   const unsigned format = DeeperThan(m_ptr->doc, kMaxIndentedDepth) ? pugi::format_raw : pugi::format_default;

@@ -1,0 +1,22 @@
+#include "AppTempFile.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+int AppCreateTemporaryBeside(const std::string& target, std::string& temp) {
+  temp = target + ".XXXXXX";
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) return fd;
+  // mkstemp makes the file private (0600).
+  struct stat previous {};
+  if (::stat(target.c_str(), &previous) == 0) {
+    ::fchmod(fd, previous.st_mode & 07777);
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+  }
+  return fd;
+}
