@@ -60,7 +60,6 @@ public:
     std::vector<NamedField> namedFields;
     std::vector<const CAppToolsXML::DomElement*> entries;
   };
-  using DocumentCache = LoadContext;
 
   // The tree of definition `key` of `file` (a name without extension, found
   // through the document path); owned by the caller. Null for an empty file
@@ -94,7 +93,6 @@ public:
     void ReadParam(CAppParam*& param, const CAppToolsXML::Element& element);
     void ReadParam(CAppParam*& param, const CAppToolsXML::DomElement* element);
     void ReadAttribut(CAppParam* param, const CAppToolsXML::Element& element);
-    void ReadAttribut(CAppParam* param, const CAppToolsXML::DomElement* element);
     // The file name followed by ".XML", for messages.
     std::string GetFileName() const;
     LoadContext& GetContext() { return *m_pContext; }

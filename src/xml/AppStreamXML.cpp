@@ -108,7 +108,7 @@ bool ReadText(pugi::xml_node node, const char* name, std::string& text) {
 }
 
 bool IsNamed(pugi::xml_node node, const char* name) {
-  return node.type() == pugi::node_element && std::strcmp(node.name(), name) == 0;
+  return node.type() == pugi::node_element && SameName(node.name(), name);
 }
 
 // The entries of a group field are its child elements with a Key; those of
@@ -385,8 +385,7 @@ void CAppStreamXML::LoadStream::GetParam(CAppParam*& param, const std::string& k
   if (!m_pDocument->indexed) {
     if (m_root != nullptr) {
       for (pugi::xml_node definition : Node(m_root).children()) {
-        if (!IsEntry(definition, false)) continue;
-        m_pDocument->definitions.emplace(definition.attribute("Key").value(), Handle(definition));
+        if (const char* text = Attribute(definition, "Key")) m_pDocument->definitions.emplace(text, Handle(definition));
       }
     }
     m_pDocument->indexed = true;
@@ -470,13 +469,7 @@ void CAppStreamXML::LoadStream::ReadParam(CAppParam*& param, const DomElement* e
 
 void CAppStreamXML::LoadStream::ReadAttribut(CAppParam* param, const Element& element) {
   if (element == 0) APP_THROW("Bad pointer");
-  ReadAttribut(param, element.GetPtr().Get());
-}
-
-void CAppStreamXML::LoadStream::ReadAttribut(CAppParam* param, const DomElement* element) {
-  APP_CHECK_POINTER(param);
-  APP_CHECK_POINTER(element);
-  ParamAttributes(Node(element)).ApplyTo(param);
+  ParamAttributes(Node(element.GetPtr().Get())).ApplyTo(param);
 }
 
 // --- LoadRecord --------------------------------------------------------------------------
