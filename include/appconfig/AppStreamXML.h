@@ -17,6 +17,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -39,9 +40,21 @@ public:
   // definitions by their Key text (the first of equal keys wins, as the key
   // query would answer), so a lookup does not scan the document. Nodes are
   // borrowed from the document, which the load keeps until it ends.
+  // What reading a definition's element gave the fields its class visited,
+  // kept once a second reference reads it, so that further references
+  // replay it instead of reading the element again.
+  struct DefinitionReplay;
+  struct DefinitionReplayDeleter {
+    void operator()(DefinitionReplay* replay) const;
+  };
+  struct Definition {
+    const CAppToolsXML::DomElement* element = nullptr;
+    unsigned reads = 0;
+    std::unique_ptr<DefinitionReplay, DefinitionReplayDeleter> replay;
+  };
   struct CachedDocument {
     CAppToolsXML::Document document;
-    std::unordered_map<std::string, const CAppToolsXML::DomElement*> definitions;
+    std::unordered_map<std::string, Definition> definitions;
     bool indexed = false;
   };
 
@@ -102,6 +115,10 @@ public:
 
   private:
     void Open(const std::string& file);
+    // Reads the element; a definition read by key counts its reads, records
+    // the second one and replays the record for the next ones.
+    void ReadElement(CAppParam*& param, const CAppToolsXML::DomElement* element, Definition* definition);
+    bool Replay(CAppParam*& param, Definition* definition);
     CAppParam* CreateTyped(const char* type);
     CAppParam* CreateNamed(const char* className);
 
@@ -135,10 +152,20 @@ public:
     void SetContext(const char* className, const char* key);
     void SetContext(const CAppParam* param, const char* key);
     void SetAddMode(CAppParamGroup::EN_ADD_MODE mode) { m_addMode = mode; }
+    // From now on, what each field visited gives is kept in `replay`.
+    void StartRecording(DefinitionReplay* replay) { m_pRecording = replay; }
 
   private:
     enum FieldKind : unsigned { KIND_NONE = 0, KIND_DATA = 100, KIND_PARAM = 101, KIND_LIST = 102, KIND_BITS = 103 };
 
+    bool LocateField();
+    unsigned CountEntries();
+    void Transfer(void* value, unsigned index);
+    void RecordField(bool found);
+    void RecordCount(unsigned count);
+    void RecordValue(const void* value, unsigned index);
+    bool FindNamed(std::string_view name);
+    bool StartField();
     [[noreturn]] void ThrowKindMismatch(const char* what);
     const CAppToolsXML::DomElement* GetEntry(unsigned index);
     void SerializeData(void* value, unsigned index);
@@ -154,7 +181,7 @@ public:
     // stack, which the records of nested elements grow and shrink above it.
     std::size_t m_namedBegin = 0;
     std::size_t m_namedEnd = 0;
-    std::uint64_t m_namedLengths = 0;  // a bit per name length present
+    std::uint64_t m_namedBits = 0;  // the bits of the names present
     // The entries (children with a Key, or "Element"s) of the current
     // field: [m_entriesBegin, end of the load's entry stack).
     std::size_t m_entriesBegin = 0;
@@ -163,6 +190,7 @@ public:
     const char* m_contextClass = "";
     const char* m_contextKey = "";
     CAppParamGroup::EN_ADD_MODE m_addMode = CAppParamGroup::ADD_BY_KEY;
+    DefinitionReplay* m_pRecording = nullptr;
   };
 
   // Writes `param` to document path + file + ".xml". False, writing nothing,

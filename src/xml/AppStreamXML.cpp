@@ -190,8 +190,16 @@ private:
   const char* m_values[COUNT] = {};
 };
 
-// The bit of a name length in a 64-bit set of lengths (modulo 64).
-std::uint64_t LengthBit(std::size_t length) { return std::uint64_t{1} << (length & 63u); }
+// A name's bit in a 64-bit set, chosen by its length and its first and last
+// bytes, which tell apart most field names of a class.
+std::uint64_t NameBit(const char* name, std::size_t length) {
+  if (length == 0) return 1;
+  const std::uint32_t first = static_cast<unsigned char>(name[0]);
+  const std::uint32_t last = static_cast<unsigned char>(name[length - 1]);
+  const std::uint32_t mix =
+      first * 0x9E3779B1u ^ last * 0x85EBCA77u ^ static_cast<std::uint32_t>(length) * 0xC2B2AE3Du;
+  return std::uint64_t{1} << (mix >> 26);
+}
 
 // Digits only, at most nine of them: the value fits 32 bits and is what the
 // variant conversion of the same text gives.
@@ -258,6 +266,149 @@ struct DepthGuard {
   ~DepthGuard() { --g_depth; }
   DepthGuard(const DepthGuard&) = delete;
   DepthGuard& operator=(const DepthGuard&) = delete;
+};
+
+}  // namespace
+
+// --- Definition replays -------------------------------------------------------------
+
+struct CAppStreamXML::DefinitionReplay {
+  struct Field {
+    std::size_t nameOffset;  // in names
+    std::size_t nameLength;
+    std::uint32_t type;
+    bool found;
+    bool counted = false;
+    unsigned count = 0;
+    std::size_t firstValue = 0;  // in values
+    std::size_t valueCount = 0;
+  };
+  // What one transfer left in the field (or the element of a child node,
+  // read again on replay).
+  struct Value {
+    std::uint64_t bits = 0;  // integers, flags and type codes
+    std::string text;
+    CAppVariant variant;
+    const DomElement* element = nullptr;
+  };
+  std::string names;
+  std::vector<Field> fields;
+  std::vector<Value> values;
+  bool complete = true;  // false: the read did something a replay cannot repeat
+};
+
+void CAppStreamXML::DefinitionReplayDeleter::operator()(DefinitionReplay* replay) const { delete replay; }
+
+namespace {
+
+using Replay = CAppStreamXML::DefinitionReplay;
+
+// The bytes of an integer field of type `code`, 0 for other types.
+std::size_t IntegerWidth(std::uint32_t code) {
+  switch (code) {
+    case CAppRecord::FT_I1:
+    case CAppRecord::FT_UI1: return 1;
+    case CAppRecord::FT_I2:
+    case CAppRecord::FT_UI2: return 2;
+    case CAppRecord::FT_I4:
+    case CAppRecord::FT_UI4: return 4;
+    case CAppRecord::FT_I8:
+    case CAppRecord::FT_UI8: return 8;
+    default: return 0;
+  }
+}
+
+// Keeps what a transfer left at `value`; false for a type it cannot keep.
+bool KeepValue(Replay::Value& kept, std::uint32_t code, const void* value) {
+  if (const std::size_t width = IntegerWidth(code)) {
+    std::memcpy(&kept.bits, value, width);
+    return true;
+  }
+  switch (code) {
+    case CAppRecord::FT_STRING: kept.text = *static_cast<const std::string*>(value); return true;
+    case CAppRecord::FT_VARIANT: kept.variant = *static_cast<const CAppVariant*>(value); return true;
+    case CAppRecord::FT_FLAGS: kept.bits = static_cast<std::uint32_t>(*static_cast<const CAppTools::Flags*>(value)); return true;
+    case CAppRecord::FT_TYPE: kept.bits = static_cast<const CAppTools::Type*>(value)->GetCode(); return true;
+    default: return false;
+  }
+}
+
+void RestoreValue(const Replay::Value& kept, std::uint32_t code, void* value) {
+  if (const std::size_t width = IntegerWidth(code)) {
+    std::memcpy(value, &kept.bits, width);
+    return;
+  }
+  switch (code) {
+    case CAppRecord::FT_STRING: *static_cast<std::string*>(value) = kept.text; return;
+    case CAppRecord::FT_VARIANT: *static_cast<CAppVariant*>(value) = kept.variant; return;
+    case CAppRecord::FT_FLAGS: *static_cast<CAppTools::Flags*>(value) = static_cast<std::uint32_t>(kept.bits); return;
+    case CAppRecord::FT_TYPE: *static_cast<CAppTools::Type*>(value) = static_cast<std::uint32_t>(kept.bits); return;
+    default: return;
+  }
+}
+
+// Gives a node's fields what a recorded read gave them, as long as the node
+// visits the same fields in the same order; past a difference it answers
+// that no field is there, and the node is to be read from its element.
+class ReplayRecord : public CAppRecord {
+public:
+  ReplayRecord(CAppStreamXML::LoadStream* stream, const Replay& replay) : m_pStream(stream), m_replay(replay) {}
+
+  bool IsModeLoad() override { return true; }
+  CAppParamGroup::EN_ADD_MODE GetAddMode() override { return CAppParamGroup::ADD_BY_KEY; }
+
+  bool GetField() override {
+    m_pField = nullptr;
+    if (m_bDiverged || m_next == m_replay.fields.size()) return Diverge();
+    const Replay::Field& field = m_replay.fields[m_next];
+    const std::string_view name = GetNameView();
+    if (field.type != GetType().GetCode() || field.nameLength != name.size() ||
+        std::memcmp(m_replay.names.data() + field.nameOffset, name.data(), name.size()) != 0) {
+      return Diverge();
+    }
+    ++m_next;
+    if (field.found) m_pField = &field;
+    return field.found;
+  }
+
+  unsigned GetCount() override {
+    if (m_pField == nullptr || !m_pField->counted) {
+      Diverge();
+      return 0;
+    }
+    return m_pField->count;
+  }
+
+  void Serialize(void* value, unsigned index) override {
+    APP_CHECK_POINTER(value);
+    if (m_pField == nullptr || index >= m_pField->valueCount) {
+      Diverge();
+      return;
+    }
+    const Replay::Value& kept = m_replay.values[m_pField->firstValue + index];
+    const std::uint32_t code = m_pField->type & 0x0FFFu;
+    if (code == FT_PARAM) {
+      m_pStream->ReadParam(*static_cast<CAppParam**>(value), kept.element);
+    } else {
+      RestoreValue(kept, code, value);
+    }
+  }
+
+  // Every recorded field was replayed, in order.
+  bool Finished() const { return !m_bDiverged && m_next == m_replay.fields.size(); }
+
+private:
+  bool Diverge() {
+    m_bDiverged = true;
+    m_pField = nullptr;
+    return false;
+  }
+
+  CAppStreamXML::LoadStream* m_pStream;
+  const Replay& m_replay;
+  std::size_t m_next = 0;
+  const Replay::Field* m_pField = nullptr;
+  bool m_bDiverged = false;
 };
 
 }  // namespace
@@ -385,7 +536,9 @@ void CAppStreamXML::LoadStream::GetParam(CAppParam*& param, const std::string& k
   if (!m_pDocument->indexed) {
     if (m_root != nullptr) {
       for (pugi::xml_node definition : Node(m_root).children()) {
-        if (const char* text = Attribute(definition, "Key")) m_pDocument->definitions.emplace(text, Handle(definition));
+        if (const char* text = Attribute(definition, "Key")) {
+          m_pDocument->definitions.try_emplace(text).first->second.element = Handle(definition);
+        }
       }
     }
     m_pDocument->indexed = true;
@@ -397,7 +550,7 @@ void CAppStreamXML::LoadStream::GetParam(CAppParam*& param, const std::string& k
   if (found == m_pDocument->definitions.end()) {
     APP_THROW("Reference not found : %s on file : %s", upper.c_str(), GetFileName().c_str());
   }
-  ReadParam(param, found->second);
+  ReadElement(param, found->second.element, &found->second);
 }
 
 CAppParam* CAppStreamXML::LoadStream::CreateTyped(const char* type) {
@@ -423,6 +576,10 @@ void CAppStreamXML::LoadStream::ReadParam(CAppParam*& param, const Element& elem
 }
 
 void CAppStreamXML::LoadStream::ReadParam(CAppParam*& param, const DomElement* element) {
+  ReadElement(param, element, nullptr);
+}
+
+void CAppStreamXML::LoadStream::ReadElement(CAppParam*& param, const DomElement* element, Definition* definition) {
   APP_CHECK_POINTER(element);
   const pugi::xml_node node = Node(element);
   const ParamAttributes attributes(node);
@@ -431,6 +588,18 @@ void CAppStreamXML::LoadStream::ReadParam(CAppParam*& param, const DomElement* e
   const ParamTag* row = FindParamTag(tag);
   if (row == nullptr) APP_THROW("Bad name :%s", tag);
 
+  if (row->kind == TagKind::REFERENCE) {
+    const char* ref = attributes.Get(ParamAttributes::REF);
+    if (const char* file = attributes.Get(ParamAttributes::FILE)) {
+      auto* other = new LoadStream(file, this);
+      other->GetParam(param, ref != nullptr ? ref : "SYS_ROOT");
+    } else {
+      if (ref == nullptr) APP_THROW("Reference error for ref : %s or Attribut Type not found", tag);
+      GetParam(param, ref);
+    }
+    attributes.ApplyTo(param);
+    return;
+  }
   std::uint32_t dummyFlags = 0;
   switch (row->kind) {
     case TagKind::TYPED:
@@ -445,26 +614,39 @@ void CAppStreamXML::LoadStream::ReadParam(CAppParam*& param, const DomElement* e
       dummyFlags = plain ? (PF_HIDDEN | PF_NO_DATA) : PF_HIDDEN;
       break;
     }
-    case TagKind::REFERENCE: {
-      const char* ref = attributes.Get(ParamAttributes::REF);
-      if (const char* file = attributes.Get(ParamAttributes::FILE)) {
-        auto* other = new LoadStream(file, this);
-        other->GetParam(param, ref != nullptr ? ref : "SYS_ROOT");
-      } else {
-        if (ref == nullptr) APP_THROW("Reference error for ref : %s or Attribut Type not found", tag);
-        GetParam(param, ref);
-      }
-      attributes.ApplyTo(param);
-      return;
-    }
+    case TagKind::REFERENCE:
+      break;
   }
   if (param == nullptr) APP_THROW("Bad pointer");
 
-  LoadRecord record(this, element);
-  record.SetContext(param, attributes.Text(ParamAttributes::KEY));
-  param->Serialize(&record);
+  if (definition == nullptr || !Replay(param, definition)) {
+    LoadRecord record(this, element);
+    record.SetContext(param, attributes.Text(ParamAttributes::KEY));
+    std::unique_ptr<DefinitionReplay, DefinitionReplayDeleter> recording;
+    if (definition != nullptr && ++definition->reads == 2) {
+      recording.reset(new DefinitionReplay);
+      record.StartRecording(recording.get());
+    }
+    param->Serialize(&record);
+    if (recording && recording->complete) definition->replay = std::move(recording);
+  }
   attributes.ApplyTo(param);
   param->ModifyFlags(0, dummyFlags);
+}
+
+// A fresh node of the definition's class replays what the recorded read
+// gave its fields. Should the class visit its fields otherwise than when it
+// was recorded, the node is made again and read from the element.
+bool CAppStreamXML::LoadStream::Replay(CAppParam*& param, Definition* definition) {
+  if (!definition->replay) return false;
+  ReplayRecord record(this, *definition->replay);
+  param->Serialize(&record);
+  if (record.Finished()) return true;
+  definition->replay.reset();
+  const CAppRuntimeClass* runtimeClass = param->GetRuntimeClass();
+  delete param;
+  param = static_cast<CAppParam*>(runtimeClass->CreateObject());
+  return false;
 }
 
 void CAppStreamXML::LoadStream::ReadAttribut(CAppParam* param, const Element& element) {
@@ -487,7 +669,7 @@ CAppStreamXML::LoadRecord::LoadRecord(LoadStream* stream, const DomElement* elem
     if (const char* name = Attribute(child, "Name")) {  // elements only: see IsEntry
       const std::size_t length = std::strlen(name);
       named.push_back({name, length, Handle(child)});
-      m_namedLengths |= LengthBit(length);
+      m_namedBits |= NameBit(name, length);
     }
   }
   m_namedEnd = named.size();
@@ -514,25 +696,60 @@ void CAppStreamXML::LoadRecord::SetContext(const CAppParam* param, const char* k
 }
 
 bool CAppStreamXML::LoadRecord::GetField() {
-  if (!m_data.empty()) m_data.clear();
-  LoadContext& context = m_pStream->GetContext();
-  if (context.entries.size() != m_entriesBegin) context.entries.resize(m_entriesBegin);
+  const bool found = LocateField();
+  if (m_pRecording != nullptr) RecordField(found);
+  return found;
+}
+
+unsigned CAppStreamXML::LoadRecord::GetCount() {
+  const unsigned count = CountEntries();
+  if (m_pRecording != nullptr) RecordCount(count);
+  return count;
+}
+
+void CAppStreamXML::LoadRecord::Serialize(void* value, unsigned index) {
+  Transfer(value, index);
+  if (m_pRecording != nullptr) RecordValue(value, index);
+}
+
+void CAppStreamXML::LoadRecord::RecordField(bool found) {
   const std::string_view name = GetNameView();
-  // Most fields a class visits have no element: the lengths of the names
-  // present rule out most of them at once.
-  if ((m_namedLengths & LengthBit(name.size())) != 0) {
-    // A later child of the same name wins.
-    const auto& named = context.namedFields;
-    for (std::size_t i = m_namedEnd; i > m_namedBegin; --i) {
-      const LoadContext::NamedField& candidate = named[i - 1];
-      if (candidate.length != name.size() || std::memcmp(candidate.name, name.data(), name.size()) != 0) continue;
-      m_field = candidate.element;
-      const char* tag = Node(m_field).name();
-      m_kind = static_cast<FieldKind>(FindFieldKind(tag));
-      if (m_kind == KIND_NONE) APP_THROW("Bad name :%s on file:%s", tag, GetFileName().c_str());
-      return true;
-    }
+  m_pRecording->fields.push_back({m_pRecording->names.size(), name.size(), GetType().GetCode(), found});
+  m_pRecording->names.append(name);
+  m_pRecording->fields.back().firstValue = m_pRecording->values.size();
+}
+
+void CAppStreamXML::LoadRecord::RecordCount(unsigned count) {
+  if (m_pRecording->fields.empty() || m_pRecording->fields.back().counted) {
+    m_pRecording->complete = false;
+    return;
   }
+  m_pRecording->fields.back().counted = true;
+  m_pRecording->fields.back().count = count;
+}
+
+void CAppStreamXML::LoadRecord::RecordValue(const void* value, unsigned index) {
+  DefinitionReplay& replay = *m_pRecording;
+  if (replay.fields.empty() || replay.fields.back().valueCount != index) {
+    replay.complete = false;
+    return;
+  }
+  DefinitionReplay::Field& field = replay.fields.back();
+  DefinitionReplay::Value& kept = replay.values.emplace_back();
+  const std::uint32_t code = GetType().GetCode() & 0x0FFFu;
+  if (code == FT_PARAM) {
+    kept.element = GetEntry(index);
+  } else if (!KeepValue(kept, code, value)) {
+    replay.complete = false;
+  }
+  ++field.valueCount;
+}
+
+bool CAppStreamXML::LoadRecord::LocateField() {
+  const std::string_view name = GetNameView();
+  // Most fields a class visits have no element: the bits of the names
+  // present rule out most of them at once.
+  if ((m_namedBits & NameBit(name.data(), name.size())) != 0 && FindNamed(name)) return StartField();
   // The implicit fields: the element's own children.
   const std::size_t length = name.size();
   const char first = length != 0 ? static_cast<char>(name[0] & ~0x20) : 0;  // ASCII upper case
@@ -540,13 +757,36 @@ bool CAppStreamXML::LoadRecord::GetField() {
   if (param || (length == 4 && first == 'L' && EqualsNoCase(name.data(), "LIST"))) {
     m_field = m_element;
     m_kind = param ? KIND_PARAM : KIND_LIST;
-    return true;
+    return StartField();
   }
   m_kind = KIND_NONE;
   return false;
 }
 
-unsigned CAppStreamXML::LoadRecord::GetCount() {
+bool CAppStreamXML::LoadRecord::FindNamed(std::string_view name) {
+  // A later child of the same name wins.
+  const auto& named = m_pStream->GetContext().namedFields;
+  for (std::size_t i = m_namedEnd; i > m_namedBegin; --i) {
+    const LoadContext::NamedField& candidate = named[i - 1];
+    if (candidate.length != name.size() || std::memcmp(candidate.name, name.data(), name.size()) != 0) continue;
+    m_field = candidate.element;
+    const char* tag = Node(m_field).name();
+    m_kind = static_cast<FieldKind>(FindFieldKind(tag));
+    if (m_kind == KIND_NONE) APP_THROW("Bad name :%s on file:%s", tag, GetFileName().c_str());
+    return true;
+  }
+  return false;
+}
+
+// A found field starts without the values or entries of the one before.
+bool CAppStreamXML::LoadRecord::StartField() {
+  if (!m_data.empty()) m_data.clear();
+  auto& entries = m_pStream->GetContext().entries;
+  if (entries.size() != m_entriesBegin) entries.resize(m_entriesBegin);
+  return true;
+}
+
+unsigned CAppStreamXML::LoadRecord::CountEntries() {
   if (m_field == nullptr) APP_THROW("Bad pointer");
   const pugi::xml_node field = Node(m_field);
   switch (m_kind) {
@@ -590,7 +830,7 @@ void CAppStreamXML::LoadRecord::ThrowKindMismatch(const char* what) {
             CAppTools::Format(what, GetFileName().c_str()).c_str());
 }
 
-void CAppStreamXML::LoadRecord::Serialize(void* value, unsigned index) {
+void CAppStreamXML::LoadRecord::Transfer(void* value, unsigned index) {
   APP_CHECK_POINTER(value);
   switch (m_kind) {
     case KIND_DATA:

@@ -150,6 +150,83 @@ TEST_F(AppStreamXML, Load_IntegerTextsConvertLikeVariants) {
   }
 }
 
+// A definition read by several references is read from its element twice,
+// then replayed: every reference must still get what a read of the element
+// gives, for every kind of field, child nodes and nested references.
+TEST_F(AppStreamXML, Load_RepeatedReferencesGiveWhatAReadOfTheDefinitionGives) {
+  std::string body = std::string(kDevice) + R"(
+  <Param Key="MODE" Type="EnumSingle" Value="2"><Array Name="Value"><Element Value="1"/><Element Value="2"/></Array>
+    <Array Name="Comment"><Element Value="Un"/><Element Value="Deux"/></Array><Property Name="BitSize" Value="4"/></Param>
+  <Dummy Key="HOLE" Data=""/>
+  <Group Key="REFS">)";
+  const char* const defs[] = {"PROBE_DEF", "COMMON", "MODE", "IP_CFG", "HOLE"};
+  for (const char* def : defs) {
+    for (int i = 0; i < 5; ++i) body += CAppTools::Format("<ParamRef Key=\"%s_%d\" Ref=\"%s\"/>", def, i, def);
+  }
+  body += R"(</Group>
+  <Param Type="Param SaveProbe" Key="PROBE_DEF" Flags="0x10"><Property Name="I2" Value="-7"/><Property Name="Text" Value="t"/>
+    <BitField Name="Bits"><Bit Set="2"/></BitField><Property Name="Code" Value="i4"/><Property Name="Any" Value="x y"/>
+    <Property Name="Bytes" HexValue="01 02"/><Array Name="Words"><Element Value="5"/></Array>
+    <Array Name="Names"><Element Value="n"/></Array></Param>
+)";
+  WriteDescription("refs", body);
+  const std::unique_ptr<CAppParam> root = CAppStreamXML::Load("refs", nullptr, "REFS");
+  ASSERT_NE(root, nullptr);
+  ASSERT_EQ(root->GetGroup()->GetCount(), 25u);
+  for (const char* def : defs) {
+    std::vector<std::string> first;
+    for (int i = 0; i < 5; ++i) {
+      CAppParam* node = root->GetGroup()->FindChild(CAppTools::Format("%s_%d", def, i));
+      ASSERT_NE(node, nullptr);
+      node->SetKey("REF");  // only the key of the reference differs
+      const std::vector<std::string> lines = ParamTreeLines(node);
+      if (i == 0) {
+        first = lines;
+        EXPECT_GT(first.size(), 5u) << def;
+      } else {
+        EXPECT_EQ(lines, first) << def << " read " << i + 1;
+      }
+    }
+  }
+}
+
+// A class whose fields change between reads cannot be replayed: the node
+// is read from its element again.
+class CAppParamShifting : public CAppParam {
+  APP_DECLARE_DYNCREATE(CAppParamShifting)
+
+public:
+  void Serialize(CAppRecord* record) override {
+    CAppParam::Serialize(record);
+    if (++reads % 2 == 0) record->Do("Extra", extra);
+    record->Do("Last", last);
+  }
+  static inline int reads = 0;
+  std::string extra, last;
+};
+
+APP_IMPLEMENT_DYNCREATE(CAppParamShifting, CAppParam)
+APP_REGISTER_CLASS_INIT(CAppParamShifting, "Param Shifting", nullptr)
+
+TEST_F(AppStreamXML, Load_ReplayGivesWayToAClassThatVisitsOtherFields) {
+  WriteDescription("shifting", R"(<Group Key="ROOT"><ParamRef Key="A" Ref="S"/><ParamRef Key="B" Ref="S"/>
+    <ParamRef Key="C" Ref="S"/><ParamRef Key="D" Ref="S"/><ParamRef Key="E" Ref="S"/></Group>
+    <Param Key="S" Type="Param Shifting"><Property Name="Extra" Value="x"/><Property Name="Last" Value="l"/></Param>)");
+  CAppParamShifting::reads = 0;
+  const std::unique_ptr<CAppParam> root = CAppStreamXML::Load("shifting", nullptr, "ROOT");
+  ASSERT_NE(root, nullptr);
+  std::string seen;
+  for (const char* key : {"A", "B", "C", "D", "E"}) {
+    CAppParamShifting* node = nullptr;
+    ASSERT_TRUE(root->GetGroup()->GetAt(key, node));
+    seen += "[" + node->extra + node->last + "]";
+  }
+  // C's replay (the third read) stops at "Last" where "Extra" was recorded;
+  // C is then read from the element (the fourth read, with "Extra"), and the
+  // references after it are read from the element too.
+  EXPECT_EQ(seen, "[l][xl][xl][l][xl]");
+}
+
 TEST_F(AppStreamXML, Load_BadDescriptionsThrowClearMessages) {
   WriteDescription("bad", R"(<Param Key="NOTYPE"/><Param Key="BADTYPE" Type="Nothing"/><Param Key="RULE" Type="CAppDataRecord"/>
     <Group Key="WRONG_FIELD"><Array Name="AutoIndex"><Element Value="1"/></Array></Group>
