@@ -39,15 +39,15 @@ constexpr TypeIndex kTypeIndex;
 
 const TypeRow* FindTypeRow(std::uint32_t code) { return kTypeIndex.rows[code & 0x0FFFu]; }
 
-const CAppTools::MapStringToRef& NameToCode() {
-  static const CAppTools::MapStringToRef map = [] {
-    CAppTools::MapStringToRef m;
-    for (const TypeRow& row : kTypes) {
-      if (row.name != nullptr) m.SetRef(row.name, row.code);
-    }
-    return m;
-  }();
-  return map;
+// A type name without regard to case; the names are ASCII.
+bool IsTypeName(const std::string& text, const char* name) {
+  std::size_t i = 0;
+  for (; name[i] != 0; ++i) {
+    if (i == text.size()) return false;
+    const char c = text[i];
+    if ((c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c) != name[i]) return false;
+  }
+  return i == text.size();
 }
 
 }  // namespace
@@ -79,9 +79,14 @@ std::uint64_t CAppTools::Type::GetMask64() const {
 }
 
 void CAppTools::Type::StringToVT(const std::string& name) {
-  std::uint32_t code = 0;
-  if (!NameToCode().GetRef(name, code)) APP_THROW("Bad Type :%s", name.c_str());
-  m_nCode = code;
+  // Ten short names: a scan costs less than a map lookup of an upper-cased copy.
+  for (const TypeRow& row : kTypes) {
+    if (row.name != nullptr && IsTypeName(name, row.name)) {
+      m_nCode = row.code;
+      return;
+    }
+  }
+  APP_THROW("Bad Type :%s", name.c_str());
 }
 
 std::string CAppTools::VtToString(std::uint32_t code) {

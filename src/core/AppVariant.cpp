@@ -169,8 +169,13 @@ bool WriteNumber(const Number& number, const TypeInfo& target, CAppVariant& resu
 }
 
 std::string NumberText(const Number& number) {
-  if (!number.isFloat) return (number.negative ? "-" : "") + std::to_string(number.magnitude);
   char buffer[64];
+  if (!number.isFloat) {
+    char* start = buffer;
+    if (number.negative) *start++ = '-';
+    const auto [end, error] = std::to_chars(start, buffer + sizeof buffer, number.magnitude);
+    return error == std::errc() ? std::string(buffer, end) : std::string();
+  }
   const auto [ptr, ec] = number.isSingle
                              ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(number.real))
                              : std::to_chars(buffer, buffer + sizeof buffer, number.real);

@@ -19,14 +19,22 @@ using DomElement = CAppToolsXML::DomElement;
 
 const char* const kDescriptionNamespace = "QXE-kvrDescription";
 
-// Tags and field names compare without case, in ASCII.
-bool EqualsNoCase(const char* a, const char* b) {
-  for (; *a != 0 && *b != 0; ++a, ++b) {
-    const auto upperA = static_cast<unsigned char>(*a >= 'a' && *a <= 'z' ? *a - 32 : *a);
-    const auto upperB = static_cast<unsigned char>(*b >= 'a' && *b <= 'z' ? *b - 32 : *b);
-    if (upperA != upperB) return false;
+// Tags and field names compare without case, in ASCII, with names written
+// in upper-case letters only: a letter of either case clears to the upper
+// one, and no other byte clears to a letter.
+bool EqualsNoCase(const char* text, const char* upper) {
+  for (; *upper != 0; ++text, ++upper) {
+    if ((static_cast<unsigned char>(*text) & 0xDFu) != static_cast<unsigned char>(*upper)) return false;
   }
-  return *a == *b;
+  return *text == 0;
+}
+
+bool EqualsNoCase(std::string_view text, std::string_view upper) {
+  if (text.size() != upper.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if ((static_cast<unsigned char>(text[i]) & 0xDFu) != static_cast<unsigned char>(upper[i])) return false;
+  }
+  return true;
 }
 
 // How a parameter tag makes its object.
@@ -52,9 +60,16 @@ constexpr ParamTag kParamTags[] = {
     {"DUMMYREF", TagKind::REFERENCE, nullptr},
 };
 
+// Only the rows of the tag's first letter are compared in full.
+char UpperFirst(const char* text) {
+  const char c = text[0];
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
+}
+
 const ParamTag* FindParamTag(const char* tag) {
+  const char first = UpperFirst(tag);
   for (const ParamTag& row : kParamTags) {
-    if (EqualsNoCase(tag, row.tag)) return &row;
+    if (row.tag[0] == first && EqualsNoCase(tag, row.tag)) return &row;
   }
   return nullptr;
 }
@@ -70,8 +85,9 @@ constexpr FieldTag kFieldTags[] = {
 };
 
 unsigned FindFieldKind(const char* tag) {
+  const char first = UpperFirst(tag);
   for (const FieldTag& row : kFieldTags) {
-    if (EqualsNoCase(tag, row.tag)) return row.kind;
+    if (row.tag[0] == first && EqualsNoCase(tag, row.tag)) return row.kind;
   }
   return 0;
 }
@@ -751,10 +767,8 @@ bool CAppStreamXML::LoadRecord::LocateField() {
   // present rule out most of them at once.
   if ((m_namedBits & NameBit(name.data(), name.size())) != 0 && FindNamed(name)) return StartField();
   // The implicit fields: the element's own children.
-  const std::size_t length = name.size();
-  const char first = length != 0 ? static_cast<char>(name[0] & ~0x20) : 0;  // ASCII upper case
-  const bool param = length == 5 && first == 'P' && EqualsNoCase(name.data(), "PARAM");
-  if (param || (length == 4 && first == 'L' && EqualsNoCase(name.data(), "LIST"))) {
+  const bool param = EqualsNoCase(name, "PARAM");
+  if (param || EqualsNoCase(name, "LIST")) {
     m_field = m_element;
     m_kind = param ? KIND_PARAM : KIND_LIST;
     return StartField();
