@@ -26,9 +26,12 @@ public:
 
   const std::string& GetKey() const { return m_strKey; }
   void SetKey(const std::string& key) { m_strKey = key; }
+  void SetKey(const char* key) { m_strKey = key; }
   const std::string& GetHelp() const { return m_strHelp; }
   void SetHelp(const std::string& help) { m_strHelp = help; }
+  void SetHelp(const char* help) { m_strHelp = help; }
   void SetName(const std::string& name) { m_strName = name; }
+  void SetName(const char* name) { m_strName = name; }
   CAppParamGroup* GetParent() const { return m_pParent; }
   // Used by the group that adopts the node.
   void SetParent(CAppParamGroup* parent) { m_pParent = parent; }

@@ -98,6 +98,9 @@ public:
   // Removes and destroys the child at `path`; false when there was none.
   bool RemoveParam(const std::string& path);
   void RemoveAll();
+  // Makes room for `count` more children, so that adding them reallocates
+  // nothing; a loader that knows how many children come calls it first.
+  void Reserve(std::size_t count);
   // Swaps the child with the one behind it (toward the end of the order).
   void MoveUp(const std::string& key);
   // Swaps the child with the one before it (toward the front).

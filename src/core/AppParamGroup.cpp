@@ -102,6 +102,13 @@ void CAppParamGroup::Reindex(std::size_t count) {
   for (std::size_t place = 0; place < m_upperKeys.size(); ++place) InsertSlot(KeyHash(m_upperKeys[place]), place);
 }
 
+void CAppParamGroup::Reserve(std::size_t count) {
+  const std::size_t total = m_children.size() + count;
+  m_children.reserve(total);
+  m_upperKeys.reserve(total);
+  if (2 * total > m_slots.size()) Reindex(total);
+}
+
 CAppParam* CAppParamGroup::FindChild(const std::string& key) const {
   const std::string upper = CAppTools::MakeUpper(key);
   const std::size_t place = FindPlace(upper, KeyHash(upper));

@@ -1,5 +1,7 @@
 #include "appconfig/AppRecord.h"
 
+#include <algorithm>
+
 #include "appconfig/AppException.h"
 
 bool CAppRecord::IsModeLoad() { return false; }
@@ -93,6 +95,8 @@ void CAppRecord::LoadChildren(CAppParamGroup& group) {
     APP_THROW("Invalid Data");
   }
   const unsigned count = GetCount();
+  // A count read from a file may lie: room is made for a bounded number only.
+  group.Reserve(std::min(count, 65536u));
   for (unsigned i = 0; i < count; ++i) {
     CAppParam* created = nullptr;
     try {

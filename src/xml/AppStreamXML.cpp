@@ -109,11 +109,11 @@ bool SameName(const char* a, const char* b) {
 }
 
 // The attribute's text, or null when the element has no such attribute.
+// pugixml searches in one call; a walk through its accessors costs a call
+// per attribute and step.
 const char* Attribute(pugi::xml_node node, const char* name) {
-  for (pugi::xml_attribute attribute = node.first_attribute(); attribute; attribute = attribute.next_attribute()) {
-    if (SameName(attribute.name(), name)) return attribute.value();
-  }
-  return nullptr;
+  const pugi::xml_attribute attribute = node.attribute(name);
+  return attribute ? attribute.value() : nullptr;
 }
 
 bool ReadText(pugi::xml_node node, const char* name, std::string& text) {
@@ -138,7 +138,7 @@ bool IsEntry(pugi::xml_node node, bool list) {
 const CAppRuntimeClass* FindCached(const std::vector<std::pair<std::string, const CAppRuntimeClass*>>& cache,
                                    const char* name) {
   for (const auto& [text, runtimeClass] : cache) {
-    if (text == name) return runtimeClass;
+    if (SameName(text.c_str(), name)) return runtimeClass;
   }
   return nullptr;
 }
@@ -712,20 +712,23 @@ void CAppStreamXML::LoadRecord::SetContext(const CAppParam* param, const char* k
 }
 
 bool CAppStreamXML::LoadRecord::GetField() {
+  if (m_pRecording == nullptr) return LocateField();
   const bool found = LocateField();
-  if (m_pRecording != nullptr) RecordField(found);
+  RecordField(found);
   return found;
 }
 
 unsigned CAppStreamXML::LoadRecord::GetCount() {
+  if (m_pRecording == nullptr) return CountEntries();
   const unsigned count = CountEntries();
-  if (m_pRecording != nullptr) RecordCount(count);
+  RecordCount(count);
   return count;
 }
 
 void CAppStreamXML::LoadRecord::Serialize(void* value, unsigned index) {
+  if (m_pRecording == nullptr) return Transfer(value, index);
   Transfer(value, index);
-  if (m_pRecording != nullptr) RecordValue(value, index);
+  RecordValue(value, index);
 }
 
 void CAppStreamXML::LoadRecord::RecordField(bool found) {
