@@ -164,19 +164,28 @@ public:
 
 private:
   // A node without a profile has no check rule: its class check still runs.
+  // Siblings are mostly of one class and alias: the last answer is kept.
   CAppParam* RuleEntry(CAppParam* node) {
     const CAppRuntimeClass* runtimeClass = node->GetRuntimeClass();
-    const std::string alias = node->GetAlias();
+    std::string alias = node->GetAlias();
+    if (runtimeClass == m_lastClass && alias == m_lastAlias) return m_lastEntry;
     auto& byAlias = m_entries[runtimeClass];
-    const auto known = byAlias.find(alias);
-    if (known != byAlias.end()) return known->second;
-    CAppParamGroup* profile = m_pResources->FindProfileOrNull(node);
-    CAppParam* entry = profile != nullptr ? m_pResources->FindWithDefault(profile, "SYS_CHECK_RULE") : nullptr;
-    byAlias.emplace(alias, entry);
-    return entry;
+    auto known = byAlias.find(alias);
+    if (known == byAlias.end()) {
+      CAppParamGroup* profile = m_pResources->FindProfileOrNull(node);
+      CAppParam* entry = profile != nullptr ? m_pResources->FindWithDefault(profile, "SYS_CHECK_RULE") : nullptr;
+      known = byAlias.emplace(alias, entry).first;
+    }
+    m_lastClass = runtimeClass;
+    m_lastAlias = std::move(alias);
+    m_lastEntry = known->second;
+    return m_lastEntry;
   }
 
   CAppResources* m_pResources;
+  const CAppRuntimeClass* m_lastClass = nullptr;
+  std::string m_lastAlias;
+  CAppParam* m_lastEntry = nullptr;
   std::unordered_map<const CAppRuntimeClass*, std::unordered_map<std::string, CAppParam*>> m_entries;
 };
 
