@@ -35,13 +35,17 @@ class CAppStreamBin {
   // name and its index, and the last string value written there.
   struct PlanField {
     std::string name;
+    const char* literal = nullptr;  // the class's own text of the name, if given so
     std::uint32_t index = 0;
-    std::string value;
     std::uint32_t valueIndex = 0;
+    std::string value;
     bool missed = false;  // the last value differed from the one before
   };
+  // A class's parameters are all stored under the class name the first of
+  // them gives, registered once its fields are.
   struct Plan {
     const CAppRuntimeClass* type = nullptr;
+    std::uint32_t className = 0xFFFFFFFFu;
     std::vector<PlanField> fields;
   };
 
@@ -204,9 +208,8 @@ public:
     void Append(const void* bytes, std::size_t count);
     // A whole element of one 32-bit word.
     void AppendWordField(std::uint32_t name, std::uint32_t type, std::uint32_t value);
-    // SetName for field and class names, through caches of the recent ones.
+    // SetName for field names, through a cache of the recent ones.
     std::uint32_t FieldName(std::string_view name);
-    std::uint32_t ClassName(const std::string& name);
     template <class T>
     void AppendValue(T value);
     // Writes to the file; a failure is kept, so that every later write fails too.
@@ -227,8 +230,8 @@ public:
     std::string m_strWriteError;
     SaveRule m_rule;
     std::unique_ptr<RecentNames> m_pFieldNames;
-    std::unique_ptr<RecentNames> m_pClassNames;
     std::vector<std::unique_ptr<Plan>> m_plans;
+    Plan* m_pLastPlan = nullptr;
   };
 
   // Writes one parameter element; End closes it. The usual field types are
@@ -257,9 +260,13 @@ public:
 
   private:
     void DoWord(std::uint32_t type, std::uint32_t value);
-    // The index of the current field's name, and of a string value of it.
+    // The index of the current field's name, and of a string value of it:
+    // the names and values the class had at this place last time, or else
+    // the string table's.
     std::uint32_t FieldIndex();
+    std::uint32_t NewFieldIndex();
     std::uint32_t ValueIndex(const std::string& value);
+    std::uint32_t NewValueIndex(const std::string& value);
     static constexpr std::uint32_t kNoValue = 0xFFFFFFFFu;
     template <class Strings>
     void DoStrings(Strings& strings);
@@ -268,7 +275,7 @@ public:
     bool m_bWritten = false;
     std::uint32_t m_nStart = 0;
     std::uint32_t m_nField = 0;
-    std::string m_strClassName;
+    CAppParam* m_pParam = nullptr;
     Plan* m_pPlan = nullptr;
     std::size_t m_nPlace = 0;  // of the next field in the plan
   };
@@ -287,7 +294,8 @@ public:
   // Reads a whole file in its constructor into `param`, which is created
   // from the file's class name when null (and then owned by the caller). An
   // empty data section leaves `param` as it is. The bytes of a memory stream
-  // are read where they lie: leave the stream unchanged while this lives.
+  // are read where they lie, and those of a plain file where the system maps
+  // them: leave the stream unchanged while this lives.
   class LoadStream : public Stream {
   public:
     LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& param);
@@ -379,6 +387,11 @@ public:
     // The element of the field asked for under the current name and type,
     // or null when the element lacks it.
     const ST_INFO* FindField();
+    // The usual case: the field after the one found last, stored under the
+    // very name and a type asked for. Null otherwise, for SearchField.
+    const ST_INFO* NextField();
+    // Any field of the element, by case-folded name.
+    const ST_INFO* SearchField();
     // The first 32-bit word of a word field; false when it is absent.
     bool ReadWord(std::uint32_t type, std::uint32_t& value);
     std::string_view ReadString(const ST_INFO& info, std::uint32_t index) const;

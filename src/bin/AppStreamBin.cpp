@@ -13,6 +13,7 @@
 #include <exception>
 #include <limits>
 #include <memory>
+#include <span>
 #include <typeinfo>
 #include <unordered_set>
 #include <utility>
@@ -63,6 +64,35 @@ const FieldType* FindFieldType(std::uint32_t code) {
   return row >= 0 ? &kFieldTypes[row] : nullptr;
 }
 
+// Per low-12-bit code: log2 of the bytes of one entry in a file, or -1 for a
+// code that is not stored entry by entry (unknown, parameter, variant).
+constexpr auto kEntryShifts = [] {
+  std::array<std::int8_t, kElementMask + 1> shifts{};
+  shifts.fill(-1);
+  for (const FieldType& type : kFieldTypes) {
+    if (type.bytes != 0) shifts[type.code] = static_cast<std::int8_t>(std::countr_zero(type.bytes));
+  }
+  return shifts;
+}();
+
+int EntryShift(std::uint32_t code) {
+  if ((code & ~(kElementMask | CAppRecord::FT_ARRAY)) != 0) return -1;
+  return kEntryShifts[code & kElementMask];
+}
+
+// The stored types a variant field is read from: none (the empty variant),
+// or one integer, real or string.
+constexpr auto kVariantSources = [] {
+  std::array<bool, kElementMask + 1> sources{};
+  sources[0] = true;
+  for (const FieldType& type : kFieldTypes) {
+    sources[type.code] = type.kind == Kind::Integer || type.kind == Kind::Real || type.kind == Kind::String;
+  }
+  return sources;
+}();
+
+bool IsVariantSource(std::uint32_t stored) { return stored <= kElementMask && kVariantSources[stored]; }
+
 // A 32-bit word in any of its guises: flags, type codes and 32-bit integers
 // share one layout in a file.
 bool IsWord(const FieldType& type) {
@@ -76,12 +106,7 @@ bool IsWord(const FieldType& type) {
 bool IsReadableAs(std::uint32_t asked, std::uint32_t stored) {
   const FieldType* a = FindFieldType(asked);
   if (a == nullptr) return false;
-  if (a->kind == Kind::Variant) {
-    if (stored == 0) return true;
-    const FieldType* s = FindFieldType(stored);
-    return s != nullptr && (stored & CAppRecord::FT_ARRAY) == 0 &&
-           (s->kind == Kind::Integer || s->kind == Kind::Real || s->kind == Kind::String);
-  }
+  if (a->kind == Kind::Variant) return IsVariantSource(stored);
   if ((asked & CAppRecord::FT_ARRAY) != (stored & CAppRecord::FT_ARRAY)) return false;
   const FieldType* s = FindFieldType(stored);
   if (s == nullptr) return false;
@@ -392,8 +417,7 @@ struct WriteFailure {
 CAppStreamBin::SaveStream::SaveStream(CAppToolsBin::Stream* bytes, CAppParam* param, SaveRule rule)
     : Stream(bytes),
       m_rule(std::move(rule)),
-      m_pFieldNames(std::make_unique<RecentNames>()),
-      m_pClassNames(std::make_unique<RecentNames>()) {
+      m_pFieldNames(std::make_unique<RecentNames>()) {
   WriteFile(param);
   m_parts.back().size = static_cast<std::uint32_t>(m_nUsed);
   if (typeid(*bytes) == typeid(CAppToolsBin::Memory)) {
@@ -414,8 +438,7 @@ CAppStreamBin::SaveStream::SaveStream(CAppToolsBin::File& file, CAppParam* param
     : Stream(&file),
       m_pFile(&file),
       m_rule(std::move(rule)),
-      m_pFieldNames(std::make_unique<RecentNames>()),
-      m_pClassNames(std::make_unique<RecentNames>()) {
+      m_pFieldNames(std::make_unique<RecentNames>()) {
   WriteFile(param);
   WriteOut(m_nBase, m_pOut, m_nUsed);
   for (const auto& [at, header] : m_late) WriteOut(at, header.data(), header.size());
@@ -539,13 +562,6 @@ std::uint32_t CAppStreamBin::SaveStream::FieldName(std::string_view name) {
   return index;
 }
 
-std::uint32_t CAppStreamBin::SaveStream::ClassName(const std::string& name) {
-  if (const std::uint32_t* index = m_pClassNames->Find(name)) return *index;
-  const std::uint32_t index = SetName(name);
-  m_pClassNames->Add(name, index);
-  return index;
-}
-
 void CAppStreamBin::SaveStream::WriteHeader() {
   const std::uint32_t section = BeginElement();
   std::uint32_t start = BeginElement();
@@ -583,7 +599,7 @@ CAppStreamBin::SaveRecord::SaveRecord(SaveStream* stream, CAppParam* param) : m_
   if (!stream->IsSerializable(param)) return;
   m_bWritten = true;
   m_nStart = stream->BeginElement();
-  m_strClassName = param->GetClassName();
+  m_pParam = param;
   m_pPlan = stream->PlanOf(param->GetRuntimeClass());
 }
 
@@ -591,37 +607,54 @@ CAppStreamBin::SaveRecord::SaveRecord(SaveStream* stream, CAppParam* param) : m_
 // field at each place is settled by one comparison with the name the class
 // visited there last time. A class that varies its fields only makes the
 // comparisons fail; the lookup behind them answers.
-std::uint32_t CAppStreamBin::SaveRecord::FieldIndex() {
+[[gnu::always_inline]] inline std::uint32_t CAppStreamBin::SaveRecord::FieldIndex() {
+  const std::vector<PlanField>& fields = m_pPlan->fields;
+  if (m_nPlace < fields.size()) {
+    // The same literal as last time: its text is the same, no need to read it.
+    const PlanField& field = fields[m_nPlace];
+    const std::string_view name = GetNameView();
+    if (field.literal == name.data() && field.name.size() == name.size()) {
+      ++m_nPlace;
+      return field.index;
+    }
+  }
+  return NewFieldIndex();
+}
+
+[[gnu::noinline]] std::uint32_t CAppStreamBin::SaveRecord::NewFieldIndex() {
   const std::string_view name = GetNameView();
   std::vector<PlanField>& fields = m_pPlan->fields;
-  if (m_nPlace < fields.size()) {
-    PlanField& field = fields[m_nPlace++];
-    if (!SameText(field.name, name)) {
-      field.name = name;
-      field.index = m_pStream->FieldName(name);
-    }
-    return field.index;
+  if (m_nPlace == fields.size()) fields.push_back(PlanField{std::string(name), nullptr, 0, kNoValue, {}, false});
+  PlanField& field = fields[m_nPlace++];
+  if (field.literal == nullptr || !SameText(field.name, name)) {
+    field.name = name;
+    field.index = m_pStream->FieldName(name);
   }
-  const std::uint32_t index = m_pStream->FieldName(name);
-  fields.push_back(PlanField{std::string(name), index, {}, kNoValue, false});
-  ++m_nPlace;
-  return index;
+  field.literal = GetNameLiteral();
+  return field.index;
 }
 
 // A string value's index. Many values repeat from one parameter of a class
 // to the next (units, aliases, empty help texts): the text written last at
 // this place is tried first. The pair stays right whatever field the place
 // holds, as indexes never change.
-std::uint32_t CAppStreamBin::SaveRecord::ValueIndex(const std::string& value) {
+[[gnu::always_inline]] inline std::uint32_t CAppStreamBin::SaveRecord::ValueIndex(const std::string& value) {
   std::vector<PlanField>& fields = m_pPlan->fields;
-  // The table answers an empty text at once.
-  if (value.empty() || m_nPlace >= fields.size()) return m_pStream->SetName(value);
-  PlanField& field = fields[m_nPlace];
-  if (field.valueIndex != kNoValue && SameText(field.value, value)) {
-    field.missed = false;
-    return field.valueIndex;
+  if (m_nPlace < fields.size()) {
+    PlanField& field = fields[m_nPlace];
+    if (field.valueIndex != kNoValue && SameText(field.value, value)) {
+      field.missed = false;
+      return field.valueIndex;
+    }
   }
+  return NewValueIndex(value);
+}
+
+[[gnu::noinline]] std::uint32_t CAppStreamBin::SaveRecord::NewValueIndex(const std::string& value) {
   const std::uint32_t index = m_pStream->SetName(value);
+  std::vector<PlanField>& fields = m_pPlan->fields;
+  if (m_nPlace >= fields.size()) return index;
+  PlanField& field = fields[m_nPlace];
   // A field that differs every time (keys) stops being remembered.
   if (!field.missed) {
     field.value = value;
@@ -632,20 +665,22 @@ std::uint32_t CAppStreamBin::SaveRecord::ValueIndex(const std::string& value) {
 }
 
 CAppStreamBin::Plan* CAppStreamBin::SaveStream::PlanOf(const CAppRuntimeClass* type) {
+  if (m_pLastPlan != nullptr && m_pLastPlan->type == type) return m_pLastPlan;
   // A tree holds a handful of classes.
   for (const std::unique_ptr<Plan>& plan : m_plans) {
-    if (plan->type == type) return plan.get();
+    if (plan->type == type) return m_pLastPlan = plan.get();
   }
   m_plans.push_back(std::make_unique<Plan>());
   m_plans.back()->type = type;
-  return m_plans.back().get();
+  return m_pLastPlan = m_plans.back().get();
 }
 
 void CAppStreamBin::SaveRecord::End() {
   if (!m_bWritten) return;
   m_bWritten = false;
   // The class name is registered after the fields, as readers expect.
-  m_pStream->EndElement(m_pStream->ClassName(m_strClassName), m_nStart, FT_PARAM);
+  if (m_pPlan->className == kNoValue) m_pPlan->className = m_pStream->SetName(m_pParam->GetClassName());
+  m_pStream->EndElement(m_pPlan->className, m_nStart, FT_PARAM);
 }
 
 bool CAppStreamBin::SaveRecord::GetField() {
@@ -841,6 +876,16 @@ void CAppStreamBin::SaveRecord::Validate() {
 
 CAppStreamBin::LoadStream::~LoadStream() = default;
 
+namespace {
+
+// The bytes of a plain file stream, mapped; empty for any other stream.
+std::span<const std::uint8_t> MapFile(CAppToolsBin::Stream* bytes) {
+  if (typeid(*bytes) != typeid(CAppToolsBin::File)) return {};
+  return static_cast<CAppToolsBin::File*>(bytes)->Map();
+}
+
+}  // namespace
+
 CAppStreamBin::LoadStream::LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& param)
     : LoadStream(bytes, param, false) {}
 
@@ -852,6 +897,11 @@ CAppStreamBin::LoadStream::LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& p
   if (typeid(*bytes) == typeid(CAppToolsBin::Memory)) {
     // Already in memory, and nothing writes to it while the tree loads.
     m_pData = static_cast<CAppToolsBin::Memory*>(bytes)->GetData().data();
+    m_nSize = length;
+    bytes->Seek(length);
+  } else if (const std::span<const std::uint8_t> mapped = MapFile(bytes); mapped.size() == length && length != 0) {
+    // A plain file is read where the system maps it, without a copy.
+    m_pData = mapped.data();
     m_nSize = length;
     bytes->Seek(length);
   } else if (length != 0) {
@@ -1062,6 +1112,9 @@ CAppStreamBin::LoadRecord::~LoadRecord() {
 void CAppStreamBin::LoadRecord::ReadChildren(std::uint32_t start, std::uint32_t end) {
   LoadStream& stream = *m_pStream;
   std::vector<ST_INFO>& infos = stream.m_infos;
+  // Every header below lies within [start, end), and so within the file.
+  if (start < end && end > stream.m_nSize) APP_THROW("Bad file size");
+  const std::uint8_t* data = stream.m_pData;
   // Field names must be unique in an element: each id is stamped with the
   // number of this element, and an id that carries it already came before.
   const std::uint32_t stamp = stream.NextStamp();
@@ -1070,27 +1123,27 @@ void CAppStreamBin::LoadRecord::ReadChildren(std::uint32_t start, std::uint32_t 
   const std::size_t names = stream.m_nameIds.size();
   bool repeated = false;
   for (std::uint32_t pos = start; pos < end;) {
-    const ST_FIELD field = stream.ReadField(pos, end);
+    if (end - pos < HEADER_SIZE) APP_THROW("Bad file size");
+    ST_FIELD field;
+    field.end = GetWord(data + pos);
+    field.name = GetWord(data + pos + 4);
+    field.type = GetWord(data + pos + 8);
     const std::uint32_t offset = pos + HEADER_SIZE;
-    const std::uint32_t payload = field.end - offset;
+    if (field.end < offset) APP_THROW("Bad data format");
+    if (field.end > end) APP_THROW("Bad file size");
     // Counts come from payload sizes, so none can exceed the bytes there are.
+    const std::uint32_t payload = field.end - offset;
     std::uint32_t count = 0;
-    if (field.type == FT_STRING || field.type == FT_FLAGS || field.type == FT_UI4 || field.type == FT_I4) {
-      // The common one-word fields, without the table lookup.
-      if (payload % 4 != 0) APP_THROW("Bad data format");
-      count = payload / 4;
-    } else if ((field.type & kElementMask) == CAppRecord::FT_PARAM) {
-      // The entries are walked when the group is read (see EntryCount).
-      if (field.type != FT_GROUP) APP_THROW("Bad data format");
-      count = kNotCounted;
+    if (field.type == FT_GROUP) {
+      count = kNotCounted;  // the entries are walked when the group is read (see EntryCount)
     } else if (field.type != 0) {
-      const FieldType* type = FindFieldType(field.type);
-      if (type == nullptr || type->bytes == 0 || payload % type->bytes != 0) APP_THROW("Bad data format");
-      count = payload / type->bytes;
+      const int shift = EntryShift(field.type);
+      if (shift < 0 || (payload & ((1u << shift) - 1)) != 0) APP_THROW("Bad data format");
+      count = payload >> shift;
     }
     // A name met before has its id already.
-    const std::uint32_t id =
-        field.name < names && nameIds[field.name] != LoadStream::NO_ID ? nameIds[field.name] : stream.NameId(field.name);
+    std::uint32_t id = field.name < names ? nameIds[field.name] : LoadStream::NO_ID;
+    if (id == LoadStream::NO_ID) id = stream.NameId(field.name);
     std::uint32_t& seen = stamps[IsReserved(id) ? names + (id - NAME_IDENT_VALUE) : id];
     repeated |= seen == stamp;
     seen = stamp;
@@ -1138,19 +1191,25 @@ std::uint32_t CAppStreamBin::LoadStream::NextStamp() {
   return m_nStamp;
 }
 
-const CAppStreamBin::ST_INFO* CAppStreamBin::LoadRecord::FindField() {
+inline const CAppStreamBin::ST_INFO* CAppStreamBin::LoadRecord::NextField() {
+  if (m_nNext >= m_nNamedEnd) return nullptr;
+  const ST_INFO& info = m_pStream->m_infos[m_nNext];
+  const std::uint32_t asked = GetType();
+  if (info.field.type != asked && (asked != FT_VARIANT || !IsVariantSource(info.field.type))) return nullptr;
+  if (!SameText(m_pStream->NameText(info.field.name), GetNameView())) return nullptr;
+  m_nField = m_nNext++;
+  m_bField = true;
+  return &info;
+}
+
+inline const CAppStreamBin::ST_INFO* CAppStreamBin::LoadRecord::FindField() {
+  const ST_INFO* info = NextField();
+  return info != nullptr ? info : SearchField();
+}
+
+[[gnu::noinline]] const CAppStreamBin::ST_INFO* CAppStreamBin::LoadRecord::SearchField() {
   m_bField = false;
   const std::vector<ST_INFO>& infos = m_pStream->m_infos;
-  // The field after the one found last, stored under the very name asked
-  // for: the usual case, settled without a lookup. Names are unique in an
-  // element, so no other field can match.
-  if (m_nNext < m_nNamedEnd && SameText(m_pStream->NameText(infos[m_nNext].field.name), GetNameView())) {
-    const ST_INFO& info = infos[m_nNext];
-    if (info.field.type != GetType() && !IsReadableAs(GetType(), info.field.type)) APP_THROW("Bad Field");
-    m_nField = m_nNext++;
-    m_bField = true;
-    return &info;
-  }
   const std::uint32_t id = m_pStream->AskedId(GetNameView());
   if (id != LoadStream::NO_ID) {
     // Classes ask for their fields in the order they wrote them: the search
