@@ -212,8 +212,14 @@ public:
     std::uint32_t FieldName(std::string_view name);
     template <class T>
     void AppendValue(T value);
-    // Writes to the file; a failure is kept, so that every later write fails too.
+    // Writes to the file; a failure is kept, so that every later write fails
+    // too. WriteOut throws it, TryWrite returns false.
     void WriteOut(std::uint32_t at, const std::uint8_t* bytes, std::size_t count);
+    bool TryWrite(std::uint32_t at, const std::uint8_t* bytes, std::size_t count);
+    class Writer;
+    void StartWriter();
+    // Waits until the writer has written every part it was given, if any.
+    void StopWriter();
     // The field names of a class in the order its parameters visit them.
     Plan* PlanOf(const CAppRuntimeClass* type);
 
@@ -232,6 +238,8 @@ public:
     std::unique_ptr<RecentNames> m_pFieldNames;
     std::vector<std::unique_ptr<Plan>> m_plans;
     Plan* m_pLastPlan = nullptr;
+    // Last: it writes through the members above until it is destroyed.
+    std::unique_ptr<Writer> m_pWriter;
   };
 
   // Writes one parameter element; End closes it. The usual field types are
@@ -291,6 +299,15 @@ public:
     std::uint32_t id = 0;  // case-folded name; NO_ID for a parameter entry
   };
 
+  // One field of a shape (see LoadRecord::ReadShaped): its name and type,
+  // the id of the name and how its entry count follows from its size.
+  struct ShapeField {
+    std::uint32_t name = 0;
+    std::uint32_t type = 0;
+    std::uint32_t id = 0;
+    int shift = 0;  // log2 of the entry size; kNoEntries or kGroupEntries
+  };
+
   // Reads a whole file in its constructor into `param`, which is created
   // from the file's class name when null (and then owned by the caller). An
   // empty data section leaves `param` as it is. The bytes of a memory stream
@@ -332,20 +349,29 @@ public:
     // The class CreateParam would create, or null when there is none.
     const CAppRuntimeClass* FindClass(std::uint32_t className);
 
-    // The file: a view of a memory stream's bytes, or a copy read from any
-    // other stream.
+    // The file: a view of a memory stream's bytes or of a mapped file, or a
+    // copy read from any other stream.
     const std::uint8_t* m_pData = nullptr;
     std::uint32_t m_nSize = 0;
     std::unique_ptr<std::uint8_t[]> m_pCopy;
-    // Element infos of the records alive, as a stack: a record's infos stay
-    // at the same place until it ends.
+    // Element infos of the records alive, as a stack of m_nInfos entries: a
+    // record's infos stay at the same place until it ends. The vector is the
+    // room; it only grows, so that entries are never cleared to be written.
     std::vector<ST_INFO> m_infos;
+    std::size_t m_nInfos = 0;
+    // Room for the next info on the stack.
+    ST_INFO& PushInfo();
+    // Doubles the room of the stack.
+    void GrowInfos();
     std::vector<ST_INFO> m_sections;
     std::vector<std::uint32_t> m_nameIds;
     std::unordered_map<std::string, std::uint32_t> m_upperIds;
     std::unique_ptr<RecentNames> m_pAskedIds;
     // The class of each class-name index seen, null until first needed.
     std::vector<const CAppRuntimeClass*> m_classes;
+    // The fields of the last element read of each class-name index, once it
+    // was found well formed.
+    std::vector<std::vector<ShapeField>> m_shapes;
     // For the check of unique field names: per id, the number of the last
     // check that met it.
     std::vector<std::uint32_t> m_stamps;
@@ -358,8 +384,9 @@ public:
   class LoadRecord : public CAppRecord {
   public:
     // Reads the headers of the direct children of the element payload
-    // [start, end).
-    LoadRecord(LoadStream* stream, std::uint32_t start, std::uint32_t end);
+    // [start, end), of a parameter of class name `className` if known.
+    LoadRecord(LoadStream* stream, std::uint32_t start, std::uint32_t end,
+               std::uint32_t className = 0xFFFFFFFFu);
     ~LoadRecord() override;
     LoadRecord(const LoadRecord&) = delete;
     LoadRecord& operator=(const LoadRecord&) = delete;
@@ -382,7 +409,12 @@ public:
     void _Do(std::string& value) override;
 
   private:
-    void ReadChildren(std::uint32_t start, std::uint32_t end);
+    void ReadChildren(std::uint32_t start, std::uint32_t end, std::uint32_t className);
+    // The element's fields when they are, name for name and type for type,
+    // those the last element of its class had (its shape); false otherwise,
+    // and the element is read field by field.
+    bool ReadShaped(std::uint32_t start, std::uint32_t end, const std::vector<ShapeField>& shape);
+    void KeepShape(std::vector<ShapeField>& shape) const;
     void ReadParamEntry(void* value, unsigned index);
     // The element of the field asked for under the current name and type,
     // or null when the element lacks it.

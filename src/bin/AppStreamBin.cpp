@@ -7,13 +7,19 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <exception>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <span>
+#include <system_error>
+#include <thread>
 #include <typeinfo>
 #include <unordered_set>
 #include <utility>
@@ -404,6 +410,8 @@ constexpr std::size_t kLargestPart = 256 * 1024;
 // Offsets are 32-bit: a file must stay below 4 GiB.
 constexpr std::size_t kLargestFile = std::numeric_limits<std::uint32_t>::max();
 constexpr std::uint32_t kWriteBackStep = 1024 * 1024;
+// A file this large goes to the disk through a writer thread.
+constexpr std::uint32_t kWriterFrom = 1024 * 1024;
 
 // A write to the file that failed, with the reason Save reports. Not an
 // exception of the library, so that it passes through the parameters'
@@ -413,6 +421,86 @@ struct WriteFailure {
 };
 
 }  // namespace
+
+// Writes the full parts of a file on a thread of its own while the tree is
+// visited, so that copying them to the system and starting the disk do not
+// hold up the visit. While it runs, it alone writes to the file; the stream
+// writes again once StopWriter has waited for it.
+class CAppStreamBin::SaveStream::Writer {
+public:
+  explicit Writer(SaveStream& stream) : m_stream(stream), m_thread([this] { Run(); }) {}
+  ~Writer() { Stop(); }
+  Writer(const Writer&) = delete;
+  Writer& operator=(const Writer&) = delete;
+
+  // Queues the `count` bytes of a full part for offset `at`, and hands back
+  // the room for the next part (kLargestPart bytes). Waits while the parts
+  // in flight hold all the room allowed.
+  std::unique_ptr<std::uint8_t[]> Swap(std::unique_ptr<std::uint8_t[]> bytes, std::uint32_t at, std::size_t count) {
+    std::unique_lock lock(m_mutex);
+    m_jobs.push_back(Job{std::move(bytes), at, count});
+    m_changed.notify_all();
+    if (m_free.empty() && m_nBuffers < kBuffers) {
+      ++m_nBuffers;
+      lock.unlock();
+      return std::make_unique_for_overwrite<std::uint8_t[]>(kLargestPart);
+    }
+    m_changed.wait(lock, [this] { return !m_free.empty(); });
+    std::unique_ptr<std::uint8_t[]> room = std::move(m_free.back());
+    m_free.pop_back();
+    return room;
+  }
+  // A write failed; the stream's error tells why once Stop returned.
+  bool Failed() const { return m_failed.load(std::memory_order_relaxed); }
+  // Waits until every part queued is written.
+  void Stop() {
+    {
+      std::lock_guard lock(m_mutex);
+      m_bStopping = true;
+    }
+    m_changed.notify_all();
+    if (m_thread.joinable()) m_thread.join();
+  }
+
+private:
+  struct Job {
+    std::unique_ptr<std::uint8_t[]> bytes;
+    std::uint32_t at;
+    std::size_t count;
+  };
+  // Parts in flight at most: the disk is not kept waiting, nor is much
+  // memory held.
+  static constexpr std::size_t kBuffers = 8;
+
+  void Run() {
+    for (;;) {
+      Job job;
+      {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return !m_jobs.empty() || m_bStopping; });
+        if (m_jobs.empty()) return;
+        job = std::move(m_jobs.front());
+        m_jobs.pop_front();
+      }
+      if (!m_stream.TryWrite(job.at, job.bytes.get(), job.count)) m_failed.store(true, std::memory_order_relaxed);
+      {
+        std::lock_guard lock(m_mutex);
+        m_free.push_back(std::move(job.bytes));
+      }
+      m_changed.notify_all();
+    }
+  }
+
+  SaveStream& m_stream;
+  std::mutex m_mutex;
+  std::condition_variable m_changed;
+  std::deque<Job> m_jobs;
+  std::vector<std::unique_ptr<std::uint8_t[]>> m_free;
+  std::size_t m_nBuffers = 0;
+  bool m_bStopping = false;
+  std::atomic<bool> m_failed{false};
+  std::thread m_thread;  // last: starts once the rest is ready
+};
 
 CAppStreamBin::SaveStream::SaveStream(CAppToolsBin::Stream* bytes, CAppParam* param, SaveRule rule)
     : Stream(bytes),
@@ -440,6 +528,7 @@ CAppStreamBin::SaveStream::SaveStream(CAppToolsBin::File& file, CAppParam* param
       m_rule(std::move(rule)),
       m_pFieldNames(std::make_unique<RecentNames>()) {
   WriteFile(param);
+  StopWriter();
   WriteOut(m_nBase, m_pOut, m_nUsed);
   for (const auto& [at, header] : m_late) WriteOut(at, header.data(), header.size());
   if (!m_strWriteError.empty()) throw WriteFailure{m_strWriteError};
@@ -457,8 +546,18 @@ void CAppStreamBin::SaveStream::NextPart(std::size_t count) {
   if (count > kLargestFile - end) APP_THROW("Bad file size");
   const std::size_t room = std::min(kLargestFile - end, std::clamp<std::size_t>(end, kFirstPart, kLargestPart));
   if (m_pFile != nullptr && !m_parts.empty()) {
-    // The part is complete: to the file with it, and its room serves again.
-    WriteOut(m_nBase, m_pOut, m_nUsed);
+    // The part is complete: to the file with it, by the writer once the file
+    // is large enough to be worth a thread; its room, or another, serves again.
+    if (m_pWriter == nullptr && end >= kWriterFrom && m_nRoom == kLargestPart) StartWriter();
+    if (m_pWriter != nullptr) {
+      m_parts.back().bytes = m_pWriter->Swap(std::move(m_parts.back().bytes), m_nBase, m_nUsed);
+      if (m_pWriter->Failed()) {
+        StopWriter();
+        throw WriteFailure{m_strWriteError};
+      }
+    } else {
+      WriteOut(m_nBase, m_pOut, m_nUsed);
+    }
     m_parts.back().base = end;
     if (m_nRoom < kLargestPart) {
       m_parts.back().bytes = std::make_unique_for_overwrite<std::uint8_t[]>(kLargestPart);
@@ -476,28 +575,42 @@ void CAppStreamBin::SaveStream::NextPart(std::size_t count) {
 }
 
 void CAppStreamBin::SaveStream::WriteOut(std::uint32_t at, const std::uint8_t* bytes, std::size_t count) {
-  if (m_strWriteError.empty()) {
-    try {
-      if (at != m_nWritten) m_pFile->Seek(at);
-      m_pFile->WriteBytes(bytes, static_cast<unsigned>(count));
-      m_nWritten = at + static_cast<std::uint32_t>(count);
-      // The disk writes while the rest of the tree is visited, a megabyte
-      // at a time: the flush before the rename then has little left to do.
-      if (m_nWritten - m_nWriteBack >= kWriteBackStep) {
-        m_pFile->StartWriteBack();
-        m_nWriteBack = m_nWritten;
-      }
-      return;
-    } catch (const CAppException& e) {
-      m_strWriteError = e.GetMessage();
-      if (m_strWriteError.rfind(kExceptionPrefix, 0) == 0) m_strWriteError.erase(0, std::strlen(kExceptionPrefix));
-    } catch (const std::exception& e) {
-      m_strWriteError = e.what();
-    }
-    if (m_strWriteError.empty()) m_strWriteError = "write";
-  }
-  throw WriteFailure{m_strWriteError};
+  if (!TryWrite(at, bytes, count)) throw WriteFailure{m_strWriteError};
 }
+
+bool CAppStreamBin::SaveStream::TryWrite(std::uint32_t at, const std::uint8_t* bytes, std::size_t count) {
+  if (!m_strWriteError.empty()) return false;
+  try {
+    if (at != m_nWritten) m_pFile->Seek(at);
+    m_pFile->WriteBytes(bytes, static_cast<unsigned>(count));
+    m_nWritten = at + static_cast<std::uint32_t>(count);
+    // The disk writes while the rest of the tree is visited, a megabyte
+    // at a time: the flush before the rename then has little left to do.
+    if (m_nWritten - m_nWriteBack >= kWriteBackStep) {
+      m_pFile->StartWriteBack();
+      m_nWriteBack = m_nWritten;
+    }
+    return true;
+  } catch (const CAppException& e) {
+    m_strWriteError = e.GetMessage();
+    if (m_strWriteError.rfind(kExceptionPrefix, 0) == 0) m_strWriteError.erase(0, std::strlen(kExceptionPrefix));
+  } catch (const std::exception& e) {
+    m_strWriteError = e.what();
+  } catch (...) {
+  }
+  if (m_strWriteError.empty()) m_strWriteError = "write";
+  return false;
+}
+
+void CAppStreamBin::SaveStream::StartWriter() {
+  try {
+    m_pWriter = std::make_unique<Writer>(*this);
+  } catch (const std::system_error&) {
+    // No thread to be had: the stream writes its parts itself.
+  }
+}
+
+void CAppStreamBin::SaveStream::StopWriter() { m_pWriter.reset(); }
 
 void CAppStreamBin::SaveStream::Append(const void* bytes, std::size_t count) {
   // Through as many parts as it takes.
@@ -1018,6 +1131,7 @@ void CAppStreamBin::LoadStream::ReadStrings() {
   if (read >= NAME_IDENT_VALUE) APP_THROW("Bad file format");
   m_nameIds.assign(read, NO_ID);
   m_classes.assign(read, nullptr);
+  m_shapes.resize(read);
 }
 
 void CAppStreamBin::LoadStream::ReadParam(CAppParam*& param) {
@@ -1090,28 +1204,89 @@ const CAppRuntimeClass* CAppStreamBin::LoadStream::FindClass(std::uint32_t class
   return m_classes[className];
 }
 
-CAppStreamBin::LoadRecord::LoadRecord(LoadStream* stream, std::uint32_t start, std::uint32_t end)
-    : m_pStream(stream), m_nFirst(stream != nullptr ? stream->m_infos.size() : 0) {
+CAppStreamBin::LoadRecord::LoadRecord(LoadStream* stream, std::uint32_t start, std::uint32_t end,
+                                      std::uint32_t className)
+    : m_pStream(stream), m_nFirst(stream != nullptr ? stream->m_nInfos : 0) {
   APP_CHECK_POINTER(stream);
   if (stream->m_nDepth >= kMaxDepth) APP_THROW("Bad data format");
   ++stream->m_nDepth;
   try {
-    ReadChildren(start, end);
+    ReadChildren(start, end, className);
   } catch (...) {
-    stream->m_infos.resize(m_nFirst);
+    stream->m_nInfos = m_nFirst;
     --stream->m_nDepth;
     throw;
   }
 }
 
 CAppStreamBin::LoadRecord::~LoadRecord() {
-  m_pStream->m_infos.resize(m_nFirst);
+  m_pStream->m_nInfos = m_nFirst;
   --m_pStream->m_nDepth;
 }
 
-void CAppStreamBin::LoadRecord::ReadChildren(std::uint32_t start, std::uint32_t end) {
+namespace {
+
+// The shifts of a shape field that has no entries, or a group's; any other
+// negative one is a type no element holds.
+constexpr int kNoEntries = -2;
+constexpr int kGroupEntries = -3;
+
+int ShiftOf(std::uint32_t type) {
+  if (type == CAppRecord::FT_GROUP) return kGroupEntries;
+  if (type == 0) return kNoEntries;
+  return EntryShift(type);
+}
+
+}  // namespace
+
+bool CAppStreamBin::LoadRecord::ReadShaped(std::uint32_t start, std::uint32_t end,
+                                           const std::vector<ShapeField>& shape) {
   LoadStream& stream = *m_pStream;
-  std::vector<ST_INFO>& infos = stream.m_infos;
+  if (start < end && end > stream.m_nSize) return false;
+  while (stream.m_infos.size() - stream.m_nInfos < shape.size()) stream.GrowInfos();
+  const std::uint8_t* data = stream.m_pData;
+  ST_INFO* infos = stream.m_infos.data() + stream.m_nInfos;
+  const ShapeField* expected = shape.data();
+  const ShapeField* last = expected + shape.size();
+  for (std::uint32_t pos = start; pos < end; ++expected, ++infos) {
+    if (expected == last || end - pos < HEADER_SIZE) return false;
+    ST_FIELD field;
+    field.end = GetWord(data + pos);
+    field.name = GetWord(data + pos + 4);
+    field.type = GetWord(data + pos + 8);
+    const std::uint32_t offset = pos + HEADER_SIZE;
+    if (field.end < offset || field.end > end || field.name != expected->name) return false;
+    // Fields of one name may differ in type from one element to the next
+    // (variants): another type is checked as the full reading would.
+    const int shift = field.type == expected->type ? expected->shift : ShiftOf(field.type);
+    const std::uint32_t payload = field.end - offset;
+    std::uint32_t entries = 0;
+    if (shift >= 0) {
+      if ((payload & ((1u << shift) - 1)) != 0) return false;
+      entries = payload >> shift;
+    } else if (shift == kGroupEntries) {
+      entries = kNotCounted;
+    } else if (shift != kNoEntries) {
+      return false;
+    }
+    *infos = ST_INFO{field, offset, entries, expected->id};
+    pos = field.end;
+  }
+  if (expected != last) return false;
+  stream.m_nInfos += shape.size();
+  return true;
+}
+
+void CAppStreamBin::LoadRecord::ReadChildren(std::uint32_t start, std::uint32_t end, std::uint32_t className) {
+  LoadStream& stream = *m_pStream;
+  // Elements of one class mostly hold the same fields: those of the last
+  // one, once found well formed, are checked in one pass.
+  std::vector<ShapeField>* shape = className < stream.m_shapes.size() ? &stream.m_shapes[className] : nullptr;
+  if (shape != nullptr && !shape->empty() && ReadShaped(start, end, *shape)) {
+    m_nNamedEnd = stream.m_nInfos;
+    m_nNext = m_nFirst;
+    return;
+  }
   // Every header below lies within [start, end), and so within the file.
   if (start < end && end > stream.m_nSize) APP_THROW("Bad file size");
   const std::uint8_t* data = stream.m_pData;
@@ -1122,6 +1297,9 @@ void CAppStreamBin::LoadRecord::ReadChildren(std::uint32_t start, std::uint32_t 
   const std::uint32_t* nameIds = stream.m_nameIds.data();
   const std::size_t names = stream.m_nameIds.size();
   bool repeated = false;
+  std::size_t count = stream.m_nInfos;
+  ST_INFO* infos = stream.m_infos.data();
+  std::size_t room = stream.m_infos.size();
   for (std::uint32_t pos = start; pos < end;) {
     if (end - pos < HEADER_SIZE) APP_THROW("Bad file size");
     ST_FIELD field;
@@ -1133,13 +1311,13 @@ void CAppStreamBin::LoadRecord::ReadChildren(std::uint32_t start, std::uint32_t 
     if (field.end > end) APP_THROW("Bad file size");
     // Counts come from payload sizes, so none can exceed the bytes there are.
     const std::uint32_t payload = field.end - offset;
-    std::uint32_t count = 0;
+    std::uint32_t entries = 0;
     if (field.type == FT_GROUP) {
-      count = kNotCounted;  // the entries are walked when the group is read (see EntryCount)
+      entries = kNotCounted;  // the entries are walked when the group is read (see EntryCount)
     } else if (field.type != 0) {
       const int shift = EntryShift(field.type);
       if (shift < 0 || (payload & ((1u << shift) - 1)) != 0) APP_THROW("Bad data format");
-      count = payload >> shift;
+      entries = payload >> shift;
     }
     // A name met before has its id already.
     std::uint32_t id = field.name < names ? nameIds[field.name] : LoadStream::NO_ID;
@@ -1147,31 +1325,53 @@ void CAppStreamBin::LoadRecord::ReadChildren(std::uint32_t start, std::uint32_t 
     std::uint32_t& seen = stamps[IsReserved(id) ? names + (id - NAME_IDENT_VALUE) : id];
     repeated |= seen == stamp;
     seen = stamp;
-    infos.push_back(ST_INFO{field, offset, count, id});
+    if (count == room) {
+      stream.GrowInfos();
+      infos = stream.m_infos.data();
+      room = stream.m_infos.size();
+    }
+    infos[count++] = ST_INFO{field, offset, entries, id};
     pos = field.end;
   }
+  stream.m_nInfos = count;
   // Reported once the element is read, as a malformed field after the
   // repeated one is the first fault.
   if (repeated) APP_THROW("Record name already exist");
-  m_nNamedEnd = infos.size();
+  m_nNamedEnd = count;
   m_nNext = m_nFirst;
+  if (shape != nullptr) KeepShape(*shape);
+}
+
+void CAppStreamBin::LoadRecord::KeepShape(std::vector<ShapeField>& shape) const {
+  shape.clear();
+  for (std::size_t i = m_nFirst; i < m_nNamedEnd; ++i) {
+    const ST_INFO& info = m_pStream->m_infos[i];
+    shape.push_back(ShapeField{info.field.name, info.field.type, info.id, ShiftOf(info.field.type)});
+  }
+}
+
+void CAppStreamBin::LoadStream::GrowInfos() { m_infos.resize(std::max<std::size_t>(2 * m_infos.size(), 64)); }
+
+CAppStreamBin::ST_INFO& CAppStreamBin::LoadStream::PushInfo() {
+  if (m_nInfos == m_infos.size()) GrowInfos();
+  return m_infos[m_nInfos++];
 }
 
 std::uint32_t CAppStreamBin::LoadRecord::EntryCount(std::size_t field) {
-  std::vector<ST_INFO>& infos = m_pStream->m_infos;
-  if (infos[field].count != kNotCounted) return infos[field].count;
+  LoadStream& stream = *m_pStream;
+  if (stream.m_infos[field].count != kNotCounted) return stream.m_infos[field].count;
   // Asked through the generic visit: list the entries after this record's
   // fields, where the stack has room until the record ends.
-  const std::uint32_t end = infos[field].field.end;
-  const auto first = static_cast<std::uint32_t>(infos.size());
-  for (std::uint32_t pos = infos[field].offset; pos < end;) {
+  const std::uint32_t end = stream.m_infos[field].field.end;
+  const auto first = static_cast<std::uint32_t>(stream.m_nInfos);
+  for (std::uint32_t pos = stream.m_infos[field].offset; pos < end;) {
     const ST_FIELD entry = ReadEntry(pos, end);
-    infos.push_back(ST_INFO{entry, pos + HEADER_SIZE, 0, LoadStream::NO_ID});
+    stream.PushInfo() = ST_INFO{entry, pos + HEADER_SIZE, 0, LoadStream::NO_ID};
     pos = entry.end;
   }
-  infos[field].offset = first;
-  infos[field].count = static_cast<std::uint32_t>(infos.size()) - first;
-  return infos[field].count;
+  stream.m_infos[field].offset = first;
+  stream.m_infos[field].count = static_cast<std::uint32_t>(stream.m_nInfos) - first;
+  return stream.m_infos[field].count;
 }
 
 CAppStreamBin::ST_FIELD CAppStreamBin::LoadRecord::ReadEntry(std::uint32_t pos, std::uint32_t end) const {
@@ -1319,7 +1519,7 @@ void CAppStreamBin::LoadRecord::LoadNewChildren(CAppParamGroup& group, std::uint
       // The new child goes straight to the loop, which destroys it if its
       // fields fail to load.
       created = m_pStream->CreateParam(entry.name);
-      LoadRecord record(m_pStream, pos + HEADER_SIZE, entry.end);
+      LoadRecord record(m_pStream, pos + HEADER_SIZE, entry.end, entry.name);
       created->Serialize(&record);
     } catch (...) {
       delete created;
@@ -1355,7 +1555,7 @@ bool CAppStreamBin::LoadRecord::RestoreInPlace(CAppParamGroup& group, std::uint3
         child->GetRuntimeClass() != m_pStream->FindClass(entry.name)) {
       return false;
     }
-    LoadRecord record(m_pStream, at + HEADER_SIZE, entry.end);
+    LoadRecord record(m_pStream, at + HEADER_SIZE, entry.end, entry.name);
     std::string_view key;
     if (!record.PeekKey(keyId, key) || !SameText(key, child->GetKey())) return false;
     child->Serialize(&record);
@@ -1481,14 +1681,14 @@ void CAppStreamBin::LoadRecord::_Do(std::vector<std::string>& array) {
 }
 
 void CAppStreamBin::LoadRecord::ReadParamEntry(void* value, unsigned index) {
-  if (index >= m_pStream->m_infos.size()) APP_THROW("Bad data index");
+  if (index >= m_pStream->m_nInfos) APP_THROW("Bad data index");
   const ST_INFO entry = m_pStream->m_infos[index];
   if (entry.field.type != CAppRecord::FT_PARAM) APP_THROW("Bad Field");
   CAppParam*& param = *static_cast<CAppParam**>(value);
   // The new child goes straight to the caller, which destroys it if its
   // fields fail to load.
   if (param == nullptr) param = m_pStream->CreateParam(entry.field.name);
-  LoadRecord record(m_pStream, entry.offset, entry.field.end);
+  LoadRecord record(m_pStream, entry.offset, entry.field.end, entry.field.name);
   param->Serialize(&record);
 }
 
@@ -1759,6 +1959,21 @@ void CAppStreamBin::Save(CAppParam* param, const std::string& file, std::unique_
   Save(param, file, std::move(decide));
 }
 
+namespace {
+
+// Closes `fd` on a thread of its own, so that the caller does not wait for
+// the system to release a file that was replaced; at once when no thread is
+// to be had.
+void CloseAside(int fd) {
+  try {
+    std::thread([fd] { ::close(fd); }).detach();
+  } catch (const std::system_error&) {
+    ::close(fd);
+  }
+}
+
+}  // namespace
+
 void CAppStreamBin::Save(CAppParam* param, const std::string& file, SaveRule rule, CAppToolsBin::File& output) {
   APP_CHECK_POINTER(param);
   if (output.IsOpen()) APP_THROW("File already open");
@@ -1799,7 +2014,13 @@ void CAppStreamBin::Save(CAppParam* param, const std::string& file, SaveRule rul
     if (sync < 0 || ::fsync(sync) != 0) reason = std::strerror(errno);
     if (sync >= 0) ::close(sync);
   }
-  if (reason.empty() && std::rename(temp.c_str(), file.c_str()) != 0) reason = std::strerror(errno);
+  if (reason.empty()) {
+    // Held open across the rename, the replaced file is released when it is
+    // closed, not by the rename: a large file's pages take a while to drop.
+    const int replaced = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (std::rename(temp.c_str(), file.c_str()) != 0) reason = std::strerror(errno);
+    if (replaced >= 0) CloseAside(replaced);
+  }
   if (!reason.empty()) {
     ::unlink(temp.c_str());
     APP_THROW("File not written : %s (%s)", file.c_str(), reason.c_str());
