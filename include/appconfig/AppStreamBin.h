@@ -32,7 +32,7 @@ class CAppStreamBin {
   class RecentNames;
 
   // What a writer learnt of the fields one class visits, place by place: the
-  // name and its index, and the last string value written there.
+  // name, its literal and its index, and the last string value written there.
   struct PlanField {
     std::string name;
     const char* literal = nullptr;  // the class's own text of the name, if given so
@@ -79,9 +79,10 @@ public:
 
   // --- Files ----------------------------------------------------------------
   // Writes `param` to `file`. The file is written to a temporary file in the
-  // same folder as the tree is visited, flushed to disk and only then renamed
-  // over `file`: a save that fails, whatever the reason, leaves the previous
-  // file as it was and removes the temporary one. Throws "File not create"
+  // same folder as the tree is visited (a large one by a thread of its own),
+  // flushed to disk and only then renamed over `file`, whose old content the
+  // system releases aside: a save that fails, whatever the reason, leaves the
+  // previous file as it was and removes the temporary one. Throws "File not create"
   // when the temporary file cannot be created and
   // "File not written : <file> (<reason>)" when writing,
   // flushing or renaming fails; a throw from a parameter's Serialize passes on
@@ -410,9 +411,10 @@ public:
 
   private:
     void ReadChildren(std::uint32_t start, std::uint32_t end, std::uint32_t className);
-    // The element's fields when they are, name for name and type for type,
-    // those the last element of its class had (its shape); false otherwise,
-    // and the element is read field by field.
+    // The element's fields when their names are, one for one, those of the
+    // last element of its class (its shape), each type checked as the field
+    // by field reading checks it; false otherwise, and the element is read
+    // field by field, which reports what is wrong with it.
     bool ReadShaped(std::uint32_t start, std::uint32_t end, const std::vector<ShapeField>& shape);
     void KeepShape(std::vector<ShapeField>& shape) const;
     void ReadParamEntry(void* value, unsigned index);
@@ -426,6 +428,10 @@ public:
     const ST_INFO* SearchField();
     // The first 32-bit word of a word field; false when it is absent.
     bool ReadWord(std::uint32_t type, std::uint32_t& value);
+    bool NextWord(std::uint32_t type, std::uint32_t& word);
+    template <class Word>
+    void SearchWord(std::uint32_t type, Word& value);
+    [[noreturn]] static void ThrowBadIndex();
     std::string_view ReadString(const ST_INFO& info, std::uint32_t index) const;
     // The value of this element's field of id `keyId` ("Key"), if it has one.
     bool PeekKey(std::uint32_t keyId, std::string_view& key) const;

@@ -20,6 +20,7 @@
 #include <span>
 #include <system_error>
 #include <thread>
+#include <type_traits>
 #include <typeinfo>
 #include <unordered_set>
 #include <utility>
@@ -142,6 +143,8 @@ void StoreInteger(void* value, std::uint32_t bytes, std::uint64_t n) {
 const char* const kReservedNames[] = {"SYS_IDENT_VALUE", "SYS_VERSION_VALUE", "SYS_HEADER_SECTION",
                                       "SYS_DATA_SECTION", "SYS_STRING_SECTION"};
 constexpr std::size_t kReservedCount = std::size(kReservedNames);
+constexpr std::string_view kReservedViews[] = {"SYS_IDENT_VALUE", "SYS_VERSION_VALUE", "SYS_HEADER_SECTION",
+                                               "SYS_DATA_SECTION", "SYS_STRING_SECTION"};
 
 bool IsReserved(std::uint32_t code) {
   return code >= CAppStreamBin::NAME_IDENT_VALUE && code <= CAppStreamBin::NAME_STRING_SECTION;
@@ -234,7 +237,19 @@ std::uint64_t HashText(std::string_view text) {
     }
     return true;
   }
-  return std::memcmp(a.data(), b.data(), n) == 0;
+  // Longer ones word by word, the last word overlapping, without a call:
+  // the callers' usual path calls nothing.
+  std::uint64_t diff = 0;
+  for (std::size_t i = 0; i + 8 < n; i += 8) {
+    std::uint64_t x, y;
+    std::memcpy(&x, a.data() + i, 8);
+    std::memcpy(&y, b.data() + i, 8);
+    diff |= x ^ y;
+  }
+  std::uint64_t x, y;
+  std::memcpy(&x, a.data() + n - 8, 8);
+  std::memcpy(&y, b.data() + n - 8, 8);
+  return (diff | (x ^ y)) == 0;
 }
 
 // The first bytes of an object, where a parameter keeps its fields.
@@ -1176,7 +1191,7 @@ inline std::string_view CAppStreamBin::LoadStream::StringAt(std::uint64_t index)
 }
 
 inline std::string_view CAppStreamBin::LoadStream::NameText(std::uint32_t code) const {
-  return IsReserved(code) ? std::string_view(kReservedNames[code - NAME_IDENT_VALUE]) : m_strings->At(code);
+  return IsReserved(code) ? kReservedViews[code - NAME_IDENT_VALUE] : m_strings->At(code);
 }
 
 CAppParam* CAppStreamBin::LoadStream::CreateParam(std::uint32_t className) {
@@ -1269,7 +1284,12 @@ bool CAppStreamBin::LoadRecord::ReadShaped(std::uint32_t start, std::uint32_t en
     } else if (shift != kNoEntries) {
       return false;
     }
-    *infos = ST_INFO{field, offset, entries, expected->id};
+    // Member by member: the compiler would gather a whole one in vector
+    // registers first.
+    infos->field = field;
+    infos->offset = offset;
+    infos->count = entries;
+    infos->id = expected->id;
     pos = field.end;
   }
   if (expected != last) return false;
@@ -1391,7 +1411,7 @@ std::uint32_t CAppStreamBin::LoadStream::NextStamp() {
   return m_nStamp;
 }
 
-inline const CAppStreamBin::ST_INFO* CAppStreamBin::LoadRecord::NextField() {
+[[gnu::always_inline]] inline const CAppStreamBin::ST_INFO* CAppStreamBin::LoadRecord::NextField() {
   if (m_nNext >= m_nNamedEnd) return nullptr;
   const ST_INFO& info = m_pStream->m_infos[m_nNext];
   const std::uint32_t asked = GetType();
@@ -1402,7 +1422,7 @@ inline const CAppStreamBin::ST_INFO* CAppStreamBin::LoadRecord::NextField() {
   return &info;
 }
 
-inline const CAppStreamBin::ST_INFO* CAppStreamBin::LoadRecord::FindField() {
+[[gnu::always_inline]] inline const CAppStreamBin::ST_INFO* CAppStreamBin::LoadRecord::FindField() {
   const ST_INFO* info = NextField();
   return info != nullptr ? info : SearchField();
 }
@@ -1448,22 +1468,52 @@ bool CAppStreamBin::LoadRecord::ReadWord(std::uint32_t type, std::uint32_t& valu
   return true;
 }
 
+// The word of the field after the one found last, when it is the one asked
+// for; false, without a trace, when it is not. Its caller then passes the
+// field on to SearchWord, which asks again and searches: the usual case needs
+// no more than this.
+[[gnu::always_inline]] inline bool CAppStreamBin::LoadRecord::NextWord(std::uint32_t type, std::uint32_t& word) {
+  SetType(type);
+  const ST_INFO* info = NextField();
+  if (info == nullptr) return false;
+  if (info->count == 0) ThrowBadIndex();
+  word = static_cast<std::uint32_t>(m_pStream->ReadNumber(info->offset, 4));
+  return true;
+}
+
+template <class Word>
+[[gnu::noinline]] void CAppStreamBin::LoadRecord::SearchWord(std::uint32_t type, Word& value) {
+  std::uint32_t word = 0;
+  if (!ReadWord(type, word)) return;
+  if constexpr (std::is_integral_v<Word>) {
+    value = static_cast<Word>(word);
+  } else {
+    value = word;
+  }
+}
+
+void CAppStreamBin::LoadRecord::ThrowBadIndex() { APP_THROW("Bad index"); }
+
 void CAppStreamBin::LoadRecord::_Do(CAppTools::Flags& value) {
   std::uint32_t word = 0;
-  if (ReadWord(FT_FLAGS, word)) value = word;
+  if (!NextWord(FT_FLAGS, word)) return SearchWord(FT_FLAGS, value);
+  value = word;
 }
 
 void CAppStreamBin::LoadRecord::_Do(unsigned int& value) {
   std::uint32_t word = 0;
-  if (ReadWord(IntegerCode<unsigned int>(), word)) value = word;
+  if (!NextWord(IntegerCode<unsigned int>(), word)) return SearchWord(IntegerCode<unsigned int>(), value);
+  value = word;
 }
 
 void CAppStreamBin::LoadRecord::_Do(int& value) {
   std::uint32_t word = 0;
-  if (ReadWord(IntegerCode<int>(), word)) value = static_cast<int>(word);
+  if (!NextWord(IntegerCode<int>(), word)) return SearchWord(IntegerCode<int>(), value);
+  value = static_cast<int>(word);
 }
 
-std::string_view CAppStreamBin::LoadRecord::ReadString(const ST_INFO& info, std::uint32_t index) const {
+[[gnu::always_inline]] inline std::string_view CAppStreamBin::LoadRecord::ReadString(const ST_INFO& info,
+                                                                                    std::uint32_t index) const {
   return m_pStream->StringAt(m_pStream->ReadNumber(info.offset + 4 * index, 4));
 }
 
@@ -1655,7 +1705,8 @@ void CAppStreamBin::LoadRecord::_Do(CAppVariant& value) {
 
 void CAppStreamBin::LoadRecord::_Do(CAppTools::Type& value) {
   std::uint32_t word = 0;
-  if (ReadWord(FT_TYPE, word)) value = word;
+  if (!NextWord(FT_TYPE, word)) return SearchWord(FT_TYPE, value);
+  value = word;
 }
 
 void CAppStreamBin::LoadRecord::_Do(std::vector<std::uint32_t>& array) {
