@@ -140,11 +140,10 @@ void StoreInteger(void* value, std::uint32_t bytes, std::uint64_t n) {
   }
 }
 
-const char* const kReservedNames[] = {"SYS_IDENT_VALUE", "SYS_VERSION_VALUE", "SYS_HEADER_SECTION",
-                                      "SYS_DATA_SECTION", "SYS_STRING_SECTION"};
-constexpr std::size_t kReservedCount = std::size(kReservedNames);
-constexpr std::string_view kReservedViews[] = {"SYS_IDENT_VALUE", "SYS_VERSION_VALUE", "SYS_HEADER_SECTION",
+// Views of literals: their data ends in a zero byte, for Do.
+constexpr std::string_view kReservedNames[] = {"SYS_IDENT_VALUE", "SYS_VERSION_VALUE", "SYS_HEADER_SECTION",
                                                "SYS_DATA_SECTION", "SYS_STRING_SECTION"};
+constexpr std::size_t kReservedCount = std::size(kReservedNames);
 
 bool IsReserved(std::uint32_t code) {
   return code >= CAppStreamBin::NAME_IDENT_VALUE && code <= CAppStreamBin::NAME_STRING_SECTION;
@@ -189,7 +188,7 @@ std::uint64_t Load32(const unsigned char* p) {
 // bytes a step: the string table hashes every text a file writes. The tail
 // is read as whole words that may overlap bytes already mixed, never byte
 // by byte.
-std::uint64_t HashText(std::string_view text) {
+[[gnu::always_inline]] inline std::uint64_t HashText(std::string_view text) {
   constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
   std::size_t n = text.size();
@@ -1117,9 +1116,9 @@ void CAppStreamBin::LoadStream::ReadHeader() {
   LoadRecord record(this, header->offset, header->field.end);
   std::uint32_t ident = 0;
   std::uint32_t version = 0;
-  record.Do(kReservedNames[0], ident);
+  record.Do(kReservedNames[0].data(), ident);
   if (ident != IDENT) APP_THROW("Bad file");
-  record.Do(kReservedNames[1], version);
+  record.Do(kReservedNames[1].data(), version);
   if (version != VERSION) APP_THROW("Bad file version");
 }
 
@@ -1191,7 +1190,7 @@ inline std::string_view CAppStreamBin::LoadStream::StringAt(std::uint64_t index)
 }
 
 inline std::string_view CAppStreamBin::LoadStream::NameText(std::uint32_t code) const {
-  return IsReserved(code) ? kReservedViews[code - NAME_IDENT_VALUE] : m_strings->At(code);
+  return IsReserved(code) ? kReservedNames[code - NAME_IDENT_VALUE] : m_strings->At(code);
 }
 
 CAppParam* CAppStreamBin::LoadStream::CreateParam(std::uint32_t className) {
