@@ -2067,7 +2067,8 @@ void CAppStreamBin::Save(CAppParam* param, const std::string& file, SaveRule rul
   if (reason.empty()) {
     // Held open across the rename, the replaced file is released when it is
     // closed, not by the rename: a large file's pages take a while to drop.
-    const int replaced = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    // Neither a pipe (whose opening would wait) nor a link's target is opened.
+    const int replaced = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
     if (std::rename(temp.c_str(), file.c_str()) != 0) reason = std::strerror(errno);
     if (replaced >= 0) CloseAside(replaced);
   }

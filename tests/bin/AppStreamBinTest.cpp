@@ -1,11 +1,13 @@
 #include "appconfig/AppStreamBin.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <system_error>
@@ -813,4 +815,22 @@ TEST(AppStreamBin, Load_AChangedElementGivesTheSameResultFirstOrSecondOfItsClass
     const std::string expected = c.message != nullptr ? std::string("Exception >") + c.message : "loaded UI4=";
     EXPECT_EQ(outcome[0].substr(0, expected.size()), expected);
   }
+}
+
+// A save replaces whatever the name stood for: a pipe or a link is replaced
+// by the file, and the link's target is left alone.
+TEST(AppStreamBin, Save_ReplacesAPipeOrALinkWithoutOpeningThem) {
+  TempFolder folder;
+  const std::string pipe = folder.File("pipe.bin"), link = folder.File("link.bin"), target = folder.File("target");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  std::ofstream(target) << "kept";
+  std::filesystem::create_symlink(target, link);
+  for (const std::string& file : {pipe, link}) {
+    SCOPED_TRACE(file);
+    CAppStreamBin::Save(SmallTree().get(), file);
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(file)));
+    const std::unique_ptr<CAppParam> loaded = CAppStreamBin::Load(file);
+    EXPECT_EQ(loaded != nullptr ? loaded->GetKey() : "null", "G");
+  }
+  EXPECT_EQ(TempFolder::ReadAll(target), "kept");
 }
