@@ -334,13 +334,7 @@ public:
     const std::size_t mask = m_slots.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
       const std::uint32_t slot = m_slots[i];
-      if (slot == 0) {
-        const std::uint32_t index = Append(text, hash);
-        m_slots[i] = index + 1;
-        if (text.empty()) m_nEmpty = index;
-        if (m_spans.size() * 2 > m_slots.size()) Grow();
-        return {index, true};
-      }
+      if (slot == 0) return Insert(text, hash, i);
       const Span& span = m_spans[slot - 1];
       if (span.hash == hash && SameText(At(slot - 1), text)) return {slot - 1, false};
     }
@@ -360,6 +354,16 @@ private:
     std::uint32_t length;
     std::size_t hash;
   };
+
+  // A text met for the first time, into free slot `i`: apart, so that a
+  // text met before is found without a call.
+  [[gnu::noinline]] std::pair<std::uint32_t, bool> Insert(std::string_view text, std::size_t hash, std::size_t i) {
+    const std::uint32_t index = Append(text, hash);
+    m_slots[i] = index + 1;
+    if (text.empty()) m_nEmpty = index;
+    if (m_spans.size() * 2 > m_slots.size()) Grow();
+    return {index, true};
+  }
 
   std::uint32_t Append(std::string_view text, std::size_t hash) {
     if (m_pExternal != nullptr) {
