@@ -32,16 +32,20 @@ class CAppStreamBin {
   class RecentNames;
 
   // What a writer learnt of the fields one class visits, place by place: the
-  // name and its index, and the last string value written there.
+  // name, its literal and its index, and the last string value written there.
   struct PlanField {
     std::string name;
+    const char* literal = nullptr;  // the class's own text of the name, if given so
     std::uint32_t index = 0;
-    std::string value;
     std::uint32_t valueIndex = 0;
+    std::string value;
     bool missed = false;  // the last value differed from the one before
   };
+  // A class's parameters are all stored under the class name the first of
+  // them gives, registered once its fields are.
   struct Plan {
     const CAppRuntimeClass* type = nullptr;
+    std::uint32_t className = 0xFFFFFFFFu;
     std::vector<PlanField> fields;
   };
 
@@ -75,9 +79,10 @@ public:
 
   // --- Files ----------------------------------------------------------------
   // Writes `param` to `file`. The file is written to a temporary file in the
-  // same folder as the tree is visited, flushed to disk and only then renamed
-  // over `file`: a save that fails, whatever the reason, leaves the previous
-  // file as it was and removes the temporary one. Throws "File not create"
+  // same folder as the tree is visited (a large one by a thread of its own),
+  // flushed to disk and only then renamed over `file`, whose old content the
+  // system releases aside: a save that fails, whatever the reason, leaves the
+  // previous file as it was and removes the temporary one. Throws "File not create"
   // when the temporary file cannot be created and
   // "File not written : <file> (<reason>)" when writing,
   // flushing or renaming fails; a throw from a parameter's Serialize passes on
@@ -204,13 +209,18 @@ public:
     void Append(const void* bytes, std::size_t count);
     // A whole element of one 32-bit word.
     void AppendWordField(std::uint32_t name, std::uint32_t type, std::uint32_t value);
-    // SetName for field and class names, through caches of the recent ones.
+    // SetName for field names, through a cache of the recent ones.
     std::uint32_t FieldName(std::string_view name);
-    std::uint32_t ClassName(const std::string& name);
     template <class T>
     void AppendValue(T value);
-    // Writes to the file; a failure is kept, so that every later write fails too.
+    // Writes to the file; a failure is kept, so that every later write fails
+    // too. WriteOut throws it, TryWrite returns false.
     void WriteOut(std::uint32_t at, const std::uint8_t* bytes, std::size_t count);
+    bool TryWrite(std::uint32_t at, const std::uint8_t* bytes, std::size_t count);
+    class Writer;
+    void StartWriter();
+    // Waits until the writer has written every part it was given, if any.
+    void StopWriter();
     // The field names of a class in the order its parameters visit them.
     Plan* PlanOf(const CAppRuntimeClass* type);
 
@@ -227,8 +237,10 @@ public:
     std::string m_strWriteError;
     SaveRule m_rule;
     std::unique_ptr<RecentNames> m_pFieldNames;
-    std::unique_ptr<RecentNames> m_pClassNames;
     std::vector<std::unique_ptr<Plan>> m_plans;
+    Plan* m_pLastPlan = nullptr;
+    // Last: it writes through the members above until it is destroyed.
+    std::unique_ptr<Writer> m_pWriter;
   };
 
   // Writes one parameter element; End closes it. The usual field types are
@@ -257,9 +269,13 @@ public:
 
   private:
     void DoWord(std::uint32_t type, std::uint32_t value);
-    // The index of the current field's name, and of a string value of it.
+    // The index of the current field's name, and of a string value of it:
+    // the names and values the class had at this place last time, or else
+    // the string table's.
     std::uint32_t FieldIndex();
+    std::uint32_t NewFieldIndex();
     std::uint32_t ValueIndex(const std::string& value);
+    std::uint32_t NewValueIndex(const std::string& value);
     static constexpr std::uint32_t kNoValue = 0xFFFFFFFFu;
     template <class Strings>
     void DoStrings(Strings& strings);
@@ -268,7 +284,7 @@ public:
     bool m_bWritten = false;
     std::uint32_t m_nStart = 0;
     std::uint32_t m_nField = 0;
-    std::string m_strClassName;
+    CAppParam* m_pParam = nullptr;
     Plan* m_pPlan = nullptr;
     std::size_t m_nPlace = 0;  // of the next field in the plan
   };
@@ -284,10 +300,20 @@ public:
     std::uint32_t id = 0;  // case-folded name; NO_ID for a parameter entry
   };
 
+  // One field of a shape (see LoadRecord::ReadShaped): its name and type,
+  // the id of the name and how its entry count follows from its size.
+  struct ShapeField {
+    std::uint32_t name = 0;
+    std::uint32_t type = 0;
+    std::uint32_t id = 0;
+    int shift = 0;  // log2 of the entry size; kNoEntries or kGroupEntries
+  };
+
   // Reads a whole file in its constructor into `param`, which is created
   // from the file's class name when null (and then owned by the caller). An
   // empty data section leaves `param` as it is. The bytes of a memory stream
-  // are read where they lie: leave the stream unchanged while this lives.
+  // are read where they lie, and those of a plain file where the system maps
+  // them: leave the stream unchanged while this lives.
   class LoadStream : public Stream {
   public:
     LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& param);
@@ -324,20 +350,29 @@ public:
     // The class CreateParam would create, or null when there is none.
     const CAppRuntimeClass* FindClass(std::uint32_t className);
 
-    // The file: a view of a memory stream's bytes, or a copy read from any
-    // other stream.
+    // The file: a view of a memory stream's bytes or of a mapped file, or a
+    // copy read from any other stream.
     const std::uint8_t* m_pData = nullptr;
     std::uint32_t m_nSize = 0;
     std::unique_ptr<std::uint8_t[]> m_pCopy;
-    // Element infos of the records alive, as a stack: a record's infos stay
-    // at the same place until it ends.
+    // Element infos of the records alive, as a stack of m_nInfos entries: a
+    // record's infos stay at the same place until it ends. The vector is the
+    // room; it only grows, so that entries are never cleared to be written.
     std::vector<ST_INFO> m_infos;
+    std::size_t m_nInfos = 0;
+    // Room for the next info on the stack.
+    ST_INFO& PushInfo();
+    // Doubles the room of the stack.
+    void GrowInfos();
     std::vector<ST_INFO> m_sections;
     std::vector<std::uint32_t> m_nameIds;
     std::unordered_map<std::string, std::uint32_t> m_upperIds;
     std::unique_ptr<RecentNames> m_pAskedIds;
     // The class of each class-name index seen, null until first needed.
     std::vector<const CAppRuntimeClass*> m_classes;
+    // The fields of the last element read of each class-name index, once it
+    // was found well formed.
+    std::vector<std::vector<ShapeField>> m_shapes;
     // For the check of unique field names: per id, the number of the last
     // check that met it.
     std::vector<std::uint32_t> m_stamps;
@@ -350,8 +385,9 @@ public:
   class LoadRecord : public CAppRecord {
   public:
     // Reads the headers of the direct children of the element payload
-    // [start, end).
-    LoadRecord(LoadStream* stream, std::uint32_t start, std::uint32_t end);
+    // [start, end), of a parameter of class name `className` if known.
+    LoadRecord(LoadStream* stream, std::uint32_t start, std::uint32_t end,
+               std::uint32_t className = 0xFFFFFFFFu);
     ~LoadRecord() override;
     LoadRecord(const LoadRecord&) = delete;
     LoadRecord& operator=(const LoadRecord&) = delete;
@@ -374,13 +410,28 @@ public:
     void _Do(std::string& value) override;
 
   private:
-    void ReadChildren(std::uint32_t start, std::uint32_t end);
+    void ReadChildren(std::uint32_t start, std::uint32_t end, std::uint32_t className);
+    // The element's fields when their names are, one for one, those of the
+    // last element of its class (its shape), each type checked as the field
+    // by field reading checks it; false otherwise, and the element is read
+    // field by field, which reports what is wrong with it.
+    bool ReadShaped(std::uint32_t start, std::uint32_t end, const std::vector<ShapeField>& shape);
+    void KeepShape(std::vector<ShapeField>& shape) const;
     void ReadParamEntry(void* value, unsigned index);
     // The element of the field asked for under the current name and type,
     // or null when the element lacks it.
     const ST_INFO* FindField();
+    // The usual case: the field after the one found last, stored under the
+    // very name and a type asked for. Null otherwise, for SearchField.
+    const ST_INFO* NextField();
+    // Any field of the element, by case-folded name.
+    const ST_INFO* SearchField();
     // The first 32-bit word of a word field; false when it is absent.
     bool ReadWord(std::uint32_t type, std::uint32_t& value);
+    bool NextWord(std::uint32_t type, std::uint32_t& word);
+    template <class Word>
+    void SearchWord(std::uint32_t type, Word& value);
+    [[noreturn]] static void ThrowBadIndex();
     std::string_view ReadString(const ST_INFO& info, std::uint32_t index) const;
     // The value of this element's field of id `keyId` ("Key"), if it has one.
     bool PeekKey(std::uint32_t keyId, std::string_view& key) const;

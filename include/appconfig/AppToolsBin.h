@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -108,6 +109,12 @@ public:
     // for it, so that a later flush to disk finds less to do. Nothing where
     // the system offers no such call.
     void StartWriteBack();
+    // The whole of a regular file opened for reading, mapped read-only into
+    // memory until Close: read where it lies, without a copy. Empty when it
+    // cannot be mapped (empty, not a regular file, too large); read it then.
+    // Another process that shortens the file while it is mapped makes access
+    // to the lost pages fault: the library itself only ever replaces files.
+    std::span<const std::uint8_t> Map();
 
     // Truncates an open file to 0 bytes.
     void RemoveAll() override;
@@ -123,7 +130,12 @@ public:
     // Moves the file back over the bytes read ahead and empties the buffer.
     void DropReadAhead();
 
+    void Unmap();
+
     int m_fd = -1;
+    bool m_bWrite = false;
+    void* m_pMap = nullptr;
+    std::size_t m_nMapped = 0;
     std::vector<std::uint8_t> m_buffer;
     std::uint32_t m_nFill = 0;
     std::uint32_t m_nIndex = 0;

@@ -7,12 +7,20 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <exception>
 #include <limits>
 #include <memory>
+#include <mutex>
+#include <span>
+#include <system_error>
+#include <thread>
+#include <type_traits>
 #include <typeinfo>
 #include <unordered_set>
 #include <utility>
@@ -63,6 +71,35 @@ const FieldType* FindFieldType(std::uint32_t code) {
   return row >= 0 ? &kFieldTypes[row] : nullptr;
 }
 
+// Per low-12-bit code: log2 of the bytes of one entry in a file, or -1 for a
+// code that is not stored entry by entry (unknown, parameter, variant).
+constexpr auto kEntryShifts = [] {
+  std::array<std::int8_t, kElementMask + 1> shifts{};
+  shifts.fill(-1);
+  for (const FieldType& type : kFieldTypes) {
+    if (type.bytes != 0) shifts[type.code] = static_cast<std::int8_t>(std::countr_zero(type.bytes));
+  }
+  return shifts;
+}();
+
+int EntryShift(std::uint32_t code) {
+  if ((code & ~(kElementMask | CAppRecord::FT_ARRAY)) != 0) return -1;
+  return kEntryShifts[code & kElementMask];
+}
+
+// The stored types a variant field is read from: none (the empty variant),
+// or one integer, real or string.
+constexpr auto kVariantSources = [] {
+  std::array<bool, kElementMask + 1> sources{};
+  sources[0] = true;
+  for (const FieldType& type : kFieldTypes) {
+    sources[type.code] = type.kind == Kind::Integer || type.kind == Kind::Real || type.kind == Kind::String;
+  }
+  return sources;
+}();
+
+bool IsVariantSource(std::uint32_t stored) { return stored <= kElementMask && kVariantSources[stored]; }
+
 // A 32-bit word in any of its guises: flags, type codes and 32-bit integers
 // share one layout in a file.
 bool IsWord(const FieldType& type) {
@@ -76,12 +113,7 @@ bool IsWord(const FieldType& type) {
 bool IsReadableAs(std::uint32_t asked, std::uint32_t stored) {
   const FieldType* a = FindFieldType(asked);
   if (a == nullptr) return false;
-  if (a->kind == Kind::Variant) {
-    if (stored == 0) return true;
-    const FieldType* s = FindFieldType(stored);
-    return s != nullptr && (stored & CAppRecord::FT_ARRAY) == 0 &&
-           (s->kind == Kind::Integer || s->kind == Kind::Real || s->kind == Kind::String);
-  }
+  if (a->kind == Kind::Variant) return IsVariantSource(stored);
   if ((asked & CAppRecord::FT_ARRAY) != (stored & CAppRecord::FT_ARRAY)) return false;
   const FieldType* s = FindFieldType(stored);
   if (s == nullptr) return false;
@@ -108,8 +140,9 @@ void StoreInteger(void* value, std::uint32_t bytes, std::uint64_t n) {
   }
 }
 
-const char* const kReservedNames[] = {"SYS_IDENT_VALUE", "SYS_VERSION_VALUE", "SYS_HEADER_SECTION",
-                                      "SYS_DATA_SECTION", "SYS_STRING_SECTION"};
+// Views of literals: their data ends in a zero byte, for Do.
+constexpr std::string_view kReservedNames[] = {"SYS_IDENT_VALUE", "SYS_VERSION_VALUE", "SYS_HEADER_SECTION",
+                                               "SYS_DATA_SECTION", "SYS_STRING_SECTION"};
 constexpr std::size_t kReservedCount = std::size(kReservedNames);
 
 bool IsReserved(std::uint32_t code) {
@@ -155,7 +188,7 @@ std::uint64_t Load32(const unsigned char* p) {
 // bytes a step: the string table hashes every text a file writes. The tail
 // is read as whole words that may overlap bytes already mixed, never byte
 // by byte.
-std::uint64_t HashText(std::string_view text) {
+[[gnu::always_inline]] inline std::uint64_t HashText(std::string_view text) {
   constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
   std::size_t n = text.size();
@@ -203,7 +236,19 @@ std::uint64_t HashText(std::string_view text) {
     }
     return true;
   }
-  return std::memcmp(a.data(), b.data(), n) == 0;
+  // Longer ones word by word, the last word overlapping, without a call:
+  // the callers' usual path calls nothing.
+  std::uint64_t diff = 0;
+  for (std::size_t i = 0; i + 8 < n; i += 8) {
+    std::uint64_t x, y;
+    std::memcpy(&x, a.data() + i, 8);
+    std::memcpy(&y, b.data() + i, 8);
+    diff |= x ^ y;
+  }
+  std::uint64_t x, y;
+  std::memcpy(&x, a.data() + n - 8, 8);
+  std::memcpy(&y, b.data() + n - 8, 8);
+  return (diff | (x ^ y)) == 0;
 }
 
 // The first bytes of an object, where a parameter keeps its fields.
@@ -289,13 +334,7 @@ public:
     const std::size_t mask = m_slots.size() - 1;
     for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
       const std::uint32_t slot = m_slots[i];
-      if (slot == 0) {
-        const std::uint32_t index = Append(text, hash);
-        m_slots[i] = index + 1;
-        if (text.empty()) m_nEmpty = index;
-        if (m_spans.size() * 2 > m_slots.size()) Grow();
-        return {index, true};
-      }
+      if (slot == 0) return Insert(text, hash, i);
       const Span& span = m_spans[slot - 1];
       if (span.hash == hash && SameText(At(slot - 1), text)) return {slot - 1, false};
     }
@@ -315,6 +354,16 @@ private:
     std::uint32_t length;
     std::size_t hash;
   };
+
+  // A text met for the first time, into free slot `i`: apart, so that a
+  // text met before is found without a call.
+  [[gnu::noinline]] std::pair<std::uint32_t, bool> Insert(std::string_view text, std::size_t hash, std::size_t i) {
+    const std::uint32_t index = Append(text, hash);
+    m_slots[i] = index + 1;
+    if (text.empty()) m_nEmpty = index;
+    if (m_spans.size() * 2 > m_slots.size()) Grow();
+    return {index, true};
+  }
 
   std::uint32_t Append(std::string_view text, std::size_t hash) {
     if (m_pExternal != nullptr) {
@@ -379,6 +428,8 @@ constexpr std::size_t kLargestPart = 256 * 1024;
 // Offsets are 32-bit: a file must stay below 4 GiB.
 constexpr std::size_t kLargestFile = std::numeric_limits<std::uint32_t>::max();
 constexpr std::uint32_t kWriteBackStep = 1024 * 1024;
+// A file this large goes to the disk through a writer thread.
+constexpr std::uint32_t kWriterFrom = 1024 * 1024;
 
 // A write to the file that failed, with the reason Save reports. Not an
 // exception of the library, so that it passes through the parameters'
@@ -389,11 +440,90 @@ struct WriteFailure {
 
 }  // namespace
 
+// Writes the full parts of a file on a thread of its own while the tree is
+// visited, so that copying them to the system and starting the disk do not
+// hold up the visit. While it runs, it alone writes to the file; the stream
+// writes again once StopWriter has waited for it.
+class CAppStreamBin::SaveStream::Writer {
+public:
+  explicit Writer(SaveStream& stream) : m_stream(stream), m_thread([this] { Run(); }) {}
+  ~Writer() { Stop(); }
+  Writer(const Writer&) = delete;
+  Writer& operator=(const Writer&) = delete;
+
+  // Queues the `count` bytes of a full part for offset `at`, and hands back
+  // the room for the next part (kLargestPart bytes). Waits while the parts
+  // in flight hold all the room allowed.
+  std::unique_ptr<std::uint8_t[]> Swap(std::unique_ptr<std::uint8_t[]> bytes, std::uint32_t at, std::size_t count) {
+    std::unique_lock lock(m_mutex);
+    m_jobs.push_back(Job{std::move(bytes), at, count});
+    m_changed.notify_all();
+    if (m_free.empty() && m_nBuffers < kBuffers) {
+      ++m_nBuffers;
+      lock.unlock();
+      return std::make_unique_for_overwrite<std::uint8_t[]>(kLargestPart);
+    }
+    m_changed.wait(lock, [this] { return !m_free.empty(); });
+    std::unique_ptr<std::uint8_t[]> room = std::move(m_free.back());
+    m_free.pop_back();
+    return room;
+  }
+  // A write failed; the stream's error tells why once Stop returned.
+  bool Failed() const { return m_failed.load(std::memory_order_relaxed); }
+  // Waits until every part queued is written.
+  void Stop() {
+    {
+      std::lock_guard lock(m_mutex);
+      m_bStopping = true;
+    }
+    m_changed.notify_all();
+    if (m_thread.joinable()) m_thread.join();
+  }
+
+private:
+  struct Job {
+    std::unique_ptr<std::uint8_t[]> bytes;
+    std::uint32_t at;
+    std::size_t count;
+  };
+  // Parts in flight at most: the disk is not kept waiting, nor is much
+  // memory held.
+  static constexpr std::size_t kBuffers = 8;
+
+  void Run() {
+    for (;;) {
+      Job job;
+      {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [this] { return !m_jobs.empty() || m_bStopping; });
+        if (m_jobs.empty()) return;
+        job = std::move(m_jobs.front());
+        m_jobs.pop_front();
+      }
+      if (!m_stream.TryWrite(job.at, job.bytes.get(), job.count)) m_failed.store(true, std::memory_order_relaxed);
+      {
+        std::lock_guard lock(m_mutex);
+        m_free.push_back(std::move(job.bytes));
+      }
+      m_changed.notify_all();
+    }
+  }
+
+  SaveStream& m_stream;
+  std::mutex m_mutex;
+  std::condition_variable m_changed;
+  std::deque<Job> m_jobs;
+  std::vector<std::unique_ptr<std::uint8_t[]>> m_free;
+  std::size_t m_nBuffers = 0;
+  bool m_bStopping = false;
+  std::atomic<bool> m_failed{false};
+  std::thread m_thread;  // last: starts once the rest is ready
+};
+
 CAppStreamBin::SaveStream::SaveStream(CAppToolsBin::Stream* bytes, CAppParam* param, SaveRule rule)
     : Stream(bytes),
       m_rule(std::move(rule)),
-      m_pFieldNames(std::make_unique<RecentNames>()),
-      m_pClassNames(std::make_unique<RecentNames>()) {
+      m_pFieldNames(std::make_unique<RecentNames>()) {
   WriteFile(param);
   m_parts.back().size = static_cast<std::uint32_t>(m_nUsed);
   if (typeid(*bytes) == typeid(CAppToolsBin::Memory)) {
@@ -414,9 +544,9 @@ CAppStreamBin::SaveStream::SaveStream(CAppToolsBin::File& file, CAppParam* param
     : Stream(&file),
       m_pFile(&file),
       m_rule(std::move(rule)),
-      m_pFieldNames(std::make_unique<RecentNames>()),
-      m_pClassNames(std::make_unique<RecentNames>()) {
+      m_pFieldNames(std::make_unique<RecentNames>()) {
   WriteFile(param);
+  StopWriter();
   WriteOut(m_nBase, m_pOut, m_nUsed);
   for (const auto& [at, header] : m_late) WriteOut(at, header.data(), header.size());
   if (!m_strWriteError.empty()) throw WriteFailure{m_strWriteError};
@@ -434,8 +564,18 @@ void CAppStreamBin::SaveStream::NextPart(std::size_t count) {
   if (count > kLargestFile - end) APP_THROW("Bad file size");
   const std::size_t room = std::min(kLargestFile - end, std::clamp<std::size_t>(end, kFirstPart, kLargestPart));
   if (m_pFile != nullptr && !m_parts.empty()) {
-    // The part is complete: to the file with it, and its room serves again.
-    WriteOut(m_nBase, m_pOut, m_nUsed);
+    // The part is complete: to the file with it, by the writer once the file
+    // is large enough to be worth a thread; its room, or another, serves again.
+    if (m_pWriter == nullptr && end >= kWriterFrom && m_nRoom == kLargestPart) StartWriter();
+    if (m_pWriter != nullptr) {
+      m_parts.back().bytes = m_pWriter->Swap(std::move(m_parts.back().bytes), m_nBase, m_nUsed);
+      if (m_pWriter->Failed()) {
+        StopWriter();
+        throw WriteFailure{m_strWriteError};
+      }
+    } else {
+      WriteOut(m_nBase, m_pOut, m_nUsed);
+    }
     m_parts.back().base = end;
     if (m_nRoom < kLargestPart) {
       m_parts.back().bytes = std::make_unique_for_overwrite<std::uint8_t[]>(kLargestPart);
@@ -453,28 +593,42 @@ void CAppStreamBin::SaveStream::NextPart(std::size_t count) {
 }
 
 void CAppStreamBin::SaveStream::WriteOut(std::uint32_t at, const std::uint8_t* bytes, std::size_t count) {
-  if (m_strWriteError.empty()) {
-    try {
-      if (at != m_nWritten) m_pFile->Seek(at);
-      m_pFile->WriteBytes(bytes, static_cast<unsigned>(count));
-      m_nWritten = at + static_cast<std::uint32_t>(count);
-      // The disk writes while the rest of the tree is visited, a megabyte
-      // at a time: the flush before the rename then has little left to do.
-      if (m_nWritten - m_nWriteBack >= kWriteBackStep) {
-        m_pFile->StartWriteBack();
-        m_nWriteBack = m_nWritten;
-      }
-      return;
-    } catch (const CAppException& e) {
-      m_strWriteError = e.GetMessage();
-      if (m_strWriteError.rfind(kExceptionPrefix, 0) == 0) m_strWriteError.erase(0, std::strlen(kExceptionPrefix));
-    } catch (const std::exception& e) {
-      m_strWriteError = e.what();
-    }
-    if (m_strWriteError.empty()) m_strWriteError = "write";
-  }
-  throw WriteFailure{m_strWriteError};
+  if (!TryWrite(at, bytes, count)) throw WriteFailure{m_strWriteError};
 }
+
+bool CAppStreamBin::SaveStream::TryWrite(std::uint32_t at, const std::uint8_t* bytes, std::size_t count) {
+  if (!m_strWriteError.empty()) return false;
+  try {
+    if (at != m_nWritten) m_pFile->Seek(at);
+    m_pFile->WriteBytes(bytes, static_cast<unsigned>(count));
+    m_nWritten = at + static_cast<std::uint32_t>(count);
+    // The disk writes while the rest of the tree is visited, a megabyte
+    // at a time: the flush before the rename then has little left to do.
+    if (m_nWritten - m_nWriteBack >= kWriteBackStep) {
+      m_pFile->StartWriteBack();
+      m_nWriteBack = m_nWritten;
+    }
+    return true;
+  } catch (const CAppException& e) {
+    m_strWriteError = e.GetMessage();
+    if (m_strWriteError.rfind(kExceptionPrefix, 0) == 0) m_strWriteError.erase(0, std::strlen(kExceptionPrefix));
+  } catch (const std::exception& e) {
+    m_strWriteError = e.what();
+  } catch (...) {
+  }
+  if (m_strWriteError.empty()) m_strWriteError = "write";
+  return false;
+}
+
+void CAppStreamBin::SaveStream::StartWriter() {
+  try {
+    m_pWriter = std::make_unique<Writer>(*this);
+  } catch (const std::system_error&) {
+    // No thread to be had: the stream writes its parts itself.
+  }
+}
+
+void CAppStreamBin::SaveStream::StopWriter() { m_pWriter.reset(); }
 
 void CAppStreamBin::SaveStream::Append(const void* bytes, std::size_t count) {
   // Through as many parts as it takes.
@@ -539,13 +693,6 @@ std::uint32_t CAppStreamBin::SaveStream::FieldName(std::string_view name) {
   return index;
 }
 
-std::uint32_t CAppStreamBin::SaveStream::ClassName(const std::string& name) {
-  if (const std::uint32_t* index = m_pClassNames->Find(name)) return *index;
-  const std::uint32_t index = SetName(name);
-  m_pClassNames->Add(name, index);
-  return index;
-}
-
 void CAppStreamBin::SaveStream::WriteHeader() {
   const std::uint32_t section = BeginElement();
   std::uint32_t start = BeginElement();
@@ -583,7 +730,7 @@ CAppStreamBin::SaveRecord::SaveRecord(SaveStream* stream, CAppParam* param) : m_
   if (!stream->IsSerializable(param)) return;
   m_bWritten = true;
   m_nStart = stream->BeginElement();
-  m_strClassName = param->GetClassName();
+  m_pParam = param;
   m_pPlan = stream->PlanOf(param->GetRuntimeClass());
 }
 
@@ -591,37 +738,54 @@ CAppStreamBin::SaveRecord::SaveRecord(SaveStream* stream, CAppParam* param) : m_
 // field at each place is settled by one comparison with the name the class
 // visited there last time. A class that varies its fields only makes the
 // comparisons fail; the lookup behind them answers.
-std::uint32_t CAppStreamBin::SaveRecord::FieldIndex() {
+[[gnu::always_inline]] inline std::uint32_t CAppStreamBin::SaveRecord::FieldIndex() {
+  const std::vector<PlanField>& fields = m_pPlan->fields;
+  if (m_nPlace < fields.size()) {
+    // The same literal as last time: its text is the same, no need to read it.
+    const PlanField& field = fields[m_nPlace];
+    const std::string_view name = GetNameView();
+    if (field.literal == name.data() && field.name.size() == name.size()) {
+      ++m_nPlace;
+      return field.index;
+    }
+  }
+  return NewFieldIndex();
+}
+
+[[gnu::noinline]] std::uint32_t CAppStreamBin::SaveRecord::NewFieldIndex() {
   const std::string_view name = GetNameView();
   std::vector<PlanField>& fields = m_pPlan->fields;
-  if (m_nPlace < fields.size()) {
-    PlanField& field = fields[m_nPlace++];
-    if (!SameText(field.name, name)) {
-      field.name = name;
-      field.index = m_pStream->FieldName(name);
-    }
-    return field.index;
+  if (m_nPlace == fields.size()) fields.push_back(PlanField{std::string(name), nullptr, 0, kNoValue, {}, false});
+  PlanField& field = fields[m_nPlace++];
+  if (field.literal == nullptr || !SameText(field.name, name)) {
+    field.name = name;
+    field.index = m_pStream->FieldName(name);
   }
-  const std::uint32_t index = m_pStream->FieldName(name);
-  fields.push_back(PlanField{std::string(name), index, {}, kNoValue, false});
-  ++m_nPlace;
-  return index;
+  field.literal = GetNameLiteral();
+  return field.index;
 }
 
 // A string value's index. Many values repeat from one parameter of a class
 // to the next (units, aliases, empty help texts): the text written last at
 // this place is tried first. The pair stays right whatever field the place
 // holds, as indexes never change.
-std::uint32_t CAppStreamBin::SaveRecord::ValueIndex(const std::string& value) {
+[[gnu::always_inline]] inline std::uint32_t CAppStreamBin::SaveRecord::ValueIndex(const std::string& value) {
   std::vector<PlanField>& fields = m_pPlan->fields;
-  // The table answers an empty text at once.
-  if (value.empty() || m_nPlace >= fields.size()) return m_pStream->SetName(value);
-  PlanField& field = fields[m_nPlace];
-  if (field.valueIndex != kNoValue && SameText(field.value, value)) {
-    field.missed = false;
-    return field.valueIndex;
+  if (m_nPlace < fields.size()) {
+    PlanField& field = fields[m_nPlace];
+    if (field.valueIndex != kNoValue && SameText(field.value, value)) {
+      field.missed = false;
+      return field.valueIndex;
+    }
   }
+  return NewValueIndex(value);
+}
+
+[[gnu::noinline]] std::uint32_t CAppStreamBin::SaveRecord::NewValueIndex(const std::string& value) {
   const std::uint32_t index = m_pStream->SetName(value);
+  std::vector<PlanField>& fields = m_pPlan->fields;
+  if (m_nPlace >= fields.size()) return index;
+  PlanField& field = fields[m_nPlace];
   // A field that differs every time (keys) stops being remembered.
   if (!field.missed) {
     field.value = value;
@@ -632,20 +796,22 @@ std::uint32_t CAppStreamBin::SaveRecord::ValueIndex(const std::string& value) {
 }
 
 CAppStreamBin::Plan* CAppStreamBin::SaveStream::PlanOf(const CAppRuntimeClass* type) {
+  if (m_pLastPlan != nullptr && m_pLastPlan->type == type) return m_pLastPlan;
   // A tree holds a handful of classes.
   for (const std::unique_ptr<Plan>& plan : m_plans) {
-    if (plan->type == type) return plan.get();
+    if (plan->type == type) return m_pLastPlan = plan.get();
   }
   m_plans.push_back(std::make_unique<Plan>());
   m_plans.back()->type = type;
-  return m_plans.back().get();
+  return m_pLastPlan = m_plans.back().get();
 }
 
 void CAppStreamBin::SaveRecord::End() {
   if (!m_bWritten) return;
   m_bWritten = false;
   // The class name is registered after the fields, as readers expect.
-  m_pStream->EndElement(m_pStream->ClassName(m_strClassName), m_nStart, FT_PARAM);
+  if (m_pPlan->className == kNoValue) m_pPlan->className = m_pStream->SetName(m_pParam->GetClassName());
+  m_pStream->EndElement(m_pPlan->className, m_nStart, FT_PARAM);
 }
 
 bool CAppStreamBin::SaveRecord::GetField() {
@@ -841,6 +1007,16 @@ void CAppStreamBin::SaveRecord::Validate() {
 
 CAppStreamBin::LoadStream::~LoadStream() = default;
 
+namespace {
+
+// The bytes of a plain file stream, mapped; empty for any other stream.
+std::span<const std::uint8_t> MapFile(CAppToolsBin::Stream* bytes) {
+  if (typeid(*bytes) != typeid(CAppToolsBin::File)) return {};
+  return static_cast<CAppToolsBin::File*>(bytes)->Map();
+}
+
+}  // namespace
+
 CAppStreamBin::LoadStream::LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& param)
     : LoadStream(bytes, param, false) {}
 
@@ -852,6 +1028,11 @@ CAppStreamBin::LoadStream::LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& p
   if (typeid(*bytes) == typeid(CAppToolsBin::Memory)) {
     // Already in memory, and nothing writes to it while the tree loads.
     m_pData = static_cast<CAppToolsBin::Memory*>(bytes)->GetData().data();
+    m_nSize = length;
+    bytes->Seek(length);
+  } else if (const std::span<const std::uint8_t> mapped = MapFile(bytes); mapped.size() == length && length != 0) {
+    // A plain file is read where the system maps it, without a copy.
+    m_pData = mapped.data();
     m_nSize = length;
     bytes->Seek(length);
   } else if (length != 0) {
@@ -939,9 +1120,9 @@ void CAppStreamBin::LoadStream::ReadHeader() {
   LoadRecord record(this, header->offset, header->field.end);
   std::uint32_t ident = 0;
   std::uint32_t version = 0;
-  record.Do(kReservedNames[0], ident);
+  record.Do(kReservedNames[0].data(), ident);
   if (ident != IDENT) APP_THROW("Bad file");
-  record.Do(kReservedNames[1], version);
+  record.Do(kReservedNames[1].data(), version);
   if (version != VERSION) APP_THROW("Bad file version");
 }
 
@@ -968,6 +1149,7 @@ void CAppStreamBin::LoadStream::ReadStrings() {
   if (read >= NAME_IDENT_VALUE) APP_THROW("Bad file format");
   m_nameIds.assign(read, NO_ID);
   m_classes.assign(read, nullptr);
+  m_shapes.resize(read);
 }
 
 void CAppStreamBin::LoadStream::ReadParam(CAppParam*& param) {
@@ -1012,7 +1194,7 @@ inline std::string_view CAppStreamBin::LoadStream::StringAt(std::uint64_t index)
 }
 
 inline std::string_view CAppStreamBin::LoadStream::NameText(std::uint32_t code) const {
-  return IsReserved(code) ? std::string_view(kReservedNames[code - NAME_IDENT_VALUE]) : m_strings->At(code);
+  return IsReserved(code) ? kReservedNames[code - NAME_IDENT_VALUE] : m_strings->At(code);
 }
 
 CAppParam* CAppStreamBin::LoadStream::CreateParam(std::uint32_t className) {
@@ -1040,28 +1222,97 @@ const CAppRuntimeClass* CAppStreamBin::LoadStream::FindClass(std::uint32_t class
   return m_classes[className];
 }
 
-CAppStreamBin::LoadRecord::LoadRecord(LoadStream* stream, std::uint32_t start, std::uint32_t end)
-    : m_pStream(stream), m_nFirst(stream != nullptr ? stream->m_infos.size() : 0) {
+CAppStreamBin::LoadRecord::LoadRecord(LoadStream* stream, std::uint32_t start, std::uint32_t end,
+                                      std::uint32_t className)
+    : m_pStream(stream), m_nFirst(stream != nullptr ? stream->m_nInfos : 0) {
   APP_CHECK_POINTER(stream);
   if (stream->m_nDepth >= kMaxDepth) APP_THROW("Bad data format");
   ++stream->m_nDepth;
   try {
-    ReadChildren(start, end);
+    ReadChildren(start, end, className);
   } catch (...) {
-    stream->m_infos.resize(m_nFirst);
+    stream->m_nInfos = m_nFirst;
     --stream->m_nDepth;
     throw;
   }
 }
 
 CAppStreamBin::LoadRecord::~LoadRecord() {
-  m_pStream->m_infos.resize(m_nFirst);
+  m_pStream->m_nInfos = m_nFirst;
   --m_pStream->m_nDepth;
 }
 
-void CAppStreamBin::LoadRecord::ReadChildren(std::uint32_t start, std::uint32_t end) {
+namespace {
+
+// The shifts of a shape field that has no entries, or a group's; any other
+// negative one is a type no element holds.
+constexpr int kNoEntries = -2;
+constexpr int kGroupEntries = -3;
+
+int ShiftOf(std::uint32_t type) {
+  if (type == CAppRecord::FT_GROUP) return kGroupEntries;
+  if (type == 0) return kNoEntries;
+  return EntryShift(type);
+}
+
+}  // namespace
+
+bool CAppStreamBin::LoadRecord::ReadShaped(std::uint32_t start, std::uint32_t end,
+                                           const std::vector<ShapeField>& shape) {
   LoadStream& stream = *m_pStream;
-  std::vector<ST_INFO>& infos = stream.m_infos;
+  if (start < end && end > stream.m_nSize) return false;
+  while (stream.m_infos.size() - stream.m_nInfos < shape.size()) stream.GrowInfos();
+  const std::uint8_t* data = stream.m_pData;
+  ST_INFO* infos = stream.m_infos.data() + stream.m_nInfos;
+  const ShapeField* expected = shape.data();
+  const ShapeField* last = expected + shape.size();
+  for (std::uint32_t pos = start; pos < end; ++expected, ++infos) {
+    if (expected == last || end - pos < HEADER_SIZE) return false;
+    ST_FIELD field;
+    field.end = GetWord(data + pos);
+    field.name = GetWord(data + pos + 4);
+    field.type = GetWord(data + pos + 8);
+    const std::uint32_t offset = pos + HEADER_SIZE;
+    if (field.end < offset || field.end > end || field.name != expected->name) return false;
+    // Fields of one name may differ in type from one element to the next
+    // (variants): another type is checked as the full reading would.
+    const int shift = field.type == expected->type ? expected->shift : ShiftOf(field.type);
+    const std::uint32_t payload = field.end - offset;
+    std::uint32_t entries = 0;
+    if (shift >= 0) {
+      if ((payload & ((1u << shift) - 1)) != 0) return false;
+      entries = payload >> shift;
+    } else if (shift == kGroupEntries) {
+      entries = kNotCounted;
+    } else if (shift != kNoEntries) {
+      return false;
+    }
+    // Member by member: the compiler would gather a whole one in vector
+    // registers first.
+    infos->field = field;
+    infos->offset = offset;
+    infos->count = entries;
+    infos->id = expected->id;
+    pos = field.end;
+  }
+  if (expected != last) return false;
+  stream.m_nInfos += shape.size();
+  return true;
+}
+
+void CAppStreamBin::LoadRecord::ReadChildren(std::uint32_t start, std::uint32_t end, std::uint32_t className) {
+  LoadStream& stream = *m_pStream;
+  // Elements of one class mostly hold the same fields: those of the last
+  // one, once found well formed, are checked in one pass.
+  std::vector<ShapeField>* shape = className < stream.m_shapes.size() ? &stream.m_shapes[className] : nullptr;
+  if (shape != nullptr && !shape->empty() && ReadShaped(start, end, *shape)) {
+    m_nNamedEnd = stream.m_nInfos;
+    m_nNext = m_nFirst;
+    return;
+  }
+  // Every header below lies within [start, end), and so within the file.
+  if (start < end && end > stream.m_nSize) APP_THROW("Bad file size");
+  const std::uint8_t* data = stream.m_pData;
   // Field names must be unique in an element: each id is stamped with the
   // number of this element, and an id that carries it already came before.
   const std::uint32_t stamp = stream.NextStamp();
@@ -1069,56 +1320,81 @@ void CAppStreamBin::LoadRecord::ReadChildren(std::uint32_t start, std::uint32_t 
   const std::uint32_t* nameIds = stream.m_nameIds.data();
   const std::size_t names = stream.m_nameIds.size();
   bool repeated = false;
+  std::size_t count = stream.m_nInfos;
+  ST_INFO* infos = stream.m_infos.data();
+  std::size_t room = stream.m_infos.size();
   for (std::uint32_t pos = start; pos < end;) {
-    const ST_FIELD field = stream.ReadField(pos, end);
+    if (end - pos < HEADER_SIZE) APP_THROW("Bad file size");
+    ST_FIELD field;
+    field.end = GetWord(data + pos);
+    field.name = GetWord(data + pos + 4);
+    field.type = GetWord(data + pos + 8);
     const std::uint32_t offset = pos + HEADER_SIZE;
-    const std::uint32_t payload = field.end - offset;
+    if (field.end < offset) APP_THROW("Bad data format");
+    if (field.end > end) APP_THROW("Bad file size");
     // Counts come from payload sizes, so none can exceed the bytes there are.
-    std::uint32_t count = 0;
-    if (field.type == FT_STRING || field.type == FT_FLAGS || field.type == FT_UI4 || field.type == FT_I4) {
-      // The common one-word fields, without the table lookup.
-      if (payload % 4 != 0) APP_THROW("Bad data format");
-      count = payload / 4;
-    } else if ((field.type & kElementMask) == CAppRecord::FT_PARAM) {
-      // The entries are walked when the group is read (see EntryCount).
-      if (field.type != FT_GROUP) APP_THROW("Bad data format");
-      count = kNotCounted;
+    const std::uint32_t payload = field.end - offset;
+    std::uint32_t entries = 0;
+    if (field.type == FT_GROUP) {
+      entries = kNotCounted;  // the entries are walked when the group is read (see EntryCount)
     } else if (field.type != 0) {
-      const FieldType* type = FindFieldType(field.type);
-      if (type == nullptr || type->bytes == 0 || payload % type->bytes != 0) APP_THROW("Bad data format");
-      count = payload / type->bytes;
+      const int shift = EntryShift(field.type);
+      if (shift < 0 || (payload & ((1u << shift) - 1)) != 0) APP_THROW("Bad data format");
+      entries = payload >> shift;
     }
     // A name met before has its id already.
-    const std::uint32_t id =
-        field.name < names && nameIds[field.name] != LoadStream::NO_ID ? nameIds[field.name] : stream.NameId(field.name);
+    std::uint32_t id = field.name < names ? nameIds[field.name] : LoadStream::NO_ID;
+    if (id == LoadStream::NO_ID) id = stream.NameId(field.name);
     std::uint32_t& seen = stamps[IsReserved(id) ? names + (id - NAME_IDENT_VALUE) : id];
     repeated |= seen == stamp;
     seen = stamp;
-    infos.push_back(ST_INFO{field, offset, count, id});
+    if (count == room) {
+      stream.GrowInfos();
+      infos = stream.m_infos.data();
+      room = stream.m_infos.size();
+    }
+    infos[count++] = ST_INFO{field, offset, entries, id};
     pos = field.end;
   }
+  stream.m_nInfos = count;
   // Reported once the element is read, as a malformed field after the
   // repeated one is the first fault.
   if (repeated) APP_THROW("Record name already exist");
-  m_nNamedEnd = infos.size();
+  m_nNamedEnd = count;
   m_nNext = m_nFirst;
+  if (shape != nullptr) KeepShape(*shape);
+}
+
+void CAppStreamBin::LoadRecord::KeepShape(std::vector<ShapeField>& shape) const {
+  shape.clear();
+  for (std::size_t i = m_nFirst; i < m_nNamedEnd; ++i) {
+    const ST_INFO& info = m_pStream->m_infos[i];
+    shape.push_back(ShapeField{info.field.name, info.field.type, info.id, ShiftOf(info.field.type)});
+  }
+}
+
+void CAppStreamBin::LoadStream::GrowInfos() { m_infos.resize(std::max<std::size_t>(2 * m_infos.size(), 64)); }
+
+CAppStreamBin::ST_INFO& CAppStreamBin::LoadStream::PushInfo() {
+  if (m_nInfos == m_infos.size()) GrowInfos();
+  return m_infos[m_nInfos++];
 }
 
 std::uint32_t CAppStreamBin::LoadRecord::EntryCount(std::size_t field) {
-  std::vector<ST_INFO>& infos = m_pStream->m_infos;
-  if (infos[field].count != kNotCounted) return infos[field].count;
+  LoadStream& stream = *m_pStream;
+  if (stream.m_infos[field].count != kNotCounted) return stream.m_infos[field].count;
   // Asked through the generic visit: list the entries after this record's
   // fields, where the stack has room until the record ends.
-  const std::uint32_t end = infos[field].field.end;
-  const auto first = static_cast<std::uint32_t>(infos.size());
-  for (std::uint32_t pos = infos[field].offset; pos < end;) {
+  const std::uint32_t end = stream.m_infos[field].field.end;
+  const auto first = static_cast<std::uint32_t>(stream.m_nInfos);
+  for (std::uint32_t pos = stream.m_infos[field].offset; pos < end;) {
     const ST_FIELD entry = ReadEntry(pos, end);
-    infos.push_back(ST_INFO{entry, pos + HEADER_SIZE, 0, LoadStream::NO_ID});
+    stream.PushInfo() = ST_INFO{entry, pos + HEADER_SIZE, 0, LoadStream::NO_ID};
     pos = entry.end;
   }
-  infos[field].offset = first;
-  infos[field].count = static_cast<std::uint32_t>(infos.size()) - first;
-  return infos[field].count;
+  stream.m_infos[field].offset = first;
+  stream.m_infos[field].count = static_cast<std::uint32_t>(stream.m_nInfos) - first;
+  return stream.m_infos[field].count;
 }
 
 CAppStreamBin::ST_FIELD CAppStreamBin::LoadRecord::ReadEntry(std::uint32_t pos, std::uint32_t end) const {
@@ -1138,19 +1414,25 @@ std::uint32_t CAppStreamBin::LoadStream::NextStamp() {
   return m_nStamp;
 }
 
-const CAppStreamBin::ST_INFO* CAppStreamBin::LoadRecord::FindField() {
+[[gnu::always_inline]] inline const CAppStreamBin::ST_INFO* CAppStreamBin::LoadRecord::NextField() {
+  if (m_nNext >= m_nNamedEnd) return nullptr;
+  const ST_INFO& info = m_pStream->m_infos[m_nNext];
+  const std::uint32_t asked = GetType();
+  if (info.field.type != asked && (asked != FT_VARIANT || !IsVariantSource(info.field.type))) return nullptr;
+  if (!SameText(m_pStream->NameText(info.field.name), GetNameView())) return nullptr;
+  m_nField = m_nNext++;
+  m_bField = true;
+  return &info;
+}
+
+[[gnu::always_inline]] inline const CAppStreamBin::ST_INFO* CAppStreamBin::LoadRecord::FindField() {
+  const ST_INFO* info = NextField();
+  return info != nullptr ? info : SearchField();
+}
+
+[[gnu::noinline]] const CAppStreamBin::ST_INFO* CAppStreamBin::LoadRecord::SearchField() {
   m_bField = false;
   const std::vector<ST_INFO>& infos = m_pStream->m_infos;
-  // The field after the one found last, stored under the very name asked
-  // for: the usual case, settled without a lookup. Names are unique in an
-  // element, so no other field can match.
-  if (m_nNext < m_nNamedEnd && SameText(m_pStream->NameText(infos[m_nNext].field.name), GetNameView())) {
-    const ST_INFO& info = infos[m_nNext];
-    if (info.field.type != GetType() && !IsReadableAs(GetType(), info.field.type)) APP_THROW("Bad Field");
-    m_nField = m_nNext++;
-    m_bField = true;
-    return &info;
-  }
   const std::uint32_t id = m_pStream->AskedId(GetNameView());
   if (id != LoadStream::NO_ID) {
     // Classes ask for their fields in the order they wrote them: the search
@@ -1189,22 +1471,52 @@ bool CAppStreamBin::LoadRecord::ReadWord(std::uint32_t type, std::uint32_t& valu
   return true;
 }
 
+// The word of the field after the one found last, when it is the one asked
+// for; false, without a trace, when it is not. Its caller then passes the
+// field on to SearchWord, which asks again and searches: the usual case needs
+// no more than this.
+[[gnu::always_inline]] inline bool CAppStreamBin::LoadRecord::NextWord(std::uint32_t type, std::uint32_t& word) {
+  SetType(type);
+  const ST_INFO* info = NextField();
+  if (info == nullptr) return false;
+  if (info->count == 0) ThrowBadIndex();
+  word = static_cast<std::uint32_t>(m_pStream->ReadNumber(info->offset, 4));
+  return true;
+}
+
+template <class Word>
+[[gnu::noinline]] void CAppStreamBin::LoadRecord::SearchWord(std::uint32_t type, Word& value) {
+  std::uint32_t word = 0;
+  if (!ReadWord(type, word)) return;
+  if constexpr (std::is_integral_v<Word>) {
+    value = static_cast<Word>(word);
+  } else {
+    value = word;
+  }
+}
+
+void CAppStreamBin::LoadRecord::ThrowBadIndex() { APP_THROW("Bad index"); }
+
 void CAppStreamBin::LoadRecord::_Do(CAppTools::Flags& value) {
   std::uint32_t word = 0;
-  if (ReadWord(FT_FLAGS, word)) value = word;
+  if (!NextWord(FT_FLAGS, word)) return SearchWord(FT_FLAGS, value);
+  value = word;
 }
 
 void CAppStreamBin::LoadRecord::_Do(unsigned int& value) {
   std::uint32_t word = 0;
-  if (ReadWord(IntegerCode<unsigned int>(), word)) value = word;
+  if (!NextWord(IntegerCode<unsigned int>(), word)) return SearchWord(IntegerCode<unsigned int>(), value);
+  value = word;
 }
 
 void CAppStreamBin::LoadRecord::_Do(int& value) {
   std::uint32_t word = 0;
-  if (ReadWord(IntegerCode<int>(), word)) value = static_cast<int>(word);
+  if (!NextWord(IntegerCode<int>(), word)) return SearchWord(IntegerCode<int>(), value);
+  value = static_cast<int>(word);
 }
 
-std::string_view CAppStreamBin::LoadRecord::ReadString(const ST_INFO& info, std::uint32_t index) const {
+[[gnu::always_inline]] inline std::string_view CAppStreamBin::LoadRecord::ReadString(const ST_INFO& info,
+                                                                                    std::uint32_t index) const {
   return m_pStream->StringAt(m_pStream->ReadNumber(info.offset + 4 * index, 4));
 }
 
@@ -1260,7 +1572,7 @@ void CAppStreamBin::LoadRecord::LoadNewChildren(CAppParamGroup& group, std::uint
       // The new child goes straight to the loop, which destroys it if its
       // fields fail to load.
       created = m_pStream->CreateParam(entry.name);
-      LoadRecord record(m_pStream, pos + HEADER_SIZE, entry.end);
+      LoadRecord record(m_pStream, pos + HEADER_SIZE, entry.end, entry.name);
       created->Serialize(&record);
     } catch (...) {
       delete created;
@@ -1296,7 +1608,7 @@ bool CAppStreamBin::LoadRecord::RestoreInPlace(CAppParamGroup& group, std::uint3
         child->GetRuntimeClass() != m_pStream->FindClass(entry.name)) {
       return false;
     }
-    LoadRecord record(m_pStream, at + HEADER_SIZE, entry.end);
+    LoadRecord record(m_pStream, at + HEADER_SIZE, entry.end, entry.name);
     std::string_view key;
     if (!record.PeekKey(keyId, key) || !SameText(key, child->GetKey())) return false;
     child->Serialize(&record);
@@ -1396,7 +1708,8 @@ void CAppStreamBin::LoadRecord::_Do(CAppVariant& value) {
 
 void CAppStreamBin::LoadRecord::_Do(CAppTools::Type& value) {
   std::uint32_t word = 0;
-  if (ReadWord(FT_TYPE, word)) value = word;
+  if (!NextWord(FT_TYPE, word)) return SearchWord(FT_TYPE, value);
+  value = word;
 }
 
 void CAppStreamBin::LoadRecord::_Do(std::vector<std::uint32_t>& array) {
@@ -1422,14 +1735,14 @@ void CAppStreamBin::LoadRecord::_Do(std::vector<std::string>& array) {
 }
 
 void CAppStreamBin::LoadRecord::ReadParamEntry(void* value, unsigned index) {
-  if (index >= m_pStream->m_infos.size()) APP_THROW("Bad data index");
+  if (index >= m_pStream->m_nInfos) APP_THROW("Bad data index");
   const ST_INFO entry = m_pStream->m_infos[index];
   if (entry.field.type != CAppRecord::FT_PARAM) APP_THROW("Bad Field");
   CAppParam*& param = *static_cast<CAppParam**>(value);
   // The new child goes straight to the caller, which destroys it if its
   // fields fail to load.
   if (param == nullptr) param = m_pStream->CreateParam(entry.field.name);
-  LoadRecord record(m_pStream, entry.offset, entry.field.end);
+  LoadRecord record(m_pStream, entry.offset, entry.field.end, entry.field.name);
   param->Serialize(&record);
 }
 
@@ -1700,6 +2013,21 @@ void CAppStreamBin::Save(CAppParam* param, const std::string& file, std::unique_
   Save(param, file, std::move(decide));
 }
 
+namespace {
+
+// Closes `fd` on a thread of its own, so that the caller does not wait for
+// the system to release a file that was replaced; at once when no thread is
+// to be had.
+void CloseAside(int fd) {
+  try {
+    std::thread([fd] { ::close(fd); }).detach();
+  } catch (const std::system_error&) {
+    ::close(fd);
+  }
+}
+
+}  // namespace
+
 void CAppStreamBin::Save(CAppParam* param, const std::string& file, SaveRule rule, CAppToolsBin::File& output) {
   APP_CHECK_POINTER(param);
   if (output.IsOpen()) APP_THROW("File already open");
@@ -1740,7 +2068,14 @@ void CAppStreamBin::Save(CAppParam* param, const std::string& file, SaveRule rul
     if (sync < 0 || ::fsync(sync) != 0) reason = std::strerror(errno);
     if (sync >= 0) ::close(sync);
   }
-  if (reason.empty() && std::rename(temp.c_str(), file.c_str()) != 0) reason = std::strerror(errno);
+  if (reason.empty()) {
+    // Held open across the rename, the replaced file is released when it is
+    // closed, not by the rename: a large file's pages take a while to drop.
+    // Neither a pipe (whose opening would wait) nor a link's target is opened.
+    const int replaced = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+    if (std::rename(temp.c_str(), file.c_str()) != 0) reason = std::strerror(errno);
+    if (replaced >= 0) CloseAside(replaced);
+  }
   if (!reason.empty()) {
     ::unlink(temp.c_str());
     APP_THROW("File not written : %s (%s)", file.c_str(), reason.c_str());

@@ -1,6 +1,7 @@
 #include "appconfig/AppToolsBin.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -115,10 +116,12 @@ bool CAppToolsBin::File::Open(const std::string& name, bool write) {
   do {
     m_fd = ::open(name.c_str(), flags | O_CLOEXEC, 0666);
   } while (m_fd < 0 && errno == EINTR);
+  m_bWrite = write;
   return m_fd >= 0;
 }
 
 void CAppToolsBin::File::Close() {
+  Unmap();
   if (m_fd >= 0) ::close(m_fd);
   m_fd = -1;
   m_nFill = 0;
@@ -131,6 +134,34 @@ void CAppToolsBin::File::StartWriteBack() {
   // file is flushed for good.
   if (m_fd >= 0) (void)::sync_file_range(m_fd, 0, 0, SYNC_FILE_RANGE_WRITE);
 #endif
+}
+
+std::span<const std::uint8_t> CAppToolsBin::File::Map() {
+  CheckOpen();
+  if (m_pMap == nullptr && !m_bWrite) {
+    struct stat info {};
+    if (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0 ||
+        static_cast<std::uint64_t>(info.st_size) > std::numeric_limits<std::uint32_t>::max()) {
+      return {};
+    }
+    const auto size = static_cast<std::size_t>(info.st_size);
+    int flags = MAP_PRIVATE;
+#ifdef MAP_POPULATE
+    // Every page is read: mapping them all at once spares a fault per page.
+    flags |= MAP_POPULATE;
+#endif
+    void* map = ::mmap(nullptr, size, PROT_READ, flags, m_fd, 0);
+    if (map == MAP_FAILED) return {};
+    m_pMap = map;
+    m_nMapped = size;
+  }
+  return {static_cast<const std::uint8_t*>(m_pMap), m_nMapped};
+}
+
+void CAppToolsBin::File::Unmap() {
+  if (m_pMap != nullptr) ::munmap(m_pMap, m_nMapped);
+  m_pMap = nullptr;
+  m_nMapped = 0;
 }
 
 void CAppToolsBin::File::CheckOpen() const {

@@ -1,12 +1,15 @@
 #include "appconfig/AppStreamBin.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <map>
 #include <system_error>
 #include <tuple>
 
@@ -149,12 +152,13 @@ std::unique_ptr<CAppParamGroup> Device() {
   root->SetAt("ALL", new CTestParamAll)->Fill();
   return root;
 }
-// 40 groups of 150 parameters with distinct names: a file of several of the
-// writer's parts, whose group headers close after their part was written.
-std::unique_ptr<CAppParamGroup> LargeTree() {
+// Groups of 150 parameters with distinct names: a file of several of the
+// writer's parts, whose group headers close after their part was written;
+// from 80 groups on, more than the writer thread starts at.
+std::unique_ptr<CAppParamGroup> LargeTree(int groups = 40) {
   auto root = std::make_unique<CAppParamGroup>("Large");
   root->SetKey("LARGE");
-  for (int g = 0; g < 40; ++g) {
+  for (int g = 0; g < groups; ++g) {
     auto* group = root->SetAt("G" + std::to_string(g), new CAppParamGroup);
     for (int i = 0; i < 150; ++i) group->SetAt("P" + std::to_string(i), new CAppParam)->SetName("N" + std::to_string(g * 1000 + i));
   }
@@ -217,12 +221,12 @@ TEST(AppStreamBin, SaveStream_GoldenBytes) {
 }
 
 TEST(AppStreamBin, LargeFile_EveryDestinationGetsTheSameBytesAndTheyLoadBack) {
-  const auto root = LargeTree();
+  const auto root = LargeTree(120);
   CAppToolsBin::Memory memory(4096);
   memory._Write("stale", 5);  // replaced, not appended to
   CAppStreamBin::SaveStream(&memory, root.get());
   const Bytes bytes = memory.GetData();
-  ASSERT_GT(bytes.size(), 512u * 1024);
+  ASSERT_GT(bytes.size(), 1536u * 1024);
   EXPECT_EQ(memory.GetPosition(), memory.GetLength());
 
   TempFolder folder;
@@ -359,6 +363,7 @@ TEST(AppStreamBin, SaveAndLoad_FileAndAFailedSaveLeavesItUnchanged) {
   } failures[] = {
       {"disk full while the file is closed", SmallTree(), 200, full},
       {"disk full in the middle of the tree", LargeTree(), 300 * 1024, full},
+      {"disk full while the writer thread writes", LargeTree(120), 1536 * 1024, full},
       {"parameter that cannot be written", std::move(zero), ~0u, "Exception >Invalid Data"},
   };
   for (const auto& failure : failures) {
@@ -680,4 +685,152 @@ TEST(AppStreamBin, SaveOfVaryingFieldsAndRepeatedValuesRestoresEachParameter) {
     restored.emplace_back(p->GetKey(), p->GetAlias(), p->GetName(), p->extra);
   }
   EXPECT_EQ(restored, expected);
+}
+
+// --- What the writer and the reader remember of a class ------------------------------
+
+namespace {
+
+// Three fields of names equally long, visited in an order and under pointers
+// that change from one object to the next: the writer knows a place's name by
+// its literal's address, and must not take another name of the same length,
+// or the same text under another address, for it.
+constexpr char kAlpha[] = "Alpha", kGamma[] = "Gamma", kDelta[] = "Delta";
+constexpr char kAlphaAgain[] = "Alpha";
+
+std::string Numbered(const char* prefix, int i) {
+  std::string text = prefix;
+  text += std::to_string(i);
+  return text;
+}
+
+}  // namespace
+
+struct CTestParamShuffled : CAppParam {
+  APP_DECLARE_DYNCREATE(CTestParamShuffled)
+  void Serialize(CAppRecord* record) override {
+    CAppParam::Serialize(record);
+    const char* alpha = order % 2 != 0 ? kAlphaAgain : kAlpha;
+    if (order % 3 == 0) {
+      record->Do(alpha, a), record->Do(kGamma, g), record->Do(kDelta, d);
+    } else if (order % 3 == 1) {
+      record->Do(kGamma, g), record->Do(kDelta, d), record->Do(alpha, a);
+    } else {
+      record->Do(kDelta, d), record->Do(alpha, a);  // no Gamma
+    }
+  }
+  static void _ResourcesInit(CAppResources*) {}
+  int order = 0;
+  std::string a, g, d;
+};
+APP_IMPLEMENT_DYNCREATE(CTestParamShuffled, CAppParam)
+APP_REGISTER_CLASS(CTestParamShuffled, "")
+
+TEST(AppStreamBin, SaveOfFieldsInChangingOrderAndUnderOtherPointersKeepsEachName) {
+  CAppParamGroup root;
+  root.SetKey("ROOT");
+  for (int i = 0; i < 12; ++i) {
+    auto* p = root.SetAt(Numbered("S", i), new CTestParamShuffled);
+    p->order = i;
+    std::tie(p->a, p->g, p->d) = std::make_tuple(Numbered("a", i), i % 3 != 2 ? "g" : "", "d");
+  }
+  const std::unique_ptr<CAppParam> loaded = LoadFromBytes(SaveToBytes(&root));
+  ASSERT_NE(loaded, nullptr);
+  for (int i = 0; i < 12; ++i) {
+    SCOPED_TRACE(i);
+    // Read back in one order only: every field is found by its name.
+    auto* p = AppDynamicCast<CTestParamShuffled>(loaded->GetGroup()->FindChild(Numbered("S", i)));
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(std::make_tuple(p->a, p->g, p->d), std::make_tuple(Numbered("a", i), i % 3 != 2 ? "g" : "", "d"));
+  }
+}
+
+// The reader checks an element against the fields of the last element of its
+// class in one pass. A change to an element is met the same way whether the
+// element is the first of its class (read field by field) or the second
+// (checked against the first one's fields).
+TEST(AppStreamBin, Load_AChangedElementGivesTheSameResultFirstOrSecondOfItsClass) {
+  CAppParamGroup root;
+  root.SetKey("ROOT");
+  for (const char* key : {"A", "B"}) {
+    auto* p = root.SetAt(key, new CTestParamAll);
+    p->Fill();
+    p->SetKey(key);
+  }
+  const Bytes good = SaveToBytes(&root);
+  const std::vector<std::string> strings = Strings(good);
+  const auto index = [&](const char* text) {
+    return static_cast<std::uint32_t>(std::find(strings.begin(), strings.end(), text) - strings.begin());
+  };
+  // The fields of child `child` of the root group.
+  const auto childFields = [&](int child) {
+    const Element group = FieldNamed(good, "Param");
+    const Element element = Elements(good, group.at + 12, group.end).at(static_cast<std::size_t>(child));
+    std::map<std::string, Element> fields;
+    for (const Element& field : Elements(good, element.at + 12, element.end)) fields[strings.at(field.name)] = field;
+    return fields;
+  };
+  using Fields = std::map<std::string, Element>;
+  const struct {
+    const char* what;
+    std::function<void(Bytes&, const Fields&)> change;
+    const char* message;  // null: loads
+  } cases[] = {
+      {"unknown type", [](Bytes& b, const Fields& f) { Put32(b, f.at("Bits").at + 8, 0x0123); }, "Bad data format"},
+      {"size no multiple of the type's", [](Bytes& b, const Fields& f) { Put32(b, f.at("Bits").at + 8, 0x0015); },
+       "Bad data format"},
+      {"group where a word was", [](Bytes& b, const Fields& f) { Put32(b, f.at("Bits").at + 8, kGroup); }, "Bad Field"},
+      {"type none", [](Bytes& b, const Fields& f) { Put32(b, f.at("I4").at + 8, 0); }, "Bad Field"},
+      {"name repeated", [&](Bytes& b, const Fields& f) { Put32(b, f.at("UI4").at + 4, index("Key")); },
+       "Record name already exist"},
+      {"end past the element", [](Bytes& b, const Fields& f) { Put32(b, f.at("Bits").at, 0x00FFFFFF); }, "Bad file size"},
+      {"end inside the header", [](Bytes& b, const Fields& f) { Put32(b, f.at("Bits").at, f.at("Bits").at + 4); },
+       "Bad data format"},
+      {"name index past the table", [](Bytes& b, const Fields& f) { Put32(b, f.at("UI4").at + 4, 5000); },
+       "Bad data index"},
+      // Read as the general path reads them: the other signedness, and a
+      // field of a name the class does not ask for (UI4 keeps its default).
+      {"other signedness", [](Bytes& b, const Fields& f) { Put32(b, f.at("UI4").at + 8, kUI4 - 0x10); }, nullptr},
+      {"name not asked for", [&](Bytes& b, const Fields& f) { Put32(b, f.at("UI4").at + 4, index("Tout")); }, nullptr},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string outcome[2];
+    for (int child = 0; child < 2; ++child) {
+      Bytes bytes = good;
+      c.change(bytes, childFields(child));
+      try {
+        const std::unique_ptr<CAppParam> loaded = LoadFromBytes(bytes);
+        const char* const keys[] = {"A", "B"};
+        auto* changed = AppDynamicCast<CTestParamAll>(loaded->GetGroup()->FindChild(keys[child]));
+        auto* other = AppDynamicCast<CTestParamAll>(loaded->GetGroup()->FindChild(keys[1 - child]));
+        ASSERT_TRUE(changed != nullptr && other != nullptr);
+        EXPECT_EQ(Values(*other), Values(*AppDynamicCast<CTestParamAll>(root.FindChild(keys[1 - child]))));
+        outcome[child] = "loaded UI4=" + std::to_string(changed->ui4) + " I4=" + std::to_string(changed->i4);
+      } catch (const CAppException& e) {
+        outcome[child] = e.GetMessage();
+      }
+    }
+    EXPECT_EQ(outcome[1], outcome[0]);
+    const std::string expected = c.message != nullptr ? std::string("Exception >") + c.message : "loaded UI4=";
+    EXPECT_EQ(outcome[0].substr(0, expected.size()), expected);
+  }
+}
+
+// A save replaces whatever the name stood for: a pipe or a link is replaced
+// by the file, and the link's target is left alone.
+TEST(AppStreamBin, Save_ReplacesAPipeOrALinkWithoutOpeningThem) {
+  TempFolder folder;
+  const std::string pipe = folder.File("pipe.bin"), link = folder.File("link.bin"), target = folder.File("target");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  std::ofstream(target) << "kept";
+  std::filesystem::create_symlink(target, link);
+  for (const std::string& file : {pipe, link}) {
+    SCOPED_TRACE(file);
+    CAppStreamBin::Save(SmallTree().get(), file);
+    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(file)));
+    const std::unique_ptr<CAppParam> loaded = CAppStreamBin::Load(file);
+    EXPECT_EQ(loaded != nullptr ? loaded->GetKey() : "null", "G");
+  }
+  EXPECT_EQ(TempFolder::ReadAll(target), "kept");
 }
