@@ -111,9 +111,10 @@ public:
     void StartWriteBack();
     // The whole of a regular file opened for reading, mapped read-only into
     // memory until Close: read where it lies, without a copy. Empty when it
-    // cannot be mapped (empty, not a regular file, too large); read it then.
-    // Another process that shortens the file while it is mapped makes access
-    // to the lost pages fault: the library itself only ever replaces files.
+    // cannot be mapped (empty, not a regular file, too large, or not on a
+    // local disk); read it then. Another process that shortens the file
+    // while it is mapped makes access to the lost pages fault: the library
+    // itself only ever replaces files, by rename.
     std::span<const std::uint8_t> Map();
 
     // Truncates an open file to 0 bytes.

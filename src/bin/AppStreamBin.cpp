@@ -2013,21 +2013,6 @@ void CAppStreamBin::Save(CAppParam* param, const std::string& file, std::unique_
   Save(param, file, std::move(decide));
 }
 
-namespace {
-
-// Closes `fd` on a thread of its own, so that the caller does not wait for
-// the system to release a file that was replaced; at once when no thread is
-// to be had.
-void CloseAside(int fd) {
-  try {
-    std::thread([fd] { ::close(fd); }).detach();
-  } catch (const std::system_error&) {
-    ::close(fd);
-  }
-}
-
-}  // namespace
-
 void CAppStreamBin::Save(CAppParam* param, const std::string& file, SaveRule rule, CAppToolsBin::File& output) {
   APP_CHECK_POINTER(param);
   if (output.IsOpen()) APP_THROW("File already open");
@@ -2068,14 +2053,7 @@ void CAppStreamBin::Save(CAppParam* param, const std::string& file, SaveRule rul
     if (sync < 0 || ::fsync(sync) != 0) reason = std::strerror(errno);
     if (sync >= 0) ::close(sync);
   }
-  if (reason.empty()) {
-    // Held open across the rename, the replaced file is released when it is
-    // closed, not by the rename: a large file's pages take a while to drop.
-    // Neither a pipe (whose opening would wait) nor a link's target is opened.
-    const int replaced = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
-    if (std::rename(temp.c_str(), file.c_str()) != 0) reason = std::strerror(errno);
-    if (replaced >= 0) CloseAside(replaced);
-  }
+  if (reason.empty() && std::rename(temp.c_str(), file.c_str()) != 0) reason = std::strerror(errno);
   if (!reason.empty()) {
     ::unlink(temp.c_str());
     APP_THROW("File not written : %s (%s)", file.c_str(), reason.c_str());

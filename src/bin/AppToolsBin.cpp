@@ -3,6 +3,9 @@
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#ifdef __linux__
+#include <sys/vfs.h>
+#endif
 #include <unistd.h>
 
 #include <algorithm>
@@ -136,12 +139,42 @@ void CAppToolsBin::File::StartWriteBack() {
 #endif
 }
 
+namespace {
+
+// Mapped pages are read when first touched: a read error then, or a file
+// shortened by another process, stops the process instead of failing a
+// call. Only local disks and memory are trusted with that; files on
+// network shares (NFS, SMB, FUSE and the like) are read with calls.
+bool IsOnLocalStorage(int fd) {
+#ifdef __linux__
+  struct statfs info {};
+  if (::fstatfs(fd, &info) != 0) return false;
+  switch (static_cast<std::uint32_t>(info.f_type)) {
+    case 0xEF53u:      // ext2, ext3, ext4
+    case 0x58465342u:  // xfs
+    case 0x9123683Eu:  // btrfs
+    case 0xF2F52010u:  // f2fs
+    case 0x01021994u:  // tmpfs
+    case 0x794C7630u:  // overlay, over a local disk
+      return true;
+    default:
+      return false;
+  }
+#else
+  (void)fd;
+  return false;
+#endif
+}
+
+}  // namespace
+
 std::span<const std::uint8_t> CAppToolsBin::File::Map() {
   CheckOpen();
   if (m_pMap == nullptr && !m_bWrite) {
     struct stat info {};
     if (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0 ||
-        static_cast<std::uint64_t>(info.st_size) > std::numeric_limits<std::uint32_t>::max()) {
+        static_cast<std::uint64_t>(info.st_size) > std::numeric_limits<std::uint32_t>::max() ||
+        !IsOnLocalStorage(m_fd)) {
       return {};
     }
     const auto size = static_cast<std::size_t>(info.st_size);
