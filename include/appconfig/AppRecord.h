@@ -97,10 +97,9 @@ public:
   }
 
 protected:
-  // The current field's name. One given by pointer (Do's names: a class's
-  // literals, whose text never changes) is copied into a string only when
-  // one is asked for: the binary records compare the view, and may know a
-  // name by its address.
+  // The current field's name. One given by pointer (Do's names, alive while
+  // the field is visited) is copied into a string only when one is asked
+  // for: the binary records compare the view.
   const std::string& GetName() const {
     if (m_bNameByPointer) {
       m_strName.assign(m_name);
@@ -109,7 +108,8 @@ protected:
     return m_strName;
   }
   std::string_view GetNameView() const { return m_name; }
-  // The text of Do's name pointer, while no GetName copied it.
+  // Do's name pointer, while no GetName copied it; null for a name given as
+  // a string.
   const char* GetNameLiteral() const { return m_bNameByPointer ? m_name.data() : nullptr; }
   const CAppTools::Type& GetType() const { return m_type; }
   void SetName(const std::string& name) {

@@ -741,10 +741,11 @@ CAppStreamBin::SaveRecord::SaveRecord(SaveStream* stream, CAppParam* param) : m_
 [[gnu::always_inline]] inline std::uint32_t CAppStreamBin::SaveRecord::FieldIndex() {
   const std::vector<PlanField>& fields = m_pPlan->fields;
   if (m_nPlace < fields.size()) {
-    // The same literal as last time: its text is the same, no need to read it.
+    // The same name as last time. The text is compared too: a name given
+    // by pointer may be a buffer that held another name before.
     const PlanField& field = fields[m_nPlace];
     const std::string_view name = GetNameView();
-    if (field.literal == name.data() && field.name.size() == name.size()) {
+    if (field.literal == name.data() && SameText(field.name, name)) {
       ++m_nPlace;
       return field.index;
     }

@@ -718,10 +718,14 @@ struct CTestParamShuffled : CAppParam {
     } else {
       record->Do(kDelta, d), record->Do(alpha, a);  // no Gamma
     }
+    // One buffer, one length, another name for each parameter.
+    static char buffer[] = "X0";
+    buffer[1] = "0123456789ab"[order % 12];
+    record->Do(buffer, x);
   }
   static void _ResourcesInit(CAppResources*) {}
   int order = 0;
-  std::string a, g, d;
+  std::string a, g, d, x;
 };
 APP_IMPLEMENT_DYNCREATE(CTestParamShuffled, CAppParam)
 APP_REGISTER_CLASS(CTestParamShuffled, "")
@@ -734,7 +738,13 @@ TEST(AppStreamBin, SaveOfFieldsInChangingOrderAndUnderOtherPointersKeepsEachName
     p->order = i;
     std::tie(p->a, p->g, p->d) = std::make_tuple(Numbered("a", i), i % 3 != 2 ? "g" : "", "d");
   }
-  const std::unique_ptr<CAppParam> loaded = LoadFromBytes(SaveToBytes(&root));
+  const Bytes saved = SaveToBytes(&root);
+  const std::vector<std::string> strings = Strings(saved);
+  for (int i = 0; i < 12; ++i) {
+    const std::string name = std::string("X") + "0123456789ab"[i];
+    EXPECT_NE(std::find(strings.begin(), strings.end(), name), strings.end()) << name;
+  }
+  const std::unique_ptr<CAppParam> loaded = LoadFromBytes(saved);
   ASSERT_NE(loaded, nullptr);
   for (int i = 0; i < 12; ++i) {
     SCOPED_TRACE(i);
