@@ -138,6 +138,7 @@ private:
   void InsertSlot(std::uint32_t hash, std::size_t place);
   // Rebuilds the slots for `count` children (at least those there are).
   void Reindex(std::size_t count);
+  void GrowIndex(std::size_t count);
 
   // Children in iteration order, with the upper-cased key each was adopted
   // under at the same place. The index over them is open addressing in one

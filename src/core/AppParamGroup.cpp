@@ -62,6 +62,13 @@ std::uint32_t KeyHash(const std::string& upper) {
 
 constexpr std::uint64_t kPlaceMask = 0xFFFFFFFFu;
 
+// At most half full, so that probes stay short.
+std::size_t SlotsFor(std::size_t count) {
+  std::size_t size = 16;
+  while (size < 2 * count) size *= 2;
+  return size;
+}
+
 std::uint64_t MakeSlot(std::uint32_t hash, std::size_t place) {
   return std::uint64_t{hash} << 32 | (static_cast<std::uint64_t>(place) + 1);
 }
@@ -95,18 +102,24 @@ void CAppParamGroup::InsertSlot(std::uint32_t hash, std::size_t place) {
 }
 
 void CAppParamGroup::Reindex(std::size_t count) {
-  // At most half full, so that probes stay short.
-  std::size_t size = 16;
-  while (size < 2 * count) size *= 2;
-  m_slots.assign(size, 0);
+  m_slots.assign(SlotsFor(count), 0);
   for (std::size_t place = 0; place < m_upperKeys.size(); ++place) InsertSlot(KeyHash(m_upperKeys[place]), place);
+}
+
+void CAppParamGroup::GrowIndex(std::size_t count) {
+  // The slots keep each key's hash and place: growing reads no key again.
+  std::vector<std::uint64_t> old(SlotsFor(count), 0);
+  old.swap(m_slots);
+  for (const std::uint64_t slot : old) {
+    if (slot != 0) InsertSlot(static_cast<std::uint32_t>(slot >> 32), static_cast<std::size_t>(slot & kPlaceMask) - 1);
+  }
 }
 
 void CAppParamGroup::Reserve(std::size_t count) {
   const std::size_t total = m_children.size() + count;
   m_children.reserve(total);
   m_upperKeys.reserve(total);
-  if (2 * total > m_slots.size()) Reindex(total);
+  if (2 * total > m_slots.size()) GrowIndex(total);
 }
 
 CAppParam* CAppParamGroup::FindChild(const std::string& key) const {
@@ -135,7 +148,7 @@ bool CAppParamGroup::AppendIndexed(CAppParam* node, const std::string& key) {
   const std::uint32_t hash = KeyHash(upper);
   if (FindPlace(upper, hash) != std::string::npos) return false;
   const std::size_t place = m_children.size();
-  if (2 * (place + 1) > m_slots.size()) Reindex(place + 1);
+  if (2 * (place + 1) > m_slots.size()) GrowIndex(place + 1);
   m_upperKeys.push_back(std::move(upper));
   try {
     m_children.emplace_back(node);
