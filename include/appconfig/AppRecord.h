@@ -96,6 +96,22 @@ public:
     }
   }
 
+  // The bytes of an integer field of type `code` (1, 2, 4 or 8); 0 for the
+  // other types.
+  static constexpr unsigned IntegerBytes(std::uint32_t code) {
+    switch (code) {
+      case FT_I1: case FT_UI1: return 1;
+      case FT_I2: case FT_UI2: return 2;
+      case FT_I4: case FT_UI4: return 4;
+      case FT_I8: case FT_UI8: return 8;
+      default: return 0;
+    }
+  }
+  // The value of an integer field of `bytes` bytes, widened; and the low
+  // bytes of `n` stored into one.
+  static std::uint64_t LoadInteger(const void* value, unsigned bytes);
+  static void StoreInteger(void* value, unsigned bytes, std::uint64_t n);
+
 protected:
   // The current field's name. One given by pointer (Do's names, alive while
   // the field is visited) is copied into a string only when one is asked

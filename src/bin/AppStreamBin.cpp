@@ -122,24 +122,6 @@ bool IsReadableAs(std::uint32_t asked, std::uint32_t stored) {
 }
 
 // Raw integer bytes in and out of a value of `bytes` width.
-std::uint64_t LoadInteger(const void* value, std::uint32_t bytes) {
-  switch (bytes) {
-    case 1: return *static_cast<const std::uint8_t*>(value);
-    case 2: return *static_cast<const std::uint16_t*>(value);
-    case 4: return *static_cast<const std::uint32_t*>(value);
-    default: return *static_cast<const std::uint64_t*>(value);
-  }
-}
-
-void StoreInteger(void* value, std::uint32_t bytes, std::uint64_t n) {
-  switch (bytes) {
-    case 1: *static_cast<std::uint8_t*>(value) = static_cast<std::uint8_t>(n); break;
-    case 2: *static_cast<std::uint16_t*>(value) = static_cast<std::uint16_t>(n); break;
-    case 4: *static_cast<std::uint32_t*>(value) = static_cast<std::uint32_t>(n); break;
-    default: *static_cast<std::uint64_t*>(value) = n; break;
-  }
-}
-
 // Views of literals: their data ends in a zero byte, for Do.
 constexpr std::string_view kReservedNames[] = {"SYS_IDENT_VALUE", "SYS_VERSION_VALUE", "SYS_HEADER_SECTION",
                                                "SYS_DATA_SECTION", "SYS_STRING_SECTION"};
@@ -938,7 +920,7 @@ void CAppStreamBin::SaveRecord::Serialize(void* value, unsigned /*index*/) {
   if (type == nullptr) APP_THROW("Invalid Data");
   switch (type->kind) {
     case Kind::Integer: {
-      const std::uint64_t n = LoadInteger(value, type->bytes);
+      const std::uint64_t n = CAppRecord::LoadInteger(value, type->bytes);
       switch (type->bytes) {
         case 1: m_pStream->AppendValue(static_cast<std::uint8_t>(n)); break;
         case 2: m_pStream->AppendValue(static_cast<std::uint16_t>(n)); break;
@@ -1678,7 +1660,7 @@ void CAppStreamBin::LoadRecord::Serialize(void* value, unsigned index) {
   const std::uint32_t pos = info.offset + index * stored->bytes;
   const std::uint64_t n = m_pStream->ReadNumber(pos, stored->bytes);
   switch (asked->kind) {
-    case Kind::Integer: StoreInteger(value, asked->bytes, n); return;
+    case Kind::Integer: CAppRecord::StoreInteger(value, asked->bytes, n); return;
     case Kind::Flags: *static_cast<CAppTools::Flags*>(value) = static_cast<std::uint32_t>(n); return;
     case Kind::TypeCode: *static_cast<CAppTools::Type*>(value) = static_cast<std::uint32_t>(n); return;
     case Kind::String:
@@ -1784,7 +1766,7 @@ public:
     if (type == nullptr) APP_THROW("Invalid Data");
     std::vector<Entry>& entries = m_pCurrent->entries;
     switch (type->kind) {
-      case Kind::Integer: entries.emplace_back(LoadInteger(value, type->bytes)); return;
+      case Kind::Integer: entries.emplace_back(CAppRecord::LoadInteger(value, type->bytes)); return;
       case Kind::Flags:
         entries.emplace_back(std::uint64_t{static_cast<std::uint32_t>(*static_cast<const CAppTools::Flags*>(value))});
         return;
@@ -1891,7 +1873,7 @@ void CAppStreamBin::CloneRecord::Serialize(void* value, unsigned index) {
   switch (type->kind) {
     case Kind::Integer:
       if (type->bytes == 8) break;  // 64-bit values are not cloned
-      StoreInteger(value, type->bytes, std::get<std::uint64_t>(entry));
+      CAppRecord::StoreInteger(value, type->bytes, std::get<std::uint64_t>(entry));
       return;
     case Kind::Flags:
       *static_cast<CAppTools::Flags*>(value) = static_cast<std::uint32_t>(std::get<std::uint64_t>(entry));

@@ -17,6 +17,24 @@ unsigned CAppRecord::GetCount() { return 0; }
 
 void CAppRecord::Validate() {}
 
+std::uint64_t CAppRecord::LoadInteger(const void* value, unsigned bytes) {
+  switch (bytes) {
+    case 1: return *static_cast<const std::uint8_t*>(value);
+    case 2: return *static_cast<const std::uint16_t*>(value);
+    case 4: return *static_cast<const std::uint32_t*>(value);
+    default: return *static_cast<const std::uint64_t*>(value);
+  }
+}
+
+void CAppRecord::StoreInteger(void* value, unsigned bytes, std::uint64_t n) {
+  switch (bytes) {
+    case 1: *static_cast<std::uint8_t*>(value) = static_cast<std::uint8_t>(n); break;
+    case 2: *static_cast<std::uint16_t*>(value) = static_cast<std::uint16_t>(n); break;
+    case 4: *static_cast<std::uint32_t*>(value) = static_cast<std::uint32_t>(n); break;
+    default: *static_cast<std::uint64_t*>(value) = n; break;
+  }
+}
+
 void CAppRecord::DoScalar(std::uint32_t code, void* value) {
   SetType(code);
   if (!GetField()) return;

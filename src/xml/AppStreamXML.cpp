@@ -231,34 +231,13 @@ bool ReadSmallDecimal(const char* text, std::uint32_t& value) {
 }
 
 bool IsIntegerOf32Bits(std::uint32_t code) {
-  switch (code) {
-    case CAppRecord::FT_I1:
-    case CAppRecord::FT_UI1:
-    case CAppRecord::FT_I2:
-    case CAppRecord::FT_UI2:
-    case CAppRecord::FT_I4:
-    case CAppRecord::FT_UI4:
-      return true;
-    default:
-      return false;
-  }
+  const unsigned bytes = CAppRecord::IntegerBytes(code);
+  return bytes != 0 && bytes <= 4;
 }
 
 // Integer fields keep the low bits of the 32-bit value.
 void StoreNumber(void* value, std::uint32_t code, std::uint32_t number) {
-  switch (code & 0x0FFFu) {
-    case CAppRecord::FT_I1:
-    case CAppRecord::FT_UI1:
-      *static_cast<std::uint8_t*>(value) = static_cast<std::uint8_t>(number);
-      return;
-    case CAppRecord::FT_I2:
-    case CAppRecord::FT_UI2:
-      *static_cast<std::uint16_t*>(value) = static_cast<std::uint16_t>(number);
-      return;
-    default:
-      *static_cast<std::uint32_t*>(value) = number;
-      return;
-  }
+  CAppRecord::StoreInteger(value, CAppRecord::IntegerBytes(code & 0x0FFFu), number);
 }
 
 std::vector<CAppStreamXML::LoadStream*>& OpenStreams() {
@@ -319,25 +298,10 @@ namespace {
 
 using Replay = CAppStreamXML::DefinitionReplay;
 
-// The bytes of an integer field of type `code`, 0 for other types.
-std::size_t IntegerWidth(std::uint32_t code) {
-  switch (code) {
-    case CAppRecord::FT_I1:
-    case CAppRecord::FT_UI1: return 1;
-    case CAppRecord::FT_I2:
-    case CAppRecord::FT_UI2: return 2;
-    case CAppRecord::FT_I4:
-    case CAppRecord::FT_UI4: return 4;
-    case CAppRecord::FT_I8:
-    case CAppRecord::FT_UI8: return 8;
-    default: return 0;
-  }
-}
-
 // Keeps what a transfer left at `value`; false for a type it cannot keep.
 bool KeepValue(Replay::Value& kept, std::uint32_t code, const void* value) {
-  if (const std::size_t width = IntegerWidth(code)) {
-    std::memcpy(&kept.bits, value, width);
+  if (const unsigned bytes = CAppRecord::IntegerBytes(code)) {
+    kept.bits = CAppRecord::LoadInteger(value, bytes);
     return true;
   }
   switch (code) {
@@ -350,8 +314,8 @@ bool KeepValue(Replay::Value& kept, std::uint32_t code, const void* value) {
 }
 
 void RestoreValue(const Replay::Value& kept, std::uint32_t code, void* value) {
-  if (const std::size_t width = IntegerWidth(code)) {
-    std::memcpy(value, &kept.bits, width);
+  if (const unsigned bytes = CAppRecord::IntegerBytes(code)) {
+    CAppRecord::StoreInteger(value, bytes, kept.bits);
     return;
   }
   switch (code) {
