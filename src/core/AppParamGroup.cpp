@@ -265,12 +265,6 @@ CAppParam* CAppParamGroup::_SetAt(const std::string& path, CAppParam* node, EN_A
   APP_CHECK_POINTER(node);
   // Owns the node until it is adopted, so that any throw destroys it.
   std::unique_ptr<CAppParam> holder(node);
-  // A plain key, the usual case, names a child of this group: no path to
-  // walk, nothing to copy.
-  if (mode == ADD_BY_KEY && !path.empty() && path.find('\\') == std::string::npos) {
-    Adopt(node, path);
-    return holder.release();
-  }
   std::string key = path;
   CAppParamGroup* target = _FindGroup(key);
   if (target == nullptr) {
