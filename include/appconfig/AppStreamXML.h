@@ -43,6 +43,7 @@ public:
   // What reading a definition's element gave the fields its class visited,
   // kept once a second reference reads it, so that further references
   // replay it instead of reading the element again.
+  class LoadStream;
   struct DefinitionReplay;
   struct DefinitionReplayDeleter {
     void operator()(DefinitionReplay* replay) const;
@@ -72,6 +73,10 @@ public:
     std::vector<std::pair<std::string, const CAppRuntimeClass*>> classesByName;
     std::vector<NamedField> namedFields;
     std::vector<const CAppToolsXML::DomElement*> entries;
+    // The streams of the files read since the last confirmation, in the
+    // order they were read: a large file is validated on another thread
+    // while the tree is read, and its resource sections wait for that.
+    std::vector<LoadStream*> unconfirmed;
   };
 
   // The tree of definition `key` of `file` (a name without extension, found
@@ -98,8 +103,14 @@ public:
     LoadStream(const LoadStream&) = delete;
     LoadStream& operator=(const LoadStream&) = delete;
 
+    // Reads the file (once per load) and its resource sections.
     void Load(const std::string& file);
     void LoadResources();
+    // Waits for the validation of each file read since the last call, in the
+    // order they were read, and loads the resource sections of each; throws
+    // the first failure, which is what reading them one after the other
+    // would have thrown first.
+    static void ConfirmDocuments(LoadContext& context);
     // Finds the definition of `key` (upper-cased) among the root's children
     // and reads it into `param`.
     void GetParam(CAppParam*& param, const std::string& key);
@@ -115,6 +126,8 @@ public:
 
   private:
     void Open(const std::string& file);
+    // Load without the wait: the file joins the context's unconfirmed ones.
+    void Read(const std::string& file);
     // Reads the element; a definition read by key counts its reads, records
     // the second one and replays the record for the next ones.
     void ReadElement(CAppParam*& param, const CAppToolsXML::DomElement* element, Definition* definition);

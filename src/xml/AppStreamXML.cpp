@@ -1,6 +1,7 @@
 #include "appconfig/AppStreamXML.h"
 
 #include <cstring>
+#include <exception>
 #include <utility>
 
 #include "AppXmlInternal.h"
@@ -395,16 +396,36 @@ private:
 
 // --- Load ---------------------------------------------------------------------------
 
+namespace {
+
+// Ends a load that failed with `failure`: a file validated aside or a
+// resource section read late may hold an error that reading the files one
+// after the other would have met first, and then that error is thrown.
+[[noreturn]] void FailLoad(CAppStreamXML::LoadContext& context, std::exception_ptr failure) {
+  try {
+    CAppStreamXML::LoadStream::ConfirmDocuments(context);
+  } catch (...) {
+    failure = std::current_exception();
+  }
+  CAppStreamXML::LoadStream::RemoveAll(true);
+  std::rethrow_exception(failure);
+}
+
+}  // namespace
+
 std::unique_ptr<CAppParam> CAppStreamXML::Load(const std::string& file, CAppResources* resources,
                                                const std::string& key) {
   if (file.empty()) return nullptr;
   CAppToolsXML::SchemaCollection schemas;
   if (!schemas.Create() || !schemas.Add(kDescriptionNamespace, "")) return nullptr;
   LoadContext context;
-  CAppParam* raw = nullptr;
+  std::unique_ptr<CAppParam> tree;
   try {
     auto* first = new LoadStream(file, resources, &context, &schemas);
+    CAppParam* raw = nullptr;
     first->GetParam(raw, key);
+    tree.reset(raw);
+    LoadStream::ConfirmDocuments(context);
     if (resources != nullptr && raw != nullptr) {
       raw->SetKey(key);
       if (raw->IsFlagsEnable(PF_DEBUG) && AppIsKeyHeld(AppKey::LeftControl)) {
@@ -415,12 +436,11 @@ std::unique_ptr<CAppParam> CAppStreamXML::Load(const std::string& file, CAppReso
       resources->Check(resources);
     }
   } catch (...) {
-    delete raw;
-    LoadStream::RemoveAll(true);
-    throw;
+    tree.reset();
+    FailLoad(context, std::current_exception());
   }
   LoadStream::RemoveAll(true);
-  return std::unique_ptr<CAppParam>(raw);
+  return tree;
 }
 
 bool CAppStreamXML::LoadResources(const std::string& file, CAppResources* resources) {
@@ -430,9 +450,9 @@ bool CAppStreamXML::LoadResources(const std::string& file, CAppResources* resour
   LoadContext context;
   try {
     new LoadStream(file, resources, &context, &schemas);
+    LoadStream::ConfirmDocuments(context);
   } catch (...) {
-    LoadStream::RemoveAll(true);
-    throw;
+    FailLoad(context, std::current_exception());
   }
   LoadStream::RemoveAll(true);
   return true;
@@ -461,7 +481,7 @@ void CAppStreamXML::LoadStream::Open(const std::string& file) {
   // A constructor that throws frees the object: it must not stay listed.
   OpenStreams().push_back(this);
   try {
-    Load(file);
+    Read(file);
   } catch (...) {
     OpenStreams().pop_back();
     throw;
@@ -479,6 +499,11 @@ void CAppStreamXML::LoadStream::RemoveAll(bool destroy) {
 std::string CAppStreamXML::LoadStream::GetFileName() const { return m_strFile + ".XML"; }
 
 void CAppStreamXML::LoadStream::Load(const std::string& file) {
+  Read(file);
+  ConfirmDocuments(*m_pContext);
+}
+
+void CAppStreamXML::LoadStream::Read(const std::string& file) {
   auto& documents = m_pContext->documents;
   const auto cached = documents.find(file);
   Element root;
@@ -489,11 +514,20 @@ void CAppStreamXML::LoadStream::Load(const std::string& file) {
     return;
   }
   CachedDocument parsed;
-  if (!parsed.document.Load(file, m_pSchemas)) APP_THROW("Can not load : %s", GetFileName().c_str());
+  AppXmlLoadValidatingAside(parsed.document, file, m_pSchemas);
   m_pDocument = &documents.emplace(file, std::move(parsed)).first->second;
   m_pDocument->document.GetRootElt(root);
   m_root = root.GetPtr().Get();
-  LoadResources();
+  m_pContext->unconfirmed.push_back(this);
+}
+
+void CAppStreamXML::LoadStream::ConfirmDocuments(LoadContext& context) {
+  std::vector<LoadStream*> streams;
+  streams.swap(context.unconfirmed);
+  for (LoadStream* stream : streams) {
+    AppXmlConfirmDocument(stream->m_pDocument->document);
+    stream->LoadResources();
+  }
 }
 
 void CAppStreamXML::LoadStream::LoadResources() {

@@ -8,6 +8,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <exception>
+#include <system_error>
+#include <thread>
 
 #include "../core/AppTempFile.h"
 #include "AppXmlInternal.h"
@@ -310,6 +313,49 @@ bool CAppToolsXML::Document::Create(Element& root) {
   return true;
 }
 
+namespace {
+
+bool HasSchemas(const CAppToolsXML::SchemaCollection* schemas) { return schemas != nullptr && schemas->GetPtr(); }
+
+void Validate(CAppToolsXML::Document& document, const CAppToolsXML::DomSchemaCollection& schemas) {
+  pugi::xml_node where;
+  std::string reason;
+  if (!AppXdrValidate(document.GetPtr()->doc, schemas, where, reason)) {
+    FailLoad(document, reason, true, ElementOffset(where));
+  }
+}
+
+// Below this size a thread costs more than the validation it would take off.
+constexpr std::size_t kAsideFrom = 1024 * 1024;
+
+// Starts the validation of a parsed document on another thread; false when
+// it must be done in line (small document, defaults to add, no second core,
+// or no thread to be had).
+bool StartAside(CAppToolsXML::DomDocument& doc, const CAppToolsXML::SchemaCollection& schemas) {
+  const std::shared_ptr<CAppToolsXML::DomSchemaCollection>& collection = schemas.GetPtr().Shared();
+  if (doc.text.size() < kAsideFrom || std::thread::hardware_concurrency() < 2 || AppXdrAddsDefaults(*collection)) {
+    return false;
+  }
+  auto aside = std::make_unique<AppXmlAsideValidation>();
+  AppXmlAsideValidation& state = *aside;
+  state.schemas = collection;
+  try {
+    state.thread = std::thread([&state, &doc] {
+      try {
+        state.valid = AppXdrValidate(doc.doc, *state.schemas, state.where, state.reason);
+      } catch (...) {
+        state.failure = std::current_exception();
+      }
+    });
+  } catch (const std::system_error&) {
+    return false;
+  }
+  doc.aside = std::move(aside);
+  return true;
+}
+
+}  // namespace
+
 bool CAppToolsXML::Document::Load(const std::string& name, const SchemaCollection* schemas) {
   auto fresh = std::make_shared<DomDocument>();
   m_ptr.Attach(fresh);
@@ -331,13 +377,23 @@ bool CAppToolsXML::Document::Load(const std::string& name, const SchemaCollectio
       FailLoad(*this, "Only one top level element is allowed in an XML document", true, ElementOffset(n));
     }
   }
-  if (schemas != nullptr && schemas->GetPtr()) {
-    pugi::xml_node where;
-    if (!AppXdrValidate(doc.doc, *schemas->GetPtr(), where, reason)) {
-      FailLoad(*this, reason, true, ElementOffset(where));
-    }
-  }
+  if (HasSchemas(schemas)) Validate(*this, *schemas->GetPtr());
   return true;
+}
+
+void AppXmlLoadValidatingAside(CAppToolsXML::Document& document, const std::string& name,
+                               const CAppToolsXML::SchemaCollection* schemas) {
+  document.Load(name, nullptr);
+  if (HasSchemas(schemas) && !StartAside(*document.GetPtr(), *schemas)) Validate(document, *schemas->GetPtr());
+}
+
+void AppXmlConfirmDocument(CAppToolsXML::Document& document) {
+  CAppToolsXML::DomDocument* doc = document.GetPtr().Get();
+  if (doc == nullptr || !doc->aside) return;
+  std::unique_ptr<AppXmlAsideValidation> aside = std::move(doc->aside);
+  aside->Wait();
+  if (aside->failure) std::rethrow_exception(aside->failure);
+  if (!aside->valid) FailLoad(document, aside->reason, true, ElementOffset(aside->where));
 }
 
 bool CAppToolsXML::Document::Save(const std::string& name) const {

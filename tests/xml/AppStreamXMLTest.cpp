@@ -13,6 +13,7 @@
 #include "appconfig/AppParamArray.h"
 #include "appconfig/AppParamGroup.h"
 #include "appconfig/AppParamListKey.h"
+#include "appconfig/AppResources.h"
 
 // A parameter with one field of every kind a record visits.
 class CAppParamSaveProbe : public CAppParam {
@@ -257,6 +258,59 @@ TEST_F(AppStreamXML, Load_BadDescriptionsThrowClearMessages) {
   EXPECT_EQ(CAppStreamXML::Load("", nullptr, "X"), nullptr);
   CAppToolsXML::SetSchemaPath(Dir() + "NoSchemaHere");
   EXPECT_EQ(CAppStreamXML::Load("invalid", nullptr, "G"), nullptr);
+}
+
+// Files of a megabyte or more are validated on another thread while their
+// tree is read. What a load gives and throws must stay what reading and
+// validating each file in turn gives: the first invalid file read wins over
+// any later error, and an invalid file adds no resources.
+TEST_F(AppStreamXML, Load_LargeFilesGiveWhatValidatingEachFileInTurnGives) {
+  std::string filler;
+  for (int i = 0; i < 12000; ++i) {
+    filler += "<Param Key=\"F" + std::to_string(i) + "\" Type=\"Value\" Value=\"" + std::string(80, 'x') + "\"/>\n";
+  }
+  const std::string resources = R"(<Resources Profile="Speed"><Define Key="SYS_UNIT_VALUE" Name="tr/min"/></Resources>)";
+  const std::string root = R"(<Group Key="ROOT"><Param Key="V" Type="Numeric" Alias="Speed"/>
+    <ParamRef Key="A" Ref="F11999"/><ParamRef Key="B" Ref="F0" File="other"/></Group>)";
+  const std::string invalid = R"(<Group Key="LATE" Colour="red"/>)";
+  const std::string missing = R"(<Group Key="MISSING"><ParamRef Key="X" Ref="NONE"/></Group>)";
+  WriteDescription("large", resources + root + missing + filler);
+  WriteDescription("other", filler);
+  ASSERT_GE(std::filesystem::file_size(Dir() + "large.xml"), 1024u * 1024u);
+
+  CAppResources loaded;
+  loaded.Init();
+  const std::unique_ptr<CAppParam> tree = CAppStreamXML::Load("large", &loaded, "ROOT");
+  ASSERT_NE(tree, nullptr);
+  CAppParamGroup* group = tree->GetGroup();
+  ASSERT_EQ(group->GetCount(), 3u);
+  std::string unit;
+  EXPECT_TRUE(loaded.Load(unit, group->FindChild("V"), "SYS_UNIT"));
+  EXPECT_EQ(unit, "tr/min");
+  EXPECT_EQ(group->FindChild("B")->GetClassName(), "CAppParamValue");
+
+  CAppToolsXML::SchemaCollection schemas;
+  ASSERT_TRUE(schemas.Create() && schemas.Add("QXE-kvrDescription", ""));
+  const auto inTurn = [&](const std::string& file) {
+    return CatchAppException([&] { CAppToolsXML::Document().Load(file, &schemas); }).GetMessage();
+  };
+  // The root file turns invalid at its end: its fault comes before the
+  // missing reference read first, and before the other file's fault.
+  WriteDescription("large", resources + root + missing + filler + invalid);
+  WriteDescription("other", filler + invalid);
+  const std::string fault = inTurn("large");
+  ASSERT_NE(fault.find("Colour"), std::string::npos);
+  for (const char* key : {"ROOT", "MISSING"}) {
+    CAppResources fresh;
+    fresh.Init();
+    const CAppException e = CatchAppException([&] { CAppStreamXML::Load("large", &fresh, key); });
+    EXPECT_EQ(e.GetMessage() + " in " + e.GetPrgFile(), fault + " in AppToolsXML") << key;
+    EXPECT_FALSE(fresh.Load(unit, group->FindChild("V"), "SYS_UNIT")) << key;
+  }
+  // A valid root file whose referenced file is invalid.
+  WriteDescription("large", resources + root + filler);
+  EXPECT_EQ(CatchAppException([&] { CAppStreamXML::Load("large", nullptr, "ROOT"); }).GetMessage(), inTurn("other"));
+  EXPECT_EQ(CatchAppException([&] { CAppStreamXML::LoadResources("other", &loaded); }).GetMessage(), inTurn("other"));
 }
 
 TEST_F(AppStreamXML, Save_RoundTripKeepsEveryFieldAndFailuresLeaveThePreviousFile) {
