@@ -4,6 +4,7 @@
 // into every program that uses the registry, static builds included; spread
 // over the classes' own sources, registrations of classes a program never
 // names would be dropped by the linker. Add each new class here.
+#include "AppLibraryClasses.h"
 #include "appconfig/AppDataRecord.h"
 #include "appconfig/AppDynamic.h"
 #include "appconfig/AppParam.h"
@@ -65,6 +66,21 @@ bool LoadLibraryClasses() {
 }
 
 }  // namespace
+
+bool AppIsLibraryParamClass(const CAppRuntimeClass* type) {
+  static const CAppRuntimeClass* const kClasses[] = {
+      CAppParam::StaticRuntimeClass(),         CAppParamGroup::StaticRuntimeClass(),
+      CAppParamListKey::StaticRuntimeClass(),  CAppParamEnumSingle::StaticRuntimeClass(),
+      CAppParamEnumMulti::StaticRuntimeClass(), CAppParamArray::StaticRuntimeClass(),
+      CAppParamAddress::StaticRuntimeClass(),  CAppParamStruct::StaticRuntimeClass(),
+      CAppParamMail::StaticRuntimeClass(),     CAppParamDefStruct::StaticRuntimeClass(),
+      CAppParamValue::StaticRuntimeClass(),    CAppParamNumeric::StaticRuntimeClass(),
+  };
+  for (const CAppRuntimeClass* known : kClasses) {
+    if (type == known) return true;
+  }
+  return false;
+}
 
 extern const bool g_bAppLibraryClassesLoaded;
 const bool g_bAppLibraryClassesLoaded = LoadLibraryClasses();
