@@ -73,9 +73,13 @@ public:
     std::vector<std::pair<std::string, const CAppRuntimeClass*>> classesByName;
     std::vector<NamedField> namedFields;
     std::vector<const CAppToolsXML::DomElement*> entries;
-    // The streams of the files read since the last confirmation, in the
-    // order they were read: a large file is validated on another thread
-    // while the tree is read, and its resource sections wait for that.
+    // With `validateAside`, a large file is validated on another thread
+    // while its tree is read, and its resource sections wait for the outcome:
+    // the streams of such files read since the last LoadStream::
+    // ConfirmDocuments, in the order they were read. Whoever sets it must
+    // confirm before trusting the tree; without it, files are validated and
+    // their resources loaded as they are read.
+    bool validateAside = false;
     std::vector<LoadStream*> unconfirmed;
   };
 

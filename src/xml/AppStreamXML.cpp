@@ -419,6 +419,7 @@ std::unique_ptr<CAppParam> CAppStreamXML::Load(const std::string& file, CAppReso
   CAppToolsXML::SchemaCollection schemas;
   if (!schemas.Create() || !schemas.Add(kDescriptionNamespace, "")) return nullptr;
   LoadContext context;
+  context.validateAside = true;
   std::unique_ptr<CAppParam> tree;
   try {
     auto* first = new LoadStream(file, resources, &context, &schemas);
@@ -448,6 +449,7 @@ bool CAppStreamXML::LoadResources(const std::string& file, CAppResources* resour
   CAppToolsXML::SchemaCollection schemas;
   if (file.empty() || !schemas.Create() || !schemas.Add(kDescriptionNamespace, "")) return false;
   LoadContext context;
+  context.validateAside = true;
   try {
     new LoadStream(file, resources, &context, &schemas);
     LoadStream::ConfirmDocuments(context);
@@ -514,11 +516,19 @@ void CAppStreamXML::LoadStream::Read(const std::string& file) {
     return;
   }
   CachedDocument parsed;
-  AppXmlLoadValidatingAside(parsed.document, file, m_pSchemas);
+  if (m_pContext->validateAside) {
+    AppXmlLoadValidatingAside(parsed.document, file, m_pSchemas);
+  } else if (!parsed.document.Load(file, m_pSchemas)) {
+    APP_THROW("Can not load : %s", GetFileName().c_str());
+  }
   m_pDocument = &documents.emplace(file, std::move(parsed)).first->second;
   m_pDocument->document.GetRootElt(root);
   m_root = root.GetPtr().Get();
-  m_pContext->unconfirmed.push_back(this);
+  if (m_pContext->validateAside) {
+    m_pContext->unconfirmed.push_back(this);
+  } else {
+    LoadResources();
+  }
 }
 
 void CAppStreamXML::LoadStream::ConfirmDocuments(LoadContext& context) {

@@ -311,6 +311,11 @@ TEST_F(AppStreamXML, Load_LargeFilesGiveWhatValidatingEachFileInTurnGives) {
   WriteDescription("large", resources + root + filler);
   EXPECT_EQ(CatchAppException([&] { CAppStreamXML::Load("large", nullptr, "ROOT"); }).GetMessage(), inTurn("other"));
   EXPECT_EQ(CatchAppException([&] { CAppStreamXML::LoadResources("other", &loaded); }).GetMessage(), inTurn("other"));
+  // A stream made directly validates each file as it reads it.
+  CAppStreamXML::LoadContext direct;
+  EXPECT_EQ(CatchAppException([&] { new CAppStreamXML::LoadStream("other", nullptr, &direct, &schemas); }).GetMessage(),
+            inTurn("other"));
+  CAppStreamXML::LoadStream::RemoveAll(true);
 }
 
 TEST_F(AppStreamXML, Save_RoundTripKeepsEveryFieldAndFailuresLeaveThePreviousFile) {
