@@ -421,22 +421,23 @@ std::unique_ptr<CAppParam> CAppStreamXML::Load(const std::string& file, CAppReso
   LoadContext context;
   context.validateAside = true;
   std::unique_ptr<CAppParam> tree;
+  CAppParam* raw = nullptr;  // may be set by a read that then fails
   try {
     auto* first = new LoadStream(file, resources, &context, &schemas);
-    CAppParam* raw = nullptr;
     first->GetParam(raw, key);
-    tree.reset(raw);
+    tree.reset(std::exchange(raw, nullptr));
     LoadStream::ConfirmDocuments(context);
-    if (resources != nullptr && raw != nullptr) {
-      raw->SetKey(key);
-      if (raw->IsFlagsEnable(PF_DEBUG) && AppIsKeyHeld(AppKey::LeftControl)) {
+    if (resources != nullptr && tree) {
+      tree->SetKey(key);
+      if (tree->IsFlagsEnable(PF_DEBUG) && AppIsKeyHeld(AppKey::LeftControl)) {
         resources->ModifyFlags(0, PF_DEBUG);
       }
       if (resources->GetKey().empty()) resources->SetKey(file);
-      raw->Check(resources);
+      tree->Check(resources);
       resources->Check(resources);
     }
   } catch (...) {
+    delete raw;
     tree.reset();
     FailLoad(context, std::current_exception());
   }
