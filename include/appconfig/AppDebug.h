@@ -56,6 +56,8 @@ public:
     void Record(const std::string& text);
 
   private:
+    void SetPending(const char* file, std::uint32_t line);
+
     std::vector<Entry> m_entries;
     std::unordered_map<std::string, std::size_t> m_index;
     std::string m_strPending;

@@ -97,6 +97,13 @@ public:
                    CAppToolsBin::File& output);
   // The tree stored in `file`, owned by the caller; null when the file cannot
   // be opened or its data section is empty. Malformed files throw.
+  // The later children of a group of a megabyte or more may be read by a
+  // second thread while the calling thread reads the earlier ones (a
+  // LoadStream of any stream does the same); the tree, the error thrown and
+  // the traces and messages given are those of a read on the calling thread
+  // alone, which also creates and reads every parameter of a class that is
+  // not the library's own. The thread has ended when the load returns or
+  // throws. Undo snapshots are read on the calling thread only.
   static std::unique_ptr<CAppParam> Load(const std::string& file);
 
   // --- Clone, merge, undo ---------------------------------------------------
@@ -151,7 +158,9 @@ public:
 
   protected:
     class StringTable;
-    std::unique_ptr<StringTable> m_strings;
+    // Another reader of the same file shares the table, which no reader changes.
+    Stream(CAppToolsBin::Stream* bytes, std::shared_ptr<StringTable> strings);
+    std::shared_ptr<StringTable> m_strings;
 
   private:
     CAppToolsBin::Stream* m_pBytes;
@@ -328,6 +337,22 @@ public:
     // (MakeUndo).
     LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& param, bool restore);
 
+    // Reads the later children of a large group on a second thread.
+    class Helper;
+    // The state of that thread's reader: the file and string table of
+    // `main`, records nested `depth` deep, and caches of its own. It creates
+    // the library's own classes only, without the registry.
+    LoadStream(const LoadStream& main, unsigned depth, const Helper* helper);
+    // Where the children of a group in [start, end) are split between this
+    // thread (before) and a helper (from there), or 0 to read them all here.
+    std::uint32_t SplitPoint(std::uint32_t start, std::uint32_t end) const;
+    // Stops a helper's read at the child it is in (the calling thread reads
+    // that child again) when the child holds another class or the load ends.
+    void CheckHelper() const;
+    CAppParam* CreateLibraryParam(std::uint32_t className);
+    // The header of the group entry at `pos`, which must be a parameter.
+    ST_FIELD ReadEntry(std::uint32_t pos, std::uint32_t end) const;
+
     void ReadSections();
     void ReadHeader();
     void ReadStrings();
@@ -379,6 +404,12 @@ public:
     std::uint32_t m_nStamp = 0;
     unsigned m_nDepth = 0;
     bool m_bRestore = false;
+    // A helper was tried: at most one per load.
+    bool m_bSplit = false;
+    // A helper's reader met a class it may not create.
+    bool m_bRefused = false;
+    std::uint32_t m_nDataEnd = 0;
+    const Helper* m_pHelper = nullptr;  // in a helper's reader: that helper
   };
 
   // Reads the fields of one element.
@@ -441,6 +472,12 @@ public:
     // them all).
     bool RestoreInPlace(CAppParamGroup& group, std::uint32_t start, std::uint32_t end);
     void LoadNewChildren(CAppParamGroup& group, std::uint32_t start, std::uint32_t end);
+    // Creates, reads and adopts the entries in [pos, stop) of a group whose
+    // entries end at `end`.
+    void ReadNewChildren(CAppParamGroup& group, std::uint32_t pos, std::uint32_t stop, std::uint32_t end);
+    // Adds a child just read to `group`, or destroys it when the group does
+    // not take it.
+    static void AdoptChild(CAppParamGroup& group, CAppParam* created);
     // The header of the group entry at `pos`, which must be a parameter.
     ST_FIELD ReadEntry(std::uint32_t pos, std::uint32_t end) const;
     // The number of entries of field `field`; a group's are listed on the

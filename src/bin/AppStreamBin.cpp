@@ -17,6 +17,7 @@
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <span>
 #include <system_error>
 #include <thread>
@@ -26,7 +27,10 @@
 #include <utility>
 #include <variant>
 
+#include "../core/AppDebugMute.h"
+#include "../core/AppLibraryClasses.h"
 #include "../core/AppTempFile.h"
+#include "AppStreamBinInternal.h"
 #include "appconfig/AppDynamic.h"
 #include "appconfig/AppException.h"
 #include "appconfig/AppParam.h"
@@ -383,9 +387,12 @@ private:
 };
 
 CAppStreamBin::Stream::Stream(CAppToolsBin::Stream* bytes)
-    : m_strings(std::make_unique<StringTable>()), m_pBytes(bytes) {
+    : m_strings(std::make_shared<StringTable>()), m_pBytes(bytes) {
   APP_CHECK_POINTER(bytes);
 }
+
+CAppStreamBin::Stream::Stream(CAppToolsBin::Stream* bytes, std::shared_ptr<StringTable> strings)
+    : m_strings(std::move(strings)), m_pBytes(bytes) {}
 
 CAppStreamBin::Stream::~Stream() = default;
 
@@ -1000,6 +1007,170 @@ std::span<const std::uint8_t> MapFile(CAppToolsBin::Stream* bytes) {
 
 }  // namespace
 
+// --- Reading on two threads ---------------------------------------------------------
+
+namespace {
+
+// A large group's later children go to a second thread from this size on:
+// below it, starting a thread costs more than it saves.
+std::atomic<std::uint32_t> g_nSplitFrom{1024 * 1024};
+std::atomic<std::uint64_t> g_nSplits{0};
+
+// Thrown in a helper's reader to stop it at the child it is in.
+struct HandBack {};
+
+}  // namespace
+
+std::uint32_t AppStreamBinInternal::SetSplitFrom(std::uint32_t bytes) { return g_nSplitFrom.exchange(bytes); }
+
+std::uint64_t AppStreamBinInternal::SplitCount() { return g_nSplits.load(); }
+
+// Reads the children of a group from one entry on, on a thread of its own,
+// while the calling thread reads those before it; the calling thread then
+// adopts them in file order and reads on where the helper stopped. The
+// helper stops, handing back the child it is in, at anything the calling
+// thread must do itself: a class not the library's own (the host's may not
+// be thread-safe), a fault (reported in file order, with its trace), or any
+// other trace (the logger has no lock). Its children are then exactly those
+// the calling thread would have read, and nothing is read twice.
+class CAppStreamBin::LoadStream::Helper {
+public:
+  // Starts the thread on the entries in [from, end) of a group read by
+  // `main`; throws what std::thread throws when no thread can be had.
+  Helper(const LoadStream& main, std::uint32_t from, std::uint32_t end)
+      : m_main(main), m_nFrom(from), m_nEnd(end), m_nDepth(main.m_nDepth), m_nStop(from) {
+    m_thread = std::thread([this] { Run(); });
+  }
+  // Stops the thread at its next child and destroys what was not taken.
+  ~Helper() {
+    m_bStop.store(true, std::memory_order_relaxed);
+    Join();
+    for (std::size_t i = m_nTaken; i < m_children.size(); ++i) delete m_children[i];
+  }
+  Helper(const Helper&) = delete;
+  Helper& operator=(const Helper&) = delete;
+
+  void Join() {
+    if (m_thread.joinable()) m_thread.join();
+  }
+  bool Stopping() const { return m_bStop.load(std::memory_order_relaxed); }
+  // Once joined: the children read in order, each owned by the caller once
+  // taken, null after the last; then where the calling thread reads on.
+  CAppParam* Take() { return m_nTaken < m_children.size() ? m_children[m_nTaken++] : nullptr; }
+  std::uint32_t StopAt() const { return m_nStop; }
+
+private:
+  void Run() noexcept {
+    CAppDebugMute mute;
+    std::uint32_t pos = m_nFrom;
+    try {
+      LoadStream stream(m_main, m_nDepth, this);
+      while (pos < m_nEnd && !Stopping()) {
+        CAppParam* created = nullptr;
+        try {
+          const ST_FIELD entry = stream.ReadEntry(pos, m_nEnd);
+          created = stream.CreateParam(entry.name);
+          {
+            LoadRecord record(&stream, pos + HEADER_SIZE, entry.end, entry.name);
+            created->Serialize(&record);
+          }
+          if (mute.Stopped() || stream.m_bRefused) {
+            delete created;
+            break;
+          }
+          m_children.push_back(created);
+          pos = entry.end;
+        } catch (...) {
+          delete created;
+          break;
+        }
+      }
+    } catch (...) {
+      // No state for the reader: the calling thread reads all of it.
+    }
+    m_nStop = pos;
+  }
+
+  const LoadStream& m_main;
+  const std::uint32_t m_nFrom;
+  const std::uint32_t m_nEnd;
+  const unsigned m_nDepth;
+  std::vector<CAppParam*> m_children;
+  std::size_t m_nTaken = 0;
+  std::uint32_t m_nStop;
+  std::atomic<bool> m_bStop{false};
+  std::thread m_thread;
+};
+
+CAppStreamBin::LoadStream::LoadStream(const LoadStream& main, unsigned depth, const Helper* helper)
+    : Stream(main.GetBuffer(), main.m_strings),
+      m_pData(main.m_pData),
+      m_nSize(main.m_nSize),
+      m_pAskedIds(std::make_unique<RecentNames>()),
+      m_nDepth(depth),
+      m_bSplit(true),
+      m_nDataEnd(main.m_nDataEnd),
+      m_pHelper(helper) {
+  // Caches of its own, empty: the ids they give differ from the calling
+  // thread's, but tell the same names apart, which is all they are used for.
+  for (std::uint32_t code = NAME_IDENT_VALUE; code <= NAME_STRING_SECTION; ++code) {
+    m_upperIds.emplace(std::string(GetName(code)), code);
+  }
+  const std::uint32_t strings = m_strings->Count();
+  m_nameIds.assign(strings, NO_ID);
+  m_classes.assign(strings, nullptr);
+  m_shapes.resize(strings);
+}
+
+std::uint32_t CAppStreamBin::LoadStream::SplitPoint(std::uint32_t start, std::uint32_t end) const {
+  if (m_bSplit || m_bRestore) return 0;
+  const std::uint32_t from = g_nSplitFrom.load(std::memory_order_relaxed);
+  const std::uint32_t total = end - start;
+  // Only a group that holds most of what is left to read is worth it: a
+  // later, larger one would otherwise find the helper spent.
+  if (from == 0 || total < from || std::uint64_t{total} * 2 < std::uint64_t{m_nDataEnd} - start) return 0;
+  static const unsigned kThreads = std::thread::hardware_concurrency();
+  if (kThreads < 2) return 0;
+  // The entry boundary nearest the middle. Headers are checked without a
+  // throw: a malformed one is reported when the calling thread reaches it.
+  const std::uint32_t middle = start + total / 2;
+  std::uint32_t split = 0;
+  for (std::uint32_t pos = start; pos < end;) {
+    if (end - pos < HEADER_SIZE) return 0;
+    const std::uint32_t next = GetWord(m_pData + pos);
+    if (next < pos + HEADER_SIZE || next > end || GetWord(m_pData + pos + 8) != CAppRecord::FT_PARAM) return 0;
+    if (next >= middle) {
+      split = middle - pos <= next - middle ? pos : next;
+      break;
+    }
+    pos = next;
+  }
+  if (split <= start || split >= end) return 0;
+  // Too uneven: a child holds most of the bytes, and may be split itself.
+  if (std::uint64_t{std::max(split - start, end - split)} * 3 > std::uint64_t{total} * 2) return 0;
+  return split;
+}
+
+inline void CAppStreamBin::LoadStream::CheckHelper() const {
+  if (m_pHelper != nullptr && m_pHelper->Stopping()) throw HandBack{};
+}
+
+CAppParam* CAppStreamBin::LoadStream::CreateLibraryParam(std::uint32_t className) {
+  // Reserved names, indexes past the table and unknown classes are the
+  // calling thread's to report; other classes its alone to create.
+  CAppObject* object = nullptr;
+  if (className < m_classes.size()) {
+    const CAppRuntimeClass*& type = m_classes[className];
+    if (type == nullptr) type = AppFindLibraryParamClass(CAppTools::MakeUpper(std::string(m_strings->At(className))));
+    if (type != nullptr) object = type->CreateObject();
+  }
+  if (object == nullptr) {
+    m_bRefused = true;
+    throw HandBack{};
+  }
+  return static_cast<CAppParam*>(object);
+}
+
 CAppStreamBin::LoadStream::LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& param)
     : LoadStream(bytes, param, false) {}
 
@@ -1139,6 +1310,7 @@ void CAppStreamBin::LoadStream::ReadParam(CAppParam*& param) {
   const ST_INFO* data = FindSection(NAME_DATA_SECTION);
   if (data == nullptr) APP_THROW("Bad pointer");
   if (data->offset == data->field.end) return;  // the parameter was left out
+  m_nDataEnd = data->field.end;
   const ST_FIELD field = ReadField(data->offset, data->field.end);
   if (field.type != CAppRecord::FT_PARAM) APP_THROW("Bad file");
   std::unique_ptr<CAppParam> created;
@@ -1181,6 +1353,7 @@ inline std::string_view CAppStreamBin::LoadStream::NameText(std::uint32_t code) 
 }
 
 CAppParam* CAppStreamBin::LoadStream::CreateParam(std::uint32_t className) {
+  if (m_pHelper != nullptr) return CreateLibraryParam(className);
   // Each class name goes through the registry once per file.
   if (className < m_classes.size() && m_classes[className] != nullptr) {
     CAppObject* object = m_classes[className]->CreateObject();
@@ -1380,12 +1553,16 @@ std::uint32_t CAppStreamBin::LoadRecord::EntryCount(std::size_t field) {
   return stream.m_infos[field].count;
 }
 
-CAppStreamBin::ST_FIELD CAppStreamBin::LoadRecord::ReadEntry(std::uint32_t pos, std::uint32_t end) const {
+CAppStreamBin::ST_FIELD CAppStreamBin::LoadStream::ReadEntry(std::uint32_t pos, std::uint32_t end) const {
   // The next entries come next in memory: fetch them before they are needed.
-  __builtin_prefetch(m_pStream->m_pData + std::min(pos + 1024, end));
-  const ST_FIELD entry = m_pStream->ReadField(pos, end);
+  __builtin_prefetch(m_pData + std::min(pos + 1024, end));
+  const ST_FIELD entry = ReadField(pos, end);
   if (entry.type != CAppRecord::FT_PARAM) APP_THROW("Bad data format");
   return entry;
+}
+
+CAppStreamBin::ST_FIELD CAppStreamBin::LoadRecord::ReadEntry(std::uint32_t pos, std::uint32_t end) const {
+  return m_pStream->ReadEntry(pos, end);
 }
 
 std::uint32_t CAppStreamBin::LoadStream::NextStamp() {
@@ -1548,7 +1725,32 @@ void CAppStreamBin::LoadRecord::_Do(CAppParamGroup& group) {
 
 void CAppStreamBin::LoadRecord::LoadNewChildren(CAppParamGroup& group, std::uint32_t start, std::uint32_t end) {
   group.RemoveAll();
-  for (std::uint32_t pos = start; pos < end;) {
+  std::uint32_t pos = start;
+  if (const std::uint32_t split = m_pStream->SplitPoint(start, end); split != 0) {
+    // One try per load: a thread refused now would be refused again.
+    m_pStream->m_bSplit = true;
+    std::optional<LoadStream::Helper> helper;
+    try {
+      helper.emplace(*m_pStream, split, end);
+    } catch (const std::system_error&) {
+    } catch (const std::bad_alloc&) {
+    }
+    if (helper) {
+      g_nSplits.fetch_add(1, std::memory_order_relaxed);
+      // A throw from here on stops the helper and destroys its children.
+      ReadNewChildren(group, start, split, end);
+      helper->Join();
+      while (CAppParam* child = helper->Take()) AdoptChild(group, child);
+      pos = helper->StopAt();
+    }
+  }
+  ReadNewChildren(group, pos, end, end);
+}
+
+void CAppStreamBin::LoadRecord::ReadNewChildren(CAppParamGroup& group, std::uint32_t pos, std::uint32_t stop,
+                                                std::uint32_t end) {
+  while (pos < stop) {
+    m_pStream->CheckHelper();
     const ST_FIELD entry = ReadEntry(pos, end);
     CAppParam* created = nullptr;
     try {
@@ -1562,21 +1764,24 @@ void CAppStreamBin::LoadRecord::LoadNewChildren(CAppParamGroup& group, std::uint
       throw;
     }
     pos = entry.end;
-    // A plain key is adopted directly; an empty one or a path goes through
-    // _SetAt, which reports it. _SetAt destroys the node if it throws; a
-    // node neither adopted (key already held, or empty) has no parent and
-    // dies here.
-    bool added = false;
-    try {
-      added = group.AddOwnKey(created);
-    } catch (...) {
-      delete created;
-      throw;
-    }
-    if (added) continue;
-    CAppParam* adopted = group._SetAt(created->GetKey(), created, CAppParamGroup::ADD_BY_KEY);
-    if (adopted == nullptr || created->GetParent() == nullptr) delete created;
+    AdoptChild(group, created);
   }
+}
+
+void CAppStreamBin::LoadRecord::AdoptChild(CAppParamGroup& group, CAppParam* created) {
+  // A plain key is adopted directly; an empty one or a path goes through
+  // _SetAt, which reports it. _SetAt destroys the node if it throws; a node
+  // neither adopted (key already held, or empty) has no parent and dies here.
+  bool added = false;
+  try {
+    added = group.AddOwnKey(created);
+  } catch (...) {
+    delete created;
+    throw;
+  }
+  if (added) return;
+  CAppParam* adopted = group._SetAt(created->GetKey(), created, CAppParamGroup::ADD_BY_KEY);
+  if (adopted == nullptr || created->GetParent() == nullptr) delete created;
 }
 
 bool CAppStreamBin::LoadRecord::RestoreInPlace(CAppParamGroup& group, std::uint32_t start, std::uint32_t end) {

@@ -1,5 +1,7 @@
 #include "appconfig/AppDebug.h"
 
+#include "AppDebugMute.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cinttypes>
@@ -22,13 +24,27 @@ std::string NowText() {
 }
 }  // namespace
 
+namespace {
+thread_local CAppDebugMute* t_pMute = nullptr;
+}  // namespace
+
+CAppDebugMute::CAppDebugMute() : m_pOuter(t_pMute) { t_pMute = this; }
+
+CAppDebugMute::~CAppDebugMute() { t_pMute = m_pOuter; }
+
+bool CAppDebugMute::Stop() {
+  if (t_pMute == nullptr) return false;
+  t_pMute->m_bStopped = true;
+  return true;
+}
+
 CAppDebug::Logger::Logger() {
-  Info(__FILE__, __LINE__);
+  SetPending(__FILE__, __LINE__);
   Record(CAppTools::Format("Start Logger %s", NowText().c_str()));
 }
 
 CAppDebug::Logger::~Logger() {
-  Info(__FILE__, __LINE__);
+  SetPending(__FILE__, __LINE__);
   Record(CAppTools::Format("End Logger %s", NowText().c_str()));
   // Runs at process exit: nothing may escape, and a lost tally is acceptable.
   try {
@@ -55,6 +71,11 @@ bool CAppDebug::Logger::WriteFile() const {
 }
 
 void CAppDebug::Logger::Info(const char* file, std::uint32_t line) {
+  if (CAppDebugMute::Stop()) return;
+  SetPending(file, line);
+}
+
+void CAppDebug::Logger::SetPending(const char* file, std::uint32_t line) {
   std::string name = file != nullptr ? file : "";
   const std::size_t slash = name.find_last_of("\\/");
   if (slash != std::string::npos) name.erase(0, slash + 1);
@@ -62,6 +83,7 @@ void CAppDebug::Logger::Info(const char* file, std::uint32_t line) {
 }
 
 void CAppDebug::Logger::Trace(const char* format, ...) {
+  if (CAppDebugMute::Stop()) return;
   va_list args;
   va_start(args, format);
   const std::string text = CAppTools::FormatV(format, args);
@@ -70,6 +92,7 @@ void CAppDebug::Logger::Trace(const char* format, ...) {
 }
 
 void CAppDebug::Logger::Warning(const char* format, ...) {
+  if (CAppDebugMute::Stop()) return;
   va_list args;
   va_start(args, format);
   const std::string text = CAppTools::FormatV(format, args);

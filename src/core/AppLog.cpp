@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 
+#include "AppDebugMute.h"
 #include "appconfig/AppTools.h"
 
 namespace {
@@ -24,7 +25,7 @@ void CAppLog::WriteInfos(std::string& line) {
 }
 
 void CAppLog::DisplayErrorMessage(const std::string& text) noexcept {
-  if (m_ptrOutputInfoInterface == nullptr) return;
+  if (CAppDebugMute::Stop() || m_ptrOutputInfoInterface == nullptr) return;
   try {
     std::string line = CAppTools::LoadString(kIdError);
     WriteInfos(line);
@@ -36,7 +37,7 @@ void CAppLog::DisplayErrorMessage(const std::string& text) noexcept {
 }
 
 void CAppLog::DisplayResourceMessage(unsigned id, ...) noexcept {
-  if (m_ptrOutputInfoInterface == nullptr) return;
+  if (CAppDebugMute::Stop() || m_ptrOutputInfoInterface == nullptr) return;
   try {
     const std::string format = CAppTools::LoadString(id);
     va_list args;

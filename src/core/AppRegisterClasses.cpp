@@ -5,6 +5,9 @@
 // over the classes' own sources, registrations of classes a program never
 // names would be dropped by the linker. Add each new class here.
 #include "AppLibraryClasses.h"
+
+#include <span>
+
 #include "appconfig/AppDataRecord.h"
 #include "appconfig/AppDynamic.h"
 #include "appconfig/AppParam.h"
@@ -20,6 +23,7 @@
 #include "appconfig/AppParamNumeric.h"
 #include "appconfig/AppParamValue.h"
 #include "appconfig/AppResources.h"
+#include "appconfig/AppTools.h"
 #include "appconfig/AppRuleInterface.h"
 #include "appconfig/AppRuleMultiColumns.h"
 
@@ -65,9 +69,9 @@ bool LoadLibraryClasses() {
   return true;
 }
 
-}  // namespace
-
-bool AppIsLibraryParamClass(const CAppRuntimeClass* type) {
+// Built on first use: the classes' records may not be initialised yet while
+// other files' static initialisers run.
+std::span<const CAppRuntimeClass* const> LibraryParamClasses() {
   static const CAppRuntimeClass* const kClasses[] = {
       CAppParam::StaticRuntimeClass(),         CAppParamGroup::StaticRuntimeClass(),
       CAppParamListKey::StaticRuntimeClass(),  CAppParamEnumSingle::StaticRuntimeClass(),
@@ -76,10 +80,23 @@ bool AppIsLibraryParamClass(const CAppRuntimeClass* type) {
       CAppParamMail::StaticRuntimeClass(),     CAppParamDefStruct::StaticRuntimeClass(),
       CAppParamValue::StaticRuntimeClass(),    CAppParamNumeric::StaticRuntimeClass(),
   };
-  for (const CAppRuntimeClass* known : kClasses) {
+  return kClasses;
+}
+
+}  // namespace
+
+bool AppIsLibraryParamClass(const CAppRuntimeClass* type) {
+  for (const CAppRuntimeClass* known : LibraryParamClasses()) {
     if (type == known) return true;
   }
   return false;
+}
+
+const CAppRuntimeClass* AppFindLibraryParamClass(std::string_view upperName) {
+  for (const CAppRuntimeClass* known : LibraryParamClasses()) {
+    if (CAppTools::MakeUpper(known->m_lpszClassName) == upperName) return known;
+  }
+  return nullptr;
 }
 
 extern const bool g_bAppLibraryClassesLoaded;
