@@ -197,8 +197,10 @@ public:
 
     // Writes into `file` (open and empty) while the tree is visited: each
     // full part goes to the file and its room is reused. A failed write
-    // throws what Save reports as "File not written".
-    SaveStream(CAppToolsBin::File& file, CAppParam* param, SaveRule rule);
+    // throws what Save reports as "File not written". `replaced` is a
+    // descriptor of the file the save will replace, or -1: the writer drops
+    // its cached pages meanwhile, which the rename would release otherwise.
+    SaveStream(CAppToolsBin::File& file, CAppParam* param, SaveRule rule, int replaced);
     void WriteFile(CAppParam* param);
     void WriteHeader();
     void WriteData(CAppParam* param);
@@ -248,6 +250,7 @@ public:
     std::unique_ptr<RecentNames> m_pFieldNames;
     std::vector<std::unique_ptr<Plan>> m_plans;
     Plan* m_pLastPlan = nullptr;
+    int m_nReplaced = -1;
     // Last: it writes through the members above until it is destroyed.
     std::unique_ptr<Writer> m_pWriter;
   };
