@@ -71,6 +71,37 @@ bool ReadFile(const std::string& path, std::string& bytes, std::string& reason) 
   return true;
 }
 
+// A document's text, read into room that is not cleared first (descriptions
+// run to megabytes) and made UTF-8. Text in another encoding, or a file that
+// grew while it was read, goes the general way.
+bool ReadDocumentText(const std::string& path, CAppToolsXML::DomDocument& doc, std::string& reason) {
+  std::size_t size = 0;
+  std::unique_ptr<char[]> bytes;
+  if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+    struct stat info {};
+    if (::fstat(::fileno(file), &info) == 0 && info.st_size > 0) {
+      size = static_cast<std::size_t>(info.st_size);
+      bytes = std::make_unique_for_overwrite<char[]>(size);
+      const bool whole = std::fread(bytes.get(), 1, size, file) == size && std::fgetc(file) == EOF && !std::ferror(file);
+      if (!whole) bytes.reset();
+    }
+    std::fclose(file);
+  }
+  std::size_t skip = 0;
+  if (bytes && AppXmlIsUtf8(std::string_view(bytes.get(), size), skip)) {
+    if (skip != 0) std::memmove(bytes.get(), bytes.get() + skip, size - skip);
+    doc.text = std::move(bytes);
+    doc.textSize = size - skip;
+    return true;
+  }
+  std::string text;
+  if (!ReadFile(path, text, reason) || !AppXmlDecodeToUtf8(text, reason)) return false;
+  doc.text = std::make_unique_for_overwrite<char[]>(text.size());
+  std::memcpy(doc.text.get(), text.data(), text.size());
+  doc.textSize = text.size();
+  return true;
+}
+
 bool IsNameStart(unsigned char c) { return std::isalpha(c) || c == '_' || c == ':' || c >= 0x80; }
 bool IsNameChar(unsigned char c) { return IsNameStart(c) || std::isdigit(c) || c == '-' || c == '.'; }
 
@@ -115,7 +146,8 @@ std::ptrdiff_t ElementOffset(const pugi::xml_node& node) {
     }
   }
   doc.doc.reset();
-  doc.text = std::string();
+  doc.text.reset();
+  doc.textSize = 0;
   APP_THROW("%s", document.GetParseError().c_str());
 }
 
@@ -333,7 +365,7 @@ constexpr std::size_t kAsideFrom = 1024 * 1024;
 // or no thread to be had).
 bool StartAside(CAppToolsXML::DomDocument& doc, const CAppToolsXML::SchemaCollection& schemas) {
   const std::shared_ptr<CAppToolsXML::DomSchemaCollection>& collection = schemas.GetPtr().Shared();
-  if (doc.text.size() < kAsideFrom || std::thread::hardware_concurrency() < 2 || AppXdrAddsDefaults(*collection)) {
+  if (doc.textSize < kAsideFrom || std::thread::hardware_concurrency() < 2 || AppXdrAddsDefaults(*collection)) {
     return false;
   }
   auto aside = std::make_unique<AppXmlAsideValidation>();
@@ -363,11 +395,9 @@ bool CAppToolsXML::Document::Load(const std::string& name, const SchemaCollectio
   doc.error.url = GetPath() + name + ".xml";
 
   std::string reason;
-  if (!ReadFile(doc.error.url, doc.text, reason) || !AppXmlDecodeToUtf8(doc.text, reason)) {
-    FailLoad(*this, reason, false, -1);
-  }
+  if (!ReadDocumentText(doc.error.url, doc, reason)) FailLoad(*this, reason, false, -1);
   const pugi::xml_parse_result parsed =
-      doc.doc.load_buffer_inplace(doc.text.data(), doc.text.size(), kParseOptions, pugi::encoding_utf8);
+      doc.doc.load_buffer_inplace(doc.text.get(), doc.textSize, kParseOptions, pugi::encoding_utf8);
   if (!parsed) FailLoad(*this, parsed.description(), true, parsed.offset);
 
   // pugixml accepts several top-level elements; XML does not.

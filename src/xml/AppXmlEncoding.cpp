@@ -93,24 +93,31 @@ bool SingleByteToUtf8(std::string& bytes, bool windows1252, std::string& reason)
 
 // The encoding named by an XML declaration at the start of 8-bit text; empty
 // when there is none.
-std::string DeclaredEncoding(const std::string& bytes) {
-  if (bytes.compare(0, 5, "<?xml") != 0) return {};
+std::string DeclaredEncoding(std::string_view bytes) {
+  if (bytes.substr(0, 5) != "<?xml") return {};
   const std::size_t end = bytes.find("?>");
-  if (end == std::string::npos || end > 1024) return {};
-  const std::string decl = bytes.substr(0, end);
+  if (end == std::string_view::npos || end > 1024) return {};
+  const std::string_view decl = bytes.substr(0, end);
   const std::size_t key = decl.find("encoding");
-  if (key == std::string::npos) return {};
+  if (key == std::string_view::npos) return {};
   std::size_t pos = decl.find_first_not_of(" \t\r\n", key + 8);
-  if (pos == std::string::npos || decl[pos] != '=') return {};
+  if (pos == std::string_view::npos || decl[pos] != '=') return {};
   pos = decl.find_first_not_of(" \t\r\n", pos + 1);
-  if (pos == std::string::npos || (decl[pos] != '"' && decl[pos] != '\'')) return {};
+  if (pos == std::string_view::npos || (decl[pos] != '"' && decl[pos] != '\'')) return {};
   const std::size_t close = decl.find(decl[pos], pos + 1);
-  if (close == std::string::npos) return {};
-  return decl.substr(pos + 1, close - pos - 1);
+  if (close == std::string_view::npos) return {};
+  return std::string(decl.substr(pos + 1, close - pos - 1));
 }
 
-bool StartsWith(const std::string& bytes, const char* prefix, std::size_t n) {
+bool StartsWith(std::string_view bytes, const char* prefix, std::size_t n) {
   return bytes.size() >= n && bytes.compare(0, n, prefix, n) == 0;
+}
+
+bool IsUtf8Name(std::string encoding) {
+  std::transform(encoding.begin(), encoding.end(), encoding.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return encoding.empty() || encoding == "utf-8" || encoding == "utf8" || encoding == "us-ascii" ||
+         encoding == "ascii";
 }
 
 }  // namespace
@@ -127,13 +134,10 @@ bool AppXmlDecodeToUtf8(std::string& bytes, std::string& reason) {
   if (StartsWith(bytes, "\0<\0?", 4)) return Utf16ToUtf8(bytes, 0, true, reason);
 
   const std::string declared = DeclaredEncoding(bytes);
+  if (IsUtf8Name(declared)) return true;
   std::string encoding = declared;
   std::transform(encoding.begin(), encoding.end(), encoding.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  if (encoding.empty() || encoding == "utf-8" || encoding == "utf8" || encoding == "us-ascii" ||
-      encoding == "ascii") {
-    return true;
-  }
   if (encoding == "iso-8859-1" || encoding == "iso8859-1" || encoding == "iso_8859-1" ||
       encoding == "latin1" || encoding == "latin-1" || encoding == "l1") {
     return SingleByteToUtf8(bytes, false, reason);
@@ -141,6 +145,19 @@ bool AppXmlDecodeToUtf8(std::string& bytes, std::string& reason) {
   if (encoding == "windows-1252" || encoding == "cp1252") return SingleByteToUtf8(bytes, true, reason);
   reason = "Encoding \"" + declared + "\" is not supported";
   return false;
+}
+
+bool AppXmlIsUtf8(std::string_view bytes, std::size_t& skip) {
+  skip = 0;
+  if (StartsWith(bytes, "\xEF\xBB\xBF", 3)) {
+    skip = 3;
+    return true;
+  }
+  if (StartsWith(bytes, "\xFF\xFE", 2) || StartsWith(bytes, "\xFE\xFF", 2) || StartsWith(bytes, "<\0?\0", 4) ||
+      StartsWith(bytes, "\0<\0?", 4)) {
+    return false;
+  }
+  return IsUtf8Name(DeclaredEncoding(bytes));
 }
 
 void AppXmlLocate(const std::string& text, std::size_t offset, int& line, int& linePos) {

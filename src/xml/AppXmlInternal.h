@@ -48,7 +48,8 @@ struct CAppToolsXML::DomDocument {
 
   // The parsed text: pugixml parses in place and keeps pointers into it, so
   // it is declared before (and outlives) the document.
-  std::string text;
+  std::unique_ptr<char[]> text;
+  std::size_t textSize = 0;
   pugi::xml_document doc;
   ParseError error;
   // Declared last: a validation still running is joined before the
@@ -73,6 +74,10 @@ inline pugi::xml_node AppXmlToPugi(const CAppToolsXML::DomNode* p) {
 // or its declared encoding. False with a reason when the encoding is not
 // supported or the bytes do not follow it.
 bool AppXmlDecodeToUtf8(std::string& bytes, std::string& reason);
+
+// Whether the bytes of an XML file are UTF-8 already, as AppXmlDecodeToUtf8
+// would leave them, apart from the `skip` bytes of a byte-order mark.
+bool AppXmlIsUtf8(std::string_view bytes, std::size_t& skip);
 
 // 1-based line and position in the line (in characters) of a byte offset of
 // UTF-8 text.
