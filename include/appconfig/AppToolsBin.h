@@ -103,6 +103,10 @@ public:
     // Creates (truncating) for writing, or opens read-only. False when the
     // file cannot be opened; "File already open" when this one is.
     bool Open(const std::string& name, bool write);
+    // Takes over `fd`, open for writing on an empty file the caller has just
+    // made, and closes it in Close. Unlike Open it does not truncate the file
+    // again: some file systems flush a file truncated so on its close.
+    void AdoptForWriting(int fd);
     bool IsOpen() const { return m_fd >= 0; }
     void Close();
     // Starts putting what was written so far on the disk, without waiting

@@ -2241,13 +2241,9 @@ void CAppStreamBin::Save(CAppParam* param, const std::string& file, SaveRule rul
   std::string temp;
   const int fd = AppCreateTemporaryBeside(file, temp);
   if (fd < 0) APP_THROW("File not create");
-  ::close(fd);
+  output.AdoptForWriting(fd);
   ReplacedFile replaced(file);
 
-  if (!output.Open(temp, true)) {
-    ::unlink(temp.c_str());
-    APP_THROW("File not create");
-  }
   // The file is written while the tree is visited; whatever fails, only the
   // temporary file has seen it, and it goes.
   std::string reason;

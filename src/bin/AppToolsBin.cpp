@@ -123,6 +123,14 @@ bool CAppToolsBin::File::Open(const std::string& name, bool write) {
   return m_fd >= 0;
 }
 
+void CAppToolsBin::File::AdoptForWriting(int fd) {
+  if (IsOpen()) APP_THROW("File already open");
+  m_nFill = 0;
+  m_nIndex = 0;
+  m_fd = fd;
+  m_bWrite = true;
+}
+
 void CAppToolsBin::File::Close() {
   Unmap();
   if (m_fd >= 0) ::close(m_fd);

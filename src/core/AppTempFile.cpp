@@ -1,5 +1,6 @@
 #include "AppTempFile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -7,7 +8,7 @@
 
 int AppCreateTemporaryBeside(const std::string& target, std::string& temp) {
   temp = target + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
+  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return fd;
   // mkstemp makes the file private (0600).
   struct stat previous {};
