@@ -446,7 +446,7 @@ public:
   // in flight hold all the room allowed.
   std::unique_ptr<std::uint8_t[]> Swap(std::unique_ptr<std::uint8_t[]> bytes, std::uint32_t at, std::size_t count) {
     std::unique_lock lock(m_mutex);
-    m_jobs.push_back(Job{std::move(bytes), at, count});
+    m_jobs.push_back(Job{std::move(bytes), at, count, {}});
     m_changed.notify_all();
     if (m_free.empty() && m_nBuffers < kBuffers) {
       ++m_nBuffers;
@@ -457,6 +457,15 @@ public:
     std::unique_ptr<std::uint8_t[]> room = std::move(m_free.back());
     m_free.pop_back();
     return room;
+  }
+  // Queues a header completed after its part was queued: written after that
+  // part, while the tree is still visited, rather than all at the end.
+  void Patch(std::uint32_t at, const std::array<std::uint8_t, HEADER_SIZE>& header) {
+    {
+      std::lock_guard lock(m_mutex);
+      m_jobs.push_back(Job{nullptr, at, HEADER_SIZE, header});
+    }
+    m_changed.notify_all();
   }
   // A write failed; the stream's error tells why once Stop returned.
   bool Failed() const { return m_failed.load(std::memory_order_relaxed); }
@@ -472,9 +481,10 @@ public:
 
 private:
   struct Job {
-    std::unique_ptr<std::uint8_t[]> bytes;
+    std::unique_ptr<std::uint8_t[]> bytes;  // null for a header patch
     std::uint32_t at;
     std::size_t count;
+    std::array<std::uint8_t, HEADER_SIZE> header;
   };
   // Parts in flight at most: the disk is not kept waiting, nor is much
   // memory held.
@@ -495,7 +505,9 @@ private:
         job = std::move(m_jobs.front());
         m_jobs.pop_front();
       }
-      if (!m_stream.TryWrite(job.at, job.bytes.get(), job.count)) m_failed.store(true, std::memory_order_relaxed);
+      const std::uint8_t* bytes = job.bytes ? job.bytes.get() : job.header.data();
+      if (!m_stream.TryWrite(job.at, bytes, job.count)) m_failed.store(true, std::memory_order_relaxed);
+      if (!job.bytes) continue;
       {
         std::lock_guard lock(m_mutex);
         m_free.push_back(std::move(job.bytes));
@@ -671,6 +683,8 @@ void CAppStreamBin::SaveStream::EndElement(std::uint32_t name, std::uint32_t sta
   PutWord(header.data() + 8, type);
   if (start >= m_nBase) {
     std::memcpy(m_pOut + (start - m_nBase), header.data(), HEADER_SIZE);
+  } else if (m_pWriter != nullptr) {
+    m_pWriter->Patch(start, header);  // its part is queued or in the file already
   } else if (m_pFile != nullptr) {
     m_late.emplace_back(start, header);  // its part is in the file already
   } else {
