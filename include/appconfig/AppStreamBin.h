@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <list>
 #include <memory>
@@ -229,6 +230,15 @@ public:
     void WriteOut(std::uint32_t at, const std::uint8_t* bytes, std::size_t count);
     bool TryWrite(std::uint32_t at, const std::uint8_t* bytes, std::size_t count);
     class Writer;
+    // Full parts go to the writer kHeldParts parts late, so that the headers
+    // of elements that end meanwhile are written into memory, not patched
+    // into the file (where a page already on its way to the disk would go
+    // there twice). Returns the room for the next part.
+    static constexpr std::size_t kHeldParts = 2;
+    std::unique_ptr<std::uint8_t[]> HoldAndPass(std::unique_ptr<std::uint8_t[]> bytes, std::uint32_t at,
+                                                std::size_t count);
+    void PassHeld();
+    Part* HeldPart(std::uint32_t at);
     void StartWriter();
     // Waits until the writer has written every part it was given, if any.
     void StopWriter();
@@ -236,6 +246,7 @@ public:
     Plan* PlanOf(const CAppRuntimeClass* type);
 
     std::vector<Part> m_parts;  // to a file: only the current one
+    std::deque<Part> m_held;    // to a file: full parts not yet passed to the writer
     std::uint8_t* m_pOut = nullptr;
     std::size_t m_nUsed = 0;
     std::size_t m_nRoom = 0;

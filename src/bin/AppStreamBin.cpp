@@ -554,6 +554,7 @@ CAppStreamBin::SaveStream::SaveStream(CAppToolsBin::File& file, CAppParam* param
       m_pFieldNames(std::make_unique<RecentNames>()),
       m_nReplaced(replaced) {
   WriteFile(param);
+  if (m_pWriter != nullptr) PassHeld();
   StopWriter();
   WriteOut(m_nBase, m_pOut, m_nUsed);
   for (const auto& [at, header] : m_late) WriteOut(at, header.data(), header.size());
@@ -576,7 +577,7 @@ void CAppStreamBin::SaveStream::NextPart(std::size_t count) {
     // is large enough to be worth a thread; its room, or another, serves again.
     if (m_pWriter == nullptr && end >= kWriterFrom && m_nRoom == kLargestPart) StartWriter();
     if (m_pWriter != nullptr) {
-      m_parts.back().bytes = m_pWriter->Swap(std::move(m_parts.back().bytes), m_nBase, m_nUsed);
+      m_parts.back().bytes = HoldAndPass(std::move(m_parts.back().bytes), m_nBase, m_nUsed);
       if (m_pWriter->Failed()) {
         StopWriter();
         throw WriteFailure{m_strWriteError};
@@ -598,6 +599,20 @@ void CAppStreamBin::SaveStream::NextPart(std::size_t count) {
   m_pOut = m_parts.back().bytes.get();
   m_nBase = end;
   m_nUsed = 0;
+}
+
+std::unique_ptr<std::uint8_t[]> CAppStreamBin::SaveStream::HoldAndPass(std::unique_ptr<std::uint8_t[]> bytes,
+                                                                       std::uint32_t at, std::size_t count) {
+  m_held.push_back(Part{std::move(bytes), at, static_cast<std::uint32_t>(count)});
+  if (m_held.size() <= kHeldParts) return std::make_unique_for_overwrite<std::uint8_t[]>(kLargestPart);
+  Part oldest = std::move(m_held.front());
+  m_held.pop_front();
+  return m_pWriter->Swap(std::move(oldest.bytes), oldest.base, oldest.size);
+}
+
+void CAppStreamBin::SaveStream::PassHeld() {
+  for (Part& part : m_held) m_pWriter->Swap(std::move(part.bytes), part.base, part.size);
+  m_held.clear();
 }
 
 void CAppStreamBin::SaveStream::WriteOut(std::uint32_t at, const std::uint8_t* bytes, std::size_t count) {
@@ -683,6 +698,8 @@ void CAppStreamBin::SaveStream::EndElement(std::uint32_t name, std::uint32_t sta
   PutWord(header.data() + 8, type);
   if (start >= m_nBase) {
     std::memcpy(m_pOut + (start - m_nBase), header.data(), HEADER_SIZE);
+  } else if (Part* held = HeldPart(start)) {
+    std::memcpy(held->bytes.get() + (start - held->base), header.data(), HEADER_SIZE);
   } else if (m_pWriter != nullptr) {
     m_pWriter->Patch(start, header);  // its part is queued or in the file already
   } else if (m_pFile != nullptr) {
@@ -693,6 +710,13 @@ void CAppStreamBin::SaveStream::EndElement(std::uint32_t name, std::uint32_t sta
                                        [](std::uint32_t at, const Part& p) { return at < p.base; }) - 1;
     std::memcpy(part->bytes.get() + (start - part->base), header.data(), HEADER_SIZE);
   }
+}
+
+CAppStreamBin::SaveStream::Part* CAppStreamBin::SaveStream::HeldPart(std::uint32_t at) {
+  for (auto part = m_held.rbegin(); part != m_held.rend(); ++part) {
+    if (at >= part->base) return at - part->base < part->size ? &*part : nullptr;
+  }
+  return nullptr;
 }
 
 CAppStreamBin::SaveStream::~SaveStream() = default;
