@@ -85,13 +85,6 @@ std::span<const CAppRuntimeClass* const> LibraryParamClasses() {
 
 }  // namespace
 
-bool AppIsLibraryParamClass(const CAppRuntimeClass* type) {
-  for (const CAppRuntimeClass* known : LibraryParamClasses()) {
-    if (type == known) return true;
-  }
-  return false;
-}
-
 const CAppRuntimeClass* AppFindLibraryParamClass(std::string_view upperName) {
   for (const CAppRuntimeClass* known : LibraryParamClasses()) {
     if (CAppTools::MakeUpper(known->m_lpszClassName) == upperName) return known;
