@@ -72,8 +72,8 @@ bool ReadFile(const std::string& path, std::string& bytes, std::string& reason) 
 }
 
 // A document's text, read into room that is not cleared first (descriptions
-// run to megabytes) and made UTF-8. Text in another encoding, or a file that
-// grew while it was read, goes the general way.
+// run to megabytes) and made UTF-8. Text in another encoding is decoded from
+// the bytes read; a file that grew while it was read is read the general way.
 bool ReadDocumentText(const std::string& path, CAppToolsXML::DomDocument& doc, std::string& reason) {
   std::size_t size = 0;
   std::unique_ptr<char[]> bytes;
@@ -95,7 +95,12 @@ bool ReadDocumentText(const std::string& path, CAppToolsXML::DomDocument& doc, s
     return true;
   }
   std::string text;
-  if (!ReadFile(path, text, reason) || !AppXmlDecodeToUtf8(text, reason)) return false;
+  if (bytes) {
+    text.assign(bytes.get(), size);
+  } else if (!ReadFile(path, text, reason)) {
+    return false;
+  }
+  if (!AppXmlDecodeToUtf8(text, reason)) return false;
   doc.text = std::make_unique_for_overwrite<char[]>(text.size());
   std::memcpy(doc.text.get(), text.data(), text.size());
   doc.textSize = text.size();

@@ -113,31 +113,47 @@ bool StartsWith(std::string_view bytes, const char* prefix, std::size_t n) {
   return bytes.size() >= n && bytes.compare(0, n, prefix, n) == 0;
 }
 
-bool IsUtf8Name(std::string encoding) {
-  std::transform(encoding.begin(), encoding.end(), encoding.begin(),
+std::string LowerCase(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
                  [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return encoding.empty() || encoding == "utf-8" || encoding == "utf8" || encoding == "us-ascii" ||
-         encoding == "ascii";
+  return text;
+}
+
+bool IsUtf8Name(const std::string& lower) {
+  return lower.empty() || lower == "utf-8" || lower == "utf8" || lower == "us-ascii" || lower == "ascii";
+}
+
+// Whether the bytes are UTF-16, from a byte-order mark (of `mark` bytes) or,
+// without one, from the "<?" every XML file starts with as two 16-bit units.
+bool IsUtf16(std::string_view bytes, std::size_t& mark, bool& bigEndian) {
+  mark = 0;
+  bigEndian = false;
+  if (StartsWith(bytes, "\xFF\xFE", 2)) {
+    mark = 2;
+  } else if (StartsWith(bytes, "\xFE\xFF", 2)) {
+    mark = 2;
+    bigEndian = true;
+  } else if (StartsWith(bytes, "\0<\0?", 4)) {
+    bigEndian = true;
+  } else if (!StartsWith(bytes, "<\0?\0", 4)) {
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
 
 bool AppXmlDecodeToUtf8(std::string& bytes, std::string& reason) {
-  if (StartsWith(bytes, "\xEF\xBB\xBF", 3)) {
-    bytes.erase(0, 3);
+  std::size_t skip = 0;
+  if (AppXmlIsUtf8(bytes, skip)) {
+    bytes.erase(0, skip);
     return true;
   }
-  if (StartsWith(bytes, "\xFF\xFE", 2)) return Utf16ToUtf8(bytes, 2, false, reason);
-  if (StartsWith(bytes, "\xFE\xFF", 2)) return Utf16ToUtf8(bytes, 2, true, reason);
-  // UTF-16 without a mark still starts with "<" as one 16-bit unit.
-  if (StartsWith(bytes, "<\0?\0", 4)) return Utf16ToUtf8(bytes, 0, false, reason);
-  if (StartsWith(bytes, "\0<\0?", 4)) return Utf16ToUtf8(bytes, 0, true, reason);
+  bool bigEndian = false;
+  if (IsUtf16(bytes, skip, bigEndian)) return Utf16ToUtf8(bytes, skip, bigEndian, reason);
 
   const std::string declared = DeclaredEncoding(bytes);
-  if (IsUtf8Name(declared)) return true;
-  std::string encoding = declared;
-  std::transform(encoding.begin(), encoding.end(), encoding.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  const std::string encoding = LowerCase(declared);
   if (encoding == "iso-8859-1" || encoding == "iso8859-1" || encoding == "iso_8859-1" ||
       encoding == "latin1" || encoding == "latin-1" || encoding == "l1") {
     return SingleByteToUtf8(bytes, false, reason);
@@ -153,11 +169,9 @@ bool AppXmlIsUtf8(std::string_view bytes, std::size_t& skip) {
     skip = 3;
     return true;
   }
-  if (StartsWith(bytes, "\xFF\xFE", 2) || StartsWith(bytes, "\xFE\xFF", 2) || StartsWith(bytes, "<\0?\0", 4) ||
-      StartsWith(bytes, "\0<\0?", 4)) {
-    return false;
-  }
-  return IsUtf8Name(DeclaredEncoding(bytes));
+  std::size_t mark = 0;
+  bool bigEndian = false;
+  return !IsUtf16(bytes, mark, bigEndian) && IsUtf8Name(LowerCase(DeclaredEncoding(bytes)));
 }
 
 void AppXmlLocate(const std::string& text, std::size_t offset, int& line, int& linePos) {
