@@ -133,6 +133,8 @@ private:
   void SwapChildren(std::size_t a, std::size_t b);
   // The place of the child indexed under `upper` (hash `hash`); npos if none.
   std::size_t FindPlace(const std::string& upper, std::uint32_t hash) const;
+  // The place of the child under `key`, in any case; npos if none.
+  std::size_t PlaceOfKey(const std::string& key) const;
   // The slot that refers to the child at `place`.
   std::size_t SlotOf(std::size_t place) const;
   void InsertSlot(std::uint32_t hash, std::size_t place);

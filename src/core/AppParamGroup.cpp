@@ -86,6 +86,11 @@ std::size_t CAppParamGroup::FindPlace(const std::string& upper, std::uint32_t ha
   }
 }
 
+std::size_t CAppParamGroup::PlaceOfKey(const std::string& key) const {
+  const std::string upper = CAppTools::MakeUpper(key);
+  return FindPlace(upper, KeyHash(upper));
+}
+
 std::size_t CAppParamGroup::SlotOf(std::size_t place) const {
   const std::size_t mask = m_slots.size() - 1;
   const std::uint64_t wanted = static_cast<std::uint64_t>(place) + 1;
@@ -123,8 +128,7 @@ void CAppParamGroup::Reserve(std::size_t count) {
 }
 
 CAppParam* CAppParamGroup::FindChild(const std::string& key) const {
-  const std::string upper = CAppTools::MakeUpper(key);
-  const std::size_t place = FindPlace(upper, KeyHash(upper));
+  const std::size_t place = PlaceOfKey(key);
   return place != std::string::npos ? m_children[place].get() : nullptr;
 }
 
@@ -311,8 +315,7 @@ bool CAppParamGroup::RemoveParam(const std::string& path) {
 }
 
 bool CAppParamGroup::RemoveChild(const std::string& key) {
-  const std::string upper = CAppTools::MakeUpper(key);
-  const std::size_t place = FindPlace(upper, KeyHash(upper));
+  const std::size_t place = PlaceOfKey(key);
   if (place == std::string::npos) return false;
   std::unique_ptr<CAppParam> removed = std::move(m_children[place]);
   m_children.erase(m_children.begin() + static_cast<std::ptrdiff_t>(place));
@@ -336,14 +339,12 @@ void CAppParamGroup::RemoveAll() {
 }
 
 void CAppParamGroup::MoveUp(const std::string& key) {
-  const std::string upper = CAppTools::MakeUpper(key);
-  const std::size_t place = FindPlace(upper, KeyHash(upper));
+  const std::size_t place = PlaceOfKey(key);
   if (place != std::string::npos && place + 1 < m_children.size()) SwapChildren(place, place + 1);
 }
 
 void CAppParamGroup::MoveDown(const std::string& key) {
-  const std::string upper = CAppTools::MakeUpper(key);
-  const std::size_t place = FindPlace(upper, KeyHash(upper));
+  const std::size_t place = PlaceOfKey(key);
   if (place != std::string::npos && place > 0) SwapChildren(place - 1, place);
 }
 
