@@ -445,9 +445,8 @@ public:
   // the room for the next part (kLargestPart bytes). Waits while the parts
   // in flight hold all the room allowed.
   std::unique_ptr<std::uint8_t[]> Swap(std::unique_ptr<std::uint8_t[]> bytes, std::uint32_t at, std::size_t count) {
+    Give(std::move(bytes), at, count);
     std::unique_lock lock(m_mutex);
-    m_jobs.push_back(Job{std::move(bytes), at, count, {}});
-    m_changed.notify_all();
     if (m_free.empty() && m_nBuffers < kBuffers) {
       ++m_nBuffers;
       lock.unlock();
@@ -457,6 +456,14 @@ public:
     std::unique_ptr<std::uint8_t[]> room = std::move(m_free.back());
     m_free.pop_back();
     return room;
+  }
+  // Queues a full part without asking room back: the last ones of a file.
+  void Give(std::unique_ptr<std::uint8_t[]> bytes, std::uint32_t at, std::size_t count) {
+    {
+      std::lock_guard lock(m_mutex);
+      m_jobs.push_back(Job{std::move(bytes), at, count, {}});
+    }
+    m_changed.notify_all();
   }
   // Queues a header completed after its part was queued: written after that
   // part, while the tree is still visited, rather than all at the end.
@@ -611,7 +618,7 @@ std::unique_ptr<std::uint8_t[]> CAppStreamBin::SaveStream::HoldAndPass(std::uniq
 }
 
 void CAppStreamBin::SaveStream::PassHeld() {
-  for (Part& part : m_held) m_pWriter->Swap(std::move(part.bytes), part.base, part.size);
+  for (Part& part : m_held) m_pWriter->Give(std::move(part.bytes), part.base, part.size);
   m_held.clear();
 }
 
