@@ -33,14 +33,21 @@ class CAppStreamBin {
   class RecentNames;
 
   // What a writer learnt of the fields one class visits, place by place: the
-  // name, its literal and its index, and the last string value written there.
+  // name, its literal and its index, and the last two string values written
+  // there (parameters of a class often alternate between two).
   struct PlanField {
     std::string name;
     const char* literal = nullptr;  // the class's own text of the name, if given so
     std::uint32_t index = 0;
-    std::uint32_t valueIndex = 0;
+    std::uint32_t valueIndex = 0xFFFFFFFFu;
     std::string value;
-    bool missed = false;  // the last value differed from the one before
+    std::uint32_t otherIndex = 0xFFFFFFFFu;
+    std::string other;
+    bool missed = false;  // the last value was neither of the two
+    // The same for a list of strings: the last one remembered.
+    std::vector<std::string> texts;
+    std::vector<std::uint32_t> textIndexes;
+    bool textsMissed = false;
   };
   // A class's parameters are all stored under the class name the first of
   // them gives, registered once its fields are.
@@ -208,6 +215,9 @@ public:
     // One parameter element with its subtree.
     void WriteParam(CAppParam* param);
     void WriteStrings();
+    // EndElement, within the stream and its records.
+    void CloseElement(std::uint32_t name, std::uint32_t start, std::uint32_t type);
+    void CloseEarlierElement(std::uint32_t name, std::uint32_t start, std::uint32_t type);
     // The offset the next byte goes to.
     std::uint32_t Tell() const { return m_nBase + static_cast<std::uint32_t>(m_nUsed); }
     // `count` more bytes at the end of the image, to be filled by the caller.
@@ -244,6 +254,7 @@ public:
     void StopWriter();
     // The field names of a class in the order its parameters visit them.
     Plan* PlanOf(const CAppRuntimeClass* type);
+    Plan* FindPlan(const CAppRuntimeClass* type);
 
     std::vector<Part> m_parts;  // to a file: only the current one
     std::deque<Part> m_held;    // to a file: full parts not yet passed to the writer
@@ -260,7 +271,7 @@ public:
     SaveRule m_rule;
     std::unique_ptr<RecentNames> m_pFieldNames;
     std::vector<std::unique_ptr<Plan>> m_plans;
-    Plan* m_pLastPlan = nullptr;
+    std::array<Plan*, 8> m_recentPlans{};
     int m_nReplaced = -1;
     // Last: it writes through the members above until it is destroyed.
     std::unique_ptr<Writer> m_pWriter;

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <bit>
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -154,6 +155,20 @@ void PutWord(std::uint8_t* out, std::uint32_t word) {
   }
 }
 
+// The low `count` bytes of `value` (1, 2, 4 or 8), little-endian.
+void PutBytes(std::uint8_t* out, std::uint64_t value, std::uint32_t count) {
+  if constexpr (std::endian::native == std::endian::little) {
+    switch (count) {
+      case 1: *out = static_cast<std::uint8_t>(value); return;
+      case 2: std::memcpy(out, &value, 2); return;
+      case 4: std::memcpy(out, &value, 4); return;
+      case 8: std::memcpy(out, &value, 8); return;
+      default: break;
+    }
+  }
+  for (std::uint32_t i = 0; i < count; ++i, value >>= 8) out[i] = static_cast<std::uint8_t>(value & 0xFFu);
+}
+
 std::uint32_t GetWord(const std::uint8_t* in) {
   return static_cast<std::uint32_t>(in[0]) | static_cast<std::uint32_t>(in[1]) << 8 |
          static_cast<std::uint32_t>(in[2]) << 16 | static_cast<std::uint32_t>(in[3]) << 24;
@@ -236,6 +251,16 @@ std::uint64_t Load32(const unsigned char* p) {
   std::memcpy(&x, a.data() + n - 8, 8);
   std::memcpy(&y, b.data() + n - 8, 8);
   return (diff | (x ^ y)) == 0;
+}
+
+template <class Strings>
+bool SameTexts(const std::vector<std::string>& a, const Strings& b) {
+  if (a.size() != b.size()) return false;
+  auto text = b.begin();
+  for (const std::string& known : a) {
+    if (!SameText(known, *text++)) return false;
+  }
+  return true;
 }
 
 // The first bytes of an object, where a parameter keeps its fields.
@@ -452,27 +477,23 @@ public:
       lock.unlock();
       return std::make_unique_for_overwrite<std::uint8_t[]>(kLargestPart);
     }
+    m_bStreamWaits = true;
     m_changed.wait(lock, [this] { return !m_free.empty(); });
+    m_bStreamWaits = false;
     std::unique_ptr<std::uint8_t[]> room = std::move(m_free.back());
     m_free.pop_back();
     return room;
   }
   // Queues a full part without asking room back: the last ones of a file.
   void Give(std::unique_ptr<std::uint8_t[]> bytes, std::uint32_t at, std::size_t count) {
-    {
-      std::lock_guard lock(m_mutex);
-      m_jobs.push_back(Job{std::move(bytes), at, count, {}});
-    }
-    m_changed.notify_all();
+    std::lock_guard lock(m_mutex);
+    m_jobs.push_back(Job{std::move(bytes), at, count, {}});
   }
   // Queues a header completed after its part was queued: written after that
   // part, while the tree is still visited, rather than all at the end.
   void Patch(std::uint32_t at, const std::array<std::uint8_t, HEADER_SIZE>& header) {
-    {
-      std::lock_guard lock(m_mutex);
-      m_jobs.push_back(Job{nullptr, at, HEADER_SIZE, header});
-    }
-    m_changed.notify_all();
+    std::lock_guard lock(m_mutex);
+    m_jobs.push_back(Job{nullptr, at, HEADER_SIZE, header});
   }
   // A write failed; the stream's error tells why once Stop returned.
   bool Failed() const { return m_failed.load(std::memory_order_relaxed); }
@@ -496,6 +517,10 @@ private:
   // Parts in flight at most: the disk is not kept waiting, nor is much
   // memory held.
   static constexpr std::size_t kBuffers = 8;
+  // The stream does not wake the writer for each part it queues: a wake-up
+  // through the system costs the visit more than the writer loses by
+  // looking for work this often. Only the stop wakes it.
+  static constexpr std::chrono::microseconds kLookEvery{100};
 
   void Run() {
     if (m_stream.m_nReplaced >= 0) {
@@ -507,7 +532,7 @@ private:
       Job job;
       {
         std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [this] { return !m_jobs.empty() || m_bStopping; });
+        while (m_jobs.empty() && !m_bStopping) m_changed.wait_for(lock, kLookEvery);
         if (m_jobs.empty()) return;
         job = std::move(m_jobs.front());
         m_jobs.pop_front();
@@ -515,11 +540,13 @@ private:
       const std::uint8_t* bytes = job.bytes ? job.bytes.get() : job.header.data();
       if (!m_stream.TryWrite(job.at, bytes, job.count)) m_failed.store(true, std::memory_order_relaxed);
       if (!job.bytes) continue;
+      bool wake = false;
       {
         std::lock_guard lock(m_mutex);
         m_free.push_back(std::move(job.bytes));
+        wake = m_bStreamWaits;
       }
-      m_changed.notify_all();
+      if (wake) m_changed.notify_all();
     }
   }
 
@@ -530,6 +557,7 @@ private:
   std::vector<std::unique_ptr<std::uint8_t[]>> m_free;
   std::size_t m_nBuffers = 0;
   bool m_bStopping = false;
+  bool m_bStreamWaits = false;  // for a free room
   std::atomic<bool> m_failed{false};
   std::thread m_thread;  // last: starts once the rest is ready
 };
@@ -697,15 +725,33 @@ std::uint32_t CAppStreamBin::SaveStream::BeginElement() {
 }
 
 void CAppStreamBin::SaveStream::EndElement(std::uint32_t name, std::uint32_t start, std::uint32_t type) {
+  CloseElement(name, start, type);
+}
+
+// Most elements end in the part they began in: their header is three words
+// written in place.
+[[gnu::always_inline]] inline void CAppStreamBin::SaveStream::CloseElement(std::uint32_t name, std::uint32_t start,
+                                                                           std::uint32_t type) {
+  const std::uint32_t end = Tell();
+  if (start >= m_nBase && std::uint64_t{start} + HEADER_SIZE <= end) {
+    std::uint8_t* header = m_pOut + (start - m_nBase);
+    PutWord(header, end);
+    PutWord(header + 4, name);
+    PutWord(header + 8, type);
+    return;
+  }
+  CloseEarlierElement(name, start, type);
+}
+
+[[gnu::noinline]] void CAppStreamBin::SaveStream::CloseEarlierElement(std::uint32_t name, std::uint32_t start,
+                                                                      std::uint32_t type) {
   const std::uint32_t end = Tell();
   if (std::uint64_t{start} + HEADER_SIZE > end) APP_THROW("Bad Position");
   std::array<std::uint8_t, HEADER_SIZE> header;
   PutWord(header.data(), end);
   PutWord(header.data() + 4, name);
   PutWord(header.data() + 8, type);
-  if (start >= m_nBase) {
-    std::memcpy(m_pOut + (start - m_nBase), header.data(), HEADER_SIZE);
-  } else if (Part* held = HeldPart(start)) {
+  if (Part* held = HeldPart(start)) {
     std::memcpy(held->bytes.get() + (start - held->base), header.data(), HEADER_SIZE);
   } else if (m_pWriter != nullptr) {
     m_pWriter->Patch(start, header);  // its part is queued or in the file already
@@ -739,17 +785,17 @@ void CAppStreamBin::SaveStream::WriteHeader() {
   const std::uint32_t section = BeginElement();
   std::uint32_t start = BeginElement();
   AppendValue(IDENT);
-  EndElement(NAME_IDENT_VALUE, start, CAppRecord::FT_UI4);
+  CloseElement(NAME_IDENT_VALUE, start, CAppRecord::FT_UI4);
   start = BeginElement();
   AppendValue(VERSION);
-  EndElement(NAME_VERSION_VALUE, start, CAppRecord::FT_UI4);
-  EndElement(NAME_HEADER_SECTION, section, TYPE_SECTION);
+  CloseElement(NAME_VERSION_VALUE, start, CAppRecord::FT_UI4);
+  CloseElement(NAME_HEADER_SECTION, section, TYPE_SECTION);
 }
 
 void CAppStreamBin::SaveStream::WriteData(CAppParam* param) {
   const std::uint32_t section = BeginElement();
   WriteParam(param);
-  EndElement(NAME_DATA_SECTION, section, TYPE_SECTION);
+  CloseElement(NAME_DATA_SECTION, section, TYPE_SECTION);
 }
 
 void CAppStreamBin::SaveStream::WriteParam(CAppParam* param) {
@@ -763,7 +809,7 @@ void CAppStreamBin::SaveStream::WriteStrings() {
   const std::uint32_t section = BeginElement();
   const std::vector<char>& chars = m_strings->Chars();
   Append(chars.data(), chars.size());
-  EndElement(NAME_STRING_SECTION, section, TYPE_SECTION);
+  CloseElement(NAME_STRING_SECTION, section, TYPE_SECTION);
 }
 
 CAppStreamBin::SaveRecord::SaveRecord(SaveStream* stream, CAppParam* param) : m_pStream(stream) {
@@ -782,7 +828,7 @@ CAppStreamBin::SaveRecord::SaveRecord(SaveStream* stream, CAppParam* param) : m_
 // comparisons fail; the lookup behind them answers.
 [[gnu::always_inline]] inline std::uint32_t CAppStreamBin::SaveRecord::FieldIndex() {
   const std::vector<PlanField>& fields = m_pPlan->fields;
-  if (m_nPlace < fields.size()) {
+  if (fields.begin() + m_nPlace < fields.end()) {
     // The same name as last time. The text is compared too: a name given
     // by pointer may be a buffer that held another name before.
     const PlanField& field = fields[m_nPlace];
@@ -798,7 +844,7 @@ CAppStreamBin::SaveRecord::SaveRecord(SaveStream* stream, CAppParam* param) : m_
 [[gnu::noinline]] std::uint32_t CAppStreamBin::SaveRecord::NewFieldIndex() {
   const std::string_view name = GetNameView();
   std::vector<PlanField>& fields = m_pPlan->fields;
-  if (m_nPlace == fields.size()) fields.push_back(PlanField{std::string(name), nullptr, 0, kNoValue, {}, false});
+  if (m_nPlace == fields.size()) fields.push_back(PlanField{std::string(name), nullptr, 0, kNoValue, {}, kNoValue, {}, false, {}, {}, false});
   PlanField& field = fields[m_nPlace++];
   if (field.literal == nullptr || !SameText(field.name, name)) {
     field.name = name;
@@ -814,7 +860,7 @@ CAppStreamBin::SaveRecord::SaveRecord(SaveStream* stream, CAppParam* param) : m_
 // holds, as indexes never change.
 [[gnu::always_inline]] inline std::uint32_t CAppStreamBin::SaveRecord::ValueIndex(const std::string& value) {
   std::vector<PlanField>& fields = m_pPlan->fields;
-  if (m_nPlace < fields.size()) {
+  if (fields.begin() + m_nPlace < fields.end()) {
     PlanField& field = fields[m_nPlace];
     if (field.valueIndex != kNoValue && SameText(field.value, value)) {
       field.missed = false;
@@ -825,28 +871,43 @@ CAppStreamBin::SaveRecord::SaveRecord(SaveStream* stream, CAppParam* param) : m_
 }
 
 [[gnu::noinline]] std::uint32_t CAppStreamBin::SaveRecord::NewValueIndex(const std::string& value) {
-  const std::uint32_t index = m_pStream->SetName(value);
   std::vector<PlanField>& fields = m_pPlan->fields;
-  if (m_nPlace >= fields.size()) return index;
+  if (fields.begin() + m_nPlace >= fields.end()) return m_pStream->SetName(value);
   PlanField& field = fields[m_nPlace];
-  // A field that differs every time (keys) stops being remembered.
-  if (!field.missed) {
+  if (field.otherIndex != kNoValue && SameText(field.other, value)) {
+    field.missed = false;
+    return field.otherIndex;
+  }
+  const std::uint32_t index = m_pStream->SetName(value);
+  // The first value stays; the other is the latest. A field that differs
+  // every time (keys) stops being remembered.
+  if (field.valueIndex == kNoValue) {
     field.value = value;
     field.valueIndex = index;
+  } else if (!field.missed) {
+    field.other = value;
+    field.otherIndex = index;
   }
   field.missed = true;
   return index;
 }
 
 CAppStreamBin::Plan* CAppStreamBin::SaveStream::PlanOf(const CAppRuntimeClass* type) {
-  if (m_pLastPlan != nullptr && m_pLastPlan->type == type) return m_pLastPlan;
+  // Classes alternate from one parameter to the next: a few recent ones are
+  // found by their address.
+  Plan*& recent = m_recentPlans[(reinterpret_cast<std::uintptr_t>(type) >> 4) % m_recentPlans.size()];
+  if (recent != nullptr && recent->type == type) return recent;
+  return recent = FindPlan(type);
+}
+
+CAppStreamBin::Plan* CAppStreamBin::SaveStream::FindPlan(const CAppRuntimeClass* type) {
   // A tree holds a handful of classes.
   for (const std::unique_ptr<Plan>& plan : m_plans) {
-    if (plan->type == type) return m_pLastPlan = plan.get();
+    if (plan->type == type) return plan.get();
   }
   m_plans.push_back(std::make_unique<Plan>());
   m_plans.back()->type = type;
-  return m_pLastPlan = m_plans.back().get();
+  return m_plans.back().get();
 }
 
 void CAppStreamBin::SaveRecord::End() {
@@ -854,7 +915,7 @@ void CAppStreamBin::SaveRecord::End() {
   m_bWritten = false;
   // The class name is registered after the fields, as readers expect.
   if (m_pPlan->className == kNoValue) m_pPlan->className = m_pStream->SetName(m_pParam->GetClassName());
-  m_pStream->EndElement(m_pPlan->className, m_nStart, FT_PARAM);
+  m_pStream->CloseElement(m_pPlan->className, m_nStart, FT_PARAM);
 }
 
 bool CAppStreamBin::SaveRecord::GetField() {
@@ -884,7 +945,7 @@ void CAppStreamBin::SaveRecord::_Do(std::vector<std::uint32_t>& array) {
   if (!m_bWritten) return;
   const std::uint32_t start = m_pStream->BeginElement();
   for (const std::uint32_t value : array) PutWord(m_pStream->Claim(4), value);
-  m_pStream->EndElement(FieldIndex(), start, FT_DWORDS);
+  m_pStream->CloseElement(FieldIndex(), start, FT_DWORDS);
 }
 
 void CAppStreamBin::SaveRecord::_Do(CAppVariant& value) {
@@ -898,7 +959,7 @@ void CAppStreamBin::SaveRecord::_Do(CAppVariant& value) {
   if (value.IsString()) {
     type = FT_STRING;
     bytes = 4;
-    bits = m_pStream->SetName(value.GetStringRef());
+    bits = ValueIndex(value.GetStringRef());
   } else if (!value.IsEmpty()) {
     const FieldType* stored = FindFieldType(value.GetType());
     if (stored == nullptr || (stored->kind != Kind::Integer && stored->kind != Kind::Real)) {
@@ -924,7 +985,7 @@ void CAppStreamBin::SaveRecord::_Do(CAppVariant& value) {
   PutWord(out, m_pStream->Tell());
   PutWord(out + 4, name);
   PutWord(out + 8, type);
-  for (std::uint32_t i = 0; i < bytes; ++i, bits >>= 8) out[HEADER_SIZE + i] = static_cast<std::uint8_t>(bits & 0xFFu);
+  PutBytes(out + HEADER_SIZE, bits, bytes);
 }
 
 void CAppStreamBin::SaveRecord::_Do(int& value) {
@@ -943,11 +1004,26 @@ void CAppStreamBin::SaveRecord::DoStrings(Strings& strings) {
   SetType(FT_STRINGS);
   if (!m_bWritten) return;
   const std::uint32_t start = m_pStream->BeginElement();
-  for (const std::string& text : strings) {
-    const std::uint32_t index = m_pStream->SetName(text);
-    PutWord(m_pStream->Claim(4), index);
+  std::vector<PlanField>& fields = m_pPlan->fields;
+  PlanField* field = fields.begin() + m_nPlace < fields.end() ? &fields[m_nPlace] : nullptr;
+  // Lists of choices are often the same from one parameter to the next.
+  if (field != nullptr && SameTexts(field->texts, strings)) {
+    for (const std::uint32_t index : field->textIndexes) PutWord(m_pStream->Claim(4), index);
+    field->textsMissed = false;
+  } else {
+    const bool remember = field != nullptr && !field->textsMissed;
+    if (remember) {
+      field->texts.assign(strings.begin(), strings.end());
+      field->textIndexes.clear();
+    }
+    for (const std::string& text : strings) {
+      const std::uint32_t index = m_pStream->SetName(text);
+      PutWord(m_pStream->Claim(4), index);
+      if (remember) field->textIndexes.push_back(index);
+    }
+    if (field != nullptr) field->textsMissed = true;
   }
-  m_pStream->EndElement(FieldIndex(), start, FT_STRINGS);
+  m_pStream->CloseElement(FieldIndex(), start, FT_STRINGS);
 }
 
 void CAppStreamBin::SaveRecord::_Do(std::list<std::string>& list) { DoStrings(list); }
@@ -971,7 +1047,7 @@ void CAppStreamBin::SaveRecord::_Do(CAppParamGroup& group) {
     if (after != nullptr) PrefetchObject(after);
     m_pStream->WriteParam(child);
   }
-  m_pStream->EndElement(FieldIndex(), start, FT_GROUP);
+  m_pStream->CloseElement(FieldIndex(), start, FT_GROUP);
 }
 
 void CAppStreamBin::SaveRecord::Serialize(void* value, unsigned /*index*/) {
@@ -1043,7 +1119,7 @@ void CAppStreamBin::SaveRecord::Serialize(void* value, unsigned /*index*/) {
 }
 
 void CAppStreamBin::SaveRecord::Validate() {
-  m_pStream->EndElement(FieldIndex(), m_nField, GetType());
+  m_pStream->CloseElement(FieldIndex(), m_nField, GetType());
 }
 
 // --- Reading -------------------------------------------------------------------------

@@ -672,7 +672,8 @@ TEST(AppStreamBin, SaveOfVaryingFieldsAndRepeatedValuesRestoresEachParameter) {
   for (int i = 0; i < 12; ++i) {
     auto* p = root.SetAt("O" + std::to_string(i), new CTestParamOptional);
     p->withExtra = i % 3 != 0;
-    p->extra = i % 2 != 0 ? "same" : "x" + std::to_string(i);
+    // Two values that alternate, a third that comes back, and new ones.
+    p->extra = i % 5 == 4 ? "x" + std::to_string(i) : i % 3 == 0 ? "one" : i % 3 == 1 ? "two" : "three";
     p->SetAlias(i % 2 != 0 ? "" : "Speed");
     p->SetName(i % 4 != 0 ? "Nom" : "Nom " + std::to_string(i));
     expected.emplace_back(p->GetKey(), p->GetAlias(), p->GetName(), p->withExtra ? p->extra : "unset");
@@ -756,6 +757,30 @@ TEST(AppStreamBin, SaveOfFieldsInChangingOrderAndUnderOtherPointersKeepsEachName
     auto* p = AppDynamicCast<CTestParamShuffled>(loaded->GetGroup()->FindChild(Numbered("S", i)));
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(std::make_tuple(p->a, p->g, p->d), std::make_tuple(Numbered("a", i), i % 3 != 2 ? "g" : "", "d"));
+  }
+}
+
+// Lists that repeat, alternate, grow, shrink or empty from one parameter to
+// the next come back as they were.
+TEST(AppStreamBin, SaveOfRepeatedAndChangingListsRestoresEachList) {
+  const std::vector<std::vector<const char*>> lists = {
+      {"a", "b"}, {"a", "b"}, {"a", "x"}, {"a", "x"}, {"c"}, {"a", "b"}, {"c"}, {"a", "b", "d"}, {}, {}, {"a", "b"},
+      {"b", "a"}};
+  CAppParamGroup root;
+  root.SetKey("ROOT");
+  for (std::size_t i = 0; i < lists.size(); ++i) {
+    auto* list = root.SetAt(Numbered("L", static_cast<int>(i)), new CAppParamListKey);
+    for (const char* item : lists[i]) list->InsertAfter(item, list->GetEndPosition());
+  }
+  const std::unique_ptr<CAppParam> loaded = LoadFromBytes(SaveToBytes(&root));
+  ASSERT_NE(loaded, nullptr);
+  for (std::size_t i = 0; i < lists.size(); ++i) {
+    SCOPED_TRACE(i);
+    auto* list = AppDynamicCast<CAppParamListKey>(loaded->GetGroup()->FindChild(Numbered("L", static_cast<int>(i))));
+    ASSERT_NE(list, nullptr);
+    std::vector<std::string> items;
+    for (unsigned k = 0; k < list->GetCount(); ++k) items.push_back(list->GetAt(k));
+    EXPECT_EQ(items, std::vector<std::string>(lists[i].begin(), lists[i].end()));
   }
 }
 
