@@ -27,6 +27,7 @@
 class CAppParam;
 class CAppRuleParam;
 class CAppParamGroup;
+class AppReadOnlyMemory;
 
 class CAppStreamBin {
   // A cache of the names a stream looked up last.
@@ -38,6 +39,7 @@ class CAppStreamBin {
   struct PlanField {
     std::string name;
     const char* literal = nullptr;  // the class's own text of the name, if given so
+    bool fixed = false;             // the literal lies in read-only memory: it cannot change
     std::uint32_t index = 0;
     std::uint32_t valueIndex = 0xFFFFFFFFu;
     std::string value;
@@ -254,6 +256,8 @@ public:
     void StopWriter();
     // The field names of a class in the order its parameters visit them.
     Plan* PlanOf(const CAppRuntimeClass* type);
+    // Whether a name given by pointer is a text that cannot change.
+    bool IsFixedText(std::string_view text);
     Plan* FindPlan(const CAppRuntimeClass* type);
 
     std::vector<Part> m_parts;  // to a file: only the current one
@@ -270,6 +274,7 @@ public:
     std::string m_strWriteError;
     SaveRule m_rule;
     std::unique_ptr<RecentNames> m_pFieldNames;
+    std::unique_ptr<AppReadOnlyMemory> m_pReadOnly;  // once a name literal asks
     std::vector<std::unique_ptr<Plan>> m_plans;
     std::array<Plan*, 8> m_recentPlans{};
     int m_nReplaced = -1;

@@ -32,6 +32,7 @@
 #include "../core/AppDebugMute.h"
 #include "../core/AppLibraryClasses.h"
 #include "../core/AppTempFile.h"
+#include "AppReadOnlyMemory.h"
 #include "AppStreamBinInternal.h"
 #include "appconfig/AppDynamic.h"
 #include "appconfig/AppException.h"
@@ -829,11 +830,12 @@ CAppStreamBin::SaveRecord::SaveRecord(SaveStream* stream, CAppParam* param) : m_
 [[gnu::always_inline]] inline std::uint32_t CAppStreamBin::SaveRecord::FieldIndex() {
   const std::vector<PlanField>& fields = m_pPlan->fields;
   if (fields.begin() + m_nPlace < fields.end()) {
-    // The same name as last time. The text is compared too: a name given
-    // by pointer may be a buffer that held another name before.
+    // The same name as last time. Unless it is a literal, the text is
+    // compared too: a name given by pointer may be a buffer that held
+    // another name before.
     const PlanField& field = fields[m_nPlace];
     const std::string_view name = GetNameView();
-    if (field.literal == name.data() && SameText(field.name, name)) {
+    if (field.literal == name.data() && (field.fixed || SameText(field.name, name))) {
       ++m_nPlace;
       return field.index;
     }
@@ -844,14 +846,20 @@ CAppStreamBin::SaveRecord::SaveRecord(SaveStream* stream, CAppParam* param) : m_
 [[gnu::noinline]] std::uint32_t CAppStreamBin::SaveRecord::NewFieldIndex() {
   const std::string_view name = GetNameView();
   std::vector<PlanField>& fields = m_pPlan->fields;
-  if (m_nPlace == fields.size()) fields.push_back(PlanField{std::string(name), nullptr, 0, kNoValue, {}, kNoValue, {}, false, {}, {}, false});
+  if (m_nPlace == fields.size()) fields.emplace_back().name = name;
   PlanField& field = fields[m_nPlace++];
   if (field.literal == nullptr || !SameText(field.name, name)) {
     field.name = name;
     field.index = m_pStream->FieldName(name);
   }
   field.literal = GetNameLiteral();
+  field.fixed = field.literal != nullptr && m_pStream->IsFixedText(name);
   return field.index;
+}
+
+bool CAppStreamBin::SaveStream::IsFixedText(std::string_view text) {
+  if (!m_pReadOnly) m_pReadOnly = std::make_unique<AppReadOnlyMemory>(AppReadOnlyMemory::Loaded());
+  return m_pReadOnly->Holds(text.data(), text.size() + 1);
 }
 
 // A string value's index. Many values repeat from one parameter of a class
