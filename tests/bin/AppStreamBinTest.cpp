@@ -159,12 +159,18 @@ std::unique_ptr<CAppParamGroup> Device() {
 // Groups of 150 parameters with distinct names: a file of several of the
 // writer's parts, whose group headers close after their part was written;
 // from 80 groups on, more than the writer thread starts at.
+std::string Numbered(const char* prefix, int i) {
+  std::string text = prefix;
+  text += std::to_string(i);
+  return text;
+}
+
 std::unique_ptr<CAppParamGroup> LargeTree(int groups = 40) {
   auto root = std::make_unique<CAppParamGroup>("Large");
   root->SetKey("LARGE");
   for (int g = 0; g < groups; ++g) {
-    auto* group = root->SetAt("G" + std::to_string(g), new CAppParamGroup);
-    for (int i = 0; i < 150; ++i) group->SetAt("P" + std::to_string(i), new CAppParam)->SetName("N" + std::to_string(g * 1000 + i));
+    auto* group = root->SetAt(Numbered("G", g), new CAppParamGroup);
+    for (int i = 0; i < 150; ++i) group->SetAt(Numbered("P", i), new CAppParam)->SetName(Numbered("N", g * 1000 + i));
   }
   return root;
 }
@@ -670,7 +676,7 @@ TEST(AppStreamBin, SaveOfVaryingFieldsAndRepeatedValuesRestoresEachParameter) {
   using Expected = std::tuple<std::string, std::string, std::string, std::string>;
   std::vector<Expected> expected;
   for (int i = 0; i < 12; ++i) {
-    auto* p = root.SetAt("O" + std::to_string(i), new CTestParamOptional);
+    auto* p = root.SetAt(Numbered("O", i), new CTestParamOptional);
     p->withExtra = i % 3 != 0;
     // Two values that alternate, a third that comes back, and new ones.
     p->extra = i % 5 == 4 ? "x" + std::to_string(i) : i % 3 == 0 ? "one" : i % 3 == 1 ? "two" : "three";
@@ -702,12 +708,6 @@ namespace {
 // or the same text under another address, for it.
 constexpr char kAlpha[] = "Alpha", kGamma[] = "Gamma", kDelta[] = "Delta";
 constexpr char kAlphaAgain[] = "Alpha";
-
-std::string Numbered(const char* prefix, int i) {
-  std::string text = prefix;
-  text += std::to_string(i);
-  return text;
-}
 
 }  // namespace
 
@@ -925,7 +925,7 @@ std::unique_ptr<CAppParamGroup> SplitTree(int groups = 100) {
         auto* inner = group->SetAt(key, new CAppParamGroup);
         for (const char* leaf : {"X", "Y", "Z"}) inner->SetAt(leaf, new CAppParam)->SetHelp(key);
       } else {
-        group->SetAt(key, new CAppParam)->SetName("N" + std::to_string(g * 1000 + i));
+        group->SetAt(key, new CAppParam)->SetName(Numbered("N", g * 1000 + i));
       }
     }
   }
