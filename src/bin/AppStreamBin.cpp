@@ -32,6 +32,7 @@
 #include "../core/AppDebugMute.h"
 #include "../core/AppLibraryClasses.h"
 #include "../core/AppTempFile.h"
+#include "AppFreshMemory.h"
 #include "AppReadOnlyMemory.h"
 #include "AppStreamBinInternal.h"
 #include "appconfig/AppDynamic.h"
@@ -476,7 +477,7 @@ public:
     if (m_free.empty() && m_nBuffers < kBuffers) {
       ++m_nBuffers;
       lock.unlock();
-      return std::make_unique_for_overwrite<std::uint8_t[]>(kLargestPart);
+      return AppNewBytesForWriting(kLargestPart);
     }
     m_bStreamWaits = true;
     m_changed.wait(lock, [this] { return !m_free.empty(); });
@@ -573,6 +574,7 @@ CAppStreamBin::SaveStream::SaveStream(CAppToolsBin::Stream* bytes, CAppParam* pa
     // A plain memory stream takes the joined image without a further copy.
     std::vector<std::uint8_t> image;
     image.reserve(Tell());
+    AppMapForWriting(image.data(), Tell());
     for (const Part& part : m_parts) image.insert(image.end(), part.bytes.get(), part.bytes.get() + part.size);
     m_parts.clear();
     static_cast<CAppToolsBin::Memory*>(bytes)->Assign(std::move(image));
@@ -623,12 +625,12 @@ void CAppStreamBin::SaveStream::NextPart(std::size_t count) {
     }
     m_parts.back().base = end;
     if (m_nRoom < kLargestPart) {
-      m_parts.back().bytes = std::make_unique_for_overwrite<std::uint8_t[]>(kLargestPart);
+      m_parts.back().bytes = AppNewBytesForWriting(kLargestPart);
       m_nRoom = kLargestPart;
     }
   } else {
     if (!m_parts.empty()) m_parts.back().size = static_cast<std::uint32_t>(m_nUsed);
-    m_parts.push_back(Part{std::make_unique_for_overwrite<std::uint8_t[]>(room), end, 0});
+    m_parts.push_back(Part{AppNewBytesForWriting(room), end, 0});
     m_nRoom = room;
   }
   m_nRoom = std::min(m_nRoom, kLargestFile - end);
@@ -640,7 +642,7 @@ void CAppStreamBin::SaveStream::NextPart(std::size_t count) {
 std::unique_ptr<std::uint8_t[]> CAppStreamBin::SaveStream::HoldAndPass(std::unique_ptr<std::uint8_t[]> bytes,
                                                                        std::uint32_t at, std::size_t count) {
   m_held.push_back(Part{std::move(bytes), at, static_cast<std::uint32_t>(count)});
-  if (m_held.size() <= kHeldParts) return std::make_unique_for_overwrite<std::uint8_t[]>(kLargestPart);
+  if (m_held.size() <= kHeldParts) return AppNewBytesForWriting(kLargestPart);
   Part oldest = std::move(m_held.front());
   m_held.pop_front();
   return m_pWriter->Swap(std::move(oldest.bytes), oldest.base, oldest.size);
