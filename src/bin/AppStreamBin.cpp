@@ -854,8 +854,10 @@ CAppStreamBin::SaveRecord::SaveRecord(SaveStream* stream, CAppParam* param) : m_
     field.name = name;
     field.index = m_pStream->FieldName(name);
   }
-  field.literal = GetNameLiteral();
-  field.fixed = field.literal != nullptr && m_pStream->IsFixedText(name);
+  if (const char* literal = GetNameLiteral(); literal != field.literal) {
+    field.literal = literal;
+    field.fixed = literal != nullptr && m_pStream->IsFixedText(name);
+  }
   return field.index;
 }
 

@@ -39,13 +39,13 @@ constexpr TypeIndex kTypeIndex;
 
 const TypeRow* FindTypeRow(std::uint32_t code) { return kTypeIndex.rows[code & 0x0FFFu]; }
 
+char ToUpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - ('a' - 'A')) : c; }
+
 // A type name without regard to case; the names are ASCII.
 bool IsTypeName(const std::string& text, const char* name) {
   std::size_t i = 0;
   for (; name[i] != 0; ++i) {
-    if (i == text.size()) return false;
-    const char c = text[i];
-    if ((c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c) != name[i]) return false;
+    if (i == text.size() || ToUpperAscii(text[i]) != name[i]) return false;
   }
   return i == text.size();
 }
@@ -207,8 +207,6 @@ unsigned DigitValue(char c) {
   if (c >= 'A' && c <= 'Z') return static_cast<unsigned>(c - 'A' + 10);
   return 255;
 }
-
-char ToUpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - ('a' - 'A')) : c; }
 
 // A failed parse: an exception without a message. It is not logged; callers
 // that try a text as a number catch it as an ordinary "no".

@@ -1,5 +1,6 @@
 #include "appconfig/AppStreamXML.h"
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <utility>
@@ -23,19 +24,19 @@ const char* const kDescriptionNamespace = "QXE-kvrDescription";
 // Tags and field names compare without case, in ASCII, with names written
 // in upper-case letters only: a letter of either case clears to the upper
 // one, and no other byte clears to a letter.
+bool IsUpperOf(char c, char upper) {
+  return (static_cast<unsigned char>(c) & 0xDFu) == static_cast<unsigned char>(upper);
+}
+
 bool EqualsNoCase(const char* text, const char* upper) {
   for (; *upper != 0; ++text, ++upper) {
-    if ((static_cast<unsigned char>(*text) & 0xDFu) != static_cast<unsigned char>(*upper)) return false;
+    if (!IsUpperOf(*text, *upper)) return false;
   }
   return *text == 0;
 }
 
 bool EqualsNoCase(std::string_view text, std::string_view upper) {
-  if (text.size() != upper.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if ((static_cast<unsigned char>(text[i]) & 0xDFu) != static_cast<unsigned char>(upper[i])) return false;
-  }
-  return true;
+  return text.size() == upper.size() && std::equal(text.begin(), text.end(), upper.begin(), IsUpperOf);
 }
 
 // How a parameter tag makes its object.
@@ -61,16 +62,9 @@ constexpr ParamTag kParamTags[] = {
     {"DUMMYREF", TagKind::REFERENCE, nullptr},
 };
 
-// Only the rows of the tag's first letter are compared in full.
-char UpperFirst(const char* text) {
-  const char c = text[0];
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c;
-}
-
 const ParamTag* FindParamTag(const char* tag) {
-  const char first = UpperFirst(tag);
   for (const ParamTag& row : kParamTags) {
-    if (row.tag[0] == first && EqualsNoCase(tag, row.tag)) return &row;
+    if (EqualsNoCase(tag, row.tag)) return &row;
   }
   return nullptr;
 }
@@ -86,9 +80,8 @@ constexpr FieldTag kFieldTags[] = {
 };
 
 unsigned FindFieldKind(const char* tag) {
-  const char first = UpperFirst(tag);
   for (const FieldTag& row : kFieldTags) {
-    if (row.tag[0] == first && EqualsNoCase(tag, row.tag)) return row.kind;
+    if (EqualsNoCase(tag, row.tag)) return row.kind;
   }
   return 0;
 }
