@@ -10,6 +10,7 @@
 
 #include "appconfig/AppObject.h"
 
+class CAppParam;
 class CAppVariant;
 
 class CAppDataRecord : public CAppObject {
@@ -19,6 +20,25 @@ public:
   // The storage grows by whole steps of this many bytes.
   static constexpr std::uint32_t kGrowBy = 1024;
 
+  // How a field lies in the image.
+  enum EN_FIELD : std::uint8_t {
+    FIELD_INTEL,     // a value, low byte first
+    FIELD_MOTOROLA,  // a value of 16, 24 or 32 bits with its bytes reversed
+    FIELD_BYTES,     // a byte array, byte by byte
+    FIELD_SKIPPED,   // the bits of a PF_NO_DATA parameter, passed over untouched
+  };
+
+  // Told of each field as the walk places it (or reads it back), so that a
+  // tool can show where each parameter lands without laying the image out a
+  // second time.
+  class Observer {
+  public:
+    virtual ~Observer() = default;
+    // `param` is the parameter whose DataSerialize handles the field, null
+    // when Do is called outside one; `bit` is the field's first bit.
+    virtual void OnField(const CAppParam* param, std::uint32_t bit, std::uint32_t bits, EN_FIELD kind) = 0;
+  };
+
   explicit CAppDataRecord(bool load = false) : m_bLoad(load) {}
 
   bool IsModeLoad() const { return m_bLoad; }
@@ -26,9 +46,12 @@ public:
   void SetModeLoad(bool load) {
     m_bLoad = load;
     m_nPosition = 0;
+    m_pParam = nullptr;
   }
   // Advances the cursor without touching the data.
   void Shift(std::uint32_t bits) { m_nPosition += bits; }
+  // Borrowed; null (the default) for none.
+  void SetObserver(Observer* observer) { m_pObserver = observer; }
   std::uint32_t GetPosition() const { return m_nPosition; }
 
   // Bytes in the image.
@@ -63,6 +86,15 @@ public:
                        std::uint64_t destinationBit, std::uint64_t sourceBit, std::uint64_t bits);
 
 private:
+  // CAppParam::IsDataSerializable names the parameter whose fields follow
+  // and skips the bits of one without data.
+  friend class CAppParam;
+  void BeginParam(const CAppParam* param) { m_pParam = param; }
+  void Skip(std::uint32_t bits);
+  void Notify(std::uint32_t bit, std::uint32_t bits, EN_FIELD kind) {
+    if (m_pObserver != nullptr) m_pObserver->OnField(m_pParam, bit, bits, kind);
+  }
+
   // Makes the image at least `bytes` long; new bytes are zero.
   void Grow(std::uint64_t bytes);
   // Storage for `bytes` bytes plus the slack the word-wide accesses need.
@@ -74,4 +106,6 @@ private:
   std::uint32_t m_nSize = 0;
   std::uint32_t m_nPosition = 0;
   bool m_bLoad = false;
+  Observer* m_pObserver = nullptr;
+  const CAppParam* m_pParam = nullptr;
 };

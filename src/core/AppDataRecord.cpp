@@ -126,6 +126,9 @@ void CAppDataRecord::Do(CAppVariant& value, std::uint32_t bits, bool motorola) {
     const std::uint64_t window = LoadLE64(p);
     StoreLE64(p, (window & ~(mask << shift)) | ((word & mask) << shift));
   }
+  // SwabData leaves the widths it does not reverse as they are.
+  const bool swapped = motorola && SwabData(0x00010203u, bits) != 0x00010203u;
+  Notify(static_cast<std::uint32_t>(start), bits, swapped ? FIELD_MOTOROLA : FIELD_INTEL);
 }
 
 void CAppDataRecord::Do(std::vector<std::uint8_t>& value, std::uint32_t bits, bool /*motorola*/) {
@@ -143,6 +146,13 @@ void CAppDataRecord::Do(std::vector<std::uint8_t>& value, std::uint32_t bits, bo
     Grow(need);
     CopyData(m_data.data(), value.data(), start, 0, bits);
   }
+  Notify(static_cast<std::uint32_t>(start), bits, FIELD_BYTES);
+}
+
+void CAppDataRecord::Skip(std::uint32_t bits) {
+  const std::uint32_t start = m_nPosition;
+  Shift(bits);
+  Notify(start, bits, FIELD_SKIPPED);
 }
 
 void CAppDataRecord::CopyData(std::uint8_t* destination, const std::uint8_t* source,

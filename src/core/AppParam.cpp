@@ -196,8 +196,9 @@ void CAppParam::Check(CAppResources* resources) { CheckPass(resources).Run(this)
 bool CAppParam::IsDataSerializable(CAppDataRecord* record, unsigned bits) {
   APP_CHECK_POINTER(record);
   if (bits == 0) return false;
+  record->BeginParam(this);
   if (IsFlagsEnable(PF_NO_DATA)) {
-    record->Shift(bits);
+    record->Skip(bits);
     return false;
   }
   return true;

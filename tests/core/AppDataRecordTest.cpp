@@ -7,6 +7,9 @@
 #include <vector>
 
 #include "TestSupport.h"
+#include "appconfig/AppParamArray.h"
+#include "appconfig/AppParamGroup.h"
+#include "appconfig/AppParamValue.h"
 #include "appconfig/AppVariant.h"
 
 namespace {
@@ -114,4 +117,61 @@ TEST(AppDataRecordErrors, SizeAndGetDataErrors_NothingChanged) {
   EXPECT_EQ(CatchAppException([&] { save.GetData(small, 2); }).GetMessage(), "Exception >GetData Error");
   EXPECT_EQ(small[0], 9);
   EXPECT_EQ(CatchAppException([&] { save.GetData(nullptr, 8); }).GetMessage(), "Exception >Bad pointer");
+}
+
+namespace {
+
+struct Seen {
+  const CAppParam* param;
+  std::uint32_t bit, bits;
+  CAppDataRecord::EN_FIELD kind;
+  bool operator==(const Seen&) const = default;
+};
+
+class SeenFields : public CAppDataRecord::Observer {
+public:
+  void OnField(const CAppParam* param, std::uint32_t bit, std::uint32_t bits, CAppDataRecord::EN_FIELD kind) override {
+    seen.push_back({param, bit, bits, kind});
+  }
+  std::vector<Seen> seen;
+};
+
+}  // namespace
+
+// The observer sees each field where the packing walk puts it, and the same
+// positions when the walk reads the image back.
+TEST(AppDataRecordObserver, ToldOfEachFieldOfTheWalk) {
+  CAppParamGroup root;
+  auto add = [&](const char* key, CAppParamValue* p, unsigned bits, std::uint32_t value, std::uint32_t flags) {
+    p->SetBitSize(bits);
+    p->ModifyFlags(0, flags);
+    p->SetVariant(CAppVariant(value));
+    return root.SetAt(key, p);
+  };
+  const CAppParam* word = add("Word", new CAppParamValue, 16, 0x1234, PF_MOTOROLA);
+  const CAppParam* odd = add("Odd", new CAppParamValue, 12, 0xABC, PF_MOTOROLA);  // never reversed
+  const CAppParam* skip = add("Skip", new CAppParamValue, 5, 1, PF_NO_DATA);
+  add("None", new CAppParamValue, 0, 1, 0);
+  auto* bytes = root.SetAt("Bytes", new CAppParamArray);
+  Bytes data = {1, 2};
+  bytes->SetData(data);
+  bytes->SetBitSize(11);
+  const std::vector<Seen> expected = {{word, 0, 16, CAppDataRecord::FIELD_MOTOROLA},
+                                      {odd, 16, 12, CAppDataRecord::FIELD_INTEL},
+                                      {skip, 28, 5, CAppDataRecord::FIELD_SKIPPED},
+                                      {bytes, 33, 11, CAppDataRecord::FIELD_BYTES}};
+  SeenFields saved, loaded;
+  CAppDataRecord image(false);
+  image.SetObserver(&saved);
+  root.DataSerialize(&image);
+  EXPECT_EQ(saved.seen, expected);
+  image.SetObserver(&loaded);
+  image.SetModeLoad(true);
+  root.DataSerialize(&image);
+  EXPECT_EQ(loaded.seen, expected);
+
+  image.SetModeLoad(false);  // a field outside any parameter's walk
+  CAppVariant v(std::uint32_t{1});
+  image.Do(v, 3, false);
+  EXPECT_EQ(loaded.seen.back(), (Seen{nullptr, 0, 3, CAppDataRecord::FIELD_INTEL}));
 }
