@@ -8,10 +8,14 @@
 //   appconfig [options] save-bin FILE KEY OUT.bin
 //   appconfig [options] load-bin IN.bin
 //   appconfig [options] set FILE KEY PATH VALUE --out OUT.bin
+//   appconfig [options] layout FILE KEY [--svg OUT.svg] | layout --bin FILE.bin [--svg OUT.svg]
+//   appconfig [options] diff A B
 //
-// Exit status: 0 success, 1 a data error, 2 a usage error.
+// Exit status: 0 success, 1 a data error, 2 a usage error; diff exits 0
+// when the files are equal, 1 when they differ and 2 on any trouble.
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <iostream>
 #include <memory>
@@ -28,6 +32,8 @@
 #include "appconfig/AppStreamBin.h"
 #include "appconfig/AppStreamXML.h"
 #include "appconfig/AppToolsXML.h"
+#include "AppConfigDiff.h"
+#include "AppConfigLayout.h"
 
 namespace fs = std::filesystem;
 
@@ -54,6 +60,7 @@ struct Options {
   std::string resources;
   std::string bin;
   std::string out;
+  std::string svg;
   std::vector<std::string> args;
   bool help = false;
 };
@@ -65,6 +72,7 @@ struct Command {
   std::size_t minArgs;
   std::size_t maxArgs;  // 0: no limit
   std::function<int(const Options&)> run;
+  int failure = kDataError;  // the exit status when a file cannot be used
 };
 
 // --- Environment -------------------------------------------------------------------------
@@ -89,6 +97,33 @@ std::string UseDescription(const std::string& file) {
   return path.stem().string();
 }
 
+// A binary parameter file's tree; the library answers null for a file it
+// cannot open.
+std::unique_ptr<CAppParam> LoadBinary(const std::string& file) {
+  std::unique_ptr<CAppParam> root = CAppStreamBin::Load(file);
+  if (root == nullptr) throw CAppException("appconfig", 0, "Can not load %s", file.c_str());
+  return root;
+}
+
+// The key of the one definition that a value file holds.
+std::string OnlyDefinitionKey(const std::string& file) {
+  const std::string name = UseDescription(file);
+  CAppToolsXML::Document document;
+  document.Load(name, nullptr);
+  CAppToolsXML::Element root;
+  document.GetRootElt(root);
+  CAppToolsXML::ListElement definitions;
+  if (root == 0 || !root.Select("*[@Key]", definitions) || definitions.GetCount() != 1) {
+    throw CAppException("appconfig", 0, "%s is not a value file: it holds %u definitions", file.c_str(),
+                        root == 0 ? 0u : definitions.GetCount());
+  }
+  CAppToolsXML::Element definition;
+  definitions.GetAt(0, definition);
+  CAppVariant key;
+  definition.GetAttribut("Key", key);
+  return key.ToString();
+}
+
 class Session {
 public:
   explicit Session(const Options& options) {
@@ -111,6 +146,14 @@ public:
     return root;
   }
 
+  // A value file: an XML file saved by save-xml (or a description with a
+  // single definition), or a binary parameter file.
+  std::unique_ptr<CAppParam> LoadValues(const std::string& file) {
+    const std::string extension = fs::path(file).extension().string();
+    if (extension == ".bin" || extension == ".BIN") return LoadBinary(file);
+    return LoadDescription(file, OnlyDefinitionKey(file));
+  }
+
   CAppResources& Resources() { return m_resources; }
 
 private:
@@ -119,14 +162,9 @@ private:
 
 // --- Output ------------------------------------------------------------------------------
 
-std::string FormatValue(CAppParam& node, CAppResources& resources) {
-  if (node.GetGroup() != nullptr) return std::string();
-  return node.GetFmtValue(&resources);
-}
-
 void ShowNode(CAppParam& node, CAppResources& resources) {
   const std::string path = node.GetParent() == nullptr ? "\\" : node.GetPath();
-  std::cout << path << '\t' << node.GetClassName() << '\t' << FormatValue(node, resources) << '\n';
+  std::cout << path << '\t' << node.GetClassName() << '\t' << ShownValue(node, &resources) << '\n';
   if (CAppParamGroup* group = node.GetGroup()) {
     POSITION pos = group->GetStartPosition();
     while (pos != nullptr) ShowNode(*group->GetNextPtr(pos), resources);
@@ -180,16 +218,19 @@ int RunShow(const Options& o) {
   return kOk;
 }
 
+// The tree of FILE KEY, or of the binary file given with --bin.
+std::unique_ptr<CAppParam> LoadTree(Session& session, const Options& o, const char* command) {
+  if (!o.bin.empty()) {
+    if (!o.args.empty()) throw UsageError{std::string(command) + " --bin takes no description"};
+    return LoadBinary(o.bin);
+  }
+  if (o.args.size() != 2) throw UsageError{std::string(command) + " needs FILE and KEY, or --bin FILE.bin"};
+  return session.LoadDescription(o.args[0], o.args[1]);
+}
+
 int RunImage(const Options& o) {
   Session session(o);
-  std::unique_ptr<CAppParam> root;
-  if (!o.bin.empty()) {
-    if (!o.args.empty()) throw UsageError{"image --bin takes no description"};
-    root = CAppStreamBin::Load(o.bin);
-  } else {
-    if (o.args.size() != 2) throw UsageError{"image needs FILE and KEY, or --bin FILE.bin"};
-    root = session.LoadDescription(o.args[0], o.args[1]);
-  }
+  const auto root = LoadTree(session, o, "image");
   std::cout << HexLine(Pack(*root)) << '\n';
   return kOk;
 }
@@ -222,7 +263,7 @@ int RunSaveBin(const Options& o) {
 
 int RunLoadBin(const Options& o) {
   Session session(o);
-  const auto root = CAppStreamBin::Load(o.args[0]);
+  const auto root = LoadBinary(o.args[0]);
   ShowNode(*root, session.Resources());
   return kOk;
 }
@@ -241,6 +282,45 @@ int RunSet(const Options& o) {
   return kOk;
 }
 
+// Writes through a temporary file renamed over the target, so that a
+// failure leaves any previous file as it was.
+void WriteFile(const std::string& file, const std::function<void(std::ostream&)>& write) {
+  const fs::path target(file);
+  const fs::path temporary = target.string() + ".tmp";
+  {
+    std::ofstream out(temporary, std::ios::binary);
+    if (out) write(out);
+    if (!out.flush()) {
+      std::error_code ec;
+      fs::remove(temporary, ec);
+      throw CAppException("appconfig", 0, "Can not write %s", file.c_str());
+    }
+  }
+  fs::rename(temporary, target);
+}
+
+int RunLayout(const Options& o) {
+  Session session(o);
+  const auto root = LoadTree(session, o, "layout");
+  const Layout layout = PackLayout(*root);
+  PrintLayout(layout, std::cout);
+  if (!o.svg.empty()) {
+    const std::string title = o.bin.empty() ? fs::path(o.args[0]).filename().string() + " " + o.args[1]
+                                            : fs::path(o.bin).filename().string();
+    WriteFile(o.svg, [&](std::ostream& out) { WriteLayoutSvg(layout, title, out); });
+  }
+  return kOk;
+}
+
+int RunDiff(const Options& o) {
+  Session session(o);
+  const auto a = session.LoadValues(o.args[0]);
+  const auto b = session.LoadValues(o.args[1]);
+  const std::vector<Difference> differences = DiffTrees(*a, *b, &session.Resources());
+  PrintDiff(differences, std::cout);
+  return differences.empty() ? kOk : 1;
+}
+
 const std::vector<Command>& Commands() {
   static const std::vector<Command> commands = {
       {"check", "check FILE KEY", "load the definition KEY of FILE (which checks it) and print OK", 2, 2, RunCheck},
@@ -251,6 +331,17 @@ const std::vector<Command>& Commands() {
       {"save-bin", "save-bin FILE KEY OUT.bin", "save the loaded tree as a binary parameter file", 3, 3, RunSaveBin},
       {"load-bin", "load-bin IN.bin", "load a binary parameter file and show it", 1, 1, RunLoadBin},
       {"set", "set FILE KEY PATH VALUE --out OUT.bin", "set one value by path, check and save", 4, 4, RunSet},
+      {"layout", "layout FILE KEY [--svg OUT.svg] | layout --bin FILE.bin [--svg OUT.svg]",
+       "print where each parameter lies in the device data image: path, bit offset, bit size,\n"
+       "      byte order (Intel, Motorola, bytes, no data), bytes touched and their values;\n"
+       "      --svg also draws the image",
+       0, 2, RunLayout},
+      {"diff", "diff A B",
+       "compare two value files (.xml saved by save-xml, or .bin) of one description: print\n"
+       "      changed, removed (only in A), added (only in B) and moved parameters with the\n"
+       "      path and the A and B values (for moved, the place among the siblings);\n"
+       "      exit 0 equal, 1 different, 2 trouble",
+       2, 2, RunDiff, kUsageError},
   };
   return commands;
 }
@@ -290,6 +381,8 @@ const Command* Parse(int argc, char** argv, Options& options) {
       value(options.bin);
     } else if (arg == "--out") {
       value(options.out);
+    } else if (arg == "--svg") {
+      value(options.svg);
     } else if (arg.size() > 2 && arg.rfind("--", 0) == 0) {
       throw UsageError{"unknown option " + arg};
     } else if (command == nullptr) {
@@ -321,8 +414,9 @@ int main(int argc, char** argv) {
   CAppLog::SetPtr(&output);
   KeepLogOutOfTheWay();
   Options options;
+  const Command* command = nullptr;
   try {
-    const Command* command = Parse(argc, argv, options);
+    command = Parse(argc, argv, options);
     if (command == nullptr) {
       PrintHelp(options.help ? std::cout : std::cerr);
       return options.help ? kOk : kUsageError;
@@ -341,9 +435,9 @@ int main(int argc, char** argv) {
     return kUsageError;
   } catch (const CAppException& e) {
     std::cerr << e.GetMessage() << '\n';
-    return kDataError;
+    return command != nullptr ? command->failure : kDataError;
   } catch (const std::exception& e) {
     std::cerr << "appconfig: " << e.what() << '\n';
-    return kDataError;
+    return command != nullptr ? command->failure : kDataError;
   }
 }

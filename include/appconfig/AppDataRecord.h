@@ -36,7 +36,7 @@ public:
     virtual ~Observer() = default;
     // `param` is the parameter whose DataSerialize handles the field, null
     // when Do is called outside one; `bit` is the field's first bit.
-    virtual void OnField(const CAppParam* param, std::uint32_t bit, std::uint32_t bits, EN_FIELD kind) = 0;
+    virtual void OnField(CAppParam* param, std::uint32_t bit, std::uint32_t bits, EN_FIELD kind) = 0;
   };
 
   explicit CAppDataRecord(bool load = false) : m_bLoad(load) {}
@@ -89,7 +89,7 @@ private:
   // CAppParam::IsDataSerializable names the parameter whose fields follow
   // and skips the bits of one without data.
   friend class CAppParam;
-  void BeginParam(const CAppParam* param) { m_pParam = param; }
+  void BeginParam(CAppParam* param) { m_pParam = param; }
   void Skip(std::uint32_t bits);
   void Notify(std::uint32_t bit, std::uint32_t bits, EN_FIELD kind) {
     if (m_pObserver != nullptr) m_pObserver->OnField(m_pParam, bit, bits, kind);
@@ -107,5 +107,5 @@ private:
   std::uint32_t m_nPosition = 0;
   bool m_bLoad = false;
   Observer* m_pObserver = nullptr;
-  const CAppParam* m_pParam = nullptr;
+  CAppParam* m_pParam = nullptr;
 };

@@ -130,7 +130,7 @@ struct Seen {
 
 class SeenFields : public CAppDataRecord::Observer {
 public:
-  void OnField(const CAppParam* param, std::uint32_t bit, std::uint32_t bits, CAppDataRecord::EN_FIELD kind) override {
+  void OnField(CAppParam* param, std::uint32_t bit, std::uint32_t bits, CAppDataRecord::EN_FIELD kind) override {
     seen.push_back({param, bit, bits, kind});
   }
   std::vector<Seen> seen;
