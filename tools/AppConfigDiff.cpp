@@ -189,7 +189,8 @@ private:
     std::vector<std::size_t> commonInB;  // B's index of each common child, in A's order
     for (std::size_t i = 0; i < a.size(); ++i) {
       const auto found = indexInB.find(UpperKey(a[i]->GetKey()));
-      if (found == indexInB.end() || matchInA[found->second] != a.size()) {
+      if (found == indexInB.end() || matchInA[found->second] != a.size() ||
+          a[i]->GetClassName() != b[found->second]->GetClassName()) {
         Add(Difference::REMOVED, *a[i], ShownValue(*a[i], m_pResources), "");
         continue;
       }

@@ -25,11 +25,12 @@ struct Difference {
 // for a group.
 std::string ShownValue(CAppParam& node, CAppResources* resources);
 
-// Children are matched by key, letter case aside. A leaf differs when any
-// field its Serialize visits (its key aside) differs; a node whose class
-// differs is removed and added; children of one group whose order differs
-// are moved, as few as keep the rest in order. Differences come in tree
-// order, a group's removed children before the others.
+// Children are matched by key, letter case aside, and class: a key that
+// changed class is removed and added. A leaf differs when any field its
+// Serialize visits (its key aside) differs. Children of one group whose
+// order differs are moved, as few as keep the rest in order. Differences
+// come in tree order: a group's removed children first, then the others in
+// B's order.
 std::vector<Difference> DiffTrees(CAppParam& a, CAppParam& b, CAppResources* resources);
 
 // One line per difference, tab-separated: "changed", "removed", "added" or

@@ -77,3 +77,52 @@ TEST(AppConfigTool, OutputsAndExitCodes) {
   EXPECT_NE(unpacked.out.find("IP\\ADDRESS\tCAppParamAddress\t 10.  0.  0.  1\n"), std::string::npos) << unpacked.out;
   EXPECT_NE(unpacked.out.find("MODE\tCAppParamEnumSingle\tMarche\n"), std::string::npos) << unpacked.out;
 }
+
+TEST(AppConfigTool, LayoutAndDiff) {
+  TempFolder folder;
+  const std::string xml = folder.File("device.xml"), bin = folder.File("device.bin"), set = folder.File("set.bin");
+  const std::string svg = folder.File("layout.svg");
+  ASSERT_EQ(Tool({"save-xml", kDevice, "DEVICE", xml}).status, 0);
+  ASSERT_EQ(Tool({"save-bin", kDevice, "DEVICE", bin}).status, 0);
+  ASSERT_EQ(Tool({"set", kDevice, "DEVICE", "IP\\PORT", "0x1234", "--out", set}).status, 0);
+  const std::string serial = folder.File("serial.bin");
+  ASSERT_EQ(Tool({"set", kDevice, "DEVICE", "SERIAL", "0x12345679", "--out", serial}).status, 0);
+  // The layout the example documents, field by field.
+  const std::string layout =
+      "IP\\ADDRESS\t0\t32\tbytes\t0-3\tC0 A8 00 0A\n"
+      "IP\\PORT\t32\t16\tMotorola\t4-5\t01 F6\n"
+      "CYCLE\t48\t12\tIntel\t6-7\t14 20\n"
+      "MODE\t60\t4\tIntel\t7\t20\n"
+      "SPARE\t64\t8\tno data\t8\t\n"
+      "SERIAL\t72\t32\tMotorola\t9-12\t12 34 56 78\n"
+      "KEY\t104\t24\tbytes\t13-15\tDE AD BE\n"
+      "RANGE\t128\t3\tIntel\t16\t0D\n"
+      "LEVEL\t131\t5\tIntel\t16\t0D\n";
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string out, err;
+  };
+  // diff exits 1 for different files and 2 for any trouble, as diff does;
+  // values show in the description's formats when its resources are loaded.
+  const Case cases[] = {
+      {{"layout", kDevice, "DEVICE"}, 0, layout, ""},
+      {{"layout", "--bin", bin, "--svg", svg}, 0, layout, ""},
+      {{"layout", kDevice}, 2, "", "appconfig: layout needs FILE and KEY, or --bin FILE.bin\nTry 'appconfig --help'.\n"},
+      {{"diff", xml, bin}, 0, "", ""},
+      {{"diff", xml, set}, 1, "changed\tIP\\PORT\t502\t4660\n", ""},
+      {{"diff", serial, xml}, 1, "changed\tSERIAL\t305419897\t305419896\n", ""},
+      {{"--resources", kDevice, "diff", serial, xml}, 1, "changed\tSERIAL\t0x12345679\t0x12345678\n", ""},
+      {{"diff", xml, folder.File("none.bin")}, 2, "", "Exception >Can not load " + folder.File("none.bin") + "\n"},
+      {{"diff", kDevice, xml}, 2, "", "Exception >" + kDevice + " is not a value file: it holds 2 definitions\n"},
+      {{"diff", xml}, 2, "", "appconfig: wrong number of arguments for diff\nTry 'appconfig --help'.\n"},
+  };
+  for (const Case& c : cases) {
+    const ToolRun run = Tool(c.args);
+    EXPECT_EQ(std::to_string(run.status) + "|" + run.out + "|" + run.err, std::to_string(c.status) + "|" + c.out + "|" + c.err)
+        << c.args.front() << " " << c.args.back();
+  }
+  const std::string picture = TempFolder::ReadAll(svg);
+  EXPECT_EQ(picture.rfind("<svg ", 0), 0u);
+  EXPECT_NE(picture.find("9. LEVEL: bit 131, 5 bits in byte 16, Intel order"), std::string::npos);
+}
