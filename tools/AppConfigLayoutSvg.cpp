@@ -134,7 +134,7 @@ private:
   // its key or number fits.
   void WriteBand(std::size_t index) {
     const LayoutField& f = m_layout.fields[index];
-    const std::vector<std::string> labels = {LastKey(f.path), std::to_string(index + 1)};
+    const std::vector<std::string> labels = {f.path, LastKey(f.path), std::to_string(index + 1)};
     for (std::uint64_t bit = f.bit, end = std::uint64_t{f.bit} + f.bits; bit < end;) {
       const std::uint32_t row = static_cast<std::uint32_t>(bit / kBitsPerRow);
       const std::uint64_t stop = std::min<std::uint64_t>(end, std::uint64_t{row + 1} * kBitsPerRow);

@@ -355,7 +355,7 @@ void PrintHelp(std::ostream& out) {
          "  --schemas DIR         folder of Description.xdr (default: the bundled schemas)\n"
          "  --resources FILE.xml  load the resource sections of FILE first\n"
          "  --help                this text; COMMAND --help for one command\n"
-         "\nexit status: 0 success, 1 data error, 2 usage error\n";
+         "\nexit status: 0 success, 1 data error, 2 usage error (diff: 0 equal, 1 different, 2 trouble)\n";
 }
 
 void PrintCommandHelp(const Command& c) {
