@@ -209,6 +209,8 @@ signals:
   void Changed();
 
 protected:
+  // Wide enough for a whole row, high enough for a few.
+  QSize viewportSizeHint() const override;
   bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;

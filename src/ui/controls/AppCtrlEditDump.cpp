@@ -110,6 +110,7 @@ CAppCtrlEditDump::CAppCtrlEditDump(int /*mode*/, QWidget* parent) : QAbstractScr
     d->menu->SetEnabled(ID_EDIT_CLEAR, editable && selection);
   });
   setFocusPolicy(Qt::StrongFocus);
+  setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContentsOnFirstShow);
   setAttribute(Qt::WA_InputMethodEnabled, false);
   viewport()->setCursor(Qt::IBeamCursor);
   d->view.SetFont(DumpFont());
@@ -335,19 +336,19 @@ void CAppCtrlEditDump::SetOffsetAdresse(unsigned offset) {
 void CAppCtrlEditDump::SetExclusiveMode(bool exclusive) { d->exclusive = exclusive; }
 
 void CAppCtrlEditDump::Impl::SyncMenuChecks() {
-  Menu& menu = *menu;
-  menu.Check(ID_BASE_BINARY + static_cast<unsigned>(format.base));
-  menu.Check(format.motorola ? ID_MOTOROLA : ID_INTEL);
-  menu.Check(format.isSigned ? ID_SIGNED : ID_UNSIGNED);
+  Menu& m = *menu;
+  m.Check(ID_BASE_BINARY + static_cast<unsigned>(format.base));
+  m.Check(format.motorola ? ID_MOTOROLA : ID_INTEL);
+  m.Check(format.isSigned ? ID_SIGNED : ID_UNSIGNED);
   constexpr unsigned formatCommands[] = {ID_FORMAT_8, ID_FORMAT_16, ID_FORMAT_32, ID_FORMAT_BIT_BY_BIT,
                                          ID_FORMAT_ONE_BIT};
-  menu.Check(formatCommands[format.format]);
+  m.Check(formatCommands[format.format]);
   const auto bpr = std::find(std::begin(kBytesPerRowChoices), std::end(kBytesPerRowChoices), options.bytesPerRow);
-  menu.Check(ID_BPR_1 + static_cast<unsigned>(bpr - std::begin(kBytesPerRowChoices)));
-  menu.SetChecked(ID_VIEW_ADDRESS, options.address);
-  menu.SetChecked(ID_VIEW_DATA, options.data);
-  menu.SetChecked(ID_VIEW_ASCII, options.ascii);
-  menu.SetChecked(ID_VIEW_FOUR_EIGHT, options.fourEight);
+  m.Check(ID_BPR_1 + static_cast<unsigned>(bpr - std::begin(kBytesPerRowChoices)));
+  m.SetChecked(ID_VIEW_ADDRESS, options.address);
+  m.SetChecked(ID_VIEW_DATA, options.data);
+  m.SetChecked(ID_VIEW_ASCII, options.ascii);
+  m.SetChecked(ID_VIEW_FOUR_EIGHT, options.fourEight);
 }
 
 // --- Options word ---------------------------------------------------------------
@@ -479,14 +480,12 @@ void CAppCtrlEditDump::Impl::TypeChar(char c) {
   if (q->IsReadOnly() || data.MaxLength() == 0) return;
   cursor.ClearSelection();
   std::vector<std::uint8_t> word = CaretWordBytes();
-  const Grid grid = MakeGrid();
   if (cursor.Area() == AREA_ASCII) {
     word[static_cast<std::size_t>(cursor.Position())] = static_cast<std::uint8_t>(c);
     if (WriteCaretWord(word)) cursor.Advance(MakeGrid());
     q->viewport()->update(view.CaretRect(cursor, q->verticalScrollBar()->value(), q->horizontalScrollBar()->value()));
     return;
   }
-  const WordFormat& format = format;
   if (!format.AcceptsChar(c)) return;
   const long wordIndex = cursor.Word();
   int pos = cursor.Position();
@@ -502,7 +501,6 @@ void CAppCtrlEditDump::Impl::TypeChar(char c) {
   cursor.Advance(MakeGrid());
   EnsureCaretVisible();
   UpdateRows(wordIndex, cursor.Word());
-  (void)grid;
 }
 
 void CAppCtrlEditDump::Impl::InsertWord() {
@@ -698,7 +696,6 @@ bool CAppCtrlEditDump::Impl::MoveKey(QKeyEvent* event) {
   const Grid grid = MakeGrid();
   const long oldWord = cursor.Word();
   const bool hadSelection = cursor.HasSelection();
-  Cursor& cursor = cursor;
   switch (event->key()) {
     case Qt::Key_Left: cursor.Left(grid, extend); break;
     case Qt::Key_Right: cursor.Right(grid, extend); break;
@@ -786,6 +783,11 @@ void CAppCtrlEditDump::paintEvent(QPaintEvent* event) {
   in.colours.highlightedText = colours.color(QPalette::Active, QPalette::HighlightedText);
   in.colours.shadow = colours.color(QPalette::Mid);
   d->view.Paint(painter, in);
+}
+
+QSize CAppCtrlEditDump::viewportSizeHint() const {
+  constexpr int kRowsShown = 8;
+  return QSize(d->view.Width(), kRowsShown * d->view.LineHeight());
 }
 
 void CAppCtrlEditDump::resizeEvent(QResizeEvent* event) {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 
 namespace AppDump {
 namespace {
@@ -34,17 +33,16 @@ std::int64_t SignedValue(std::uint32_t value, int bits) {
   return (low & sign) != 0 ? low - (std::int64_t{1} << bits) : low;
 }
 
-// printf with the precision of the word, keeping TextChars() characters.
+// As printf writes it with "%+.<n>d" (signed) or " %.<n>u" (unsigned), n being
+// the characters per word less 2; the text's first TextChars() characters.
 std::string DecimalText(const WordFormat& f, std::uint32_t value) {
   const int bits = f.BitsPerWord();
-  const int precision = f.CharsPerWord() - 2;
-  char buffer[32];
-  if (f.isSigned)
-    std::snprintf(buffer, sizeof buffer, "%+.*lld", precision, static_cast<long long>(SignedValue(value, bits)));
-  else
-    std::snprintf(buffer, sizeof buffer, " %.*llu", precision,
-                  static_cast<unsigned long long>(value & WordMask(bits)));
-  return std::string(buffer).substr(0, static_cast<std::size_t>(f.TextChars()));
+  const std::size_t precision = static_cast<std::size_t>(f.CharsPerWord() - 2);
+  const std::int64_t number = f.isSigned ? SignedValue(value, bits) : std::int64_t{value & WordMask(bits)};
+  std::string digits = std::to_string(number < 0 ? -number : number);
+  if (digits.size() < precision) digits.insert(0, precision - digits.size(), '0');
+  const char lead = !f.isSigned ? ' ' : number < 0 ? '-' : '+';
+  return (lead + digits).substr(0, static_cast<std::size_t>(f.TextChars()));
 }
 
 std::string DigitsText(std::uint32_t value, int digits, int bitsPerDigit) {

@@ -77,7 +77,6 @@ public:
   bool HitTest(QPoint point, long firstRow, int xScroll, long wordCount, Hit& hit) const;
 
 private:
-  struct RowText;
   void PaintRow(QPainter& painter, const PaintInput& in, long row, int y) const;
   void PaintColumn(QPainter& painter, const PaintInput& in, int x, int y, const QString& text, int selFrom,
                    int selTo) const;
