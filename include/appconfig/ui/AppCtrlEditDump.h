@@ -203,6 +203,9 @@ public:
   // The kind of the last change notification (see CAppLnkWnd).
   void SetOnChangeType(int type);
   int GetOnChangeType() const;
+  // Room for whole rows: the viewport's hint with the frame and a vertical
+  // scroll bar.
+  QSize sizeHint() const override;
 
 signals:
   // The user changed the bytes (typing, insert, delete, paste, cut, undo).
@@ -211,6 +214,7 @@ signals:
 protected:
   // Wide enough for a whole row, high enough for a few.
   QSize viewportSizeHint() const override;
+
   bool event(QEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;

@@ -790,6 +790,11 @@ QSize CAppCtrlEditDump::viewportSizeHint() const {
   return QSize(d->view.Width(), kRowsShown * d->view.LineHeight());
 }
 
+QSize CAppCtrlEditDump::sizeHint() const {
+  const int frame = 2 * frameWidth();
+  return viewportSizeHint() + QSize(frame + verticalScrollBar()->sizeHint().width(), frame);
+}
+
 void CAppCtrlEditDump::resizeEvent(QResizeEvent* event) {
   QAbstractScrollArea::resizeEvent(event);
   d->UpdateScrollBars();

@@ -403,6 +403,7 @@ TEST_F(DumpTest, Screenshots) {
     view.SetFormat(shot.format);
     view.SetBase(shot.base);
     view.SetBPR(shot.bytesPerRow);
+    view.resize(view.sizeHint());
     view.show();
     view.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&view));
