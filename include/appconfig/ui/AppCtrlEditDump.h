@@ -222,6 +222,8 @@ protected:
   void mouseMoveEvent(QMouseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  // Moves what is drawn and paints only the rows that come into view.
+  void scrollContentsBy(int dx, int dy) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void changeEvent(QEvent* event) override;

@@ -114,8 +114,8 @@ CAppCtrlEditDump::CAppCtrlEditDump(int /*mode*/, QWidget* parent) : QAbstractScr
   setAttribute(Qt::WA_InputMethodEnabled, false);
   viewport()->setCursor(Qt::IBeamCursor);
   d->view.SetFont(DumpFont());
-  connect(verticalScrollBar(), &QScrollBar::valueChanged, viewport(), qOverload<>(&QWidget::update));
-  connect(horizontalScrollBar(), &QScrollBar::valueChanged, viewport(), qOverload<>(&QWidget::update));
+  // The control paints every pixel of the rows it is asked for.
+  viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
   d->SyncMenuChecks();
   d->Relayout();
 }
@@ -798,6 +798,11 @@ QSize CAppCtrlEditDump::sizeHint() const {
 void CAppCtrlEditDump::resizeEvent(QResizeEvent* event) {
   QAbstractScrollArea::resizeEvent(event);
   d->UpdateScrollBars();
+}
+
+void CAppCtrlEditDump::scrollContentsBy(int dx, int dy) {
+  // The vertical bar counts rows, the horizontal one pixels.
+  viewport()->scroll(dx, dy * d->view.LineHeight());
 }
 
 void CAppCtrlEditDump::focusInEvent(QFocusEvent* event) {
