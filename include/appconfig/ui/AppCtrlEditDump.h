@@ -197,6 +197,7 @@ public:
   // --- Other --------------------------------------------------------------------
   void SetLink(CAppLnkWnd* link);
   CAppLnkWnd* GetLink() const;
+  // Also set by the "wmReadOnly" message; redraws.
   void MySetReadOnly(bool readOnly);
   // Read-only by MySetReadOnly, or because both lengths are 0.
   bool IsReadOnly() const;
@@ -208,7 +209,9 @@ public:
   QSize sizeHint() const override;
 
 signals:
-  // The user changed the bytes (typing, insert, delete, paste, cut, undo).
+  // The user changed the bytes (typing, insert, delete, paste, cut, undo);
+  // the link, when there is one, is told first through OnChange with the
+  // control's dialog item number.
   void Changed();
 
 protected:

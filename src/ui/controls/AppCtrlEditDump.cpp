@@ -1,9 +1,7 @@
 #include "appconfig/ui/AppCtrlEditDump.h"
 
 #include <QAction>
-#include <QClipboard>
 #include <QContextMenuEvent>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
@@ -18,6 +16,10 @@
 #include "AppDumpMenu.h"
 #include "AppDumpView.h"
 #include "appconfig/AppTools.h"
+#include "appconfig/ui/AppLnkWnd.h"
+#include "platform/AppClipboard.h"
+#include "platform/AppDialogTemplate.h"
+#include "platform/AppWindowMessages.h"
 
 using namespace AppDump;
 
@@ -448,6 +450,7 @@ void CAppCtrlEditDump::Impl::DataEdited(long firstWord, bool sizeChanged) {
     EnsureCaretVisible();
     UpdateRows(firstWord, cursor.Word());
   }
+  if (link != nullptr) link->OnChange(AppGetDlgItemId(q));
   emit q->Changed();
 }
 
@@ -552,8 +555,7 @@ void CAppCtrlEditDump::Copy() {
   d->SelectedRange(offset, count);
   const auto first = d->data.Bytes().begin() + static_cast<std::ptrdiff_t>(offset);
   d->clipboard.assign(first, first + static_cast<std::ptrdiff_t>(count));
-  if (QClipboard* system = QGuiApplication::clipboard())
-    system->setText(QString::fromStdString(CAppTools::Dump(d->clipboard, "%02X ")));
+  AppSetClipboardText(CAppTools::Dump(d->clipboard, "%02X "));
 }
 
 void CAppCtrlEditDump::Cut() {
@@ -654,6 +656,10 @@ int CAppCtrlEditDump::GetOnChangeType() const { return d->changeType; }
 // --- Events ---------------------------------------------------------------------
 
 bool CAppCtrlEditDump::event(QEvent* event) {
+  if (CAppMessageEvent* message = AppMessageEventCast(event)) {
+    if (message->GetMessage() == AppWindowMessage::ReadOnly) MySetReadOnly(message->GetWParam() != 0);
+    return true;
+  }
   if (event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
     if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&

@@ -1,4 +1,7 @@
 #include "appconfig/ui/AppCtrlEditDump.h"
+#include "appconfig/ui/AppLnkWnd.h"
+#include "platform/AppDialogTemplate.h"
+#include "platform/AppWindowMessages.h"
 
 #include "UiTestSupport.h"
 
@@ -67,6 +70,16 @@ void PrepareMenu(Dump& dump) {
   ASSERT_NE(menu, nullptr);
   emit menu->aboutToShow();
 }
+
+// Records the changes the control reports.
+class ChangeLink : public CAppLnkWnd {
+public:
+  int OnUserChange(unsigned ctrlId) override {
+    changes.push_back(ctrlId);
+    return 1;
+  }
+  std::vector<unsigned> changes;
+};
 
 class DumpTest : public testing::Test {
 protected:
@@ -263,6 +276,23 @@ TEST_F(DumpTest, ReadOnlyOnlyCopies) {
   PrepareMenu(dump);
   EXPECT_FALSE(Command(dump, Dump::ID_EDIT_PASTE)->isEnabled());
   EXPECT_FALSE(Command(dump, Dump::ID_EDIT_UNDO)->isEnabled());
+}
+
+TEST_F(DumpTest, ReadOnlyMessageAndUserChangesReachTheControlAndItsLink) {
+  ChangeLink link;
+  dump.SetLink(&link);
+  AppSetDlgItemId(&dump, 13605);
+  dump.SetData(Bytes{1, 2});
+  EXPECT_TRUE(link.changes.empty());  // data from the program is no user change
+  EXPECT_EQ(SendAppMessage(&dump, AppWindowMessage::ReadOnly, 1, 0), 0);
+  EXPECT_TRUE(dump.IsReadOnly());
+  Keys(dump, "F");
+  EXPECT_TRUE(link.changes.empty());
+  SendAppMessage(&dump, AppWindowMessage::ReadOnly, 0, 0);
+  Keys(dump, "F");
+  Key(dump, Qt::Key_Insert);
+  EXPECT_EQ(link.changes, (std::vector<unsigned>{13605, 13605}));
+  EXPECT_EQ(DataOf(dump), (Bytes{0, 0xF1, 2}));  // the new word goes before the caret's
 }
 
 TEST_F(DumpTest, MenuEnablesFollowSelectionClipboardAndUndo) {
