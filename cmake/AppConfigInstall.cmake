@@ -12,12 +12,26 @@ install(TARGETS appconfig appconfig_static EXPORT AppConfigTargets
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(TARGETS appconfig_cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(DIRECTORY include/appconfig DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(DIRECTORY include/appconfig DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
+  PATTERN ui EXCLUDE)
 install(FILES schemas/Description.xdr DESTINATION ${APPCONFIG_INSTALL_SCHEMADIR})
 install(DIRECTORY examples/ DESTINATION ${CMAKE_INSTALL_DATADIR}/appconfig/examples)
 install(DIRECTORY resources/icons DESTINATION ${CMAKE_INSTALL_DATADIR}/appconfig)
 
 install(EXPORT AppConfigTargets NAMESPACE AppConfig:: DESTINATION ${APPCONFIG_INSTALL_CMAKEDIR})
+
+# The user interface library is a component of its own (install component and
+# find_package(AppConfig COMPONENTS ui)), with its headers and its own export.
+if(TARGET appconfig_ui)
+  install(TARGETS appconfig_ui EXPORT AppConfigUiTargets COMPONENT ui
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+    INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+  install(DIRECTORY include/appconfig/ui DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/appconfig COMPONENT ui)
+  install(EXPORT AppConfigUiTargets NAMESPACE AppConfig:: DESTINATION ${APPCONFIG_INSTALL_CMAKEDIR}
+    COMPONENT ui)
+endif()
 configure_package_config_file(cmake/AppConfigConfig.cmake.in
   "${PROJECT_BINARY_DIR}/AppConfigConfig.cmake"
   INSTALL_DESTINATION ${APPCONFIG_INSTALL_CMAKEDIR}

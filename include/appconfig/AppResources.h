@@ -89,8 +89,9 @@ public:
   // profile (the parameter's own when null) offers a link that its
   // "SYS_INIT" rule accepts. False for a null parameter or no profile.
   bool IsProperties(CAppParam* param, CAppParamGroup* profile = nullptr);
-  // The properties sheet and the developer's debug sheet of a parameter;
-  // they need the windowing layer and throw until it is there.
+  // The properties sheet and the developer's debug sheet of a parameter,
+  // shown by the installed user interface (AppUserInterface.h); without
+  // one they throw "No user interface is installed".
   int OnProperties(CAppParam* param, CAppSheet* sheet = nullptr);
   int OnDebug(CAppParam* param, CAppSheet* sheet = nullptr);
 

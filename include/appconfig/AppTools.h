@@ -177,6 +177,9 @@ public:
 
   // The library's resource string of that id (UTF-8), or "" when unknown.
   static std::string LoadString(unsigned id);
+  // A modal message box (APP_MB_ style, APP_ID answer: AppUserInterface.h)
+  // through the installed user interface; throws without one.
+  static int MessageBox(const std::string& text, unsigned style);
 
   // printf-style formatting into a std::string.
   static std::string Format(const char* format, ...)

@@ -9,6 +9,7 @@
 #include "appconfig/AppKeyboard.h"
 #include "appconfig/AppParamValue.h"
 #include "appconfig/AppRuleInterface.h"
+#include "appconfig/AppUserInterface.h"
 
 APP_IMPLEMENT_DYNCREATE(CAppResources, CAppParamGroup)
 
@@ -207,12 +208,12 @@ bool CAppResources::IsProperties(CAppParam* param, CAppParamGroup* profile) {
   return GetLink(profile, index, rule.get()) != nullptr;
 }
 
-int CAppResources::OnProperties(CAppParam* /*param*/, CAppSheet* /*sheet*/) {
-  APP_THROW("OnProperties is not available without the windowing layer");
+int CAppResources::OnProperties(CAppParam* param, CAppSheet* sheet) {
+  return AppGetUserInterface().OnProperties(*this, param, sheet);
 }
 
-int CAppResources::OnDebug(CAppParam* /*param*/, CAppSheet* /*sheet*/) {
-  APP_THROW("OnDebug is not available without the windowing layer");
+int CAppResources::OnDebug(CAppParam* param, CAppSheet* sheet) {
+  return AppGetUserInterface().OnDebug(*this, param, sheet);
 }
 
 // --- Icons ----------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 
 #include "TestSupport.h"
 #include "appconfig/AppResources.h"
+#include "appconfig/AppTools.h"
 
 namespace {
 bool ShiftHeld(AppKey key) { return key == AppKey::LeftShift; }
@@ -24,10 +25,12 @@ TEST(AppKeyboard, DebugModeOpensPropertiesOnlyWithShiftHeld) {
   EXPECT_FALSE(resources.IsProperties(&plain));
 }
 
-TEST(AppKeyboard, SheetsNeedTheWindowingLayer) {
+TEST(AppKeyboard, SheetsNeedAUserInterface) {
   CAppResources resources;
   CAppParam plain;
   EXPECT_EQ(CatchAppException([&] { resources.OnProperties(&plain); }).GetMessage(),
-            "Exception >OnProperties is not available without the windowing layer");
-  EXPECT_EQ(CatchAppException([&] { resources.OnDebug(&plain); }).GetPrgFile(), "AppResources");
+            "Exception >No user interface is installed");
+  EXPECT_EQ(CatchAppException([&] { resources.OnDebug(&plain); }).GetPrgFile(), "AppUserInterface");
+  EXPECT_EQ(CatchAppException([&] { CAppTools::MessageBox("?", 0); }).GetMessage(),
+            "Exception >No user interface is installed");
 }

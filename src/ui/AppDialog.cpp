@@ -1,0 +1,90 @@
+#include "appconfig/ui/AppDialog.h"
+
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "appconfig/AppDebug.h"
+#include "platform/AppDialogTemplate.h"
+#include "platform/AppWindowTimer.h"
+
+CAppDialog::CAppDialog(CAppLnkWnd* link, QWidget* parent)
+    : QDialog(parent), m_pLink(link), m_pTimer(std::make_unique<CAppWindowTimer>(this)) {
+  APP_CHECK_POINTER(link);
+}
+
+CAppDialog::~CAppDialog() = default;
+
+void CAppDialog::SetResource(unsigned templateId, const std::string& name) {
+  m_nTemplateId = templateId;
+  m_nTemplateLow = templateId & 0xFFFFu;
+  m_strName = name;
+}
+
+int CAppDialog::OnExit() { return m_pLink->OnExit(); }
+
+void CAppDialog::StartTimer(unsigned milliseconds) { m_pTimer->Start(milliseconds); }
+void CAppDialog::StopTimer() { m_pTimer->Stop(); }
+
+int CAppDialog::DoModal() {
+  if (!OnInitDialog()) return 2;
+  return exec();
+}
+
+bool CAppDialog::OnInitDialog() {
+  try {
+    if (m_strName.empty()) APP_THROW("Init page error");
+    setWindowTitle(QString::fromStdString(m_strName));
+    // The template's items fill a page of their own, the buttons go below.
+    auto* page = new QWidget(this);
+    AppLoadDialogTemplate(m_nTemplateLow, page);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(page, 1);
+    AddStandardButtons();
+    m_pLink->_AddView(page);
+    if (m_pLink->OnUserInit() == 0) APP_THROW("Init page error");
+    m_pLink->OnActive();
+    return true;
+  } catch (const std::exception& e) {
+    APP_TRACE("%s", e.what());
+    return false;
+  }
+}
+
+void CAppDialog::AddStandardButtons() {
+  QPushButton* ok = qobject_cast<QPushButton*>(AppGetDlgItem(this, 1));
+  QPushButton* cancel = qobject_cast<QPushButton*>(AppGetDlgItem(this, 2));
+  if (ok == nullptr || cancel == nullptr) {
+    auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    ok = box->button(QDialogButtonBox::Ok);
+    cancel = box->button(QDialogButtonBox::Cancel);
+    ok->setText(QString::fromStdString(CAppTools::LoadString(13500)));
+    cancel->setText(QString::fromStdString(CAppTools::LoadString(13502)));
+    AppSetDlgItemId(ok, 1);
+    AppSetDlgItemId(cancel, 2);
+    layout()->addWidget(box);
+  }
+  connect(ok, &QPushButton::clicked, this, &CAppDialog::accept);
+  connect(cancel, &QPushButton::clicked, this, &CAppDialog::reject);
+}
+
+void CAppDialog::accept() {
+  try {
+    if (OnExit() == 0) return;
+  } catch (const std::exception& e) {
+    APP_TRACE("%s", e.what());
+    return;
+  }
+  QDialog::accept();
+}
+
+void CAppDialog::timerEvent(QTimerEvent* event) {
+  const bool mine = m_pTimer->OnTimerEvent(event, [this] {
+    try {
+      m_pLink->OnUserTimer();
+    } catch (const std::exception& e) {
+      APP_TRACE("%s", e.what());
+    }
+  });
+  if (!mine) QDialog::timerEvent(event);
+}

@@ -1,0 +1,318 @@
+#include "appconfig/ui/AppLnkWnd.h"
+
+#include "appconfig/AppKeyboard.h"
+#include "appconfig/AppLog.h"
+#include "appconfig/AppParam.h"
+#include "appconfig/AppParamGroup.h"
+#include "appconfig/AppResources.h"
+#include "appconfig/AppRuleInterface.h"
+#include "appconfig/AppUserInterface.h"
+#include "platform/AppDialogTemplate.h"
+#include "platform/AppHelp.h"
+#include "platform/AppWindowMessages.h"
+
+APP_IMPLEMENT_DYNCREATE(CAppLnkWnd, CAppObject)
+
+namespace {
+constexpr unsigned kHelpStaticId = 13515;
+constexpr unsigned kNameStaticId = 13516;
+constexpr std::uint32_t kViewBits = PF_VIEW_1 | PF_VIEW_2 | PF_VIEW_3 | PF_VIEW_4;
+}  // namespace
+
+CAppLnkWnd::CAppLnkWnd() = default;
+
+// Views first: their controls may still call the link while they go.
+CAppLnkWnd::~CAppLnkWnd() { m_views.clear(); }
+
+void CAppLnkWnd::_ResourcesInit(CAppResources* resources) {
+  APP_CHECK_POINTER(resources);
+  resources->CreateProfile("CAppLnkWnd");
+}
+
+// --- Set-up ------------------------------------------------------------------------
+
+void CAppLnkWnd::SetUserParam(CAppParam* param) {
+  APP_CHECK_POINTER(param);
+  m_pUserParam = param;
+}
+
+void CAppLnkWnd::SetResources(CAppResources* resources) {
+  APP_CHECK_POINTER(resources);
+  m_pResources = resources;
+}
+
+void CAppLnkWnd::SetProfile(CAppParamGroup* profile) {
+  APP_CHECK_POINTER(profile);
+  m_pProfile = profile;
+}
+
+// --- Rules -------------------------------------------------------------------------
+
+namespace {
+
+// The rule `key` of the link's profile, else of the parameter's own profile.
+template <class Rule>
+std::unique_ptr<Rule> FindLinkRule(CAppResources* resources, CAppParamGroup* profile,
+                                   CAppParam* param, const std::string& key) {
+  std::unique_ptr<Rule> rule = CAppRule::FindRule<Rule>(resources, profile, key);
+  if (rule == nullptr && resources != nullptr) {
+    rule = CAppRule::FindRule<Rule>(resources, resources->FindProfileOrNull(param), key);
+  }
+  return rule;
+}
+
+}  // namespace
+
+void CAppLnkWnd::InitRules() {
+  if (m_pUserParam == nullptr) return;
+  if (auto rule = FindLinkRule<CAppRuleInitParam>(m_pResources, m_pProfile, m_pUserParam, "SYS_INIT")) {
+    rule->SetParam(m_pUserParam);
+    rule->SetLink(this);
+    m_pInitRule = std::move(rule);
+  }
+  if (auto rule = FindLinkRule<CAppRuleCheckParam>(m_pResources, m_pProfile, m_pUserParam, "SYS_VALID")) {
+    rule->SetParam(m_pUserParam);
+    rule->SetLink(this);
+    m_pCheckRule = std::move(rule);
+  }
+}
+
+// --- Views and controls ---------------------------------------------------------------
+
+CAppToolsLnk::View* CAppLnkWnd::GetActiveView() {
+  const int index = GetActiveIndex();
+  if (index < 0 || static_cast<unsigned>(index) >= m_views.size()) return nullptr;
+  return m_views[static_cast<unsigned>(index)].get();
+}
+
+CAppToolsLnk::View* CAppLnkWnd::GetViewAt(unsigned index) const {
+  return index < m_views.size() ? m_views[index].get() : nullptr;
+}
+
+CAppToolsLnk::View* CAppLnkWnd::_AddView(QWidget* window) {
+  m_views.push_back(std::make_unique<CAppToolsLnk::View>(window));
+  return m_views.back().get();
+}
+
+QWidget* CAppLnkWnd::_AddCtrl(unsigned id, QWidget* control) {
+  APP_CHECK_POINTER(control);
+  CAppToolsLnk::View* view = GetActiveView();
+  if (view == nullptr || !AppSubclassDlgItem(control, id, view->GetCtrlParent())) {
+    delete control;
+    APP_THROW("Subclass error");
+  }
+  view->AddCtrlChild(control);
+  return control;
+}
+
+QWidget* CAppLnkWnd::_GetDlgItem(unsigned id) {
+  CAppToolsLnk::View* view = GetActiveView();
+  QWidget* item = view != nullptr ? AppGetDlgItem(view->GetCtrlParent(), id) : nullptr;
+  APP_CHECK_POINTER(item);
+  return item;
+}
+
+void CAppLnkWnd::AddRule(CAppToolsLnk::RuleExchData* exchange, CAppParam* param,
+                         const std::string& key) {
+  APP_CHECK_POINTER(exchange);
+  APP_CHECK_POINTER(param);
+  std::unique_ptr<CAppToolsLnk::RuleExchData> owned(exchange);
+  CAppParam* bound = param;
+  if (!key.empty()) {
+    CAppParamGroup* group = param->GetGroup();
+    APP_CHECK_POINTER(group);
+    bound = group->FindChild(key);
+    if (bound == nullptr) {
+      CAppLog::DisplayResourceMessage(13682, key.c_str(), group->GetKey().c_str(),
+                                      group->GetName().c_str());
+      return;
+    }
+  }
+  CAppToolsLnk::View* view = GetActiveView();
+  APP_CHECK_POINTER(view);
+  owned->SetParam(bound);
+  view->AddExchData(owned.release());
+}
+
+void CAppLnkWnd::ShowWindow(unsigned id, int show) { _GetDlgItem(id)->setVisible(show != 0); }
+
+void CAppLnkWnd::SetWindowText(unsigned id, const std::string& text) {
+  QWidget* item = _GetDlgItem(id);
+  const QString value = QString::fromStdString(text);
+  // A window's text is its label for the items that have one.
+  if (!item->setProperty("text", value)) item->setWindowTitle(value);
+}
+
+void CAppLnkWnd::DisableAllCtrl(int readOnly) {
+  CAppToolsLnk::View* view = GetActiveView();
+  if (view == nullptr) return;
+  for (unsigned i = 0; i < view->GetCtrlChildCount(); ++i) {
+    if (QWidget* control = view->GetCtrlChildAt(i)) SetReadOnly(control, readOnly);
+  }
+}
+
+long CAppLnkWnd::SetReadOnly(QWidget* control, int readOnly) {
+  APP_CHECK_POINTER(control);
+  return SendAppMessage(control, AppWindowMessage::ReadOnly, readOnly, 0);
+}
+
+// --- Lifecycle -------------------------------------------------------------------------
+
+void CAppLnkWnd::AttachDescriptionStatics(CAppToolsLnk::View* view) {
+  if (view == nullptr) return;
+  QWidget* window = view->GetCtrlParent();
+  // A page without the items is no error.
+  if (AppGetDlgItem(window, kHelpStaticId) != nullptr) {
+    m_pHelpStatic = AddCtrl(kHelpStaticId, new CAppCtrlStatic);
+  }
+  if (AppGetDlgItem(window, kNameStaticId) != nullptr) {
+    m_pNameStatic = AddCtrl(kNameStaticId, new CAppCtrlStatic);
+  }
+}
+
+int CAppLnkWnd::OnInit() {
+  InitRules();
+  AttachDescriptionStatics(GetActiveView());
+  return OnUserInit();
+}
+
+int CAppLnkWnd::OnUserInit() {
+  if (m_pInitRule != nullptr) m_pInitRule->InitializePage();
+  return 1;
+}
+
+void CAppLnkWnd::OnUserActive() {
+  if (m_pInitRule != nullptr) m_pInitRule->ActivePage();
+}
+
+namespace {
+
+void SendToControls(CAppToolsLnk::View* view, AppWindowMessage message) {
+  for (unsigned i = 0; i < view->GetCtrlChildCount(); ++i) {
+    if (QWidget* control = view->GetCtrlChildAt(i)) SendAppMessage(control, message, 0, 0);
+  }
+}
+
+}  // namespace
+
+void CAppLnkWnd::OnActive() {
+  ModifyFlags(0, LNK_ACTIVATING);
+  if (CAppToolsLnk::View* view = GetActiveView()) {
+    SendToControls(view, AppWindowMessage::CtrlBeginActivate);
+    for (unsigned i = 0; i < view->GetExchDataCount(); ++i) view->GetExchDataAt(i)->ParamToCtrl();
+  }
+  // The flag must not outlive a throwing hook: later changes would be lost.
+  try {
+    OnUserActive();
+  } catch (...) {
+    ModifyFlags(LNK_ACTIVATING, 0);
+    throw;
+  }
+  ModifyFlags(LNK_ACTIVATING, 0);
+  if (CAppToolsLnk::View* view = GetActiveView()) {
+    SendToControls(view, AppWindowMessage::CtrlEndActivate);
+  }
+  EnableHelp(OnClickHelp(0));
+}
+
+int CAppLnkWnd::OnChange(unsigned ctrlId) {
+  if (IsFlagsEnable(LNK_ACTIVATING)) return 1;
+  try {
+    return OnUserChange(ctrlId);
+  } catch (...) {
+    return 0;
+  }
+}
+
+void CAppLnkWnd::RefreshParams() {
+  CAppToolsLnk::View* view = GetActiveView();
+  if (view == nullptr || IsFlagsEnable(LNK_READONLY)) return;
+  for (unsigned i = 0; i < view->GetExchDataCount(); ++i) view->GetExchDataAt(i)->CtrlToParam();
+}
+
+int CAppLnkWnd::OnExit() {
+  RefreshParams();
+  return OnUserExit() != 0 ? 1 : 0;
+}
+
+// --- Description and help ----------------------------------------------------------------
+
+void CAppLnkWnd::SetHelpValue(const std::string& text) {
+  if (m_pHelpStatic != nullptr) m_pHelpStatic->SetValue(text);
+}
+
+void CAppLnkWnd::SetNameValue(const std::string& text) {
+  if (m_pNameStatic != nullptr) m_pNameStatic->SetValue(text);
+}
+
+void CAppLnkWnd::SetDescription(CAppParam* param) {
+  SetHelpValue(param != nullptr ? param->GetHelp() : std::string());
+  SetNameValue(param != nullptr ? param->GetName(m_pResources) : std::string());
+}
+
+int CAppLnkWnd::OnClickHelp(int run) {
+  CAppParam* entry = m_pProfile != nullptr ? m_pProfile->FindChild("SYS_HELP_CHM") : nullptr;
+  if (entry == nullptr) return 0;
+  if (run != 0) RunChm(entry->GetName(), entry->GetVariant().ToUInt32());
+  return 1;
+}
+
+void CAppLnkWnd::RunChm(const std::string& file, unsigned long context) {
+  const QString helpFile = AppHelpFilePath(m_pResources != nullptr ? m_pResources->GetHelpPath() : "", file);
+  if (!AppOpenHelpPage(AppHelpPagePath(helpFile, context))) {
+    CAppTools::MessageBox(CAppTools::Format(CAppTools::LoadString(13691).c_str(),
+                                            helpFile.toStdString().c_str()),
+                          APP_MB_OK | APP_MB_ICONEXCLAMATION);
+  }
+}
+
+// --- Parameters inside the link ------------------------------------------------------------
+
+int CAppLnkWnd::IsEditable(CAppParam* param) {
+  APP_CHECK_POINTER(param);
+  if (m_pResources == nullptr) return 1;
+  CAppParamGroup* profile = m_pResources->FindProfileOrNull(param);
+  if (profile == nullptr) return 1;
+  auto rule = CAppRule::FindRule<CAppRuleParam>(m_pResources, profile, "SYS_EDIT_RULE");
+  return rule != nullptr ? rule->Run(param) : 1;
+}
+
+int CAppLnkWnd::IsProperties(CAppParam* param) {
+  return m_pResources != nullptr && m_pResources->IsProperties(param) ? 1 : 0;
+}
+
+int CAppLnkWnd::OnProperties(CAppParam* param, CAppSheet* sheet) {
+  APP_CHECK_POINTER(m_pResources);
+  if (m_pResources->IsFlagsEnable(PF_DEBUG) && AppIsKeyHeld(AppKey::LeftShift)) {
+    m_pResources->OnDebug(param, nullptr);
+    return 2;
+  }
+  if (IsEditable(param) == 0) return 2;
+  const int result = m_pResources->OnProperties(param, sheet);
+  if (result != 2) OnActive();
+  return result;
+}
+
+int CAppLnkWnd::CanShowParam(CAppParam* param, CAppRuleFilter* filter) {
+  APP_CHECK_POINTER(param);
+  if (param->IsFlagsEnable(PF_HIDDEN)) return 0;
+  const std::uint32_t ownViews =
+      m_pResources != nullptr ? static_cast<std::uint32_t>(m_pResources->GetFlags()) & kViewBits : 0;
+  const std::uint32_t views = static_cast<std::uint32_t>(param->GetFlags()) & kViewBits;
+  if ((views & ~ownViews) != 0) return 0;
+  if (filter == nullptr) return 1;
+  return filter->Find(param, 0) != nullptr ? 1 : 0;
+}
+
+void CAppLnkWnd::DefaultNameColumn(std::vector<std::string>& names) {
+  names.push_back(CAppTools::LoadString(13511));
+  names.push_back(CAppTools::LoadString(13509));
+  names.push_back(CAppTools::LoadString(13512));
+}
+
+void CAppLnkWnd::DefaultValueColumn(std::vector<std::string>& values, CAppParam* param) {
+  APP_CHECK_POINTER(param);
+  values.push_back(param->GetName(m_pResources));
+  values.push_back(param->IsFlagsEnable(PF_MASKED_VALUE) ? "###" : param->GetFmtValue(m_pResources));
+  values.push_back(param->GetUnit(m_pResources));
+}

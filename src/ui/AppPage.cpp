@@ -1,0 +1,108 @@
+#include "appconfig/ui/AppPage.h"
+
+#include <QHelpEvent>
+#include <QTabWidget>
+#include <QToolTip>
+
+#include "appconfig/AppDebug.h"
+#include "appconfig/ui/AppSheet.h"
+#include "platform/AppDialogTemplate.h"
+#include "platform/AppWindowTimer.h"
+
+namespace {
+constexpr int kToolTipLength = 80;
+}  // namespace
+
+CAppPage::CAppPage(CAppLnkWnd* link, unsigned templateId, QWidget* parent)
+    : QWidget(parent), m_pLink(link), m_nTemplateId(templateId),
+      m_pTimer(std::make_unique<CAppWindowTimer>(this)) {
+  APP_CHECK_POINTER(link);
+  AppLoadDialogTemplate(templateId, this);
+}
+
+CAppPage::~CAppPage() = default;
+
+void CAppPage::SetTitle(const std::string& title) {
+  m_strName = title;
+  if (m_strName.empty()) {
+    APP_TRACE("Page name error");
+    m_strName = "Value";
+  }
+  setWindowTitle(QString::fromStdString(m_strName));
+  if (m_pSheet != nullptr) {
+    QTabWidget* tabs = m_pSheet->GetTabWidget();
+    tabs->setTabText(tabs->indexOf(this), QString::fromStdString(m_strName));
+  }
+}
+
+int CAppPage::IsReadOnly() const { return m_pLink->IsFlagsEnable(CAppLnkWnd::LNK_READONLY) ? 1 : 0; }
+
+void CAppPage::LockButton() {
+  if (m_pSheet != nullptr) m_pSheet->LockButton();
+}
+
+void CAppPage::UnLockButton() {
+  if (m_pSheet != nullptr) m_pSheet->UnLockButton();
+}
+
+void CAppPage::StartTimer(unsigned milliseconds) { m_pTimer->Start(milliseconds); }
+void CAppPage::StopTimer() { m_pTimer->Stop(); }
+
+bool CAppPage::OnInitDialog() {
+  m_bInitialized = true;  // once, even when it fails
+  try {
+    if (m_strName.empty()) APP_THROW("Error");
+    if (m_pLink->OnInit() == 0) APP_THROW("Error");
+    WatchToolTips();
+    return true;
+  } catch (const std::exception& e) {
+    APP_TRACE("%s", e.what());
+    return false;
+  }
+}
+
+int CAppPage::OnSetActive() {
+  m_nWaitActive = 0;
+  m_pLink->OnActive();
+  return 1;
+}
+
+int CAppPage::OnExit() { return m_pLink->OnExit(); }
+
+void CAppPage::OnCancelPage() { m_pLink->OnCancel(); }
+
+void CAppPage::timerEvent(QTimerEvent* event) {
+  const bool mine = m_pTimer->OnTimerEvent(event, [this] {
+    try {
+      m_pLink->OnUserTimer();
+    } catch (const std::exception& e) {
+      APP_TRACE("%s", e.what());
+    }
+  });
+  if (!mine) QWidget::timerEvent(event);
+}
+
+// The link gives the tips of the page's items, by item number.
+void CAppPage::WatchToolTips() {
+  for (QWidget* child : findChildren<QWidget*>()) {
+    if (AppGetDlgItemId(child) != 0) child->installEventFilter(this);
+  }
+}
+
+bool CAppPage::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QWidget::eventFilter(watched, event);
+  std::string text;
+  try {
+    text = m_pLink->OnUserToolTips(AppGetDlgItemId(watched));
+  } catch (const std::exception& e) {
+    APP_TRACE("%s", e.what());
+  }
+  if (text.empty()) {
+    QToolTip::hideText();
+    event->ignore();
+  } else {
+    QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(),
+                       QString::fromStdString(text).left(kToolTipLength), qobject_cast<QWidget*>(watched));
+  }
+  return true;
+}

@@ -1,0 +1,10 @@
+#include "platform/AppClipboard.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+
+void AppSetClipboardText(const std::string& text) {
+  QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+}
+
+std::string AppGetClipboardText() { return QGuiApplication::clipboard()->text().toStdString(); }

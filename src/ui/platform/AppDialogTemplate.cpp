@@ -1,0 +1,151 @@
+#include "platform/AppDialogTemplate.h"
+
+#include <QLabel>
+#include <QLayout>
+#include <QVariant>
+#include <QWidget>
+
+#include <map>
+
+#include "appconfig/AppException.h"
+#include "ui_AppDlgProgress13576.h"
+#include "ui_AppPageDebug13593.h"
+#include "ui_AppPageValue13588.h"
+
+namespace {
+
+constexpr const char* kItemProperty = "dlgItem";
+
+template <class Form>
+void SetupForm(QWidget* dialog) {
+  Form form;  // holds pointers only; the widgets belong to the dialog
+  form.setupUi(dialog);
+}
+
+struct TemplateRow {
+  unsigned id;
+  AppTemplateSetup setup;
+};
+
+// The library's own templates.
+constexpr TemplateRow kLibraryTemplates[] = {
+    {13576, &SetupForm<Ui::AppDlgProgress13576>},
+    {13588, &SetupForm<Ui::AppPageValue13588>},
+    {13593, &SetupForm<Ui::AppPageDebug13593>},
+};
+
+// Templates added by hosts and extension modules, built on first use.
+std::map<unsigned, AppTemplateSetup>& HostTemplates() {
+  static std::map<unsigned, AppTemplateSetup> templates;
+  return templates;
+}
+
+AppTemplateSetup FindTemplate(unsigned templateId) {
+  for (const TemplateRow& row : kLibraryTemplates) {
+    if (row.id == templateId) return row.setup;
+  }
+  const auto it = HostTemplates().find(templateId);
+  return it != HostTemplates().end() ? it->second : nullptr;
+}
+
+// The layout under `root` that holds `widget` directly, else null.
+QLayout* FindLayoutOf(QLayout* root, const QWidget* widget) {
+  if (root == nullptr) return nullptr;
+  if (root->indexOf(widget) >= 0) return root;
+  for (int i = 0; i < root->count(); ++i) {
+    if (QLayout* found = FindLayoutOf(root->itemAt(i)->layout(), widget)) return found;
+  }
+  return nullptr;
+}
+
+// What the template says of the item's look, given to the control that
+// replaces it.
+void TakeLook(const QWidget* item, QWidget* control) {
+  control->setObjectName(item->objectName());
+  if (control->toolTip().isEmpty()) control->setToolTip(item->toolTip());
+  control->setEnabled(item->isEnabled());
+  control->setFont(item->font());
+  control->setSizePolicy(item->sizePolicy());
+  control->setMinimumSize(control->minimumSize().expandedTo(item->minimumSize()));
+  const auto* itemLabel = qobject_cast<const QLabel*>(item);
+  auto* controlLabel = qobject_cast<QLabel*>(control);
+  if (itemLabel != nullptr && controlLabel != nullptr) {
+    controlLabel->setWordWrap(itemLabel->wordWrap());
+    controlLabel->setAlignment(itemLabel->alignment());
+    if (controlLabel->text().isEmpty()) controlLabel->setText(itemLabel->text());
+  }
+}
+
+bool TakesTabFocus(const QWidget* widget, const QWidget* dialog) {
+  return dialog->isAncestorOf(widget) && widget->isEnabled() && widget->isVisibleTo(dialog) &&
+         (widget->focusPolicy() & Qt::TabFocus) != 0;
+}
+
+}  // namespace
+
+bool AppRegisterDialogTemplate(unsigned templateId, AppTemplateSetup setup) {
+  if (setup == nullptr || FindTemplate(templateId) != nullptr) return false;
+  HostTemplates().emplace(templateId, setup);
+  return true;
+}
+
+bool AppHasDialogTemplate(unsigned templateId) { return FindTemplate(templateId) != nullptr; }
+
+void AppLoadDialogTemplate(unsigned templateId, QWidget* dialog) {
+  APP_CHECK_POINTER(dialog);
+  const AppTemplateSetup setup = FindTemplate(templateId);
+  if (setup == nullptr) APP_THROW("Dialog template %u not found", templateId);
+  setup(dialog);
+}
+
+unsigned AppGetDlgItemId(const QObject* item) {
+  if (item == nullptr) return 0;
+  return item->property(kItemProperty).toUInt();
+}
+
+void AppSetDlgItemId(QWidget* item, unsigned id) {
+  APP_CHECK_POINTER(item);
+  item->setProperty(kItemProperty, id);
+}
+
+QWidget* AppGetDlgItem(const QWidget* dialog, unsigned id) {
+  if (dialog == nullptr || id == 0) return nullptr;
+  for (QWidget* child : dialog->findChildren<QWidget*>()) {
+    if (AppGetDlgItemId(child) == id) return child;
+  }
+  return nullptr;
+}
+
+bool AppSubclassDlgItem(QWidget* control, unsigned id, QWidget* dialog) {
+  QWidget* item = AppGetDlgItem(dialog, id);
+  if (control == nullptr || item == nullptr || item == control) return false;
+  QWidget* parent = item->parentWidget();
+  const bool hidden = item->isHidden();
+  control->setParent(parent);
+  AppSetDlgItemId(control, id);
+  TakeLook(item, control);
+  if (QLayout* layout = FindLayoutOf(parent->layout(), item)) {
+    delete layout->replaceWidget(item, control, Qt::FindDirectChildrenOnly);
+  } else {
+    control->setGeometry(item->geometry());
+  }
+  // The control joins the tab chain right after the item, which then leaves it.
+  QWidget::setTabOrder(item, control);
+  for (QLabel* label : dialog->findChildren<QLabel*>()) {
+    if (label->buddy() == item) label->setBuddy(control);
+  }
+  delete item;
+  control->setVisible(!hidden);
+  return true;
+}
+
+void AppMoveDialogFocus(QWidget* dialog, bool previous) {
+  APP_CHECK_POINTER(dialog);
+  QWidget* start = dialog->focusWidget();
+  if (start == nullptr || !dialog->isAncestorOf(start)) start = dialog;
+  QWidget* widget = start;
+  do {
+    widget = previous ? widget->previousInFocusChain() : widget->nextInFocusChain();
+  } while (widget != start && !TakesTabFocus(widget, dialog));
+  if (widget != start) widget->setFocus(previous ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+}
