@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "appconfig/AppObject.h"
@@ -67,6 +68,33 @@ public:
   virtual void SetData(std::vector<std::uint8_t>& data);
   virtual void LoadDefault(bool force);
 
+  // --- Typed values, through GetVariant() and SetVariant() ----------------
+  // GetValue converts a copy of the value to the type asked for
+  // (CAppVariant::ChangeType with align on, so that a wider integer is cut to
+  // the width asked); when that fails it shows the soft error 13689, answers
+  // false and leaves `value` as it was. A string is the value's text.
+  // SetValue hands the value to SetVariant as a variant of its own type
+  // (I1 to UI8 by width and sign); the class decides what to keep (a numeric
+  // parameter converts it to its declared type).
+  template <class T>
+    requires(std::is_integral_v<T> && !std::is_same_v<T, bool>)
+  bool GetValue(T& value) {
+    std::int64_t n = 0;
+    if (!GetIntegerValue(IntegerVariantType<T>(), n)) return false;
+    value = static_cast<T>(n);
+    return true;
+  }
+  bool GetValue(std::string& value);
+  bool GetValue(CAppVariant& value);
+  template <class T>
+    requires(std::is_integral_v<T> && !std::is_same_v<T, bool>)
+  void SetValue(T value) {
+    SetIntegerValue(IntegerVariantType<T>(), static_cast<std::int64_t>(value));
+  }
+  void SetValue(const std::string& value);
+  void SetValue(const char* value);
+  void SetValue(const CAppVariant& value);
+
   // --- Presentation lookups (resources may be null) ----------------------
   std::string GetName(CAppResources* resources = nullptr);
   std::string GetUnit(CAppResources* resources = nullptr);
@@ -88,6 +116,20 @@ public:
   static void _ResourcesInit(CAppResources* resources);
 
 protected:
+  // The variant type of an integer type, by width and sign.
+  template <class T>
+  static constexpr std::uint16_t IntegerVariantType() {
+    constexpr bool s = std::is_signed_v<T>;
+    switch (sizeof(T)) {
+      case 1: return s ? CAppVariant::VT_I1 : CAppVariant::VT_UI1;
+      case 2: return s ? CAppVariant::VT_I2 : CAppVariant::VT_UI2;
+      case 4: return s ? CAppVariant::VT_I4 : CAppVariant::VT_UI4;
+      default: return s ? CAppVariant::VT_I8 : CAppVariant::VT_UI8;
+    }
+  }
+  bool GetIntegerValue(std::uint16_t type, std::int64_t& value);
+  void SetIntegerValue(std::uint16_t type, std::int64_t value);
+
   // First step of every DataSerialize: false for 0 bits, false after skipping
   // `bits` for a PF_NO_DATA node, true when the caller is to transfer now.
   bool IsDataSerializable(CAppDataRecord* record, unsigned bits);

@@ -216,8 +216,8 @@ public:
   // callers catch it as a plain "not a number" answer.
   static std::uint32_t StringToDwordThrow(const char* text, bool isSigned, std::uint32_t bases);
   static std::uint64_t StringToInt64(const char* text, bool isSigned, std::uint32_t bases);
-  // StringToDwordThrow, but a text that does not parse shows the soft error
-  // 13688 and gives 0. A null text still throws "Bad pointer".
+  // StringToDwordThrow, but a text that does not parse, or no text at all
+  // (null), shows the soft error 13688 and gives 0; it never throws.
   static std::uint32_t StringToDword(const char* text, bool isSigned, std::uint32_t bases);
 
   // Strict comparisons, as signed 64-bit numbers when `isSigned`.
@@ -229,12 +229,16 @@ public:
   static std::uint32_t AllignType(std::uint32_t value, bool isSigned, std::uint32_t bits);
 
   // --- Formatting -----------------------------------------------------------
-  // The value through a printf-style format holding one integer conversion
-  // (d i u o x X, with flags, width, precision and the size letters of
-  // GetFormatBase; "%%" is allowed anywhere). "h" keeps the low 16 bits, "hh"
-  // the low 8; other sizes are read as the 32-bit value. A null format throws
-  // "Bad pointer"; any other conversion, a "*" width or a second conversion
-  // throws "Bad format :<format>", since the value is a single 32-bit word.
+  // The value through a printf-style format holding at most one conversion
+  // that takes an integer: d i u o x X, with flags, width, precision and
+  // size letters (h hh l ll j z t q w L I I32 I64 F N), or c, the low byte as
+  // a character (only "-" and the width count for it); literal text and "%%"
+  // anywhere around it. "h" keeps the low 16 bits, "hh" the low 8; other sizes
+  // read the 32-bit value ("d" and "i" as signed). Flags that C leaves
+  // undefined for a conversion ("#" on d i u) are dropped. A null format
+  // throws "Bad pointer"; a conversion that would read anything but that one
+  // integer (s, n, p, f, a "*" width, a second conversion), or a width or
+  // precision above 1024, throws "Bad format :<format>".
   static std::string DwordToString(std::uint32_t value, const char* format);
   // "0" for zero, else the binary digits from the highest set bit down, with
   // a blank after each bit whose number is a multiple of 4 (bit 0 included):
@@ -268,6 +272,9 @@ public:
   static void IPStringToDword(const char* text, std::uint32_t& value);
 
   // --- Platform -------------------------------------------------------------
+  // The document of that id compiled into the library (its own schemas),
+  // as characters; false, and `text` unchanged, for an unknown id.
+  static bool LoadXML(unsigned id, std::string& text);
   // Version (major*65536 + minor) of a common-control library. There is no
   // versioned control DLL here: "Comctl32" and "shlwapi" (any case) report
   // 6.0, any other name 0 (not found).

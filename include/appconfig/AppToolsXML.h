@@ -126,7 +126,9 @@ public:
     // debug logger).
     bool Create();
     // Loads schema path + name + ".xdr" under namespaceUri; replaces an
-    // earlier schema of the same namespace.
+    // earlier schema of the same namespace. While no schema path is set, the
+    // schema of a namespace the library carries ("QXE-kvrDescription") is
+    // its own built-in copy, whatever the name.
     bool Add(const std::string& namespaceUri, const std::string& name);
     const CAppComPtr<DomSchemaCollection>& GetPtr() const { return m_ptr; }
 

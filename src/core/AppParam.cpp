@@ -91,6 +91,41 @@ void CAppParam::SetData(std::vector<std::uint8_t>& /*data*/) {}
 
 void CAppParam::LoadDefault(bool /*force*/) {}
 
+// --- Typed values -------------------------------------------------------------
+
+bool CAppParam::GetIntegerValue(std::uint16_t type, std::int64_t& value) {
+  CAppVariant variant = GetVariant();
+  variant.ChangeType(type, nullptr, true);  // a failure shows 13689 itself
+  if (variant.GetType() != type) return false;
+  value = variant.GetInt64();
+  return true;
+}
+
+void CAppParam::SetIntegerValue(std::uint16_t type, std::int64_t value) {
+  CAppVariant variant;
+  variant.SetInt(type, value);  // kept in the width of the type, either sign
+  SetVariant(variant);
+}
+
+bool CAppParam::GetValue(std::string& value) {
+  value = GetVariant().ToString();
+  return true;
+}
+
+bool CAppParam::GetValue(CAppVariant& value) {
+  value = GetVariant();
+  return true;
+}
+
+void CAppParam::SetValue(const std::string& value) { SetVariant(CAppVariant(value)); }
+
+void CAppParam::SetValue(const char* value) {
+  APP_CHECK_POINTER(value);
+  SetVariant(CAppVariant(value));
+}
+
+void CAppParam::SetValue(const CAppVariant& value) { SetVariant(value); }
+
 // --- Presentation lookups ---------------------------------------------------
 
 std::string CAppParam::GetName(CAppResources* resources) {
@@ -163,8 +198,9 @@ public:
   }
 
 private:
-  // A node without a profile has no check rule: its class check still runs.
-  // Siblings are mostly of one class and alias: the last answer is kept.
+  // A node whose class has no profile (and whose alias names none) is a
+  // description fault: FindProfile throws "Bad pointer" for it. Siblings are
+  // mostly of one class and alias: the last answer is kept.
   CAppParam* RuleEntry(CAppParam* node) {
     const CAppRuntimeClass* runtimeClass = node->GetRuntimeClass();
     std::string alias = node->GetAlias();
@@ -172,8 +208,7 @@ private:
     auto& byAlias = m_entries[runtimeClass];
     auto known = byAlias.find(alias);
     if (known == byAlias.end()) {
-      CAppParamGroup* profile = m_pResources->FindProfileOrNull(node);
-      CAppParam* entry = profile != nullptr ? m_pResources->FindWithDefault(profile, "SYS_CHECK_RULE") : nullptr;
+      CAppParam* entry = m_pResources->FindWithDefault(m_pResources->FindProfile(node), "SYS_CHECK_RULE");
       known = byAlias.emplace(alias, entry).first;
     }
     m_lastClass = runtimeClass;

@@ -9,6 +9,7 @@
 
 #include "appconfig/AppException.h"
 #include "appconfig/AppLog.h"
+#include "core/AppEmbeddedDocuments.h"
 
 namespace {
 
@@ -298,7 +299,11 @@ std::uint64_t CAppTools::StringToInt64(const char* text, bool isSigned, std::uin
 }
 
 std::uint32_t CAppTools::StringToDword(const char* text, bool isSigned, std::uint32_t bases) {
-  APP_CHECK_POINTER(text);
+  // No text is one more failure to convert: the soft error, not a throw.
+  if (text == nullptr) {
+    CAppLog::DisplayResourceMessage(13688);
+    return 0;
+  }
   try {
     return ParseNumber<std::uint32_t>(text, isSigned, bases);
   } catch (...) {
@@ -330,8 +335,9 @@ std::uint32_t CAppTools::AllignType(std::uint32_t value, bool isSigned, std::uin
 
 namespace {
 
-// A printf format reduced to one integer conversion that reads a long long,
-// so any width letter the format names is safe to pass a 32-bit word to.
+// A printf format reduced to one integer conversion that reads a long long
+// (or an int for "%c"), so any size letter the format names is safe to pass
+// a 32-bit word to.
 struct IntegerFormat {
   std::string format;   // the rewritten format
   std::string literal;  // the text when the format converts nothing
@@ -339,6 +345,52 @@ struct IntegerFormat {
   char conversion = 'd';
   unsigned shortCount = 0;  // "h" letters: 1 keeps 16 bits, 2 keeps 8
 };
+
+// Widths and precisions beyond this are refused: a format from a file must
+// not be able to ask for a text of gigabytes.
+constexpr unsigned kMaxFieldWidth = 1024;
+
+[[noreturn]] void ThrowBadFormat(const char* format) { APP_THROW("Bad format :%s", format); }
+
+std::string ReadDigits(const char*& p, const char* format) {
+  std::string digits;
+  while (*p >= '0' && *p <= '9') digits += *p++;
+  if (digits.size() > 4 || (!digits.empty() && std::stoul(digits) > kMaxFieldWidth)) ThrowBadFormat(format);
+  return digits;
+}
+
+// Reads one conversion after its "%" and appends its rewritten form; returns
+// the position of the conversion letter. Flags that C leaves undefined for
+// the conversion are dropped, as the platform formatters ignore them.
+const char* ReadConversion(const char* p, IntegerFormat& out, const char* format) {
+  std::string flags;
+  while (*p != '\0' && std::strchr("-+ #0", *p) != nullptr) flags += *p++;
+  const std::string width = ReadDigits(p, format);
+  std::string precision;
+  if (*p == '.') {
+    ++p;
+    precision = "." + ReadDigits(p, format);
+  }
+  // Size letters (and the digits of "I64") say nothing about our value.
+  while (*p != '\0' && std::strchr("FILNhljztqw0123456789", *p) != nullptr) {
+    if (*p == 'h') ++out.shortCount;
+    ++p;
+  }
+  if (*p == '\0' || std::strchr("diuoxXc", *p) == nullptr) ThrowBadFormat(format);
+  out.conversion = *p;
+  if (out.conversion == 'c') {
+    // A character: only left alignment and width mean something.
+    if (flags.find('-') != std::string::npos) out.format += '-';
+    out.format += width + 'c';
+    return p;
+  }
+  const bool alternate = out.conversion == 'o' || out.conversion == 'x' || out.conversion == 'X';
+  for (const char flag : flags) {
+    if (flag != '#' || alternate) out.format += flag;
+  }
+  out.format += width + precision + "ll" + out.conversion;
+  return p;
+}
 
 IntegerFormat PrepareIntegerFormat(const char* format) {
   APP_CHECK_POINTER(format);
@@ -351,30 +403,19 @@ IntegerFormat PrepareIntegerFormat(const char* format) {
       out.format += *++p;
       continue;
     }
-    if (out.hasConversion) APP_THROW("Bad format :%s", format);
+    if (out.hasConversion) ThrowBadFormat(format);
     out.hasConversion = true;
-    ++p;
-    while (*p != '\0' && std::strchr("-+ #0", *p) != nullptr) out.format += *p++;
-    while (*p >= '0' && *p <= '9') out.format += *p++;
-    if (*p == '.') {
-      out.format += *p++;
-      while (*p >= '0' && *p <= '9') out.format += *p++;
-    }
-    // Size letters (and the digits of "I64") say nothing about our value.
-    while (*p != '\0' && std::strchr("FILNhl0123456789", *p) != nullptr) {
-      if (*p == 'h') ++out.shortCount;
-      ++p;
-    }
-    if (*p == '\0' || std::strchr("diuoxX", *p) == nullptr) APP_THROW("Bad format :%s", format);
-    out.conversion = *p;
-    out.format += "ll";
-    out.format += *p;
+    p = ReadConversion(p + 1, out, format);
   }
   return out;
 }
 
 std::string FormatInteger(const IntegerFormat& prepared, std::uint32_t value) {
   if (!prepared.hasConversion) return prepared.literal;
+  if (prepared.conversion == 'c') {
+    // printf converts the argument to unsigned char, whatever its size letter.
+    return CAppTools::Format(prepared.format.c_str(), static_cast<int>(value & 0xFFu));
+  }
   if (prepared.shortCount == 1) value &= 0xFFFFu;
   if (prepared.shortCount >= 2) value &= 0xFFu;
   const bool isSigned = prepared.conversion == 'd' || prepared.conversion == 'i';
@@ -512,6 +553,16 @@ void CAppTools::IPStringToDword(const char* text, std::uint32_t& value) {
 }
 
 // --- Platform -------------------------------------------------------------
+
+bool CAppTools::LoadXML(unsigned id, std::string& text) {
+  for (std::size_t i = 0; i < kAppEmbeddedDocumentCount; ++i) {
+    const AppEmbeddedDocument& document = kAppEmbeddedDocuments[i];
+    if (document.id != id) continue;
+    text.assign(document.bytes, document.size);
+    return true;
+  }
+  return false;
+}
 
 std::uint32_t CAppTools::GetDllVersion(const char* libraryName) {
   APP_CHECK_POINTER(libraryName);

@@ -157,15 +157,8 @@ void CAppStreamXML::SaveRecord::Serialize(void* value, unsigned index) {
   }
 }
 
-void CAppStreamXML::SaveRecord::Validate() {
-  const std::uint32_t type = GetType();
-  if ((type & FT_ARRAY) != 0 && (type & 0x0FFFu) != FT_PARAM && m_array == 0) {
-    CAppToolsXML::Document& document = m_pStream->GetDocument();
-    document.CreateElement("Array", m_array, &m_element);
-    document.CreateAttribut("Name", CAppVariant(GetName()), &m_array);
-  }
-  m_array = Element();
-}
+// An array field that wrote no entry leaves no "Array" element.
+void CAppStreamXML::SaveRecord::Validate() { m_array = Element(); }
 
 void CAppStreamXML::SaveRecord::WriteProperty(const CAppVariant& value) {
   CAppToolsXML::Document& document = m_pStream->GetDocument();
@@ -175,9 +168,10 @@ void CAppStreamXML::SaveRecord::WriteProperty(const CAppVariant& value) {
   document.CreateAttribut("Value", value, &property);
 }
 
-void CAppStreamXML::SaveRecord::WriteEntry(const CAppVariant& value, unsigned index) {
+void CAppStreamXML::SaveRecord::WriteEntry(const CAppVariant& value, unsigned /*index*/) {
   CAppToolsXML::Document& document = m_pStream->GetDocument();
-  if (index == 0 || m_array == 0) {
+  // The element comes with the field's first entry: an empty field has none.
+  if (m_array == 0) {
     document.CreateElement("Array", m_array, &m_element);
     document.CreateAttribut("Name", CAppVariant(GetName()), &m_array);
   }

@@ -12,6 +12,7 @@
 #include <system_error>
 #include <thread>
 
+#include "../core/AppEmbeddedDocuments.h"
 #include "../core/AppTempFile.h"
 #include "AppXmlInternal.h"
 #include "appconfig/AppDebug.h"
@@ -327,7 +328,10 @@ bool CAppToolsXML::SchemaCollection::Add(const std::string& namespaceUri, const 
     std::string text, reason;
     pugi::xml_document doc;
     AppXdrSchema schema;
-    if (ReadFile(path, text, reason) && AppXmlDecodeToUtf8(text, reason)) {
+    // Without a schema directory, a schema the library carries is read from
+    // the library itself.
+    const bool embedded = GetSchemaPath().empty() && AppLoadEmbeddedSchema(namespaceUri, text);
+    if ((embedded || ReadFile(path, text, reason)) && AppXmlDecodeToUtf8(text, reason)) {
       const pugi::xml_parse_result parsed = doc.load_buffer(text.data(), text.size(), kParseOptions, pugi::encoding_utf8);
       if (!parsed) reason = parsed.description();
       else if (AppXdrParse(doc, schema, reason)) {

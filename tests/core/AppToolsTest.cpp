@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <optional>
 #include <tuple>
 #include <utility>
 
 #include "TestSupport.h"
+#include "core/AppEmbeddedDocuments.h"
 
 namespace {
 
@@ -81,12 +84,27 @@ TEST(AppToolsText, Table) {
       {CAppTools::MakeUpper("abc_clé÷"), "ABC_CLÉ÷"}, {CAppTools::BinaryToString(0), "0"},
       {CAppTools::Binary64ToString(std::uint64_t{1} << 32), "1 0000 0000 0000 0000 0000 0000 0000 0000 "},
       {CAppTools::Dump({0x01, 0xAB, 0x00}, "%02X "), "01 AB 00 "}, {CAppTools::FormatReturn("a\nb\r\nc\r"), "a\r\nb\r\nc"},
-      {CAppTools::DwordToString(0xFFFFFFFFu, "%d"), "-1"}, {CAppTools::DwordToString(255, "0x%I64x"), "0xff"},
-      {CAppTools::DwordToString(0x18000, "%hd"), "-32768"}, {CAppTools::DwordToString(5, "Val=%d%%"), "Val=5%"},
   };
   ExpectRows(rows);
   for (unsigned id = 13676; id <= 13694; ++id) EXPECT_FALSE(CAppTools::LoadString(id).empty()) << id;
-  for (const char* format : {"%s", "%d %d", "%*d", "%n"}) {
+}
+
+// Formats met in descriptions: one conversion that takes the integer, with
+// whatever flags, width, precision and size letters, text and "%%" around it.
+TEST(AppToolsFormat, DwordToString_Table) {
+  const struct { std::uint32_t value; const char* format; std::string text; } rows[] = {
+      {7, "%03u", "007"}, {0xAB, "%-8X", "AB      "}, {0xDEAD, "0x%08lX", "0x0000DEAD"},
+      {'A', "%c", "A"}, {0x142, "[%-3hc]", "[B  ]"}, {7, "%5.3d", "  007"}, {0xFFFFFFF9u, "%5.3d", " -007"},
+      {5, "%%d=%d", "%d=5"}, {0xFFFFFFFFu, "%d", "-1"}, {0xFFFFFFFFu, "%+lu", "4294967295"},
+      {255, "0x%I64x", "0xff"}, {255, "%#o", "0377"}, {255, "%#x", "0xff"}, {5, "%#d", "5"},
+      {0x18000, "%hd", "-32768"}, {0x1FF, "%hhu", "255"}, {12, "%zu %%", "12 %"}, {12, "%jd", "12"},
+      {5, "Val=%d%%", "Val=5%"}, {1, "no conversion", "no conversion"},
+  };
+  for (const auto& row : rows) EXPECT_EQ(CAppTools::DwordToString(row.value, row.format), row.text) << row.format;
+  EXPECT_EQ(CAppTools::Dump({'o', 'k'}, "%c"), "ok");
+  // Anything that would read something other than that one integer.
+  for (const char* format : {"%s", "%d %d", "%*d", "%.*d", "%n", "%f", "%lf", "%p", "%", "%5", "%1$d", "%2000d",
+                             "%.9999d"}) {
     EXPECT_EQ(Thrown([&] { CAppTools::DwordToString(1, format); }), std::string("Exception >Bad format :") + format);
   }
 }
@@ -155,7 +173,7 @@ TEST(AppToolsParse, StringToDwordThrowAndStringToInt64_Table) {
 TEST(AppToolsParse, NullTextIsBadPointer) {
   std::uint32_t v = 0;
   for (const auto& call : std::vector<std::function<void()>>{[] { CAppTools::StringToDwordThrow(nullptr, false, kAll); },
-           [] { CAppTools::StringToInt64(nullptr, false, kAll); }, [] { CAppTools::StringToDword(nullptr, false, kAll); },
+           [] { CAppTools::StringToInt64(nullptr, false, kAll); },
            [&] { CAppTools::IPStringToDword(nullptr, v); }, [] { CAppTools::DwordToString(1, nullptr); }}) {
     EXPECT_EQ(ThrownAt(call), "Exception >Bad pointer|AppTools");
   }
@@ -196,11 +214,25 @@ TEST(AppToolsParse, SoftErrors_EmptyTextAndOtherBase) {
   EXPECT_EQ(CAppTools::StringToDword("0x10", false, kAll), 16u);
   EXPECT_TRUE(output.lines.empty());
   EXPECT_EQ(CAppTools::StringToDword("  ", false, kAll), 0u);
+  EXPECT_EQ(CAppTools::StringToDword(nullptr, false, kAll), 0u);  // no text: no throw either
   std::vector<std::uint8_t> out;
   CAppTools::GetData(out, "1 2", kBin);
   CAppTools::GetData(out, "1 2", kDec | kHex);
   EXPECT_TRUE(out.empty());
   EXPECT_EQ(output.lines, (std::vector<std::string>{"Erreur: Essai de convertir une chaine vide en un mot 32 bits.",
+                                                    "Erreur: Essai de convertir une chaine vide en un mot 32 bits.",
                                                     "Erreur: Mauvaise base 1 entrée dans CAppTools::GetData.",
                                                     "Erreur: Mauvaise base 12 entrée dans CAppTools::GetData."}));
+}
+
+TEST(AppToolsPlatform, LoadXML_DocumentsBuiltIntoTheLibrary) {
+  std::ifstream file(APPCONFIG_SCHEMA_DIR "/Description.xdr", std::ios::binary);
+  const std::string schema{std::istreambuf_iterator<char>(file), {}};
+  ASSERT_FALSE(schema.empty());
+  std::string text = "old";
+  EXPECT_TRUE(CAppTools::LoadXML(APP_XML_DESCRIPTION_SCHEMA, text));
+  EXPECT_EQ(text, schema);
+  text = "old";
+  EXPECT_FALSE(CAppTools::LoadXML(1, text));
+  EXPECT_EQ(text, "old");
 }

@@ -11,6 +11,7 @@
 #include "XmlTestSupport.h"
 #include "appconfig/AppDebug.h"
 #include "appconfig/AppParamArray.h"
+#include "appconfig/AppParamEnumSingle.h"
 #include "appconfig/AppParamGroup.h"
 #include "appconfig/AppParamListKey.h"
 #include "appconfig/AppResources.h"
@@ -373,4 +374,35 @@ TEST_F(AppStreamXML, Save_NestingLimitOfTheLoader) {
   last->SetAt("TOO_DEEP", new CAppParam(), CAppParamGroup::ADD_BY_KEY);
   EXPECT_EQ(CatchAppException([&] { CAppStreamXML::Save("chain", &root); }).GetMessage(),
             "Exception >Nesting deeper than 256 at CAppParam (Key=TOO_DEEP)");
+}
+
+// An array field with no entries leaves no "Array" element; the tree still
+// reads back as it was.
+TEST_F(AppStreamXML, Save_EmptyArraysWriteNoArrayElement) {
+  CAppParamGroup root;
+  root.SetKey("ROOT");
+  root.SetAt("LIST", new CAppParamListKey(), CAppParamGroup::ADD_BY_KEY);
+  root.SetAt("CHOICE", new CAppParamEnumSingle(), CAppParamGroup::ADD_BY_KEY);
+  auto* filled = root.SetAt("FILLED", new CAppParamListKey(), CAppParamGroup::ADD_BY_KEY);
+  filled->InsertAfter("A", CAppParamListKey::Position());
+  ASSERT_TRUE(CAppStreamXML::Save("arrays", &root));
+  const std::string saved = Read("arrays");
+  EXPECT_EQ(saved.find("<Array"), saved.rfind("<Array")) << saved;  // only FILLED's
+  EXPECT_NE(saved.find("<Array Name=\"List\""), std::string::npos) << saved;
+  const std::unique_ptr<CAppParam> reloaded = CAppStreamXML::Load("arrays", nullptr, "ROOT");
+  EXPECT_EQ(ParamTreeLines(reloaded.get()), ParamTreeLines(&root));
+}
+
+// With no schema directory set, descriptions are validated against the
+// schema built into the library.
+TEST_F(AppStreamXML, Load_WithoutSchemaDirectoryValidatesWithTheBuiltInSchema) {
+  WriteDescription("valid", R"(<Group Key="G"><Param Key="V" Type="Numeric"/></Group>)");
+  WriteDescription("invalid", R"(<Group Key="G" Colour="red"/>)");
+  CAppToolsXML::SetSchemaPath("");
+  const std::unique_ptr<CAppParam> tree = CAppStreamXML::Load("valid", nullptr, "G");
+  ASSERT_NE(tree, nullptr);
+  EXPECT_EQ(tree->GetGroup()->GetCount(), 1u);
+  const CAppException e = CatchAppException([&] { CAppStreamXML::Load("invalid", nullptr, "G"); });
+  EXPECT_NE(e.GetMessage().find("Colour"), std::string::npos) << e.GetMessage();
+  EXPECT_EQ(e.GetPrgFile(), "AppToolsXML");
 }
