@@ -151,9 +151,8 @@ TEST_F(AppStreamXML, Load_IntegerTextsConvertLikeVariants) {
   }
 }
 
-// A definition read by several references is read from its element twice,
-// then replayed: every reference must still get what a read of the element
-// gives, for every kind of field, child nodes and nested references.
+// Every reference to a definition gets what a read of its element gives,
+// for every kind of field, child nodes and nested references.
 TEST_F(AppStreamXML, Load_RepeatedReferencesGiveWhatAReadOfTheDefinitionGives) {
   std::string body = std::string(kDevice) + R"(
   <Param Key="MODE" Type="EnumSingle" Value="2"><Array Name="Value"><Element Value="1"/><Element Value="2"/></Array>
@@ -191,43 +190,6 @@ TEST_F(AppStreamXML, Load_RepeatedReferencesGiveWhatAReadOfTheDefinitionGives) {
   }
 }
 
-// A class whose fields change between reads cannot be replayed: the node
-// is read from its element again.
-class CAppParamShifting : public CAppParam {
-  APP_DECLARE_DYNCREATE(CAppParamShifting)
-
-public:
-  void Serialize(CAppRecord* record) override {
-    CAppParam::Serialize(record);
-    if (++reads % 2 == 0) record->Do("Extra", extra);
-    record->Do("Last", last);
-  }
-  static inline int reads = 0;
-  std::string extra, last;
-};
-
-APP_IMPLEMENT_DYNCREATE(CAppParamShifting, CAppParam)
-APP_REGISTER_CLASS_INIT(CAppParamShifting, "Param Shifting", nullptr)
-
-TEST_F(AppStreamXML, Load_ReplayGivesWayToAClassThatVisitsOtherFields) {
-  WriteDescription("shifting", R"(<Group Key="ROOT"><ParamRef Key="A" Ref="S"/><ParamRef Key="B" Ref="S"/>
-    <ParamRef Key="C" Ref="S"/><ParamRef Key="D" Ref="S"/><ParamRef Key="E" Ref="S"/></Group>
-    <Param Key="S" Type="Param Shifting"><Property Name="Extra" Value="x"/><Property Name="Last" Value="l"/></Param>)");
-  CAppParamShifting::reads = 0;
-  const std::unique_ptr<CAppParam> root = CAppStreamXML::Load("shifting", nullptr, "ROOT");
-  ASSERT_NE(root, nullptr);
-  std::string seen;
-  for (const char* key : {"A", "B", "C", "D", "E"}) {
-    CAppParamShifting* node = nullptr;
-    ASSERT_TRUE(root->GetGroup()->GetAt(key, node));
-    seen += "[" + node->extra + node->last + "]";
-  }
-  // C's replay (the third read) stops at "Last" where "Extra" was recorded;
-  // C is then read from the element (the fourth read, with "Extra"), and the
-  // references after it are read from the element too.
-  EXPECT_EQ(seen, "[l][xl][xl][l][xl]");
-}
-
 TEST_F(AppStreamXML, Load_BadDescriptionsThrowClearMessages) {
   WriteDescription("bad", R"(<Param Key="NOTYPE"/><Param Key="BADTYPE" Type="Nothing"/><Param Key="RULE" Type="CAppDataRecord"/>
     <Group Key="WRONG_FIELD"><Array Name="AutoIndex"><Element Value="1"/></Array></Group>
@@ -260,10 +222,9 @@ TEST_F(AppStreamXML, Load_BadDescriptionsThrowClearMessages) {
   EXPECT_EQ(CAppStreamXML::Load("invalid", nullptr, "G"), nullptr);
 }
 
-// Files of a megabyte or more are validated on another thread while their
-// tree is read. What a load gives and throws must stay what reading and
-// validating each file in turn gives: the first invalid file read wins over
-// any later error, and an invalid file adds no resources.
+// Files are read and validated in turn: the first invalid file read wins
+// over any later error, and an invalid file adds no resources, whatever the
+// size of the files.
 TEST_F(AppStreamXML, Load_LargeFilesGiveWhatValidatingEachFileInTurnGives) {
   std::string filler;
   for (int i = 0; i < 12000; ++i) {
@@ -311,11 +272,6 @@ TEST_F(AppStreamXML, Load_LargeFilesGiveWhatValidatingEachFileInTurnGives) {
   WriteDescription("large", resources + root + filler);
   EXPECT_EQ(CatchAppException([&] { CAppStreamXML::Load("large", nullptr, "ROOT"); }).GetMessage(), inTurn("other"));
   EXPECT_EQ(CatchAppException([&] { CAppStreamXML::LoadResources("other", &loaded); }).GetMessage(), inTurn("other"));
-  // A stream made directly validates each file as it reads it.
-  CAppStreamXML::LoadContext direct;
-  EXPECT_EQ(CatchAppException([&] { new CAppStreamXML::LoadStream("other", nullptr, &direct, &schemas); }).GetMessage(),
-            inTurn("other"));
-  CAppStreamXML::LoadStream::RemoveAll(true);
 }
 
 TEST_F(AppStreamXML, Save_RoundTripKeepsEveryFieldAndFailuresLeaveThePreviousFile) {
@@ -373,4 +329,66 @@ TEST_F(AppStreamXML, Save_NestingLimitOfTheLoader) {
   last->SetAt("TOO_DEEP", new CAppParam(), CAppParamGroup::ADD_BY_KEY);
   EXPECT_EQ(CatchAppException([&] { CAppStreamXML::Save("chain", &root); }).GetMessage(),
             "Exception >Nesting deeper than 256 at CAppParam (Key=TOO_DEEP)");
+}
+
+// A host class that loads another description while it is itself being
+// loaded, as a host rule or class may.
+class CAppParamNestedLoad : public CAppParam {
+  APP_DECLARE_DYNCREATE(CAppParamNestedLoad)
+
+public:
+  void Serialize(CAppRecord* record) override {
+    CAppParam::Serialize(record);
+    record->Do("Source", source);
+    if (record->IsModeLoad() && !source.empty()) inner = CAppStreamXML::Load(source, nullptr, "INNER");
+  }
+  std::string source;
+  std::unique_ptr<CAppParam> inner;
+};
+
+APP_IMPLEMENT_DYNCREATE(CAppParamNestedLoad, CAppParam)
+APP_REGISTER_CLASS_INIT(CAppParamNestedLoad, "Param NestedLoad", nullptr)
+
+namespace {
+
+// `levels` groups keyed G, each inside the one before, around `innermost`.
+std::string Chain(int levels, const std::string& innermost) {
+  std::string text;
+  for (int i = 0; i < levels; ++i) text += "<Group Key=\"G\">";
+  text += innermost;
+  for (int i = 0; i < levels; ++i) text += "</Group>";
+  return text;
+}
+
+CAppParam* Bottom(CAppParam* top, int levels) {
+  for (int i = 0; i < levels && top != nullptr; ++i) top = top->GetGroup()->FindChild("G");
+  return top;
+}
+
+}  // namespace
+
+// The inner load has its own files and nesting: deep inside the outer tree
+// it may nest as deep as a load of its own, and the outer load goes on with
+// the files it had opened.
+TEST_F(AppStreamXML, Load_ALoadStartedDuringAnotherLeavesTheOuterLoadIntact) {
+  WriteDescription("shared", R"(<Param Key="LEAF" Type="Value" Value="leaf"/>)");
+  WriteDescription("inner", "<Group Key=\"INNER\">" +
+                                Chain(200, R"(<ParamRef Key="SHARED" File="shared" Ref="LEAF"/>)") + "</Group>");
+  WriteDescription("outer", R"(<Group Key="ROOT"><ParamRef Key="BEFORE" File="shared" Ref="LEAF"/>)" +
+                                Chain(200, R"(<Param Key="NESTED" Type="Param NestedLoad">
+                                  <Property Name="Source" Value="inner"/></Param>)") +
+                                R"(<ParamRef Key="AFTER" File="shared" Ref="LEAF" Name="after"/></Group>)");
+  CAppResources resources;
+  resources.Init();
+  const std::unique_ptr<CAppParam> outer = CAppStreamXML::Load("outer", &resources, "ROOT");
+  ASSERT_NE(outer, nullptr);
+  CAppParamNestedLoad* nested = nullptr;
+  ASSERT_TRUE(Bottom(outer.get(), 200)->GetGroup()->GetAt("NESTED", nested));
+  ASSERT_NE(nested->inner, nullptr);
+  CAppParam* innerLeaf = Bottom(nested->inner.get(), 200)->GetGroup()->FindChild("SHARED");
+  ASSERT_NE(innerLeaf, nullptr);
+  EXPECT_EQ(innerLeaf->GetVariant().ToString(), "leaf");
+  CAppParam* after = outer->GetGroup()->FindChild("AFTER");
+  ASSERT_NE(after, nullptr);
+  EXPECT_EQ(after->GetName() + " " + after->GetVariant().ToString(), "after leaf");
 }
