@@ -35,6 +35,20 @@ public:
   // follows; Save refuses deeper trees, so every saved file loads back.
   static constexpr unsigned MAX_DEPTH = 256;
 
+  // How many parameters one load may create: at most the larger of
+  // `minimumParams` and `paramsPerElement` times the number of elements of
+  // the files it has read. A reference builds a fresh copy of what it names,
+  // so a small file whose definitions refer twice to the next one would
+  // otherwise double the tree at every level; such a load throws as soon as
+  // it passes the limit. A host whose descriptions legitimately reuse
+  // definitions more than that raises either number with SetLimits.
+  struct Limits {
+    std::size_t minimumParams = 100000;
+    std::size_t paramsPerElement = 100;
+  };
+  static void SetLimits(const Limits& limits);
+  static const Limits& GetLimits();
+
   // The tree of definition `key` of `file` (a name without extension, found
   // through the document path); owned by the caller. Null for an empty file
   // name or when the description schema cannot be set up; any other failure
@@ -49,12 +63,13 @@ public:
   // when the description schema cannot be set up.
   static bool LoadResources(const std::string& file, CAppResources* resources);
 
-  // The state of one load (parsed files, nesting),
+  // The state of one load (parsed files, nesting, parameters created),
   // shared by its streams; it lives on the stack of Load.
   class Loader;
   class LoadRecord;
 
-  // One opened description file during one load.
+  // One opened description file during one load. File references name
+  // files inside the description folder only.
   class LoadStream {
   public:
     // The first stream of a load; load and schemas must not be null.

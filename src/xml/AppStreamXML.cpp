@@ -209,6 +209,51 @@ void StoreNumber(void* value, std::uint32_t code, std::uint32_t number) {
 }
 
 
+// A File reference names a description of the description folder (or of a
+// folder inside it): an absolute name or a ".." segment would let a
+// description read any file the process can read.
+bool IsInsideFolder(std::string_view name) {
+  if (!name.empty() && (name[0] == '/' || name[0] == '\\')) return false;
+  if (name.size() >= 2 && name[1] == ':') return false;  // a drive
+  std::size_t start = 0;
+  while (start <= name.size()) {
+    const std::size_t end = std::min(name.find_first_of("/\\", start), name.size());
+    if (name.substr(start, end - start) == "..") return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+std::size_t CountElements(pugi::xml_node root) {
+  std::size_t count = 0;
+  pugi::xml_node node = root;
+  while (node) {
+    if (node.type() == pugi::node_element) ++count;
+    if (node.first_child()) {
+      node = node.first_child();
+      continue;
+    }
+    while (node != root && !node.next_sibling()) node = node.parent();
+    if (node == root) break;
+    node = node.next_sibling();
+  }
+  return count;
+}
+
+CAppStreamXML::Limits& CurrentLimits() {
+  static CAppStreamXML::Limits limits;
+  return limits;
+}
+
+// What one load has created so far must stay within this.
+std::size_t ParamLimit(std::size_t elements) {
+  const CAppStreamXML::Limits& limits = CurrentLimits();
+  const std::size_t perElement = limits.paramsPerElement;
+  const std::size_t scaled =
+      perElement != 0 && elements > SIZE_MAX / perElement ? SIZE_MAX : elements * perElement;
+  return std::max(limits.minimumParams, scaled);
+}
+
 }  // namespace
 
 // --- Loader ----------------------------------------------------------------------------
@@ -217,6 +262,7 @@ class CAppStreamXML::Loader {
 public:
   struct Definition {
     const DomElement* element = nullptr;
+    bool reading = false;  // being read: meeting it again is a loop
   };
 
   Loader() = default;
@@ -242,6 +288,7 @@ public:
     for (pugi::xml_node definition : rootNode.children()) {
       if (const char* key = Attribute(definition, "Key")) parsed.definitions.try_emplace(key, Definition{Handle(definition)});
     }
+    m_elements += CountElements(rootNode);
     return m_files.insert_or_assign(file, std::move(parsed)).first->second.root;
   }
 
@@ -251,6 +298,19 @@ public:
     if (parsed == m_files.end()) return nullptr;
     const auto found = parsed->second.definitions.find(key);
     return found != parsed->second.definitions.end() ? &found->second : nullptr;
+  }
+
+  // Counts one more parameter, made for `element` of `stream`; throws, naming
+  // the reference being followed, once the load has created more than its
+  // limit.
+  void CountParam(const DomElement* element, const LoadStream& stream) {
+    const std::size_t limit = ParamLimit(m_elements);
+    if (++m_params <= limit) return;
+    const LoadStream& where = m_pReferenceStream != nullptr ? *m_pReferenceStream : stream;
+    const pugi::xml_node node = Node(m_reference != nullptr ? m_reference : element);
+    APP_THROW("More than %zu parameters built from %zu elements, at <%s Key=\"%s\" Ref=\"%s\"> on file : %s", limit,
+              m_elements, node.name(), node.attribute("Key").value(), node.attribute("Ref").value(),
+              where.GetFileName().c_str());
   }
 
   CAppParam* CreateTyped(const char* type) {
@@ -266,15 +326,13 @@ public:
     return Register(m_classesByName, className, className);
   }
 
-  // Nesting of parameter elements, references included, within MAX_DEPTH:
-  // a definition that refers to itself ends in an error, not in a stack
-  // overflow.
+  // Nesting of parameter elements, references included, within MAX_DEPTH.
   class Nesting {
   public:
     Nesting(Loader& load, const char* tag, const char* key, const LoadStream& stream) : m_load(load) {
       if (m_load.m_depth >= MAX_DEPTH) {
-        APP_THROW("Reference loop or nesting deeper than %u at <%s Key=\"%s\"> on file : %s", MAX_DEPTH, tag,
-                  key, stream.GetFileName().c_str());
+        APP_THROW("Nesting deeper than %u at <%s Key=\"%s\"> on file : %s", MAX_DEPTH, tag, key,
+                  stream.GetFileName().c_str());
       }
       ++m_load.m_depth;
     }
@@ -284,6 +342,27 @@ public:
 
   private:
     Loader& m_load;
+  };
+
+  // The reference being followed, named when the load grows too large.
+  class Following {
+  public:
+    Following(Loader& load, const DomElement* reference, const LoadStream& stream)
+        : m_load(load), m_reference(load.m_reference), m_pStream(load.m_pReferenceStream) {
+      m_load.m_reference = reference;
+      m_load.m_pReferenceStream = &stream;
+    }
+    ~Following() {
+      m_load.m_reference = m_reference;
+      m_load.m_pReferenceStream = m_pStream;
+    }
+    Following(const Following&) = delete;
+    Following& operator=(const Following&) = delete;
+
+  private:
+    Loader& m_load;
+    const DomElement* m_reference;
+    const LoadStream* m_pStream;
   };
 
 private:
@@ -315,9 +394,17 @@ private:
   ClassCache m_classesByType;
   ClassCache m_classesByName;
   unsigned m_depth = 0;
+  std::size_t m_elements = 0;  // of the files read
+  std::size_t m_params = 0;    // created so far
+  const DomElement* m_reference = nullptr;  // and the stream of its file
+  const LoadStream* m_pReferenceStream = nullptr;
 };
 
 // --- Load ---------------------------------------------------------------------------
+
+void CAppStreamXML::SetLimits(const Limits& limits) { CurrentLimits() = limits; }
+
+const CAppStreamXML::Limits& CAppStreamXML::GetLimits() { return CurrentLimits(); }
 
 std::unique_ptr<CAppParam> CAppStreamXML::Load(const std::string& file, CAppResources* resources,
                                                const std::string& key) {
@@ -403,7 +490,18 @@ void CAppStreamXML::LoadStream::GetParam(CAppParam*& param, const std::string& k
   const std::string upper = CAppTools::MakeUpper(key);
   Loader::Definition* definition = m_pLoad->FindDefinition(m_strFile, upper);
   if (definition == nullptr) APP_THROW("Reference not found : %s on file : %s", upper.c_str(), GetFileName().c_str());
-  ReadParam(param, definition->element);
+  if (definition->reading) {
+    APP_THROW("Reference loop : definition %s on file : %s refers back to itself", upper.c_str(),
+              GetFileName().c_str());
+  }
+  definition->reading = true;
+  try {
+    ReadParam(param, definition->element);
+  } catch (...) {
+    definition->reading = false;
+    throw;
+  }
+  definition->reading = false;
 }
 
 void CAppStreamXML::LoadStream::ReadParam(CAppParam*& param, const Element& element) {
@@ -425,6 +523,7 @@ void CAppStreamXML::LoadStream::ReadParam(CAppParam*& param, const DomElement* e
     return;
   }
   std::uint32_t dummyFlags = 0;
+  m_pLoad->CountParam(element, *this);
   switch (row->kind) {
     case TagKind::TYPED:
       if (const char* type = attributes.Get(ParamAttributes::TYPE)) param = m_pLoad->CreateTyped(type);
@@ -450,11 +549,15 @@ void CAppStreamXML::LoadStream::ReadParam(CAppParam*& param, const DomElement* e
 }
 
 // Each reference builds a new object from its definition, in this file or,
-// with File, in another one.
+// with File, in another one of the description folder.
 void CAppStreamXML::LoadStream::ReadReference(CAppParam*& param, const DomElement* element) {
   const pugi::xml_node node = Node(element);
   const char* ref = Attribute(node, "Ref");
+  const Loader::Following following(*m_pLoad, element, *this);
   if (const char* file = Attribute(node, "File")) {
+    if (!IsInsideFolder(file)) {
+      APP_THROW("Reference file outside the description folder : %s on file : %s", file, GetFileName().c_str());
+    }
     LoadStream other(file, this);
     other.GetParam(param, ref != nullptr ? ref : "SYS_ROOT");
     return;
