@@ -40,8 +40,10 @@ public:
   // the files it has read. A reference builds a fresh copy of what it names,
   // so a small file whose definitions refer twice to the next one would
   // otherwise double the tree at every level; such a load throws as soon as
-  // it passes the limit. A host whose descriptions legitimately reuse
-  // definitions more than that raises either number with SetLimits.
+  // it passes the limit, naming the reference being followed and its file.
+  // A host whose descriptions legitimately reuse definitions more than that
+  // raises either number with SetLimits (a process-wide setting, like the
+  // document path).
   struct Limits {
     std::size_t minimumParams = 100000;
     std::size_t paramsPerElement = 100;

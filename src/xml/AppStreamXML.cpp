@@ -208,7 +208,6 @@ void StoreNumber(void* value, std::uint32_t code, std::uint32_t number) {
   CAppRecord::StoreInteger(value, CAppRecord::IntegerBytes(code & 0x0FFFu), number);
 }
 
-
 // A File reference names a description of the description folder (or of a
 // folder inside it): an absolute name or a ".." segment would let a
 // description read any file the process can read.
@@ -289,7 +288,7 @@ public:
       if (const char* key = Attribute(definition, "Key")) parsed.definitions.try_emplace(key, Definition{Handle(definition)});
     }
     m_elements += CountElements(rootNode);
-    return m_files.insert_or_assign(file, std::move(parsed)).first->second.root;
+    return m_files.emplace(file, std::move(parsed)).first->second.root;
   }
 
   // Null when the file holds no definition of that key.
