@@ -13,8 +13,8 @@
 // elements, so that Load reads the tree back under its key.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -26,7 +26,6 @@
 
 class CAppParam;
 class CAppResources;
-struct CAppRuntimeClass;
 
 class CAppStreamXML {
 public:
@@ -36,59 +35,29 @@ public:
   // follows; Save refuses deeper trees, so every saved file loads back.
   static constexpr unsigned MAX_DEPTH = 256;
 
-  // A parsed description and, built on first use, the index of its
-  // definitions by their Key text (the first of equal keys wins, as the key
-  // query would answer), so a lookup does not scan the document. Nodes are
-  // borrowed from the document, which the load keeps until it ends.
-  // What reading a definition's element gave the fields its class visited,
-  // kept once a second reference reads it, so that further references
-  // replay it instead of reading the element again.
-  class LoadStream;
-  struct DefinitionReplay;
-  struct DefinitionReplayDeleter {
-    void operator()(DefinitionReplay* replay) const;
+  // How many parameters one load may create: at most the larger of
+  // `minimumParams` and `paramsPerElement` times the number of elements of
+  // the files it has read. A reference builds a fresh copy of what it names,
+  // so a small file whose definitions refer twice to the next one would
+  // otherwise double the tree at every level; such a load throws as soon as
+  // it passes the limit, naming the reference being followed and its file.
+  // A host whose descriptions legitimately reuse definitions more than that
+  // raises either number with SetLimits (a process-wide setting, like the
+  // document path).
+  struct Limits {
+    std::size_t minimumParams = 100000;
+    std::size_t paramsPerElement = 100;
   };
-  struct Definition {
-    const CAppToolsXML::DomElement* element = nullptr;
-    unsigned reads = 0;
-    std::unique_ptr<DefinitionReplay, DefinitionReplayDeleter> replay;
-  };
-  struct CachedDocument {
-    CAppToolsXML::Document document;
-    std::unordered_map<std::string, Definition> definitions;
-    bool indexed = false;
-  };
-
-  // What one load shares between its streams and records: each file is
-  // parsed once, each Type text is resolved to its class once, and the
-  // named field elements of the records being read live on one stack.
-  struct LoadContext {
-    struct NamedField {
-      const char* name;
-      std::size_t length;
-      const CAppToolsXML::DomElement* element;
-    };
-    std::map<std::string, CachedDocument> documents;
-    std::vector<std::pair<std::string, const CAppRuntimeClass*>> classesByType;
-    std::vector<std::pair<std::string, const CAppRuntimeClass*>> classesByName;
-    std::vector<NamedField> namedFields;
-    std::vector<const CAppToolsXML::DomElement*> entries;
-    // With `validateAside`, a large file is validated on another thread
-    // while its tree is read, and its resource sections wait for the outcome:
-    // the streams of such files read since the last LoadStream::
-    // ConfirmDocuments, in the order they were read. Whoever sets it must
-    // confirm before trusting the tree; without it, files are validated and
-    // their resources loaded as they are read.
-    bool validateAside = false;
-    std::vector<LoadStream*> unconfirmed;
-  };
+  static void SetLimits(const Limits& limits);
+  static const Limits& GetLimits();
 
   // The tree of definition `key` of `file` (a name without extension, found
   // through the document path); owned by the caller. Null for an empty file
   // name or when the description schema cannot be set up; any other failure
   // throws and leaves nothing behind. With resources, the loaded tree takes
   // the key, the resource sections fill the collection, and tree and
-  // collection are checked.
+  // collection are checked. Everything happens on the calling thread; a
+  // class or rule may start another load while it is being loaded.
   static std::unique_ptr<CAppParam> Load(const std::string& file, CAppResources* resources,
                                          const std::string& key);
 
@@ -96,55 +65,45 @@ public:
   // when the description schema cannot be set up.
   static bool LoadResources(const std::string& file, CAppResources* resources);
 
-  // One opened description file during one load.
+  // The state of one load (parsed files, nesting, parameters created),
+  // shared by its streams; it lives on the stack of Load.
+  class Loader;
+  class LoadRecord;
+
+  // One opened description file during one load. File references name
+  // files inside the description folder only.
   class LoadStream {
   public:
-    // The first stream of a load; context and schemas must not be null.
-    LoadStream(const std::string& file, CAppResources* resources, LoadContext* context,
+    // The first stream of a load; load and schemas must not be null.
+    LoadStream(const std::string& file, CAppResources* resources, Loader* load,
                CAppToolsXML::SchemaCollection* schemas);
     // A stream for a file named by a File reference of `from`.
     LoadStream(const std::string& file, LoadStream* from);
     LoadStream(const LoadStream&) = delete;
     LoadStream& operator=(const LoadStream&) = delete;
 
-    // Reads the file (once per load) and its resource sections.
+    // Reads the file (once per load) and, when first read, its resource
+    // sections.
     void Load(const std::string& file);
     void LoadResources();
-    // Waits for the validation of each file read since the last call, in the
-    // order they were read, and loads the resource sections of each; throws
-    // the first failure, which is what reading them one after the other
-    // would have thrown first.
-    static void ConfirmDocuments(LoadContext& context);
     // Finds the definition of `key` (upper-cased) among the root's children
     // and reads it into `param`.
     void GetParam(CAppParam*& param, const std::string& key);
     void ReadParam(CAppParam*& param, const CAppToolsXML::Element& element);
-    void ReadParam(CAppParam*& param, const CAppToolsXML::DomElement* element);
     void ReadAttribut(CAppParam* param, const CAppToolsXML::Element& element);
     // The file name followed by ".XML", for messages.
     std::string GetFileName() const;
-    LoadContext& GetContext() { return *m_pContext; }
-
-    // Empties the list of open streams, destroying them when `destroy`.
-    static void RemoveAll(bool destroy);
 
   private:
-    void Open(const std::string& file);
-    // Load without the wait: the file joins the context's unconfirmed ones.
-    void Read(const std::string& file);
-    // Reads the element; a definition read by key counts its reads, records
-    // the second one and replays the record for the next ones.
-    void ReadElement(CAppParam*& param, const CAppToolsXML::DomElement* element, Definition* definition);
-    bool Replay(CAppParam*& param, Definition* definition);
-    CAppParam* CreateTyped(const char* type);
-    CAppParam* CreateNamed(const char* className);
+    friend class LoadRecord;
+    void ReadParam(CAppParam*& param, const CAppToolsXML::DomElement* element);
+    void ReadReference(CAppParam*& param, const CAppToolsXML::DomElement* element);
 
     const CAppToolsXML::DomElement* m_root = nullptr;
-    CachedDocument* m_pDocument = nullptr;
     std::string m_strFile;
     CAppResources* m_pResources = nullptr;
     CAppToolsXML::SchemaCollection* m_pSchemas = nullptr;
-    LoadContext* m_pContext = nullptr;
+    Loader* m_pLoad = nullptr;
   };
 
   // Reads one parameter element's fields through the record protocol.
@@ -152,7 +111,6 @@ public:
   public:
     LoadRecord(LoadStream* stream, const CAppToolsXML::Element& element);
     LoadRecord(LoadStream* stream, const CAppToolsXML::DomElement* element);
-    ~LoadRecord() override;
     LoadRecord(const LoadRecord&) = delete;
     LoadRecord& operator=(const LoadRecord&) = delete;
 
@@ -169,22 +127,19 @@ public:
     void SetContext(const char* className, const char* key);
     void SetContext(const CAppParam* param, const char* key);
     void SetAddMode(CAppParamGroup::EN_ADD_MODE mode) { m_addMode = mode; }
-    // From now on, what each field visited gives is kept in `replay`.
-    void StartRecording(DefinitionReplay* replay) { m_pRecording = replay; }
 
   private:
     enum FieldKind : unsigned { KIND_NONE = 0, KIND_DATA = 100, KIND_PARAM = 101, KIND_LIST = 102, KIND_BITS = 103 };
+    // A child that carries a Name attribute.
+    struct NamedField {
+      std::string_view name;
+      const CAppToolsXML::DomElement* element;
+    };
 
-    bool LocateField();
-    unsigned CountEntries();
-    void Transfer(void* value, unsigned index);
-    void RecordField(bool found);
-    void RecordCount(unsigned count);
-    void RecordValue(const void* value, unsigned index);
     bool FindNamed(std::string_view name);
-    bool StartField();
+    void StartField();
     [[noreturn]] void ThrowKindMismatch(const char* what);
-    const CAppToolsXML::DomElement* GetEntry(unsigned index);
+    const CAppToolsXML::DomElement* GetEntry(unsigned index) const;
     void SerializeData(void* value, unsigned index);
     void SerializeBits(void* value);
     void StoreText(void* value, std::uint32_t code, const char* text);
@@ -194,20 +149,14 @@ public:
     const CAppToolsXML::DomElement* m_element;
     const CAppToolsXML::DomElement* m_field;
     FieldKind m_kind = KIND_NONE;
-    // This record's named children: [m_namedBegin, m_namedEnd) of the load's
-    // stack, which the records of nested elements grow and shrink above it.
-    std::size_t m_namedBegin = 0;
-    std::size_t m_namedEnd = 0;
-    std::uint64_t m_namedBits = 0;  // the bits of the names present
-    // The entries (children with a Key, or "Element"s) of the current
-    // field: [m_entriesBegin, end of the load's entry stack).
-    std::size_t m_entriesBegin = 0;
-    std::vector<std::uint8_t> m_data;
+    std::vector<NamedField> m_named;
+    // The entries of the current field: children with a Key, or "Element"s.
+    std::vector<const CAppToolsXML::DomElement*> m_entries;
+    std::vector<std::uint8_t> m_data;  // the bytes of an array Property
     const CAppParam* m_pContextParam = nullptr;
     const char* m_contextClass = "";
     const char* m_contextKey = "";
     CAppParamGroup::EN_ADD_MODE m_addMode = CAppParamGroup::ADD_BY_KEY;
-    DefinitionReplay* m_pRecording = nullptr;
   };
 
   // Writes `param` to document path + file + ".xml". False, writing nothing,

@@ -1,8 +1,10 @@
 #include "appconfig/AppStreamXML.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
-#include <exception>
+#include <map>
+#include <unordered_map>
 #include <utility>
 
 #include "AppXmlInternal.h"
@@ -129,23 +131,6 @@ bool IsEntry(pugi::xml_node node, bool list) {
   return list ? SameName(node.name(), "Element") : Attribute(node, "Key") != nullptr;
 }
 
-const CAppRuntimeClass* FindCached(const std::vector<std::pair<std::string, const CAppRuntimeClass*>>& cache,
-                                   const char* name) {
-  for (const auto& [text, runtimeClass] : cache) {
-    if (SameName(text.c_str(), name)) return runtimeClass;
-  }
-  return nullptr;
-}
-
-// A new object of `className` through the registry; the class is remembered
-// so that the next object of the same text skips the registry lookup.
-CAppParam* CreateRegistered(std::vector<std::pair<std::string, const CAppRuntimeClass*>>& cache, const char* text,
-                            const std::string& className) {
-  auto* param = static_cast<CAppParam*>(CAppDynamic::_GetRegisterClass(className, CAppParam::StaticRuntimeClass()));
-  if (param != nullptr) cache.emplace_back(text, param->GetRuntimeClass());
-  return param;
-}
-
 // The attributes of a parameter element, found in one pass over the
 // element's attributes instead of one search per name.
 class ParamAttributes {
@@ -200,17 +185,6 @@ private:
   const char* m_values[COUNT] = {};
 };
 
-// A name's bit in a 64-bit set, chosen by its length and its first and last
-// bytes, which tell apart most field names of a class.
-std::uint64_t NameBit(const char* name, std::size_t length) {
-  if (length == 0) return 1;
-  const std::uint32_t first = static_cast<unsigned char>(name[0]);
-  const std::uint32_t last = static_cast<unsigned char>(name[length - 1]);
-  const std::uint32_t mix =
-      first * 0x9E3779B1u ^ last * 0x85EBCA77u ^ static_cast<std::uint32_t>(length) * 0xC2B2AE3Du;
-  return std::uint64_t{1} << (mix >> 26);
-}
-
 // Digits only, at most nine of them: the value fits 32 bits and is what the
 // variant conversion of the same text gives.
 bool ReadSmallDecimal(const char* text, std::uint32_t& value) {
@@ -234,207 +208,225 @@ void StoreNumber(void* value, std::uint32_t code, std::uint32_t number) {
   CAppRecord::StoreInteger(value, CAppRecord::IntegerBytes(code & 0x0FFFu), number);
 }
 
-std::vector<CAppStreamXML::LoadStream*>& OpenStreams() {
-  static std::vector<CAppStreamXML::LoadStream*> streams;
-  return streams;
+// A File reference names a description of the description folder (or of a
+// folder inside it): an absolute name or a ".." segment would let a
+// description read any file the process can read.
+bool IsInsideFolder(std::string_view name) {
+  if (!name.empty() && (name[0] == '/' || name[0] == '\\')) return false;
+  if (name.size() >= 2 && name[1] == ':') return false;  // a drive
+  std::size_t start = 0;
+  while (start <= name.size()) {
+    const std::size_t end = std::min(name.find_first_of("/\\", start), name.size());
+    if (name.substr(start, end - start) == "..") return false;
+    start = end + 1;
+  }
+  return true;
 }
 
-// References and nesting are followed recursively: a definition that refers
-// to itself must end in an error, not in a stack overflow.
-constexpr unsigned kMaxDepth = CAppStreamXML::MAX_DEPTH;
-unsigned g_depth = 0;
-
-struct DepthGuard {
-  DepthGuard(const char* tag, const char* key, const CAppStreamXML::LoadStream& stream) {
-    if (g_depth >= kMaxDepth) {
-      APP_THROW("Reference loop or nesting deeper than %u at <%s Key=\"%s\"> on file : %s", kMaxDepth, tag,
-                key, stream.GetFileName().c_str());
+std::size_t CountElements(pugi::xml_node root) {
+  std::size_t count = 0;
+  pugi::xml_node node = root;
+  while (node) {
+    if (node.type() == pugi::node_element) ++count;
+    if (node.first_child()) {
+      node = node.first_child();
+      continue;
     }
-    ++g_depth;
+    while (node != root && !node.next_sibling()) node = node.parent();
+    if (node == root) break;
+    node = node.next_sibling();
   }
-  ~DepthGuard() { --g_depth; }
-  DepthGuard(const DepthGuard&) = delete;
-  DepthGuard& operator=(const DepthGuard&) = delete;
-};
+  return count;
+}
+
+CAppStreamXML::Limits& CurrentLimits() {
+  static CAppStreamXML::Limits limits;
+  return limits;
+}
+
+// What one load has created so far must stay within this.
+std::size_t ParamLimit(std::size_t elements) {
+  const CAppStreamXML::Limits& limits = CurrentLimits();
+  const std::size_t perElement = limits.paramsPerElement;
+  const std::size_t scaled =
+      perElement != 0 && elements > SIZE_MAX / perElement ? SIZE_MAX : elements * perElement;
+  return std::max(limits.minimumParams, scaled);
+}
 
 }  // namespace
 
-// --- Definition replays -------------------------------------------------------------
+// --- Loader ----------------------------------------------------------------------------
 
-struct CAppStreamXML::DefinitionReplay {
-  struct Field {
-    std::size_t nameOffset;  // in names
-    std::size_t nameLength;
-    std::uint32_t type;
-    bool found;
-    bool counted = false;
-    unsigned count = 0;
-    std::size_t firstValue = 0;  // in values
-    std::size_t valueCount = 0;
-  };
-  // What one transfer left in the field (or the element of a child node,
-  // read again on replay).
-  struct Value {
-    std::uint64_t bits = 0;  // integers, flags and type codes
-    std::string text;
-    CAppVariant variant;
-    const DomElement* element = nullptr;
-  };
-  std::string names;
-  std::vector<Field> fields;
-  std::vector<Value> values;
-  bool complete = true;  // false: the read did something a replay cannot repeat
-};
-
-void CAppStreamXML::DefinitionReplayDeleter::operator()(DefinitionReplay* replay) const { delete replay; }
-
-namespace {
-
-using Replay = CAppStreamXML::DefinitionReplay;
-
-// Keeps what a transfer left at `value`; false for a type it cannot keep.
-bool KeepValue(Replay::Value& kept, std::uint32_t code, const void* value) {
-  if (const unsigned bytes = CAppRecord::IntegerBytes(code)) {
-    kept.bits = CAppRecord::LoadInteger(value, bytes);
-    return true;
-  }
-  switch (code) {
-    case CAppRecord::FT_STRING: kept.text = *static_cast<const std::string*>(value); return true;
-    case CAppRecord::FT_VARIANT: kept.variant = *static_cast<const CAppVariant*>(value); return true;
-    case CAppRecord::FT_FLAGS: kept.bits = static_cast<std::uint32_t>(*static_cast<const CAppTools::Flags*>(value)); return true;
-    case CAppRecord::FT_TYPE: kept.bits = static_cast<const CAppTools::Type*>(value)->GetCode(); return true;
-    default: return false;
-  }
-}
-
-void RestoreValue(const Replay::Value& kept, std::uint32_t code, void* value) {
-  if (const unsigned bytes = CAppRecord::IntegerBytes(code)) {
-    CAppRecord::StoreInteger(value, bytes, kept.bits);
-    return;
-  }
-  switch (code) {
-    case CAppRecord::FT_STRING: *static_cast<std::string*>(value) = kept.text; return;
-    case CAppRecord::FT_VARIANT: *static_cast<CAppVariant*>(value) = kept.variant; return;
-    case CAppRecord::FT_FLAGS: *static_cast<CAppTools::Flags*>(value) = static_cast<std::uint32_t>(kept.bits); return;
-    case CAppRecord::FT_TYPE: *static_cast<CAppTools::Type*>(value) = static_cast<std::uint32_t>(kept.bits); return;
-    default: return;
-  }
-}
-
-// Gives a node's fields what a recorded read gave them, as long as the node
-// visits the same fields in the same order; past a difference it answers
-// that no field is there, and the node is to be read from its element.
-class ReplayRecord : public CAppRecord {
+class CAppStreamXML::Loader {
 public:
-  ReplayRecord(CAppStreamXML::LoadStream* stream, const Replay& replay) : m_pStream(stream), m_replay(replay) {}
+  struct Definition {
+    const DomElement* element = nullptr;
+    bool reading = false;  // being read: meeting it again is a loop
+  };
 
-  bool IsModeLoad() override { return true; }
-  CAppParamGroup::EN_ADD_MODE GetAddMode() override { return CAppParamGroup::ADD_BY_KEY; }
+  Loader() = default;
+  Loader(const Loader&) = delete;
+  Loader& operator=(const Loader&) = delete;
 
-  bool GetField() override {
-    m_pField = nullptr;
-    if (m_bDiverged || m_next == m_replay.fields.size()) return Diverge();
-    const Replay::Field& field = m_replay.fields[m_next];
-    const std::string_view name = GetNameView();
-    if (field.type != GetType().GetCode() || field.nameLength != name.size() ||
-        std::memcmp(m_replay.names.data() + field.nameOffset, name.data(), name.size()) != 0) {
-      return Diverge();
-    }
-    ++m_next;
-    if (field.found) m_pField = &field;
-    return field.found;
+  // The root of a file already read by this load, or null.
+  const DomElement* FindRoot(const std::string& file) const {
+    const auto found = m_files.find(file);
+    return found != m_files.end() ? found->second.root : nullptr;
   }
 
-  unsigned GetCount() override {
-    if (m_pField == nullptr || !m_pField->counted) {
-      Diverge();
-      return 0;
+  // Parses and validates the file, and indexes its definitions by their Key
+  // text (the first of equal keys wins, as the key query would answer).
+  const DomElement* Parse(const std::string& file, const CAppToolsXML::SchemaCollection* schemas,
+                          const LoadStream& stream) {
+    ParsedFile parsed;
+    if (!parsed.document.Load(file, schemas)) APP_THROW("Can not load : %s", stream.GetFileName().c_str());
+    Element root;
+    parsed.document.GetRootElt(root);
+    parsed.root = root.GetPtr().Get();
+    const pugi::xml_node rootNode = Node(parsed.root);
+    for (pugi::xml_node definition : rootNode.children()) {
+      if (const char* key = Attribute(definition, "Key")) parsed.definitions.try_emplace(key, Definition{Handle(definition)});
     }
-    return m_pField->count;
+    m_elements += CountElements(rootNode);
+    return m_files.emplace(file, std::move(parsed)).first->second.root;
   }
 
-  void Serialize(void* value, unsigned index) override {
-    APP_CHECK_POINTER(value);
-    if (m_pField == nullptr || index >= m_pField->valueCount) {
-      Diverge();
-      return;
-    }
-    const Replay::Value& kept = m_replay.values[m_pField->firstValue + index];
-    const std::uint32_t code = m_pField->type & 0x0FFFu;
-    if (code == FT_PARAM) {
-      m_pStream->ReadParam(*static_cast<CAppParam**>(value), kept.element);
-    } else {
-      RestoreValue(kept, code, value);
-    }
+  // Null when the file holds no definition of that key.
+  Definition* FindDefinition(const std::string& file, const std::string& key) {
+    const auto parsed = m_files.find(file);
+    if (parsed == m_files.end()) return nullptr;
+    const auto found = parsed->second.definitions.find(key);
+    return found != parsed->second.definitions.end() ? &found->second : nullptr;
   }
 
-  // Every recorded field was replayed, in order.
-  bool Finished() const { return !m_bDiverged && m_next == m_replay.fields.size(); }
+  // Counts one more parameter, made for `element` of `stream`; throws, naming
+  // the reference being followed, once the load has created more than its
+  // limit.
+  void CountParam(const DomElement* element, const LoadStream& stream) {
+    const std::size_t limit = ParamLimit(m_elements);
+    if (++m_params <= limit) return;
+    const LoadStream& where = m_pReferenceStream != nullptr ? *m_pReferenceStream : stream;
+    const pugi::xml_node node = Node(m_reference != nullptr ? m_reference : element);
+    APP_THROW("More than %zu parameters built from %zu elements, at <%s Key=\"%s\" Ref=\"%s\"> on file : %s", limit,
+              m_elements, node.name(), node.attribute("Key").value(), node.attribute("Ref").value(),
+              where.GetFileName().c_str());
+  }
+
+  CAppParam* CreateTyped(const char* type) {
+    if (const CAppRuntimeClass* known = Find(m_classesByType, type)) return Create(known);
+    const std::string className = CAppDynamic::GetClassByAlias(type, "Param ");
+    CAppParam* param = Register(m_classesByType, type, className);
+    if (param == nullptr) APP_THROW("%s is not a CAppParamXXX or an alias of CAppParamXXX", className.c_str());
+    return param;
+  }
+
+  CAppParam* CreateNamed(const char* className) {
+    if (const CAppRuntimeClass* known = Find(m_classesByName, className)) return Create(known);
+    return Register(m_classesByName, className, className);
+  }
+
+  // Nesting of parameter elements, references included, within MAX_DEPTH.
+  class Nesting {
+  public:
+    Nesting(Loader& load, const char* tag, const char* key, const LoadStream& stream) : m_load(load) {
+      if (m_load.m_depth >= MAX_DEPTH) {
+        APP_THROW("Nesting deeper than %u at <%s Key=\"%s\"> on file : %s", MAX_DEPTH, tag, key,
+                  stream.GetFileName().c_str());
+      }
+      ++m_load.m_depth;
+    }
+    ~Nesting() { --m_load.m_depth; }
+    Nesting(const Nesting&) = delete;
+    Nesting& operator=(const Nesting&) = delete;
+
+  private:
+    Loader& m_load;
+  };
+
+  // The reference being followed, named when the load grows too large.
+  class Following {
+  public:
+    Following(Loader& load, const DomElement* reference, const LoadStream& stream)
+        : m_load(load), m_reference(load.m_reference), m_pStream(load.m_pReferenceStream) {
+      m_load.m_reference = reference;
+      m_load.m_pReferenceStream = &stream;
+    }
+    ~Following() {
+      m_load.m_reference = m_reference;
+      m_load.m_pReferenceStream = m_pStream;
+    }
+    Following(const Following&) = delete;
+    Following& operator=(const Following&) = delete;
+
+  private:
+    Loader& m_load;
+    const DomElement* m_reference;
+    const LoadStream* m_pStream;
+  };
 
 private:
-  bool Diverge() {
-    m_bDiverged = true;
-    m_pField = nullptr;
-    return false;
+  struct ParsedFile {
+    CAppToolsXML::Document document;
+    const DomElement* root = nullptr;
+    std::unordered_map<std::string, Definition> definitions;
+  };
+  // Class texts already resolved, so that the next object of the same text
+  // skips the registry lookup.
+  using ClassCache = std::vector<std::pair<std::string, const CAppRuntimeClass*>>;
+
+  static const CAppRuntimeClass* Find(const ClassCache& cache, const char* text) {
+    for (const auto& [known, runtimeClass] : cache) {
+      if (SameName(known.c_str(), text)) return runtimeClass;
+    }
+    return nullptr;
+  }
+  static CAppParam* Create(const CAppRuntimeClass* runtimeClass) {
+    return static_cast<CAppParam*>(runtimeClass->CreateObject());
+  }
+  static CAppParam* Register(ClassCache& cache, const char* text, const std::string& className) {
+    auto* param = static_cast<CAppParam*>(CAppDynamic::_GetRegisterClass(className, CAppParam::StaticRuntimeClass()));
+    if (param != nullptr) cache.emplace_back(text, param->GetRuntimeClass());
+    return param;
   }
 
-  CAppStreamXML::LoadStream* m_pStream;
-  const Replay& m_replay;
-  std::size_t m_next = 0;
-  const Replay::Field* m_pField = nullptr;
-  bool m_bDiverged = false;
+  std::map<std::string, ParsedFile> m_files;
+  ClassCache m_classesByType;
+  ClassCache m_classesByName;
+  unsigned m_depth = 0;
+  std::size_t m_elements = 0;  // of the files read
+  std::size_t m_params = 0;    // created so far
+  const DomElement* m_reference = nullptr;  // and the stream of its file
+  const LoadStream* m_pReferenceStream = nullptr;
 };
-
-}  // namespace
 
 // --- Load ---------------------------------------------------------------------------
 
-namespace {
+void CAppStreamXML::SetLimits(const Limits& limits) { CurrentLimits() = limits; }
 
-// Ends a load that failed with `failure`: a file validated aside or a
-// resource section read late may hold an error that reading the files one
-// after the other would have met first, and then that error is thrown.
-[[noreturn]] void FailLoad(CAppStreamXML::LoadContext& context, std::exception_ptr failure) {
-  try {
-    CAppStreamXML::LoadStream::ConfirmDocuments(context);
-  } catch (...) {
-    failure = std::current_exception();
-  }
-  CAppStreamXML::LoadStream::RemoveAll(true);
-  std::rethrow_exception(failure);
-}
-
-}  // namespace
+const CAppStreamXML::Limits& CAppStreamXML::GetLimits() { return CurrentLimits(); }
 
 std::unique_ptr<CAppParam> CAppStreamXML::Load(const std::string& file, CAppResources* resources,
                                                const std::string& key) {
   if (file.empty()) return nullptr;
   CAppToolsXML::SchemaCollection schemas;
   if (!schemas.Create() || !schemas.Add(kDescriptionNamespace, "")) return nullptr;
-  LoadContext context;
-  context.validateAside = true;
-  std::unique_ptr<CAppParam> tree;
+  Loader load;
   CAppParam* raw = nullptr;  // may be set by a read that then fails
   try {
-    auto* first = new LoadStream(file, resources, &context, &schemas);
-    first->GetParam(raw, key);
-    tree.reset(std::exchange(raw, nullptr));
-    LoadStream::ConfirmDocuments(context);
-    if (resources != nullptr && tree) {
-      tree->SetKey(key);
-      if (tree->IsFlagsEnable(PF_DEBUG) && AppIsKeyHeld(AppKey::LeftControl)) {
-        resources->ModifyFlags(0, PF_DEBUG);
-      }
-      if (resources->GetKey().empty()) resources->SetKey(file);
-      tree->Check(resources);
-      resources->Check(resources);
-    }
+    LoadStream first(file, resources, &load, &schemas);
+    first.GetParam(raw, key);
   } catch (...) {
     delete raw;
-    tree.reset();
-    FailLoad(context, std::current_exception());
+    throw;
   }
-  LoadStream::RemoveAll(true);
+  std::unique_ptr<CAppParam> tree(raw);
+  if (resources != nullptr && tree) {
+    tree->SetKey(key);
+    if (tree->IsFlagsEnable(PF_DEBUG) && AppIsKeyHeld(AppKey::LeftControl)) resources->ModifyFlags(0, PF_DEBUG);
+    if (resources->GetKey().empty()) resources->SetKey(file);
+    tree->Check(resources);
+    resources->Check(resources);
+  }
   return tree;
 }
 
@@ -442,96 +434,37 @@ bool CAppStreamXML::LoadResources(const std::string& file, CAppResources* resour
   APP_CHECK_POINTER(resources);
   CAppToolsXML::SchemaCollection schemas;
   if (file.empty() || !schemas.Create() || !schemas.Add(kDescriptionNamespace, "")) return false;
-  LoadContext context;
-  context.validateAside = true;
-  try {
-    new LoadStream(file, resources, &context, &schemas);
-    LoadStream::ConfirmDocuments(context);
-  } catch (...) {
-    FailLoad(context, std::current_exception());
-  }
-  LoadStream::RemoveAll(true);
+  Loader load;
+  LoadStream stream(file, resources, &load, &schemas);
   return true;
 }
 
 // --- LoadStream -----------------------------------------------------------------------
 
-CAppStreamXML::LoadStream::LoadStream(const std::string& file, CAppResources* resources,
-                                      LoadContext* context,
+CAppStreamXML::LoadStream::LoadStream(const std::string& file, CAppResources* resources, Loader* load,
                                       CAppToolsXML::SchemaCollection* schemas)
-    : m_strFile(file), m_pResources(resources), m_pSchemas(schemas), m_pContext(context) {
-  APP_CHECK_POINTER(context);
+    : m_strFile(file), m_pResources(resources), m_pSchemas(schemas), m_pLoad(load) {
+  APP_CHECK_POINTER(load);
   APP_CHECK_POINTER(schemas);
-  Open(file);
+  Load(file);
 }
 
 CAppStreamXML::LoadStream::LoadStream(const std::string& file, LoadStream* from) : m_strFile(file) {
   APP_CHECK_POINTER(from);
   m_pResources = from->m_pResources;
   m_pSchemas = from->m_pSchemas;
-  m_pContext = from->m_pContext;
-  Open(file);
-}
-
-void CAppStreamXML::LoadStream::Open(const std::string& file) {
-  // A constructor that throws frees the object: it must not stay listed.
-  OpenStreams().push_back(this);
-  try {
-    Read(file);
-  } catch (...) {
-    OpenStreams().pop_back();
-    throw;
-  }
-}
-
-void CAppStreamXML::LoadStream::RemoveAll(bool destroy) {
-  std::vector<LoadStream*> streams;
-  streams.swap(OpenStreams());
-  if (destroy) {
-    for (LoadStream* stream : streams) delete stream;
-  }
+  m_pLoad = from->m_pLoad;
+  Load(file);
 }
 
 std::string CAppStreamXML::LoadStream::GetFileName() const { return m_strFile + ".XML"; }
 
 void CAppStreamXML::LoadStream::Load(const std::string& file) {
-  Read(file);
-  ConfirmDocuments(*m_pContext);
-}
-
-void CAppStreamXML::LoadStream::Read(const std::string& file) {
-  auto& documents = m_pContext->documents;
-  const auto cached = documents.find(file);
-  Element root;
-  if (cached != documents.end()) {
-    m_pDocument = &cached->second;
-    m_pDocument->document.GetRootElt(root);
-    m_root = root.GetPtr().Get();
-    return;
-  }
-  CachedDocument parsed;
-  if (m_pContext->validateAside) {
-    AppXmlLoadValidatingAside(parsed.document, file, m_pSchemas);
-  } else if (!parsed.document.Load(file, m_pSchemas)) {
-    APP_THROW("Can not load : %s", GetFileName().c_str());
-  }
-  m_pDocument = &documents.emplace(file, std::move(parsed)).first->second;
-  m_pDocument->document.GetRootElt(root);
-  m_root = root.GetPtr().Get();
-  if (m_pContext->validateAside) {
-    m_pContext->unconfirmed.push_back(this);
-  } else {
-    LoadResources();
-  }
-}
-
-void CAppStreamXML::LoadStream::ConfirmDocuments(LoadContext& context) {
-  std::vector<LoadStream*> streams;
-  streams.swap(context.unconfirmed);
-  for (LoadStream* stream : streams) {
-    AppXmlConfirmDocument(stream->m_pDocument->document);
-    stream->LoadResources();
-  }
+  m_strFile = file;
+  m_root = m_pLoad->FindRoot(file);
+  if (m_root != nullptr) return;
+  m_root = m_pLoad->Parse(file, m_pSchemas, *this);
+  LoadResources();
 }
 
 void CAppStreamXML::LoadStream::LoadResources() {
@@ -551,41 +484,23 @@ void CAppStreamXML::LoadStream::LoadResources() {
 }
 
 void CAppStreamXML::LoadStream::GetParam(CAppParam*& param, const std::string& key) {
-  if (!m_pDocument->indexed) {
-    if (m_root != nullptr) {
-      for (pugi::xml_node definition : Node(m_root).children()) {
-        if (const char* text = Attribute(definition, "Key")) {
-          m_pDocument->definitions.try_emplace(text).first->second.element = Handle(definition);
-        }
-      }
-    }
-    m_pDocument->indexed = true;
-  }
   // Keys compare exactly with the upper-cased key asked for, so definitions
   // are written with upper-case keys.
   const std::string upper = CAppTools::MakeUpper(key);
-  const auto found = m_pDocument->definitions.find(upper);
-  if (found == m_pDocument->definitions.end()) {
-    APP_THROW("Reference not found : %s on file : %s", upper.c_str(), GetFileName().c_str());
+  Loader::Definition* definition = m_pLoad->FindDefinition(m_strFile, upper);
+  if (definition == nullptr) APP_THROW("Reference not found : %s on file : %s", upper.c_str(), GetFileName().c_str());
+  if (definition->reading) {
+    APP_THROW("Reference loop : definition %s on file : %s refers back to itself", upper.c_str(),
+              GetFileName().c_str());
   }
-  ReadElement(param, found->second.element, &found->second);
-}
-
-CAppParam* CAppStreamXML::LoadStream::CreateTyped(const char* type) {
-  if (const CAppRuntimeClass* known = FindCached(m_pContext->classesByType, type)) {
-    return static_cast<CAppParam*>(known->CreateObject());
+  definition->reading = true;
+  try {
+    ReadParam(param, definition->element);
+  } catch (...) {
+    definition->reading = false;
+    throw;
   }
-  const std::string className = CAppDynamic::GetClassByAlias(type, "Param ");
-  CAppParam* param = CreateRegistered(m_pContext->classesByType, type, className);
-  if (param == nullptr) APP_THROW("%s is not a CAppParamXXX or an alias of CAppParamXXX", className.c_str());
-  return param;
-}
-
-CAppParam* CAppStreamXML::LoadStream::CreateNamed(const char* className) {
-  if (const CAppRuntimeClass* known = FindCached(m_pContext->classesByName, className)) {
-    return static_cast<CAppParam*>(known->CreateObject());
-  }
-  return CreateRegistered(m_pContext->classesByName, className, className);
+  definition->reading = false;
 }
 
 void CAppStreamXML::LoadStream::ReadParam(CAppParam*& param, const Element& element) {
@@ -594,41 +509,30 @@ void CAppStreamXML::LoadStream::ReadParam(CAppParam*& param, const Element& elem
 }
 
 void CAppStreamXML::LoadStream::ReadParam(CAppParam*& param, const DomElement* element) {
-  ReadElement(param, element, nullptr);
-}
-
-void CAppStreamXML::LoadStream::ReadElement(CAppParam*& param, const DomElement* element, Definition* definition) {
   APP_CHECK_POINTER(element);
   const pugi::xml_node node = Node(element);
   const ParamAttributes attributes(node);
   const char* tag = node.name();
-  const DepthGuard guard(tag, attributes.Text(ParamAttributes::KEY), *this);
+  const Loader::Nesting nesting(*m_pLoad, tag, attributes.Text(ParamAttributes::KEY), *this);
   const ParamTag* row = FindParamTag(tag);
   if (row == nullptr) APP_THROW("Bad name :%s", tag);
-
   if (row->kind == TagKind::REFERENCE) {
-    const char* ref = attributes.Get(ParamAttributes::REF);
-    if (const char* file = attributes.Get(ParamAttributes::FILE)) {
-      auto* other = new LoadStream(file, this);
-      other->GetParam(param, ref != nullptr ? ref : "SYS_ROOT");
-    } else {
-      if (ref == nullptr) APP_THROW("Reference error for ref : %s or Attribut Type not found", tag);
-      GetParam(param, ref);
-    }
-    attributes.ApplyTo(param);
+    ReadReference(param, element);
+    attributes.ApplyTo(param);  // the reference's attributes override the definition's
     return;
   }
   std::uint32_t dummyFlags = 0;
+  m_pLoad->CountParam(element, *this);
   switch (row->kind) {
     case TagKind::TYPED:
-      if (const char* type = attributes.Get(ParamAttributes::TYPE)) param = CreateTyped(type);
+      if (const char* type = attributes.Get(ParamAttributes::TYPE)) param = m_pLoad->CreateTyped(type);
       break;
     case TagKind::CLASS:
-      param = CreateNamed(row->className);
+      param = m_pLoad->CreateNamed(row->className);
       break;
     case TagKind::DUMMY: {
       const bool plain = attributes.Get(ParamAttributes::DATA) != nullptr;
-      param = CreateNamed(plain ? "CAppParam" : "CAppParamArray");
+      param = m_pLoad->CreateNamed(plain ? "CAppParam" : "CAppParamArray");
       dummyFlags = plain ? (PF_HIDDEN | PF_NO_DATA) : PF_HIDDEN;
       break;
     }
@@ -636,35 +540,29 @@ void CAppStreamXML::LoadStream::ReadElement(CAppParam*& param, const DomElement*
       break;
   }
   if (param == nullptr) APP_THROW("Bad pointer");
-
-  if (definition == nullptr || !Replay(param, definition)) {
-    LoadRecord record(this, element);
-    record.SetContext(param, attributes.Text(ParamAttributes::KEY));
-    std::unique_ptr<DefinitionReplay, DefinitionReplayDeleter> recording;
-    if (definition != nullptr && ++definition->reads == 2) {
-      recording.reset(new DefinitionReplay);
-      record.StartRecording(recording.get());
-    }
-    param->Serialize(&record);
-    if (recording && recording->complete) definition->replay = std::move(recording);
-  }
+  LoadRecord record(this, element);
+  record.SetContext(param, attributes.Text(ParamAttributes::KEY));
+  param->Serialize(&record);
   attributes.ApplyTo(param);
   param->ModifyFlags(0, dummyFlags);
 }
 
-// A fresh node of the definition's class replays what the recorded read
-// gave its fields. Should the class visit its fields otherwise than when it
-// was recorded, the node is made again and read from the element.
-bool CAppStreamXML::LoadStream::Replay(CAppParam*& param, Definition* definition) {
-  if (!definition->replay) return false;
-  ReplayRecord record(this, *definition->replay);
-  param->Serialize(&record);
-  if (record.Finished()) return true;
-  definition->replay.reset();
-  const CAppRuntimeClass* runtimeClass = param->GetRuntimeClass();
-  delete param;
-  param = static_cast<CAppParam*>(runtimeClass->CreateObject());
-  return false;
+// Each reference builds a new object from its definition, in this file or,
+// with File, in another one of the description folder.
+void CAppStreamXML::LoadStream::ReadReference(CAppParam*& param, const DomElement* element) {
+  const pugi::xml_node node = Node(element);
+  const char* ref = Attribute(node, "Ref");
+  const Loader::Following following(*m_pLoad, element, *this);
+  if (const char* file = Attribute(node, "File")) {
+    if (!IsInsideFolder(file)) {
+      APP_THROW("Reference file outside the description folder : %s on file : %s", file, GetFileName().c_str());
+    }
+    LoadStream other(file, this);
+    other.GetParam(param, ref != nullptr ? ref : "SYS_ROOT");
+    return;
+  }
+  if (ref == nullptr) APP_THROW("Reference error for ref : %s or Attribut Type not found", node.name());
+  GetParam(param, ref);
 }
 
 void CAppStreamXML::LoadStream::ReadAttribut(CAppParam* param, const Element& element) {
@@ -681,23 +579,9 @@ CAppStreamXML::LoadRecord::LoadRecord(LoadStream* stream, const DomElement* elem
     : m_pStream(stream), m_element(element), m_field(element) {
   APP_CHECK_POINTER(stream);
   APP_CHECK_POINTER(element);
-  auto& named = m_pStream->GetContext().namedFields;
-  m_namedBegin = named.size();
   for (pugi::xml_node child = Node(element).first_child(); child; child = child.next_sibling()) {
-    if (const char* name = Attribute(child, "Name")) {  // elements only: see IsEntry
-      const std::size_t length = std::strlen(name);
-      named.push_back({name, length, Handle(child)});
-      m_namedBits |= NameBit(name, length);
-    }
+    if (const char* name = Attribute(child, "Name")) m_named.push_back({name, Handle(child)});  // elements only: see IsEntry
   }
-  m_namedEnd = named.size();
-  m_entriesBegin = m_pStream->GetContext().entries.size();
-}
-
-CAppStreamXML::LoadRecord::~LoadRecord() {
-  LoadContext& context = m_pStream->GetContext();
-  context.namedFields.resize(m_namedBegin);
-  context.entries.resize(m_entriesBegin);
 }
 
 std::string CAppStreamXML::LoadRecord::GetFileName() const { return m_pStream->GetFileName(); }
@@ -714,69 +598,18 @@ void CAppStreamXML::LoadRecord::SetContext(const CAppParam* param, const char* k
 }
 
 bool CAppStreamXML::LoadRecord::GetField() {
-  if (m_pRecording == nullptr) return LocateField();
-  const bool found = LocateField();
-  RecordField(found);
-  return found;
-}
-
-unsigned CAppStreamXML::LoadRecord::GetCount() {
-  if (m_pRecording == nullptr) return CountEntries();
-  const unsigned count = CountEntries();
-  RecordCount(count);
-  return count;
-}
-
-void CAppStreamXML::LoadRecord::Serialize(void* value, unsigned index) {
-  if (m_pRecording == nullptr) return Transfer(value, index);
-  Transfer(value, index);
-  RecordValue(value, index);
-}
-
-void CAppStreamXML::LoadRecord::RecordField(bool found) {
   const std::string_view name = GetNameView();
-  m_pRecording->fields.push_back({m_pRecording->names.size(), name.size(), GetType().GetCode(), found});
-  m_pRecording->names.append(name);
-  m_pRecording->fields.back().firstValue = m_pRecording->values.size();
-}
-
-void CAppStreamXML::LoadRecord::RecordCount(unsigned count) {
-  if (m_pRecording->fields.empty() || m_pRecording->fields.back().counted) {
-    m_pRecording->complete = false;
-    return;
+  if (FindNamed(name)) {
+    StartField();
+    return true;
   }
-  m_pRecording->fields.back().counted = true;
-  m_pRecording->fields.back().count = count;
-}
-
-void CAppStreamXML::LoadRecord::RecordValue(const void* value, unsigned index) {
-  DefinitionReplay& replay = *m_pRecording;
-  if (replay.fields.empty() || replay.fields.back().valueCount != index) {
-    replay.complete = false;
-    return;
-  }
-  DefinitionReplay::Field& field = replay.fields.back();
-  DefinitionReplay::Value& kept = replay.values.emplace_back();
-  const std::uint32_t code = GetType().GetCode() & 0x0FFFu;
-  if (code == FT_PARAM) {
-    kept.element = GetEntry(index);
-  } else if (!KeepValue(kept, code, value)) {
-    replay.complete = false;
-  }
-  ++field.valueCount;
-}
-
-bool CAppStreamXML::LoadRecord::LocateField() {
-  const std::string_view name = GetNameView();
-  // Most fields a class visits have no element: the bits of the names
-  // present rule out most of them at once.
-  if ((m_namedBits & NameBit(name.data(), name.size())) != 0 && FindNamed(name)) return StartField();
   // The implicit fields: the element's own children.
   const bool param = EqualsNoCase(name, "PARAM");
   if (param || EqualsNoCase(name, "LIST")) {
     m_field = m_element;
     m_kind = param ? KIND_PARAM : KIND_LIST;
-    return StartField();
+    StartField();
+    return true;
   }
   m_kind = KIND_NONE;
   return false;
@@ -784,11 +617,9 @@ bool CAppStreamXML::LoadRecord::LocateField() {
 
 bool CAppStreamXML::LoadRecord::FindNamed(std::string_view name) {
   // A later child of the same name wins.
-  const auto& named = m_pStream->GetContext().namedFields;
-  for (std::size_t i = m_namedEnd; i > m_namedBegin; --i) {
-    const LoadContext::NamedField& candidate = named[i - 1];
-    if (candidate.length != name.size() || std::memcmp(candidate.name, name.data(), name.size()) != 0) continue;
-    m_field = candidate.element;
+  for (auto named = m_named.rbegin(); named != m_named.rend(); ++named) {
+    if (named->name != name) continue;
+    m_field = named->element;
     const char* tag = Node(m_field).name();
     m_kind = static_cast<FieldKind>(FindFieldKind(tag));
     if (m_kind == KIND_NONE) APP_THROW("Bad name :%s on file:%s", tag, GetFileName().c_str());
@@ -798,14 +629,12 @@ bool CAppStreamXML::LoadRecord::FindNamed(std::string_view name) {
 }
 
 // A found field starts without the values or entries of the one before.
-bool CAppStreamXML::LoadRecord::StartField() {
-  if (!m_data.empty()) m_data.clear();
-  auto& entries = m_pStream->GetContext().entries;
-  if (entries.size() != m_entriesBegin) entries.resize(m_entriesBegin);
-  return true;
+void CAppStreamXML::LoadRecord::StartField() {
+  m_data.clear();
+  m_entries.clear();
 }
 
-unsigned CAppStreamXML::LoadRecord::CountEntries() {
+unsigned CAppStreamXML::LoadRecord::GetCount() {
   if (m_field == nullptr) APP_THROW("Bad pointer");
   const pugi::xml_node field = Node(m_field);
   switch (m_kind) {
@@ -823,12 +652,11 @@ unsigned CAppStreamXML::LoadRecord::CountEntries() {
     case KIND_PARAM:
     case KIND_LIST: {
       const bool list = m_kind == KIND_LIST;
-      auto& entries = m_pStream->GetContext().entries;
-      entries.resize(m_entriesBegin);
+      m_entries.clear();
       for (pugi::xml_node child : field.children()) {
-        if (IsEntry(child, list)) entries.push_back(Handle(child));
+        if (IsEntry(child, list)) m_entries.push_back(Handle(child));
       }
-      return static_cast<unsigned>(entries.size() - m_entriesBegin);
+      return static_cast<unsigned>(m_entries.size());
     }
     case KIND_NONE:
       break;
@@ -836,10 +664,9 @@ unsigned CAppStreamXML::LoadRecord::CountEntries() {
   return 0;
 }
 
-const DomElement* CAppStreamXML::LoadRecord::GetEntry(unsigned index) {
-  const auto& entries = m_pStream->GetContext().entries;
-  if (index >= entries.size() - m_entriesBegin) APP_THROW("Invalid Data");
-  return entries[m_entriesBegin + index];
+const DomElement* CAppStreamXML::LoadRecord::GetEntry(unsigned index) const {
+  if (index >= m_entries.size()) APP_THROW("Invalid Data");
+  return m_entries[index];
 }
 
 void CAppStreamXML::LoadRecord::ThrowKindMismatch(const char* what) {
@@ -849,7 +676,7 @@ void CAppStreamXML::LoadRecord::ThrowKindMismatch(const char* what) {
             CAppTools::Format(what, GetFileName().c_str()).c_str());
 }
 
-void CAppStreamXML::LoadRecord::Transfer(void* value, unsigned index) {
+void CAppStreamXML::LoadRecord::Serialize(void* value, unsigned index) {
   APP_CHECK_POINTER(value);
   switch (m_kind) {
     case KIND_DATA:

@@ -8,9 +8,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <exception>
-#include <system_error>
-#include <thread>
 
 #include "../core/AppEmbeddedDocuments.h"
 #include "../core/AppTempFile.h"
@@ -224,27 +221,11 @@ void CAppToolsXML::Element::Attach(const CAppComPtr<DomNode>& node) {
   m_ptr.Attach(std::shared_ptr<DomElement>(node.Shared(), reinterpret_cast<DomElement*>(node.Get())));
 }
 
-namespace {
-
-// Loading asks the same few queries of every element; compiling each once
-// keeps a selection to its evaluation. A bounded cache: the key queries of
-// references vary with the key.
-const pugi::xpath_query& CompiledQuery(const std::string& query) {
-  static std::unordered_map<std::string, std::unique_ptr<pugi::xpath_query>> cache;
-  const auto found = cache.find(query);
-  if (found != cache.end()) return *found->second;
-  auto compiled = std::make_unique<pugi::xpath_query>(query.c_str());  // throws on a bad query
-  if (cache.size() >= 256) cache.clear();
-  return *cache.emplace(query, std::move(compiled)).first->second;
-}
-
-}  // namespace
-
 bool CAppToolsXML::Element::Select(const std::string& query, Element& out) const {
   if (!m_ptr) APP_THROW("Bad pointer");
   CAppComPtr<DomElement> found;
   try {
-    const pugi::xpath_query& compiled = CompiledQuery(query);
+    const pugi::xpath_query compiled(query.c_str());  // throws on a bad query
     const pugi::xpath_node node = compiled.evaluate_node(pugi::xpath_node(AppXmlToPugi(m_ptr.Get())));
     if (!node.attribute() && node.node().type() == pugi::node_element) found = MakeElement(m_ptr.Shared(), node.node());
   } catch (...) {
@@ -259,7 +240,7 @@ bool CAppToolsXML::Element::Select(const std::string& query, ListElement& out) c
   auto list = std::make_shared<DomNodeList>();
   list->owner = m_ptr.Shared();
   try {
-    const pugi::xpath_query& compiled = CompiledQuery(query);
+    const pugi::xpath_query compiled(query.c_str());
     list->nodes = compiled.evaluate_node_set(pugi::xpath_node(AppXmlToPugi(m_ptr.Get())));
   } catch (const pugi::xpath_exception& e) {
     ThrowHR(HR_FAIL, CAppTools::Format("XPath \"%s\": %s at offset %d", query.c_str(), e.what(),
@@ -366,35 +347,6 @@ void Validate(CAppToolsXML::Document& document, const CAppToolsXML::DomSchemaCol
   }
 }
 
-// Below this size a thread costs more than the validation it would take off.
-constexpr std::size_t kAsideFrom = 1024 * 1024;
-
-// Starts the validation of a parsed document on another thread; false when
-// it must be done in line (small document, defaults to add, no second core,
-// or no thread to be had).
-bool StartAside(CAppToolsXML::DomDocument& doc, const CAppToolsXML::SchemaCollection& schemas) {
-  const std::shared_ptr<CAppToolsXML::DomSchemaCollection>& collection = schemas.GetPtr().Shared();
-  if (doc.textSize < kAsideFrom || std::thread::hardware_concurrency() < 2 || AppXdrAddsDefaults(*collection)) {
-    return false;
-  }
-  auto aside = std::make_unique<AppXmlAsideValidation>();
-  AppXmlAsideValidation& state = *aside;
-  state.schemas = collection;
-  try {
-    state.thread = std::thread([&state, &doc] {
-      try {
-        state.valid = AppXdrValidate(doc.doc, *state.schemas, state.where, state.reason);
-      } catch (...) {
-        state.failure = std::current_exception();
-      }
-    });
-  } catch (const std::system_error&) {
-    return false;
-  }
-  doc.aside = std::move(aside);
-  return true;
-}
-
 }  // namespace
 
 bool CAppToolsXML::Document::Load(const std::string& name, const SchemaCollection* schemas) {
@@ -418,21 +370,6 @@ bool CAppToolsXML::Document::Load(const std::string& name, const SchemaCollectio
   }
   if (HasSchemas(schemas)) Validate(*this, *schemas->GetPtr());
   return true;
-}
-
-void AppXmlLoadValidatingAside(CAppToolsXML::Document& document, const std::string& name,
-                               const CAppToolsXML::SchemaCollection* schemas) {
-  document.Load(name, nullptr);
-  if (HasSchemas(schemas) && !StartAside(*document.GetPtr(), *schemas)) Validate(document, *schemas->GetPtr());
-}
-
-void AppXmlConfirmDocument(CAppToolsXML::Document& document) {
-  CAppToolsXML::DomDocument* doc = document.GetPtr().Get();
-  if (doc == nullptr || !doc->aside) return;
-  std::unique_ptr<AppXmlAsideValidation> aside = std::move(doc->aside);
-  aside->Wait();
-  if (aside->failure) std::rethrow_exception(aside->failure);
-  if (!aside->valid) FailLoad(document, aside->reason, true, ElementOffset(aside->where));
 }
 
 bool CAppToolsXML::Document::Save(const std::string& name) const {

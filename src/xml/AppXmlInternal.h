@@ -7,35 +7,14 @@
 #include <climits>
 #include <cstddef>
 #include <cstdint>
-#include <exception>
 #include <map>
 #include <memory>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <utility>
 #include <vector>
 
 #include "appconfig/AppToolsXML.h"
-
-// The validation of a parsed document running on another thread while the
-// document is read; its outcome is kept until it is asked for.
-struct AppXmlAsideValidation {
-  AppXmlAsideValidation() = default;
-  AppXmlAsideValidation(const AppXmlAsideValidation&) = delete;
-  AppXmlAsideValidation& operator=(const AppXmlAsideValidation&) = delete;
-  ~AppXmlAsideValidation() { Wait(); }
-  void Wait() {
-    if (thread.joinable()) thread.join();
-  }
-
-  std::shared_ptr<const CAppToolsXML::DomSchemaCollection> schemas;  // kept alive while it runs
-  bool valid = true;
-  pugi::xml_node where;
-  std::string reason;
-  std::exception_ptr failure;  // what the validator threw, rethrown to the caller
-  std::thread thread;
-};
 
 struct CAppToolsXML::DomDocument {
   struct ParseError {
@@ -52,9 +31,6 @@ struct CAppToolsXML::DomDocument {
   std::size_t textSize = 0;
   pugi::xml_document doc;
   ParseError error;
-  // Declared last: a validation still running is joined before the
-  // document it reads goes.
-  std::unique_ptr<AppXmlAsideValidation> aside;
 };
 
 struct CAppToolsXML::DomNodeList {
@@ -259,7 +235,6 @@ struct AppXdrSchema {
   AppXdrNameTable plainNames;            // the same without the names that hold a ':', for names without prefix
 
   unsigned maxSlots = 0;                 // the most attribute names of a type
-  bool addsDefaults = false;             // some attribute declaration has a default
 };
 
 struct CAppToolsXML::DomSchemaCollection {
@@ -275,18 +250,3 @@ bool AppXdrParse(const pugi::xml_document& doc, AppXdrSchema& schema, std::strin
 // element at fault and the reason.
 bool AppXdrValidate(pugi::xml_document& doc, const CAppToolsXML::DomSchemaCollection& schemas,
                     pugi::xml_node& where, std::string& reason);
-
-// Document::Load, except that a document of a megabyte or more whose schemas
-// add no attribute defaults is validated on another thread, as validation
-// then only reads it: the caller may read the document meanwhile and must
-// ask AppXmlConfirmDocument for the outcome before relying on it.
-void AppXmlLoadValidatingAside(CAppToolsXML::Document& document, const std::string& name,
-                               const CAppToolsXML::SchemaCollection* schemas);
-
-// Waits for a validation running aside and throws what Document::Load would
-// have thrown for it; returns at once for a document validated in line.
-void AppXmlConfirmDocument(CAppToolsXML::Document& document);
-
-// Whether validating against these schemas may add attributes to a document
-// (some declaration has a default); without defaults it only reads it.
-bool AppXdrAddsDefaults(const CAppToolsXML::DomSchemaCollection& schemas);

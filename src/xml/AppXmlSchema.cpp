@@ -623,7 +623,6 @@ void Compile(std::map<std::string, AppXdrElementType, std::less<>>& byName, AppX
   }
   schema.plainNames.Build(names);
   schema.maxSlots = 0;
-  schema.addsDefaults = false;
   const auto indexOf = [&](const std::string& name) { return static_cast<unsigned>(schema.typeNames.Find(name.c_str())); };
   for (AppXdrElementType& type : schema.types) {
     std::vector<std::string> unique;
@@ -635,7 +634,6 @@ void Compile(std::map<std::string, AppXdrElementType, std::less<>>& byName, AppX
       type.nameSlot.push_back(static_cast<unsigned>(known - unique.begin()));
       if (known == unique.end()) unique.push_back(decl.name);
       if (decl.required || decl.hasDefault || decl.dataType != 0) type.checked.push_back(static_cast<unsigned>(i));
-      schema.addsDefaults = schema.addsDefaults || decl.hasDefault;
     }
     type.slots = static_cast<unsigned>(unique.size());
     schema.maxSlots = std::max(schema.maxSlots, type.slots);
@@ -1307,13 +1305,6 @@ bool AppXdrParse(const pugi::xml_document& doc, AppXdrSchema& schema, std::strin
   }
   Compile(types, schema);
   return true;
-}
-
-bool AppXdrAddsDefaults(const CAppToolsXML::DomSchemaCollection& schemas) {
-  for (const auto& [uri, schema] : schemas.byNamespace) {
-    if (schema.addsDefaults) return true;
-  }
-  return false;
 }
 
 bool AppXdrValidate(pugi::xml_document& doc, const CAppToolsXML::DomSchemaCollection& schemas,

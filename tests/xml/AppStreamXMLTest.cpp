@@ -152,9 +152,8 @@ TEST_F(AppStreamXML, Load_IntegerTextsConvertLikeVariants) {
   }
 }
 
-// A definition read by several references is read from its element twice,
-// then replayed: every reference must still get what a read of the element
-// gives, for every kind of field, child nodes and nested references.
+// Every reference to a definition gets what a read of its element gives,
+// for every kind of field, child nodes and nested references.
 TEST_F(AppStreamXML, Load_RepeatedReferencesGiveWhatAReadOfTheDefinitionGives) {
   std::string body = std::string(kDevice) + R"(
   <Param Key="MODE" Type="EnumSingle" Value="2"><Array Name="Value"><Element Value="1"/><Element Value="2"/></Array>
@@ -192,43 +191,6 @@ TEST_F(AppStreamXML, Load_RepeatedReferencesGiveWhatAReadOfTheDefinitionGives) {
   }
 }
 
-// A class whose fields change between reads cannot be replayed: the node
-// is read from its element again.
-class CAppParamShifting : public CAppParam {
-  APP_DECLARE_DYNCREATE(CAppParamShifting)
-
-public:
-  void Serialize(CAppRecord* record) override {
-    CAppParam::Serialize(record);
-    if (++reads % 2 == 0) record->Do("Extra", extra);
-    record->Do("Last", last);
-  }
-  static inline int reads = 0;
-  std::string extra, last;
-};
-
-APP_IMPLEMENT_DYNCREATE(CAppParamShifting, CAppParam)
-APP_REGISTER_CLASS_INIT(CAppParamShifting, "Param Shifting", nullptr)
-
-TEST_F(AppStreamXML, Load_ReplayGivesWayToAClassThatVisitsOtherFields) {
-  WriteDescription("shifting", R"(<Group Key="ROOT"><ParamRef Key="A" Ref="S"/><ParamRef Key="B" Ref="S"/>
-    <ParamRef Key="C" Ref="S"/><ParamRef Key="D" Ref="S"/><ParamRef Key="E" Ref="S"/></Group>
-    <Param Key="S" Type="Param Shifting"><Property Name="Extra" Value="x"/><Property Name="Last" Value="l"/></Param>)");
-  CAppParamShifting::reads = 0;
-  const std::unique_ptr<CAppParam> root = CAppStreamXML::Load("shifting", nullptr, "ROOT");
-  ASSERT_NE(root, nullptr);
-  std::string seen;
-  for (const char* key : {"A", "B", "C", "D", "E"}) {
-    CAppParamShifting* node = nullptr;
-    ASSERT_TRUE(root->GetGroup()->GetAt(key, node));
-    seen += "[" + node->extra + node->last + "]";
-  }
-  // C's replay (the third read) stops at "Last" where "Extra" was recorded;
-  // C is then read from the element (the fourth read, with "Extra"), and the
-  // references after it are read from the element too.
-  EXPECT_EQ(seen, "[l][xl][xl][l][xl]");
-}
-
 TEST_F(AppStreamXML, Load_BadDescriptionsThrowClearMessages) {
   WriteDescription("bad", R"(<Param Key="NOTYPE"/><Param Key="BADTYPE" Type="Nothing"/><Param Key="RULE" Type="CAppDataRecord"/>
     <Group Key="WRONG_FIELD"><Array Name="AutoIndex"><Element Value="1"/></Array></Group>
@@ -243,7 +205,7 @@ TEST_F(AppStreamXML, Load_BadDescriptionsThrowClearMessages) {
       {"RULE", "CAPPDATARECORD is not a CAppParamXXX or an alias of CAppParamXXX"},
       {"WRONG_FIELD", "\"AutoIndex\" Field of CAppParamGroup (Key=WRONG_FIELD)" + context + "<Array> on file :bad.XML"},
       {"BITS_ON_STRING", "\"Help\" Field of CAppParamGroup (Key=BITS_ON_STRING)" + context + "<BitField> on file:bad.XML"},
-      {"SELF", "Reference loop or nesting deeper than 256 at <Group Key=\"SELF\"> on file : bad.XML"},
+      {"SELF", "Reference loop : definition SELF on file : bad.XML refers back to itself"},
       {"NOREF", "Reference error for ref : ParamRef or Attribut Type not found"},
       {"OTHER_MISSING", "(" + Dir() + "absent.xml) The file cannot be opened: No such file or directory"},
   };
@@ -261,10 +223,9 @@ TEST_F(AppStreamXML, Load_BadDescriptionsThrowClearMessages) {
   EXPECT_EQ(CAppStreamXML::Load("invalid", nullptr, "G"), nullptr);
 }
 
-// Files of a megabyte or more are validated on another thread while their
-// tree is read. What a load gives and throws must stay what reading and
-// validating each file in turn gives: the first invalid file read wins over
-// any later error, and an invalid file adds no resources.
+// Files are read and validated in turn: the first invalid file read wins
+// over any later error, and an invalid file adds no resources, whatever the
+// size of the files.
 TEST_F(AppStreamXML, Load_LargeFilesGiveWhatValidatingEachFileInTurnGives) {
   std::string filler;
   for (int i = 0; i < 12000; ++i) {
@@ -312,11 +273,6 @@ TEST_F(AppStreamXML, Load_LargeFilesGiveWhatValidatingEachFileInTurnGives) {
   WriteDescription("large", resources + root + filler);
   EXPECT_EQ(CatchAppException([&] { CAppStreamXML::Load("large", nullptr, "ROOT"); }).GetMessage(), inTurn("other"));
   EXPECT_EQ(CatchAppException([&] { CAppStreamXML::LoadResources("other", &loaded); }).GetMessage(), inTurn("other"));
-  // A stream made directly validates each file as it reads it.
-  CAppStreamXML::LoadContext direct;
-  EXPECT_EQ(CatchAppException([&] { new CAppStreamXML::LoadStream("other", nullptr, &direct, &schemas); }).GetMessage(),
-            inTurn("other"));
-  CAppStreamXML::LoadStream::RemoveAll(true);
 }
 
 TEST_F(AppStreamXML, Save_RoundTripKeepsEveryFieldAndFailuresLeaveThePreviousFile) {
@@ -405,4 +361,188 @@ TEST_F(AppStreamXML, Load_WithoutSchemaDirectoryValidatesWithTheBuiltInSchema) {
   const CAppException e = CatchAppException([&] { CAppStreamXML::Load("invalid", nullptr, "G"); });
   EXPECT_NE(e.GetMessage().find("Colour"), std::string::npos) << e.GetMessage();
   EXPECT_EQ(e.GetPrgFile(), "AppToolsXML");
+}
+
+// A host class that loads another description while it is itself being
+// loaded, as a host rule or class may.
+class CAppParamNestedLoad : public CAppParam {
+  APP_DECLARE_DYNCREATE(CAppParamNestedLoad)
+
+public:
+  void Serialize(CAppRecord* record) override {
+    CAppParam::Serialize(record);
+    record->Do("Source", source);
+    if (record->IsModeLoad() && !source.empty()) inner = CAppStreamXML::Load(source, nullptr, "INNER");
+  }
+  std::string source;
+  std::unique_ptr<CAppParam> inner;
+};
+
+APP_IMPLEMENT_DYNCREATE(CAppParamNestedLoad, CAppParam)
+APP_REGISTER_CLASS_INIT(CAppParamNestedLoad, "Param NestedLoad", nullptr)
+
+namespace {
+
+// `levels` groups keyed G, each inside the one before, around `innermost`.
+std::string Chain(int levels, const std::string& innermost) {
+  std::string text;
+  for (int i = 0; i < levels; ++i) text += "<Group Key=\"G\">";
+  text += innermost;
+  for (int i = 0; i < levels; ++i) text += "</Group>";
+  return text;
+}
+
+CAppParam* Bottom(CAppParam* top, int levels) {
+  for (int i = 0; i < levels && top != nullptr; ++i) top = top->GetGroup()->FindChild("G");
+  return top;
+}
+
+}  // namespace
+
+// The inner load has its own files and nesting: deep inside the outer tree
+// it may nest as deep as a load of its own, and the outer load goes on with
+// the files it had opened.
+TEST_F(AppStreamXML, Load_ALoadStartedDuringAnotherLeavesTheOuterLoadIntact) {
+  WriteDescription("shared", R"(<Param Key="LEAF" Type="Value" Value="leaf"/>)");
+  WriteDescription("inner", "<Group Key=\"INNER\">" +
+                                Chain(200, R"(<ParamRef Key="SHARED" File="shared" Ref="LEAF"/>)") + "</Group>");
+  WriteDescription("outer", R"(<Group Key="ROOT"><ParamRef Key="BEFORE" File="shared" Ref="LEAF"/>)" +
+                                Chain(200, R"(<Param Key="NESTED" Type="Param NestedLoad">
+                                  <Property Name="Source" Value="inner"/></Param>)") +
+                                R"(<ParamRef Key="AFTER" File="shared" Ref="LEAF" Name="after"/></Group>)");
+  CAppResources resources;
+  resources.Init();
+  const std::unique_ptr<CAppParam> outer = CAppStreamXML::Load("outer", &resources, "ROOT");
+  ASSERT_NE(outer, nullptr);
+  CAppParamNestedLoad* nested = nullptr;
+  ASSERT_TRUE(Bottom(outer.get(), 200)->GetGroup()->GetAt("NESTED", nested));
+  ASSERT_NE(nested->inner, nullptr);
+  CAppParam* innerLeaf = Bottom(nested->inner.get(), 200)->GetGroup()->FindChild("SHARED");
+  ASSERT_NE(innerLeaf, nullptr);
+  EXPECT_EQ(innerLeaf->GetVariant().ToString(), "leaf");
+  CAppParam* after = outer->GetGroup()->FindChild("AFTER");
+  ASSERT_NE(after, nullptr);
+  EXPECT_EQ(after->GetName() + " " + after->GetVariant().ToString(), "after leaf");
+}
+
+// A leaf that counts the objects made of its class.
+class CAppParamCounted : public CAppParam {
+  APP_DECLARE_DYNCREATE(CAppParamCounted)
+
+public:
+  CAppParamCounted() { ++made; }
+  static inline std::size_t made = 0;
+};
+
+APP_IMPLEMENT_DYNCREATE(CAppParamCounted, CAppParam)
+APP_REGISTER_CLASS_INIT(CAppParamCounted, "Param Counted", nullptr)
+
+namespace {
+
+// Definitions that each refer twice to the next: the tree doubles at every
+// level, from a file of a few elements per level.
+std::string FanOut(int levels) {
+  std::string body;
+  for (int i = 0; i < levels; ++i) {
+    body += CAppTools::Format("<Group Key=\"L%d\"><ParamRef Key=\"A\" Ref=\"L%d\"/><ParamRef Key=\"B\" Ref=\"L%d\"/></Group>",
+                              i, i + 1, i + 1);
+  }
+  return body + CAppTools::Format("<Param Key=\"L%d\" Type=\"Param Counted\"/>", levels);
+}
+
+// Restores the load limits a test changes.
+struct LimitsGuard {
+  ~LimitsGuard() { CAppStreamXML::SetLimits(saved); }
+  CAppStreamXML::Limits saved = CAppStreamXML::GetLimits();
+};
+
+}  // namespace
+
+TEST_F(AppStreamXML, Load_ReferencesThatMultiplyTheTreeStopAtTheLimit) {
+  WriteDescription("fan12", FanOut(12));
+  CAppParamCounted::made = 0;
+  const std::unique_ptr<CAppParam> tree = CAppStreamXML::Load("fan12", nullptr, "L0");
+  ASSERT_NE(tree, nullptr);
+  EXPECT_EQ(CAppParamCounted::made, 4096u);
+  // 8.4 million and a million million parameters: refused once 100 000 are
+  // made, whatever the tree would have grown to.
+  for (int levels : {22, 40}) {
+    const std::string file = "fan" + std::to_string(levels);
+    WriteDescription(file, FanOut(levels));
+    CAppParamCounted::made = 0;
+    const std::string message = CatchAppException([&] { CAppStreamXML::Load(file, nullptr, "L0"); }).GetMessage();
+    EXPECT_EQ(message.rfind(CAppTools::Format("Exception >More than 100000 parameters built from %d elements, at <ParamRef Key=\"",
+                                              3 * levels + 2), 0), 0u) << message;
+    EXPECT_NE(message.find("\" Ref=\"L"), std::string::npos) << message;
+    const std::string where = "\"> on file : " + file + ".XML";
+    EXPECT_EQ(message.substr(message.size() - std::min(message.size(), where.size())), where);
+    EXPECT_LT(CAppParamCounted::made, 100000u);
+  }
+}
+
+// A device that reuses one block many times stays far below the limit; the
+// host sets either number of the limit.
+TEST_F(AppStreamXML, Load_ReusedDefinitionsWithinTheLimitAndHostLimits) {
+  std::string block = "<Group Key=\"CHANNEL\">";
+  for (int i = 0; i < 50; ++i) block += CAppTools::Format("<Param Key=\"P%d\" Type=\"Param Counted\"/>", i);
+  std::string device = "<Group Key=\"DEVICE\">";
+  for (int i = 0; i < 64; ++i) device += CAppTools::Format("<ParamRef Key=\"C%d\" Ref=\"CHANNEL\"/>", i);
+  WriteDescription("channels", block + "</Group>" + device + "</Group>");
+  const int elements = 1 + 51 + 65;  // the root and the two definitions
+  CAppParamCounted::made = 0;
+  const std::unique_ptr<CAppParam> tree = CAppStreamXML::Load("channels", nullptr, "DEVICE");
+  ASSERT_NE(tree, nullptr);
+  EXPECT_EQ(CAppParamCounted::made, 64u * 50u);
+
+  const LimitsGuard guard;
+  // 1 + 64 * 51 = 3 265 parameters from 117 elements: 28 per element is
+  // enough, 27 stops in the channel that passes 27 * 117.
+  CAppStreamXML::SetLimits({0, 28});
+  EXPECT_NE(CAppStreamXML::Load("channels", nullptr, "DEVICE"), nullptr);
+  CAppStreamXML::SetLimits({0, 27});
+  const int limit = 27 * elements;
+  EXPECT_EQ(CatchAppException([&] { CAppStreamXML::Load("channels", nullptr, "DEVICE"); }).GetMessage(),
+            CAppTools::Format("Exception >More than %d parameters built from %d elements, at <ParamRef Key=\"C%d\" "
+                              "Ref=\"CHANNEL\"> on file : channels.XML", limit, elements, (limit - 1) / 51));
+  CAppStreamXML::SetLimits({3265, 0});
+  EXPECT_NE(CAppStreamXML::Load("channels", nullptr, "DEVICE"), nullptr);
+}
+
+TEST_F(AppStreamXML, Load_FileReferencesStayInsideTheDescriptionFolder) {
+  std::filesystem::create_directories(Dir() + "sub");
+  WriteDescription("sub/inner", R"(<Group Key="SYS_ROOT" Name="inner"/>)");
+  const std::string folder = std::filesystem::path(Dir()).parent_path().filename().string();
+  WriteDescription("refs", R"(<Group Key="INSIDE"><ParamRef Key="X" File="sub/inner"/></Group>)" +
+                               CAppTools::Format(R"(<Group Key="PARENT"><ParamRef Key="X" File="../%s/sub/inner"/></Group>)",
+                                                 folder.c_str()) +
+                               R"(<Group Key="DEEP"><ParamRef Key="X" File="sub/../../x"/></Group>
+                                  <Group Key="BACKSLASH"><ParamRef Key="X" File="sub\..\..\x"/></Group>)" +
+                               CAppTools::Format(R"(<Group Key="ABSOLUTE"><ParamRef Key="X" File="%ssub/inner"/></Group>)",
+                                                 Dir().c_str()));
+  const std::unique_ptr<CAppParam> inside = CAppStreamXML::Load("refs", nullptr, "INSIDE");
+  ASSERT_NE(inside, nullptr);
+  EXPECT_EQ(inside->GetGroup()->FindChild("X")->GetName(), "inner");
+  const std::pair<const char*, std::string> refused[] = {{"PARENT", "../" + folder + "/sub/inner"},
+                                                         {"DEEP", "sub/../../x"},
+                                                         {"BACKSLASH", "sub\\..\\..\\x"},
+                                                         {"ABSOLUTE", Dir() + "sub/inner"}};
+  for (const auto& [key, file] : refused) {
+    EXPECT_EQ(CatchAppException([&] { CAppStreamXML::Load("refs", nullptr, key); }).GetMessage(),
+              "Exception >Reference file outside the description folder : " + file + " on file : refs.XML") << key;
+  }
+}
+
+// A loop names the definition met again; nesting that only goes deep says so.
+TEST_F(AppStreamXML, Load_DepthGuardTellsALoopFromDeepNesting) {
+  WriteDescription("loops", std::string(R"(<Group Key="A"><Group Key="IN"><ParamRef Key="B" Ref="B"/></Group></Group>
+    <Group Key="B"><ParamRef Key="A" Ref="A"/></Group>
+    <Group Key="TWICE"><ParamRef Key="X" Ref="B_LEAF"/><ParamRef Key="Y" Ref="B_LEAF"/></Group><Group Key="B_LEAF"/>)") +
+                                "<Group Key=\"DEEP\">" + Chain(255, "") + "</Group><Group Key=\"DEEPER\">" + Chain(256, "") +
+                                "</Group>");
+  EXPECT_EQ(CatchAppException([&] { CAppStreamXML::Load("loops", nullptr, "A"); }).GetMessage(),
+            "Exception >Reference loop : definition A on file : loops.XML refers back to itself");
+  EXPECT_NE(CAppStreamXML::Load("loops", nullptr, "TWICE"), nullptr);
+  EXPECT_NE(CAppStreamXML::Load("loops", nullptr, "DEEP"), nullptr);
+  EXPECT_EQ(CatchAppException([&] { CAppStreamXML::Load("loops", nullptr, "DEEPER"); }).GetMessage(),
+            "Exception >Nesting deeper than 256 at <Group Key=\"G\"> on file : loops.XML");
 }
