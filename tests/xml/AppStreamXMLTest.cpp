@@ -410,9 +410,7 @@ TEST_F(AppStreamXML, Load_ALoadStartedDuringAnotherLeavesTheOuterLoadIntact) {
                                 Chain(200, R"(<Param Key="NESTED" Type="Param NestedLoad">
                                   <Property Name="Source" Value="inner"/></Param>)") +
                                 R"(<ParamRef Key="AFTER" File="shared" Ref="LEAF" Name="after"/></Group>)");
-  CAppResources resources;
-  resources.Init();
-  const std::unique_ptr<CAppParam> outer = CAppStreamXML::Load("outer", &resources, "ROOT");
+  const std::unique_ptr<CAppParam> outer = CAppStreamXML::Load("outer", nullptr, "ROOT");
   ASSERT_NE(outer, nullptr);
   CAppParamNestedLoad* nested = nullptr;
   ASSERT_TRUE(Bottom(outer.get(), 200)->GetGroup()->GetAt("NESTED", nested));
