@@ -12,6 +12,7 @@
 #include <map>
 #include <system_error>
 #include <tuple>
+#include <variant>
 
 #include "appconfig/AppDebug.h"
 #include "appconfig/AppDynamic.h"
@@ -720,6 +721,102 @@ TEST(AppStreamBin, Load_AChangedElementGivesTheSameResultFirstOrSecondOfItsClass
     EXPECT_EQ(outcome[1], outcome[0]);
     const std::string expected = c.message != nullptr ? std::string("Exception >") + c.message : "loaded UI4=";
     EXPECT_EQ(outcome[0].substr(0, expected.size()), expected);
+  }
+}
+
+// --- Integer fields of the host's classes ----------------------------------------
+
+// Declares its fields as a host class written for 32-bit `long` does.
+struct CTestParamLong : CAppParam {
+  APP_DECLARE_DYNCREATE(CTestParamLong)
+  void Serialize(CAppRecord* record) override {
+    CAppParam::Serialize(record);
+    record->Do("Offset", offset);
+    record->Do("Mask", mask);
+  }
+  static void _ResourcesInit(CAppResources*) {}
+  long offset = 0;
+  unsigned long mask = 0;
+};
+APP_IMPLEMENT_DYNCREATE(CTestParamLong, CAppParam)
+APP_REGISTER_CLASS(CTestParamLong, "")
+
+// One integer field "N", of the width and sign its variant holds.
+struct CTestParamWidth : CAppParam {
+  APP_DECLARE_DYNCREATE(CTestParamWidth)
+  void Serialize(CAppRecord* record) override {
+    CAppParam::Serialize(record);
+    std::visit([&](auto& n) { record->Do("N", n); }, number);
+  }
+  static void _ResourcesInit(CAppResources*) {}
+  std::variant<signed char, unsigned char, short, unsigned short, int, unsigned, long long, unsigned long long> number;
+};
+APP_IMPLEMENT_DYNCREATE(CTestParamWidth, CAppParam)
+APP_REGISTER_CLASS(CTestParamWidth, "")
+
+// `long` and `unsigned long` are 32-bit fields in the file and in copies,
+// whatever their width here; a value that needs more cannot be saved.
+TEST(AppStreamBin, LongFields_Are32BitFieldsInFilesClonesAndMerges) {
+  CAppParamGroup source;
+  auto* longs = source.SetAt("LONG", new CTestParamLong);
+  std::tie(longs->offset, longs->mask) = std::make_tuple(-5L, 0xFFFFFFFFUL);
+  const Bytes bytes = SaveToBytes(longs);
+  for (const auto& [name, type, word] : {std::tuple{"Offset", kUI4 - 0x10, 0xFFFFFFFBu}, std::tuple{"Mask", kUI4, 0xFFFFFFFFu}}) {
+    SCOPED_TRACE(name);
+    const Element field = FieldNamed(bytes, name);
+    EXPECT_EQ(std::make_tuple(field.type, field.end - field.at - 12, Word(bytes, field.at + 12)),
+              std::make_tuple(type, std::size_t{4}, word));
+  }
+  const auto values = [](CAppParam* p) {
+    auto* l = AppDynamicCast<CTestParamLong>(p);
+    return l != nullptr ? std::make_tuple(l->offset, l->mask) : std::make_tuple(0L, 0UL);
+  };
+  CTestParamLong loaded;
+  std::tie(loaded.offset, loaded.mask) = std::make_tuple(0x7FFFFFFF00000000L, 0xFFFFFFFF00000000UL);  // high bits set
+  LoadFromBytes(bytes, &loaded);
+  EXPECT_EQ(values(&loaded), values(longs));
+  EXPECT_EQ(values(CAppStreamBin::CloneParam(longs).get()), values(longs));
+  CTestParamLong merged;
+  CAppStreamBin::MergeParam(&merged, longs);
+  EXPECT_EQ(values(&merged), values(longs));
+  CAppParamGroup added;
+  CAppStreamBin::AddParams(&added, &source, {"LONG"});
+  EXPECT_EQ(values(added.FindChild("LONG")), values(longs));
+
+  for (const auto& [offset, mask] : {std::pair{0x100000000L, 0UL}, std::pair{-0x80000001L, 0UL}, std::pair{0L, 0x100000000UL}}) {
+    std::tie(longs->offset, longs->mask) = std::make_tuple(offset, mask);
+    for (const auto& copy : std::initializer_list<std::function<void()>>{[&] { SaveToBytes(longs); },
+                                                                        [&] { CAppStreamBin::CloneParam(longs); }}) {
+      EXPECT_EQ(CatchAppException(copy).GetMessage().rfind("Exception >Value does not fit 32 bits : ", 0), 0u);
+    }
+  }
+}
+
+// An integer stored in another width than the class now asks for is read in
+// its stored width and converted: the sign from the file, cut to the width.
+TEST(AppStreamBin, Load_IntegerOfAnotherWidthIsConverted) {
+  using Number = decltype(CTestParamWidth::number);
+  using U1 = unsigned char;
+  using U2 = unsigned short;
+  const struct {
+    Number stored, asked, expected;
+  } cases[] = {
+      {short{-2}, int{}, int{-2}},
+      {U2{65535}, int{}, int{65535}},
+      {static_cast<signed char>(-1), 0ULL, ~0ULL},
+      {U1{200}, short{}, short{200}},
+      {-3LL, short{}, short{-3}},
+      {0x12345678u, U2{}, U2{0x5678}},
+      {int{-2}, U1{}, U1{0xFE}},
+      {0x100000005ULL, int{}, int{5}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.stored.index()) + " as " + std::to_string(c.asked.index()));
+    CTestParamWidth source, target;
+    source.number = c.stored;
+    target.number = c.asked;
+    LoadFromBytes(SaveToBytes(&source), &target);
+    EXPECT_TRUE(target.number == c.expected);
   }
 }
 
