@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <deque>
@@ -45,13 +46,19 @@ constexpr FieldType kFieldTypes[] = {
 
 constexpr std::uint32_t kElementMask = 0x0FFFu;
 
+// The row of each low-12-bit code, so that a lookup (several per field) is one index.
+constexpr auto kFieldTypeRows = [] {
+  std::array<std::int8_t, kElementMask + 1> rows{};
+  rows.fill(-1);
+  for (std::size_t i = 0; i < std::size(kFieldTypes); ++i) rows[kFieldTypes[i].code] = static_cast<std::int8_t>(i);
+  return rows;
+}();
+
 // The row of a field type code (the array bit aside); null for any other code.
 const FieldType* FindFieldType(std::uint32_t code) {
   if ((code & ~(kElementMask | CAppRecord::FT_ARRAY)) != 0) return nullptr;
-  for (const FieldType& type : kFieldTypes) {
-    if (type.code == (code & kElementMask)) return &type;
-  }
-  return nullptr;
+  const std::int8_t row = kFieldTypeRows[code & kElementMask];
+  return row >= 0 ? &kFieldTypes[row] : nullptr;
 }
 
 // Flags, type codes and 32-bit integers share one layout in a file.
@@ -111,25 +118,35 @@ constexpr std::string_view kExceptionPrefix = "Exception >";
 
 // --- Stream ----------------------------------------------------------------------
 
-// The strings of one file in index order, and the index of each.
+// The strings of one file in index order. A writer's own copies are indexed
+// by text, so that equal strings share one index; a reader's are views of
+// the file's bytes.
 class CAppStreamBin::Stream::StringTable {
 public:
-  // The index of `text`, and whether it was added now.
-  std::pair<std::uint32_t, bool> Add(std::string_view text) {
+  // The index of `text`, added when new.
+  std::uint32_t Add(std::string_view text) {
     const auto found = m_index.find(text);
-    if (found != m_index.end()) return {found->second, false};
-    if (m_texts.size() >= NAME_IDENT_VALUE) APP_THROW("Bad file format");
-    const auto index = static_cast<std::uint32_t>(m_texts.size());
-    // A deque never moves its strings, so the keys stay valid.
-    m_index.emplace(m_texts.emplace_back(text), index);
-    return {index, true};
+    if (found != m_index.end()) return found->second;
+    const std::uint32_t index = Count();
+    // A deque never moves its strings, so the views stay valid.
+    m_views.push_back(m_owned.emplace_back(text));
+    m_index.emplace(m_views.back(), index);
+    return index;
   }
-  std::string_view At(std::uint32_t index) const { return m_texts[index]; }
-  std::uint32_t Count() const { return static_cast<std::uint32_t>(m_texts.size()); }
-  const std::deque<std::string>& Texts() const { return m_texts; }
+  // For a reader: the strings of a string section, which must differ.
+  void SetViews(std::vector<std::string_view> views) {
+    m_views = std::move(views);
+    std::vector<std::string_view> sorted = m_views;
+    std::sort(sorted.begin(), sorted.end());
+    if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end()) APP_THROW("Bad file format");
+  }
+  std::string_view At(std::uint32_t index) const { return m_views[index]; }
+  std::uint32_t Count() const { return static_cast<std::uint32_t>(m_views.size()); }
+  const std::vector<std::string_view>& Texts() const { return m_views; }
 
 private:
-  std::deque<std::string> m_texts;
+  std::vector<std::string_view> m_views;
+  std::deque<std::string> m_owned;
   std::unordered_map<std::string_view, std::uint32_t> m_index;
 };
 
@@ -142,7 +159,8 @@ CAppStreamBin::Stream::~Stream() = default;
 std::uint32_t CAppStreamBin::Stream::SetName(std::string_view text) {
   // A zero byte would split the string in two in a file.
   if (text.find('\0') != std::string_view::npos) APP_THROW("Invalid Data");
-  return m_strings->Add(text).first;
+  if (m_strings->Count() >= NAME_IDENT_VALUE) APP_THROW("Bad file format");
+  return m_strings->Add(text);
 }
 
 std::string_view CAppStreamBin::Stream::GetName(std::uint32_t code) const {
@@ -221,6 +239,20 @@ void CAppStreamBin::SaveStream::EndElement(std::uint32_t name, std::uint32_t sta
   }
 }
 
+std::uint32_t CAppStreamBin::SaveStream::FieldName(std::string_view name) {
+  const std::size_t size = m_fieldNames.size();
+  for (std::size_t n = 0; n < size; ++n) {
+    const std::size_t i = m_nNextName + n < size ? m_nNextName + n : m_nNextName + n - size;
+    if (m_fieldNames[i].first == name) {
+      m_nNextName = i + 1;
+      return m_fieldNames[i].second;
+    }
+  }
+  const std::uint32_t index = SetName(name);
+  if (size < kFieldNames) m_fieldNames.emplace_back(GetName(index), index);
+  return index;
+}
+
 void CAppStreamBin::SaveStream::WriteHeader() {
   const std::uint32_t section = BeginElement();
   for (const auto& [name, value] : {std::pair{NAME_IDENT_VALUE, IDENT}, std::pair{NAME_VERSION_VALUE, VERSION}}) {
@@ -242,7 +274,10 @@ void CAppStreamBin::SaveStream::WriteParam(CAppParam* param) {
 
 void CAppStreamBin::SaveStream::WriteStrings() {
   const std::uint32_t section = BeginElement();
-  for (const std::string& text : m_strings->Texts()) Append(text.c_str(), text.size() + 1);
+  for (const std::string_view text : m_strings->Texts()) {
+    Append(text.data(), text.size());
+    Append("", 1);
+  }
   EndElement(NAME_STRING_SECTION, section, TYPE_SECTION);
 }
 
@@ -259,7 +294,7 @@ void CAppStreamBin::SaveRecord::End() {
   if (!m_bWritten) return;
   m_bWritten = false;
   // The class name is registered after the fields, as readers expect.
-  m_pStream->EndElement(m_pStream->SetName(m_strClassName), m_nStart, FT_PARAM);
+  m_pStream->EndElement(m_pStream->FieldName(m_strClassName), m_nStart, FT_PARAM);
 }
 
 bool CAppStreamBin::SaveRecord::GetField() {
@@ -329,7 +364,7 @@ void CAppStreamBin::SaveRecord::WriteVariant(const CAppVariant& variant) {
 }
 
 void CAppStreamBin::SaveRecord::Validate() {
-  m_pStream->EndElement(m_pStream->SetName(GetNameView()), m_nField, GetType());
+  m_pStream->EndElement(m_pStream->FieldName(GetNameView()), m_nField, GetType());
 }
 
 // --- Reading -------------------------------------------------------------------------
@@ -339,37 +374,35 @@ void CAppStreamBin::SaveRecord::Validate() {
 class CAppStreamBin::LoadRecord : public CAppRecord {
 public:
   LoadRecord(LoadStream* stream, std::uint32_t start, std::uint32_t end);
-  ~LoadRecord() override { --m_pStream->m_nDepth; }
+  ~LoadRecord() override { Pop(); }
   LoadRecord(const LoadRecord&) = delete;
   LoadRecord& operator=(const LoadRecord&) = delete;
 
   bool IsModeLoad() override { return true; }
   bool GetField() override;
-  unsigned GetCount() override { return m_pField != nullptr ? m_pField->count : 0; }
+  unsigned GetCount() override { return m_nField != kNone ? Info(m_nField).count : 0; }
   void Serialize(void* value, unsigned index) override;
 
 private:
-  struct Child {
-    ST_INFO info;
-    std::string_view name;
-    std::uint32_t count = 0;
-    bool listed = false;     // a group field's entries are in m_entries,
-    std::uint32_t first = 0;  // from here
-  };
+  static constexpr std::size_t kNone = ~std::size_t{0};
 
+  // The record's children are the stream's infos from m_nFirst to m_nEnd; a
+  // group field's entries are listed above them when it is read.
+  ST_INFO& Info(std::size_t at) const { return m_pStream->m_infos[at]; }
+  void Pop();
   void ReadChildren(std::uint32_t start, std::uint32_t end);
   void CheckUniqueNames() const;
   // The entries an element holds, by the size of its stored type; a group
   // field's are counted when they are listed.
   static std::uint32_t CountEntries(const ST_INFO& info);
-  void ListEntries(Child& child);
-  void ReadValue(void* value, const FieldType& asked, const Child& child, unsigned index);
-  void ReadParamEntry(void* value, const ST_INFO& entry);
+  void ListEntries(std::size_t field);
+  void ReadValue(void* value, const FieldType& asked, const ST_INFO& info, unsigned index);
+  void ReadParamEntry(void* value, ST_INFO entry);
 
   LoadStream* m_pStream;
-  std::vector<Child> m_children;
-  std::vector<ST_INFO> m_entries;
-  Child* m_pField = nullptr;
+  std::size_t m_nFirst = 0;
+  std::size_t m_nEnd = 0;
+  std::size_t m_nField = kNone;
   std::size_t m_nNext = 0;  // where the next field is looked for first
 };
 
@@ -398,10 +431,12 @@ std::uint64_t CAppStreamBin::LoadStream::ReadNumber(std::uint32_t pos, unsigned 
 
 CAppStreamBin::ST_FIELD CAppStreamBin::LoadStream::ReadField(std::uint32_t pos, std::uint32_t limit) const {
   if (limit < pos || limit - pos < HEADER_SIZE || limit > m_bytes.size()) APP_THROW("Bad file size");
-  ST_FIELD field;
-  field.end = static_cast<std::uint32_t>(ReadNumber(pos, 4));
-  field.name = static_cast<std::uint32_t>(ReadNumber(pos + 4, 4));
-  field.type = static_cast<std::uint32_t>(ReadNumber(pos + 8, 4));
+  const std::uint8_t* p = m_bytes.data() + pos;
+  const auto word = [p](int at) {
+    return std::uint32_t{p[at]} | std::uint32_t{p[at + 1]} << 8 | std::uint32_t{p[at + 2]} << 16 |
+           std::uint32_t{p[at + 3]} << 24;
+  };
+  const ST_FIELD field{word(0), word(4), word(8)};
   if (field.end < pos + HEADER_SIZE) APP_THROW("Bad data format");
   if (field.end > limit) APP_THROW("Bad file size");
   return field;
@@ -441,15 +476,19 @@ void CAppStreamBin::LoadStream::ReadHeader() {
 void CAppStreamBin::LoadStream::ReadStrings() {
   const ST_INFO& strings = FindSection(NAME_STRING_SECTION);
   const std::uint32_t end = strings.field.end;
+  std::vector<std::string_view> views;
   for (std::uint32_t pos = strings.offset; pos < end;) {
     const auto* first = reinterpret_cast<const char*>(m_bytes.data() + pos);
     const auto* zero = static_cast<const char*>(std::memchr(first, 0, end - pos));
     // The last string may lack its zero byte: it ends with the section.
     const auto length = static_cast<std::uint32_t>(zero != nullptr ? zero - first : end - pos);
-    // Equal strings share one index: a table that holds one twice is not ours.
-    if (!m_strings->Add(std::string_view(first, length)).second) APP_THROW("Bad file format");
+    views.emplace_back(first, length);
     pos += length + 1;
   }
+  if (views.size() >= NAME_IDENT_VALUE) APP_THROW("Bad file format");
+  // Equal strings share one index: a table that holds one twice is not ours.
+  m_strings->SetViews(std::move(views));
+  m_nameIds.assign(m_strings->Count(), kNoId);
 }
 
 void CAppStreamBin::LoadStream::ReadParam(CAppParam*& param) {
@@ -467,6 +506,14 @@ void CAppStreamBin::LoadStream::ReadParam(CAppParam*& param) {
   if (created) param = created.release();
 }
 
+std::uint32_t CAppStreamBin::LoadStream::NameId(std::uint32_t code) {
+  if (IsReserved(code)) return code;
+  if (code >= m_nameIds.size()) APP_THROW("Bad data index");
+  std::uint32_t& id = m_nameIds[code];
+  if (id == kNoId) id = m_upperIds.emplace(CAppTools::MakeUpper(std::string(GetName(code))), code).first->second;
+  return id;
+}
+
 CAppParam* CAppStreamBin::LoadStream::CreateParam(std::uint32_t className) {
   CAppObject* object = CAppDynamic::_GetRegisterClass(std::string(GetName(className)), CAppParam::StaticRuntimeClass());
   if (object == nullptr) APP_THROW("Bad pointer");
@@ -477,38 +524,46 @@ CAppStreamBin::LoadRecord::LoadRecord(LoadStream* stream, std::uint32_t start, s
   APP_CHECK_POINTER(stream);
   if (stream->m_nDepth >= kMaxDepth) APP_THROW("Bad data format");
   ++stream->m_nDepth;
+  m_nFirst = stream->m_infos.size();
   try {
     ReadChildren(start, end);
   } catch (...) {
-    --stream->m_nDepth;
+    Pop();
     throw;
   }
 }
 
+void CAppStreamBin::LoadRecord::Pop() {
+  m_pStream->m_infos.resize(m_nFirst);
+  --m_pStream->m_nDepth;
+}
+
 void CAppStreamBin::LoadRecord::ReadChildren(std::uint32_t start, std::uint32_t end) {
+  std::vector<ST_INFO>& infos = m_pStream->m_infos;
   for (std::uint32_t pos = start; pos < end;) {
     const ST_FIELD field = m_pStream->ReadField(pos, end);
-    m_children.push_back(Child{ST_INFO{field, pos + HEADER_SIZE}, m_pStream->GetName(field.name)});
+    infos.push_back(ST_INFO{field, pos + HEADER_SIZE, m_pStream->NameId(field.name)});
     pos = field.end;
   }
+  m_nEnd = infos.size();
   CheckUniqueNames();
-  for (Child& child : m_children) child.count = CountEntries(child.info);
+  for (std::size_t i = m_nFirst; i < m_nEnd; ++i) infos[i].count = CountEntries(infos[i]);
 }
 
 void CAppStreamBin::LoadRecord::CheckUniqueNames() const {
-  if (m_children.size() <= 16) {
+  if (m_nEnd - m_nFirst <= 16) {
     // The usual parameter: a handful of fields.
-    for (std::size_t i = 0; i < m_children.size(); ++i) {
-      for (std::size_t j = i + 1; j < m_children.size(); ++j) {
-        if (EqualNoCase(m_children[i].name, m_children[j].name)) APP_THROW("Record name already exist");
+    for (std::size_t i = m_nFirst; i < m_nEnd; ++i) {
+      for (std::size_t j = i + 1; j < m_nEnd; ++j) {
+        if (Info(i).id == Info(j).id) APP_THROW("Record name already exist");
       }
     }
     return;
   }
-  std::vector<std::string> names;
-  for (const Child& child : m_children) names.push_back(CAppTools::MakeUpper(std::string(child.name)));
-  std::sort(names.begin(), names.end());
-  if (std::adjacent_find(names.begin(), names.end()) != names.end()) APP_THROW("Record name already exist");
+  std::vector<std::uint32_t> ids;
+  for (std::size_t i = m_nFirst; i < m_nEnd; ++i) ids.push_back(Info(i).id);
+  std::sort(ids.begin(), ids.end());
+  if (std::adjacent_find(ids.begin(), ids.end()) != ids.end()) APP_THROW("Record name already exist");
 }
 
 std::uint32_t CAppStreamBin::LoadRecord::CountEntries(const ST_INFO& info) {
@@ -524,55 +579,58 @@ std::uint32_t CAppStreamBin::LoadRecord::CountEntries(const ST_INFO& info) {
   return payload / stored->bytes;
 }
 
-void CAppStreamBin::LoadRecord::ListEntries(Child& child) {
-  child.first = static_cast<std::uint32_t>(m_entries.size());
-  const std::uint32_t end = child.info.field.end;
-  for (std::uint32_t pos = child.info.offset; pos < end;) {
+void CAppStreamBin::LoadRecord::ListEntries(std::size_t field) {
+  std::vector<ST_INFO>& infos = m_pStream->m_infos;
+  const auto first = static_cast<std::uint32_t>(infos.size());
+  const std::uint32_t end = infos[field].field.end;
+  for (std::uint32_t pos = infos[field].offset; pos < end;) {
     const ST_FIELD entry = m_pStream->ReadField(pos, end);
     if (entry.type != FT_PARAM) APP_THROW("Bad data format");
-    m_entries.push_back(ST_INFO{entry, pos + HEADER_SIZE});
+    infos.push_back(ST_INFO{entry, pos + HEADER_SIZE});
     pos = entry.end;
   }
-  child.count = static_cast<std::uint32_t>(m_entries.size()) - child.first;
-  child.listed = true;
+  infos[field].first = first;
+  infos[field].count = static_cast<std::uint32_t>(infos.size()) - first;
+  infos[field].listed = true;
 }
 
 bool CAppStreamBin::LoadRecord::GetField() {
-  m_pField = nullptr;
+  m_nField = kNone;
   const std::string_view asked = GetNameView();
-  const std::size_t size = m_children.size();
+  const std::size_t size = m_nEnd - m_nFirst;
   // Fields are usually asked for in the order they were written.
   for (std::size_t n = 0; n < size; ++n) {
-    const std::size_t i = m_nNext + n < size ? m_nNext + n : m_nNext + n - size;
-    Child& child = m_children[i];
-    if (!EqualNoCase(child.name, asked)) continue;
-    if (!IsReadableAs(GetType(), child.info.field.type)) APP_THROW("Bad Field");
-    if (GetType() == FT_GROUP && !child.listed) ListEntries(child);
-    m_pField = &child;
-    m_nNext = i + 1;
+    const std::size_t i = m_nFirst + (m_nNext + n) % size;
+    const ST_INFO& info = Info(i);
+    if (!EqualNoCase(m_pStream->GetName(info.field.name), asked)) continue;
+    if (!IsReadableAs(GetType(), info.field.type)) APP_THROW("Bad Field");
+    if (GetType() == FT_GROUP && !info.listed) ListEntries(i);
+    m_nField = i;
+    m_nNext = i - m_nFirst + 1;
     return true;
   }
   return false;
 }
 
 void CAppStreamBin::LoadRecord::Serialize(void* value, unsigned index) {
-  if (m_pField == nullptr) APP_THROW("Bad pointer");
+  if (m_nField == kNone) APP_THROW("Bad pointer");
   APP_CHECK_POINTER(value);
-  const Child& child = *m_pField;
-  if (index >= child.count) APP_THROW("Bad index");
+  // A copy: reading a child pushes the child's infos onto the same stack.
+  const ST_INFO info = Info(m_nField);
+  if (index >= info.count) APP_THROW("Bad index");
   const FieldType* asked = FindFieldType(GetType());
   if (asked == nullptr) APP_THROW("Invalid Data");
   if (asked->kind == Kind::Param) {
-    ReadParamEntry(value, m_entries[child.first + index]);
+    ReadParamEntry(value, Info(info.first + index));
   } else {
-    ReadValue(value, *asked, child, index);
+    ReadValue(value, *asked, info, index);
   }
 }
 
-void CAppStreamBin::LoadRecord::ReadValue(void* value, const FieldType& asked, const Child& child, unsigned index) {
+void CAppStreamBin::LoadRecord::ReadValue(void* value, const FieldType& asked, const ST_INFO& info, unsigned index) {
   // Counted entries have a stored type of a known size.
-  const FieldType& stored = *FindFieldType(child.info.field.type);
-  std::uint64_t n = m_pStream->ReadNumber(child.info.offset + index * stored.bytes, stored.bytes);
+  const FieldType& stored = *FindFieldType(info.field.type);
+  std::uint64_t n = m_pStream->ReadNumber(info.offset + index * stored.bytes, stored.bytes);
   switch (asked.kind) {
     case Kind::Integer:
       // Another width: the value is converted, its sign taken from the file.
@@ -611,7 +669,7 @@ void CAppStreamBin::LoadRecord::ReadValue(void* value, const FieldType& asked, c
   APP_THROW("Invalid Data");
 }
 
-void CAppStreamBin::LoadRecord::ReadParamEntry(void* value, const ST_INFO& entry) {
+void CAppStreamBin::LoadRecord::ReadParamEntry(void* value, ST_INFO entry) {
   CAppParam*& param = *static_cast<CAppParam**>(value);
   // The new child goes straight to the caller, which destroys it if its
   // fields fail to load.
