@@ -15,8 +15,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <utility>
 #include <vector>
 
 #include "appconfig/AppParamGroup.h"
@@ -149,33 +147,13 @@ public:
 
   private:
     friend class SaveRecord;
+    class Image;
     void WriteHeader();
     void WriteParam(CAppParam* param);
     void WriteStrings();
-    void Append(const void* bytes, std::size_t count);
-    void AppendWord(std::uint32_t word);
-    // SetName for field and class names. They are few, and every parameter
-    // of a class asks for them in the same order: the name after the last
-    // one found is tried first, before the string table.
-    std::uint32_t FieldName(std::string_view name);
 
-    static constexpr std::size_t kFieldNames = 64;
-    std::vector<std::uint8_t> m_image;
+    std::unique_ptr<Image> m_pImage;
     SaveRule m_rule;
-    std::vector<std::pair<std::string_view, std::uint32_t>> m_fieldNames;
-    std::size_t m_nNextName = 0;
-  };
-
-  // What a reader knows of one element: its header, where its payload
-  // starts, the number of its name (the same for names equal but for letter
-  // case) and how many entries it holds.
-  struct ST_INFO {
-    ST_FIELD field;
-    std::uint32_t offset = 0;
-    std::uint32_t id = 0;
-    std::uint32_t count = 0;
-    std::uint32_t first = 0;  // a listed group field: the place of its first entry
-    bool listed = false;
   };
 
   // Reads a whole file in its constructor into `param`, which is created
@@ -189,26 +167,13 @@ public:
 
   private:
     friend class LoadRecord;
+    class Reader;
     void ReadSections();
     void ReadHeader();
     void ReadStrings();
     void ReadParam(CAppParam*& param);
-    // The section of that reserved name; "Bad pointer" when the file lacks it.
-    const ST_INFO& FindSection(std::uint32_t name) const;
-    // The header at `pos`, which must lie with its element within [pos, limit).
-    ST_FIELD ReadField(std::uint32_t pos, std::uint32_t limit) const;
-    std::uint64_t ReadNumber(std::uint32_t pos, unsigned bytes) const;
-    CAppParam* CreateParam(std::uint32_t className);
-    // The same number for element names equal but for letter case.
-    std::uint32_t NameId(std::uint32_t code);
 
-    static constexpr std::uint32_t kNoId = 0xFFFFFFFFu;
-    std::vector<std::uint8_t> m_bytes;
-    std::vector<ST_INFO> m_sections;
-    std::vector<ST_INFO> m_infos;  // of the records alive, as a stack
-    std::vector<std::uint32_t> m_nameIds;  // per string index, kNoId until met as a name
-    std::unordered_map<std::string, std::uint32_t> m_upperIds;
-    unsigned m_nDepth = 0;  // of the records alive
+    std::unique_ptr<Reader> m_pReader;
   };
 
   // Copies a parameter into another through the record protocol: the source

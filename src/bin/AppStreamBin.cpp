@@ -114,6 +114,18 @@ constexpr unsigned kMaxDepth = 256;
 
 constexpr std::string_view kExceptionPrefix = "Exception >";
 
+// What a reader knows of one element: its header, where its payload starts,
+// the number of its name (the same for names equal but for letter case) and
+// how many entries it holds.
+struct Element {
+  CAppStreamBin::ST_FIELD field;
+  std::uint32_t offset = 0;
+  std::uint32_t id = 0;
+  std::uint32_t count = 0;
+  std::uint32_t first = 0;  // a listed group field: the place of its first entry
+  bool listed = false;
+};
+
 }  // namespace
 
 // --- Stream ----------------------------------------------------------------------
@@ -150,7 +162,8 @@ private:
   std::unordered_map<std::string_view, std::uint32_t> m_index;
 };
 
-CAppStreamBin::Stream::Stream(CAppToolsBin::Stream* bytes) : m_strings(std::make_unique<StringTable>()), m_pBytes(bytes) {
+CAppStreamBin::Stream::Stream(CAppToolsBin::Stream* bytes)
+    : m_strings(std::make_unique<StringTable>()), m_pBytes(bytes) {
   APP_CHECK_POINTER(bytes);
 }
 
@@ -186,6 +199,7 @@ public:
 
 private:
   void WriteVariant(const CAppVariant& variant);
+  SaveStream::Image& Image() const { return *m_pStream->m_pImage; }
 
   SaveStream* m_pStream;
   bool m_bWritten = false;
@@ -194,70 +208,85 @@ private:
   std::string m_strClassName;
 };
 
+// The file being written, and the field and class names met so far.
+class CAppStreamBin::SaveStream::Image {
+public:
+  Image() { bytes.reserve(64 * 1024); }
+
+  void Append(const void* data, std::size_t count) {
+    // Offsets are 32-bit: a file must stay below 4 GiB.
+    if (count > std::numeric_limits<std::uint32_t>::max() - bytes.size()) APP_THROW("Bad file size");
+    const auto* p = static_cast<const std::uint8_t*>(data);
+    bytes.insert(bytes.end(), p, p + count);
+  }
+  void AppendWord(std::uint32_t word) {
+    const std::uint8_t le[4] = {static_cast<std::uint8_t>(word), static_cast<std::uint8_t>(word >> 8),
+                                static_cast<std::uint8_t>(word >> 16), static_cast<std::uint8_t>(word >> 24)};
+    Append(le, 4);
+  }
+  // SetName for field and class names. They are few, and every parameter
+  // of a class asks for them in the same order: the name after the last one
+  // found is tried first, before the string table.
+  std::uint32_t FieldName(Stream& strings, std::string_view name) {
+    const std::size_t size = fieldNames.size();
+    for (std::size_t n = 0; n < size; ++n) {
+      const std::size_t i = nextName + n < size ? nextName + n : nextName + n - size;
+      if (fieldNames[i].first == name) {
+        nextName = i + 1;
+        return fieldNames[i].second;
+      }
+    }
+    const std::uint32_t index = strings.SetName(name);
+    if (size < kFieldNames) fieldNames.emplace_back(strings.GetName(index), index);
+    return index;
+  }
+
+  std::vector<std::uint8_t> bytes;
+
+private:
+  static constexpr std::size_t kFieldNames = 64;
+  std::vector<std::pair<std::string_view, std::uint32_t>> fieldNames;
+  std::size_t nextName = 0;
+};
+
 CAppStreamBin::SaveStream::SaveStream(CAppToolsBin::Stream* bytes, CAppParam* param, SaveRule rule)
-    : Stream(bytes), m_rule(std::move(rule)) {
-  m_image.reserve(64 * 1024);
+    : Stream(bytes), m_pImage(std::make_unique<Image>()), m_rule(std::move(rule)) {
   WriteHeader();
   WriteParam(param);
   WriteStrings();
+  std::vector<std::uint8_t>& image = m_pImage->bytes;
   if (auto* memory = dynamic_cast<CAppToolsBin::Memory*>(bytes)) {
-    memory->Assign(std::move(m_image));
+    memory->Assign(std::move(image));
     return;
   }
   bytes->RemoveAll();
   bytes->Seek(0);
-  bytes->WriteBytes(m_image.data(), static_cast<unsigned>(m_image.size()));
+  bytes->WriteBytes(image.data(), static_cast<unsigned>(image.size()));
 }
 
 CAppStreamBin::SaveStream::~SaveStream() = default;
 
-void CAppStreamBin::SaveStream::Append(const void* bytes, std::size_t count) {
-  // Offsets are 32-bit: a file must stay below 4 GiB.
-  if (count > std::numeric_limits<std::uint32_t>::max() - m_image.size()) APP_THROW("Bad file size");
-  const auto* p = static_cast<const std::uint8_t*>(bytes);
-  m_image.insert(m_image.end(), p, p + count);
-}
-
-void CAppStreamBin::SaveStream::AppendWord(std::uint32_t word) {
-  const std::uint8_t bytes[4] = {static_cast<std::uint8_t>(word), static_cast<std::uint8_t>(word >> 8),
-                                 static_cast<std::uint8_t>(word >> 16), static_cast<std::uint8_t>(word >> 24)};
-  Append(bytes, 4);
-}
-
 std::uint32_t CAppStreamBin::SaveStream::BeginElement() {
-  const auto start = static_cast<std::uint32_t>(m_image.size());
+  const auto start = static_cast<std::uint32_t>(m_pImage->bytes.size());
   static constexpr std::uint8_t kPlaceholder[HEADER_SIZE] = {};
-  Append(kPlaceholder, HEADER_SIZE);
+  m_pImage->Append(kPlaceholder, HEADER_SIZE);
   return start;
 }
 
 void CAppStreamBin::SaveStream::EndElement(std::uint32_t name, std::uint32_t start, std::uint32_t type) {
-  if (std::uint64_t{start} + HEADER_SIZE > m_image.size()) APP_THROW("Bad Position");
-  std::uint8_t* out = m_image.data() + start;
-  for (std::uint32_t word : {static_cast<std::uint32_t>(m_image.size()), name, type}) {
+  std::vector<std::uint8_t>& image = m_pImage->bytes;
+  if (std::uint64_t{start} + HEADER_SIZE > image.size()) APP_THROW("Bad Position");
+  std::uint8_t* out = image.data() + start;
+  for (std::uint32_t word : {static_cast<std::uint32_t>(image.size()), name, type}) {
     for (int i = 0; i < 4; ++i, word >>= 8) *out++ = static_cast<std::uint8_t>(word);
   }
-}
-
-std::uint32_t CAppStreamBin::SaveStream::FieldName(std::string_view name) {
-  const std::size_t size = m_fieldNames.size();
-  for (std::size_t n = 0; n < size; ++n) {
-    const std::size_t i = m_nNextName + n < size ? m_nNextName + n : m_nNextName + n - size;
-    if (m_fieldNames[i].first == name) {
-      m_nNextName = i + 1;
-      return m_fieldNames[i].second;
-    }
-  }
-  const std::uint32_t index = SetName(name);
-  if (size < kFieldNames) m_fieldNames.emplace_back(GetName(index), index);
-  return index;
 }
 
 void CAppStreamBin::SaveStream::WriteHeader() {
   const std::uint32_t section = BeginElement();
   for (const auto& [name, value] : {std::pair{NAME_IDENT_VALUE, IDENT}, std::pair{NAME_VERSION_VALUE, VERSION}}) {
     const std::uint32_t start = BeginElement();
-    AppendWord(value);
+    m_pImage->AppendWord(value);
     EndElement(name, start, CAppRecord::FT_UI4);
   }
   EndElement(NAME_HEADER_SECTION, section, TYPE_SECTION);
@@ -275,8 +304,8 @@ void CAppStreamBin::SaveStream::WriteParam(CAppParam* param) {
 void CAppStreamBin::SaveStream::WriteStrings() {
   const std::uint32_t section = BeginElement();
   for (const std::string_view text : m_strings->Texts()) {
-    Append(text.data(), text.size());
-    Append("", 1);
+    m_pImage->Append(text.data(), text.size());
+    m_pImage->Append("", 1);
   }
   EndElement(NAME_STRING_SECTION, section, TYPE_SECTION);
 }
@@ -294,7 +323,7 @@ void CAppStreamBin::SaveRecord::End() {
   if (!m_bWritten) return;
   m_bWritten = false;
   // The class name is registered after the fields, as readers expect.
-  m_pStream->EndElement(m_pStream->FieldName(m_strClassName), m_nStart, FT_PARAM);
+  m_pStream->EndElement(Image().FieldName(*m_pStream, m_strClassName), m_nStart, FT_PARAM);
 }
 
 bool CAppStreamBin::SaveRecord::GetField() {
@@ -312,13 +341,13 @@ void CAppStreamBin::SaveRecord::Serialize(void* value, unsigned /*index*/) {
       const std::uint64_t n = CAppRecord::LoadInteger(value, type->bytes);
       for (std::uint32_t i = 0; i < type->bytes; ++i) {
         const auto byte = static_cast<std::uint8_t>(n >> (8 * i));
-        m_pStream->Append(&byte, 1);
+        Image().Append(&byte, 1);
       }
       return;
     }
-    case Kind::Flags: m_pStream->AppendWord(*static_cast<const CAppTools::Flags*>(value)); return;
-    case Kind::TypeCode: m_pStream->AppendWord(static_cast<const CAppTools::Type*>(value)->GetCode()); return;
-    case Kind::String: m_pStream->AppendWord(m_pStream->SetName(*static_cast<const std::string*>(value))); return;
+    case Kind::Flags: Image().AppendWord(*static_cast<const CAppTools::Flags*>(value)); return;
+    case Kind::TypeCode: Image().AppendWord(static_cast<const CAppTools::Type*>(value)->GetCode()); return;
+    case Kind::String: Image().AppendWord(m_pStream->SetName(*static_cast<const std::string*>(value))); return;
     case Kind::Param: {
       CAppParam* child = *static_cast<CAppParam* const*>(value);
       SaveRecord record(m_pStream, child);
@@ -341,7 +370,7 @@ void CAppStreamBin::SaveRecord::WriteVariant(const CAppVariant& variant) {
   }
   if (variant.IsString()) {
     SetType(FT_STRING);
-    m_pStream->AppendWord(m_pStream->SetName(variant.GetStringRef()));
+    Image().AppendWord(m_pStream->SetName(variant.GetStringRef()));
     return;
   }
   const FieldType* stored = FindFieldType(variant.GetType());
@@ -359,15 +388,75 @@ void CAppStreamBin::SaveRecord::WriteVariant(const CAppVariant& variant) {
   }
   for (std::uint32_t i = 0; i < stored->bytes; ++i) {
     const auto byte = static_cast<std::uint8_t>(bits >> (8 * i));
-    m_pStream->Append(&byte, 1);
+    Image().Append(&byte, 1);
   }
 }
 
 void CAppStreamBin::SaveRecord::Validate() {
-  m_pStream->EndElement(m_pStream->FieldName(GetNameView()), m_nField, GetType());
+  m_pStream->EndElement(Image().FieldName(*m_pStream, GetNameView()), m_nField, GetType());
 }
 
 // --- Reading -------------------------------------------------------------------------
+
+// The file's bytes, and what the reader keeps while it reads them.
+class CAppStreamBin::LoadStream::Reader {
+public:
+  explicit Reader(const Stream& strings) : m_strings(strings) {}
+
+  std::uint64_t ReadNumber(std::uint32_t pos, unsigned count) const {
+    if (std::uint64_t{pos} + count > bytes.size()) APP_THROW("Bad file size");
+    std::uint64_t n = 0;
+    for (unsigned i = count; i-- > 0;) n = (n << 8) | bytes[pos + i];
+    return n;
+  }
+  // The header at `pos`, which must lie with its element within [pos, limit).
+  ST_FIELD ReadField(std::uint32_t pos, std::uint32_t limit) const {
+    if (limit < pos || limit - pos < HEADER_SIZE || limit > bytes.size()) APP_THROW("Bad file size");
+    const std::uint8_t* p = bytes.data() + pos;
+    const auto word = [p](int at) {
+      return std::uint32_t{p[at]} | std::uint32_t{p[at + 1]} << 8 | std::uint32_t{p[at + 2]} << 16 |
+             std::uint32_t{p[at + 3]} << 24;
+    };
+    const ST_FIELD field{word(0), word(4), word(8)};
+    if (field.end < pos + HEADER_SIZE) APP_THROW("Bad data format");
+    if (field.end > limit) APP_THROW("Bad file size");
+    return field;
+  }
+  // The section of that reserved name; "Bad pointer" when the file lacks it.
+  const Element& FindSection(std::uint32_t name) const {
+    for (const Element& section : sections) {
+      if (section.field.name == name) return section;
+    }
+    APP_THROW("Bad pointer");
+  }
+  // The same number for element names equal but for letter case.
+  std::uint32_t NameId(std::uint32_t code) {
+    if (IsReserved(code)) return code;
+    if (code >= nameIds.size()) APP_THROW("Bad data index");
+    std::uint32_t& id = nameIds[code];
+    if (id == kNoId) {
+      id = upperIds.emplace(CAppTools::MakeUpper(std::string(m_strings.GetName(code))), code).first->second;
+    }
+    return id;
+  }
+  CAppParam* CreateParam(std::uint32_t className) const {
+    CAppObject* object =
+        CAppDynamic::_GetRegisterClass(std::string(m_strings.GetName(className)), CAppParam::StaticRuntimeClass());
+    if (object == nullptr) APP_THROW("Bad pointer");
+    return static_cast<CAppParam*>(object);
+  }
+
+  static constexpr std::uint32_t kNoId = 0xFFFFFFFFu;
+  std::vector<std::uint8_t> bytes;
+  std::vector<Element> sections;
+  std::vector<Element> elements;       // of the records alive, as a stack
+  std::vector<std::uint32_t> nameIds;  // per string index, kNoId until met as a name
+  std::unordered_map<std::string, std::uint32_t> upperIds;
+  unsigned depth = 0;  // of the records alive
+
+private:
+  const Stream& m_strings;
+};
 
 // Reads the fields of one element: the headers of its direct children are
 // read and checked on construction, a field's payload when it is asked for.
@@ -388,31 +477,33 @@ private:
 
   // The record's children are the stream's infos from m_nFirst to m_nEnd; a
   // group field's entries are listed above them when it is read.
-  ST_INFO& Info(std::size_t at) const { return m_pStream->m_infos[at]; }
+  Element& Info(std::size_t at) const { return m_reader.elements[at]; }
   void Pop();
   void ReadChildren(std::uint32_t start, std::uint32_t end);
   void CheckUniqueNames() const;
   // The entries an element holds, by the size of its stored type; a group
   // field's are counted when they are listed.
-  static std::uint32_t CountEntries(const ST_INFO& info);
+  static std::uint32_t CountEntries(const Element& info);
   void ListEntries(std::size_t field);
-  void ReadValue(void* value, const FieldType& asked, const ST_INFO& info, unsigned index);
-  void ReadParamEntry(void* value, ST_INFO entry);
+  void ReadValue(void* value, const FieldType& asked, const Element& info, unsigned index);
+  void ReadParamEntry(void* value, Element entry);
 
   LoadStream* m_pStream;
+  LoadStream::Reader& m_reader;
   std::size_t m_nFirst = 0;
   std::size_t m_nEnd = 0;
   std::size_t m_nField = kNone;
   std::size_t m_nNext = 0;  // where the next field is looked for first
 };
 
-CAppStreamBin::LoadStream::LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& param) : Stream(bytes) {
+CAppStreamBin::LoadStream::LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& param)
+    : Stream(bytes), m_pReader(std::make_unique<Reader>(*this)) {
   // The whole file in memory: its length bounds every count read from it.
   const std::uint32_t length = bytes->GetLength();
   if (length != 0) {
-    m_bytes.resize(length);
+    m_pReader->bytes.resize(length);
     bytes->Seek(0);
-    bytes->ReadBytes(m_bytes.data(), length);
+    bytes->ReadBytes(m_pReader->bytes.data(), length);
   }
   ReadSections();
   ReadHeader();
@@ -422,48 +513,21 @@ CAppStreamBin::LoadStream::LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& p
 
 CAppStreamBin::LoadStream::~LoadStream() = default;
 
-std::uint64_t CAppStreamBin::LoadStream::ReadNumber(std::uint32_t pos, unsigned bytes) const {
-  if (std::uint64_t{pos} + bytes > m_bytes.size()) APP_THROW("Bad file size");
-  std::uint64_t n = 0;
-  for (unsigned i = bytes; i-- > 0;) n = (n << 8) | m_bytes[pos + i];
-  return n;
-}
-
-CAppStreamBin::ST_FIELD CAppStreamBin::LoadStream::ReadField(std::uint32_t pos, std::uint32_t limit) const {
-  if (limit < pos || limit - pos < HEADER_SIZE || limit > m_bytes.size()) APP_THROW("Bad file size");
-  const std::uint8_t* p = m_bytes.data() + pos;
-  const auto word = [p](int at) {
-    return std::uint32_t{p[at]} | std::uint32_t{p[at + 1]} << 8 | std::uint32_t{p[at + 2]} << 16 |
-           std::uint32_t{p[at + 3]} << 24;
-  };
-  const ST_FIELD field{word(0), word(4), word(8)};
-  if (field.end < pos + HEADER_SIZE) APP_THROW("Bad data format");
-  if (field.end > limit) APP_THROW("Bad file size");
-  return field;
-}
-
 void CAppStreamBin::LoadStream::ReadSections() {
-  const auto end = static_cast<std::uint32_t>(m_bytes.size());
+  const auto end = static_cast<std::uint32_t>(m_pReader->bytes.size());
   for (std::uint32_t pos = 0; pos < end;) {
-    const ST_FIELD field = ReadField(pos, end);
+    const ST_FIELD field = m_pReader->ReadField(pos, end);
     if (field.type != TYPE_SECTION) APP_THROW("Invalid Data");
-    for (const ST_INFO& section : m_sections) {
+    for (const Element& section : m_pReader->sections) {
       if (section.field.name == field.name) APP_THROW("Record name already exist");
     }
-    m_sections.push_back(ST_INFO{field, pos + HEADER_SIZE});
+    m_pReader->sections.push_back(Element{field, pos + HEADER_SIZE});
     pos = field.end;
   }
 }
 
-const CAppStreamBin::ST_INFO& CAppStreamBin::LoadStream::FindSection(std::uint32_t name) const {
-  for (const ST_INFO& section : m_sections) {
-    if (section.field.name == name) return section;
-  }
-  APP_THROW("Bad pointer");
-}
-
 void CAppStreamBin::LoadStream::ReadHeader() {
-  const ST_INFO& header = FindSection(NAME_HEADER_SECTION);
+  const Element& header = m_pReader->FindSection(NAME_HEADER_SECTION);
   LoadRecord record(this, header.offset, header.field.end);
   std::uint32_t ident = 0;
   std::uint32_t version = 0;
@@ -474,11 +538,11 @@ void CAppStreamBin::LoadStream::ReadHeader() {
 }
 
 void CAppStreamBin::LoadStream::ReadStrings() {
-  const ST_INFO& strings = FindSection(NAME_STRING_SECTION);
+  const Element& strings = m_pReader->FindSection(NAME_STRING_SECTION);
   const std::uint32_t end = strings.field.end;
   std::vector<std::string_view> views;
   for (std::uint32_t pos = strings.offset; pos < end;) {
-    const auto* first = reinterpret_cast<const char*>(m_bytes.data() + pos);
+    const auto* first = reinterpret_cast<const char*>(m_pReader->bytes.data() + pos);
     const auto* zero = static_cast<const char*>(std::memchr(first, 0, end - pos));
     // The last string may lack its zero byte: it ends with the section.
     const auto length = static_cast<std::uint32_t>(zero != nullptr ? zero - first : end - pos);
@@ -488,16 +552,16 @@ void CAppStreamBin::LoadStream::ReadStrings() {
   if (views.size() >= NAME_IDENT_VALUE) APP_THROW("Bad file format");
   // Equal strings share one index: a table that holds one twice is not ours.
   m_strings->SetViews(std::move(views));
-  m_nameIds.assign(m_strings->Count(), kNoId);
+  m_pReader->nameIds.assign(m_strings->Count(), Reader::kNoId);
 }
 
 void CAppStreamBin::LoadStream::ReadParam(CAppParam*& param) {
-  const ST_INFO& data = FindSection(NAME_DATA_SECTION);
+  const Element& data = m_pReader->FindSection(NAME_DATA_SECTION);
   if (data.offset == data.field.end) return;  // the parameter was left out
-  const ST_FIELD field = ReadField(data.offset, data.field.end);
+  const ST_FIELD field = m_pReader->ReadField(data.offset, data.field.end);
   if (field.type != CAppRecord::FT_PARAM) APP_THROW("Bad file");
   std::unique_ptr<CAppParam> created;
-  if (param == nullptr) created.reset(CreateParam(field.name));
+  if (param == nullptr) created.reset(m_pReader->CreateParam(field.name));
   CAppParam* target = param != nullptr ? param : created.get();
   {
     LoadRecord record(this, data.offset + HEADER_SIZE, field.end);
@@ -506,25 +570,11 @@ void CAppStreamBin::LoadStream::ReadParam(CAppParam*& param) {
   if (created) param = created.release();
 }
 
-std::uint32_t CAppStreamBin::LoadStream::NameId(std::uint32_t code) {
-  if (IsReserved(code)) return code;
-  if (code >= m_nameIds.size()) APP_THROW("Bad data index");
-  std::uint32_t& id = m_nameIds[code];
-  if (id == kNoId) id = m_upperIds.emplace(CAppTools::MakeUpper(std::string(GetName(code))), code).first->second;
-  return id;
-}
-
-CAppParam* CAppStreamBin::LoadStream::CreateParam(std::uint32_t className) {
-  CAppObject* object = CAppDynamic::_GetRegisterClass(std::string(GetName(className)), CAppParam::StaticRuntimeClass());
-  if (object == nullptr) APP_THROW("Bad pointer");
-  return static_cast<CAppParam*>(object);
-}
-
-CAppStreamBin::LoadRecord::LoadRecord(LoadStream* stream, std::uint32_t start, std::uint32_t end) : m_pStream(stream) {
-  APP_CHECK_POINTER(stream);
-  if (stream->m_nDepth >= kMaxDepth) APP_THROW("Bad data format");
-  ++stream->m_nDepth;
-  m_nFirst = stream->m_infos.size();
+CAppStreamBin::LoadRecord::LoadRecord(LoadStream* stream, std::uint32_t start, std::uint32_t end)
+    : m_pStream(stream), m_reader(*stream->m_pReader) {
+  if (m_reader.depth >= kMaxDepth) APP_THROW("Bad data format");
+  ++m_reader.depth;
+  m_nFirst = m_reader.elements.size();
   try {
     ReadChildren(start, end);
   } catch (...) {
@@ -534,15 +584,15 @@ CAppStreamBin::LoadRecord::LoadRecord(LoadStream* stream, std::uint32_t start, s
 }
 
 void CAppStreamBin::LoadRecord::Pop() {
-  m_pStream->m_infos.resize(m_nFirst);
-  --m_pStream->m_nDepth;
+  m_reader.elements.resize(m_nFirst);
+  --m_reader.depth;
 }
 
 void CAppStreamBin::LoadRecord::ReadChildren(std::uint32_t start, std::uint32_t end) {
-  std::vector<ST_INFO>& infos = m_pStream->m_infos;
+  std::vector<Element>& infos = m_reader.elements;
   for (std::uint32_t pos = start; pos < end;) {
-    const ST_FIELD field = m_pStream->ReadField(pos, end);
-    infos.push_back(ST_INFO{field, pos + HEADER_SIZE, m_pStream->NameId(field.name)});
+    const ST_FIELD field = m_reader.ReadField(pos, end);
+    infos.push_back(Element{field, pos + HEADER_SIZE, m_reader.NameId(field.name)});
     pos = field.end;
   }
   m_nEnd = infos.size();
@@ -566,7 +616,7 @@ void CAppStreamBin::LoadRecord::CheckUniqueNames() const {
   if (std::adjacent_find(ids.begin(), ids.end()) != ids.end()) APP_THROW("Record name already exist");
 }
 
-std::uint32_t CAppStreamBin::LoadRecord::CountEntries(const ST_INFO& info) {
+std::uint32_t CAppStreamBin::LoadRecord::CountEntries(const Element& info) {
   const std::uint32_t type = info.field.type;
   if ((type & kElementMask) == FT_PARAM) {
     if (type != FT_GROUP) APP_THROW("Bad data format");
@@ -580,13 +630,13 @@ std::uint32_t CAppStreamBin::LoadRecord::CountEntries(const ST_INFO& info) {
 }
 
 void CAppStreamBin::LoadRecord::ListEntries(std::size_t field) {
-  std::vector<ST_INFO>& infos = m_pStream->m_infos;
+  std::vector<Element>& infos = m_reader.elements;
   const auto first = static_cast<std::uint32_t>(infos.size());
   const std::uint32_t end = infos[field].field.end;
   for (std::uint32_t pos = infos[field].offset; pos < end;) {
-    const ST_FIELD entry = m_pStream->ReadField(pos, end);
+    const ST_FIELD entry = m_reader.ReadField(pos, end);
     if (entry.type != FT_PARAM) APP_THROW("Bad data format");
-    infos.push_back(ST_INFO{entry, pos + HEADER_SIZE});
+    infos.push_back(Element{entry, pos + HEADER_SIZE});
     pos = entry.end;
   }
   infos[field].first = first;
@@ -601,7 +651,7 @@ bool CAppStreamBin::LoadRecord::GetField() {
   // Fields are usually asked for in the order they were written.
   for (std::size_t n = 0; n < size; ++n) {
     const std::size_t i = m_nFirst + (m_nNext + n) % size;
-    const ST_INFO& info = Info(i);
+    const Element& info = Info(i);
     if (!EqualNoCase(m_pStream->GetName(info.field.name), asked)) continue;
     if (!IsReadableAs(GetType(), info.field.type)) APP_THROW("Bad Field");
     if (GetType() == FT_GROUP && !info.listed) ListEntries(i);
@@ -616,7 +666,7 @@ void CAppStreamBin::LoadRecord::Serialize(void* value, unsigned index) {
   if (m_nField == kNone) APP_THROW("Bad pointer");
   APP_CHECK_POINTER(value);
   // A copy: reading a child pushes the child's infos onto the same stack.
-  const ST_INFO info = Info(m_nField);
+  const Element info = Info(m_nField);
   if (index >= info.count) APP_THROW("Bad index");
   const FieldType* asked = FindFieldType(GetType());
   if (asked == nullptr) APP_THROW("Invalid Data");
@@ -627,10 +677,10 @@ void CAppStreamBin::LoadRecord::Serialize(void* value, unsigned index) {
   }
 }
 
-void CAppStreamBin::LoadRecord::ReadValue(void* value, const FieldType& asked, const ST_INFO& info, unsigned index) {
+void CAppStreamBin::LoadRecord::ReadValue(void* value, const FieldType& asked, const Element& info, unsigned index) {
   // Counted entries have a stored type of a known size.
   const FieldType& stored = *FindFieldType(info.field.type);
-  std::uint64_t n = m_pStream->ReadNumber(info.offset + index * stored.bytes, stored.bytes);
+  std::uint64_t n = m_reader.ReadNumber(info.offset + index * stored.bytes, stored.bytes);
   switch (asked.kind) {
     case Kind::Integer:
       // Another width: the value is converted, its sign taken from the file.
@@ -669,11 +719,11 @@ void CAppStreamBin::LoadRecord::ReadValue(void* value, const FieldType& asked, c
   APP_THROW("Invalid Data");
 }
 
-void CAppStreamBin::LoadRecord::ReadParamEntry(void* value, ST_INFO entry) {
+void CAppStreamBin::LoadRecord::ReadParamEntry(void* value, Element entry) {
   CAppParam*& param = *static_cast<CAppParam**>(value);
   // The new child goes straight to the caller, which destroys it if its
   // fields fail to load.
-  if (param == nullptr) param = m_pStream->CreateParam(entry.field.name);
+  if (param == nullptr) param = m_reader.CreateParam(entry.field.name);
   LoadRecord record(m_pStream, entry.offset, entry.field.end);
   param->Serialize(&record);
 }

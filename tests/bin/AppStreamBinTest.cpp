@@ -732,7 +732,9 @@ TEST(AppStreamBin, LongFields_Are32BitFieldsInFilesClonesAndMerges) {
   auto* longs = source.SetAt("LONG", new CTestParamLong);
   std::tie(longs->offset, longs->mask) = std::make_tuple(-5L, 0xFFFFFFFFUL);
   const Bytes bytes = SaveToBytes(longs);
-  for (const auto& [name, type, word] : {std::tuple{"Offset", kUI4 - 0x10, 0xFFFFFFFBu}, std::tuple{"Mask", kUI4, 0xFFFFFFFFu}}) {
+  const std::tuple<const char*, std::uint32_t, std::uint32_t> stored[] = {{"Offset", kUI4 - 0x10, 0xFFFFFFFBu},
+                                                                         {"Mask", kUI4, 0xFFFFFFFFu}};
+  for (const auto& [name, type, word] : stored) {
     SCOPED_TRACE(name);
     const Element field = FieldNamed(bytes, name);
     EXPECT_EQ(std::make_tuple(field.type, field.end - field.at - 12, Word(bytes, field.at + 12)),
@@ -754,7 +756,8 @@ TEST(AppStreamBin, LongFields_Are32BitFieldsInFilesClonesAndMerges) {
   CAppStreamBin::AddParams(&added, &source, {"LONG"});
   EXPECT_EQ(values(added.FindChild("LONG")), values(longs));
 
-  for (const auto& [offset, mask] : {std::pair{0x100000000L, 0UL}, std::pair{-0x80000001L, 0UL}, std::pair{0L, 0x100000000UL}}) {
+  const std::pair<long, unsigned long> tooWide[] = {{0x100000000L, 0UL}, {-0x80000001L, 0UL}, {0L, 0x100000000UL}};
+  for (const auto& [offset, mask] : tooWide) {
     std::tie(longs->offset, longs->mask) = std::make_tuple(offset, mask);
     for (const auto& copy : std::initializer_list<std::function<void()>>{[&] { SaveToBytes(longs); },
                                                                         [&] { CAppStreamBin::CloneParam(longs); }}) {
