@@ -794,6 +794,24 @@ TEST(AppStreamBin, Load_IntegerOfAnotherWidthIsConverted) {
   }
 }
 
+// A save gives the file the mode of the one it replaces, and a new file the
+// usual mode under the process's umask, which it leaves as it was.
+TEST(AppStreamBin, Save_KeepsTheModeOfTheFileItReplaces) {
+  TempFolder folder;
+  const std::string replaced = folder.File("replaced.bin"), fresh = folder.File("fresh.bin");
+  std::ofstream(replaced) << "old";
+  ASSERT_EQ(::chmod(replaced.c_str(), 0604), 0);
+  const mode_t before = ::umask(027);
+  CAppStreamBin::Save(SmallTree().get(), replaced);
+  CAppStreamBin::Save(SmallTree().get(), fresh);
+  const mode_t during = ::umask(before);
+  const auto mode = [](const std::string& file) {
+    struct stat info {};
+    return ::stat(file.c_str(), &info) == 0 ? info.st_mode & 07777 : 0u;
+  };
+  EXPECT_EQ(std::make_tuple(mode(replaced), mode(fresh), during), std::make_tuple(0604u, 0640u, mode_t{027}));
+}
+
 // A save replaces whatever the name stood for: a pipe or a link is replaced
 // by the file, and the link's target is left alone.
 TEST(AppStreamBin, Save_ReplacesAPipeOrALinkWithoutOpeningThem) {
