@@ -475,7 +475,7 @@ public:
 private:
   static constexpr std::size_t kNone = ~std::size_t{0};
 
-  // The record's children are the stream's infos from m_nFirst to m_nEnd; a
+  // The record's children are the reader's elements from m_nFirst to m_nEnd; a
   // group field's entries are listed above them when it is read.
   Element& Info(std::size_t at) const { return m_reader.elements[at]; }
   void Pop();
@@ -589,15 +589,15 @@ void CAppStreamBin::LoadRecord::Pop() {
 }
 
 void CAppStreamBin::LoadRecord::ReadChildren(std::uint32_t start, std::uint32_t end) {
-  std::vector<Element>& infos = m_reader.elements;
+  std::vector<Element>& elements = m_reader.elements;
   for (std::uint32_t pos = start; pos < end;) {
     const ST_FIELD field = m_reader.ReadField(pos, end);
-    infos.push_back(Element{field, pos + HEADER_SIZE, m_reader.NameId(field.name)});
+    elements.push_back(Element{field, pos + HEADER_SIZE, m_reader.NameId(field.name)});
     pos = field.end;
   }
-  m_nEnd = infos.size();
+  m_nEnd = elements.size();
   CheckUniqueNames();
-  for (std::size_t i = m_nFirst; i < m_nEnd; ++i) infos[i].count = CountEntries(infos[i]);
+  for (std::size_t i = m_nFirst; i < m_nEnd; ++i) elements[i].count = CountEntries(elements[i]);
 }
 
 void CAppStreamBin::LoadRecord::CheckUniqueNames() const {
@@ -630,18 +630,18 @@ std::uint32_t CAppStreamBin::LoadRecord::CountEntries(const Element& info) {
 }
 
 void CAppStreamBin::LoadRecord::ListEntries(std::size_t field) {
-  std::vector<Element>& infos = m_reader.elements;
-  const auto first = static_cast<std::uint32_t>(infos.size());
-  const std::uint32_t end = infos[field].field.end;
-  for (std::uint32_t pos = infos[field].offset; pos < end;) {
+  std::vector<Element>& elements = m_reader.elements;
+  const auto first = static_cast<std::uint32_t>(elements.size());
+  const std::uint32_t end = elements[field].field.end;
+  for (std::uint32_t pos = elements[field].offset; pos < end;) {
     const ST_FIELD entry = m_reader.ReadField(pos, end);
     if (entry.type != FT_PARAM) APP_THROW("Bad data format");
-    infos.push_back(Element{entry, pos + HEADER_SIZE});
+    elements.push_back(Element{entry, pos + HEADER_SIZE});
     pos = entry.end;
   }
-  infos[field].first = first;
-  infos[field].count = static_cast<std::uint32_t>(infos.size()) - first;
-  infos[field].listed = true;
+  elements[field].first = first;
+  elements[field].count = static_cast<std::uint32_t>(elements.size()) - first;
+  elements[field].listed = true;
 }
 
 bool CAppStreamBin::LoadRecord::GetField() {
@@ -665,7 +665,7 @@ bool CAppStreamBin::LoadRecord::GetField() {
 void CAppStreamBin::LoadRecord::Serialize(void* value, unsigned index) {
   if (m_nField == kNone) APP_THROW("Bad pointer");
   APP_CHECK_POINTER(value);
-  // A copy: reading a child pushes the child's infos onto the same stack.
+  // A copy: reading a child pushes the child's elements onto the same stack.
   const Element info = Info(m_nField);
   if (index >= info.count) APP_THROW("Bad index");
   const FieldType* asked = FindFieldType(GetType());
