@@ -61,8 +61,11 @@ public:
   }
 
   // The visits, in slot order; written once here for every record.
-  // Integers take the code of their width and sign, so `long` is a 32-bit
-  // field where it is 32 bits wide and a 64-bit one where it is 64.
+  // Integers take the code of their width and sign, except `long` and
+  // `unsigned long`: 32-bit fields (codes FT_I4, FT_UI4) wherever they are
+  // wider, as in the files of the platform they come from. Such a field is
+  // handed to Serialize as a 32-bit value; one that does not fit 32 bits
+  // throws "Value does not fit 32 bits : <name> = <value>" in save mode.
   virtual void _Do(CAppParamGroup& group);
   virtual void _Do(std::list<std::string>& list);
   virtual void _Do(std::vector<std::string>& array);
@@ -124,9 +127,6 @@ protected:
     return m_strName;
   }
   std::string_view GetNameView() const { return m_name; }
-  // Do's name pointer, while no GetName copied it; null for a name given as
-  // a string.
-  const char* GetNameLiteral() const { return m_bNameByPointer ? m_name.data() : nullptr; }
   const CAppTools::Type& GetType() const { return m_type; }
   void SetName(const std::string& name) {
     m_strName = name;
@@ -141,6 +141,8 @@ protected:
 
 private:
   void DoScalar(std::uint32_t code, void* value);
+  template <class Narrow, class Wide>
+  void DoNarrowed(std::uint32_t code, Wide& value);
   void LoadChildren(CAppParamGroup& group);
   template <class Array>
   void DoArray(std::uint32_t code, Array& array);

@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <span>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -103,24 +102,8 @@ public:
     // Creates (truncating) for writing, or opens read-only. False when the
     // file cannot be opened; "File already open" when this one is.
     bool Open(const std::string& name, bool write);
-    // Takes over `fd`, open for writing on an empty file the caller has just
-    // made, and closes it in Close. Unlike Open it does not truncate the file
-    // again: some file systems flush a file truncated so on its close.
-    void AdoptForWriting(int fd);
     bool IsOpen() const { return m_fd >= 0; }
     void Close();
-    // Starts putting what was written so far on the disk, without waiting
-    // for it, so that a later flush to disk finds less to do. Nothing where
-    // the system offers no such call.
-    void StartWriteBack();
-    // The whole of a regular file opened for reading, mapped read-only into
-    // memory until Close: read where it lies, without a copy. Empty when it
-    // cannot be mapped (empty, not a regular file, too large, or not on a
-    // local disk); read it then. Another process that shortens the file
-    // while it is mapped makes access to the lost pages fault: the library
-    // itself only ever replaces files, by rename.
-    std::span<const std::uint8_t> Map();
-
     // Truncates an open file to 0 bytes.
     void RemoveAll() override;
     // The logical position: the file's, less what the buffer read ahead.
@@ -135,12 +118,8 @@ public:
     // Moves the file back over the bytes read ahead and empties the buffer.
     void DropReadAhead();
 
-    void Unmap();
-
     int m_fd = -1;
     bool m_bWrite = false;
-    void* m_pMap = nullptr;
-    std::size_t m_nMapped = 0;
     std::vector<std::uint8_t> m_buffer;
     std::uint32_t m_nFill = 0;
     std::uint32_t m_nIndex = 0;

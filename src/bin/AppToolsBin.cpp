@@ -1,11 +1,7 @@
 #include "appconfig/AppToolsBin.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
-#ifdef __linux__
-#include <sys/vfs.h>
-#endif
 #include <unistd.h>
 
 #include <algorithm>
@@ -123,86 +119,11 @@ bool CAppToolsBin::File::Open(const std::string& name, bool write) {
   return m_fd >= 0;
 }
 
-void CAppToolsBin::File::AdoptForWriting(int fd) {
-  if (IsOpen()) APP_THROW("File already open");
-  m_nFill = 0;
-  m_nIndex = 0;
-  m_fd = fd;
-  m_bWrite = true;
-}
-
 void CAppToolsBin::File::Close() {
-  Unmap();
   if (m_fd >= 0) ::close(m_fd);
   m_fd = -1;
   m_nFill = 0;
   m_nIndex = 0;
-}
-
-void CAppToolsBin::File::StartWriteBack() {
-#ifdef __linux__
-  // Only a hint: a failure here shows again, and is reported, when the
-  // file is flushed for good.
-  if (m_fd >= 0) (void)::sync_file_range(m_fd, 0, 0, SYNC_FILE_RANGE_WRITE);
-#endif
-}
-
-namespace {
-
-// Mapped pages are read when first touched: a read error then, or a file
-// shortened by another process, stops the process instead of failing a
-// call. Only local disks and memory are trusted with that; files on
-// network shares (NFS, SMB, FUSE and the like) are read with calls.
-bool IsOnLocalStorage(int fd) {
-#ifdef __linux__
-  struct statfs info {};
-  if (::fstatfs(fd, &info) != 0) return false;
-  switch (static_cast<std::uint32_t>(info.f_type)) {
-    case 0xEF53u:      // ext2, ext3, ext4
-    case 0x58465342u:  // xfs
-    case 0x9123683Eu:  // btrfs
-    case 0xF2F52010u:  // f2fs
-    case 0x01021994u:  // tmpfs
-    case 0x794C7630u:  // overlay, over a local disk
-      return true;
-    default:
-      return false;
-  }
-#else
-  (void)fd;
-  return false;
-#endif
-}
-
-}  // namespace
-
-std::span<const std::uint8_t> CAppToolsBin::File::Map() {
-  CheckOpen();
-  if (m_pMap == nullptr && !m_bWrite) {
-    struct stat info {};
-    if (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0 ||
-        static_cast<std::uint64_t>(info.st_size) > std::numeric_limits<std::uint32_t>::max() ||
-        !IsOnLocalStorage(m_fd)) {
-      return {};
-    }
-    const auto size = static_cast<std::size_t>(info.st_size);
-    int flags = MAP_PRIVATE;
-#ifdef MAP_POPULATE
-    // Every page is read: mapping them all at once spares a fault per page.
-    flags |= MAP_POPULATE;
-#endif
-    void* map = ::mmap(nullptr, size, PROT_READ, flags, m_fd, 0);
-    if (map == MAP_FAILED) return {};
-    m_pMap = map;
-    m_nMapped = size;
-  }
-  return {static_cast<const std::uint8_t*>(m_pMap), m_nMapped};
-}
-
-void CAppToolsBin::File::Unmap() {
-  if (m_pMap != nullptr) ::munmap(m_pMap, m_nMapped);
-  m_pMap = nullptr;
-  m_nMapped = 0;
 }
 
 void CAppToolsBin::File::CheckOpen() const {

@@ -1,7 +1,5 @@
 #include "appconfig/AppDebug.h"
 
-#include "AppDebugMute.h"
-
 #include <algorithm>
 #include <chrono>
 #include <cinttypes>
@@ -23,20 +21,6 @@ std::string NowText() {
   return buffer;
 }
 }  // namespace
-
-namespace {
-thread_local CAppDebugMute* t_pMute = nullptr;
-}  // namespace
-
-CAppDebugMute::CAppDebugMute() : m_pOuter(t_pMute) { t_pMute = this; }
-
-CAppDebugMute::~CAppDebugMute() { t_pMute = m_pOuter; }
-
-bool CAppDebugMute::Stop() {
-  if (t_pMute == nullptr) return false;
-  t_pMute->m_bStopped = true;
-  return true;
-}
 
 CAppDebug::Logger::Logger() {
   SetPending(__FILE__, __LINE__);
@@ -71,7 +55,6 @@ bool CAppDebug::Logger::WriteFile() const {
 }
 
 void CAppDebug::Logger::Info(const char* file, std::uint32_t line) {
-  if (CAppDebugMute::Stop()) return;
   SetPending(file, line);
 }
 
@@ -83,7 +66,6 @@ void CAppDebug::Logger::SetPending(const char* file, std::uint32_t line) {
 }
 
 void CAppDebug::Logger::Trace(const char* format, ...) {
-  if (CAppDebugMute::Stop()) return;
   va_list args;
   va_start(args, format);
   const std::string text = CAppTools::FormatV(format, args);
@@ -92,7 +74,6 @@ void CAppDebug::Logger::Trace(const char* format, ...) {
 }
 
 void CAppDebug::Logger::Warning(const char* format, ...) {
-  if (CAppDebugMute::Stop()) return;
   va_list args;
   va_start(args, format);
   const std::string text = CAppTools::FormatV(format, args);

@@ -2,7 +2,6 @@
 
 #include <cstdarg>
 
-#include "AppDebugMute.h"
 #include "appconfig/AppTools.h"
 
 namespace {
@@ -25,7 +24,7 @@ void CAppLog::WriteInfos(std::string& line) {
 }
 
 void CAppLog::DisplayErrorMessage(const std::string& text) noexcept {
-  if (CAppDebugMute::Stop() || m_ptrOutputInfoInterface == nullptr) return;
+  if (m_ptrOutputInfoInterface == nullptr) return;
   try {
     std::string line = CAppTools::LoadString(kIdError);
     WriteInfos(line);
@@ -37,7 +36,7 @@ void CAppLog::DisplayErrorMessage(const std::string& text) noexcept {
 }
 
 void CAppLog::DisplayResourceMessage(unsigned id, ...) noexcept {
-  if (CAppDebugMute::Stop() || m_ptrOutputInfoInterface == nullptr) return;
+  if (m_ptrOutputInfoInterface == nullptr) return;
   try {
     const std::string format = CAppTools::LoadString(id);
     va_list args;

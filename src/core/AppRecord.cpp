@@ -1,6 +1,8 @@
 #include "appconfig/AppRecord.h"
 
 #include <algorithm>
+#include <string>
+#include <utility>
 
 #include "appconfig/AppException.h"
 
@@ -55,8 +57,21 @@ void CAppRecord::DoArray(std::uint32_t code, Array& array) {
 
 void CAppRecord::_Do(CAppTools::Type& value) { DoScalar(FT_TYPE, &value); }
 void CAppRecord::_Do(CAppTools::Flags& value) { DoScalar(FT_FLAGS, &value); }
-void CAppRecord::_Do(unsigned long& value) { DoScalar(IntegerCode<unsigned long>(), &value); }
-void CAppRecord::_Do(long& value) { DoScalar(IntegerCode<long>(), &value); }
+template <class Narrow, class Wide>
+void CAppRecord::DoNarrowed(std::uint32_t code, Wide& value) {
+  SetType(code);
+  if (!GetField()) return;
+  if (!IsModeLoad() && !std::in_range<Narrow>(value)) {
+    APP_THROW("Value does not fit 32 bits : %s = %s", GetName().c_str(), std::to_string(value).c_str());
+  }
+  auto narrow = static_cast<Narrow>(value);
+  Serialize(&narrow, 0);
+  if (IsModeLoad()) value = narrow;
+  Validate();
+}
+
+void CAppRecord::_Do(unsigned long& value) { DoNarrowed<std::uint32_t>(FT_UI4, value); }
+void CAppRecord::_Do(long& value) { DoNarrowed<std::int32_t>(FT_I4, value); }
 void CAppRecord::_Do(unsigned long long& value) {
   DoScalar(IntegerCode<unsigned long long>(), &value);
 }

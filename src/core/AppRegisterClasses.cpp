@@ -4,10 +4,6 @@
 // into every program that uses the registry, static builds included; spread
 // over the classes' own sources, registrations of classes a program never
 // names would be dropped by the linker. Add each new class here.
-#include "AppLibraryClasses.h"
-
-#include <span>
-
 #include "appconfig/AppDataRecord.h"
 #include "appconfig/AppDynamic.h"
 #include "appconfig/AppParam.h"
@@ -69,28 +65,7 @@ bool LoadLibraryClasses() {
   return true;
 }
 
-// Built on first use: the classes' records may not be initialised yet while
-// other files' static initialisers run.
-std::span<const CAppRuntimeClass* const> LibraryParamClasses() {
-  static const CAppRuntimeClass* const kClasses[] = {
-      CAppParam::StaticRuntimeClass(),         CAppParamGroup::StaticRuntimeClass(),
-      CAppParamListKey::StaticRuntimeClass(),  CAppParamEnumSingle::StaticRuntimeClass(),
-      CAppParamEnumMulti::StaticRuntimeClass(), CAppParamArray::StaticRuntimeClass(),
-      CAppParamAddress::StaticRuntimeClass(),  CAppParamStruct::StaticRuntimeClass(),
-      CAppParamMail::StaticRuntimeClass(),     CAppParamDefStruct::StaticRuntimeClass(),
-      CAppParamValue::StaticRuntimeClass(),    CAppParamNumeric::StaticRuntimeClass(),
-  };
-  return kClasses;
-}
-
 }  // namespace
-
-const CAppRuntimeClass* AppFindLibraryParamClass(std::string_view upperName) {
-  for (const CAppRuntimeClass* known : LibraryParamClasses()) {
-    if (CAppTools::MakeUpper(known->m_lpszClassName) == upperName) return known;
-  }
-  return nullptr;
-}
 
 extern const bool g_bAppLibraryClassesLoaded;
 const bool g_bAppLibraryClassesLoaded = LoadLibraryClasses();

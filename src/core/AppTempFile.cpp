@@ -4,20 +4,33 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+
+namespace {
+
+// A suffix unlikely to be taken: the process, the time and the attempt.
+std::string Suffix(unsigned attempt) {
+  const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+  char text[48];
+  std::snprintf(text, sizeof text, ".%x.%llx.%x", static_cast<unsigned>(::getpid()),
+                static_cast<unsigned long long>(now), attempt);
+  return text;
+}
+
+}  // namespace
 
 int AppCreateTemporaryBeside(const std::string& target, std::string& temp) {
-  temp = target + ".XXXXXX";
-  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) return fd;
-  // mkstemp makes the file private (0600).
-  struct stat previous {};
-  if (::stat(target.c_str(), &previous) == 0) {
-    ::fchmod(fd, previous.st_mode & 07777);
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
+  for (unsigned attempt = 0; attempt < 100; ++attempt) {
+    temp = target + Suffix(attempt);
+    // Created with the usual mode of a new file: the system applies the
+    // process's umask.
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno == EEXIST) continue;
+    struct stat previous {};
+    if (fd >= 0 && ::stat(target.c_str(), &previous) == 0) ::fchmod(fd, previous.st_mode & 07777);
+    return fd;
   }
-  return fd;
+  return -1;
 }

@@ -60,27 +60,3 @@ TEST(AppToolsBinStream, File_LargeAndSmallReadsKeepOrderAndPosition) {
   in.ReadBytes(got.data(), 10);
   EXPECT_TRUE(std::equal(got.begin(), got.begin() + 10, data.begin() + 9990));
 }
-
-// A file opened for reading maps to its bytes; one opened for writing, or an
-// empty one, maps to nothing and is read instead.
-TEST(AppToolsBinStream, File_MapGivesTheBytesOfAFileOpenForReading) {
-  TempFolder folder;
-  const std::vector<std::uint8_t> data = {1, 2, 3, 0, 255};
-  CAppToolsBin::File out;
-  ASSERT_TRUE(out.Open(folder.File("data.bin"), true));
-  out.WriteBytes(data.data(), static_cast<unsigned>(data.size()));
-  EXPECT_TRUE(out.Map().empty());
-  out.Close();
-  ASSERT_TRUE(out.Open(folder.File("empty.bin"), true));
-  out.Close();
-
-  CAppToolsBin::File in, empty;
-  ASSERT_TRUE(in.Open(folder.File("data.bin"), false));
-  const std::span<const std::uint8_t> mapped = in.Map();
-  EXPECT_EQ(std::vector<std::uint8_t>(mapped.begin(), mapped.end()), data);
-  EXPECT_EQ(in.Map().data(), mapped.data());  // mapped once
-  ASSERT_TRUE(empty.Open(folder.File("empty.bin"), false));
-  EXPECT_TRUE(empty.Map().empty());
-  in.Close();
-  EXPECT_EQ(CatchAppException([&] { in.Map(); }).GetMessage(), "Exception >File not open");
-}
