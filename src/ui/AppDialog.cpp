@@ -39,6 +39,7 @@ bool CAppDialog::OnInitDialog() {
     // The template's items fill a page of their own, the buttons go below.
     auto* page = new QWidget(this);
     AppLoadDialogTemplate(m_nTemplateLow, page);
+    page->setMinimumSize(page->size());  // the size the template was drawn at
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(page, 1);
     AddStandardButtons();

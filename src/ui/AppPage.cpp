@@ -19,6 +19,9 @@ CAppPage::CAppPage(CAppLnkWnd* link, unsigned templateId, QWidget* parent)
       m_pTimer(std::make_unique<CAppWindowTimer>(this)) {
   APP_CHECK_POINTER(link);
   AppLoadDialogTemplate(templateId, this);
+  // The size the template was drawn at is the least the page needs, as a
+  // template's dialog units are: word-wrapped texts then have their room.
+  setMinimumSize(size());
 }
 
 CAppPage::~CAppPage() = default;

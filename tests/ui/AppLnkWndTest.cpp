@@ -233,4 +233,26 @@ TEST_F(UiFixture, LinkClassesAreRegisteredWithTheirProfiles) {
   EXPECT_EQ(CAppDynamic::GetClassByAlias("Test Value", "Link "), "TESTRECORDINGLINK");
 }
 
+TEST_F(UiFixture, ParametersShownInALinkFollowFlagsAndViews) {
+  TestRecordingLink link;
+  link.SetResources(&resources);
+  EXPECT_EQ(link.CanShowParam(station, nullptr), 1);
+  station->ModifyFlags(0, PF_VIEW_2);
+  EXPECT_EQ(link.CanShowParam(station, nullptr), 0);  // a view the resources do not show
+  resources.ModifyFlags(0, PF_VIEW_2);
+  EXPECT_EQ(link.CanShowParam(station, nullptr), 1);
+  station->ModifyFlags(0, PF_HIDDEN);
+  EXPECT_EQ(link.CanShowParam(station, nullptr), 0);
+  // The default columns: name, value (masked when asked) and unit.
+  std::vector<std::string> texts;
+  link.DefaultNameColumn(texts);
+  station->ModifyFlags(0, PF_MASKED_VALUE);
+  link.DefaultValueColumn(texts, station);
+  EXPECT_EQ(texts, (EventList{"Nom", "Valeur", "Unité", "Nom de station", "###", ""}));
+  // Without views a link touches no exchange.
+  EXPECT_EQ(link.GetActiveView(), nullptr);
+  link.RefreshParams();
+  EXPECT_EQ(link.IsEditable(station), 1);
+}
+
 #include "AppLnkWndTest.moc"

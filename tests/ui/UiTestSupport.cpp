@@ -30,9 +30,25 @@ QString SaveScreenshot(QWidget& widget, const QString& suffix) {
   return path;
 }
 
+namespace {
+
+// "open", "open2", ... for the modal windows one test shows.
+QString NextOpenSuffix() {
+  static std::string test;
+  static int count = 0;
+  const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
+  const std::string name = info != nullptr ? std::string(info->test_suite_name()) + "." + info->name() : "";
+  count = name == test ? count + 1 : 1;
+  test = name;
+  return count == 1 ? QStringLiteral("open") : QString("open%1").arg(count);
+}
+
+}  // namespace
+
 void WhenModal(std::function<void()> action) {
   QTimer::singleShot(0, qApp, [action = std::move(action)] {
     QWidget* modal = QApplication::activeModalWidget();
+    if (modal != nullptr) SaveScreenshot(*modal, NextOpenSuffix());
     action();
     if (modal != nullptr && QApplication::activeModalWidget() == modal) {
       ADD_FAILURE() << "the modal window is still open";

@@ -19,7 +19,8 @@ QString ScreenshotDir();
 // file's path.
 QString SaveScreenshot(QWidget& widget, const QString& suffix = {});
 
-// Runs `action` once the next modal loop runs (a zero-delay timer). When the
+// Runs `action` once the next modal loop runs (a zero-delay timer), after a
+// screenshot of the modal window as it opened ("..._open.png"). When the
 // action leaves the modal window open, the test fails and the window is
 // closed as cancelled, so that a failing test cannot hang.
 void WhenModal(std::function<void()> action);
