@@ -233,6 +233,27 @@ TEST_F(UiFixture, LinkClassesAreRegisteredWithTheirProfiles) {
   EXPECT_EQ(CAppDynamic::GetClassByAlias("Test Value", "Link "), "TESTRECORDINGLINK");
 }
 
+TEST_F(UiFixture, PropertiesOpenedInsideALinkRefreshItsPage) {
+  WhenModal([&] {
+    auto* outer = ActiveModal<CAppSheet>();
+    ASSERT_NE(outer, nullptr);
+    CAppLnkWnd* link = outer->GetAppPage(-1)->GetLink();
+    WhenModal([&] {
+      auto* inner = ActiveModal<CAppSheet>();
+      ASSERT_NE(inner, nullptr);
+      EXPECT_EQ(inner->GetParentSheet(), outer);
+      QTest::keyClicks(ActiveEdit(inner), "-N");
+      Click(inner->GetButton(CAppSheet::ID_OK));
+    });
+    EXPECT_EQ(link->OnProperties(station, nullptr), 1);
+    EXPECT_EQ(ActiveEdit(outer)->text(), "IO-01-N");
+    Click(outer->GetButton(CAppSheet::ID_CANCEL));
+  });
+  // The outer sheet's cancel undoes what the inner sheet accepted.
+  EXPECT_EQ(resources.OnProperties(station), 2);
+  EXPECT_EQ(StationValue(), "IO-01");
+}
+
 TEST_F(UiFixture, ParametersShownInALinkFollowFlagsAndViews) {
   TestRecordingLink link;
   link.SetResources(&resources);
