@@ -155,6 +155,8 @@ TEST_F(UiFixture, ControlsAreFoundByNumberAndClass) {
     EXPECT_EQ(link->GetCtrl(13516, name)->text(), "Nom de station");
     link->SetDescription(nullptr);
     EXPECT_EQ(name->text(), "");
+    link->SetWindowText(13605, "IO-02");
+    EXPECT_EQ(edit->text(), "IO-02");
     link->ShowWindow(13605, 0);
     EXPECT_TRUE(edit->isHidden());
     Click(sheet->GetButton(CAppSheet::ID_OK));
