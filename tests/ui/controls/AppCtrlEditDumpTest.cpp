@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -335,6 +336,8 @@ TEST_F(DumpTest, CaretKeysMoveAndShiftSelects) {
   EXPECT_EQ(CaretWord(dump), 0);
   Key(dump, Qt::Key_End, Qt::ControlModifier);
   EXPECT_EQ(CaretWord(dump), 64);
+  EXPECT_EQ(dump.verticalScrollBar()->value(), dump.verticalScrollBar()->maximum());  // the caret's row in view
+  EXPECT_GT(dump.verticalScrollBar()->maximum(), 0);
 
   Key(dump, Qt::Key_Home, Qt::ControlModifier);
   Key(dump, Qt::Key_Down, Qt::ShiftModifier);
