@@ -165,6 +165,16 @@ TEST_F(DumpTest, TypingWritesDigitsInEachBaseAndAppendsWords) {
   dump.SetFormat(3);
   Keys(dump, "10000001");
   EXPECT_EQ(DataOf(dump), (Bytes{0x81}));
+
+  // A last word that runs past the end shows its missing byte as zero and is
+  // completed when typed into.
+  dump.SetFormat(1);
+  dump.SetBase(1);
+  dump.SetData(Bytes{0x01, 0x02, 0x03});
+  Key(dump, Qt::Key_Home, Qt::ControlModifier);
+  for (int i = 0; i < 4; ++i) Key(dump, Qt::Key_Right);
+  Keys(dump, "A");
+  EXPECT_EQ(DataOf(dump), (Bytes{0x01, 0x02, 0x03, 0xA0}));
 }
 
 TEST_F(DumpTest, MaximumLengthStopsInsertAndTypingAfterTheEnd) {
