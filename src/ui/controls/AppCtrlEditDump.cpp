@@ -1,0 +1,831 @@
+#include "appconfig/ui/AppCtrlEditDump.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <cctype>
+
+#include "AppDumpData.h"
+#include "AppDumpCursor.h"
+#include "AppDumpFormat.h"
+#include "AppDumpMenu.h"
+#include "AppDumpView.h"
+#include "appconfig/AppTools.h"
+#include "appconfig/ui/AppLnkWnd.h"
+#include "platform/AppClipboard.h"
+#include "platform/AppDialogTemplate.h"
+#include "platform/AppWindowMessages.h"
+
+using namespace AppDump;
+
+namespace {
+
+constexpr int kBytesPerRowChoices[] = {1, 2, 4, 8, 16};
+constexpr unsigned kNoMinimum = 0xFFFFFFFFu;
+
+QFont DumpFont() {
+  QFont font(QStringLiteral("Courier New"));
+  font.setStyleHint(QFont::TypeWriter);
+  font.setFixedPitch(true);
+  font.setPixelSize(12);
+  // Whole-pixel advances keep every column on the character grid.
+  font.setHintingPreference(QFont::PreferFullHinting);
+  return font;
+}
+
+std::size_t WordCountOf(std::size_t size, int bytesPerWord) {
+  return (size + static_cast<std::size_t>(bytesPerWord) - 1) / static_cast<std::size_t>(bytesPerWord);
+}
+
+}  // namespace
+
+// The widget's state: the three pieces (data, cursor, view), the menu and
+// the helpers that tie them to the scroll area.
+struct CAppCtrlEditDump::Impl {
+  explicit Impl(CAppCtrlEditDump* owner) : q(owner) {}
+
+  CAppCtrlEditDump* q;
+  Data data;
+  std::vector<std::uint8_t> clipboard;
+  WordFormat format;
+  ViewOptions options;
+  Cursor cursor;
+  View view;
+  std::unique_ptr<Menu> menu;
+  CAppLnkWnd* link = nullptr;
+  bool readOnly = false;
+  bool exclusive = false;
+  int changeType = 0;
+  long dragAnchor = -1;
+
+  int BytesPerWord() const { return format.BytesPerWord(); }
+  long WordCount() const { return static_cast<long>(WordCountOf(data.Size(), BytesPerWord())); }
+  std::size_t WordOffset(long word) const {
+    return static_cast<std::size_t>(word) * static_cast<std::size_t>(BytesPerWord());
+  }
+  // The bytes of the selected words, as an offset and a count inside the data.
+  void SelectedRange(std::size_t& offset, std::size_t& count) const {
+    offset = std::min(WordOffset(cursor.First()), data.Size());
+    count = std::min(WordOffset(cursor.Last() + 1), data.Size()) - offset;
+  }
+
+  Grid MakeGrid() const;
+  void Relayout();
+  void UpdateScrollBars();
+  void EnsureCaretVisible();
+  // Repaints the rows from one word's to another's.
+  void UpdateRows(long firstWord, long lastWord);
+  void SwitchArea(int area);
+  void SwitchAreaAndShow(int area);
+  void FormatChanged(int oldBytesPerWord);
+  void SyncMenuChecks();
+
+  void DataEdited(long firstWord, bool sizeChanged);
+  void MoveCaret(long oldWord);
+  bool WriteCaretWord(const std::vector<std::uint8_t>& word);
+  std::vector<std::uint8_t> CaretWordBytes() const;
+  void TypeChar(char c);
+  void InsertWord();
+  void RemoveBytes(std::size_t offset, std::size_t count);
+  void DeleteAtCaret();
+  void Backspace();
+
+  void TabKey(bool forward);
+  bool ControlKey(QKeyEvent* event);
+  bool MoveKey(QKeyEvent* event);
+};
+
+CAppCtrlEditDump::CAppCtrlEditDump(int /*mode*/, QWidget* parent) : QAbstractScrollArea(parent), d(new Impl(this)) {
+  d->menu = std::make_unique<Menu>(this, [this](unsigned command) { OnCommand(command); });
+  connect(d->menu->Get(), &QMenu::aboutToShow, this, [this] {
+    const bool editable = !IsReadOnly();
+    const bool selection = d->cursor.HasSelection();
+    d->menu->SetEnabled(ID_EDIT_UNDO, editable && d->data.CanUndo());
+    d->menu->SetEnabled(ID_EDIT_PASTE, editable && !d->clipboard.empty());
+    d->menu->SetEnabled(ID_EDIT_COPY, selection);
+    d->menu->SetEnabled(ID_EDIT_CUT, editable && selection);
+    d->menu->SetEnabled(ID_EDIT_CLEAR, editable && selection);
+  });
+  setFocusPolicy(Qt::StrongFocus);
+  setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContentsOnFirstShow);
+  setAttribute(Qt::WA_InputMethodEnabled, false);
+  viewport()->setCursor(Qt::IBeamCursor);
+  d->view.SetFont(DumpFont());
+  // The control paints every pixel of the rows it is asked for.
+  viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+  d->SyncMenuChecks();
+  d->Relayout();
+}
+
+CAppCtrlEditDump::~CAppCtrlEditDump() = default;
+
+// --- Layout and redraw ---------------------------------------------------------
+
+AppDump::Grid CAppCtrlEditDump::Impl::MakeGrid() const {
+  Grid grid;
+  grid.format = &format;
+  grid.wordCount = WordCount();
+  grid.wordsPerRow = view.WordsPerRow();
+  grid.pageRows = std::max(1, q->viewport()->height() / view.LineHeight());
+  return grid;
+}
+
+void CAppCtrlEditDump::Impl::Relayout() {
+  view.Update(format, options, data.Size());
+  UpdateScrollBars();
+  cursor.Fit(MakeGrid());
+  if (cursor.Area() == AREA_DATA && !options.data && options.ascii) SwitchArea(AREA_ASCII);
+  if (cursor.Area() == AREA_ASCII && !options.ascii && options.data) SwitchArea(AREA_DATA);
+  EnsureCaretVisible();
+  q->viewport()->update();
+}
+
+void CAppCtrlEditDump::Impl::UpdateScrollBars() {
+  const int pageRows = std::max(1, q->viewport()->height() / view.LineHeight());
+  const long rows = view.RowCount(WordCount());
+  QScrollBar* vertical = q->verticalScrollBar();
+  vertical->setRange(0, static_cast<int>(std::max(0L, rows - pageRows)));
+  vertical->setPageStep(pageRows);
+  vertical->setSingleStep(1);
+  QScrollBar* horizontal = q->horizontalScrollBar();
+  horizontal->setRange(0, std::max(0, view.Width() - q->viewport()->width()));
+  horizontal->setPageStep(q->viewport()->width());
+  horizontal->setSingleStep(view.CharWidth());
+}
+
+void CAppCtrlEditDump::Impl::EnsureCaretVisible() {
+  const int pageRows = std::max(1, q->viewport()->height() / view.LineHeight());
+  const long row = cursor.Word() / view.WordsPerRow();
+  QScrollBar* vertical = q->verticalScrollBar();
+  if (row < vertical->value()) vertical->setValue(static_cast<int>(row));
+  else if (row >= vertical->value() + pageRows) vertical->setValue(static_cast<int>(row - pageRows + 1));
+  const QRect caret = view.CaretRect(cursor, vertical->value(), q->horizontalScrollBar()->value());
+  QScrollBar* horizontal = q->horizontalScrollBar();
+  if (caret.left() < 0) horizontal->setValue(horizontal->value() + caret.left());
+  else if (caret.right() >= q->viewport()->width())
+    horizontal->setValue(horizontal->value() + caret.right() - q->viewport()->width() + 1);
+}
+
+void CAppCtrlEditDump::Impl::UpdateRows(long firstWord, long lastWord) {
+  const long wordsPerRow = view.WordsPerRow();
+  const int top = static_cast<int>(firstWord / wordsPerRow - q->verticalScrollBar()->value()) * view.LineHeight();
+  const int bottom = static_cast<int>(lastWord / wordsPerRow - q->verticalScrollBar()->value() + 1) * view.LineHeight();
+  q->viewport()->update(QRect(0, top, q->viewport()->width(), bottom - top));
+}
+
+void CAppCtrlEditDump::Impl::SwitchArea(int area) {
+  const Grid grid = MakeGrid();
+  const long word = cursor.Word();
+  long first = cursor.First();
+  long last = cursor.Last();
+  cursor.Place(grid, word, area);
+  if (first >= 0) {
+    cursor.PlaceAt(grid, last + 1, cursor.Position(), area);
+    cursor.ExtendFrom(grid, first);
+  }
+}
+
+// --- Data ---------------------------------------------------------------------
+
+void CAppCtrlEditDump::SetData(const std::vector<std::uint8_t>& bytes) { SetData(bytes.data(), static_cast<int>(bytes.size())); }
+
+void CAppCtrlEditDump::SetData(const unsigned char* bytes, int count) {
+  if (bytes == nullptr || count < 0) count = 0;
+  d->data.Assign(bytes, static_cast<std::size_t>(count));
+  d->view.Update(d->format, d->options, d->data.Size());
+  d->cursor.Place(d->MakeGrid(), 0, d->options.data || !d->options.ascii ? AREA_DATA : AREA_ASCII);
+  verticalScrollBar()->setValue(0);
+  d->Relayout();
+}
+
+void CAppCtrlEditDump::GetData(std::vector<std::uint8_t>& bytes) const { bytes = d->data.Bytes(); }
+
+int CAppCtrlEditDump::GetData(unsigned char* bytes, int count) const {
+  if (bytes == nullptr || count <= 0) return 0;
+  const std::size_t copied = std::min(static_cast<std::size_t>(count), d->data.Size());
+  std::copy_n(d->data.Bytes().begin(), copied, bytes);
+  return static_cast<int>(copied);
+}
+
+int CAppCtrlEditDump::GetDataLength() const { return static_cast<int>(d->data.Size()); }
+
+void CAppCtrlEditDump::SetMaxLength(unsigned max) {
+  d->data.SetMaxLength(max);
+  d->Relayout();
+}
+
+void CAppCtrlEditDump::SetMinLength(unsigned min) {
+  d->data.SetMinLength(min == kNoMinimum ? -1L : static_cast<long>(min));
+  d->Relayout();
+}
+
+// --- Display ------------------------------------------------------------------
+
+void CAppCtrlEditDump::SetBase(int base) {
+  if (base < BASE_BINARY || base > BASE_DECIMAL) return;
+  const int oldBytesPerWord = d->BytesPerWord();
+  ChangeBase(d->format, base);
+  d->FormatChanged(oldBytesPerWord);
+}
+
+int CAppCtrlEditDump::GetBase() const { return d->format.base; }
+
+void CAppCtrlEditDump::SetFormat(int format) {
+  if (format < FORMAT_8 || format > FORMAT_ONE_BIT) return;
+  const int oldBytesPerWord = d->BytesPerWord();
+  ChangeFormat(d->format, format);
+  d->FormatChanged(oldBytesPerWord);
+}
+
+int CAppCtrlEditDump::GetFormat() const { return d->format.format; }
+
+void CAppCtrlEditDump::Impl::FormatChanged(int oldBytesPerWord) {
+  // The caret and the selection keep the bytes they were on.
+  const std::size_t caretByte = static_cast<std::size_t>(cursor.Word()) * static_cast<std::size_t>(oldBytesPerWord);
+  const bool hadSelection = cursor.HasSelection();
+  const std::size_t firstByte = static_cast<std::size_t>(std::max(0L, cursor.First())) * static_cast<std::size_t>(oldBytesPerWord);
+  const std::size_t endByte = static_cast<std::size_t>(cursor.Last() + 1) * static_cast<std::size_t>(oldBytesPerWord);
+  const std::size_t bytesPerWord = static_cast<std::size_t>(BytesPerWord());
+  const std::size_t whole = WordCountOf(data.Size(), BytesPerWord()) * bytesPerWord;
+  data.PadTo(std::min(whole, std::max(data.MaxLength(), data.Size())));
+  view.Update(format, options, data.Size());
+  const Grid grid = MakeGrid();
+  const int area = cursor.Area();
+  if (hadSelection) {
+    cursor.PlaceAt(grid, static_cast<long>((endByte + bytesPerWord - 1) / bytesPerWord), 0, area);
+    cursor.ExtendFrom(grid, static_cast<long>(firstByte / bytesPerWord));
+  } else {
+    cursor.PlaceAt(grid, static_cast<long>(caretByte / bytesPerWord), 0, area);
+  }
+  SyncMenuChecks();
+  Relayout();
+}
+
+void CAppCtrlEditDump::SetTypeAffichage(int order) {
+  d->format.motorola = order == 1;
+  d->SyncMenuChecks();
+  d->Relayout();
+}
+
+int CAppCtrlEditDump::GetTypeAffichage() const { return d->format.motorola ? 1 : 0; }
+
+void CAppCtrlEditDump::SetSigne(bool isSigned) {
+  d->format.isSigned = isSigned;
+  d->SyncMenuChecks();
+  d->Relayout();
+}
+
+bool CAppCtrlEditDump::GetSigne() const { return d->format.isSigned; }
+
+void CAppCtrlEditDump::SetBPR(int bytesPerRow) {
+  if (std::find(std::begin(kBytesPerRowChoices), std::end(kBytesPerRowChoices), bytesPerRow) ==
+      std::end(kBytesPerRowChoices))
+    return;
+  d->options.bytesPerRow = bytesPerRow;
+  d->SyncMenuChecks();
+  d->Relayout();
+}
+
+int CAppCtrlEditDump::GetBPR() const { return d->options.bytesPerRow; }
+
+void CAppCtrlEditDump::SetOptions(bool address, bool data, bool ascii, bool fourEight) {
+  d->options.address = address;
+  d->options.data = data;
+  d->options.ascii = ascii;
+  d->options.fourEight = fourEight;
+  d->SyncMenuChecks();
+  d->Relayout();
+}
+
+void CAppCtrlEditDump::GetOptions(bool& address, bool& data, bool& ascii, bool& fourEight) const {
+  address = d->options.address;
+  data = d->options.data;
+  ascii = d->options.ascii;
+  fourEight = d->options.fourEight;
+}
+
+void CAppCtrlEditDump::ShowAddress(bool show) { SetOptions(show, d->options.data, d->options.ascii, d->options.fourEight); }
+void CAppCtrlEditDump::ShowData(bool show) { SetOptions(d->options.address, show, d->options.ascii, d->options.fourEight); }
+void CAppCtrlEditDump::ShowAscii(bool show) { SetOptions(d->options.address, d->options.data, show, d->options.fourEight); }
+void CAppCtrlEditDump::ShowAddressWidth(bool eight) { SetOptions(d->options.address, d->options.data, d->options.ascii, eight); }
+bool CAppCtrlEditDump::IsShownAddress() const { return d->options.address; }
+bool CAppCtrlEditDump::IsShownData() const { return d->options.data; }
+bool CAppCtrlEditDump::IsShownAscii() const { return d->options.ascii; }
+bool CAppCtrlEditDump::IsShownAddressWidth() const { return d->options.fourEight; }
+
+void CAppCtrlEditDump::SetSpaceChar(char space) {
+  d->format.space = space;
+  viewport()->update();
+}
+
+char CAppCtrlEditDump::GetSpaceChar() const { return d->format.space; }
+
+void CAppCtrlEditDump::SetHexaFormat(bool prefix) {
+  d->format.hexPrefix = prefix;
+  d->Relayout();
+}
+
+void CAppCtrlEditDump::SetOffsetAdresse(unsigned offset) {
+  d->options.addressOffset = offset;
+  d->Relayout();
+}
+
+void CAppCtrlEditDump::SetExclusiveMode(bool exclusive) { d->exclusive = exclusive; }
+
+void CAppCtrlEditDump::Impl::SyncMenuChecks() {
+  Menu& m = *menu;
+  m.Check(ID_BASE_BINARY + static_cast<unsigned>(format.base));
+  m.Check(format.motorola ? ID_MOTOROLA : ID_INTEL);
+  m.Check(format.isSigned ? ID_SIGNED : ID_UNSIGNED);
+  constexpr unsigned formatCommands[] = {ID_FORMAT_8, ID_FORMAT_16, ID_FORMAT_32, ID_FORMAT_BIT_BY_BIT,
+                                         ID_FORMAT_ONE_BIT};
+  m.Check(formatCommands[format.format]);
+  const auto bpr = std::find(std::begin(kBytesPerRowChoices), std::end(kBytesPerRowChoices), options.bytesPerRow);
+  m.Check(ID_BPR_1 + static_cast<unsigned>(bpr - std::begin(kBytesPerRowChoices)));
+  m.SetChecked(ID_VIEW_ADDRESS, options.address);
+  m.SetChecked(ID_VIEW_DATA, options.data);
+  m.SetChecked(ID_VIEW_ASCII, options.ascii);
+  m.SetChecked(ID_VIEW_FOUR_EIGHT, options.fourEight);
+}
+
+// --- Options word ---------------------------------------------------------------
+
+namespace {
+
+struct OptionCommand {
+  std::uint32_t bit;
+  unsigned command;
+};
+
+constexpr OptionCommand kOptionCommands[] = {
+    {CAppCtrlEditDump::OPT_BASE_BINARY, CAppCtrlEditDump::ID_BASE_BINARY},
+    {CAppCtrlEditDump::OPT_BASE_HEXA, CAppCtrlEditDump::ID_BASE_HEXA},
+    {CAppCtrlEditDump::OPT_BASE_DECIMAL, CAppCtrlEditDump::ID_BASE_DECIMAL},
+    {CAppCtrlEditDump::OPT_SIGNED, CAppCtrlEditDump::ID_SIGNED},
+    {CAppCtrlEditDump::OPT_UNSIGNED, CAppCtrlEditDump::ID_UNSIGNED},
+    {CAppCtrlEditDump::OPT_INTEL, CAppCtrlEditDump::ID_INTEL},
+    {CAppCtrlEditDump::OPT_MOTOROLA, CAppCtrlEditDump::ID_MOTOROLA},
+    {CAppCtrlEditDump::OPT_BITS_8, CAppCtrlEditDump::ID_FORMAT_8},
+    {CAppCtrlEditDump::OPT_BITS_16, CAppCtrlEditDump::ID_FORMAT_16},
+    {CAppCtrlEditDump::OPT_BITS_32, CAppCtrlEditDump::ID_FORMAT_32},
+    {CAppCtrlEditDump::OPT_ADDRESS, CAppCtrlEditDump::ID_VIEW_ADDRESS},
+    {CAppCtrlEditDump::OPT_FOUR_EIGHT, CAppCtrlEditDump::ID_VIEW_FOUR_EIGHT},
+    {CAppCtrlEditDump::OPT_DATA, CAppCtrlEditDump::ID_VIEW_DATA},
+    {CAppCtrlEditDump::OPT_ASCII, CAppCtrlEditDump::ID_VIEW_ASCII},
+    {CAppCtrlEditDump::OPT_BPR_1, CAppCtrlEditDump::ID_BPR_1},
+    {CAppCtrlEditDump::OPT_BPR_2, CAppCtrlEditDump::ID_BPR_2},
+    {CAppCtrlEditDump::OPT_BPR_4, CAppCtrlEditDump::ID_BPR_4},
+    {CAppCtrlEditDump::OPT_BPR_8, CAppCtrlEditDump::ID_BPR_8},
+    {CAppCtrlEditDump::OPT_BPR_16, CAppCtrlEditDump::ID_BPR_16},
+};
+
+constexpr std::uint32_t kBytesPerRowBits[] = {CAppCtrlEditDump::OPT_BPR_1, CAppCtrlEditDump::OPT_BPR_2,
+                                              CAppCtrlEditDump::OPT_BPR_4, CAppCtrlEditDump::OPT_BPR_8,
+                                              CAppCtrlEditDump::OPT_BPR_16};
+
+}  // namespace
+
+void CAppCtrlEditDump::SetOptionsWord(std::uint32_t visible, std::uint32_t current, char space) {
+  for (const OptionCommand& option : kOptionCommands) d->menu->SetVisible(option.command, (visible & option.bit) != 0);
+
+  if ((current & OPT_BASE_BINARY) != 0) {
+    SetBase(BASE_BINARY);
+  } else if ((current & OPT_BASE_HEXA) != 0) {
+    SetBase(BASE_HEXA);
+  } else if ((current & OPT_BASE_DECIMAL) != 0) {
+    SetBase(BASE_DECIMAL);
+    SetSigne((current & OPT_SIGNED) != 0);
+  }
+  if ((current & OPT_INTEL) != 0) SetTypeAffichage(0);
+  else if ((current & OPT_MOTOROLA) != 0) SetTypeAffichage(1);
+  for (std::size_t i = 0; i < std::size(kBytesPerRowBits); ++i) {
+    if ((current & kBytesPerRowBits[i]) != 0) {
+      SetBPR(kBytesPerRowChoices[i]);
+      break;
+    }
+  }
+  SetOptions((current & OPT_ADDRESS) != 0, (current & OPT_DATA) != 0, (current & OPT_ASCII) != 0,
+             (current & OPT_FOUR_EIGHT) != 0);
+
+  if ((visible & OPT_SPACE) != 0) SetSpaceChar(space);
+  if ((visible & OPT_HIDE_ALL) != 0) RemoveAllItems();
+  if ((visible & OPT_HIDE_CLIPBOARD) != 0) RemoveClipboardItems();
+}
+
+void CAppCtrlEditDump::GetOptionsWord(std::uint32_t& options) const {
+  constexpr std::uint32_t baseBits[] = {OPT_BASE_BINARY, OPT_BASE_HEXA, OPT_BASE_DECIMAL};
+  std::uint32_t word = baseBits[d->format.base];
+  if (d->format.base == BASE_DECIMAL && d->format.isSigned) word |= OPT_SIGNED;
+  word |= d->format.motorola ? OPT_MOTOROLA : OPT_INTEL;
+  const auto bpr = std::find(std::begin(kBytesPerRowChoices), std::end(kBytesPerRowChoices), d->options.bytesPerRow);
+  word |= kBytesPerRowBits[bpr - std::begin(kBytesPerRowChoices)];
+  if (d->options.address) word |= OPT_ADDRESS;
+  if (d->options.data) word |= OPT_DATA;
+  if (d->options.ascii) word |= OPT_ASCII;
+  if (d->options.fourEight) word |= OPT_FOUR_EIGHT;
+  if (word != 0) options = word;
+}
+
+// --- Edits ----------------------------------------------------------------------
+
+bool CAppCtrlEditDump::IsReadOnly() const {
+  return d->readOnly || (d->data.MaxLength() == 0 && d->data.MinLength() == 0);
+}
+
+void CAppCtrlEditDump::MySetReadOnly(bool readOnly) {
+  d->readOnly = readOnly;
+  viewport()->update();
+}
+
+void CAppCtrlEditDump::Impl::DataEdited(long firstWord, bool sizeChanged) {
+  if (sizeChanged) {
+    Relayout();
+  } else {
+    cursor.Fit(MakeGrid());
+    EnsureCaretVisible();
+    UpdateRows(firstWord, cursor.Word());
+  }
+  if (link != nullptr) link->OnChange(AppGetDlgItemId(q));
+  emit q->Changed();
+}
+
+void CAppCtrlEditDump::Impl::MoveCaret(long oldWord) {
+  EnsureCaretVisible();
+  if (cursor.HasSelection()) q->viewport()->update();
+  else UpdateRows(std::min(oldWord, cursor.Word()), std::max(oldWord, cursor.Word()));
+}
+
+// Writes the word at the caret, completing a last word that is short or
+// appending a new one; false when the maximum length leaves no room.
+bool CAppCtrlEditDump::Impl::WriteCaretWord(const std::vector<std::uint8_t>& word) {
+  const std::size_t offset = WordOffset(cursor.Word());
+  if (offset > data.Size()) return false;
+  const std::size_t present = std::min(word.size(), data.Size() - offset);
+  if (word.size() - present > data.Room()) return false;
+  data.Replace(offset, present, word);
+  DataEdited(cursor.Word(), present != word.size());
+  return true;
+}
+
+std::vector<std::uint8_t> CAppCtrlEditDump::Impl::CaretWordBytes() const {
+  const std::size_t offset = WordOffset(cursor.Word());
+  std::vector<std::uint8_t> word(static_cast<std::size_t>(BytesPerWord()), 0);
+  for (std::size_t i = 0; i < word.size() && offset + i < data.Size(); ++i) word[i] = data.Bytes()[offset + i];
+  return word;
+}
+
+void CAppCtrlEditDump::Impl::TypeChar(char c) {
+  if (q->IsReadOnly() || data.MaxLength() == 0) return;
+  cursor.ClearSelection();
+  std::vector<std::uint8_t> word = CaretWordBytes();
+  if (cursor.Area() == AREA_ASCII) {
+    word[static_cast<std::size_t>(cursor.Position())] = static_cast<std::uint8_t>(c);
+    if (WriteCaretWord(word)) cursor.Advance(MakeGrid());
+    q->viewport()->update(view.CaretRect(cursor, q->verticalScrollBar()->value(), q->horizontalScrollBar()->value()));
+    return;
+  }
+  if (!format.AcceptsChar(c)) return;
+  const long wordIndex = cursor.Word();
+  int pos = cursor.Position();
+  // A digit typed on the sign of a decimal goes to the first digit.
+  if (std::isdigit(static_cast<unsigned char>(c)) && format.base == BASE_DECIMAL && format.isSigned && pos == 0 &&
+      format.format <= FORMAT_32)
+    pos = format.NextPosition(pos);
+  std::uint32_t value = 0;
+  if (!format.TypeChar(format.ReadWord(word.data(), word.size(), 0), pos, c, value)) return;
+  format.WriteWord(value, word.data());
+  if (!WriteCaretWord(word)) return;
+  cursor.PlaceAt(MakeGrid(), wordIndex, pos, AREA_DATA);
+  cursor.Advance(MakeGrid());
+  EnsureCaretVisible();
+  UpdateRows(wordIndex, cursor.Word());
+}
+
+void CAppCtrlEditDump::Impl::InsertWord() {
+  if (q->IsReadOnly() || data.Room() < static_cast<std::size_t>(BytesPerWord())) return;
+  const std::size_t offset = std::min(WordOffset(cursor.Word()), data.Size());
+  data.Replace(offset, 0, std::vector<std::uint8_t>(static_cast<std::size_t>(BytesPerWord()), 0));
+  cursor.ClearSelection();
+  DataEdited(cursor.Word(), true);
+}
+
+// Removes whole words from `offset`, no further than the minimum length.
+void CAppCtrlEditDump::Impl::RemoveBytes(std::size_t offset, std::size_t count) {
+  const std::size_t bytesPerWord = static_cast<std::size_t>(BytesPerWord());
+  if (count > data.Removable()) count = data.Removable() / bytesPerWord * bytesPerWord;
+  if (count == 0) return;
+  data.Replace(offset, count, {});
+  cursor.PlaceAt(MakeGrid(), static_cast<long>(offset / bytesPerWord), 0, cursor.Area());
+  cursor.Fit(MakeGrid());
+  DataEdited(cursor.Word(), true);
+}
+
+void CAppCtrlEditDump::Impl::DeleteAtCaret() {
+  if (q->IsReadOnly()) return;
+  if (cursor.HasSelection()) return q->Clear();
+  const std::size_t offset = WordOffset(cursor.Word());
+  if (offset >= data.Size()) return;
+  RemoveBytes(offset, std::min(static_cast<std::size_t>(BytesPerWord()), data.Size() - offset));
+}
+
+void CAppCtrlEditDump::Impl::Backspace() {
+  if (q->IsReadOnly() || cursor.Word() == 0) return;
+  cursor.ClearSelection();
+  cursor.PlaceAt(MakeGrid(), cursor.Word() - 1, 0, cursor.Area());
+  DeleteAtCaret();
+  q->viewport()->update();
+}
+
+void CAppCtrlEditDump::Undo() {
+  if (IsReadOnly() || !d->data.CanUndo()) return;
+  const std::size_t offset = d->data.Undo();
+  d->cursor.Place(d->MakeGrid(), static_cast<long>(offset / static_cast<std::size_t>(d->BytesPerWord())), d->cursor.Area());
+  d->DataEdited(d->cursor.Word(), true);
+}
+
+void CAppCtrlEditDump::Copy() {
+  if (!d->cursor.HasSelection()) return;
+  std::size_t offset = 0;
+  std::size_t count = 0;
+  d->SelectedRange(offset, count);
+  const auto first = d->data.Bytes().begin() + static_cast<std::ptrdiff_t>(offset);
+  d->clipboard.assign(first, first + static_cast<std::ptrdiff_t>(count));
+  AppSetClipboardText(CAppTools::Dump(d->clipboard, "%02X "));
+}
+
+void CAppCtrlEditDump::Cut() {
+  if (IsReadOnly() || !d->cursor.HasSelection()) return;
+  Copy();
+  Clear();
+}
+
+void CAppCtrlEditDump::Clear() {
+  if (IsReadOnly() || !d->cursor.HasSelection()) return;
+  std::size_t offset = 0;
+  std::size_t count = 0;
+  d->SelectedRange(offset, count);
+  d->cursor.ClearSelection();
+  d->RemoveBytes(offset, count);
+}
+
+void CAppCtrlEditDump::Paste() {
+  if (IsReadOnly() || d->clipboard.empty()) return;
+  std::size_t offset = std::min(d->WordOffset(d->cursor.Word()), d->data.Size());
+  std::size_t count = 0;
+  if (d->cursor.HasSelection()) d->SelectedRange(offset, count);
+  const std::size_t room = d->data.Room() + count;
+  const std::size_t taken = std::min(room, d->clipboard.size());
+  if (taken == 0 && count == 0) return;
+  const std::vector<std::uint8_t> insert(d->clipboard.begin(), d->clipboard.begin() + static_cast<std::ptrdiff_t>(taken));
+  d->data.Replace(offset, count, insert);
+  const std::size_t bytesPerWord = static_cast<std::size_t>(d->BytesPerWord());
+  d->cursor.Place(d->MakeGrid(), static_cast<long>((offset + taken + bytesPerWord - 1) / bytesPerWord), d->cursor.Area());
+  d->DataEdited(d->cursor.Word(), true);
+}
+
+void CAppCtrlEditDump::SelectAll() {
+  d->cursor.SelectAll(d->MakeGrid());
+  d->EnsureCaretVisible();
+  viewport()->update();
+}
+
+bool CAppCtrlEditDump::CanUndo() const { return d->data.CanUndo(); }
+
+void CAppCtrlEditDump::GetSelection(long& first, long& last) const {
+  first = d->cursor.First();
+  last = d->cursor.Last();
+}
+
+void CAppCtrlEditDump::GetCaret(long& word, int& position, int& area) const {
+  word = d->cursor.Word();
+  position = d->cursor.Position();
+  area = d->cursor.Area();
+}
+
+void CAppCtrlEditDump::OnCommand(unsigned command) {
+  switch (command) {
+    case ID_BASE_BINARY: case ID_BASE_HEXA: case ID_BASE_DECIMAL: return SetBase(static_cast<int>(command - ID_BASE_BINARY));
+    case ID_INTEL: return SetTypeAffichage(0);
+    case ID_MOTOROLA: return SetTypeAffichage(1);
+    case ID_SIGNED: return SetSigne(true);
+    case ID_UNSIGNED: return SetSigne(false);
+    case ID_FORMAT_8: return SetFormat(FORMAT_8);
+    case ID_FORMAT_16: return SetFormat(FORMAT_16);
+    case ID_FORMAT_32: return SetFormat(FORMAT_32);
+    case ID_FORMAT_ONE_BIT: return SetFormat(FORMAT_ONE_BIT);
+    case ID_FORMAT_BIT_BY_BIT: return SetFormat(FORMAT_BIT_BY_BIT);
+    case ID_BPR_1: case ID_BPR_2: case ID_BPR_4: case ID_BPR_8: case ID_BPR_16:
+      return SetBPR(kBytesPerRowChoices[command - ID_BPR_1]);
+    case ID_VIEW_ADDRESS: return ShowAddress(!d->options.address);
+    case ID_VIEW_DATA: return ShowData(!d->options.data);
+    case ID_VIEW_ASCII: return ShowAscii(!d->options.ascii);
+    case ID_VIEW_FOUR_EIGHT: return ShowAddressWidth(!d->options.fourEight);
+    case ID_EDIT_UNDO: return Undo();
+    case ID_EDIT_CUT: return Cut();
+    case ID_EDIT_COPY: return Copy();
+    case ID_EDIT_PASTE: return Paste();
+    case ID_EDIT_CLEAR: return Clear();
+    case ID_EDIT_SELECT_ALL: return SelectAll();
+    default: return;
+  }
+}
+
+// --- Menu ---------------------------------------------------------------------
+
+void CAppCtrlEditDump::PopupMenu() {
+  const QRect caret = d->view.CaretRect(d->cursor, verticalScrollBar()->value(), horizontalScrollBar()->value());
+  d->menu->Get()->popup(viewport()->mapToGlobal(caret.bottomLeft()));
+}
+
+void CAppCtrlEditDump::SetMenuVisible(unsigned command, bool show) { d->menu->SetVisible(command, show); }
+void CAppCtrlEditDump::RemoveAllItems() { d->menu->RemoveAllItems(); }
+void CAppCtrlEditDump::RemoveClipboardItems() { d->menu->RemoveClipboardItems(); }
+
+// --- Other ----------------------------------------------------------------------
+
+void CAppCtrlEditDump::SetLink(CAppLnkWnd* link) { d->link = link; }
+CAppLnkWnd* CAppCtrlEditDump::GetLink() const { return d->link; }
+void CAppCtrlEditDump::SetOnChangeType(int type) { d->changeType = type; }
+int CAppCtrlEditDump::GetOnChangeType() const { return d->changeType; }
+
+// --- Events ---------------------------------------------------------------------
+
+bool CAppCtrlEditDump::event(QEvent* event) {
+  if (CAppMessageEvent* message = AppMessageEventCast(event)) {
+    if (message->GetMessage() == AppWindowMessage::ReadOnly) MySetReadOnly(message->GetWParam() != 0);
+    return true;
+  }
+  if (event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+        (key->modifiers() & Qt::ControlModifier) == 0) {
+      d->TabKey(key->key() == Qt::Key_Tab && (key->modifiers() & Qt::ShiftModifier) == 0);
+      return true;
+    }
+  }
+  return QAbstractScrollArea::event(event);
+}
+
+void CAppCtrlEditDump::Impl::TabKey(bool forward) {
+  const int area = cursor.Area();
+  if (forward && area == AREA_DATA && options.ascii) return SwitchAreaAndShow(AREA_ASCII);
+  if (!forward && area == AREA_ASCII && options.data) return SwitchAreaAndShow(AREA_DATA);
+  if (!exclusive) q->focusNextPrevChild(forward);
+}
+
+void CAppCtrlEditDump::Impl::SwitchAreaAndShow(int area) {
+  SwitchArea(area);
+  EnsureCaretVisible();
+  q->viewport()->update();
+}
+
+bool CAppCtrlEditDump::Impl::ControlKey(QKeyEvent* event) {
+  const bool readOnly = q->IsReadOnly();
+  switch (event->key()) {
+    case Qt::Key_A: q->SelectAll(); return true;
+    case Qt::Key_C: q->Copy(); return true;
+    case Qt::Key_V: if (!readOnly) q->Paste(); return true;
+    case Qt::Key_X: if (!readOnly) q->Cut(); return true;
+    case Qt::Key_Z: if (!readOnly) q->Undo(); return true;
+    default: return false;
+  }
+}
+
+bool CAppCtrlEditDump::Impl::MoveKey(QKeyEvent* event) {
+  const bool extend = (event->modifiers() & Qt::ShiftModifier) != 0;
+  const bool wholeData = (event->modifiers() & Qt::ControlModifier) != 0;
+  const Grid grid = MakeGrid();
+  const long oldWord = cursor.Word();
+  const bool hadSelection = cursor.HasSelection();
+  switch (event->key()) {
+    case Qt::Key_Left: cursor.Left(grid, extend); break;
+    case Qt::Key_Right: cursor.Right(grid, extend); break;
+    case Qt::Key_Up: cursor.Up(grid, extend); break;
+    case Qt::Key_Down: cursor.Down(grid, extend); break;
+    case Qt::Key_Home: cursor.Home(grid, extend, wholeData); break;
+    case Qt::Key_End: cursor.End(grid, extend, wholeData); break;
+    case Qt::Key_PageUp: cursor.PageUp(grid, extend); break;
+    case Qt::Key_PageDown: cursor.PageDown(grid, extend); break;
+    default: return false;
+  }
+  if (hadSelection) q->viewport()->update();
+  MoveCaret(oldWord);
+  return true;
+}
+
+void CAppCtrlEditDump::keyPressEvent(QKeyEvent* event) {
+  if (d->MoveKey(event)) return;
+  if ((event->modifiers() & Qt::ControlModifier) != 0) {
+    if (!d->ControlKey(event)) event->ignore();
+    return;
+  }
+  switch (event->key()) {
+    case Qt::Key_Insert: d->InsertWord(); return;
+    case Qt::Key_Delete: d->DeleteAtCaret(); return;
+    case Qt::Key_Backspace: d->Backspace(); return;
+    case Qt::Key_Escape: case Qt::Key_Return: case Qt::Key_Enter: event->ignore(); return;
+    default: break;
+  }
+  const QString text = event->text();
+  if (text.size() != 1 || text[0].unicode() < 0x20 || text[0].unicode() > 0xFF) {
+    event->ignore();
+    return;
+  }
+  d->TypeChar(static_cast<char>(text[0].unicode()));
+}
+
+void CAppCtrlEditDump::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return QAbstractScrollArea::mousePressEvent(event);
+  Hit hit;
+  if (!d->view.HitTest(event->position().toPoint(), verticalScrollBar()->value(), horizontalScrollBar()->value(),
+                       d->WordCount(), hit))
+    return;
+  const long anchor = (event->modifiers() & Qt::ShiftModifier) != 0 ? d->cursor.Word() : hit.word;
+  d->cursor.PlaceAt(d->MakeGrid(), hit.word, hit.pos, hit.area);
+  if (anchor != hit.word) d->cursor.ExtendFrom(d->MakeGrid(), anchor);
+  d->dragAnchor = anchor;
+  viewport()->update();
+}
+
+void CAppCtrlEditDump::mouseMoveEvent(QMouseEvent* event) {
+  if ((event->buttons() & Qt::LeftButton) == 0 || d->dragAnchor < 0) return;
+  Hit hit;
+  if (!d->view.HitTest(event->position().toPoint(), verticalScrollBar()->value(), horizontalScrollBar()->value(),
+                       d->WordCount(), hit))
+    return;
+  // Dragging selects whole words, the word under the mouse included.
+  const long end = hit.word >= d->dragAnchor ? hit.word + 1 : hit.word;
+  const long anchor = hit.word >= d->dragAnchor ? d->dragAnchor : d->dragAnchor + 1;
+  d->cursor.PlaceAt(d->MakeGrid(), end, 0, d->cursor.Area());
+  d->cursor.ExtendFrom(d->MakeGrid(), anchor);
+  d->EnsureCaretVisible();
+  viewport()->update();
+}
+
+void CAppCtrlEditDump::contextMenuEvent(QContextMenuEvent* event) {
+  if (event->reason() == QContextMenuEvent::Keyboard) return PopupMenu();
+  d->menu->Get()->popup(event->globalPos());
+}
+
+void CAppCtrlEditDump::paintEvent(QPaintEvent* event) {
+  QPainter painter(viewport());
+  PaintInput in;
+  in.bytes = &d->data.Bytes();
+  in.cursor = &d->cursor;
+  in.firstRow = verticalScrollBar()->value();
+  in.dirty = event->rect();
+  in.xScroll = horizontalScrollBar()->value();
+  in.focused = hasFocus();
+  const QPalette& colours = palette();
+  const bool grey = IsReadOnly() || !isEnabled();
+  in.colours.background = colours.color(grey ? QPalette::Button : QPalette::Base);
+  in.colours.text = grey ? colours.color(QPalette::Disabled, QPalette::Text) : colours.color(QPalette::Text);
+  in.colours.highlight = colours.color(QPalette::Active, QPalette::Highlight);
+  in.colours.highlightedText = colours.color(QPalette::Active, QPalette::HighlightedText);
+  in.colours.shadow = colours.color(QPalette::Mid);
+  d->view.Paint(painter, in);
+}
+
+QSize CAppCtrlEditDump::viewportSizeHint() const {
+  constexpr int kRowsShown = 8;
+  return QSize(d->view.Width(), kRowsShown * d->view.LineHeight());
+}
+
+QSize CAppCtrlEditDump::sizeHint() const {
+  const int frame = 2 * frameWidth();
+  return viewportSizeHint() + QSize(frame + verticalScrollBar()->sizeHint().width(), frame);
+}
+
+void CAppCtrlEditDump::resizeEvent(QResizeEvent* event) {
+  QAbstractScrollArea::resizeEvent(event);
+  d->UpdateScrollBars();
+}
+
+void CAppCtrlEditDump::scrollContentsBy(int dx, int dy) {
+  // The vertical bar counts rows, the horizontal one pixels.
+  viewport()->scroll(dx, dy * d->view.LineHeight());
+}
+
+void CAppCtrlEditDump::focusInEvent(QFocusEvent* event) {
+  QAbstractScrollArea::focusInEvent(event);
+  viewport()->update();
+}
+
+void CAppCtrlEditDump::focusOutEvent(QFocusEvent* event) {
+  QAbstractScrollArea::focusOutEvent(event);
+  viewport()->update();
+}
+
+void CAppCtrlEditDump::changeEvent(QEvent* event) {
+  QAbstractScrollArea::changeEvent(event);
+  if (event->type() == QEvent::FontChange) {
+    d->view.SetFont(DumpFont());
+    d->Relayout();
+  }
+  if (event->type() == QEvent::EnabledChange || event->type() == QEvent::PaletteChange) viewport()->update();
+}
