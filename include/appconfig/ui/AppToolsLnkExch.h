@@ -9,11 +9,16 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "appconfig/ui/AppToolsLnk.h"
 
 class CAppCtrlCheck;
+class CAppCtrlEditDump;
+class CAppDataRecord;
+class CAppParamArray;
+class CAppParamMail;
 class CAppCtrlCombo;
 class CAppCtrlList;
 class CAppParamEnumSingle;
@@ -93,4 +98,74 @@ public:
 private:
   CAppCtrlList* m_pCtrl;
   CAppParamGroup* m_pGroup = nullptr;
+};
+
+// A hex dump shows an array parameter's bytes with the display options of
+// its profile; the display the user chose goes back into the parameter as
+// its options word (CAppParamArray::GetDumpOptions), see CAppCtrlEditDump
+// for the bits.
+class CAppToolsLnk::DumpExchArray : public CAppToolsLnk::RuleExchData {
+public:
+  explicit DumpExchArray(CAppCtrlEditDump* control);
+  int ParamToCtrl() override;
+  int CtrlToParam() override;
+  void SetParam(CAppParam* param) override;
+  // Refuses null with "Bad pointer".
+  void SetResources(CAppResources* resources) override;
+
+  // The stored options (or, when there are none yet, the profile's first
+  // choices, which are then stored) applied to the control; TRUE.
+  int SetDataToCtrl();
+  // The control's present display stored in the parameter; TRUE.
+  int GetCtrlToData();
+  // The control's present display as a current word; `options` is left
+  // alone when the word is 0. TRUE.
+  int GetMenuOptions(std::uint32_t& options);
+  // The menu's commands (visible) and the first choices (current) of the
+  // parameter's profile: keys "SYS_FORMAT_VALUE", "SYS_OPTION_BITS",
+  // "SYS_OPTION_IM", "SYS_OPTION_VIEW", "SYS_OPTION_NBCOL",
+  // "SYS_OPTION_SPACE" and "SYS_OPTION_MENU_HIDE", each a key list; a
+  // missing key gives its defaults. Without resources or profile both words
+  // stay as they are. TRUE.
+  int GetMenuOptions(std::uint32_t& visible, std::uint32_t& current, char& space);
+  void SetMenuOptions(std::uint32_t visible, std::uint32_t current, char space);
+  // Adds `bit` to `visible`, and to `current` while `first` is set, which
+  // it then clears.
+  static void SetOptionBit(std::uint32_t& visible, std::uint32_t& current, std::uint32_t bit, int& first);
+
+protected:
+  CAppCtrlEditDump* m_pCtrl;
+  CAppParamArray* m_pArray = nullptr;
+};
+
+// A mailbox's data zone (field 20, at most 1536 bytes) shown, never written
+// back: only the display options return to the parameter.
+class CAppToolsLnk::DumpExchMail : public CAppToolsLnk::DumpExchArray {
+public:
+  static constexpr unsigned kDataField = 20;
+  static constexpr unsigned kMaxData = 1536;
+
+  explicit DumpExchMail(CAppCtrlEditDump* control) : DumpExchArray(control) {}
+  int ParamToCtrl() override;
+  int CtrlToParam() override;
+  void SetParam(CAppParam* param) override;
+
+private:
+  CAppParamMail* m_pMail = nullptr;
+};
+
+// Any parameter's device data image, edited as bytes of a fixed length.
+class CAppToolsLnk::DumpExchStruct : public CAppToolsLnk::RuleExchData {
+public:
+  explicit DumpExchStruct(CAppCtrlEditDump* control);
+  ~DumpExchStruct() override;
+  int ParamToCtrl() override;
+  int CtrlToParam() override;
+  // Only refuses null.
+  void SetParam(CAppParam* param) override;
+
+private:
+  CAppCtrlEditDump* m_pCtrl;
+  CAppParam* m_pParam = nullptr;
+  std::unique_ptr<CAppDataRecord> m_pRecord;
 };
