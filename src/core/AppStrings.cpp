@@ -46,6 +46,8 @@ constexpr StringEntry kStrings[] = {
     {13692, "&Fermer"},
     {13693, "Fichier %s. "},
     {13694, "%s. "},
+    {57728, "&Propriétés\tSPACE"},
+    {57729, "&Editer\tF2"},
     {57730, "Cliquez pour dérouler le menu d'options."},
     {57731, "Simple clic pour éditer en place. Double clic pour afficher une boîte d'edition. "},
     {57732, "Permer d'afficher différentes catégories de paramètres."},

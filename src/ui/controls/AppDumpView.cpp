@@ -1,9 +1,11 @@
 #include "AppDumpView.h"
 
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QPainter>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 
 namespace AppDump {
@@ -29,6 +31,31 @@ void View::SetFont(const QFont& font) {
   m_charWidth = std::max(1, metrics.horizontalAdvance(QLatin1Char('0')));
   m_lineHeight = std::max(1, metrics.height());
   m_ascent = metrics.ascent();
+  m_rawFont = QRawFont::fromFont(font);
+  QString codes;
+  for (int code = 0; code < 256; ++code) codes += QChar(code >= 0x20 && code < 0x7F ? code : ' ');
+  const QList<quint32> glyphs = m_rawFont.glyphIndexesForString(codes);
+  m_glyphs.assign(glyphs.begin(), glyphs.end());
+  m_glyphs.resize(256, 0);
+}
+
+void View::DrawChars(QPainter& painter, int x, int baseline, std::string_view text, const QColor& colour) const {
+  QList<quint32> glyphs;
+  QList<QPointF> positions;
+  glyphs.reserve(static_cast<qsizetype>(text.size()));
+  positions.reserve(static_cast<qsizetype>(text.size()));
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == ' ') continue;
+    glyphs.append(m_glyphs[static_cast<unsigned char>(text[i])]);
+    positions.append(QPointF(static_cast<qreal>(i) * m_charWidth, 0));
+  }
+  if (glyphs.isEmpty()) return;
+  QGlyphRun run;
+  run.setRawFont(m_rawFont);
+  run.setGlyphIndexes(glyphs);
+  run.setPositions(positions);
+  painter.setPen(colour);
+  painter.drawGlyphRun(QPointF(x, baseline), run);
 }
 
 void View::Update(const WordFormat& format, const ViewOptions& options, std::size_t dataSize) {
@@ -63,7 +90,7 @@ void View::Paint(QPainter& painter, const PaintInput& in) const {
   for (long row = top; row <= bottom; ++row) {
     const int y = static_cast<int>(row - in.firstRow) * m_lineHeight;
     PaintRow(painter, in, row, y);
-    if (row == in.cursor->Word() / m_wordsPerRow) PaintCaret(painter, in, row, y);
+    if (row == in.cursor->Word() / m_wordsPerRow) PaintCaret(painter, in, y);
   }
   painter.translate(in.xScroll, 0);
 }
@@ -84,8 +111,9 @@ void View::PaintRow(QPainter& painter, const PaintInput& in, long row, int y) co
   }
 
   if (m_options.address) {
-    const std::uint64_t address = std::uint64_t{m_options.addressOffset} + rowOffset;
-    const QString text = QStringLiteral("%1").arg(address, m_addressChars, 16, QLatin1Char('0')).toUpper();
+    const unsigned long long address = std::uint64_t{m_options.addressOffset} + rowOffset;
+    char text[24];
+    std::snprintf(text, sizeof text, "%0*llX", m_addressChars, address);
     PaintColumn(painter, in, m_addressX, y, text, 0, 0);
   }
   if (m_options.data) {
@@ -96,35 +124,29 @@ void View::PaintRow(QPainter& painter, const PaintInput& in, long row, int y) co
     const int chars = m_format.CharsPerWord();
     // The separator after the last selected word stays unselected.
     const int to = selTo > selFrom ? static_cast<int>(selTo) * chars - 1 : 0;
-    PaintColumn(painter, in, m_dataX, y, QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())),
-                static_cast<int>(selFrom) * chars, to);
+    PaintColumn(painter, in, m_dataX, y, line, static_cast<int>(selFrom) * chars, to);
   }
   if (m_options.ascii) {
     std::string line;
     for (std::size_t at = rowOffset; at < size && at < rowOffset + static_cast<std::size_t>(m_rowBytes); ++at)
       line += AsciiChar(bytes[at]);
-    PaintColumn(painter, in, m_asciiX, y, QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())),
-                static_cast<int>(selFrom * static_cast<long>(bytesPerWord)),
+    PaintColumn(painter, in, m_asciiX, y, line, static_cast<int>(selFrom * static_cast<long>(bytesPerWord)),
                 static_cast<int>(selTo * static_cast<long>(bytesPerWord)));
   }
 }
 
-void View::PaintColumn(QPainter& painter, const PaintInput& in, int x, int y, const QString& text, int selFrom,
+void View::PaintColumn(QPainter& painter, const PaintInput& in, int x, int y, std::string_view text, int selFrom,
                        int selTo) const {
   const int baseline = y + m_ascent;
   selTo = std::min(selTo, static_cast<int>(text.size()));
-  if (selTo <= selFrom) {
-    painter.setPen(in.colours.text);
-    painter.drawText(x, baseline, text);
-    return;
-  }
-  painter.setPen(in.colours.text);
-  painter.drawText(x, baseline, text.left(selFrom));
-  painter.drawText(x + selTo * m_charWidth, baseline, text.mid(selTo));
+  if (selTo <= selFrom) return DrawChars(painter, x, baseline, text, in.colours.text);
+  const auto from = static_cast<std::size_t>(selFrom);
+  const auto to = static_cast<std::size_t>(selTo);
+  DrawChars(painter, x, baseline, text.substr(0, from), in.colours.text);
+  DrawChars(painter, x + selTo * m_charWidth, baseline, text.substr(to), in.colours.text);
   const QRect selected(x + selFrom * m_charWidth, y, (selTo - selFrom) * m_charWidth, m_lineHeight);
   painter.fillRect(selected, in.colours.highlight);
-  painter.setPen(in.colours.highlightedText);
-  painter.drawText(selected.left(), baseline, text.mid(selFrom, selTo - selFrom));
+  DrawChars(painter, selected.left(), baseline, text.substr(from, to - from), in.colours.highlightedText);
 }
 
 int View::CaretColumnX(const Cursor& cursor, int area) const {
@@ -142,7 +164,7 @@ QRect View::CaretRect(const Cursor& cursor, long firstRow, int xScroll) const {
   return QRect(CaretColumnX(cursor, cursor.Area()) - xScroll, y, m_charWidth, m_lineHeight);
 }
 
-void View::PaintCaret(QPainter& painter, const PaintInput& in, long row, int y) const {
+void View::PaintCaret(QPainter& painter, const PaintInput& in, int y) const {
   const Cursor& cursor = *in.cursor;
   const int area = cursor.Area();
   const bool areaShown = area == AREA_ASCII ? m_options.ascii : m_options.data;
@@ -165,21 +187,19 @@ void View::PaintCaret(QPainter& painter, const PaintInput& in, long row, int y) 
   }
   // A block caret that shows the character under it inverted.
   painter.fillRect(cell, in.colours.text);
-  QChar under = QLatin1Char(' ');
+  char under = ' ';
   const std::vector<std::uint8_t>& bytes = *in.bytes;
   const std::size_t wordOffset = static_cast<std::size_t>(cursor.Word()) * static_cast<std::size_t>(m_format.BytesPerWord());
   if (wordOffset < bytes.size()) {
     if (area == AREA_ASCII) {
       const std::size_t at = wordOffset + static_cast<std::size_t>(cursor.Position());
-      if (at < bytes.size()) under = QLatin1Char(AsciiChar(bytes[at]));
+      if (at < bytes.size()) under = AsciiChar(bytes[at]);
     } else {
       const std::string word = m_format.WordText(m_format.ReadWord(bytes.data(), bytes.size(), wordOffset));
-      under = QLatin1Char(word[static_cast<std::size_t>(cursor.Position())]);
+      under = word[static_cast<std::size_t>(cursor.Position())];
     }
   }
-  painter.setPen(in.colours.background);
-  painter.drawText(cell.left(), y + m_ascent, QString(under));
-  (void)row;
+  DrawChars(painter, cell.left(), y + m_ascent, std::string_view(&under, 1), in.colours.background);
 }
 
 bool View::HitTest(QPoint point, long firstRow, int xScroll, long wordCount, Hit& hit) const {

@@ -6,11 +6,12 @@
 #include <QColor>
 #include <QFont>
 #include <QPoint>
+#include <QRawFont>
 #include <QRect>
-#include <QString>
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 #include "AppDumpCursor.h"
@@ -58,6 +59,7 @@ struct Hit {
 class View {
 public:
   void SetFont(const QFont& font);
+  const QFont& Font() const { return m_font; }
   // Recomputes every column position; cheap, called after each change that
   // can move a column (the address width follows the data length).
   void Update(const WordFormat& format, const ViewOptions& options, std::size_t dataSize);
@@ -78,15 +80,20 @@ public:
 
 private:
   void PaintRow(QPainter& painter, const PaintInput& in, long row, int y) const;
-  void PaintColumn(QPainter& painter, const PaintInput& in, int x, int y, const QString& text, int selFrom,
+  void PaintColumn(QPainter& painter, const PaintInput& in, int x, int y, std::string_view text, int selFrom,
                    int selTo) const;
-  void PaintCaret(QPainter& painter, const PaintInput& in, long row, int y) const;
+  // Draws characters on the grid, one cell each, from glyphs looked up once
+  // per font: the texts are plain ASCII, so no shaping is needed.
+  void DrawChars(QPainter& painter, int x, int baseline, std::string_view text, const QColor& colour) const;
+  void PaintCaret(QPainter& painter, const PaintInput& in, int y) const;
   int CaretColumnX(const Cursor& cursor, int area) const;
 
   WordFormat m_format;
   ViewOptions m_options;
   std::size_t m_dataSize = 0;
   QFont m_font;
+  QRawFont m_rawFont;
+  std::vector<quint32> m_glyphs;  // by character code, 0 to 255
   int m_charWidth = 8;
   int m_lineHeight = 14;
   int m_ascent = 11;
