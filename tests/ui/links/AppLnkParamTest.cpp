@@ -124,7 +124,9 @@ TEST_F(ParamLinks, EveryLinkOpensOnItsParameterAndOkStoresTheValue) {
     CAppParam* param = Param<CAppParam>(link.path);
     const int result = Open(param, [&](CAppSheet& sheet) {
       ASSERT_EQ(sheet.GetTabWidget()->count(), 1);
-      EXPECT_EQ(sheet.GetTabWidget()->tabText(0), "Valeur");
+      // The cycle's profile names its page; the others take "Valeur".
+      EXPECT_EQ(sheet.GetTabWidget()->tabText(0), link.path == std::string("CYCLE") ? "Cycle" : "Valeur");
+      EXPECT_EQ(Item<QLabel>(sheet, 13515)->text().toStdString(), param->GetHelp());
       EXPECT_EQ(Item<QLabel>(sheet, 13516)->text().toStdString(), param->GetName(&resources));
       link.edit(sheet);
       SaveScreenshot(sheet, link.name);
