@@ -1,30 +1,21 @@
 // What each parameter link does with its own controls: bases and bounds of
 // a number, default buttons, the address fields, the mailbox fields.
-#include <QTest>
 #include <QToolButton>
 
 #include "ParamLinkFixture.h"
 #include "appconfig/AppParamAddress.h"
+#include "appconfig/AppParamEnumMulti.h"
 #include "appconfig/AppParamEnumSingle.h"
 #include "appconfig/AppParamMail.h"
 #include "appconfig/AppParamNumeric.h"
 #include "appconfig/ui/AppCtrlButton.h"
 #include "appconfig/ui/AppCtrlEditDump.h"
 #include "appconfig/ui/AppCtrlEditNumeric.h"
+#include "appconfig/ui/AppCtrlEditString.h"
 #include "appconfig/ui/AppCtrlList.h"
 #include "appconfig/ui/AppMaskAddrCtl.h"
 
 namespace {
-
-constexpr unsigned kValue = 13605;
-constexpr unsigned kDefault = 13501;
-constexpr unsigned kAddress = 13551;
-
-void Retype(QLineEdit* edit, const QString& text) {
-  ASSERT_NE(edit, nullptr);
-  edit->selectAll();
-  QTest::keyClicks(edit, text);
-}
 
 bool OkEnabled(CAppSheet& sheet) { return sheet.GetButton(CAppSheet::ID_OK)->isEnabled(); }
 
@@ -207,4 +198,26 @@ TEST_F(ParamLinks, MailShowsItsFieldsAndDataZone) {
   mail->GetData(after);
   EXPECT_EQ(after, bytes);  // nothing written back
   EXPECT_NE(mail->GetDumpOptions(), 0u);  // but the dump's display options
+}
+
+TEST_F(ParamLinks, StringEditTakesTheParametersTextLimit) {
+  Open(Param<CAppParam>("STATION"), [&](CAppSheet& sheet) {
+    auto* edit = Item<CAppCtrlEditString>(sheet, kValue);
+    EXPECT_EQ(edit->maxLength(), 16);
+    EXPECT_EQ(edit->text(), "IO-01");
+    ClickCancel(sheet);
+  });
+}
+
+TEST_F(ParamLinks, MultipleChoiceWithoutDefaultsHidesTheDefaultButton) {
+  auto* empty = device->GetGroup()->SetAt("NO_OPTIONS", new CAppParamEnumMulti);
+  Open(empty, [&](CAppSheet& sheet) {
+    EXPECT_EQ(Item<CAppCtrlList>(sheet, kValue)->GetCount(), 0);
+    EXPECT_TRUE(Item<QWidget>(sheet, kDefault)->isHidden());
+    ClickOk(sheet);
+  });
+  Open(Param<CAppParam>("OPTIONS"), [&](CAppSheet& sheet) {
+    EXPECT_FALSE(Item<QWidget>(sheet, kDefault)->isHidden());
+    ClickCancel(sheet);
+  });
 }

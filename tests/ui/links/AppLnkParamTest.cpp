@@ -1,8 +1,6 @@
 // The parameter links end to end: CAppResources::OnProperties on the
 // parameters of the example device, values typed, clicked and checked, then
 // OK or Cancel.
-#include <QTest>
-#include <QToolButton>
 
 #include "ParamLinkFixture.h"
 #include "appconfig/AppDynamic.h"
@@ -35,20 +33,10 @@ APP_REGISTER_CLASS(CAppRuleTestRefuse, "Rule Test Refuse")
 
 namespace {
 
-constexpr unsigned kValue = 13605;
-constexpr unsigned kDefault = 13501;
-constexpr unsigned kAddress = 13551;
-
 std::vector<std::uint8_t> Bytes(CAppParamArray* param) {
   std::vector<std::uint8_t> bytes;
   param->GetData(bytes);
   return bytes;
-}
-
-void Retype(QLineEdit* edit, const QString& text) {
-  ASSERT_NE(edit, nullptr);
-  edit->selectAll();
-  QTest::keyClicks(edit, text);
 }
 
 // One link: the parameter it opens on, a change typed or clicked on its

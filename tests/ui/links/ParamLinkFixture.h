@@ -18,7 +18,9 @@
 #include "appconfig/ui/AppSheet.h"
 #include "platform/AppDialogTemplate.h"
 
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 
 // Records message boxes instead of showing them; the sheets still open.
 class RecordedMessageBoxes : public CAppUserInterface {
@@ -41,6 +43,18 @@ public:
 private:
   CAppUserInterface* m_pShown;
 };
+
+// Dialog items of the link pages.
+constexpr unsigned kValue = 13605;
+constexpr unsigned kDefault = 13501;
+constexpr unsigned kAddress = 13551;
+
+// Replaces the edit's text by typing.
+inline void Retype(QLineEdit* edit, const QString& text) {
+  ASSERT_NE(edit, nullptr);
+  edit->selectAll();
+  QTest::keyClicks(edit, text);
+}
 
 // Dialog item `id` of the sheet's active page as a T.
 template <class T>
