@@ -33,7 +33,7 @@ CAppParamEnumMulti* CAppLnkParamEnumMulti::GetLinkParam() {
 void CAppLnkParamEnumMulti::OnUserCreate() { AddView(kTemplate, ""); }
 
 int CAppLnkParamEnumMulti::OnUserInit() {
-  GetLinkParam();
+  GetLinkParam();  // another class throws before any control is made
   CAppCtrlList* list = AddCtrl(AppLnkItem::kValue, new CAppCtrlList(1));
   list->SetModeCheck();
   list->AddColumn(CAppTools::LoadString(kValueTitle));

@@ -29,7 +29,7 @@ CAppParamEnumSingle* CAppLnkParamEnumSingle::GetLinkParam() {
 void CAppLnkParamEnumSingle::OnUserCreate() { AddView(kTemplate, ""); }
 
 int CAppLnkParamEnumSingle::OnUserInit() {
-  GetLinkParam();
+  GetLinkParam();  // another class throws before any control is made
   CAppCtrlList* list = AddCtrl(AppLnkItem::kValue, new CAppCtrlList(0));
   list->SetModeSelect();
   list->AddColumn("Name");

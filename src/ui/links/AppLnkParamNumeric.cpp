@@ -65,7 +65,7 @@ CAppParamNumeric* CAppLnkParamNumeric::GetLinkParam() {
 void CAppLnkParamNumeric::OnUserCreate() { AddView(kTemplate, ""); }
 
 int CAppLnkParamNumeric::OnUserInit() {
-  GetLinkParam();
+  GetLinkParam();  // another class throws before any control is made
   AddCtrl(AppLnkItem::kValue, new CAppCtrlEditNumeric(1, kMaxChars));
   AddCtrl(AppLnkItem::kMaxStatic, new CAppCtrlStatic);
   AddCtrl(AppLnkItem::kMinStatic, new CAppCtrlStatic);
