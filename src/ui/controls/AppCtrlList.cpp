@@ -1,5 +1,6 @@
 #include "appconfig/ui/AppCtrlList.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QHeaderView>
@@ -209,6 +210,12 @@ QMenu* CAppCtrlList::GetMenu() {
   const QList<QAction*> actions = m_pMenu->actions();
   actions[1]->setEnabled(m_bEditInPlace && !m_bReadOnly && m_nCurrent >= 0);
   return m_pMenu;
+}
+
+void CAppCtrlList::SetOptionsButton(QAbstractButton* button) {
+  if (button == nullptr) return;
+  connect(button, &QAbstractButton::clicked, this,
+          [this, button] { PopupMenu(button->mapToGlobal(QPoint(0, button->height()))); });
 }
 
 void CAppCtrlList::PopupMenu(const QPoint& globalPos) {

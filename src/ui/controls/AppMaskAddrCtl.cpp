@@ -169,6 +169,8 @@ CAppMaskAddrCtl::CAppMaskAddrCtl(unsigned fieldCount, char separator, const std:
   }
   setFocusPolicy(Qt::StrongFocus);
   setFocusProxy(m_fields.front());
+  // One line high, as an edit box.
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 
 unsigned CAppMaskAddrCtl::GetCtrlId() const { return AppGetDlgItemId(this); }
