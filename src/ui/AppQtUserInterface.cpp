@@ -15,7 +15,9 @@
 #include "appconfig/AppToolsBin.h"
 #include "appconfig/ui/AppLnkSheet.h"
 #include "appconfig/ui/AppSheet.h"
+#include "AppUiTrace.h"
 #include "platform/AppMessageBox.h"
+#include "platform/AppOwnerWindow.h"
 
 namespace {
 
@@ -82,8 +84,8 @@ int ShowWithUndo(CAppSheet& sheet, CAppParam* param) {
   std::unique_ptr<CAppToolsBin::Stream> snapshot;
   try {
     snapshot = CAppStreamBin::CreateUndo(param);
-  } catch (const std::exception& e) {
-    APP_TRACE("%s", e.what());
+  } catch (...) {
+    AppTraceCurrentException();
   }
   if (snapshot == nullptr) return 2;
   const int result = sheet.DoModal();
@@ -105,7 +107,7 @@ int CAppQtUserInterface::OnProperties(CAppResources& resources, CAppParam* param
   if (param->IsFlagsEnable(PF_NO_PROPERTIES)) return 1;
   std::unique_ptr<CAppSheet> ownSheet;
   if (sheet == nullptr) {
-    ownSheet = std::make_unique<CAppSheet>(0, QApplication::activeWindow());
+    ownSheet = std::make_unique<CAppSheet>(0, AppOwnerWindow());
     sheet = ownSheet.get();
   }
   sheet->SetName(param->GetName(&resources));
@@ -138,7 +140,7 @@ int CAppQtUserInterface::OnDebug(CAppResources& resources, CAppParam* param, CAp
   APP_CHECK_POINTER(param);
   std::unique_ptr<CAppSheet> ownSheet;
   if (sheet == nullptr) {
-    ownSheet = std::make_unique<CAppSheet>(0, QApplication::activeWindow());
+    ownSheet = std::make_unique<CAppSheet>(0, AppOwnerWindow());
     sheet = ownSheet.get();
   }
   sheet->SetReadOnly(1);
