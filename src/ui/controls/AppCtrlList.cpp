@@ -19,6 +19,7 @@
 #include "appconfig/ui/AppMaskAddrCtl.h"
 #include "controls/ListStyledModel.h"
 #include "platform/AppDialogTemplate.h"
+#include "platform/AppRedraw.h"
 #include "platform/AppWindowMessages.h"
 
 namespace {
@@ -424,7 +425,7 @@ void CAppCtrlList::OnEndActivate() {
     header()->resizeSection(column,
                             std::max(header()->sectionSizeHint(column), sizeHintForColumn(column)) + kColumnGap);
   }
-  setUpdatesEnabled(true);
+  AppSetRedraw(this, true);
   viewport()->update();
   if (GetItemCount() > 0) {
     if (m_nCurrent < 0 || m_nCurrent >= GetItemCount()) m_nCurrent = 0;
@@ -441,7 +442,7 @@ bool CAppCtrlList::event(QEvent* event) {
         m_bReadOnly = message->GetWParam() != 0;
         UpdateColours();
         break;
-      case AppWindowMessage::CtrlBeginActivate: setUpdatesEnabled(false); break;
+      case AppWindowMessage::CtrlBeginActivate: AppSetRedraw(this, false); break;
       case AppWindowMessage::CtrlEndActivate: OnEndActivate(); break;
       default: break;
     }
