@@ -4,11 +4,15 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QScrollBar>
 
+#include <algorithm>
 #include <cstdio>
+#include <ctime>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "BenchRatio.h"
 #include "appconfig/ui/AppCtrlList.h"
@@ -27,6 +31,14 @@ void AddRow(CAppCtrlList& list, int row) {
   list.AddItem(static_cast<unsigned long>(row), "Paramètre " + std::to_string(row));
   list.SetText(std::to_string(row * 7), row, 1);
   list.SetText("ms", row, 2);
+}
+
+// CPU time of this thread: what a repaint costs when other processes share
+// the cores.
+double ThreadCpuMs() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
 }
 
 // Shown, then filled between the two activation messages, then painted.
@@ -56,22 +68,44 @@ void BM_CtrlList_FillShow(benchmark::State& state) {
 }
 BENCHMARK(BM_CtrlList_FillShow)->Arg(10000)->Arg(kLongList)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// One iteration: one page down and its repaint; the scroll starts again at
-// the top after the last page.
+// One iteration: every page from the first to the last, each scrolled to
+// and repainted and timed on its own; the counters give the median, the
+// 99th percentile and the slowest repaint in milliseconds (the slowest is
+// the one a busy machine spoils first).
 void BM_CtrlList_ScrollRepaint_100000(benchmark::State& state) {
   CAppCtrlList list(1);
   FillAndShow(list, kLongList);
   QScrollBar* bar = list.verticalScrollBar();
-  bar->setValue(0);
+  std::vector<double> times;
+  std::vector<double> cpuTimes;
   for (auto _ : state) {
-    const int next = bar->value() + bar->pageStep();
-    bar->setValue(bar->value() >= bar->maximum() ? 0 : next);
+    bar->setValue(0);
     list.viewport()->repaint();
+    for (int value = 0; value < bar->maximum();) {
+      value = std::min(value + bar->pageStep(), bar->maximum());
+      QElapsedTimer timer;
+      timer.start();
+      const double cpuStart = ThreadCpuMs();
+      bar->setValue(value);
+      list.viewport()->repaint();
+      cpuTimes.push_back(ThreadCpuMs() - cpuStart);
+      times.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+    }
   }
-  state.SetItemsProcessed(state.iterations());
-  state.counters["pages"] = static_cast<double>(bar->maximum()) / bar->pageStep() + 1;
+  state.SetItemsProcessed(static_cast<std::int64_t>(times.size()));
+  std::sort(times.begin(), times.end());
+  std::sort(cpuTimes.begin(), cpuTimes.end());
+  const auto at = [](const std::vector<double>& sorted, double share) {
+    return sorted[static_cast<size_t>(share * static_cast<double>(sorted.size() - 1))];
+  };
+  state.counters["pages"] = static_cast<double>(times.size());
+  state.counters["median_ms"] = at(times, 0.5);
+  state.counters["p99_ms"] = at(times, 0.99);
+  state.counters["slowest_ms"] = times.back();
+  state.counters["cpu_median_ms"] = at(cpuTimes, 0.5);
+  state.counters["cpu_slowest_ms"] = cpuTimes.back();
 }
-BENCHMARK(BM_CtrlList_ScrollRepaint_100000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CtrlList_ScrollRepaint_100000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 
@@ -88,10 +122,18 @@ int main(int argc, char** argv) {
     std::printf("10 000 rows x 3 columns filled and shown: %.1f ms (target <= 300 ms) %s\n", small,
                 small <= 300 ? "OK" : "MISSED");
   reporter.PrintRatio("100 000 rows against 10 000 rows, fill and show", large, small, 10.0);
-  const double page = reporter.Time("BM_CtrlList_ScrollRepaint_100000");
-  if (page > 0)
-    std::printf("100 000 rows, one page scrolled and repainted: %.3f ms (target <= 5 ms) %s\n", page,
-                page <= 5 ? "OK" : "MISSED");
+  const std::string scroll = "BM_CtrlList_ScrollRepaint_100000/iterations:1";
+  const double pages = reporter.Counter(scroll, "pages");
+  const double slowest = reporter.Counter(scroll, "slowest_ms");
+  if (pages > 0)
+    std::printf("100 000 rows, %.0f pages from first to last: repaint median %.3f ms, 99%% %.3f ms, slowest %.3f ms "
+                "(target <= 5 ms) %s\n",
+                pages, reporter.Counter(scroll, "median_ms"), reporter.Counter(scroll, "p99_ms"), slowest,
+                slowest <= 5 ? "OK" : "MISSED");
+  if (pages > 0)
+    std::printf("  the same in CPU time of the thread: median %.3f ms, slowest %.3f ms (target <= 5 ms) %s\n",
+                reporter.Counter(scroll, "cpu_median_ms"), reporter.Counter(scroll, "cpu_slowest_ms"),
+                reporter.Counter(scroll, "cpu_slowest_ms") <= 5 ? "OK" : "MISSED");
   benchmark::Shutdown();
   return 0;
 }

@@ -9,6 +9,7 @@
 #include "appconfig/AppDebug.h"
 #include "appconfig/AppException.h"
 #include "platform/AppDialogTemplate.h"
+#include "platform/AppOwnerWindow.h"
 
 namespace {
 constexpr unsigned kTemplateId = 13576;
@@ -33,7 +34,7 @@ CAppDlgProgress::~CAppDlgProgress() {
 }
 
 void CAppDlgProgress::Run(const std::string& caption) {
-  QWidget* owner = QApplication::activeWindow();
+  QWidget* owner = AppOwnerWindow();
   if (owner != nullptr && owner != this && owner->isEnabled()) {
     owner->setEnabled(false);
     m_pDisabledOwner = owner;

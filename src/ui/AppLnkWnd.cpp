@@ -139,8 +139,12 @@ void CAppLnkWnd::ShowWindow(unsigned id, int show) { _GetDlgItem(id)->setVisible
 void CAppLnkWnd::SetWindowText(unsigned id, const std::string& text) {
   QWidget* item = _GetDlgItem(id);
   const QString value = QString::fromStdString(text);
-  // A window's text is its label for the items that have one.
-  if (!item->setProperty("text", value)) item->setWindowTitle(value);
+  // A window's text is the label of the items that have one.
+  if (item->metaObject()->indexOfProperty("text") >= 0) {
+    item->setProperty("text", value);
+  } else {
+    item->setWindowTitle(value);
+  }
 }
 
 void CAppLnkWnd::DisableAllCtrl(int readOnly) {

@@ -17,6 +17,7 @@
 #include "appconfig/ui/AppSheet.h"
 #include "AppUiTrace.h"
 #include "platform/AppMessageBox.h"
+#include "platform/AppOwnerWindow.h"
 
 namespace {
 
@@ -106,7 +107,7 @@ int CAppQtUserInterface::OnProperties(CAppResources& resources, CAppParam* param
   if (param->IsFlagsEnable(PF_NO_PROPERTIES)) return 1;
   std::unique_ptr<CAppSheet> ownSheet;
   if (sheet == nullptr) {
-    ownSheet = std::make_unique<CAppSheet>(0, QApplication::activeWindow());
+    ownSheet = std::make_unique<CAppSheet>(0, AppOwnerWindow());
     sheet = ownSheet.get();
   }
   sheet->SetName(param->GetName(&resources));
@@ -139,7 +140,7 @@ int CAppQtUserInterface::OnDebug(CAppResources& resources, CAppParam* param, CAp
   APP_CHECK_POINTER(param);
   std::unique_ptr<CAppSheet> ownSheet;
   if (sheet == nullptr) {
-    ownSheet = std::make_unique<CAppSheet>(0, QApplication::activeWindow());
+    ownSheet = std::make_unique<CAppSheet>(0, AppOwnerWindow());
     sheet = ownSheet.get();
   }
   sheet->SetReadOnly(1);

@@ -155,6 +155,8 @@ TEST_F(UiFixture, ControlsAreFoundByNumberAndClass) {
     EXPECT_EQ(link->GetCtrl(13516, name)->text(), "Nom de station");
     link->SetDescription(nullptr);
     EXPECT_EQ(name->text(), "");
+    link->SetWindowText(13605, "IO-02");
+    EXPECT_EQ(edit->text(), "IO-02");
     link->ShowWindow(13605, 0);
     EXPECT_TRUE(edit->isHidden());
     Click(sheet->GetButton(CAppSheet::ID_OK));
@@ -231,6 +233,27 @@ TEST_F(UiFixture, LinkClassesAreRegisteredWithTheirProfiles) {
   EXPECT_NE(resources.FindChild("CAppLnkSheet"), nullptr);
   // "Link " + the link group's name resolves to the class.
   EXPECT_EQ(CAppDynamic::GetClassByAlias("Test Value", "Link "), "TESTRECORDINGLINK");
+}
+
+TEST_F(UiFixture, PropertiesOpenedInsideALinkRefreshItsPage) {
+  WhenModal([&] {
+    auto* outer = ActiveModal<CAppSheet>();
+    ASSERT_NE(outer, nullptr);
+    CAppLnkWnd* link = outer->GetAppPage(-1)->GetLink();
+    WhenModal([&] {
+      auto* inner = ActiveModal<CAppSheet>();
+      ASSERT_NE(inner, nullptr);
+      EXPECT_EQ(inner->GetParentSheet(), outer);
+      QTest::keyClicks(ActiveEdit(inner), "-N");
+      Click(inner->GetButton(CAppSheet::ID_OK));
+    });
+    EXPECT_EQ(link->OnProperties(station, nullptr), 1);
+    EXPECT_EQ(ActiveEdit(outer)->text(), "IO-01-N");
+    Click(outer->GetButton(CAppSheet::ID_CANCEL));
+  });
+  // The outer sheet's cancel undoes what the inner sheet accepted.
+  EXPECT_EQ(resources.OnProperties(station), 2);
+  EXPECT_EQ(StationValue(), "IO-01");
 }
 
 TEST_F(UiFixture, ParametersShownInALinkFollowFlagsAndViews) {

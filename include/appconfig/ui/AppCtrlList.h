@@ -24,6 +24,7 @@ class CAppCtrlEditNumeric;
 class CAppCtrlEditString;
 class CAppLnkWnd;
 class CAppMaskAddrCtl;
+class QAbstractButton;
 class QMenu;
 
 class CAppCtrlList : public CListCtrlStyled {
@@ -31,7 +32,7 @@ class CAppCtrlList : public CListCtrlStyled {
 
 public:
   // Menu commands.
-  enum : unsigned { ID_PROPERTIES = 32773, ID_EDIT = 32774, ID_INPLACE_EDITOR = 2001 };
+  enum : unsigned { ID_PROPERTIES = 32773, ID_EDIT = 32774, ID_OPTIONS_BUTTON = 2000, ID_INPLACE_EDITOR = 2001 };
 
   explicit CAppCtrlList(int withHeader = 1, QWidget* parent = nullptr);
   ~CAppCtrlList() override;
@@ -112,8 +113,11 @@ public:
   void PopupMenu(const QPoint& globalPos);
   // Runs a menu command (ID_PROPERTIES, ID_EDIT).
   void OnMenuCommand(unsigned command);
-  // The menu, built on first use (for tests and the options button).
+  // The menu, built on first use.
   QMenu* GetMenu();
+  // The page's options button (dialog item 2000): a click opens the menu
+  // below it.
+  void SetOptionsButton(QAbstractButton* button);
 
   // The properties action: in check mode toggles the current row, then
   // tells the link (change kind 0).

@@ -7,6 +7,7 @@
 #include "appconfig/ui/AppLnkWnd.h"
 #include "controls/AppInPlaceKeys.h"
 #include "platform/AppDialogTemplate.h"
+#include "platform/AppRedraw.h"
 #include "platform/AppWindowMessages.h"
 
 CAppCtrlCombo::CAppCtrlCombo(QWidget* parent) : QComboBox(parent) {
@@ -76,9 +77,9 @@ bool CAppCtrlCombo::event(QEvent* event) {
   if (CAppMessageEvent* message = AppMessageEventCast(event)) {
     switch (message->GetMessage()) {
       case AppWindowMessage::ReadOnly: setEnabled(message->GetWParam() == 0); break;
-      case AppWindowMessage::CtrlBeginActivate: setUpdatesEnabled(false); break;
+      case AppWindowMessage::CtrlBeginActivate: AppSetRedraw(this, false); break;
       case AppWindowMessage::CtrlEndActivate:
-        setUpdatesEnabled(true);
+        AppSetRedraw(this, true);
         update();
         if (count() > 0) {
           if (m_nCurrent >= count()) m_nCurrent = 0;

@@ -87,7 +87,7 @@ struct CAppCtrlEditDump::Impl {
 
   void DataEdited(long firstWord, bool sizeChanged);
   void MoveCaret(long oldWord);
-  bool WriteCaretWord(const std::vector<std::uint8_t>& word);
+  bool WriteCaretWord(const std::vector<std::uint8_t>& word, bool& sizeChanged);
   std::vector<std::uint8_t> CaretWordBytes() const;
   void TypeChar(char c);
   void InsertWord();
@@ -178,17 +178,7 @@ void CAppCtrlEditDump::Impl::UpdateRows(long firstWord, long lastWord) {
   q->viewport()->update(QRect(0, top, q->viewport()->width(), bottom - top));
 }
 
-void CAppCtrlEditDump::Impl::SwitchArea(int area) {
-  const Grid grid = MakeGrid();
-  const long word = cursor.Word();
-  long first = cursor.First();
-  long last = cursor.Last();
-  cursor.Place(grid, word, area);
-  if (first >= 0) {
-    cursor.PlaceAt(grid, last + 1, cursor.Position(), area);
-    cursor.ExtendFrom(grid, first);
-  }
-}
+void CAppCtrlEditDump::Impl::SwitchArea(int area) { cursor.SetArea(MakeGrid(), area); }
 
 // --- Data ---------------------------------------------------------------------
 
@@ -462,13 +452,13 @@ void CAppCtrlEditDump::Impl::MoveCaret(long oldWord) {
 
 // Writes the word at the caret, completing a last word that is short or
 // appending a new one; false when the maximum length leaves no room.
-bool CAppCtrlEditDump::Impl::WriteCaretWord(const std::vector<std::uint8_t>& word) {
+bool CAppCtrlEditDump::Impl::WriteCaretWord(const std::vector<std::uint8_t>& word, bool& sizeChanged) {
   const std::size_t offset = WordOffset(cursor.Word());
   if (offset > data.Size()) return false;
   const std::size_t present = std::min(word.size(), data.Size() - offset);
   if (word.size() - present > data.Room()) return false;
   data.Replace(offset, present, word);
-  DataEdited(cursor.Word(), present != word.size());
+  sizeChanged = present != word.size();
   return true;
 }
 
@@ -481,29 +471,30 @@ std::vector<std::uint8_t> CAppCtrlEditDump::Impl::CaretWordBytes() const {
 
 void CAppCtrlEditDump::Impl::TypeChar(char c) {
   if (q->IsReadOnly() || data.MaxLength() == 0) return;
-  cursor.ClearSelection();
-  std::vector<std::uint8_t> word = CaretWordBytes();
-  if (cursor.Area() == AREA_ASCII) {
-    word[static_cast<std::size_t>(cursor.Position())] = static_cast<std::uint8_t>(c);
-    if (WriteCaretWord(word)) cursor.Advance(MakeGrid());
-    q->viewport()->update(view.CaretRect(cursor, q->verticalScrollBar()->value(), q->horizontalScrollBar()->value()));
-    return;
+  if (cursor.HasSelection()) {
+    cursor.ClearSelection();
+    q->viewport()->update();
   }
-  if (!format.AcceptsChar(c)) return;
+  std::vector<std::uint8_t> word = CaretWordBytes();
   const long wordIndex = cursor.Word();
   int pos = cursor.Position();
-  // A digit typed on the sign of a decimal goes to the first digit.
-  if (std::isdigit(static_cast<unsigned char>(c)) && format.base == BASE_DECIMAL && format.isSigned && pos == 0 &&
-      format.format <= FORMAT_32)
-    pos = format.NextPosition(pos);
-  std::uint32_t value = 0;
-  if (!format.TypeChar(format.ReadWord(word.data(), word.size(), 0), pos, c, value)) return;
-  format.WriteWord(value, word.data());
-  if (!WriteCaretWord(word)) return;
-  cursor.PlaceAt(MakeGrid(), wordIndex, pos, AREA_DATA);
+  const int area = cursor.Area();
+  if (area == AREA_ASCII) {
+    word[static_cast<std::size_t>(pos)] = static_cast<std::uint8_t>(c);
+  } else {
+    // A digit typed on the sign of a decimal goes to the first digit.
+    if (std::isdigit(static_cast<unsigned char>(c)) && format.base == BASE_DECIMAL && format.isSigned &&
+        pos == 0 && format.format <= FORMAT_32)
+      pos = format.NextPosition(pos);
+    std::uint32_t value = 0;
+    if (!format.TypeChar(format.ReadWord(word.data(), word.size(), 0), pos, c, value)) return;
+    format.WriteWord(value, word.data());
+  }
+  bool sizeChanged = false;
+  if (!WriteCaretWord(word, sizeChanged)) return;
+  cursor.PlaceAt(MakeGrid(), wordIndex, pos, area);
   cursor.Advance(MakeGrid());
-  EnsureCaretVisible();
-  UpdateRows(wordIndex, cursor.Word());
+  DataEdited(wordIndex, sizeChanged);
 }
 
 void CAppCtrlEditDump::Impl::InsertWord() {

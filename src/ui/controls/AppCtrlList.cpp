@@ -1,5 +1,6 @@
 #include "appconfig/ui/AppCtrlList.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QHeaderView>
@@ -18,6 +19,7 @@
 #include "appconfig/ui/AppMaskAddrCtl.h"
 #include "controls/ListStyledModel.h"
 #include "platform/AppDialogTemplate.h"
+#include "platform/AppRedraw.h"
 #include "platform/AppWindowMessages.h"
 
 namespace {
@@ -209,6 +211,12 @@ QMenu* CAppCtrlList::GetMenu() {
   const QList<QAction*> actions = m_pMenu->actions();
   actions[1]->setEnabled(m_bEditInPlace && !m_bReadOnly && m_nCurrent >= 0);
   return m_pMenu;
+}
+
+void CAppCtrlList::SetOptionsButton(QAbstractButton* button) {
+  if (button == nullptr) return;
+  connect(button, &QAbstractButton::clicked, this,
+          [this, button] { PopupMenu(button->mapToGlobal(QPoint(0, button->height()))); });
 }
 
 void CAppCtrlList::PopupMenu(const QPoint& globalPos) {
@@ -417,7 +425,7 @@ void CAppCtrlList::OnEndActivate() {
     header()->resizeSection(column,
                             std::max(header()->sectionSizeHint(column), sizeHintForColumn(column)) + kColumnGap);
   }
-  setUpdatesEnabled(true);
+  AppSetRedraw(this, true);
   viewport()->update();
   if (GetItemCount() > 0) {
     if (m_nCurrent < 0 || m_nCurrent >= GetItemCount()) m_nCurrent = 0;
@@ -434,7 +442,7 @@ bool CAppCtrlList::event(QEvent* event) {
         m_bReadOnly = message->GetWParam() != 0;
         UpdateColours();
         break;
-      case AppWindowMessage::CtrlBeginActivate: setUpdatesEnabled(false); break;
+      case AppWindowMessage::CtrlBeginActivate: AppSetRedraw(this, false); break;
       case AppWindowMessage::CtrlEndActivate: OnEndActivate(); break;
       default: break;
     }

@@ -5,6 +5,7 @@
 #include "appconfig/AppParam.h"
 #include "appconfig/ui/AppLnkWnd.h"
 #include "platform/AppDialogTemplate.h"
+#include "platform/AppRedraw.h"
 #include "platform/AppWindowMessages.h"
 
 CAppCtrlTree::CAppCtrlTree(QWidget* parent) : QTreeWidget(parent) {
@@ -61,9 +62,9 @@ bool CAppCtrlTree::event(QEvent* event) {
   if (CAppMessageEvent* message = AppMessageEventCast(event)) {
     switch (message->GetMessage()) {
       case AppWindowMessage::ReadOnly: setEnabled(message->GetWParam() == 0); break;
-      case AppWindowMessage::CtrlBeginActivate: setUpdatesEnabled(false); break;
+      case AppWindowMessage::CtrlBeginActivate: AppSetRedraw(this, false); break;
       case AppWindowMessage::CtrlEndActivate:
-        setUpdatesEnabled(true);
+        AppSetRedraw(this, true);
         update();
         break;
       default: break;

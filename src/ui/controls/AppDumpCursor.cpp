@@ -23,6 +23,13 @@ void Cursor::PlaceAt(const Grid& grid, long word, int pos, int area) {
   Fit(grid);
 }
 
+void Cursor::SetArea(const Grid& grid, int area) {
+  if (area == m_area) return;
+  m_area = area;
+  m_pos = FirstPos(grid);
+  Fit(grid);
+}
+
 void Cursor::SelectAll(const Grid& grid) {
   ClearSelection();
   if (grid.wordCount == 0) return;

@@ -32,6 +32,8 @@ public:
   void Place(const Grid& grid, long word, int area);
   // Puts the caret on a character (data) or byte (ascii) of a word.
   void PlaceAt(const Grid& grid, long word, int pos, int area);
+  // The same word in the other column; the selection stays.
+  void SetArea(const Grid& grid, int area);
   void SelectAll(const Grid& grid);
   void ClearSelection();
   // Selects the words from `anchor` to the caret's word (excluded), as a

@@ -6,7 +6,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPushButton>
+#include <QAbstractButton>
 
 #include <algorithm>
 
@@ -25,6 +25,17 @@ constexpr unsigned kOutOfRangeText = 13602;
 constexpr unsigned kMissingText = 13603;
 
 QString Trimmed(const std::string& text) { return QString::fromStdString(text).trimmed(); }
+
+constexpr unsigned kOkItem = 1;
+constexpr unsigned kCancelItem = 2;
+
+// Presses the dialog's button with that item number; false without one.
+bool ClickDialogButton(QWidget* dialog, unsigned item) {
+  auto* button = qobject_cast<QAbstractButton*>(AppGetDlgItem(dialog, item));
+  if (button == nullptr || !button->isEnabled()) return false;
+  button->click();
+  return true;
+}
 
 bool ContainsHexConversion(const std::string& format) {
   return format.find_first_of("xX") != std::string::npos;
@@ -158,6 +169,8 @@ CAppMaskAddrCtl::CAppMaskAddrCtl(unsigned fieldCount, char separator, const std:
   }
   setFocusPolicy(Qt::StrongFocus);
   setFocusProxy(m_fields.front());
+  // One line high, as an edit box.
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 
 unsigned CAppMaskAddrCtl::GetCtrlId() const { return AppGetDlgItemId(this); }
@@ -314,14 +327,10 @@ void CAppMaskAddrCtl::OnFieldEnter() {
     if (EndCurrentEdit()) CloseInPlace();
     return;
   }
-  // The dialog's default button, as the dialog manager presses OK.
-  for (QPushButton* button : window()->findChildren<QPushButton*>()) {
-    if (button->isDefault() && button->isEnabled()) {
-      button->click();
-      return;
-    }
+  // The dialog's OK button (item 1), as the dialog manager presses it.
+  if (!ClickDialogButton(window(), kOkItem)) {
+    if (auto* dialog = qobject_cast<QDialog*>(window())) dialog->accept();
   }
-  if (auto* dialog = qobject_cast<QDialog*>(window())) dialog->accept();
 }
 
 void CAppMaskAddrCtl::OnFieldEscape() {
@@ -330,7 +339,9 @@ void CAppMaskAddrCtl::OnFieldEscape() {
     CloseInPlace();
     return;
   }
-  if (auto* dialog = qobject_cast<QDialog*>(window())) dialog->reject();
+  if (!ClickDialogButton(window(), kCancelItem)) {
+    if (auto* dialog = qobject_cast<QDialog*>(window())) dialog->reject();
+  }
 }
 
 void CAppMaskAddrCtl::OnFieldFocusIn() {

@@ -8,6 +8,7 @@
 
 #include "appconfig/AppTools.h"
 #include "appconfig/AppUserInterface.h"
+#include "platform/AppOwnerWindow.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ void LabelButtons(QMessageBox& box) {
 }  // namespace
 
 int AppShowMessageBox(QWidget* owner, const std::string& text, unsigned style) {
-  if (owner == nullptr) owner = QApplication::activeWindow();
+  if (owner == nullptr) owner = AppOwnerWindow();
   QMessageBox box(IconOf(style), QApplication::applicationDisplayName(),
                   QString::fromStdString(text), ButtonsOf(style), owner);
   LabelButtons(box);

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTest>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -164,6 +165,16 @@ TEST_F(DumpTest, TypingWritesDigitsInEachBaseAndAppendsWords) {
   dump.SetFormat(3);
   Keys(dump, "10000001");
   EXPECT_EQ(DataOf(dump), (Bytes{0x81}));
+
+  // A last word that runs past the end shows its missing byte as zero and is
+  // completed when typed into.
+  dump.SetFormat(1);
+  dump.SetBase(1);
+  dump.SetData(Bytes{0x01, 0x02, 0x03});
+  Key(dump, Qt::Key_Home, Qt::ControlModifier);
+  for (int i = 0; i < 4; ++i) Key(dump, Qt::Key_Right);
+  Keys(dump, "A");
+  EXPECT_EQ(DataOf(dump), (Bytes{0x01, 0x02, 0x03, 0xA0}));
 }
 
 TEST_F(DumpTest, MaximumLengthStopsInsertAndTypingAfterTheEnd) {
@@ -314,9 +325,9 @@ TEST_F(DumpTest, MenuEnablesFollowSelectionClipboardAndUndo) {
 }
 
 TEST_F(DumpTest, CaretKeysMoveAndShiftSelects) {
-  Bytes bytes(64);
+  Bytes bytes(256);
   for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i);
-  dump.SetData(bytes);  // 8 words a row
+  dump.SetData(bytes);  // 8 words a row, more rows than the window shows
   Key(dump, Qt::Key_Down);
   EXPECT_EQ(CaretWord(dump), 8);
   Key(dump, Qt::Key_End);
@@ -334,7 +345,9 @@ TEST_F(DumpTest, CaretKeysMoveAndShiftSelects) {
   Key(dump, Qt::Key_PageUp);
   EXPECT_EQ(CaretWord(dump), 0);
   Key(dump, Qt::Key_End, Qt::ControlModifier);
-  EXPECT_EQ(CaretWord(dump), 64);
+  EXPECT_EQ(CaretWord(dump), 256);
+  EXPECT_EQ(dump.verticalScrollBar()->value(), dump.verticalScrollBar()->maximum());  // the caret's row in view
+  EXPECT_GT(dump.verticalScrollBar()->maximum(), 0);
 
   Key(dump, Qt::Key_Home, Qt::ControlModifier);
   Key(dump, Qt::Key_Down, Qt::ShiftModifier);
@@ -344,7 +357,7 @@ TEST_F(DumpTest, CaretKeysMoveAndShiftSelects) {
   Key(dump, Qt::Key_Left);
   EXPECT_EQ(Selection(dump), std::make_pair(-1L, -1L));
   Key(dump, Qt::Key_A, Qt::ControlModifier);
-  EXPECT_EQ(Selection(dump), std::make_pair(0L, 63L));
+  EXPECT_EQ(Selection(dump), std::make_pair(0L, 255L));
 }
 
 TEST_F(DumpTest, TabSwitchesColumnsThenLeavesTheControl) {

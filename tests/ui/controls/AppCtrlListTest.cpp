@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QMenu>
+#include <QPushButton>
+#include <QTimer>
 #include <QTest>
 #include <QToolButton>
 
@@ -328,4 +330,20 @@ TEST(CListCtrlStyled, CellStylesWinOverRowsOverColumnsAndFollowSorting) {
   list.DeleteItem(0);
   EXPECT_EQ(list.GetItemCount(), 1);
   EXPECT_EQ(list.GetMergedStyle(0, 2).text, QColor(Qt::green));
+}
+
+TEST(AppCtrlList, OptionsButtonOpensTheMenuAndRunsTheChoice) {
+  ListPage page;
+  auto* options = new QPushButton("...");
+  PlaceOnPage(&page.owner, options, CAppCtrlList::ID_OPTIONS_BUTTON);
+  page.list->SetOptionsButton(options);
+  page.list->SetCurrentItem(1);
+  page.kinds.clear();
+  QMenu* menu = page.list->GetMenu();
+  QTimer::singleShot(0, menu, [menu] {
+    QTest::keyClick(menu, Qt::Key_Down);
+    QTest::keyClick(menu, Qt::Key_Return);
+  });
+  QTest::mouseClick(options, Qt::LeftButton);
+  EXPECT_EQ(page.kinds, std::vector<int>{CAppLnkWnd::OPERATION_PROPERTIES});
 }

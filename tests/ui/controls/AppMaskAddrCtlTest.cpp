@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
+#include <QPushButton>
+#include <QVBoxLayout>
 #include <QLineEdit>
 #include <QTest>
 
 #include "ControlTestSupport.h"
+#include "platform/AppDialogTemplate.h"
 #include "UiTestSupport.h"
 #include "appconfig/AppTools.h"
 
@@ -131,4 +135,28 @@ TEST(AppMaskAddrCtl, ReadOnlyMessageReachesEveryField) {
   for (unsigned i = 0; i < page.address->GetFieldCount(); ++i) EXPECT_TRUE(page.Field(i)->isReadOnly());
   CAppLnkWnd::SetReadOnly(page.address, 0);
   EXPECT_FALSE(page.Field(3)->isReadOnly());
+}
+
+TEST(AppMaskAddrCtl, EnterAndEscapePressTheDialogsOkAndCancel) {
+  QDialog dialog;
+  auto* layout = new QVBoxLayout(&dialog);
+  auto* address = new CAppMaskAddrCtl;
+  layout->addWidget(address);
+  auto* ok = new QPushButton("OK");
+  auto* cancel = new QPushButton("Annuler");
+  AppSetDlgItemId(ok, 1);
+  AppSetDlgItemId(cancel, 2);
+  layout->addWidget(ok);
+  layout->addWidget(cancel);
+  int oks = 0;
+  int cancels = 0;
+  QObject::connect(ok, &QPushButton::clicked, [&oks] { ++oks; });
+  QObject::connect(cancel, &QPushButton::clicked, [&cancels] { ++cancels; });
+  dialog.show();
+  QApplication::setActiveWindow(&dialog);
+  address->FocusField(1, true);
+  QTest::keyClick(address->GetEditControl(1), Qt::Key_Return);
+  EXPECT_EQ(oks, 1);
+  QTest::keyClick(address->GetEditControl(1), Qt::Key_Escape);
+  EXPECT_EQ(cancels, 1);
 }
