@@ -2,11 +2,25 @@
 // one file (see the core's own list): InitAppConfigUiLib refers to
 // g_bAppUiClassesLoaded, which keeps the file linked.
 #include "appconfig/AppDynamic.h"
+#include "appconfig/ui/AppLnkParamAddress.h"
+#include "appconfig/ui/AppLnkParamArray.h"
+#include "appconfig/ui/AppLnkParamEnumMulti.h"
+#include "appconfig/ui/AppLnkParamEnumSingle.h"
+#include "appconfig/ui/AppLnkParamMail.h"
+#include "appconfig/ui/AppLnkParamNumeric.h"
+#include "appconfig/ui/AppLnkParamString.h"
 #include "appconfig/ui/AppLnkSheet.h"
 #include "appconfig/ui/AppLnkWnd.h"
 
 APP_REGISTER_CLASS(CAppLnkWnd, "")
 APP_REGISTER_CLASS(CAppLnkSheet, "")
+APP_REGISTER_CLASS(CAppLnkParamString, "Link String")
+APP_REGISTER_CLASS(CAppLnkParamNumeric, "Link Numeric")
+APP_REGISTER_CLASS(CAppLnkParamEnumSingle, "Link EnumSingle")
+APP_REGISTER_CLASS(CAppLnkParamEnumMulti, "Link EnumMulti")
+APP_REGISTER_CLASS(CAppLnkParamArray, "Link Array")
+APP_REGISTER_CLASS(CAppLnkParamAddress, "Link Address")
+APP_REGISTER_CLASS(CAppLnkParamMail, "Link Mail")
 
 namespace {
 

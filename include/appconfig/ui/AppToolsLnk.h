@@ -29,6 +29,16 @@ public:
     virtual void SetParam(CAppParam* /*param*/) {}
   };
 
+  // The exchanges of each kind of control (AppToolsLnkExch.h).
+  class CheckExchEnumSingle;
+  class ComboExchNumeric;
+  class ComboExchEnumSingle;
+  class ComboExchUniqueNum;
+  class DumpExchArray;
+  class DumpExchMail;
+  class DumpExchStruct;
+  class ListExchGroup;
+
   // One window of a link (a page or a dialog): the window whose dialog items
   // the controls replace, and the controls and exchanges registered with it,
   // in registration order. The view owns both: destroying it deletes the

@@ -9,7 +9,12 @@
 
 #include "appconfig/AppException.h"
 #include "ui_AppDlgProgress13576.h"
+#include "ui_AppPageAddress13599.h"
+#include "ui_AppPageArray13591.h"
 #include "ui_AppPageDebug13593.h"
+#include "ui_AppPageList13590.h"
+#include "ui_AppPageMail13595.h"
+#include "ui_AppPageNumeric13587.h"
 #include "ui_AppPageValue13588.h"
 
 namespace {
@@ -30,8 +35,13 @@ struct TemplateRow {
 // The library's own templates.
 constexpr TemplateRow kLibraryTemplates[] = {
     {13576, &SetupForm<Ui::AppDlgProgress13576>},
+    {13587, &SetupForm<Ui::AppPageNumeric13587>},
     {13588, &SetupForm<Ui::AppPageValue13588>},
+    {13590, &SetupForm<Ui::AppPageList13590>},
+    {13591, &SetupForm<Ui::AppPageArray13591>},
     {13593, &SetupForm<Ui::AppPageDebug13593>},
+    {13595, &SetupForm<Ui::AppPageMail13595>},
+    {13599, &SetupForm<Ui::AppPageAddress13599>},
 };
 
 // Templates added by hosts and extension modules, built on first use.

@@ -1,0 +1,63 @@
+// A drop-down list of items that carry a 32-bit number each, attached to a
+// dialog item or created by a list to edit one cell in place.
+//
+// While the link activates a page, SetCurrentItem only remembers the index;
+// "wmCtrlEndActivate" selects it, so that a page's values appear at once.
+#pragma once
+
+#include <QComboBox>
+
+#include <string>
+#include <vector>
+
+class CAppCtrlList;
+class CAppLnkWnd;
+
+class CAppCtrlCombo : public QComboBox {
+  Q_OBJECT
+
+public:
+  explicit CAppCtrlCombo(QWidget* parent = nullptr);
+
+  void SetLink(CAppLnkWnd* link) { m_pLink = link; }
+  CAppLnkWnd* GetLink() const { return m_pLink; }
+  unsigned GetCtrlId() const;
+
+  // The new item's index.
+  int AddItem(unsigned long data, const std::string& text);
+  // The item data of item `index`, 0 when there is none.
+  unsigned long GetValue(int index) const;
+  void SetValue(unsigned long data, int index);
+  void RemoveAll();
+  // The remembered current index.
+  int GetCurrentItem() const { return m_nCurrent; }
+  // FALSE past the item count; while the link activates only remembers.
+  int SetCurrentItem(int index);
+
+  // In-place mode, for a list cell.
+  void SetIsEditInPlace(int inPlace) { m_bInPlace = inPlace != 0; }
+  int GetIsEditInPlace() const { return m_bInPlace ? 1 : 0; }
+  void SetListCtrl(CAppCtrlList* list) { m_pList = list; }
+  // The texts, item data their index, and the current one selected.
+  void FillInPlaceCombo(const std::vector<std::string>& texts, int current);
+  // Commits a changed choice to the list; FALSE (choice restored) when the
+  // list refuses it.
+  int EndCurrentEdit();
+
+protected:
+  bool event(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+
+private:
+  void OnActivated(int index);
+  void CloseInPlace();
+
+  CAppLnkWnd* m_pLink = nullptr;
+  int m_nCurrent = -1;
+  bool m_bInPlace = false;
+  CAppCtrlList* m_pList = nullptr;
+  int m_nInitial = -1;
+  bool m_bEnding = false;
+  bool m_bEnded = false;
+};

@@ -1,0 +1,103 @@
+// A single-line editor of one number in a choosable base, with an optional
+// base button that steps through the valid bases.
+//
+// Attached to a dialog item, it checks the text as the user types: an
+// unreadable text shows the error colours, keeps the last accepted value and
+// makes the link lock the sheet's buttons (OnUserError) until the text reads
+// again. Created by a list to edit one cell (in place), it commits to the
+// list on Enter, Tab or focus loss and gives up on Escape or the wheel.
+#pragma once
+
+#include <QLineEdit>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "appconfig/AppTools.h"
+#include "appconfig/AppVariant.h"
+
+class CAppCtrlList;
+class CAppLnkWnd;
+class QToolButton;
+
+class CAppCtrlEditNumeric : public QLineEdit {
+  Q_OBJECT
+
+public:
+  explicit CAppCtrlEditNumeric(int withBaseButton = 0, unsigned maxChars = 255,
+                               QWidget* parent = nullptr);
+
+  void SetLink(CAppLnkWnd* link) { m_pLink = link; }
+  CAppLnkWnd* GetLink() const { return m_pLink; }
+
+  // Clears the error, keeps the value and takes its type, then shows it.
+  void SetValue(const CAppVariant& value);
+  // The last accepted value.
+  CAppVariant GetValue() const { return m_value; }
+  // Reads the text now in the current base as a value of the control's type;
+  // sets or clears the error (an empty variant on error).
+  CAppVariant GetCtrlValue();
+  // Selects the base with that code among the valid ones (else keeps the
+  // current one) and shows the value in it.
+  void SetBase(CAppTools::EN_BASE base);
+  CAppTools::EN_BASE GetBase() const;
+  // The valid bases from a mask of EN_BASE bits, in the order d h b o E; the
+  // base button is enabled with two bases or more. 0 changes nothing.
+  void SetValideBase(int mask);
+  int IsError() const { return m_bError ? 1 : 0; }
+  // While set, text changes do not count as user input.
+  void SetLock(int lock) { m_bLock = lock != 0; }
+
+  // In-place mode, for a list cell.
+  void SetIsEditInPlace(int inPlace);
+  int GetIsEditInPlace() const { return m_bInPlace ? 1 : 0; }
+  void SetListCtrl(CAppCtrlList* list) { m_pList = list; }
+  void SetInPlaceDefaultText(const std::string& text);
+  // Commits the text to the list when it changed; FALSE (text selected)
+  // when the text does not read or the list refuses it.
+  int EndCurrentEdit();
+
+  // The base button; null without one.
+  QToolButton* GetBaseButton() const { return m_pBaseButton; }
+  unsigned GetCtrlId() const;
+
+protected:
+  bool event(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+private:
+  void Refresh();
+  void WriteLocked(const QString& text);
+  void OnTextChanged();
+  void OnBaseClicked();
+  void PlaceBaseButton();
+  void UpdateBaseButton();
+  void UpdateColours();
+  void ResizeEdit();
+  void CancelInPlace();
+  void CloseInPlace();
+  void ReportError();
+
+  std::vector<std::pair<std::uint32_t, char>> m_bases;
+  unsigned m_nBase = 0;  // index into m_bases
+  CAppVariant m_value;
+  CAppTools::Type m_type;
+  bool m_bError = false;
+  unsigned m_nMaxChars;
+  bool m_bWithBaseButton;
+  QToolButton* m_pBaseButton = nullptr;
+  bool m_bLock = false;
+  CAppLnkWnd* m_pLink = nullptr;
+  bool m_bNotifyOnChange = true;
+  bool m_bInPlace = false;
+  CAppCtrlList* m_pList = nullptr;
+  QString m_strInitial;
+  bool m_bEnding = false;
+  bool m_bEnded = false;
+};

@@ -1,0 +1,56 @@
+// A single-line editor of free text, attached to a dialog item or created
+// by a list to edit one cell in place.
+#pragma once
+
+#include <QLineEdit>
+
+#include <string>
+
+class CAppCtrlList;
+class CAppLnkWnd;
+
+class CAppCtrlEditString : public QLineEdit {
+  Q_OBJECT
+
+public:
+  explicit CAppCtrlEditString(unsigned maxChars = 0, QWidget* parent = nullptr);
+
+  void SetLink(CAppLnkWnd* link) { m_pLink = link; }
+  CAppLnkWnd* GetLink() const { return m_pLink; }
+  // Shows the text with its line ends made CR LF (CAppTools::FormatReturn).
+  void SetValue(const std::string& text);
+  std::string GetValue() const { return text().toStdString(); }
+  // With 1 the link hears of a change when the edit loses the focus, not at
+  // each keystroke.
+  void SetModeOnKillFocus(int onKillFocus) { m_bNotifyOnKillFocus = onKillFocus != 0; }
+
+  void SetIsEditInPlace(int inPlace) { m_bInPlace = inPlace != 0; }
+  int GetIsEditInPlace() const { return m_bInPlace ? 1 : 0; }
+  void SetListCtrl(CAppCtrlList* list) { m_pList = list; }
+  void SetInPlaceDefaultText(const std::string& text) { m_strInitial = QString::fromStdString(text); }
+  // Commits a changed text to the list; a refusal puts the initial text
+  // back, selects it and answers FALSE.
+  int EndCurrentEdit();
+  unsigned GetCtrlId() const;
+
+protected:
+  bool event(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+
+private:
+  void OnTextEdited();
+  void CancelInPlace();
+  void CloseInPlace();
+  void ResizeEdit();
+
+  bool m_bNotifyOnKillFocus = false;
+  CAppLnkWnd* m_pLink = nullptr;
+  bool m_bInPlace = false;
+  QString m_strInitial;
+  CAppCtrlList* m_pList = nullptr;
+  bool m_bEnding = false;
+  bool m_bEnded = false;
+};

@@ -1,0 +1,161 @@
+// The list of a link page: parameter rows in columns, in select, check or
+// disable mode, with in-place editors for a cell.
+//
+// User actions reach the link through OnChange(identifier) with a change
+// kind (GetOnChangeType): 1 a row was selected, 0 the properties action
+// (double click, Space, the menu's first command), 2 an in-place edit is to
+// begin (the link then shows an editor with ShowEditString, ShowEditNumeric,
+// ShowCombo or ShowAddressEdit), 3 an editor committed its text (read it
+// with GetInPlaceValue; the link answers whether it takes it).
+#pragma once
+
+#include <QPointer>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "appconfig/AppTools.h"
+#include "appconfig/AppVariant.h"
+#include "appconfig/ui/ListCtrlStyled.h"
+
+class CAppCtrlCombo;
+class CAppCtrlEditNumeric;
+class CAppCtrlEditString;
+class CAppLnkWnd;
+class CAppMaskAddrCtl;
+class QAbstractButton;
+class QMenu;
+
+class CAppCtrlList : public CListCtrlStyled {
+  Q_OBJECT
+
+public:
+  // Menu commands.
+  enum : unsigned { ID_PROPERTIES = 32773, ID_EDIT = 32774, ID_OPTIONS_BUTTON = 2000, ID_INPLACE_EDITOR = 2001 };
+
+  explicit CAppCtrlList(int withHeader = 1, QWidget* parent = nullptr);
+  ~CAppCtrlList() override;
+
+  void SetLink(CAppLnkWnd* link) { m_pLink = link; }
+  CAppLnkWnd* GetLink() const { return m_pLink; }
+  unsigned GetCtrlId() const;
+
+  // --- Rows and columns --------------------------------------------------------------
+  int AddColumn(const std::string& title);
+  int AddItem(unsigned long data, const std::string& label, int image = -1);
+  void SetText(const std::string& text, int row, int column);
+  void SetValue(unsigned long data, int row);
+  // The row's data (-1: the current row); 0 when there is none.
+  unsigned long GetValue(int row = -1) const;
+  void SetImageIndex(unsigned image, int row);
+  void SetImageList(const std::vector<QIcon>& images) { SetImages(images); }
+  void RemoveItem(int row);
+  void RemoveAll();
+  int GetCount() const { return GetItemCount(); }
+  int GetCurrentItem() const { return m_nCurrent; }
+  // Selects and focuses the row; refused past the last row.
+  void SetCurrentItem(unsigned row);
+  // The row after (before) `row`, -1 when none.
+  int GetNextItem(int row) const;
+  int GetPreviousItem(int row) const;
+
+  // --- Modes ---------------------------------------------------------------------------------
+  void SetModeEditInPlace(int editInPlace);
+  int GetModeEditInPlace() const { return m_bEditInPlace ? 1 : 0; }
+  void SetModeSelect();
+  // Rows show a check image; the properties action toggles it.
+  void SetModeCheck();
+  int IsModeCheck() const { return m_bCheck ? 1 : 0; }
+  void SetModeDisable(int disable);
+  int IsReadOnly() const { return m_bReadOnly ? 1 : 0; }
+  void SetOnChangeType(int type) { m_nChangeType = type; }
+  int GetOnChangeType() const { return m_nChangeType; }
+
+  // --- In-place editing ---------------------------------------------------------------------
+  // Starts editing a cell: asks the link (change kind 2) and answers its
+  // verdict. A column that does not exist hands the focus to the link's
+  // previous (row below 1) or next control and answers TRUE.
+  int EditSubItem(int row, int column);
+  // Tab in an editor: the next (previous) cell that accepts editing; past
+  // the last row the link's next control, before the first its previous one.
+  void OnEditInPlaceTab();
+  void OnEditInPlaceTab(bool previous);
+  // An editor commits `text` (change kind 3); the link's verdict.
+  int EndCurrentEdit(const std::string& text);
+  // Closes the open editor, if any, without committing.
+  void OnExitInPlaceControl();
+  QWidget* GetInPlaceEditor() const { return m_pEditor; }
+
+  CAppCtrlEditString* ShowEditString(unsigned maxChars = 0);
+  CAppCtrlEditNumeric* ShowEditNumeric(const CAppVariant& value, CAppTools::EN_BASE base, int validBases);
+  CAppCtrlCombo* ShowCombo(const std::vector<std::string>& texts, int current);
+  CAppMaskAddrCtl* ShowAddressEdit(const std::vector<std::uint8_t>& bytes, unsigned fieldCount,
+                                   char separator, const std::string& format, unsigned maximum);
+
+  int GetInPlaceRow() const { return m_nInPlaceRow; }
+  int GetInPlaceColumn() const { return m_nInPlaceColumn; }
+  std::string GetInPlaceValue() const { return m_strInPlaceValue; }
+  void SetInPlaceValue(const std::string& value) { m_strInPlaceValue = value; }
+  CAppTools::EN_BASE GetInPlaceBase() const { return m_nInPlaceBase; }
+  void SetInPlaceBase(CAppTools::EN_BASE base) { m_nInPlaceBase = base; }
+  std::vector<std::uint8_t> GetInPlaceArray() const { return m_inPlaceArray; }
+  void SetInPlaceArray(const std::vector<std::uint8_t>& bytes) { m_inPlaceArray = bytes; }
+
+  // Scrolls so that the column shows; FALSE when there is no such column.
+  int EnsureColumnVisible(int column, int partialOk = 0);
+  // The row under `point` (viewport coordinates), -1 when none; `column`
+  // receives the column.
+  int HitTestEx(const QPoint& point, int* column) const;
+
+  // --- Menu -------------------------------------------------------------------------------------
+  // The menu at `globalPos`; runs the chosen command.
+  void PopupMenu(const QPoint& globalPos);
+  // Runs a menu command (ID_PROPERTIES, ID_EDIT).
+  void OnMenuCommand(unsigned command);
+  // The menu, built on first use.
+  QMenu* GetMenu();
+  // The page's options button (dialog item 2000): a click opens the menu
+  // below it.
+  void SetOptionsButton(QAbstractButton* button);
+
+  // The properties action: in check mode toggles the current row, then
+  // tells the link (change kind 0).
+  void OnProperties();
+
+protected:
+  bool event(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+private:
+  QWidget* CreateEditor(QWidget* parent, const QModelIndex& index);
+  void OpenEditor(QWidget* editor);
+  bool CommitEditor();
+  int Notify(int changeType);
+  bool IsLinkActivating() const;
+  void UpdateColours();
+  void OnEndActivate();
+  int FirstValueColumn() const;
+
+  CAppLnkWnd* m_pLink = nullptr;
+  int m_nCurrent = -1;
+  bool m_bCheck = false;
+  bool m_bSelect = true;
+  bool m_bDisable = false;
+  bool m_bReadOnly = false;
+  bool m_bEditInPlace = false;
+  int m_nChangeType = 0;
+  int m_nInPlaceRow = -1;
+  int m_nInPlaceColumn = -1;
+  std::string m_strInPlaceValue;
+  CAppTools::EN_BASE m_nInPlaceBase = CAppTools::BASE_DEC;
+  std::vector<std::uint8_t> m_inPlaceArray;
+  QPointer<QWidget> m_pEditor;
+  // The editor the next delegate call makes.
+  QWidget* m_pPendingEditor = nullptr;
+  QMenu* m_pMenu = nullptr;
+};

@@ -1,0 +1,35 @@
+#include "appconfig/ui/AppCtrlCheck.h"
+
+#include "appconfig/ui/AppLnkWnd.h"
+#include "platform/AppDialogTemplate.h"
+#include "platform/AppWindowMessages.h"
+
+CAppCtrlCheck::CAppCtrlCheck(QWidget* parent) : QCheckBox(parent) {
+  connect(this, &QCheckBox::clicked, this, [this] {
+    if (m_pLink != nullptr) m_pLink->OnChange(GetCtrlId());
+  });
+}
+
+unsigned CAppCtrlCheck::GetCtrlId() const { return AppGetDlgItemId(this); }
+
+unsigned CAppCtrlCheck::GetValue() const {
+  switch (checkState()) {
+    case Qt::Checked: return 1;
+    case Qt::PartiallyChecked: return 2;
+    default: return 0;
+  }
+}
+
+void CAppCtrlCheck::SetValue(unsigned state) {
+  if (state == 2) setTristate(true);
+  setCheckState(state == 0 ? Qt::Unchecked : state == 2 ? Qt::PartiallyChecked : Qt::Checked);
+}
+
+bool CAppCtrlCheck::event(QEvent* event) {
+  if (CAppMessageEvent* message = AppMessageEventCast(event)) {
+    if (message->GetMessage() == AppWindowMessage::ReadOnly) setEnabled(message->GetWParam() == 0);
+    message->SetResult(0);
+    return true;
+  }
+  return QCheckBox::event(event);
+}

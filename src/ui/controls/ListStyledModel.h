@@ -1,0 +1,94 @@
+// The rows of a styled list and the delegate that draws them (internal).
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QStyledItemDelegate>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "appconfig/ui/ListCtrlStyled.h"
+
+class CListStyledModel : public QAbstractTableModel {
+public:
+  enum Role { SelectedTextRole = Qt::UserRole + 1, SelectedBackgroundRole };
+
+  struct Row {
+    std::vector<QString> texts;
+    quintptr data = 0;
+    int image = -1;
+    // Null until a style is set on the row or one of its cells.
+    struct Styles {
+      std::optional<CListCellStyle> row;
+      std::vector<std::optional<CListCellStyle>> cells;
+    };
+    std::unique_ptr<Styles> styles;
+  };
+
+  using QAbstractTableModel::QAbstractTableModel;
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+  void sort(int column, Qt::SortOrder order) override;
+
+  int InsertColumn(int column, const QString& title);
+  bool RemoveColumn(int column);
+  int InsertRow(int row, Row value);
+  void AppendRows(std::vector<Row> rows);
+  bool RemoveRow(int row);
+  void Clear();
+  Row* RowAt(int row);
+  const Row* RowAt(int row) const;
+  bool SetText(int row, int column, const QString& text);
+  void RowChanged(int row);
+
+  void SetCellStyle(int row, int column, const CListCellStyle& style);
+  void SetRowStyle(int row, const CListCellStyle& style);
+  void SetColumnStyle(int column, const CListCellStyle& style);
+  CListCellStyle Merged(int row, int column) const;
+  void SetImages(const std::vector<QIcon>& images);
+
+private:
+  Row::Styles& StylesOf(Row& row);
+
+  std::vector<QString> m_titles;
+  std::vector<std::optional<CListCellStyle>> m_columnStyles;
+  std::vector<Row> m_rows;
+  std::vector<QIcon> m_images;
+  bool m_bAnyStyle = false;
+};
+
+// Draws the merged styles and hands in-place editors to the list: the list
+// says which editor to make (the factory); the editor itself handles Tab,
+// Enter, Escape and focus loss and commits through the list, so the
+// delegate neither copies data in nor out.
+class CListStyledDelegate : public QStyledItemDelegate {
+public:
+  using EditorFactory = std::function<QWidget*(QWidget* parent, const QModelIndex& index)>;
+
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+  void SetEditorFactory(EditorFactory factory) { m_factory = std::move(factory); }
+  void SetHighlightColors(const QColor& text, const QColor& background);
+
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                        const QModelIndex& index) const override;
+  void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+  void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
+  void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                            const QModelIndex& index) const override;
+
+protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+  bool eventFilter(QObject* object, QEvent* event) override;
+
+private:
+  EditorFactory m_factory;
+  QColor m_highlightText;
+  QColor m_highlight;
+};

@@ -1,0 +1,64 @@
+#include "appconfig/ui/AppLnkParamArray.h"
+
+#include "appconfig/AppParamArray.h"
+#include "appconfig/AppResources.h"
+#include "appconfig/AppRuleInterface.h"
+#include "appconfig/ui/AppCtrlEditDump.h"
+#include "links/AppLnkParamCommon.h"
+
+APP_IMPLEMENT_DYNCREATE(CAppLnkParamArray, CAppLnkSheet)
+
+namespace {
+
+constexpr unsigned kTemplate = 13591;
+constexpr int kBytesPerRow = 16;
+constexpr AppLnkTip kTips[] = {kHelpTip, kNameTip, {AppLnkItem::kValue, 57743}};
+
+}  // namespace
+
+void CAppLnkParamArray::_ResourcesInit(CAppResources* resources) {
+  APP_CHECK_POINTER(resources);
+  resources->CreateProfile("CAppLnkParamArray");
+}
+
+CAppParamArray* CAppLnkParamArray::GetLinkParam() {
+  auto* param = AppDynamicCast<CAppParamArray>(GetUserParam());
+  APP_CHECK_POINTER(param);
+  return param;
+}
+
+void CAppLnkParamArray::OnUserCreate() { AddView(kTemplate, ""); }
+
+int CAppLnkParamArray::OnUserInit() {
+  CAppParamArray* param = GetLinkParam();
+  CAppCtrlEditDump* dump = AddCtrl(AppLnkItem::kValue, new CAppCtrlEditDump(1));
+  dump->SetBPR(kBytesPerRow);
+  dump->SetOptions(true, true, false, false);
+  dump->SetMaxLength(param->GetMaxSize());
+  std::vector<std::uint8_t> bytes;
+  param->GetData(bytes);
+  dump->SetData(bytes);
+  return CAppLnkSheet::OnUserInit();
+}
+
+void CAppLnkParamArray::OnUserActive() {
+  SetDescription(GetLinkParam());
+  if (AppLnkIsReadOnly(*this)) DisableAllCtrl(1);
+  CAppLnkSheet::OnUserActive();
+}
+
+int CAppLnkParamArray::OnUserExit() {
+  if (AppLnkIsReadOnly(*this)) return 1;
+  CAppCtrlEditDump* dump = nullptr;
+  GetCtrl(AppLnkItem::kValue, dump);
+  std::vector<std::uint8_t> bytes;
+  dump->GetData(bytes);
+  if (GetCheckRule() != nullptr && GetCheckRule()->IsDataValid(bytes) == 0) {
+    AppLnkSelectRefused(dump);
+    return 0;
+  }
+  GetLinkParam()->SetData(bytes);
+  return 1;
+}
+
+std::string CAppLnkParamArray::OnUserToolTips(unsigned ctrlId) { return AppLnkTipText(kTips, ctrlId); }

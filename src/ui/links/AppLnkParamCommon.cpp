@@ -1,0 +1,38 @@
+#include "links/AppLnkParamCommon.h"
+
+#include <QLineEdit>
+
+#include "appconfig/AppException.h"
+#include "appconfig/AppParam.h"
+#include "appconfig/AppVariant.h"
+#include "appconfig/ui/AppCtrlButton.h"
+#include "appconfig/ui/AppLnkWnd.h"
+#include "platform/AppDialogTemplate.h"
+
+bool AppLnkIsReadOnly(CAppLnkWnd& link) {
+  CAppParam* param = link.GetUserParam();
+  return link.IsFlagsEnable(CAppLnkWnd::LNK_READONLY) || (param != nullptr && param->IsFlagsEnable(PF_READONLY));
+}
+
+CAppCtrlButton* AppLnkAddButton(CAppLnkWnd& link, unsigned id) {
+  CAppToolsLnk::View* view = link.GetActiveView();
+  QWidget* item = view != nullptr ? AppGetDlgItem(view->GetCtrlParent(), id) : nullptr;
+  const QString caption = item != nullptr ? item->property("text").toString() : QString();
+  CAppCtrlButton* button = link.AddCtrl(id, new CAppCtrlButton);
+  button->SetCaption(caption);
+  return button;
+}
+
+std::string AppLnkVariantText(const CAppVariant& value) {
+  try {
+    return value.ToString();
+  } catch (const CAppException&) {
+    return std::string();
+  }
+}
+
+void AppLnkSelectRefused(QWidget* control) {
+  if (control == nullptr) return;
+  control->setFocus(Qt::OtherFocusReason);
+  if (auto* edit = qobject_cast<QLineEdit*>(control)) edit->selectAll();
+}

@@ -1,0 +1,60 @@
+#include "appconfig/ui/AppLnkParamString.h"
+
+#include "appconfig/AppParamValue.h"
+#include "appconfig/AppResources.h"
+#include "appconfig/AppRuleInterface.h"
+#include "appconfig/ui/AppCtrlEditString.h"
+#include "links/AppLnkParamCommon.h"
+
+APP_IMPLEMENT_DYNCREATE(CAppLnkParamString, CAppLnkSheet)
+
+namespace {
+
+constexpr unsigned kTemplate = 13588;
+constexpr AppLnkTip kTips[] = {kHelpTip, kNameTip, {AppLnkItem::kValue, 57770}};
+
+}  // namespace
+
+void CAppLnkParamString::_ResourcesInit(CAppResources* resources) {
+  APP_CHECK_POINTER(resources);
+  resources->CreateProfile("CAppLnkParamString");
+}
+
+CAppParamValue* CAppLnkParamString::GetLinkParam() {
+  auto* param = AppDynamicCast<CAppParamValue>(GetUserParam());
+  APP_CHECK_POINTER(param);
+  return param;
+}
+
+void CAppLnkParamString::OnUserCreate() { AddView(kTemplate, ""); }
+
+int CAppLnkParamString::OnUserInit() {
+  AddCtrl(AppLnkItem::kValue, new CAppCtrlEditString(GetLinkParam()->GetTextLimit()));
+  return CAppLnkSheet::OnUserInit();
+}
+
+void CAppLnkParamString::OnUserActive() {
+  CAppParamValue* param = GetLinkParam();
+  SetDescription(param);
+  CAppCtrlEditString* edit = nullptr;
+  GetCtrl(AppLnkItem::kValue, edit);
+  edit->SetValue(AppLnkVariantText(param->GetVariant()));
+  if (AppLnkIsReadOnly(*this)) DisableAllCtrl(1);
+  CAppLnkSheet::OnUserActive();
+}
+
+int CAppLnkParamString::OnUserExit() {
+  if (AppLnkIsReadOnly(*this)) return 1;
+  CAppParamValue* param = GetLinkParam();
+  CAppCtrlEditString* edit = nullptr;
+  GetCtrl(AppLnkItem::kValue, edit);
+  CAppVariant value(edit->GetValue());
+  if (GetCheckRule() != nullptr && GetCheckRule()->IsValueValid(value) == 0) {
+    AppLnkSelectRefused(edit);
+    return 0;
+  }
+  param->SetVariant(value);
+  return 1;
+}
+
+std::string CAppLnkParamString::OnUserToolTips(unsigned ctrlId) { return AppLnkTipText(kTips, ctrlId); }

@@ -1,0 +1,167 @@
+#include "appconfig/ui/AppToolsLnkExch.h"
+
+#include <gtest/gtest.h>
+
+#include "appconfig/AppParamArray.h"
+#include "appconfig/AppParamListKey.h"
+#include "appconfig/AppParamMail.h"
+#include "appconfig/AppParamNumeric.h"
+#include "appconfig/AppParamGroup.h"
+#include "appconfig/AppResources.h"
+#include "appconfig/ui/AppCtrlEditDump.h"
+
+namespace {
+
+using Dump = CAppCtrlEditDump;
+
+// Resources whose array profile holds the given key lists.
+struct ArrayProfile {
+  CAppResources resources;
+  CAppParamGroup* profile = resources.CreateProfile("CAppParamArray");
+
+  void Add(const std::string& key, const std::vector<std::string>& values) {
+    auto* list = new CAppParamListKey(key);
+    list->SetKey(key);
+    for (const std::string& value : values) list->InsertAfter(value, list->GetEndPosition());
+    ASSERT_TRUE(profile->AddOwnKey(list));
+  }
+};
+
+std::unique_ptr<CAppParamArray> MakeArray(std::vector<std::uint8_t> bytes) {
+  auto array = std::make_unique<CAppParamArray>();
+  array->SetKey("Data");
+  array->SetData(bytes);
+  return array;
+}
+
+}  // namespace
+
+TEST(DumpExchArray, ProfileWithoutOptionKeysGivesTheDefaults) {
+  ArrayProfile profile;
+  Dump dump;
+  CAppToolsLnk::DumpExchArray exchange(&dump);
+  auto array = MakeArray({1, 2, 3});
+  exchange.SetParam(array.get());
+  exchange.SetResources(&profile.resources);
+  std::uint32_t visible = 0;
+  std::uint32_t current = 0;
+  char space = ' ';
+  EXPECT_TRUE(exchange.GetMenuOptions(visible, current, space));
+  EXPECT_EQ(visible, Dump::kDefaultVisibleOptions);
+  EXPECT_EQ(current, Dump::kDefaultCurrentOptions);
+  EXPECT_EQ(space, ' ');
+  // Without resources both words stay 0.
+  CAppToolsLnk::DumpExchArray bare(&dump);
+  bare.SetParam(array.get());
+  visible = current = 0;
+  EXPECT_TRUE(bare.GetMenuOptions(visible, current, space));
+  EXPECT_EQ(visible | current, 0u);
+}
+
+TEST(DumpExchArray, FirstRecognisedValueOfEachKeyIsCurrent) {
+  ArrayProfile profile;
+  profile.Add("SYS_FORMAT_VALUE", {"%d", "%02X", "%s"});
+  profile.Add("SYS_OPTION_IM", {"Pdp", "Motorola", "Intel"});
+  profile.Add("SYS_OPTION_NBCOL", {"16", "3"});
+  profile.Add("SYS_OPTION_SPACE", {"--", "-", "_"});
+  profile.Add("SYS_OPTION_MENU_HIDE", {"Clipboard"});
+  Dump dump;
+  CAppToolsLnk::DumpExchArray exchange(&dump);
+  auto array = MakeArray({1, 2});
+  exchange.SetParam(array.get());
+  exchange.SetResources(&profile.resources);
+  std::uint32_t visible = 0;
+  std::uint32_t current = 0;
+  char space = ' ';
+  exchange.GetMenuOptions(visible, current, space);
+  // "%s" reads as decimal too: offered once, current once.
+  EXPECT_EQ(visible & 0xF8000000u, Dump::OPT_BASE_DECIMAL | Dump::OPT_BASE_HEXA);
+  EXPECT_EQ(current & 0xF8000000u, Dump::OPT_BASE_DECIMAL);
+  EXPECT_EQ(current & (Dump::OPT_INTEL | Dump::OPT_MOTOROLA), Dump::OPT_MOTOROLA);
+  EXPECT_EQ(visible & 0x3E00u, Dump::OPT_BPR_16);
+  EXPECT_EQ(space, '_') << "one-character values only, the last wins";
+  EXPECT_NE(visible & Dump::OPT_SPACE, 0u);
+  EXPECT_EQ(visible & (Dump::OPT_HIDE_ALL | Dump::OPT_HIDE_CLIPBOARD), Dump::OPT_HIDE_CLIPBOARD);
+}
+
+TEST(DumpExchArray, StoredOptionsWinOverTheProfileAndZeroTakesIt) {
+  ArrayProfile profile;
+  profile.Add("SYS_FORMAT_VALUE", {"%X"});
+  profile.Add("SYS_OPTION_NBCOL", {"4"});
+  Dump dump;
+  CAppToolsLnk::DumpExchArray exchange(&dump);
+  exchange.SetResources(&profile.resources);
+  auto fresh = MakeArray({0xAB, 0xCD});
+  exchange.SetParam(fresh.get());
+  EXPECT_TRUE(exchange.ParamToCtrl());
+  EXPECT_EQ(dump.GetBase(), 1) << "hexadecimal";
+  EXPECT_EQ(dump.GetBPR(), 4);
+  EXPECT_NE(fresh->GetDumpOptions() & Dump::OPT_BASE_HEXA, 0u) << "the profile's choice is kept";
+  std::vector<std::uint8_t> shown;
+  dump.GetData(shown);
+  EXPECT_EQ(shown, (std::vector<std::uint8_t>{0xAB, 0xCD}));
+
+  auto stored = MakeArray({1});
+  stored->SetDumpOptions(Dump::OPT_BASE_BINARY | Dump::OPT_MOTOROLA | Dump::OPT_BPR_2 | Dump::OPT_DATA);
+  exchange.SetParam(stored.get());
+  exchange.ParamToCtrl();
+  EXPECT_EQ(dump.GetBase(), 0);
+  EXPECT_EQ(dump.GetTypeAffichage(), 1);
+  EXPECT_EQ(dump.GetBPR(), 2);
+
+  // Back: the bytes and the display the control shows now.
+  dump.SetData(std::vector<std::uint8_t>{7, 8, 9});
+  dump.SetBPR(16);
+  EXPECT_TRUE(exchange.CtrlToParam());
+  std::vector<std::uint8_t> bytes;
+  stored->GetData(bytes);
+  EXPECT_EQ(bytes, (std::vector<std::uint8_t>{7, 8, 9}));
+  EXPECT_EQ(stored->GetDumpOptions() & 0x3E00u, Dump::OPT_BPR_16);
+  EXPECT_NE(stored->GetDumpOptions() & Dump::OPT_MOTOROLA, 0u);
+}
+
+TEST(DumpExchMail, ShowsAtMost1536BytesOfTheDataZoneAndWritesNoDataBack) {
+  CAppParamMail mail;
+  std::vector<std::uint8_t> image(CAppParamMail::kSize, 0x5A);
+  mail.SetData(image);
+  Dump dump;
+  CAppToolsLnk::DumpExchMail exchange(&dump);
+  exchange.SetParam(&mail);
+  exchange.ParamToCtrl();
+  EXPECT_LE(dump.GetDataLength(), 1536);
+  EXPECT_GT(dump.GetDataLength(), 0);
+  dump.SetData(std::vector<std::uint8_t>(10, 0x11));
+  dump.SetBase(0);
+  exchange.CtrlToParam();
+  std::vector<std::uint8_t> after;
+  mail.GetData(after);
+  EXPECT_EQ(after, image);
+  EXPECT_NE(mail.GetDumpOptions() & Dump::OPT_BASE_BINARY, 0u) << "only the display options return";
+  auto array = MakeArray({1});
+  EXPECT_THROW(exchange.SetParam(array.get()), CAppException);
+}
+
+TEST(DumpExchStruct, CarriesTheDeviceImageBothWays) {
+  CAppParamGroup group("Groupe");
+  for (const char* key : {"A", "B"}) {
+    auto* number = new CAppParamNumeric(key);
+    number->SetKey(key);
+    number->SetType(CAppTools::Type("UI2"));
+    number->SetBitSize(16);
+    number->SetMaxValue(CAppVariant(0xFFFFu));
+    number->SetVariant(CAppVariant(0x1234u));
+    ASSERT_TRUE(group.AddOwnKey(number));
+  }
+  Dump dump;
+  CAppToolsLnk::DumpExchStruct exchange(&dump);
+  exchange.SetParam(&group);
+  exchange.ParamToCtrl();
+  std::vector<std::uint8_t> shown;
+  dump.GetData(shown);
+  EXPECT_EQ(shown, (std::vector<std::uint8_t>{0x34, 0x12, 0x34, 0x12}));
+  dump.SetData(std::vector<std::uint8_t>{0x01, 0x00, 0xFF, 0x00});
+  exchange.CtrlToParam();
+  EXPECT_EQ(group.FindChild("A")->GetVariant().ToUInt32(), 1u);
+  EXPECT_EQ(group.FindChild("B")->GetVariant().ToUInt32(), 0xFFu);
+  EXPECT_THROW(exchange.SetParam(nullptr), CAppException);
+}

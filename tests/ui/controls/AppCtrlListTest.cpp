@@ -1,0 +1,349 @@
+#include "appconfig/ui/AppCtrlList.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+#include <QTest>
+#include <QToolButton>
+
+#include "ControlTestSupport.h"
+#include "platform/AppWindowMessages.h"
+#include "UiTestSupport.h"
+#include "appconfig/ui/AppCtrlCombo.h"
+#include "appconfig/ui/AppCtrlEditNumeric.h"
+#include "appconfig/ui/AppCtrlEditString.h"
+#include "appconfig/ui/AppMaskAddrCtl.h"
+
+namespace {
+
+constexpr unsigned kId = 13604;
+
+enum class Editor { String, Numeric, Combo, Address };
+
+// A page with a list of three rows (name, value, unit) whose link edits
+// the value column with the chosen editor and writes what is committed
+// into the cell.
+struct ListPage {
+  QWidget owner;
+  RecordingLink link;
+  CAppCtrlList* list = new CAppCtrlList(1);
+  Editor editor = Editor::String;
+  bool acceptCommit = true;
+  std::vector<int> kinds;
+  std::vector<std::string> commits;
+
+  ListPage() {
+    list->SetLink(&link);
+    PlaceOnPage(MakePage(owner), list, kId);
+    for (const char* title : {"Nom", "Valeur", "Unité"}) list->AddColumn(title);
+    for (int row = 0; row < 3; ++row) {
+      list->AddItem(static_cast<unsigned long>(100 + row), "Param " + std::to_string(row));
+      list->SetText(std::to_string(row * 10), row, 1);
+      list->SetText("ms", row, 2);
+    }
+    link.onChange = [this](unsigned) { return OnListChange(); };
+    list->setFocus();
+  }
+
+  int OnListChange() {
+    kinds.push_back(list->GetOnChangeType());
+    switch (list->GetOnChangeType()) {
+      case CAppLnkWnd::OPERATION_BEGIN_EDIT: return BeginEdit();
+      case CAppLnkWnd::OPERATION_END_EDIT:
+        if (!acceptCommit) return 0;
+        commits.push_back(list->GetInPlaceValue());
+        list->SetText(list->GetInPlaceValue(), list->GetInPlaceRow(), list->GetInPlaceColumn());
+        return 1;
+      default: return 1;
+    }
+  }
+
+  int BeginEdit() {
+    if (list->GetInPlaceColumn() != 1) return 0;  // only the value column
+    switch (editor) {
+      case Editor::String: return list->ShowEditString(20) != nullptr;
+      case Editor::Numeric: {
+        CAppVariant value;
+        value.SetUInt(CAppVariant::VT_UI1, 16);
+        return list->ShowEditNumeric(value, CAppTools::BASE_HEX, CAppTools::BASE_DEC | CAppTools::BASE_HEX) !=
+               nullptr;
+      }
+      case Editor::Combo: return list->ShowCombo({"Non", "Oui", "Peut-être"}, 1) != nullptr;
+      case Editor::Address: return list->ShowAddressEdit({10, 0, 0, 1}, 4, '.', " %3d ", 255) != nullptr;
+    }
+    return 0;
+  }
+
+  QWidget* Focus() const { return QApplication::focusWidget(); }
+  template <class T>
+  T* Open() const {
+    return qobject_cast<T*>(list->GetInPlaceEditor());
+  }
+  int Kinds(int kind) const { return static_cast<int>(std::count(kinds.begin(), kinds.end(), kind)); }
+};
+
+void Settle() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+}  // namespace
+
+TEST(AppCtrlList, TabCommitsAndMovesThroughEditableCellsThenLeavesTheList) {
+  ListPage page;
+  ASSERT_TRUE(page.list->EditSubItem(0, 1));
+  auto* edit = page.Open<CAppCtrlEditString>();
+  ASSERT_NE(edit, nullptr);
+  EXPECT_EQ(edit->property("dlgItem").toUInt(), 2001u);
+  EXPECT_EQ(edit->text(), "0");
+  EXPECT_EQ(edit->selectedText(), "0");
+  QTest::keyClicks(edit, "abc");
+  SaveScreenshot(page.owner, "editing");
+  QTest::keyClick(edit, Qt::Key_Tab);
+  EXPECT_EQ(page.commits, std::vector<std::string>{"abc"});
+  EXPECT_EQ(page.list->GetItemText(0, 1), "abc");
+  // The unit column refuses, so Tab lands on the next row's value.
+  EXPECT_EQ(page.list->GetInPlaceRow(), 1);
+  EXPECT_EQ(page.list->GetInPlaceColumn(), 1);
+  ASSERT_NE(page.Open<CAppCtrlEditString>(), nullptr);
+  QTest::keyClick(page.Open<CAppCtrlEditString>(), Qt::Key_Tab);
+  EXPECT_EQ(page.list->GetInPlaceRow(), 2);
+  EXPECT_EQ(page.commits.size(), 1u) << "an unchanged text is not committed";
+  QTest::keyClick(page.Open<CAppCtrlEditString>(), Qt::Key_Tab);
+  EXPECT_EQ(page.list->GetInPlaceEditor(), nullptr);
+  EXPECT_EQ(page.link.nextCtrl, 1) << "past the last row the page's next control";
+  Settle();
+
+  page.list->EditSubItem(1, 1);
+  QTest::keyClick(page.Open<CAppCtrlEditString>(), Qt::Key_Backtab);
+  EXPECT_EQ(page.list->GetInPlaceRow(), 0);
+  QTest::keyClick(page.Open<CAppCtrlEditString>(), Qt::Key_Backtab);
+  EXPECT_EQ(page.link.prevCtrl, 1);
+  EXPECT_EQ(page.list->GetInPlaceEditor(), nullptr);
+}
+
+TEST(AppCtrlList, EscapeCancelsAndARefusedCommitKeepsTheEditorOpen) {
+  ListPage page;
+  page.list->EditSubItem(1, 1);
+  auto* edit = page.Open<CAppCtrlEditString>();
+  QTest::keyClicks(edit, "zz");
+  QTest::keyClick(edit, Qt::Key_Escape);
+  EXPECT_EQ(page.list->GetInPlaceEditor(), nullptr);
+  EXPECT_TRUE(page.commits.empty());
+  EXPECT_EQ(page.list->GetItemText(1, 1), "10");
+  Settle();
+
+  page.acceptCommit = false;
+  page.list->EditSubItem(1, 1);
+  edit = page.Open<CAppCtrlEditString>();
+  QTest::keyClicks(edit, "zz");
+  QTest::keyClick(edit, Qt::Key_Return);
+  ASSERT_EQ(page.list->GetInPlaceEditor(), edit) << "a refused value keeps the editor";
+  EXPECT_EQ(edit->text(), "10");
+  EXPECT_EQ(edit->selectedText(), "10");
+  page.acceptCommit = true;
+  QTest::keyClicks(edit, "77");
+  QTest::keyClick(edit, Qt::Key_Return);
+  EXPECT_EQ(page.list->GetInPlaceEditor(), nullptr);
+  EXPECT_EQ(page.list->GetItemText(1, 1), "77");
+  EXPECT_EQ(page.Kinds(CAppLnkWnd::OPERATION_END_EDIT), 2);
+}
+
+TEST(AppCtrlList, FocusLossCommitsTheEditor) {
+  ListPage page;
+  page.list->EditSubItem(2, 1);
+  QTest::keyClicks(page.Open<CAppCtrlEditString>(), "5");
+  page.list->setFocus();
+  EXPECT_EQ(page.list->GetInPlaceEditor(), nullptr);
+  EXPECT_EQ(page.list->GetItemText(2, 1), "5");
+}
+
+TEST(AppCtrlList, NumericEditorCommitsItsTextAndBase) {
+  ListPage page;
+  page.editor = Editor::Numeric;
+  page.list->EditSubItem(0, 1);
+  auto* edit = page.Open<CAppCtrlEditNumeric>();
+  ASSERT_NE(edit, nullptr);
+  EXPECT_EQ(edit->text(), "0x10");
+  EXPECT_EQ(page.list->GetInPlaceBase(), CAppTools::BASE_HEX);
+  QTest::mouseClick(edit->GetBaseButton(), Qt::LeftButton);
+  EXPECT_EQ(edit->text(), "16") << "in place, the base button converts the typed value";
+  SaveScreenshot(page.owner, "numeric");
+  edit->selectAll();
+  QTest::keyClicks(edit, "20");
+  QTest::keyClick(edit, Qt::Key_Enter);
+  EXPECT_EQ(page.commits, std::vector<std::string>{"20"});
+  EXPECT_EQ(page.list->GetInPlaceBase(), CAppTools::BASE_DEC);
+  // An unreadable text is not committed and keeps the editor.
+  page.list->EditSubItem(1, 1);
+  edit = page.Open<CAppCtrlEditNumeric>();
+  edit->selectAll();
+  QTest::keyClicks(edit, "0xZZ");
+  QTest::keyClick(edit, Qt::Key_Enter);
+  EXPECT_EQ(page.list->GetInPlaceEditor(), edit);
+  EXPECT_EQ(page.commits.size(), 1u);
+}
+
+TEST(AppCtrlList, ComboEditorCommitsTheChosenTextOrCancels) {
+  ListPage page;
+  page.editor = Editor::Combo;
+  page.list->EditSubItem(0, 1);
+  auto* combo = page.Open<CAppCtrlCombo>();
+  ASSERT_NE(combo, nullptr);
+  EXPECT_EQ(combo->currentText(), "Oui");
+  QTest::keyClick(combo, Qt::Key_Down);
+  QTest::keyClick(combo, Qt::Key_Escape);
+  EXPECT_TRUE(page.commits.empty());
+  EXPECT_EQ(page.list->GetInPlaceEditor(), nullptr);
+  Settle();
+  page.list->EditSubItem(0, 1);
+  combo = page.Open<CAppCtrlCombo>();
+  QTest::keyClick(combo, Qt::Key_Down);
+  QTest::keyClick(combo, Qt::Key_Return);
+  EXPECT_EQ(page.commits, std::vector<std::string>{"Peut-être"});
+}
+
+TEST(AppCtrlList, AddressEditorCommitsItsBytes) {
+  ListPage page;
+  page.editor = Editor::Address;
+  page.list->EditSubItem(1, 1);
+  auto* address = page.Open<CAppMaskAddrCtl>();
+  ASSERT_NE(address, nullptr);
+  EXPECT_TRUE(address->GetEditControl(0)->hasFocus());
+  QTest::keyClicks(address->GetEditControl(0), "192");
+  SaveScreenshot(page.owner, "address");
+  QTest::keyClick(page.Focus(), Qt::Key_Return);
+  EXPECT_EQ(page.list->GetInPlaceArray(), (std::vector<std::uint8_t>{192, 0, 0, 1}));
+  EXPECT_EQ(page.commits, std::vector<std::string>{"192.0.0.1"});
+  EXPECT_EQ(page.list->GetInPlaceEditor(), nullptr);
+}
+
+TEST(AppCtrlList, MenuCommandsRunPropertiesAndEdit) {
+  ListPage page;
+  QMenu* menu = page.list->GetMenu();
+  ASSERT_EQ(menu->actions().size(), 2);
+  EXPECT_EQ(menu->actions()[0]->text().toStdString(), CAppTools::LoadString(57728));
+  EXPECT_EQ(menu->actions()[1]->text().toStdString(), CAppTools::LoadString(57729));
+  page.list->SetCurrentItem(2);
+  EXPECT_EQ(page.list->GetValue(), 102u);
+  page.kinds.clear();
+  page.list->OnMenuCommand(CAppCtrlList::ID_PROPERTIES);
+  EXPECT_EQ(page.kinds, std::vector<int>{CAppLnkWnd::OPERATION_PROPERTIES});
+  page.list->SetModeEditInPlace(1);
+  page.list->OnMenuCommand(CAppCtrlList::ID_EDIT);
+  EXPECT_EQ(page.list->GetInPlaceRow(), 2);
+  EXPECT_NE(page.Open<CAppCtrlEditString>(), nullptr);
+  page.list->OnExitInPlaceControl();
+  Settle();
+  page.list->setFocus();
+  QTest::keyClick(page.list, Qt::Key_F2);
+  EXPECT_NE(page.Open<CAppCtrlEditString>(), nullptr) << "F2 edits the current row's value";
+}
+
+TEST(AppCtrlList, SelectionCheckModeAndReadOnlyKeys) {
+  ListPage page;
+  page.kinds.clear();
+  const QRect row1 = page.list->visualRect(page.list->model()->index(1, 0));
+  QTest::mouseClick(page.list->viewport(), Qt::LeftButton, {}, row1.center());
+  EXPECT_EQ(page.list->GetCurrentItem(), 1);
+  EXPECT_EQ(page.kinds, std::vector<int>{CAppLnkWnd::OPERATION_SELECT});
+  int column = -1;
+  EXPECT_EQ(page.list->HitTestEx(row1.center(), &column), 1);
+  EXPECT_EQ(column, 0);
+
+  page.list->SetModeCheck();
+  page.list->SetImageIndex(0, 1);
+  page.kinds.clear();
+  QTest::keyClick(page.list, Qt::Key_Space);
+  EXPECT_EQ(page.list->GetItemImage(1), 1) << "Space checks the row";
+  EXPECT_EQ(page.kinds, std::vector<int>{CAppLnkWnd::OPERATION_PROPERTIES});
+  SaveScreenshot(page.owner, "check");
+  CAppLnkWnd::SetReadOnly(page.list, 1);
+  page.list->OnMenuCommand(CAppCtrlList::ID_PROPERTIES);
+  EXPECT_EQ(page.list->GetItemImage(1), 1) << "a read-only list keeps its checks";
+
+  page.list->SetModeSelect();
+  QTest::keyClick(page.list, Qt::Key_Down);
+  EXPECT_EQ(page.list->GetCurrentItem(), 1) << "a read-only list ignores the keyboard";
+  EXPECT_EQ(page.list->GetCount(), 3);
+  EXPECT_EQ(page.list->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Button));
+  CAppLnkWnd::SetReadOnly(page.list, 0);
+  QTest::keyClick(page.list, Qt::Key_Down);
+  EXPECT_EQ(page.list->GetCurrentItem(), 2);
+}
+
+TEST(AppCtrlList, ClickEditsInEditModeAndMissingColumnsLeaveTheList) {
+  ListPage page;
+  page.list->SetModeEditInPlace(1);
+  const QRect cell = page.list->visualRect(page.list->model()->index(2, 1));
+  QTest::mouseClick(page.list->viewport(), Qt::LeftButton, {}, cell.center());
+  EXPECT_EQ(page.list->GetInPlaceRow(), 2);
+  EXPECT_NE(page.Open<CAppCtrlEditString>(), nullptr);
+  EXPECT_TRUE(page.list->EditSubItem(2, 7));
+  EXPECT_EQ(page.link.nextCtrl, 1);
+  EXPECT_TRUE(page.list->EditSubItem(0, -1));
+  EXPECT_EQ(page.link.prevCtrl, 1);
+  EXPECT_FALSE(page.list->EnsureColumnVisible(3));
+}
+
+TEST(AppCtrlList, EndActivateSelectsTheRememberedRowAndFitsColumns) {
+  ListPage page;
+  page.list->SetCurrentItem(2);
+  SendAppMessage(page.list, AppWindowMessage::CtrlBeginActivate, 0, 0);
+  EXPECT_FALSE(page.list->updatesEnabled());
+  page.list->RemoveItem(2);
+  SendAppMessage(page.list, AppWindowMessage::CtrlEndActivate, 0, 0);
+  EXPECT_TRUE(page.list->updatesEnabled());
+  EXPECT_EQ(page.list->GetCurrentItem(), 1);
+  EXPECT_GE(page.list->header()->sectionSize(0), page.list->header()->sectionSizeHint(0));
+}
+
+TEST(CListCtrlStyled, CellStylesWinOverRowsOverColumnsAndFollowSorting) {
+  CListCtrlStyled list;
+  list.InsertColumn(0, "A");
+  list.InsertColumn(1, "B");
+  list.InsertItem(0, "b");
+  list.InsertItem(1, "a");
+  CListCellStyle column;
+  column.text = Qt::blue;
+  column.background = Qt::yellow;
+  list.SetColumnStyle(1, column);
+  CListCellStyle row;
+  row.text = Qt::red;
+  row.flags = CListCellStyle::STYLE_BOLD;
+  list.SetRowStyle(0, row);
+  CListCellStyle cell;
+  cell.text = Qt::green;
+  list.SetCellStyle(0, 1, cell);
+  EXPECT_EQ(list.GetMergedStyle(0, 1).text, QColor(Qt::green));
+  EXPECT_EQ(list.GetMergedStyle(0, 1).background, QColor(Qt::yellow));
+  EXPECT_EQ(list.GetMergedStyle(0, 0).text, QColor(Qt::red));
+  EXPECT_EQ(list.GetMergedStyle(1, 1).text, QColor(Qt::blue));
+  EXPECT_TRUE(list.model()->index(0, 0).data(Qt::FontRole).value<QFont>().bold());
+  list.SortItems(0, true);
+  EXPECT_EQ(list.GetItemText(1, 0), "b");
+  EXPECT_EQ(list.GetMergedStyle(1, 1).text, QColor(Qt::green)) << "styles travel with their row";
+  EXPECT_EQ(list.GetMergedStyle(0, 1).text, QColor(Qt::blue));
+  list.InsertColumn(0, "Z");
+  EXPECT_EQ(list.GetMergedStyle(1, 2).text, QColor(Qt::green)) << "and with their column";
+  list.DeleteItem(0);
+  EXPECT_EQ(list.GetItemCount(), 1);
+  EXPECT_EQ(list.GetMergedStyle(0, 2).text, QColor(Qt::green));
+}
+
+TEST(AppCtrlList, OptionsButtonOpensTheMenuAndRunsTheChoice) {
+  ListPage page;
+  auto* options = new QPushButton("...");
+  PlaceOnPage(&page.owner, options, CAppCtrlList::ID_OPTIONS_BUTTON);
+  page.list->SetOptionsButton(options);
+  page.list->SetCurrentItem(1);
+  page.kinds.clear();
+  QMenu* menu = page.list->GetMenu();
+  QTimer::singleShot(0, menu, [menu] {
+    QTest::keyClick(menu, Qt::Key_Down);
+    QTest::keyClick(menu, Qt::Key_Return);
+  });
+  QTest::mouseClick(options, Qt::LeftButton);
+  EXPECT_EQ(page.kinds, std::vector<int>{CAppLnkWnd::OPERATION_PROPERTIES});
+}

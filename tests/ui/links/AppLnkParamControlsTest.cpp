@@ -1,0 +1,223 @@
+// What each parameter link does with its own controls: bases and bounds of
+// a number, default buttons, the address fields, the mailbox fields.
+#include <QToolButton>
+
+#include "ParamLinkFixture.h"
+#include "appconfig/AppParamAddress.h"
+#include "appconfig/AppParamEnumMulti.h"
+#include "appconfig/AppParamEnumSingle.h"
+#include "appconfig/AppParamMail.h"
+#include "appconfig/AppParamNumeric.h"
+#include "appconfig/ui/AppCtrlButton.h"
+#include "appconfig/ui/AppCtrlEditDump.h"
+#include "appconfig/ui/AppCtrlEditNumeric.h"
+#include "appconfig/ui/AppCtrlEditString.h"
+#include "appconfig/ui/AppCtrlList.h"
+#include "appconfig/ui/AppMaskAddrCtl.h"
+
+namespace {
+
+bool OkEnabled(CAppSheet& sheet) { return sheet.GetButton(CAppSheet::ID_OK)->isEnabled(); }
+
+}  // namespace
+
+TEST_F(ParamLinks, NumericShowsBoundsUnitAndDefault) {
+  auto* cycle = Param<CAppParamNumeric>("CYCLE");
+  Open(cycle, [&](CAppSheet& sheet) {
+    EXPECT_EQ(Item<QLabel>(sheet, 13522)->text(), "1");
+    EXPECT_EQ(Item<QLabel>(sheet, 13521)->text(), "1000");
+    EXPECT_EQ(Item<QLabel>(sheet, 13525)->text(), "ms");  // from the "Timeout" profile
+    auto* button = Item<CAppCtrlButton>(sheet, kDefault);
+    EXPECT_EQ(button->text(), "10");
+    EXPECT_TRUE(button->isEnabled());
+    Click(button);
+    EXPECT_EQ(Item<CAppCtrlEditNumeric>(sheet, kValue)->text(), "10");
+    ClickOk(sheet);
+  });
+  EXPECT_EQ(cycle->GetVariant().ToUInt32(), 10u);
+  // Without a default value the button is disabled (a checked parameter
+  // always has one: the check gives an empty default the type's own).
+  auto* counter = device->GetGroup()->SetAt("COUNTER", new CAppParamNumeric("Compteur libre"));
+  counter->SetVariant(CAppVariant(5));
+  Open(counter, [&](CAppSheet& sheet) {
+    EXPECT_FALSE(Item<CAppCtrlButton>(sheet, kDefault)->isEnabled());
+    ClickCancel(sheet);
+  });
+}
+
+TEST_F(ParamLinks, NumericReadsTheValueInEachBaseAndKeepsTheBase) {
+  // The device's formats give decimal, hexadecimal and binary, in that order.
+  struct Typed {
+    const char* text;
+    const char* letter;  // on the base button
+    std::uint32_t value;
+    CAppTools::EN_BASE base;
+  };
+  for (const Typed& typed : {Typed{"25", "d", 25, CAppTools::BASE_DEC}, Typed{"1F", "h", 31, CAppTools::BASE_HEX},
+                             Typed{"101", "b", 5, CAppTools::BASE_BIN}, Typed{"30", "d", 30, CAppTools::BASE_DEC}}) {
+    SCOPED_TRACE(typed.text);
+    auto* cycle = Param<CAppParamNumeric>("CYCLE");
+    Open(cycle, [&](CAppSheet& sheet) {
+      auto* edit = Item<CAppCtrlEditNumeric>(sheet, kValue);
+      // The sheet opens in the base stored last; the button steps d, h, b.
+      for (int i = 0; i < 3 && edit->GetBase() != typed.base; ++i) Click(edit->GetBaseButton());
+      EXPECT_EQ(edit->GetBaseButton()->text(), typed.letter);
+      Retype(edit, typed.text);
+      EXPECT_FALSE(edit->IsError());
+      ClickOk(sheet);
+    });
+    EXPECT_EQ(cycle->GetVariant().ToUInt32(), typed.value);
+    EXPECT_EQ(cycle->GetBase(&resources), typed.base);
+  }
+}
+
+TEST_F(ParamLinks, NumericOutOfRangeOrUnreadableLocksTheSheet) {
+  auto* cycle = Param<CAppParamNumeric>("CYCLE");
+  Open(cycle, [&](CAppSheet& sheet) {
+    auto* edit = Item<CAppCtrlEditNumeric>(sheet, kValue);
+    Retype(edit, "1000");  // the maximum itself
+    EXPECT_FALSE(edit->IsError());
+    EXPECT_TRUE(OkEnabled(sheet));
+    QTest::keyClick(edit, Qt::Key_1);  // 10001
+    EXPECT_TRUE(edit->IsError());
+    EXPECT_TRUE(sheet.IsLocked());
+    EXPECT_FALSE(OkEnabled(sheet));
+    SaveScreenshot(sheet, "out_of_range");
+    sheet.EndDialog(1);  // the exit is refused: the sheet stays
+    EXPECT_TRUE(IsOpen(sheet));
+    Retype(edit, "0");  // below the minimum
+    EXPECT_TRUE(sheet.IsLocked());
+    Retype(edit, "abc");
+    EXPECT_TRUE(edit->IsError());
+    EXPECT_FALSE(OkEnabled(sheet));
+    SaveScreenshot(sheet, "unreadable");
+    Retype(edit, "999");
+    EXPECT_FALSE(sheet.IsLocked());
+    EXPECT_TRUE(OkEnabled(sheet));
+    ClickOk(sheet);
+  });
+  EXPECT_EQ(cycle->GetVariant().ToUInt32(), 999u);
+}
+
+TEST_F(ParamLinks, SingleChoiceDefaultButtonAndDoubleClick) {
+  auto* mode = Param<CAppParamEnumSingle>("MODE");
+  EXPECT_EQ(Open(mode, [&](CAppSheet& sheet) {
+              auto* list = Item<CAppCtrlList>(sheet, kValue);
+              ASSERT_EQ(list->GetCount(), 3);
+              EXPECT_EQ(list->GetItemText(1, 0), "Marche");
+              EXPECT_EQ(list->GetCurrentItem(), 2);
+              // A double click on an entry (its first press selects it)
+              // chooses it and closes with OK.
+              const QPoint row = list->visualRect(list->model()->index(1, 0)).center();
+              QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row);
+              QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row);
+            }),
+            1);
+  EXPECT_EQ(mode->GetVariant().ToUInt32(), 1u);
+  Open(mode, [&](CAppSheet& sheet) {
+    Click(Item<CAppCtrlButton>(sheet, kDefault));
+    EXPECT_EQ(Item<CAppCtrlList>(sheet, kValue)->GetCurrentItem(), 0);
+    ClickOk(sheet);
+  });
+  EXPECT_EQ(mode->GetVariant().ToUInt32(), 0u);
+}
+
+TEST_F(ParamLinks, AddressDefaultButtonShowsTheDefaultAddress) {
+  auto* address = Param<CAppParamAddress>("IP\\ADDRESS");
+  Open(address, [&](CAppSheet& sheet) {
+    auto* button = Item<CAppCtrlButton>(sheet, kDefault);
+    EXPECT_EQ(button->text(), "192.168.  0.  1");
+    EXPECT_FALSE(button->isHidden());
+    Click(button);
+    EXPECT_EQ(Item<CAppMaskAddrCtl>(sheet, kAddress)->GetEditControl(3)->text().trimmed(), "1");
+    ClickOk(sheet);
+  });
+  std::vector<std::uint8_t> bytes;
+  address->GetData(bytes);
+  EXPECT_EQ(bytes, (std::vector<std::uint8_t>{192, 168, 0, 1}));
+  // The mask has no default: neither the button nor its caption shows.
+  Open(Param<CAppParam>("IP\\MASK"), [&](CAppSheet& sheet) {
+    EXPECT_TRUE(Item<QWidget>(sheet, kDefault)->isHidden());
+    EXPECT_TRUE(Item<QWidget>(sheet, 13518)->isHidden());
+    SaveScreenshot(sheet, "no_default");
+    ClickCancel(sheet);
+  });
+}
+
+TEST_F(ParamLinks, AddressFieldAboveItsMaximumOrEmptyIsRefused) {
+  auto* address = Param<CAppParamAddress>("IP\\ADDRESS");
+  Open(address, [&](CAppSheet& sheet) {
+    auto* control = Item<CAppMaskAddrCtl>(sheet, kAddress);
+    Retype(control->GetEditControl(2), "300");
+    ClickOk(sheet);
+    EXPECT_TRUE(IsOpen(sheet));
+    ASSERT_EQ(messages->texts.size(), 1u);
+    EXPECT_EQ(messages->texts[0],
+              "300 n'est pas une valeur valide. Veuillez spécifier une valeur entre 0 et 255 pour ce champ.");
+    EXPECT_EQ(sheet.focusWidget(), control->GetEditControl(2));
+    SaveScreenshot(sheet, "above_maximum");
+    control->GetEditControl(2)->clear();
+    ClickOk(sheet);
+    EXPECT_TRUE(IsOpen(sheet));
+    ASSERT_EQ(messages->texts.size(), 2u);
+    EXPECT_EQ(messages->texts[1], "une valeur est manquante dans l'adresse");
+    ClickCancel(sheet);
+  });
+  std::vector<std::uint8_t> bytes;
+  address->GetData(bytes);
+  EXPECT_EQ(bytes, (std::vector<std::uint8_t>{192, 168, 0, 10}));
+}
+
+TEST_F(ParamLinks, MailShowsItsFieldsAndDataZone) {
+  auto* mail = Param<CAppParamMail>("MAILBOX");
+  std::vector<std::uint8_t> bytes;
+  mail->GetData(bytes);
+  bytes[0] = 0x34;
+  bytes[1] = 0x12;
+  bytes[48] = 0xAB;  // the first byte of the data zone
+  mail->SetData(bytes);
+  Open(mail, [&](CAppSheet& sheet) {
+    auto* codef = Item<CAppCtrlEditNumeric>(sheet, 13529);
+    EXPECT_EQ(codef->text(), "4660");
+    EXPECT_EQ(codef->GetBaseButton()->text(), "d");
+    auto* dump = Item<CAppCtrlEditDump>(sheet, kValue);
+    EXPECT_EQ(dump->GetDataLength(), 1536);
+    std::vector<std::uint8_t> zone;
+    dump->GetData(zone);
+    EXPECT_EQ(zone[0], 0xAB);
+    SaveScreenshot(sheet, "value");
+    // An unreadable field shows its error and locks the sheet.
+    Retype(Item<CAppCtrlEditNumeric>(sheet, 13530), "x");
+    EXPECT_FALSE(OkEnabled(sheet));
+    SaveScreenshot(sheet, "error");
+    Retype(Item<CAppCtrlEditNumeric>(sheet, 13530), "7");
+    Retype(codef, "1");
+    ClickOk(sheet);
+  });
+  std::vector<std::uint8_t> after;
+  mail->GetData(after);
+  EXPECT_EQ(after, bytes);  // nothing written back
+  EXPECT_NE(mail->GetDumpOptions(), 0u);  // but the dump's display options
+}
+
+TEST_F(ParamLinks, StringEditTakesTheParametersTextLimit) {
+  Open(Param<CAppParam>("STATION"), [&](CAppSheet& sheet) {
+    auto* edit = Item<CAppCtrlEditString>(sheet, kValue);
+    EXPECT_EQ(edit->maxLength(), 16);
+    EXPECT_EQ(edit->text(), "IO-01");
+    ClickCancel(sheet);
+  });
+}
+
+TEST_F(ParamLinks, MultipleChoiceWithoutDefaultsHidesTheDefaultButton) {
+  auto* empty = device->GetGroup()->SetAt("NO_OPTIONS", new CAppParamEnumMulti);
+  Open(empty, [&](CAppSheet& sheet) {
+    EXPECT_EQ(Item<CAppCtrlList>(sheet, kValue)->GetCount(), 0);
+    EXPECT_TRUE(Item<QWidget>(sheet, kDefault)->isHidden());
+    ClickOk(sheet);
+  });
+  Open(Param<CAppParam>("OPTIONS"), [&](CAppSheet& sheet) {
+    EXPECT_FALSE(Item<QWidget>(sheet, kDefault)->isHidden());
+    ClickCancel(sheet);
+  });
+}
