@@ -133,7 +133,8 @@ protected:
 
 private:
   QWidget* CreateEditor(QWidget* parent, const QModelIndex& index);
-  void OpenEditor(QWidget* editor);
+  // Over the in-place cell; false (the editor deleted) without that cell.
+  bool OpenEditor(QWidget* editor);
   bool CommitEditor();
   int Notify(int changeType);
   bool IsLinkActivating() const;

@@ -309,6 +309,7 @@ void CAppCtrlList::OnExitInPlaceControl() {
   m_pEditor = nullptr;
   if (editor->isAncestorOf(QApplication::focusWidget()) || editor->hasFocus()) setFocus();
   closePersistentEditor(model()->index(m_nInPlaceRow, m_nInPlaceColumn));
+  // The view deletes the editors it knows; one whose cell went is not.
   if (editor != nullptr) editor->deleteLater();
   viewport()->update();
 }
@@ -330,14 +331,19 @@ void PrepareEditor(Editor* editor) {
 
 }  // namespace
 
-void CAppCtrlList::OpenEditor(QWidget* editor) {
+bool CAppCtrlList::OpenEditor(QWidget* editor) {
   const QModelIndex index = model()->index(m_nInPlaceRow, m_nInPlaceColumn);
+  if (!index.isValid()) {
+    delete editor;
+    return false;
+  }
   EnsureColumnVisible(m_nInPlaceColumn);
   scrollTo(index);
   m_pPendingEditor = editor;
   openPersistentEditor(index);
   m_pPendingEditor = nullptr;
   m_pEditor = editor;
+  return true;
 }
 
 CAppCtrlEditString* CAppCtrlList::ShowEditString(unsigned maxChars) {
@@ -348,7 +354,7 @@ CAppCtrlEditString* CAppCtrlList::ShowEditString(unsigned maxChars) {
   const std::string text = GetItemText(m_nInPlaceRow, m_nInPlaceColumn).toStdString();
   editor->setText(QString::fromStdString(text));
   editor->SetInPlaceDefaultText(text);
-  OpenEditor(editor);
+  if (!OpenEditor(editor)) return nullptr;
   editor->selectAll();
   editor->setFocus();
   return editor;
@@ -365,7 +371,7 @@ CAppCtrlEditNumeric* CAppCtrlList::ShowEditNumeric(const CAppVariant& value, CAp
   editor->SetBase(base);
   editor->SetInPlaceDefaultText(editor->text().toStdString());
   m_nInPlaceBase = editor->GetBase();
-  OpenEditor(editor);
+  if (!OpenEditor(editor)) return nullptr;
   editor->selectAll();
   editor->setFocus();
   return editor;
@@ -377,7 +383,7 @@ CAppCtrlCombo* CAppCtrlList::ShowCombo(const std::vector<std::string>& texts, in
   PrepareEditor(editor);
   editor->SetListCtrl(this);
   editor->FillInPlaceCombo(texts, current);
-  OpenEditor(editor);
+  if (!OpenEditor(editor)) return nullptr;
   editor->setFocus();
   return editor;
 }
@@ -392,7 +398,7 @@ CAppMaskAddrCtl* CAppCtrlList::ShowAddressEdit(const std::vector<std::uint8_t>& 
   editor->SetData(bytes);
   editor->SetDefaultData(bytes);
   m_inPlaceArray = bytes;
-  OpenEditor(editor);
+  if (!OpenEditor(editor)) return nullptr;
   editor->FocusField(0, true);
   return editor;
 }

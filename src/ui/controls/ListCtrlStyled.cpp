@@ -1,7 +1,6 @@
 #include "appconfig/ui/ListCtrlStyled.h"
 
 #include <QHeaderView>
-#include <QPainter>
 
 #include <algorithm>
 

@@ -347,3 +347,12 @@ TEST(AppCtrlList, OptionsButtonOpensTheMenuAndRunsTheChoice) {
   QTest::mouseClick(options, Qt::LeftButton);
   EXPECT_EQ(page.kinds, std::vector<int>{CAppLnkWnd::OPERATION_PROPERTIES});
 }
+
+TEST(AppCtrlList, NoEditorForACellThatIsGone) {
+  ListPage page;
+  page.link.onChange = [](unsigned) { return 1; };
+  page.list->EditSubItem(2, 1);
+  page.list->RemoveAll();
+  EXPECT_EQ(page.list->ShowEditString(), nullptr);
+  EXPECT_EQ(page.list->GetInPlaceEditor(), nullptr);
+}
