@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "appconfig/AppDebug.h"
+#include "AppUiTrace.h"
 #include "platform/AppDialogTemplate.h"
 #include "platform/AppWindowTimer.h"
 
@@ -38,6 +39,7 @@ bool CAppDialog::OnInitDialog() {
     // The template's items fill a page of their own, the buttons go below.
     auto* page = new QWidget(this);
     AppLoadDialogTemplate(m_nTemplateLow, page);
+    page->setMinimumSize(page->size());  // the size the template was drawn at
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(page, 1);
     AddStandardButtons();
@@ -45,8 +47,8 @@ bool CAppDialog::OnInitDialog() {
     if (m_pLink->OnUserInit() == 0) APP_THROW("Init page error");
     m_pLink->OnActive();
     return true;
-  } catch (const std::exception& e) {
-    APP_TRACE("%s", e.what());
+  } catch (...) {
+    AppTraceCurrentException();
     return false;
   }
 }
@@ -71,8 +73,8 @@ void CAppDialog::AddStandardButtons() {
 void CAppDialog::accept() {
   try {
     if (OnExit() == 0) return;
-  } catch (const std::exception& e) {
-    APP_TRACE("%s", e.what());
+  } catch (...) {
+    AppTraceCurrentException();
     return;
   }
   QDialog::accept();
@@ -82,8 +84,8 @@ void CAppDialog::timerEvent(QTimerEvent* event) {
   const bool mine = m_pTimer->OnTimerEvent(event, [this] {
     try {
       m_pLink->OnUserTimer();
-    } catch (const std::exception& e) {
-      APP_TRACE("%s", e.what());
+    } catch (...) {
+      AppTraceCurrentException();
     }
   });
   if (!mine) QDialog::timerEvent(event);

@@ -6,6 +6,7 @@
 
 #include "appconfig/AppDebug.h"
 #include "appconfig/ui/AppSheet.h"
+#include "AppUiTrace.h"
 #include "platform/AppDialogTemplate.h"
 #include "platform/AppWindowTimer.h"
 
@@ -18,6 +19,9 @@ CAppPage::CAppPage(CAppLnkWnd* link, unsigned templateId, QWidget* parent)
       m_pTimer(std::make_unique<CAppWindowTimer>(this)) {
   APP_CHECK_POINTER(link);
   AppLoadDialogTemplate(templateId, this);
+  // The size the template was drawn at is the least the page needs, as a
+  // template's dialog units are: word-wrapped texts then have their room.
+  setMinimumSize(size());
 }
 
 CAppPage::~CAppPage() = default;
@@ -55,8 +59,8 @@ bool CAppPage::OnInitDialog() {
     if (m_pLink->OnInit() == 0) APP_THROW("Error");
     WatchToolTips();
     return true;
-  } catch (const std::exception& e) {
-    APP_TRACE("%s", e.what());
+  } catch (...) {
+    AppTraceCurrentException();
     return false;
   }
 }
@@ -75,8 +79,8 @@ void CAppPage::timerEvent(QTimerEvent* event) {
   const bool mine = m_pTimer->OnTimerEvent(event, [this] {
     try {
       m_pLink->OnUserTimer();
-    } catch (const std::exception& e) {
-      APP_TRACE("%s", e.what());
+    } catch (...) {
+      AppTraceCurrentException();
     }
   });
   if (!mine) QWidget::timerEvent(event);
@@ -94,8 +98,8 @@ bool CAppPage::eventFilter(QObject* watched, QEvent* event) {
   std::string text;
   try {
     text = m_pLink->OnUserToolTips(AppGetDlgItemId(watched));
-  } catch (const std::exception& e) {
-    APP_TRACE("%s", e.what());
+  } catch (...) {
+    AppTraceCurrentException();
   }
   if (text.empty()) {
     QToolTip::hideText();

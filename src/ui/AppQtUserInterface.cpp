@@ -15,6 +15,7 @@
 #include "appconfig/AppToolsBin.h"
 #include "appconfig/ui/AppLnkSheet.h"
 #include "appconfig/ui/AppSheet.h"
+#include "AppUiTrace.h"
 #include "platform/AppMessageBox.h"
 
 namespace {
@@ -82,8 +83,8 @@ int ShowWithUndo(CAppSheet& sheet, CAppParam* param) {
   std::unique_ptr<CAppToolsBin::Stream> snapshot;
   try {
     snapshot = CAppStreamBin::CreateUndo(param);
-  } catch (const std::exception& e) {
-    APP_TRACE("%s", e.what());
+  } catch (...) {
+    AppTraceCurrentException();
   }
   if (snapshot == nullptr) return 2;
   const int result = sheet.DoModal();

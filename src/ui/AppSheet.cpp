@@ -12,6 +12,7 @@
 #include "appconfig/AppRuleInterface.h"
 #include "appconfig/AppTools.h"
 #include "appconfig/ui/AppPage.h"
+#include "AppUiTrace.h"
 #include "platform/AppDialogTemplate.h"
 #include "platform/AppWindowMessages.h"
 
@@ -26,8 +27,8 @@ template <class Step>
 void Guarded(Step step) {
   try {
     step();
-  } catch (const std::exception& e) {
-    APP_TRACE("%s", e.what());
+  } catch (...) {
+    AppTraceCurrentException();
   }
 }
 
@@ -134,8 +135,8 @@ bool CAppSheet::ActivatePage(int index) {
   if (activated) {
     try {
       page->OnSetActive();
-    } catch (const std::exception& e) {
-      APP_TRACE("%s", e.what());
+    } catch (...) {
+      AppTraceCurrentException();
       activated = false;
     }
   }
@@ -178,8 +179,8 @@ bool CAppSheet::OnInitDialog() {
     m_pTabs->setElideMode(s_bMultiLine != 0 ? Qt::ElideRight : Qt::ElideNone);
     PlaceWindow();
     return true;
-  } catch (const std::exception& e) {
-    APP_TRACE("%s", e.what());
+  } catch (...) {
+    AppTraceCurrentException();
     if (m_bReadOnly == 0) {
       for (int i = 0; i < GetPageCount(); ++i) GetAppPage(i)->OnCancelPage();
     }
@@ -244,7 +245,7 @@ void CAppSheet::EndDialog(int result) {
     }
   } else {
     m_bSavedPos = true;
-    m_savedRect = geometry();
+    m_savedRect = frameGeometry();
     if (CAppPage* active = GetAppPage(-1)) {
       m_strCurrentPageName = active->GetName();
       m_nCurrentPageNumber = static_cast<unsigned>(m_nActivePage);

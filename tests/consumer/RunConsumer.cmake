@@ -23,6 +23,14 @@ foreach(program consumer consumer_static)
     message(FATAL_ERROR "${program} failed")
   endif()
 endforeach()
+# The user interface library, on Qt's offscreen platform.
+if(EXISTS "${WORK}/build/consumer_ui")
+  execute_process(COMMAND "${CMAKE_COMMAND}" -E env QT_QPA_PLATFORM=offscreen "${WORK}/build/consumer_ui"
+                  RESULT_VARIABLE rc)
+  if(rc)
+    message(FATAL_ERROR "consumer_ui failed")
+  endif()
+endif()
 file(GLOB pcdir "${WORK}/prefix/lib*/pkgconfig" "${WORK}/prefix/lib/*/pkgconfig")
 execute_process(COMMAND "${CMAKE_COMMAND}" -E env "PKG_CONFIG_PATH=${pcdir}" pkg-config --libs appconfig
                 RESULT_VARIABLE rc OUTPUT_VARIABLE libs)

@@ -1,8 +1,12 @@
 #include "platform/AppMessageBox.h"
 
 #include <QApplication>
+#include <QAbstractButton>
 #include <QMessageBox>
 
+#include <utility>
+
+#include "appconfig/AppTools.h"
 #include "appconfig/AppUserInterface.h"
 
 namespace {
@@ -35,11 +39,25 @@ int AnswerOf(int button) {
   }
 }
 
+// The library speaks French whatever Qt's translations installed.
+void LabelButtons(QMessageBox& box) {
+  const std::pair<QMessageBox::StandardButton, QString> labels[] = {
+      {QMessageBox::Ok, QString::fromStdString(CAppTools::LoadString(13500))},
+      {QMessageBox::Cancel, QString::fromStdString(CAppTools::LoadString(13502))},
+      {QMessageBox::Yes, QStringLiteral("&Oui")},
+      {QMessageBox::No, QStringLiteral("&Non")},
+  };
+  for (const auto& [button, label] : labels) {
+    if (QAbstractButton* shown = box.button(button)) shown->setText(label);
+  }
+}
+
 }  // namespace
 
 int AppShowMessageBox(QWidget* owner, const std::string& text, unsigned style) {
   if (owner == nullptr) owner = QApplication::activeWindow();
   QMessageBox box(IconOf(style), QApplication::applicationDisplayName(),
                   QString::fromStdString(text), ButtonsOf(style), owner);
+  LabelButtons(box);
   return AnswerOf(box.exec());
 }

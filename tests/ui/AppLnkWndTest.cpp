@@ -1,0 +1,258 @@
+// The link window's lifecycle as a sheet drives it, seen by a recording link.
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
+
+#include "../core/TempFolder.h"
+#include "../core/TestSupport.h"
+#include "UiFixture.h"
+#include "appconfig/AppDynamic.h"
+#include "platform/AppWindowMessages.h"
+
+using EventList = std::vector<std::string>;
+
+TEST_F(UiFixture, LifecycleFromOpeningToOk) {
+  TestRecordingLink::Current().pages = 2;
+  WhenModal([&] {
+    auto* sheet = ActiveModal<CAppSheet>();
+    ASSERT_NE(sheet, nullptr);
+    QTest::keyClicks(ActiveEdit(sheet), "-B");
+    ClickTab(sheet, 1);
+    EXPECT_EQ(ActiveEdit(sheet)->text(), "IO-01-B");  // left page 0: stored, shown on page 1
+    SaveScreenshot(*sheet);
+    Click(sheet->GetButton(CAppSheet::ID_OK));
+  });
+  EXPECT_EQ(resources.OnProperties(station), 1);
+  // The values written into the edit while a page activates are no change.
+  EXPECT_EQ(Events(), (EventList{"create", "init:0", "active:0", "change 13605:0", "change 13605:0",
+                              "exit:0", "init:1", "active:1", "exit:1"}));
+  EXPECT_EQ(StationValue(), "IO-01-B");
+}
+
+TEST_F(UiFixture, CancelRunsEveryPageCancelAndRestoresTheParameter) {
+  TestRecordingLink::Current().pages = 2;
+  TestRecordingLink::Current().writeOnChange = true;
+  WhenModal([&] {
+    auto* sheet = ActiveModal<CAppSheet>();
+    ASSERT_NE(sheet, nullptr);
+    QTest::keyClicks(ActiveEdit(sheet), "X");
+    EXPECT_EQ(StationValue(), "IO-01X");
+    Click(sheet->GetButton(CAppSheet::ID_CANCEL));
+  });
+  EXPECT_EQ(resources.OnProperties(station), 2);
+  // Page 1 was never shown: it is cancelled all the same, and never initialised.
+  EXPECT_EQ(Events(), (EventList{"create", "init:0", "active:0", "change 13605:0", "cancel:0", "cancel:0"}));
+  EXPECT_EQ(StationValue(), "IO-01");
+}
+
+TEST_F(UiFixture, RefusedExitKeepsThePage) {
+  TestRecordingLink::Current().pages = 2;
+  TestRecordingLink::Current().refuseExitOnPage = 0;
+  WhenModal([&] {
+    auto* sheet = ActiveModal<CAppSheet>();
+    ASSERT_NE(sheet, nullptr);
+    ClickTab(sheet, 1);
+    EXPECT_EQ(sheet->GetTabWidget()->currentIndex(), 0);
+    EXPECT_EQ(sheet->GetActiveIndex(), 0);
+    Click(sheet->GetButton(CAppSheet::ID_OK));
+    EXPECT_TRUE(sheet->isVisible());
+    TestRecordingLink::Current().refuseExitOnPage = -1;
+    Click(sheet->GetButton(CAppSheet::ID_OK));
+  });
+  EXPECT_EQ(resources.OnProperties(station), 1);
+  // Closing visits the page never shown before the sheet goes.
+  EXPECT_EQ(Events(), (EventList{"create", "init:0", "active:0", "exit:0", "exit:0", "exit:0", "init:1",
+                              "active:1", "exit:1"}));
+}
+
+TEST_F(UiFixture, ReadOnlyParameterIsShownButNeverWrittenBack) {
+  station->ModifyFlags(0, PF_READONLY);
+  WhenModal([&] {
+    auto* sheet = ActiveModal<CAppSheet>();
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(ActiveEdit(sheet)->text(), "IO-01");
+    EXPECT_EQ(sheet->GetAppPage(-1)->IsReadOnly(), 1);
+    ActiveEdit(sheet)->setText("changed");
+    Click(sheet->GetButton(CAppSheet::ID_OK));
+  });
+  EXPECT_EQ(resources.OnProperties(station), 1);
+  EXPECT_EQ(StationValue(), "IO-01");
+}
+
+TEST_F(UiFixture, TheFourMessagesAndTheirAnswers) {
+  WhenModal([&] {
+    auto* sheet = ActiveModal<CAppSheet>();
+    ASSERT_NE(sheet, nullptr);
+    TestEdit* edit = ActiveEdit(sheet);
+    CAppLnkWnd* link = sheet->GetAppPage(-1)->GetLink();
+    // Activation brackets the values with the two activation messages.
+    EXPECT_EQ(edit->messages, (EventList{"wmCtrlBeginActivate", "wmCtrlEndActivate"}));
+    // The sender reads the handler's answer.
+    EXPECT_EQ(CAppLnkWnd::SetReadOnly(edit, 1), 1);
+    EXPECT_TRUE(edit->isReadOnly());
+    link->DisableAllCtrl(0);
+    EXPECT_FALSE(edit->isReadOnly());
+    // A control that shows an error locks the sheet's buttons, then frees them.
+    QPushButton* ok = sheet->GetButton(CAppSheet::ID_OK);
+    link->OnUserError(13605, 1);
+    EXPECT_TRUE(sheet->IsLocked());
+    EXPECT_FALSE(ok->isEnabled());
+    EXPECT_TRUE(sheet->GetButton(CAppSheet::ID_CANCEL)->isEnabled());
+    SaveScreenshot(*sheet, "locked");
+    EXPECT_EQ(SendAppMessage(sheet, AppWindowMessage::OnError, 0, 0), 0);
+    EXPECT_TRUE(ok->isEnabled());
+    Click(ok);
+  });
+  EXPECT_EQ(resources.OnProperties(station), 1);
+}
+
+TEST_F(UiFixture, AddRuleBindsAChildByKeyAndReportsAMissingOne) {
+  CapturedOutput output;
+  root.SetName("Module");
+  root.SetKey("MODULE");
+  UseTestLink(resources, &root);
+  TestRecordingLink::Current().childKey = "STATION";
+  WhenModal([&] {
+    auto* sheet = ActiveModal<CAppSheet>();
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(ActiveEdit(sheet)->text(), "IO-01");
+    Click(sheet->GetButton(CAppSheet::ID_OK));
+  });
+  EXPECT_EQ(resources.OnProperties(&root), 1);
+  EXPECT_TRUE(output.lines.empty());
+
+  TestRecordingLink::Current().childKey = "MISSING";
+  WhenModal([&] {
+    auto* sheet = ActiveModal<CAppSheet>();
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(ActiveEdit(sheet)->text(), "");  // nothing bound
+    Click(sheet->GetButton(CAppSheet::ID_OK));
+  });
+  EXPECT_EQ(resources.OnProperties(&root), 1);
+  ASSERT_EQ(output.lines.size(), 1u);
+  EXPECT_NE(output.lines[0].find("Paramètre MISSING non trouvé dans le groupe MODULE (Module)."),
+            std::string::npos);
+}
+
+TEST_F(UiFixture, ControlsAreFoundByNumberAndClass) {
+  WhenModal([&] {
+    auto* sheet = ActiveModal<CAppSheet>();
+    ASSERT_NE(sheet, nullptr);
+    CAppLnkWnd* link = sheet->GetAppPage(-1)->GetLink();
+    TestEdit* edit = nullptr;
+    EXPECT_EQ(link->GetCtrl(13605, edit), ActiveEdit(sheet));
+    CAppCtrlStatic* notAStatic = nullptr;
+    EXPECT_EQ(CatchAppException([&] { link->GetCtrl(13605, notAStatic); }).GetMessage(),
+              "Exception >GetCtrl Given ptr not corresponding with Ctrl or not add with AddCtrl");
+    EXPECT_EQ(CatchAppException([&] { link->GetCtrl(4242, edit); }).GetMessage(), "Exception >Bad pointer");
+    EXPECT_EQ(CatchAppException([&] { link->AddCtrl(4242, new TestEdit); }).GetMessage(),
+              "Exception >Subclass error");
+    // The name and help statics show the parameter.
+    CAppCtrlStatic* name = nullptr;
+    EXPECT_EQ(link->GetCtrl(13516, name)->text(), "Nom de station");
+    link->SetDescription(nullptr);
+    EXPECT_EQ(name->text(), "");
+    link->ShowWindow(13605, 0);
+    EXPECT_TRUE(edit->isHidden());
+    Click(sheet->GetButton(CAppSheet::ID_OK));
+  });
+  EXPECT_EQ(resources.OnProperties(station), 1);
+}
+
+TEST_F(UiFixture, PageTimerTicksIntoTheLink) {
+  WhenModal([&] {
+    auto* sheet = ActiveModal<CAppSheet>();
+    ASSERT_NE(sheet, nullptr);
+    sheet->GetAppPage(-1)->StartTimer(1);
+    QTest::qWait(30);
+    sheet->GetAppPage(-1)->StopTimer();
+    Click(sheet->GetButton(CAppSheet::ID_OK));
+  });
+  resources.OnProperties(station);
+  EXPECT_NE(std::find(Events().begin(), Events().end(), "timer:0"), Events().end());
+}
+
+namespace {
+
+// Records the pages that would open in a browser.
+class UrlRecorder : public QObject {
+  Q_OBJECT
+
+public:
+  QList<QUrl> urls;
+
+public slots:
+  void open(const QUrl& url) { urls.push_back(url); }
+};
+
+}  // namespace
+
+TEST_F(UiFixture, HelpOpensTheContextPageOrSaysItCannot) {
+  TempFolder help;
+  QDir().mkpath(QString::fromStdString(help.File("Device")));
+  QFile page(QString::fromStdString(help.File("Device/1200.html")));
+  ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+  page.close();
+  resources.SetHelpPath(help.Prefix());  // ends with a separator
+  auto* entry = definition->SetAt("SYS_HELP_CHM", new CAppParamValue("Device"));
+  entry->SetVariant(CAppVariant("1200"));
+  UrlRecorder recorder;
+  QDesktopServices::setUrlHandler("file", &recorder, "open");
+  WhenModal([&] {
+    auto* sheet = ActiveModal<CAppSheet>();
+    ASSERT_NE(sheet, nullptr);
+    QPushButton* helpButton = sheet->GetButton(CAppSheet::ID_HELP);
+    EXPECT_TRUE(helpButton->isEnabled());
+    Click(helpButton);
+    // A context without a page: the message names the help file.
+    entry->SetVariant(CAppVariant("99"));
+    WhenModal([&] {
+      auto* box = ActiveModal<QMessageBox>();
+      ASSERT_NE(box, nullptr);
+      EXPECT_EQ(box->text().toStdString(), "Impossible d'ouvrir " + help.File("Device") + ".");
+      box->done(QMessageBox::Ok);
+    });
+    Click(helpButton);
+    Click(sheet->GetButton(CAppSheet::ID_OK));
+  });
+  resources.OnProperties(station);
+  QDesktopServices::unsetUrlHandler("file");
+  ASSERT_EQ(recorder.urls.size(), 1);
+  EXPECT_EQ(recorder.urls[0].toLocalFile().toStdString(), help.File("Device/1200.html"));
+}
+
+TEST_F(UiFixture, LinkClassesAreRegisteredWithTheirProfiles) {
+  EXPECT_NE(CAppDynamic::GetRegisterClass<CAppLnkWnd>("CAppLnkWnd"), nullptr);
+  EXPECT_NE(CAppDynamic::GetRegisterClass<CAppLnkWnd>("CAppLnkSheet"), nullptr);
+  EXPECT_NE(resources.FindChild("CAppLnkWnd"), nullptr);
+  EXPECT_NE(resources.FindChild("CAppLnkSheet"), nullptr);
+  // "Link " + the link group's name resolves to the class.
+  EXPECT_EQ(CAppDynamic::GetClassByAlias("Test Value", "Link "), "TESTRECORDINGLINK");
+}
+
+TEST_F(UiFixture, ParametersShownInALinkFollowFlagsAndViews) {
+  TestRecordingLink link;
+  link.SetResources(&resources);
+  EXPECT_EQ(link.CanShowParam(station, nullptr), 1);
+  station->ModifyFlags(0, PF_VIEW_2);
+  EXPECT_EQ(link.CanShowParam(station, nullptr), 0);  // a view the resources do not show
+  resources.ModifyFlags(0, PF_VIEW_2);
+  EXPECT_EQ(link.CanShowParam(station, nullptr), 1);
+  station->ModifyFlags(0, PF_HIDDEN);
+  EXPECT_EQ(link.CanShowParam(station, nullptr), 0);
+  // The default columns: name, value (masked when asked) and unit.
+  std::vector<std::string> texts;
+  link.DefaultNameColumn(texts);
+  station->ModifyFlags(0, PF_MASKED_VALUE);
+  link.DefaultValueColumn(texts, station);
+  EXPECT_EQ(texts, (EventList{"Nom", "Valeur", "Unité", "Nom de station", "###", ""}));
+  // Without views a link touches no exchange.
+  EXPECT_EQ(link.GetActiveView(), nullptr);
+  link.RefreshParams();
+  EXPECT_EQ(link.IsEditable(station), 1);
+}
+
+#include "AppLnkWndTest.moc"

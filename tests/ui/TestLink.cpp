@@ -1,0 +1,90 @@
+#include "TestLink.h"
+
+#include "appconfig/AppDynamic.h"
+#include "appconfig/AppResources.h"
+#include "platform/AppWindowMessages.h"
+
+APP_IMPLEMENT_DYNCREATE(TestRecordingLink, CAppLnkSheet)
+APP_REGISTER_CLASS(TestRecordingLink, "Link Test Value")
+
+TestEdit::TestEdit() {
+  connect(this, &QLineEdit::textChanged, this, [this] {
+    if (m_pLink != nullptr) m_pLink->OnChange(13605);
+  });
+}
+
+bool TestEdit::event(QEvent* event) {
+  if (CAppMessageEvent* message = AppMessageEventCast(event)) {
+    messages.push_back(AppMessageName(message->GetMessage()));
+    if (message->GetMessage() == AppWindowMessage::ReadOnly) {
+      setReadOnly(message->GetWParam() != 0);
+      message->SetResult(1);
+    }
+    return true;
+  }
+  return QLineEdit::event(event);
+}
+
+int TestExchValue::ParamToCtrl() {
+  m_pEdit->setText(QString::fromStdString(m_pParam->GetVariant().GetStringRef()));
+  return 1;
+}
+
+int TestExchValue::CtrlToParam() {
+  m_pParam->SetVariant(CAppVariant(m_pEdit->text().toStdString()));
+  return 1;
+}
+
+void TestExchValue::SetParam(CAppParam* param) {
+  APP_CHECK_POINTER(param);
+  m_pParam = param;
+}
+
+TestRecordingLink::Script& TestRecordingLink::Current() {
+  static Script script;
+  return script;
+}
+
+void TestRecordingLink::_ResourcesInit(CAppResources* resources) {
+  resources->CreateProfile("TestRecordingLink");
+}
+
+void TestRecordingLink::Record(const std::string& event) {
+  Current().events.push_back(event + ":" + std::to_string(GetActiveIndex()));
+}
+
+void TestRecordingLink::OnUserCreate() {
+  Current().events.push_back("create");
+  for (int page = 0; page < Current().pages; ++page) AddView(13588, "");
+}
+
+int TestRecordingLink::OnUserInit() {
+  Record("init");
+  auto* edit = AddCtrl(13605, new TestEdit);
+  AddRule(new TestExchValue(edit), GetUserParam(), Current().childKey);
+  return CAppLnkSheet::OnUserInit();
+}
+
+void TestRecordingLink::OnUserActive() {
+  Record("active");
+  SetDescription(GetUserParam());
+}
+
+int TestRecordingLink::OnUserChange(unsigned ctrlId) {
+  Record("change " + std::to_string(ctrlId));
+  if (Current().writeOnChange) RefreshParams();
+  return 1;
+}
+
+int TestRecordingLink::OnUserExit() {
+  Record("exit");
+  return GetActiveIndex() == Current().refuseExitOnPage ? 0 : 1;
+}
+
+void TestRecordingLink::OnCancel() { Record("cancel"); }
+
+void TestRecordingLink::OnUserTimer() { Record("timer"); }
+
+std::string TestRecordingLink::OnUserToolTips(unsigned ctrlId) {
+  return ctrlId == 13605 ? std::string(100, 'x') : std::string();
+}
