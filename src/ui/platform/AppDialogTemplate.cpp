@@ -9,8 +9,16 @@
 
 #include "appconfig/AppException.h"
 #include "ui_AppDlgProgress13576.h"
+#include "ui_AppPageConfigList13592.h"
 #include "ui_AppPageDebug13593.h"
+#include "ui_AppPageDebugTree13594.h"
+#include "ui_AppPageList13589.h"
+#include "ui_AppPageListFilter13596.h"
+#include "ui_AppPageListMulti13597.h"
+#include "ui_AppPageStruct13608.h"
+#include "ui_AppPageTree13606.h"
 #include "ui_AppPageValue13588.h"
+#include "ui_AppPageVerify13607.h"
 
 namespace {
 
@@ -31,7 +39,15 @@ struct TemplateRow {
 constexpr TemplateRow kLibraryTemplates[] = {
     {13576, &SetupForm<Ui::AppDlgProgress13576>},
     {13588, &SetupForm<Ui::AppPageValue13588>},
+    {13589, &SetupForm<Ui::AppPageList13589>},
+    {13592, &SetupForm<Ui::AppPageConfigList13592>},
     {13593, &SetupForm<Ui::AppPageDebug13593>},
+    {13594, &SetupForm<Ui::AppPageDebugTree13594>},
+    {13596, &SetupForm<Ui::AppPageListFilter13596>},
+    {13597, &SetupForm<Ui::AppPageListMulti13597>},
+    {13606, &SetupForm<Ui::AppPageTree13606>},
+    {13607, &SetupForm<Ui::AppPageVerify13607>},
+    {13608, &SetupForm<Ui::AppPageStruct13608>},
 };
 
 // Templates added by hosts and extension modules, built on first use.
