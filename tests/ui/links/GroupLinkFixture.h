@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QPushButton>
 #include <QTabWidget>
+#include <QTest>
 
 #include <fstream>
 #include <iterator>
