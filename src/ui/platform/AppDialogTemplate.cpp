@@ -1,5 +1,6 @@
 #include "platform/AppDialogTemplate.h"
 
+#include <QAbstractButton>
 #include <QLabel>
 #include <QLayout>
 #include <QVariant>
@@ -89,6 +90,12 @@ void TakeLook(const QWidget* item, QWidget* control) {
     controlLabel->setWordWrap(itemLabel->wordWrap());
     controlLabel->setAlignment(itemLabel->alignment());
     if (controlLabel->text().isEmpty()) controlLabel->setText(itemLabel->text());
+  }
+  // A button's caption ("&Ajouter", a check box's text) is the template's.
+  const auto* itemButton = qobject_cast<const QAbstractButton*>(item);
+  auto* controlButton = qobject_cast<QAbstractButton*>(control);
+  if (itemButton != nullptr && controlButton != nullptr && controlButton->text().isEmpty()) {
+    controlButton->setText(itemButton->text());
   }
 }
 
