@@ -41,6 +41,8 @@ public:
   void SetHelpPath(const std::string& path) { m_strHelpPath = path; }
   const std::string& GetHelpPath() const { return m_strHelpPath; }
   const std::vector<CAppIcon>& GetImageList() const { return m_imageList; }
+  // Icon keys to image indexes (for the debug window).
+  const std::unordered_map<std::string, unsigned>& GetIconMap() const { return m_iconMap; }
 
   // A new empty profile under `name`; an empty name throws "Bad pointer".
   // A name already held gives the profile held under it.

@@ -5,6 +5,8 @@
 #include "AppQtUserInterface.h"
 #include "appconfig/AppDynamic.h"
 #include "appconfig/AppKeyboard.h"
+#include "appconfig/AppResources.h"
+#include "appconfig/AppRuleMultiColumns.h"
 #include "platform/AppKeyState.h"
 #include "platform/AppWindowMessages.h"
 
@@ -17,8 +19,15 @@ CAppQtUserInterface& UserInterface() {
   return ui;
 }
 
+// A row added to a multi-column list opens its properties; a cancelled
+// sheet removes the row again.
+int ShowNewRow(CAppResources* resources, CAppParam* row) {
+  return resources != nullptr ? resources->OnProperties(row) : 1;
+}
+
 // Nothing of Qt may be used once the application object is gone.
 void Uninstall() {
+  CAppRuleMultiColumnsGroup::SetPropertiesHandler(nullptr);
   AppSetUserInterface(nullptr);
   AppSetKeyStateProvider(nullptr);
 }
@@ -31,6 +40,7 @@ bool InitAppConfigUiLib() {
   AppMessageType(AppWindowMessage::ReadOnly);  // the four messages get their numbers now
   AppSetUserInterface(&UserInterface());
   AppSetKeyStateProvider(&AppQtKeyHeld);
+  CAppRuleMultiColumnsGroup::SetPropertiesHandler(&ShowNewRow);
   QObject::connect(app, &QObject::destroyed, &Uninstall);
   return g_bAppUiClassesLoaded && InitAppConfigLib();
 }

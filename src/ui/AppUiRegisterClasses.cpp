@@ -10,6 +10,13 @@
 #include "appconfig/ui/AppLnkParamNumeric.h"
 #include "appconfig/ui/AppLnkParamString.h"
 #include "appconfig/ui/AppLnkSheet.h"
+#include "appconfig/ui/AppLnkConfigList.h"
+#include "appconfig/ui/AppLnkDebug.h"
+#include "appconfig/ui/AppLnkParamList.h"
+#include "appconfig/ui/AppLnkParamListFilter.h"
+#include "appconfig/ui/AppLnkParamListMultiColumns.h"
+#include "appconfig/ui/AppLnkParamStruct.h"
+#include "appconfig/ui/AppLnkParamTree.h"
 #include "appconfig/ui/AppLnkWnd.h"
 
 APP_REGISTER_CLASS(CAppLnkWnd, "")
@@ -21,6 +28,13 @@ APP_REGISTER_CLASS(CAppLnkParamEnumMulti, "Link EnumMulti")
 APP_REGISTER_CLASS(CAppLnkParamArray, "Link Array")
 APP_REGISTER_CLASS(CAppLnkParamAddress, "Link Address")
 APP_REGISTER_CLASS(CAppLnkParamMail, "Link Mail")
+APP_REGISTER_CLASS(CAppLnkConfigList, "Link ConfigList")
+APP_REGISTER_CLASS(CAppLnkDebug, "Link Debug")
+APP_REGISTER_CLASS(CAppLnkParamList, "Link List")
+APP_REGISTER_CLASS(CAppLnkParamListFilter, "Link List Filter")
+APP_REGISTER_CLASS(CAppLnkParamListMultiColumns, "Link List Multi Columns")
+APP_REGISTER_CLASS(CAppLnkParamStruct, "Link STRUCT")
+APP_REGISTER_CLASS(CAppLnkParamTree, "Link Tree")
 
 namespace {
 

@@ -33,6 +33,13 @@ public:
   QTreeWidgetItem* GetSelectedItem() const { return currentItem(); }
   void SelectItem(QTreeWidgetItem* item);
   void RemoveAll() { clear(); }
+  // The deepest level the link shows (0: no limit).
+  void SetMaxLevel(unsigned level) { m_nMaxLevel = level; }
+  unsigned GetMaxLevel() const { return m_nMaxLevel; }
+  // A node whose children are built when it is first expanded
+  // (CAppLnkWnd::ExpandTreeNode); it shows an expander meanwhile.
+  void SetChildrenPending(QTreeWidgetItem* item, bool pending);
+  bool IsChildrenPending(const QTreeWidgetItem* item) const;
   void SetOnChangeType(int type) { m_nChangeType = type; }
   int GetOnChangeType() const { return m_nChangeType; }
 
@@ -46,4 +53,5 @@ private:
   CAppLnkWnd* m_pLink = nullptr;
   std::vector<QIcon> m_images;
   int m_nChangeType = 0;
+  unsigned m_nMaxLevel = 0;
 };

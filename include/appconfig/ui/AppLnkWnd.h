@@ -24,13 +24,17 @@
 #include "appconfig/ui/AppCtrlStatic.h"
 #include "appconfig/ui/AppToolsLnk.h"
 
+class CAppCtrlList;
+class CAppCtrlTree;
 class CAppParam;
 class CAppParamGroup;
 class CAppResources;
 class CAppRuleCheckParam;
 class CAppRuleFilter;
 class CAppRuleInitParam;
+class CAppRuleMultiColumns;
 class CAppSheet;
+class QTreeWidgetItem;
 
 class CAppLnkWnd : public CAppObject {
   APP_DECLARE_DYNCREATE(CAppLnkWnd)
@@ -71,6 +75,9 @@ public:
   virtual void SetUserParam(CAppParam* param);
   virtual CAppParam* GetUserParam() { return m_pUserParam; }
   virtual void SetResources(CAppResources* resources);
+  // A derived link may edit another parameter than the row's in place:
+  // TRUE with `param` set to it.
+  virtual int GetCustomInPlaceParam(CAppParam* /*row*/, CAppParam*& /*param*/) { return 0; }
   virtual void OnCancel() {}
   // The init ("SYS_INIT") and check ("SYS_VALID") rules from the profile,
   // else from the user parameter's profile.
@@ -168,6 +175,53 @@ public:
   // The parameter's "SYS_EDIT_RULE" decides; editable without one.
   int IsEditable(CAppParam* param);
 
+  // --- List and tree services for derived links --------------------------------
+  // Columns from the multi-column rule, else DefaultNameColumn.
+  void AddColumn(CAppCtrlList* list, CAppRuleMultiColumns* rule);
+  // A row for `param` (its data): texts from the rule, else
+  // DefaultValueColumn; the icon from the resources ("RO" read-only, "EX"
+  // PF_VIEW_2). The row's index.
+  int AddItem(CAppCtrlList* list, CAppParam* param, CAppRuleMultiColumns* rule);
+  // The row's (node's) parameter; none for row -1 or a null node.
+  CAppParam* GetParam(CAppCtrlList* list, int item);
+  CAppParam* GetParam(CAppCtrlTree* tree, QTreeWidgetItem* item);
+  // Fills the list with the children of `group` that CanShowParam accepts
+  // through the filter rule `filterKey` (empty: "SYS_FILTER_0").
+  void SetValue(CAppCtrlList* list, CAppParamGroup* group, CAppRuleMultiColumns* rule,
+                const std::string& filterKey);
+  // Fills the tree from `group` (ShowGroupInTree from the top), with the
+  // filter rule `filterKey` as for a list.
+  void SetValue(CAppCtrlTree* tree, CAppParamGroup* group, const std::string& filterKey);
+  // The flat display: one top node `text` holding every parameter below
+  // `group` that is not a group, whatever its depth; `flatGroup` is the
+  // node's parameter.
+  void SetValue(CAppCtrlTree* tree, CAppParamGroup* group, CAppParamGroup* flatGroup,
+                const std::string& filterKey, const std::string& text);
+  // A node for `group` below `parent` at `level` unless the tree's maximum
+  // level is reached, then its children (sub-groups recursively). Nodes of
+  // large trees get their children when first expanded.
+  void ShowGroupInTree(CAppCtrlTree* tree, CAppParamGroup* group, QTreeWidgetItem* parent,
+                       CAppRuleFilter* filter, unsigned level);
+  // Adds the leaves below `group` to `parent`, flat.
+  void AddItemFlat(CAppCtrlTree* tree, CAppParamGroup* group, QTreeWidgetItem* parent, CAppRuleFilter* filter);
+  // Builds the children of a node that waited for its first expansion.
+  void ExpandTreeNode(CAppCtrlTree* tree, QTreeWidgetItem* item);
+  // Shows the in-place editor of the list's in-place cell for its
+  // parameter; FALSE when the cell is not editable. `edited` receives the
+  // parameter.
+  int BeginEditInPlace(CAppCtrlList* list, CAppRuleMultiColumns* rule, CAppParam** edited = nullptr);
+  // Stores the committed text in the cell's parameter; FALSE refuses it
+  // (the editor stays open).
+  int EndEditInPlace(CAppCtrlList* list, CAppRuleMultiColumns* rule);
+  // Selection, begin and end of an in-place edit of list `ctrlId`; FALSE
+  // when anything throws.
+  int OnListChange(unsigned ctrlId, CAppRuleMultiColumns* rule);
+  // The properties of the selected row, then of the next or previous rows
+  // as the sheet's Next and Previous buttons ask. The last sheet result.
+  int OnListProperties(CAppCtrlList* list);
+  // The same for the nodes of a tree, in display order.
+  int OnTreeProperties(CAppCtrlTree* tree);
+
   CAppRuleInitParam* GetInitRule() const { return m_pInitRule.get(); }
   CAppRuleCheckParam* GetCheckRule() const { return m_pCheckRule.get(); }
   unsigned GetViewCount() const { return static_cast<unsigned>(m_views.size()); }
@@ -181,6 +235,8 @@ protected:
 
 private:
   void AttachDescriptionStatics(CAppToolsLnk::View* view);
+  void AddTreeChildren(CAppCtrlTree* tree, CAppParamGroup* group, QTreeWidgetItem* node,
+                       CAppRuleFilter* filter, unsigned level);
 
   std::unique_ptr<CAppRuleCheckParam> m_pCheckRule;
   std::unique_ptr<CAppRuleInitParam> m_pInitRule;
@@ -193,4 +249,8 @@ private:
   QPointer<CAppCtrlStatic> m_pHelpStatic;
   QPointer<CAppCtrlStatic> m_pNameStatic;
   unsigned m_nLinkIndex = 0;
+  // The filter of the tree being shown: nodes expanded later use it too.
+  std::unique_ptr<CAppRuleFilter> m_pTreeFilter;
+  // Nodes built by the last tree fill, to decide when to wait for expansion.
+  unsigned m_nTreeNodes = 0;
 };

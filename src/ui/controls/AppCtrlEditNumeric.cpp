@@ -328,6 +328,8 @@ void CAppCtrlEditNumeric::focusOutEvent(QFocusEvent* event) {
   if (m_bInPlace) {
     // Ending, or closed by the list (which then commits or drops itself).
     if (m_bEnding || (m_pList != nullptr && m_pList->GetInPlaceEditor() != this)) return;
+    // Another window (the refusal's message box) took the focus: still editing.
+    if (event->reason() == Qt::ActiveWindowFocusReason) return;
     EndCurrentEdit();
     if (m_pList != nullptr) m_pList->viewport()->update();
     CloseInPlace();

@@ -17,6 +17,24 @@ CAppCtrlTree::CAppCtrlTree(QWidget* parent) : QTreeWidget(parent) {
     }
   });
   connect(this, &QTreeWidget::itemDoubleClicked, this, [this] { Notify(0); });
+  connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) {
+    if (m_pLink != nullptr && IsChildrenPending(item)) m_pLink->ExpandTreeNode(this, item);
+  });
+}
+
+namespace {
+constexpr int kPendingRole = Qt::UserRole + 1;
+}  // namespace
+
+void CAppCtrlTree::SetChildrenPending(QTreeWidgetItem* item, bool pending) {
+  if (item == nullptr) return;
+  item->setData(0, kPendingRole, pending);
+  item->setChildIndicatorPolicy(pending ? QTreeWidgetItem::ShowIndicator
+                                        : QTreeWidgetItem::DontShowIndicatorWhenChildless);
+}
+
+bool CAppCtrlTree::IsChildrenPending(const QTreeWidgetItem* item) const {
+  return item != nullptr && item->data(0, kPendingRole).toBool();
 }
 
 unsigned CAppCtrlTree::GetCtrlId() const { return AppGetDlgItemId(this); }

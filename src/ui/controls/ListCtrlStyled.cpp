@@ -299,11 +299,12 @@ int CListCtrlStyled::InsertItem(int row, const QString& label, int image, quintp
 }
 
 void CListCtrlStyled::AppendItems(const std::vector<std::vector<QString>>& rows,
-                                  const std::vector<quintptr>& data) {
+                                  const std::vector<quintptr>& data, const std::vector<int>& images) {
   std::vector<CListStyledModel::Row> values(rows.size());
   for (size_t i = 0; i < rows.size(); ++i) {
     values[i].texts = rows[i];
     values[i].data = i < data.size() ? data[i] : 0;
+    values[i].image = i < images.size() ? images[i] : -1;
   }
   m_pModel->AppendRows(std::move(values));
 }

@@ -1,5 +1,6 @@
 #include "platform/AppDialogTemplate.h"
 
+#include <QAbstractButton>
 #include <QLabel>
 #include <QLayout>
 #include <QVariant>
@@ -9,13 +10,21 @@
 
 #include "appconfig/AppException.h"
 #include "ui_AppDlgProgress13576.h"
-#include "ui_AppPageAddress13599.h"
-#include "ui_AppPageArray13591.h"
-#include "ui_AppPageDebug13593.h"
-#include "ui_AppPageList13590.h"
-#include "ui_AppPageMail13595.h"
 #include "ui_AppPageNumeric13587.h"
+#include "ui_AppPageList13589.h"
+#include "ui_AppPageList13590.h"
+#include "ui_AppPageArray13591.h"
+#include "ui_AppPageConfigList13592.h"
+#include "ui_AppPageDebug13593.h"
+#include "ui_AppPageDebugTree13594.h"
+#include "ui_AppPageMail13595.h"
+#include "ui_AppPageListFilter13596.h"
+#include "ui_AppPageListMulti13597.h"
+#include "ui_AppPageAddress13599.h"
+#include "ui_AppPageTree13606.h"
+#include "ui_AppPageStruct13608.h"
 #include "ui_AppPageValue13588.h"
+#include "ui_AppPageVerify13607.h"
 
 namespace {
 
@@ -37,11 +46,19 @@ constexpr TemplateRow kLibraryTemplates[] = {
     {13576, &SetupForm<Ui::AppDlgProgress13576>},
     {13587, &SetupForm<Ui::AppPageNumeric13587>},
     {13588, &SetupForm<Ui::AppPageValue13588>},
+    {13589, &SetupForm<Ui::AppPageList13589>},
     {13590, &SetupForm<Ui::AppPageList13590>},
     {13591, &SetupForm<Ui::AppPageArray13591>},
+    {13592, &SetupForm<Ui::AppPageConfigList13592>},
     {13593, &SetupForm<Ui::AppPageDebug13593>},
+    {13594, &SetupForm<Ui::AppPageDebugTree13594>},
     {13595, &SetupForm<Ui::AppPageMail13595>},
+    {13596, &SetupForm<Ui::AppPageListFilter13596>},
+    {13597, &SetupForm<Ui::AppPageListMulti13597>},
     {13599, &SetupForm<Ui::AppPageAddress13599>},
+    {13606, &SetupForm<Ui::AppPageTree13606>},
+    {13607, &SetupForm<Ui::AppPageVerify13607>},
+    {13608, &SetupForm<Ui::AppPageStruct13608>},
 };
 
 // Templates added by hosts and extension modules, built on first use.
@@ -83,6 +100,12 @@ void TakeLook(const QWidget* item, QWidget* control) {
     controlLabel->setWordWrap(itemLabel->wordWrap());
     controlLabel->setAlignment(itemLabel->alignment());
     if (controlLabel->text().isEmpty()) controlLabel->setText(itemLabel->text());
+  }
+  // A button's caption ("&Ajouter", a check box's text) is the template's.
+  const auto* itemButton = qobject_cast<const QAbstractButton*>(item);
+  auto* controlButton = qobject_cast<QAbstractButton*>(control);
+  if (itemButton != nullptr && controlButton != nullptr && controlButton->text().isEmpty()) {
+    controlButton->setText(itemButton->text());
   }
 }
 

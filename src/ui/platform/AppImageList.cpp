@@ -12,3 +12,9 @@ QIcon AppImageListIcon(const CAppResources& resources, unsigned index) {
   if (index >= images.size()) return QIcon();
   return AppIconImage(images[index]);
 }
+
+std::vector<QIcon> AppImageListIcons(const CAppResources& resources) {
+  std::vector<QIcon> icons;
+  for (const CAppIcon& icon : resources.GetImageList()) icons.push_back(AppIconImage(icon));
+  return icons;
+}

@@ -5,6 +5,8 @@
 
 #include <QIcon>
 
+#include <vector>
+
 struct CAppIcon;
 class CAppResources;
 
@@ -12,3 +14,5 @@ QIcon AppIconImage(const CAppIcon& icon);
 // The image at `index` of the resources' image list; a null icon when the
 // index is out of range.
 QIcon AppImageListIcon(const CAppResources& resources, unsigned index);
+// The whole image list, for a list or tree control.
+std::vector<QIcon> AppImageListIcons(const CAppResources& resources);

@@ -1,0 +1,254 @@
+// The list link on the device of the bundled description: rows, in-place
+// editing of each kind of parameter, properties of rows with Previous and
+// Next, and cancel giving the group back byte for byte.
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+
+#include "GroupLinkFixture.h"
+#include "appconfig/AppParamAddress.h"
+#include "appconfig/AppParamEnumSingle.h"
+#include "appconfig/AppParamNumeric.h"
+#include "appconfig/AppParamValue.h"
+#include "appconfig/ui/AppCtrlCombo.h"
+#include "appconfig/ui/AppCtrlEditNumeric.h"
+#include "appconfig/ui/AppCtrlEditString.h"
+#include "appconfig/ui/AppLnkParamList.h"
+#include "appconfig/ui/AppMaskAddrCtl.h"
+
+namespace {
+
+using ListLinks = GroupLinks;
+
+CAppCtrlList* SheetList(CAppSheet* sheet) { return GroupLinks::OnPage<CAppCtrlList>(sheet); }
+
+// Starts editing the value cell of the parameter's row.
+QWidget* EditValue(CAppCtrlList* list, CAppParam* param) {
+  const int row = GroupLinks::RowOf(list, param);
+  EXPECT_GE(row, 0) << param->GetKey();
+  list->EditSubItem(row, 1);
+  return list->GetInPlaceEditor();
+}
+
+}  // namespace
+
+TEST_F(ListLinks, RowsShowTheVisibleChildrenWithNameValueAndUnit) {
+  CAppParam* cycle = Device("CYCLE");
+  unsigned visible = 0;
+  for (unsigned i = 0; i < device->GetGroup()->GetCount(); ++i) {
+    if (!device->GetGroup()->FindChild(device->GetGroup()->GetKeyAt(i))->IsFlagsEnable(PF_HIDDEN)) ++visible;
+  }
+  WhenModal([&] {
+    auto* sheet = ActiveModal<CAppSheet>();
+    ASSERT_NE(sheet, nullptr);
+    CAppCtrlList* list = SheetList(sheet);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->GetColumnCount(), 3);
+    EXPECT_EQ(static_cast<unsigned>(list->GetCount()), visible);
+    const int row = RowOf(list, cycle);
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(Cell(list, row, 0), cycle->GetName(&resources));
+    EXPECT_EQ(Cell(list, row, 1), "20");
+    EXPECT_EQ(Cell(list, row, 2), "ms");
+    EXPECT_FALSE(list->model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
+    SaveScreenshot(*sheet);
+    Click(sheet->GetButton(CAppSheet::ID_OK));
+  });
+  EXPECT_EQ(resources.OnProperties(device.get()), 1);
+}
+
+TEST_F(ListLinks, InPlaceEditorsStoreNumbersTextsChoicesAndAddresses) {
+  auto* cycle = static_cast<CAppParamNumeric*>(Device("CYCLE"));
+  auto* mode = static_cast<CAppParamEnumSingle*>(Device("MODE"));
+  CAppParam* station = Device("STATION");
+  WhenModal([&] {
+    auto* sheet = ActiveModal<CAppSheet>();
+    CAppCtrlList* list = SheetList(sheet);
+    ASSERT_NE(list, nullptr);
+
+    auto* numeric = qobject_cast<CAppCtrlEditNumeric*>(EditValue(list, cycle));
+    ASSERT_NE(numeric, nullptr);
+    numeric->setText("25");
+    EXPECT_EQ(numeric->EndCurrentEdit(), 1);
+    EXPECT_EQ(cycle->GetVariant().ToUInt32(), 25u);
+    EXPECT_EQ(Cell(list, RowOf(list, cycle), 1), "25");
+
+    auto* text = qobject_cast<CAppCtrlEditString*>(EditValue(list, station));
+    ASSERT_NE(text, nullptr);
+    text->setText("IO-02");
+    EXPECT_EQ(text->EndCurrentEdit(), 1);
+    EXPECT_EQ(station->GetVariant().GetStringRef(), "IO-02");
+
+    auto* combo = qobject_cast<CAppCtrlCombo*>(EditValue(list, mode));
+    ASSERT_NE(combo, nullptr);
+    EXPECT_EQ(combo->count(), 3);
+    EXPECT_EQ(combo->currentIndex(), 2);
+    SaveScreenshot(*sheet, "combo");
+    combo->setCurrentIndex(1);
+    EXPECT_EQ(combo->EndCurrentEdit(), 1);
+    EXPECT_EQ(mode->GetCurrentIndex(), 1u);
+    Click(sheet->GetButton(CAppSheet::ID_OK));
+  });
+  EXPECT_EQ(resources.OnProperties(device.get()), 1);
+  EXPECT_EQ(cycle->GetVariant().ToUInt32(), 25u);
+
+  // The addresses are one level down, in the network group.
+  auto* address = static_cast<CAppParamAddress*>(Device("IP\\ADDRESS"));
+  WhenModal([&] {
+    auto* sheet = ActiveModal<CAppSheet>();
+    auto* editor = qobject_cast<CAppMaskAddrCtl*>(EditValue(SheetList(sheet), address));
+    ASSERT_NE(editor, nullptr);
+    editor->SetData({10, 0, 0, 7});
+    SaveScreenshot(*sheet, "address");
+    EXPECT_EQ(editor->EndCurrentEdit(), 1);
+    Click(sheet->GetButton(CAppSheet::ID_OK));
+  });
+  EXPECT_EQ(resources.OnProperties(Device("IP")), 1);
+  std::vector<std::uint8_t> bytes;
+  address->GetData(bytes);
+  EXPECT_EQ(bytes, (std::vector<std::uint8_t>{10, 0, 0, 7}));
+}
+
+TEST_F(ListLinks, AValueOutOfRangeIsRefusedWithTheBoundsAndTheEditorStays) {
+  auto* cycle = static_cast<CAppParamNumeric*>(Device("CYCLE"));
+  std::string message;
+  WhenModal([&] {
+    auto* sheet = ActiveModal<CAppSheet>();
+    CAppCtrlList* list = SheetList(sheet);
+    auto* numeric = qobject_cast<CAppCtrlEditNumeric*>(EditValue(list, cycle));
+    ASSERT_NE(numeric, nullptr);
+    numeric->setText("5000");
+    WhenModal([&] {
+      auto* box = ActiveModal<QMessageBox>();
+      ASSERT_NE(box, nullptr);
+      message = box->text().toStdString();
+      box->done(QMessageBox::Ok);
+    });
+    EXPECT_EQ(numeric->EndCurrentEdit(), 0);
+    EXPECT_EQ(list->GetInPlaceEditor(), numeric);
+    EXPECT_EQ(cycle->GetVariant().ToUInt32(), 20u);
+    Click(sheet->GetButton(CAppSheet::ID_CANCEL));
+  });
+  resources.OnProperties(device.get());
+  EXPECT_EQ(message, "La value doit être comprise dans l'intervalle [1,1000].");
+}
+
+TEST_F(ListLinks, TabGoesToTheNextEditableCellAndReadOnlyCellsRefuse) {
+  CAppParam* cycle = Device("CYCLE");
+  CAppParam* mode = Device("MODE");
+  WhenModal([&] {
+    auto* sheet = ActiveModal<CAppSheet>();
+    CAppCtrlList* list = SheetList(sheet);
+    ASSERT_NE(EditValue(list, cycle), nullptr);
+    // The unit column refuses, so Tab lands on the next row's value.
+    list->OnEditInPlaceTab(false);
+    EXPECT_EQ(list->GetInPlaceRow(), RowOf(list, mode));
+    EXPECT_EQ(list->GetInPlaceColumn(), 1);
+    EXPECT_NE(qobject_cast<CAppCtrlCombo*>(list->GetInPlaceEditor()), nullptr);
+    list->OnEditInPlaceTab(true);
+    EXPECT_EQ(list->GetInPlaceRow(), RowOf(list, cycle));
+    list->OnExitInPlaceControl();
+    // Names are not edited, nor is a read-only parameter.
+    list->EditSubItem(RowOf(list, cycle), 0);
+    EXPECT_EQ(list->GetInPlaceEditor(), nullptr);
+    cycle->ModifyFlags(0, PF_READONLY);
+    EXPECT_EQ(EditValue(list, cycle), nullptr);
+    Click(sheet->GetButton(CAppSheet::ID_OK));
+  });
+  resources.OnProperties(device.get());
+}
+
+TEST_F(ListLinks, ReadOnlyGroupShowsItsRowsButEditsNothing) {
+  device->ModifyFlags(0, PF_READONLY);
+  WhenModal([&] {
+    auto* sheet = ActiveModal<CAppSheet>();
+    CAppCtrlList* list = SheetList(sheet);
+    EXPECT_GT(list->GetCount(), 0);
+    EXPECT_EQ(list->IsReadOnly(), 1);
+    EXPECT_EQ(EditValue(list, Device("CYCLE")), nullptr);
+    SaveScreenshot(*sheet);
+    Click(sheet->GetButton(CAppSheet::ID_OK));
+  });
+  resources.OnProperties(device.get());
+}
+
+// Row properties: STATION and the numbers open the test link, the multiple
+// choice OPTIONS has no properties. From STATION, Previous goes to LEVEL and
+// Next stays off; cancelling the row's sheet and then the group's gives the
+// device back byte for byte.
+TEST_F(ListLinks, RowPropertiesWalkWithPreviousAndNextAndCancelRestoresTheGroup) {
+  CAppParam* station = Device("STATION");
+  CAppParam* level = Device("LEVEL");
+  UseTestLink(resources, station);
+  UseTestLink(resources, level);
+  resources.FindProfile(Device("OPTIONS"))->FindChild("SYS_LINK_0")->SetName("");
+  TestRecordingLink::Current().writeOnChange = true;
+  const std::vector<char> before = Saved(device.get());
+  bool walked = false;
+  WhenModal([&] {
+    auto* sheet = ActiveModal<CAppSheet>();
+    CAppCtrlList* list = SheetList(sheet);
+    list->SetCurrentItem(static_cast<unsigned>(RowOf(list, station)));
+    WhenModal([&] {
+      auto* rowSheet = ActiveModal<CAppSheet>();
+      ASSERT_NE(rowSheet, nullptr);
+      EXPECT_EQ(rowSheet->windowTitle(), "Nom de station");
+      EXPECT_FALSE(rowSheet->GetButton(CAppSheet::ID_NEXT)->isEnabled());
+      EXPECT_TRUE(rowSheet->GetButton(CAppSheet::ID_PREVIOUS)->isEnabled());
+      QTest::keyClicks(rowSheet->GetAppPage(-1)->findChild<TestEdit*>(), "-X");
+      SaveScreenshot(*rowSheet, "row");
+      WhenModal([&] {
+        auto* previousSheet = ActiveModal<CAppSheet>();
+        ASSERT_NE(previousSheet, nullptr);
+        EXPECT_EQ(previousSheet->windowTitle().toStdString(), level->GetName(&resources));
+        EXPECT_TRUE(previousSheet->GetButton(CAppSheet::ID_NEXT)->isEnabled());
+        EXPECT_EQ(list->GetCurrentItem(), RowOf(list, level));
+        walked = true;
+        Click(previousSheet->GetButton(CAppSheet::ID_CANCEL));
+      });
+      Click(rowSheet->GetButton(CAppSheet::ID_PREVIOUS));
+    });
+    list->OnMenuCommand(CAppCtrlList::ID_PROPERTIES);
+    EXPECT_EQ(station->GetVariant().GetStringRef(), "IO-01-X");
+    EXPECT_EQ(Cell(list, RowOf(list, station), 1), "IO-01-X");
+    Click(sheet->GetButton(CAppSheet::ID_CANCEL));
+  });
+  EXPECT_EQ(resources.OnProperties(device.get()), 2);
+  EXPECT_TRUE(walked);
+  EXPECT_EQ(Saved(device.get()), before);
+}
+
+TEST_F(ListLinks, TheLastRowHasNoNextAndPreviousWalksBackOneRowPerClick) {
+  // The three texts of a small group of its own.
+  CAppParamGroup group("Trois");
+  for (const char* key : {"A", "B", "C"}) {
+    group.SetAt(key, new CAppParamValue(std::string("Texte ") + key))->SetVariant(CAppVariant(key));
+  }
+  UseTestLink(resources, group.FindChild("A"));
+  std::vector<std::string> visited;
+  std::function<void(int)> walk = [&](int left) {
+    auto* rowSheet = ActiveModal<CAppSheet>();
+    ASSERT_NE(rowSheet, nullptr);
+    visited.push_back(rowSheet->windowTitle().toStdString());
+    if (visited.size() == 1) {
+      EXPECT_FALSE(rowSheet->GetButton(CAppSheet::ID_NEXT)->isEnabled());
+    }
+    if (left == 0) {
+      EXPECT_FALSE(rowSheet->GetButton(CAppSheet::ID_PREVIOUS)->isEnabled());
+      Click(rowSheet->GetButton(CAppSheet::ID_OK));
+      return;
+    }
+    WhenModal([&walk, left] { walk(left - 1); });
+    Click(rowSheet->GetButton(CAppSheet::ID_PREVIOUS));
+  };
+  WhenModal([&] {
+    auto* sheet = ActiveModal<CAppSheet>();
+    CAppCtrlList* list = SheetList(sheet);
+    list->SetCurrentItem(2);
+    WhenModal([&] { walk(2); });
+    list->OnProperties();
+    Click(sheet->GetButton(CAppSheet::ID_OK));
+  });
+  EXPECT_EQ(resources.OnProperties(&group), 1);
+  EXPECT_EQ(visited, (std::vector<std::string>{"Texte C", "Texte B", "Texte A"}));
+}

@@ -1,0 +1,136 @@
+// The tree link on the plant of the bundled description: levels cut at
+// "SYS_MAX_LVL", node names and icons, properties of a node.
+#include <QTreeWidgetItemIterator>
+
+#include "GroupLinkFixture.h"
+#include "appconfig/AppParamValue.h"
+#include "appconfig/ui/AppLnkParamTree.h"
+
+namespace {
+
+using TreeLinks = GroupLinks;
+
+CAppCtrlTree* SheetTree(CAppSheet* sheet) { return GroupLinks::OnPage<CAppCtrlTree>(sheet); }
+
+std::vector<std::string> NodeTexts(CAppCtrlTree* tree) {
+  std::vector<std::string> texts;
+  for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) {
+    std::string indent(2 * static_cast<std::size_t>([&] {
+                         int depth = 0;
+                         for (QTreeWidgetItem* up = (*it)->parent(); up != nullptr; up = up->parent()) ++depth;
+                         return depth;
+                       }()),
+                       ' ');
+    texts.push_back(indent + (*it)->text(0).toStdString());
+  }
+  return texts;
+}
+
+QTreeWidgetItem* NodeOf(CAppCtrlTree* tree, const CAppParam* param) {
+  for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) {
+    if (tree->GetParam(*it) == param) return *it;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+// "SYS_MAX_LVL" 2: the plant and its groups, not the groups of those.
+TEST_F(TreeLinks, LevelsStopAtTheProfilesMaximumWithLeavesNamedByValue) {
+  std::vector<std::string> texts;
+  WhenModal([&] {
+    auto* sheet = ActiveModal<CAppSheet>();
+    CAppCtrlTree* tree = SheetTree(sheet);
+    ASSERT_NE(tree, nullptr);
+    texts = NodeTexts(tree);
+    EXPECT_FALSE(tree->topLevelItem(0)->icon(0).isNull());
+    SaveScreenshot(*sheet);
+    Click(sheet->GetButton(CAppSheet::ID_OK));
+  });
+  EXPECT_EQ(resources.OnProperties(plant.get()), 1);
+  ASSERT_GE(texts.size(), 7u);
+  EXPECT_EQ(std::vector<std::string>(texts.begin(), texts.begin() + 7),
+            (std::vector<std::string>{"Installation", "  Ligne 1", "    Cadence : 120", "  Ligne 2",
+                                      "    Cadence : 80", "  Site : Lyon", "  Stations"}));
+  // The cell below line 1 is at level 2.
+  for (const std::string& text : texts) EXPECT_EQ(text.find("Cellule"), std::string::npos) << text;
+}
+
+TEST_F(TreeLinks, LevelOneShowsTheTopLeavesAndZeroTheWholeDepth) {
+  CAppParam* level = resources.FindProfile(plant.get())->FindChild("SYS_LINK_0")->GetGroup()->FindChild("SYS_MAX_LVL");
+  ASSERT_NE(level, nullptr);
+  auto texts = [&] {
+    std::vector<std::string> shown;
+    WhenModal([&] {
+      auto* sheet = ActiveModal<CAppSheet>();
+      shown = NodeTexts(SheetTree(sheet));
+      Click(sheet->GetButton(CAppSheet::ID_OK));
+    });
+    resources.OnProperties(plant.get());
+    return shown;
+  };
+  level->SetVariant(CAppVariant("1"));
+  level->SetName("1");
+  EXPECT_EQ(texts(), (std::vector<std::string>{"Installation", "  Site : Lyon"}));
+  level->SetVariant(CAppVariant("0"));
+  level->SetName("0");
+  const std::vector<std::string> all = texts();
+  EXPECT_NE(std::find(all.begin(), all.end(), "      Robot : R-12"), all.end());
+}
+
+TEST_F(TreeLinks, PropertiesOfANodeOpenItsSheetAndShowTheNewValue) {
+  auto* site = static_cast<CAppParamValue*>(Plant("SITE"));
+  UseTestLink(resources, site);
+  TestRecordingLink::Current().writeOnChange = true;
+  WhenModal([&] {
+    auto* sheet = ActiveModal<CAppSheet>();
+    CAppCtrlTree* tree = SheetTree(sheet);
+    QTreeWidgetItem* node = NodeOf(tree, site);
+    ASSERT_NE(node, nullptr);
+    tree->SelectItem(node);
+    WhenModal([&] {
+      auto* nodeSheet = ActiveModal<CAppSheet>();
+      ASSERT_NE(nodeSheet, nullptr);
+      EXPECT_EQ(nodeSheet->windowTitle(), "Site");
+      QTest::keyClicks(nodeSheet->GetAppPage(-1)->findChild<TestEdit*>(), "-Est");
+      Click(nodeSheet->GetButton(CAppSheet::ID_OK));
+    });
+    emit tree->itemDoubleClicked(node, 0);
+    QTreeWidgetItem* again = NodeOf(tree, site);
+    ASSERT_NE(again, nullptr);
+    EXPECT_EQ(again->text(0).toStdString(), "Site : Lyon-Est");
+    Click(sheet->GetButton(CAppSheet::ID_OK));
+  });
+  EXPECT_EQ(resources.OnProperties(plant.get()), 1);
+  EXPECT_EQ(site->GetVariant().GetStringRef(), "Lyon-Est");
+}
+
+// A large group: the nodes beyond the first ones get their children when
+// they are expanded.
+TEST_F(TreeLinks, LargeTreesBuildChildNodesWhenFirstExpanded) {
+  CAppParamGroup root("Racine");
+  for (unsigned g = 0; g < 300; ++g) {
+    auto* group = root.SetAt(CAppTools::Format("G%u", g), new CAppParamGroup(CAppTools::Format("Groupe %u", g)));
+    for (unsigned p = 0; p < 10; ++p) {
+      group->SetAt(CAppTools::Format("P%u", p), new CAppParamValue("Valeur"))->SetVariant(CAppVariant("x"));
+    }
+  }
+  resources.FindProfile(&root)->FindChild("SYS_LINK_0")->SetName("Tree");
+  WhenModal([&] {
+    auto* sheet = ActiveModal<CAppSheet>();
+    CAppCtrlTree* tree = SheetTree(sheet);
+    QTreeWidgetItem* top = tree->topLevelItem(0);
+    ASSERT_EQ(top->childCount(), 300);
+    QTreeWidgetItem* first = top->child(0);
+    QTreeWidgetItem* last = top->child(299);
+    EXPECT_EQ(first->childCount(), 10);
+    EXPECT_TRUE(first->isExpanded());
+    EXPECT_EQ(last->childCount(), 0);
+    EXPECT_TRUE(tree->IsChildrenPending(last));
+    last->setExpanded(true);
+    EXPECT_EQ(last->childCount(), 10);
+    EXPECT_EQ(last->child(9)->text(0).toStdString(), "Valeur : x");
+    Click(sheet->GetButton(CAppSheet::ID_OK));
+  });
+  resources.OnProperties(&root);
+}
