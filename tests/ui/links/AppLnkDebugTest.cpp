@@ -162,7 +162,7 @@ TEST_F(DebugWindow, VerifyRecordsAppendTheProposalsReadyToPaste) {
       "Key :\"" + station->GetFullKey() + "\"\r\n"
       "Alias :\"\"\r\n"
       "Name :\"Nom de station\"\r\n"
-      "Help :\"\"\r\n"
+      "Help :\"" + station->GetHelp() + "\"\r\n"
       ">>>>>> New Help Value : \r\n"
       "  <Property Name=\"Help\" Value =\"Période de scrutation des entrées\" />\r\n"
       "\r\n";
@@ -178,5 +178,6 @@ TEST_F(DebugWindow, VerifyRecordsAppendTheProposalsReadyToPaste) {
 TEST_F(DebugWindow, LeavingTheVerifyPageUnchangedWritesNothing) {
   Propose(Device("CYCLE"), nullptr, nullptr, "");
   EXPECT_FALSE(HasVerifyFile());
-  EXPECT_EQ(CAppLnkDebug::BuildVerifyRecord(Device("CYCLE"), "Cycle", "", ""), "");
+  CAppParam* cycle = Device("CYCLE");
+  EXPECT_EQ(CAppLnkDebug::BuildVerifyRecord(cycle, cycle->GetName(), cycle->GetHelp(), ""), "");
 }
