@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "BenchRatio.h"
+#include "BenchQtMain.h"
 #include "appconfig/ui/AppCtrlList.h"
 #include "platform/AppWindowMessages.h"
 
@@ -107,15 +107,7 @@ void BM_CtrlList_ScrollRepaint_100000(benchmark::State& state) {
 }
 BENCHMARK(BM_CtrlList_ScrollRepaint_100000)->Unit(benchmark::kMillisecond)->Iterations(1);
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  std::printf("\n");
+void PrintTargets(RatioReporter& reporter) {
   const double small = reporter.Time("BM_CtrlList_FillShow/10000/iterations:3");
   const double large = reporter.Time("BM_CtrlList_FillShow/100000/iterations:3");
   if (small > 0)
@@ -134,6 +126,8 @@ int main(int argc, char** argv) {
     std::printf("  the same in CPU time of the thread: median %.3f ms, slowest %.3f ms (target <= 5 ms) %s\n",
                 reporter.Counter(scroll, "cpu_median_ms"), reporter.Counter(scroll, "cpu_slowest_ms"),
                 reporter.Counter(scroll, "cpu_slowest_ms") <= 5 ? "OK" : "MISSED");
-  benchmark::Shutdown();
-  return 0;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return RunQtBenchmarks(argc, argv, PrintTargets); }

@@ -12,7 +12,7 @@
 #include <unistd.h>
 #include <vector>
 
-#include "BenchRatio.h"
+#include "BenchQtMain.h"
 #include "appconfig/ui/AppCtrlEditDump.h"
 
 namespace {
@@ -107,15 +107,7 @@ void BM_EditDump_Open16MiB_ScrollToEnd(benchmark::State& state) {
 }
 BENCHMARK(BM_EditDump_Open16MiB_ScrollToEnd)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  std::printf("\n");
+void PrintTargets(RatioReporter& reporter) {
   for (const char* at : {"0", "50", "100"}) {
     const std::string name = std::string("BM_EditDump_PaintPage_64KiB/") + at;
     const double ms = reporter.Time(name);
@@ -134,6 +126,8 @@ int main(int argc, char** argv) {
     std::printf("16 MiB array opened and scrolled to its end: memory +%.2f MiB, %.3f times the array "
                 "(target: the array itself, plus the window's 1.2 MiB) %s\n",
                 growth, growth / 16.0, growth <= 16.0 + 1.2 ? "OK" : "MISSED");
-  benchmark::Shutdown();
-  return 0;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return RunQtBenchmarks(argc, argv, PrintTargets); }

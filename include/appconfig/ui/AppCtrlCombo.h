@@ -7,10 +7,12 @@
 
 #include <QComboBox>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 class CAppCtrlList;
+class CAppInPlaceEdit;
 class CAppLnkWnd;
 
 class CAppCtrlCombo : public QComboBox {
@@ -18,6 +20,7 @@ class CAppCtrlCombo : public QComboBox {
 
 public:
   explicit CAppCtrlCombo(QWidget* parent = nullptr);
+  ~CAppCtrlCombo() override;
 
   void SetLink(CAppLnkWnd* link) { m_pLink = link; }
   CAppLnkWnd* GetLink() const { return m_pLink; }
@@ -35,9 +38,9 @@ public:
   int SetCurrentItem(int index);
 
   // In-place mode, for a list cell.
-  void SetIsEditInPlace(int inPlace) { m_bInPlace = inPlace != 0; }
-  int GetIsEditInPlace() const { return m_bInPlace ? 1 : 0; }
-  void SetListCtrl(CAppCtrlList* list) { m_pList = list; }
+  void SetIsEditInPlace(int inPlace);
+  int GetIsEditInPlace() const;
+  void SetListCtrl(CAppCtrlList* list);
   // The texts, item data their index, and the current one selected.
   void FillInPlaceCombo(const std::vector<std::string>& texts, int current);
   // Commits a changed choice to the list; FALSE (choice restored) when the
@@ -51,13 +54,10 @@ protected:
 
 private:
   void OnActivated(int index);
-  void CloseInPlace();
+  void SelectRememberedItem();
 
   CAppLnkWnd* m_pLink = nullptr;
   int m_nCurrent = -1;
-  bool m_bInPlace = false;
-  CAppCtrlList* m_pList = nullptr;
   int m_nInitial = -1;
-  bool m_bEnding = false;
-  bool m_bEnded = false;
+  std::unique_ptr<CAppInPlaceEdit> m_pInPlace;
 };

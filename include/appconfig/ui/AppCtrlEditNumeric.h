@@ -10,6 +10,7 @@
 
 #include <QLineEdit>
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "appconfig/AppVariant.h"
 
 class CAppCtrlList;
+class CAppInPlaceEdit;
 class CAppLnkWnd;
 class QToolButton;
 
@@ -27,6 +29,7 @@ class CAppCtrlEditNumeric : public QLineEdit {
 public:
   explicit CAppCtrlEditNumeric(int withBaseButton = 0, unsigned maxChars = 255,
                                QWidget* parent = nullptr);
+  ~CAppCtrlEditNumeric() override;
 
   void SetLink(CAppLnkWnd* link) { m_pLink = link; }
   CAppLnkWnd* GetLink() const { return m_pLink; }
@@ -51,8 +54,8 @@ public:
 
   // In-place mode, for a list cell.
   void SetIsEditInPlace(int inPlace);
-  int GetIsEditInPlace() const { return m_bInPlace ? 1 : 0; }
-  void SetListCtrl(CAppCtrlList* list) { m_pList = list; }
+  int GetIsEditInPlace() const;
+  void SetListCtrl(CAppCtrlList* list);
   void SetInPlaceDefaultText(const std::string& text);
   // Commits the text to the list when it changed; FALSE (text selected)
   // when the text does not read or the list refuses it.
@@ -80,8 +83,6 @@ private:
   void UpdateBaseButton();
   void UpdateColours();
   void ResizeEdit();
-  void CancelInPlace();
-  void CloseInPlace();
   void ReportError();
 
   std::vector<std::pair<std::uint32_t, char>> m_bases;
@@ -95,9 +96,6 @@ private:
   bool m_bLock = false;
   CAppLnkWnd* m_pLink = nullptr;
   bool m_bNotifyOnChange = true;
-  bool m_bInPlace = false;
-  CAppCtrlList* m_pList = nullptr;
   QString m_strInitial;
-  bool m_bEnding = false;
-  bool m_bEnded = false;
+  std::unique_ptr<CAppInPlaceEdit> m_pInPlace;
 };

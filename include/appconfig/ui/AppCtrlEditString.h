@@ -4,9 +4,11 @@
 
 #include <QLineEdit>
 
+#include <memory>
 #include <string>
 
 class CAppCtrlList;
+class CAppInPlaceEdit;
 class CAppLnkWnd;
 
 class CAppCtrlEditString : public QLineEdit {
@@ -14,6 +16,7 @@ class CAppCtrlEditString : public QLineEdit {
 
 public:
   explicit CAppCtrlEditString(unsigned maxChars = 0, QWidget* parent = nullptr);
+  ~CAppCtrlEditString() override;
 
   void SetLink(CAppLnkWnd* link) { m_pLink = link; }
   CAppLnkWnd* GetLink() const { return m_pLink; }
@@ -24,9 +27,9 @@ public:
   // each keystroke.
   void SetModeOnKillFocus(int onKillFocus) { m_bNotifyOnKillFocus = onKillFocus != 0; }
 
-  void SetIsEditInPlace(int inPlace) { m_bInPlace = inPlace != 0; }
-  int GetIsEditInPlace() const { return m_bInPlace ? 1 : 0; }
-  void SetListCtrl(CAppCtrlList* list) { m_pList = list; }
+  void SetIsEditInPlace(int inPlace);
+  int GetIsEditInPlace() const;
+  void SetListCtrl(CAppCtrlList* list);
   void SetInPlaceDefaultText(const std::string& text) { m_strInitial = QString::fromStdString(text); }
   // Commits a changed text to the list; a refusal puts the initial text
   // back, selects it and answers FALSE.
@@ -42,15 +45,10 @@ protected:
 
 private:
   void OnTextEdited();
-  void CancelInPlace();
-  void CloseInPlace();
   void ResizeEdit();
 
   bool m_bNotifyOnKillFocus = false;
   CAppLnkWnd* m_pLink = nullptr;
-  bool m_bInPlace = false;
   QString m_strInitial;
-  CAppCtrlList* m_pList = nullptr;
-  bool m_bEnding = false;
-  bool m_bEnded = false;
+  std::unique_ptr<CAppInPlaceEdit> m_pInPlace;
 };

@@ -5,14 +5,18 @@
 
 #include "appconfig/ui/AppCtrlList.h"
 #include "appconfig/ui/AppLnkWnd.h"
-#include "controls/AppInPlaceKeys.h"
+#include "controls/AppCtrlMessages.h"
+#include "controls/AppInPlaceEdit.h"
 #include "platform/AppDialogTemplate.h"
-#include "platform/AppRedraw.h"
-#include "platform/AppWindowMessages.h"
 
-CAppCtrlCombo::CAppCtrlCombo(QWidget* parent) : QComboBox(parent) {
+CAppCtrlCombo::CAppCtrlCombo(QWidget* parent)
+    : QComboBox(parent),
+      m_pInPlace(std::make_unique<CAppInPlaceEdit>(
+          this, [this] { return EndCurrentEdit(); }, [this] { setCurrentIndex(m_nInitial); })) {
   connect(this, &QComboBox::activated, this, &CAppCtrlCombo::OnActivated);
 }
+
+CAppCtrlCombo::~CAppCtrlCombo() = default;
 
 unsigned CAppCtrlCombo::GetCtrlId() const { return AppGetDlgItemId(this); }
 
@@ -40,10 +44,20 @@ int CAppCtrlCombo::SetCurrentItem(int index) {
 
 void CAppCtrlCombo::OnActivated(int index) {
   m_nCurrent = index;
-  if (!m_bInPlace && m_pLink != nullptr) m_pLink->OnChange(GetCtrlId());
+  if (!m_pInPlace->IsOn() && m_pLink != nullptr) m_pLink->OnChange(GetCtrlId());
+}
+
+void CAppCtrlCombo::SelectRememberedItem() {
+  if (count() == 0) return;
+  if (m_nCurrent >= count()) m_nCurrent = 0;
+  if (m_nCurrent >= 0) setCurrentIndex(m_nCurrent);
 }
 
 // --- In place ---------------------------------------------------------------------------------
+
+void CAppCtrlCombo::SetIsEditInPlace(int inPlace) { m_pInPlace->SetOn(inPlace != 0); }
+int CAppCtrlCombo::GetIsEditInPlace() const { return m_pInPlace->IsOn() ? 1 : 0; }
+void CAppCtrlCombo::SetListCtrl(CAppCtrlList* list) { m_pInPlace->SetList(list); }
 
 void CAppCtrlCombo::FillInPlaceCombo(const std::vector<std::string>& texts, int current) {
   clear();
@@ -54,74 +68,32 @@ void CAppCtrlCombo::FillInPlaceCombo(const std::vector<std::string>& texts, int 
 }
 
 int CAppCtrlCombo::EndCurrentEdit() {
-  if (m_bEnded) return 1;
-  if (currentIndex() != m_nInitial && m_pList != nullptr &&
-      !m_pList->EndCurrentEdit(currentText().toStdString())) {
+  if (m_pInPlace->IsEnded()) return 1;
+  CAppCtrlList* list = m_pInPlace->GetList();
+  if (currentIndex() != m_nInitial && list != nullptr && !list->EndCurrentEdit(currentText().toStdString())) {
     setCurrentIndex(m_nInitial);
     return 0;
   }
-  m_bEnded = true;
+  m_pInPlace->MarkEnded();
   return 1;
-}
-
-void CAppCtrlCombo::CloseInPlace() {
-  m_bEnding = true;
-  if (m_pList != nullptr) {
-    m_pList->OnExitInPlaceControl();
-  } else {
-    deleteLater();
-  }
 }
 
 bool CAppCtrlCombo::event(QEvent* event) {
   if (CAppMessageEvent* message = AppMessageEventCast(event)) {
-    switch (message->GetMessage()) {
-      case AppWindowMessage::ReadOnly: setEnabled(message->GetWParam() == 0); break;
-      case AppWindowMessage::CtrlBeginActivate: AppSetRedraw(this, false); break;
-      case AppWindowMessage::CtrlEndActivate:
-        AppSetRedraw(this, true);
-        update();
-        if (count() > 0) {
-          if (m_nCurrent >= count()) m_nCurrent = 0;
-          if (m_nCurrent >= 0) setCurrentIndex(m_nCurrent);
-        }
-        break;
-      default: break;
-    }
-    message->SetResult(0);
+    AppAnswerCtrlMessage(this, message);
+    if (message->GetMessage() == AppWindowMessage::CtrlEndActivate) SelectRememberedItem();
     return true;
   }
-  if (m_bInPlace && event->type() == QEvent::KeyPress) {
-    auto* key = static_cast<QKeyEvent*>(event);
-    if (AppIsInPlaceTab(key)) {
-      if (m_pList != nullptr) m_pList->OnEditInPlaceTab(AppIsInPlaceBacktab(key));
-      return true;
-    }
-  }
+  if (m_pInPlace->TakeTab(event)) return true;
   return QComboBox::event(event);
 }
 
 void CAppCtrlCombo::keyPressEvent(QKeyEvent* event) {
-  if (m_bInPlace) {
-    if (AppIsEnter(event)) {
-      if (EndCurrentEdit()) CloseInPlace();
-      return;
-    }
-    if (event->key() == Qt::Key_Escape) {
-      setCurrentIndex(m_nInitial);
-      m_bEnded = true;
-      CloseInPlace();
-      return;
-    }
-  }
-  QComboBox::keyPressEvent(event);
+  if (!m_pInPlace->TakeKey(event)) QComboBox::keyPressEvent(event);
 }
 
 void CAppCtrlCombo::focusOutEvent(QFocusEvent* event) {
   QComboBox::focusOutEvent(event);
   // Opening its own drop-down is no focus loss.
-  if (!m_bInPlace || event->reason() == Qt::PopupFocusReason || m_bEnding) return;
-  if (m_pList != nullptr && m_pList->GetInPlaceEditor() != this) return;
-  EndCurrentEdit();
-  CloseInPlace();
+  if (event->reason() != Qt::PopupFocusReason) m_pInPlace->OnFocusOut(event->reason());
 }

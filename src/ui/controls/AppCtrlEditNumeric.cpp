@@ -9,7 +9,8 @@
 #include "appconfig/AppException.h"
 #include "appconfig/ui/AppCtrlList.h"
 #include "appconfig/ui/AppLnkWnd.h"
-#include "controls/AppInPlaceKeys.h"
+#include "controls/AppCtrlMessages.h"
+#include "controls/AppInPlaceEdit.h"
 #include "platform/AppDialogTemplate.h"
 #include "platform/AppWindowMessages.h"
 
@@ -48,7 +49,9 @@ std::string FormatInBase(const CAppVariant& value, const CAppTools::Type& type, 
 
 CAppCtrlEditNumeric::CAppCtrlEditNumeric(int withBaseButton, unsigned maxChars, QWidget* parent)
     : QLineEdit(parent), m_bases(kDefaultBases), m_nMaxChars(maxChars),
-      m_bWithBaseButton(withBaseButton != 0) {
+      m_bWithBaseButton(withBaseButton != 0),
+      m_pInPlace(std::make_unique<CAppInPlaceEdit>(
+          this, [this] { return EndCurrentEdit(); }, [this] { WriteLocked(m_strInitial); })) {
   if (m_nMaxChars > 0) setMaxLength(static_cast<int>(m_nMaxChars));
   if (m_bWithBaseButton) {
     // Inside the edit's right end, so that it moves and hides with the edit
@@ -63,6 +66,8 @@ CAppCtrlEditNumeric::CAppCtrlEditNumeric(int withBaseButton, unsigned maxChars, 
   connect(this, &QLineEdit::textChanged, this, &CAppCtrlEditNumeric::OnTextChanged);
   UpdateColours();
 }
+
+CAppCtrlEditNumeric::~CAppCtrlEditNumeric() = default;
 
 unsigned CAppCtrlEditNumeric::GetCtrlId() const { return AppGetDlgItemId(this); }
 
@@ -117,7 +122,7 @@ void CAppCtrlEditNumeric::Refresh() {
     text = "###";
   }
   WriteLocked(QString::fromStdString(text));
-  if (!m_bInPlace) ReportError();
+  if (!m_pInPlace->IsOn()) ReportError();
   UpdateColours();
 }
 
@@ -156,7 +161,7 @@ CAppVariant CAppCtrlEditNumeric::GetCtrlValue() {
 // --- User input --------------------------------------------------------------------------
 
 void CAppCtrlEditNumeric::OnTextChanged() {
-  if (m_bInPlace) {
+  if (m_pInPlace->IsOn()) {
     ResizeEdit();
     return;
   }
@@ -181,7 +186,7 @@ void CAppCtrlEditNumeric::ReportError() {
 
 void CAppCtrlEditNumeric::OnBaseClicked() {
   if (m_bases.size() < 2) return;
-  if (m_bInPlace) {
+  if (m_pInPlace->IsOn()) {
     CAppVariant read = GetCtrlValue();
     if (m_bError) {
       UpdateColours();
@@ -214,7 +219,7 @@ void CAppCtrlEditNumeric::PlaceBaseButton() {
 
 void CAppCtrlEditNumeric::UpdateColours() {
   QPalette colours = QApplication::palette(this);
-  if (m_bError && !m_bInPlace) {
+  if (m_bError && !m_pInPlace->IsOn()) {
     colours.setColor(QPalette::Base, colours.color(QPalette::Highlight));
     colours.setColor(QPalette::Text, colours.color(QPalette::HighlightedText));
   } else if (!isEnabled()) {
@@ -227,32 +232,35 @@ void CAppCtrlEditNumeric::UpdateColours() {
 // --- In place ------------------------------------------------------------------------------
 
 void CAppCtrlEditNumeric::SetIsEditInPlace(int inPlace) {
-  m_bInPlace = inPlace != 0;
-  m_bNotifyOnChange = !m_bInPlace;
+  m_pInPlace->SetOn(inPlace != 0);
+  m_bNotifyOnChange = !m_pInPlace->IsOn();
   UpdateColours();
 }
+
+int CAppCtrlEditNumeric::GetIsEditInPlace() const { return m_pInPlace->IsOn() ? 1 : 0; }
+void CAppCtrlEditNumeric::SetListCtrl(CAppCtrlList* list) { m_pInPlace->SetList(list); }
 
 void CAppCtrlEditNumeric::SetInPlaceDefaultText(const std::string& text) {
   m_strInitial = QString::fromStdString(text);
 }
 
 int CAppCtrlEditNumeric::EndCurrentEdit() {
-  if (m_bEnded) return 1;
+  if (m_pInPlace->IsEnded()) return 1;
   GetCtrlValue();
   if (m_bError) {
     selectAll();
     return 0;
   }
-  const bool changed = text() != m_strInitial ||
-                       (m_pList != nullptr && m_pList->GetInPlaceBase() != GetBase());
-  if (changed && m_pList != nullptr) {
-    m_pList->SetInPlaceBase(GetBase());
-    if (!m_pList->EndCurrentEdit(text().toStdString())) {
+  CAppCtrlList* list = m_pInPlace->GetList();
+  const bool changed = text() != m_strInitial || (list != nullptr && list->GetInPlaceBase() != GetBase());
+  if (changed && list != nullptr) {
+    list->SetInPlaceBase(GetBase());
+    if (!list->EndCurrentEdit(text().toStdString())) {
       selectAll();
       return 0;
     }
   }
-  m_bEnded = true;
+  m_pInPlace->MarkEnded();
   return 1;
 }
 
@@ -265,85 +273,34 @@ void CAppCtrlEditNumeric::ResizeEdit() {
   if (wanted > width()) resize(std::min(wanted, room), height());
 }
 
-void CAppCtrlEditNumeric::CloseInPlace() {
-  m_bEnding = true;
-  if (m_pList != nullptr) {
-    m_pList->OnExitInPlaceControl();
-  } else {
-    deleteLater();
-  }
-}
-
-void CAppCtrlEditNumeric::CancelInPlace() {
-  WriteLocked(m_strInitial);
-  m_bEnded = true;
-  CloseInPlace();
-}
-
 // --- Events --------------------------------------------------------------------------------
 
 bool CAppCtrlEditNumeric::event(QEvent* event) {
-  if (CAppMessageEvent* message = AppMessageEventCast(event)) {
-    if (message->GetMessage() == AppWindowMessage::ReadOnly) {
-      setEnabled(message->GetWParam() == 0);
-      message->SetResult(0);
-      return true;
-    }
-    return QLineEdit::event(event);
-  }
-  // In place, Tab belongs to the list, not to the dialog's focus chain.
-  if (m_bInPlace && event->type() == QEvent::KeyPress) {
-    auto* key = static_cast<QKeyEvent*>(event);
-    if (AppIsInPlaceTab(key)) {
-      if (m_pList != nullptr) m_pList->OnEditInPlaceTab(AppIsInPlaceBacktab(key));
-      return true;
-    }
-  }
+  CAppMessageEvent* message = AppMessageEventCast(event);
+  if (message != nullptr ? AppAnswerReadOnly(this, message) : m_pInPlace->TakeTab(event)) return true;
   return QLineEdit::event(event);
 }
 
 void CAppCtrlEditNumeric::keyPressEvent(QKeyEvent* event) {
-  if (m_bInPlace) {
-    if (AppIsEnter(event)) {
-      if (EndCurrentEdit()) CloseInPlace();
-      return;
-    }
-    if (event->key() == Qt::Key_Escape) {
-      CancelInPlace();
-      return;
-    }
-  }
-  QLineEdit::keyPressEvent(event);
+  if (!m_pInPlace->TakeKey(event)) QLineEdit::keyPressEvent(event);
 }
 
 void CAppCtrlEditNumeric::focusInEvent(QFocusEvent* event) {
   QLineEdit::focusInEvent(event);
-  if (m_bInPlace && m_pList != nullptr && m_pList->GetInPlaceRow() >= 0) {
-    m_pList->SetCurrentItem(static_cast<unsigned>(m_pList->GetInPlaceRow()));
-  }
+  m_pInPlace->OnFocusIn();
 }
 
 void CAppCtrlEditNumeric::focusOutEvent(QFocusEvent* event) {
   QLineEdit::focusOutEvent(event);
-  if (m_bInPlace) {
-    // Ending, or closed by the list (which then commits or drops itself).
-    if (m_bEnding || (m_pList != nullptr && m_pList->GetInPlaceEditor() != this)) return;
-    // Another window (the refusal's message box) took the focus: still editing.
-    if (event->reason() == Qt::ActiveWindowFocusReason) return;
-    EndCurrentEdit();
-    if (m_pList != nullptr) m_pList->viewport()->update();
-    CloseInPlace();
+  if (m_pInPlace->IsOn()) {
+    m_pInPlace->OnFocusOut(event->reason());
   } else if (!m_bNotifyOnChange && m_pLink != nullptr) {
     m_pLink->OnChange(GetCtrlId());
   }
 }
 
 void CAppCtrlEditNumeric::wheelEvent(QWheelEvent* event) {
-  if (m_bInPlace) {
-    CancelInPlace();
-    return;
-  }
-  QLineEdit::wheelEvent(event);
+  if (!m_pInPlace->TakeWheel()) QLineEdit::wheelEvent(event);
 }
 
 void CAppCtrlEditNumeric::resizeEvent(QResizeEvent* event) {

@@ -4,9 +4,8 @@
 
 #include "appconfig/AppParam.h"
 #include "appconfig/ui/AppLnkWnd.h"
+#include "controls/AppCtrlMessages.h"
 #include "platform/AppDialogTemplate.h"
-#include "platform/AppRedraw.h"
-#include "platform/AppWindowMessages.h"
 
 CAppCtrlTree::CAppCtrlTree(QWidget* parent) : QTreeWidget(parent) {
   setHeaderHidden(true);
@@ -78,16 +77,7 @@ void CAppCtrlTree::keyPressEvent(QKeyEvent* event) {
 
 bool CAppCtrlTree::event(QEvent* event) {
   if (CAppMessageEvent* message = AppMessageEventCast(event)) {
-    switch (message->GetMessage()) {
-      case AppWindowMessage::ReadOnly: setEnabled(message->GetWParam() == 0); break;
-      case AppWindowMessage::CtrlBeginActivate: AppSetRedraw(this, false); break;
-      case AppWindowMessage::CtrlEndActivate:
-        AppSetRedraw(this, true);
-        update();
-        break;
-      default: break;
-    }
-    message->SetResult(0);
+    AppAnswerCtrlMessage(this, message);
     return true;
   }
   return QTreeWidget::event(event);
