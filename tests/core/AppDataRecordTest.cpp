@@ -16,12 +16,6 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes Image(const CAppDataRecord& r) {
-  Bytes out;
-  r.GetData(out);
-  return out;
-}
-
 struct Field { std::uint32_t value, bits; bool motorola; };
 
 }  // namespace
@@ -44,7 +38,7 @@ TEST(AppDataRecordLayout, GoldenBytesAndBack) {
       CAppVariant v(f.value);
       save.Do(v, f.bits, f.motorola);
     }
-    EXPECT_EQ(Image(save), bytes) << fields.size() << " fields";
+    EXPECT_EQ(ImageOf(save), bytes) << fields.size() << " fields";
     load.SetData(bytes);
     for (const Field& f : fields) {
       CAppVariant v(std::uint32_t{0});
@@ -74,15 +68,15 @@ TEST(AppDataRecordRoundTrip, ByteArrayAtOddOffsetAndOverAnImage) {
   over.Shift(4);
   CAppVariant zero(std::uint32_t{0}), head(std::uint32_t{3}), none(std::uint32_t{1});
   over.Do(zero, 8, false);
-  EXPECT_EQ(Image(over), (Bytes{0x0F, 0xF0}));
+  EXPECT_EQ(ImageOf(over), (Bytes{0x0F, 0xF0}));
   CAppDataRecord save(false);
   save.Do(head, 3, false);
   save.Do(none, 0, true);  // zero bits do nothing
   Bytes array = {0xA5, 0x3C, 0x7F};
   save.Do(array, 21, true);  // the last 3 bits of 0x7F are not part of the field
-  EXPECT_EQ(Image(save), (Bytes{0x2B, 0xE5, 0xF9}));
+  EXPECT_EQ(ImageOf(save), (Bytes{0x2B, 0xE5, 0xF9}));
   CAppDataRecord load(true);
-  load.SetData(Image(save));
+  load.SetData(ImageOf(save));
   load.Shift(3);
   Bytes back = {1, 2, 3, 4, 5};
   load.Do(back, 21, false);

@@ -27,18 +27,6 @@ CAppParamArray* AddArray(CAppParamGroup& root, const std::string& key, Bytes dat
   return array;
 }
 
-Bytes Image(const CAppDataRecord& record) {
-  Bytes bytes;
-  record.GetData(bytes);
-  return bytes;
-}
-
-Bytes Data(CAppParam& param) {
-  Bytes bytes;
-  param.GetData(bytes);
-  return bytes;
-}
-
 }  // namespace
 
 TEST(AppParamArray, SetMaxSize_ResizesThroughBitSize) {
@@ -46,16 +34,16 @@ TEST(AppParamArray, SetMaxSize_ResizesThroughBitSize) {
   CAppParamArray array;
   array.SetKey("Blk");
   array.SetMaxSize(16);
-  EXPECT_EQ(Data(array), Bytes(16, 0));
+  EXPECT_EQ(DataOf(array), Bytes(16, 0));
   const std::uint8_t bytes[] = {1, 2, 3, 4, 5};
   array.SetMaxSize(2);
   array.SetData(bytes, 5);  // longer than its maximum: kept whole
   EXPECT_EQ(array.GetSize(), 5u);
   array.SetMaxSize(3);
-  EXPECT_EQ(Data(array), (Bytes{1, 2, 3}));
+  EXPECT_EQ(DataOf(array), (Bytes{1, 2, 3}));
   array.SetBitSize(12);
   array.SetMaxSize(100);  // the bit size decides the size
-  EXPECT_EQ(Data(array), (Bytes{1, 2}));
+  EXPECT_EQ(DataOf(array), (Bytes{1, 2}));
   EXPECT_TRUE(out.lines.empty());
 
   const CAppException e = CatchAppException([&] { array.SetData(nullptr, 3); });
@@ -105,14 +93,14 @@ TEST(AppParamArray, DataSerialize_GoldenBytesAndLoad) {
   CAppDataRecord save(false);
   root.DataSerialize(&save);
   EXPECT_EQ(save.GetPosition(), 23u);
-  EXPECT_EQ(Image(save), (Bytes{0x05, 0x58, 0x6D}));
+  EXPECT_EQ(ImageOf(save), (Bytes{0x05, 0x58, 0x6D}));
 
   CAppDataRecord load(true);
   load.SetData(Bytes{0x5D, 0x6D, 0xFF});
   root.DataSerialize(&load);
-  EXPECT_EQ(Data(*a), Bytes{0x05});
-  EXPECT_EQ(Data(*n), Bytes{0x66});
-  EXPECT_EQ(Data(*b), (Bytes{0xED, 0x0F}));  // bits 11..22 of the image
+  EXPECT_EQ(DataOf(*a), Bytes{0x05});
+  EXPECT_EQ(DataOf(*n), Bytes{0x66});
+  EXPECT_EQ(DataOf(*b), (Bytes{0xED, 0x0F}));  // bits 11..22 of the image
 
   CAppDataRecord shortImage(true);
   shortImage.SetData(Bytes{0x5D});
@@ -128,7 +116,7 @@ TEST(AppParamArray, DataSerialize_BitSizeBeyondDataLeavesArrayOut) {
   CAppDataRecord record(false);
   root.DataSerialize(&record);
   EXPECT_EQ(out.lines, Strings{kSizeError});
-  EXPECT_EQ(Image(record), Bytes{0x03});
+  EXPECT_EQ(ImageOf(record), Bytes{0x03});
   EXPECT_EQ(CatchAppException([&] { root.FindChild("B")->DataSerialize(nullptr); }).GetMessage(),
             "Exception >Bad pointer");
 }
@@ -174,7 +162,7 @@ TEST(AppParamAddress, Serialize_ResizeToParts) {
     CAppParamAddress loaded;
     StoreLoadRecord load(store);
     loaded.Serialize(&load);
-    EXPECT_EQ(Data(loaded), bytes);
+    EXPECT_EQ(DataOf(loaded), bytes);
   }
 }
 

@@ -53,14 +53,6 @@ CAppParamEnumSingle* AddField(CAppParamGroup& group, const std::string& key,
   return group.SetAt(key, e);
 }
 
-Bytes Image(CAppParam& root) {
-  CAppDataRecord record(false);
-  root.DataSerialize(&record);
-  Bytes bytes;
-  record.GetData(bytes);
-  return bytes;
-}
-
 }  // namespace
 
 TEST(AppParamEnumSingle, Serialize_FieldOrder) {
@@ -166,7 +158,7 @@ TEST(AppParamEnumSingle, DataSerialize_GoldenBytes) {
   CAppParamGroup root;
   AddField(root, "Moto24", {0x123456}, 0x123456, 24, PF_MOTOROLA);
   AddField(root, "C", {0xABC}, 0xABC, 12, PF_MOTOROLA);
-  EXPECT_EQ(Image(root), (Bytes{0x12, 0x34, 0x56, 0xBC, 0x0A}));
+  EXPECT_EQ(ImageOf(root), (Bytes{0x12, 0x34, 0x56, 0xBC, 0x0A}));
 }
 
 TEST(AppParamEnumSingle, DataSerialize_LoadSelectsTheEntryOfTheImageValue) {
@@ -185,7 +177,7 @@ TEST(AppParamEnumSingle, DataSerialize_LoadSelectsTheEntryOfTheImageValue) {
                                         b->GetCurrentIndex(), c->GetCurrentIndex()}),
             (std::vector<std::uint32_t>{2, 1, 0, 1}));
   EXPECT_TRUE(out.lines.empty());
-  EXPECT_EQ(Image(root), (Bytes{0x85, 0x00, 0x81, 0x00, 0x01}));
+  EXPECT_EQ(ImageOf(root), (Bytes{0x85, 0x00, 0x81, 0x00, 0x01}));
 
   record.SetData(Bytes{0x07});  // A = 7, not listed: the first entry
   record.SetModeLoad(true);

@@ -10,19 +10,6 @@
 
 namespace {
 
-std::vector<std::string> Keys(const CAppParamGroup& group) {
-  std::vector<std::string> keys;
-  for (unsigned i = 0; i < group.GetCount(); ++i) keys.push_back(group.GetKeyAt(i));
-  return keys;
-}
-
-// A node whose destruction is observable.
-struct Tracked : CAppParam {
-  explicit Tracked(int* d) : deaths(d) {}
-  ~Tracked() override { ++*deaths; }
-  int* deaths;
-};
-
 // Root > A > (B > X, Y), Z
 struct SampleTree {
   SampleTree() {
@@ -53,21 +40,21 @@ TEST(AppParamGroupAdd, CaseInsensitiveUniqueKeysMergeAndAutoIndex) {
   EXPECT_EQ(add("Item"), "Item_1");
   EXPECT_EQ(add("Item"), "Item_3");
   EXPECT_EQ(g.GetAutoIndex(), 4u);
-  EXPECT_EQ(Keys(g), (std::vector<std::string>{"Abc", "New", "Item_0", "Item_2", "Item_1", "Item_3"}));
+  EXPECT_EQ(KeysOf(g), (std::vector<std::string>{"Abc", "New", "Item_0", "Item_2", "Item_1", "Item_3"}));
   EXPECT_EQ(g._GetAt("NEW"), fresh);
   // The counter is the called group's, the key goes to the group of the path.
   SampleTree t;
   t.root._SetAt("A\\B\\N", new CAppParam, CAppParamGroup::ADD_AUTO_INDEX);
   t.root._SetAt("A\\B\\N", new CAppParam, CAppParamGroup::ADD_AUTO_INDEX);
   EXPECT_EQ(t.root.GetAutoIndex(), 2u);
-  EXPECT_EQ(Keys(*t.b), (std::vector<std::string>{"X", "N_0", "N_1"}));
+  EXPECT_EQ(KeysOf(*t.b), (std::vector<std::string>{"X", "N_0", "N_1"}));
 }
 
 TEST(AppParamGroupAdd, InvalidModeAndNullNodeThrow) {
   CAppParamGroup g;
   int deaths = 0;
   CAppException e = CatchAppException(
-      [&] { g._SetAt("K", new Tracked(&deaths), static_cast<CAppParamGroup::EN_ADD_MODE>(3)); });
+      [&] { g._SetAt("K", new CountedParam(&deaths), static_cast<CAppParamGroup::EN_ADD_MODE>(3)); });
   EXPECT_EQ(e.GetMessage(), "Exception >Invalid Data");
   EXPECT_EQ(e.GetPrgFile(), "AppParamGroup");
   EXPECT_EQ(deaths, 1);  // the node is destroyed
@@ -145,9 +132,9 @@ TEST(AppParamGroupIterate, InOrderByPatternAndMoves) {
   // MoveDown goes towards the front, MoveUp towards the back; the index follows.
   g.MoveDown("Other");
   g.MoveUp("pa");
-  EXPECT_EQ(Keys(g), (std::vector<std::string>{"Other", "param1", "PARAM2", "Pa"}));
+  EXPECT_EQ(KeysOf(g), (std::vector<std::string>{"Other", "param1", "PARAM2", "Pa"}));
   g.MoveUp("param1");
-  EXPECT_EQ(Keys(g), (std::vector<std::string>{"Other", "PARAM2", "param1", "Pa"}));
+  EXPECT_EQ(KeysOf(g), (std::vector<std::string>{"Other", "PARAM2", "param1", "Pa"}));
   EXPECT_EQ(g._GetAt("PARAM1")->GetKey(), "param1");
 }
 
@@ -156,21 +143,21 @@ TEST(AppParamGroupRemove, RemoveParamRemoveAllAndAutoDelete) {
   int deaths = 0;
   {
     SampleTree t;
-    t.a->_SetAt("T", new Tracked(&deaths));
+    t.a->_SetAt("T", new CountedParam(&deaths));
     EXPECT_TRUE(t.root.RemoveParam("A\\T"));
     EXPECT_EQ(deaths, 1);
     EXPECT_TRUE(t.root.RemoveParam("A\\B"));
     EXPECT_EQ(t.a->_GetAt("Y"), t.y);
     EXPECT_FALSE(t.root.RemoveParam("Nope\\X"));
-    t.root._SetAt("U", new Tracked(&deaths));
+    t.root._SetAt("U", new CountedParam(&deaths));
     t.root.RemoveAll();
     EXPECT_EQ(deaths, 2);
-    t.root._SetAt("C", new Tracked(&deaths));
+    t.root._SetAt("C", new CountedParam(&deaths));
   }
   EXPECT_EQ(deaths, 3);
   EXPECT_EQ(out.lines, std::vector<std::string>{
                            "Erreur: Lecture du paramètre X dans Root (Racine) mais le paramètre n'a pas été trouvé."});
-  Tracked* survivor = new Tracked(&deaths);
+  CountedParam* survivor = new CountedParam(&deaths);
   {
     CAppParamGroup g;
     g.SetAutoDelete(false);
@@ -213,8 +200,8 @@ TEST(AppParamGroupIndex, LargeGroupFindsEveryKeyAfterMovesAndRemovals) {
     EXPECT_EQ(twin->GetParent(), nullptr);
     delete twin;
   }
-  EXPECT_EQ(Keys(g).front(), "Clé_1");
-  EXPECT_EQ(Keys(g).back(), "clé_3");
+  EXPECT_EQ(KeysOf(g).front(), "Clé_1");
+  EXPECT_EQ(KeysOf(g).back(), "clé_3");
 }
 
 TEST(AppParamGroupIndex, AddOwnKeyTakesOnlyAFreePlainKey) {
@@ -235,5 +222,5 @@ TEST(AppParamGroupIndex, AddOwnKeyTakesOnlyAFreePlainKey) {
       EXPECT_EQ(g.FindChild(CAppTools::MakeUpper(c.key)), node.release());
     }
   }
-  EXPECT_EQ(Keys(g), (std::vector<std::string>{"Held", "Fresh"}));
+  EXPECT_EQ(KeysOf(g), (std::vector<std::string>{"Held", "Fresh"}));
 }

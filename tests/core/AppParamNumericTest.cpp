@@ -19,9 +19,6 @@ using VT = CAppVariant::VarType;
 
 const std::string kTypeError = "Erreur: Erreur dans le changement du type d'un variant.";
 
-V Typed(std::uint16_t vt, std::int64_t x) { V v; v.SetInt(vt, x); return v; }
-V Real(std::uint16_t vt, double x) { V v; v.SetDouble(vt, x); return v; }
-
 // A numeric parameter keyed "K", its value as loaded: not converted yet.
 std::unique_ptr<CAppParamNumeric> MakeNumeric(std::uint16_t type, V min = {}, V max = {},
                                               V def = {}, V value = {}) {
@@ -179,11 +176,7 @@ TEST(AppParamNumeric, DataSerialize_GoldenBytes) {
   auto* nibble = add("Nibble", MakeNumeric(VT::VT_UI1).release(), 4, V(5), 0);
   add("None", new CAppParamValue, 0, V(0x44u), 0);
   auto* word = add("Word", MakeNumeric(VT::VT_I2).release(), 16, V(-2), PF_MOTOROLA);
-  CAppDataRecord save(false);
-  root.DataSerialize(&save);
-  Bytes bytes;
-  save.GetData(bytes);
-  EXPECT_EQ(bytes, (Bytes{0x34, 0x12, 0xBC, 0x0A, 0x50, 0xFF, 0xFE}));
+  EXPECT_EQ(ImageOf(root), (Bytes{0x34, 0x12, 0xBC, 0x0A, 0x50, 0xFF, 0xFE}));
 
   // Unpacked into the numeric types; no sign extension of a narrow field.
   CAppDataRecord load(true);
@@ -195,5 +188,4 @@ TEST(AppParamNumeric, DataSerialize_GoldenBytes) {
                             nibble->GetVariant(), word->GetVariant()}),
             (std::vector<V>{V(0x4321u), Typed(VT::VT_I2, 0xFFF), Typed(VT::VT_UI1, 0x22),
                             Typed(VT::VT_UI1, 3), Typed(VT::VT_I2, -1)}));
-
 }

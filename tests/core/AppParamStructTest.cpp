@@ -12,19 +12,11 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes Data(CAppParam& param) {
-  Bytes bytes;
-  param.GetData(bytes);
-  return bytes;
-}
-
 void Poke(CAppParamArray& param, std::size_t offset, const Bytes& bytes) {
-  Bytes data = Data(param);
+  Bytes data = DataOf(param);
   std::copy(bytes.begin(), bytes.end(), data.begin() + static_cast<std::ptrdiff_t>(offset));
   param.SetData(data);
 }
-
-CAppVariant Typed(std::uint16_t vt, std::int64_t x) { CAppVariant v; v.SetInt(vt, x); return v; }
 
 // A text, a signed byte, three signed words and a 64-bit pair.
 const CAppParamStruct::ST_STRUCTDESC kProbeFields[] = {
@@ -86,7 +78,7 @@ TEST(AppParamMail, Layout_TwentyOneFieldsOverAZeroedBlock) {
     EXPECT_EQ(Row(mail.GetFieldName(i), mail.GetFieldOffset(i), mail.GetFieldType(i),
                   mail.GetFieldSize(i)), expected[i]) << i;
   }
-  EXPECT_EQ(Data(mail), Bytes(1584, 0));
+  EXPECT_EQ(DataOf(mail), Bytes(1584, 0));
 }
 
 TEST(AppParamMail, GetField_LittleEndianAndUnaligned) {
@@ -110,18 +102,18 @@ TEST(AppParamMail, SetField_WritesOnlyItsBytes) {
   CAppParamMail expected;
   Poke(expected, 2, {0xFE, 0xFF, 0, 0, 0x78, 0x56, 0x34, 0x12});
   Poke(expected, 28, {0xD0, 0xC0, 0xB0, 0xA0});
-  EXPECT_EQ(Data(mail), Data(expected));
+  EXPECT_EQ(DataOf(mail), DataOf(expected));
 
   EXPECT_EQ(CatchAppException([&] { mail.SetField(0, CAppVariant(std::int32_t{70000})); })
                 .GetMessage(),
             "Exception >CAppVariant : can't make this kind of convertion");
   const CAppException area = CatchAppException([&] { mail.SetField(20, CAppVariant(1)); });
   EXPECT_EQ(area.GetMessage() + " " + area.GetPrgFile(), "Exception >Invalid Data AppParamStruct");
-  EXPECT_EQ(Data(mail), Data(expected));
+  EXPECT_EQ(DataOf(mail), DataOf(expected));
   Bytes shortData{1, 2};
   mail.SetData(shortData);
   EXPECT_EQ(CatchAppException([&] { mail.SetField(3, CAppVariant(1)); }).GetMessage(),
             "Exception >Invalid Data");
-  EXPECT_EQ(Data(mail), shortData);
+  EXPECT_EQ(DataOf(mail), shortData);
 }
 

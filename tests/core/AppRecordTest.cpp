@@ -13,13 +13,6 @@
 
 namespace {
 
-// A node whose destruction is observable.
-struct CountedParam : CAppParam {
-  explicit CountedParam(int* d) : deaths(d) {}
-  ~CountedParam() override { ++*deaths; }
-  int* deaths;
-};
-
 // Also lists each transfer with its type code and saves children by key.
 struct SaveRecord : StoreSaveRecord {
   void Serialize(void* value, unsigned index) override {
@@ -47,12 +40,6 @@ struct LoadRecord : StoreLoadRecord {
   int validated = 0, mode;
   int* deaths;
 };
-
-std::vector<std::string> Keys(const CAppParamGroup& group) {
-  std::vector<std::string> keys;
-  for (unsigned i = 0; i < group.GetCount(); ++i) keys.push_back(group.GetKeyAt(i));
-  return keys;
-}
 
 }  // namespace
 
@@ -131,7 +118,7 @@ TEST(AppRecordGroupLoad, EveryAddMode_Table) {
       const CAppException e = CatchAppException([&] { r.Do("Param", group); });
       EXPECT_EQ(e.GetMessage() + "|" + e.GetPrgFile(), std::string(row.error) + "|" + row.file) << row.name;
     }
-    EXPECT_EQ(std::tuple(Keys(group), group.FindChild(group.GetKeyAt(0))->GetName(), deaths, r.validated),
+    EXPECT_EQ(std::tuple(KeysOf(group), group.FindChild(group.GetKeyAt(0))->GetName(), deaths, r.validated),
               std::tuple(row.keys, std::string(row.nameOfFirst), row.deaths, row.error == nullptr ? 1 : 0)) << row.name;
   }
 }

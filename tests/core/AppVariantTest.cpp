@@ -13,12 +13,6 @@ namespace {
 using V = CAppVariant;
 constexpr const char* kNoConversion = "Exception >CAppVariant : can't make this kind of convertion";
 
-V Int(std::uint16_t vt, std::int64_t value) { V v; v.SetInt(vt, value); return v; }
-
-V UInt(std::uint16_t vt, std::uint64_t value) { V v; v.SetUInt(vt, value); return v; }
-
-V Real(std::uint16_t vt, double value) { V v; v.SetDouble(vt, value); return v; }
-
 std::string Show(const V& v) {
   return "vt=" + std::to_string(v.GetType()) + " '" + (v.IsString() ? v.GetStringRef() : "") + "'";
 }
@@ -30,12 +24,12 @@ TEST(AppVariant, ConvertValue_Table) {
   const std::uint64_t all = ~std::uint64_t{0};
   struct Row { V source; std::uint16_t code; std::optional<V> expected; };  // nullopt: refused
   const Row rows[] = {
-      {V(), V::VT_I4, Int(V::VT_I4, 0)}, {V(), V::VT_BSTR, V("")}, {Int(V::VT_I8, -129), V::VT_I1, std::nullopt},
-      {Real(V::VT_R8, 2.5), V::VT_I4, Int(V::VT_I4, 2)}, {Real(V::VT_R8, 3.5), V::VT_I4, Int(V::VT_I4, 4)},
-      {Real(V::VT_R8, nan), V::VT_I4, std::nullopt}, {V(" 42\t"), V::VT_I2, Int(V::VT_I2, 42)},
+      {V(), V::VT_I4, Typed(V::VT_I4, 0)}, {V(), V::VT_BSTR, V("")}, {Typed(V::VT_I8, -129), V::VT_I1, std::nullopt},
+      {Real(V::VT_R8, 2.5), V::VT_I4, Typed(V::VT_I4, 2)}, {Real(V::VT_R8, 3.5), V::VT_I4, Typed(V::VT_I4, 4)},
+      {Real(V::VT_R8, nan), V::VT_I4, std::nullopt}, {V(" 42\t"), V::VT_I2, Typed(V::VT_I2, 42)},
       {V("0x1F"), V::VT_I4, std::nullopt}, {V(""), V::VT_I4, std::nullopt}, {V("18446744073709551616"), V::VT_UI8, std::nullopt},
-      {UInt(V::VT_UI8, all), V::VT_BSTR, V("18446744073709551615")}, {Real(V::VT_R4, 0.1), V::VT_BSTR, V("0.1")},
-      {Int(V::VT_I4, 1), CAppTools::Type::VT_APP_FLAGS, std::nullopt},
+      {TypedU(V::VT_UI8, all), V::VT_BSTR, V("18446744073709551615")}, {Real(V::VT_R4, 0.1), V::VT_BSTR, V("0.1")},
+      {Typed(V::VT_I4, 1), CAppTools::Type::VT_APP_FLAGS, std::nullopt},
   };
   for (const Row& row : rows) {
     V result("untouched");
@@ -48,14 +42,14 @@ TEST(AppVariant, ConvertValue_Table) {
 TEST(AppVariant, ChangeTypeThrow_PrefixedTextAndAlignThroughWordRule) {
   V grouped("B1000 0001");
   grouped.ChangeTypeThrow(V::VT_I1, nullptr, true);
-  EXPECT_TRUE(grouped == Int(V::VT_I1, -127));
+  EXPECT_TRUE(grouped == Typed(V::VT_I1, -127));
   // With align the value is cut to the target width; the source is left alone.
-  const V source = UInt(V::VT_UI4, 0xFFFF);
+  const V source = TypedU(V::VT_UI4, 0xFFFF);
   V aligned, text("40000"), kept("keep");
   aligned.ChangeTypeThrow(V::VT_I2, &source, true);
-  EXPECT_TRUE(aligned == Int(V::VT_I2, -1) && source == UInt(V::VT_UI4, 0xFFFF));
+  EXPECT_TRUE(aligned == Typed(V::VT_I2, -1) && source == TypedU(V::VT_UI4, 0xFFFF));
   text.ChangeTypeThrow(V::VT_I2, nullptr, true);
-  EXPECT_TRUE(text == Int(V::VT_I2, -25536));
+  EXPECT_TRUE(text == Typed(V::VT_I2, -25536));
   // Without align the overflow fails and the value stays.
   const CAppException e = CatchAppException([&] { kept.ChangeTypeThrow(V::VT_I2, &source, false); });
   EXPECT_EQ(e.GetMessage(), kNoConversion);
@@ -66,15 +60,15 @@ TEST(AppVariant, ChangeTypeThrow_PrefixedTextAndAlignThroughWordRule) {
     V v("0x7F");
     if (code == V::VT_UI4) {
       v.ChangeTypeThrow(code, nullptr, false);
-      EXPECT_TRUE(v == UInt(V::VT_UI4, 0x7F));
+      EXPECT_TRUE(v == TypedU(V::VT_UI4, 0x7F));
     } else {
       EXPECT_EQ(CatchAppException([&] { v.ChangeTypeThrow(code, nullptr, false); }).GetMessage(), kNoConversion) << code;
     }
   }
-  V wide = Int(V::VT_I8, 0x100000005);
+  V wide = Typed(V::VT_I8, 0x100000005);
   EXPECT_EQ(CatchAppException([&] { wide.ChangeTypeThrow(V::VT_I4, nullptr, true); }).GetMessage(), kNoConversion);
   // The same code on itself is untouched, even a value no conversion accepts.
-  V odd = UInt(CAppTools::Type::VT_APP_FLAGS, 7);
+  V odd = TypedU(CAppTools::Type::VT_APP_FLAGS, 7);
   odd.ChangeTypeThrow(CAppTools::Type::VT_APP_FLAGS, &odd, false);
   EXPECT_EQ(odd.GetUInt64(), 7u);
 }
@@ -83,23 +77,23 @@ TEST(AppVariant, ChangeTypeAndToInt32_FailureIsSoftErrorAndKeepsValue) {
   CapturedOutput output;
   V fine("017");
   fine.ChangeType(V::VT_I4, nullptr, true);
-  EXPECT_TRUE(fine == Int(V::VT_I4, 17));  // decimal text wins over the octal reading
-  EXPECT_EQ(UInt(V::VT_UI4, 0xFFFFFFFFu).ToInt32(), -1);
-  EXPECT_EQ(Int(V::VT_I1, -1).ToUInt32(), 0xFFFFFFFFu);
+  EXPECT_TRUE(fine == Typed(V::VT_I4, 17));  // decimal text wins over the octal reading
+  EXPECT_EQ(TypedU(V::VT_UI4, 0xFFFFFFFFu).ToInt32(), -1);
+  EXPECT_EQ(Typed(V::VT_I1, -1).ToUInt32(), 0xFFFFFFFFu);
   EXPECT_TRUE(output.lines.empty());
 
   V word("B12");
   word.ChangeType(V::VT_UI2, nullptr, true);
   EXPECT_TRUE(word == V("B12"));
   EXPECT_EQ(V("abc").ToInt32(), 0);
-  EXPECT_EQ(Int(V::VT_I8, 0x100000005).ToInt32(), 5);  // fails; the copy's low bits
+  EXPECT_EQ(Typed(V::VT_I8, 0x100000005).ToInt32(), 5);  // fails; the copy's low bits
   ASSERT_EQ(output.lines.size(), 3u);
   EXPECT_EQ(output.lines[0], "Erreur: Erreur dans le changement du type d'un variant.");
 }
 
 TEST(AppVariant, ToStringAndTextRoundTripOfFloatingValues) {
-  EXPECT_EQ(Int(V::VT_I1, -128).ToString(), "-128");
-  EXPECT_EQ(CatchAppException([] { UInt(CAppTools::Type::VT_APP_TYPE, 3).ToString(); }).GetMessage(), kNoConversion);
+  EXPECT_EQ(Typed(V::VT_I1, -128).ToString(), "-128");
+  EXPECT_EQ(CatchAppException([] { TypedU(CAppTools::Type::VT_APP_TYPE, 3).ToString(); }).GetMessage(), kNoConversion);
   for (const double value : {1.0 / 3, 5e-324}) {
     V v = Real(V::VT_R8, value);
     v.ChangeTypeThrow(V::VT_BSTR, nullptr, false);

@@ -16,16 +16,13 @@ using EventList = std::vector<std::string>;
 
 TEST_F(UiFixture, LifecycleFromOpeningToOk) {
   TestRecordingLink::Current().pages = 2;
-  WhenModal([&] {
-    auto* sheet = ActiveModal<CAppSheet>();
-    ASSERT_NE(sheet, nullptr);
+  EXPECT_EQ(OpenStation([&](CAppSheet& sheet) {
     QTest::keyClicks(ActiveEdit(sheet), "-B");
     ClickTab(sheet, 1);
     EXPECT_EQ(ActiveEdit(sheet)->text(), "IO-01-B");  // left page 0: stored, shown on page 1
-    SaveScreenshot(*sheet);
-    Click(sheet->GetButton(CAppSheet::ID_OK));
-  });
-  EXPECT_EQ(resources.OnProperties(station), 1);
+    SaveScreenshot(sheet);
+    ClickOk(sheet);
+  }), 1);
   // The values written into the edit while a page activates are no change.
   EXPECT_EQ(Events(), (EventList{"create", "init:0", "active:0", "change 13605:0", "change 13605:0",
                               "exit:0", "init:1", "active:1", "exit:1"}));
@@ -35,14 +32,11 @@ TEST_F(UiFixture, LifecycleFromOpeningToOk) {
 TEST_F(UiFixture, CancelRunsEveryPageCancelAndRestoresTheParameter) {
   TestRecordingLink::Current().pages = 2;
   TestRecordingLink::Current().writeOnChange = true;
-  WhenModal([&] {
-    auto* sheet = ActiveModal<CAppSheet>();
-    ASSERT_NE(sheet, nullptr);
+  EXPECT_EQ(OpenStation([&](CAppSheet& sheet) {
     QTest::keyClicks(ActiveEdit(sheet), "X");
     EXPECT_EQ(StationValue(), "IO-01X");
-    Click(sheet->GetButton(CAppSheet::ID_CANCEL));
-  });
-  EXPECT_EQ(resources.OnProperties(station), 2);
+    ClickCancel(sheet);
+  }), 2);
   // Page 1 was never shown: it is cancelled all the same, and never initialised.
   EXPECT_EQ(Events(), (EventList{"create", "init:0", "active:0", "change 13605:0", "cancel:0", "cancel:0"}));
   EXPECT_EQ(StationValue(), "IO-01");
@@ -51,18 +45,15 @@ TEST_F(UiFixture, CancelRunsEveryPageCancelAndRestoresTheParameter) {
 TEST_F(UiFixture, RefusedExitKeepsThePage) {
   TestRecordingLink::Current().pages = 2;
   TestRecordingLink::Current().refuseExitOnPage = 0;
-  WhenModal([&] {
-    auto* sheet = ActiveModal<CAppSheet>();
-    ASSERT_NE(sheet, nullptr);
+  EXPECT_EQ(OpenStation([&](CAppSheet& sheet) {
     ClickTab(sheet, 1);
-    EXPECT_EQ(sheet->GetTabWidget()->currentIndex(), 0);
-    EXPECT_EQ(sheet->GetActiveIndex(), 0);
-    Click(sheet->GetButton(CAppSheet::ID_OK));
-    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_EQ(sheet.GetTabWidget()->currentIndex(), 0);
+    EXPECT_EQ(sheet.GetActiveIndex(), 0);
+    ClickOk(sheet);
+    EXPECT_TRUE(sheet.isVisible());
     TestRecordingLink::Current().refuseExitOnPage = -1;
-    Click(sheet->GetButton(CAppSheet::ID_OK));
-  });
-  EXPECT_EQ(resources.OnProperties(station), 1);
+    ClickOk(sheet);
+  }), 1);
   // Closing visits the page never shown before the sheet goes.
   EXPECT_EQ(Events(), (EventList{"create", "init:0", "active:0", "exit:0", "exit:0", "exit:0", "init:1",
                               "active:1", "exit:1"}));
@@ -70,24 +61,19 @@ TEST_F(UiFixture, RefusedExitKeepsThePage) {
 
 TEST_F(UiFixture, ReadOnlyParameterIsShownButNeverWrittenBack) {
   station->ModifyFlags(0, PF_READONLY);
-  WhenModal([&] {
-    auto* sheet = ActiveModal<CAppSheet>();
-    ASSERT_NE(sheet, nullptr);
+  EXPECT_EQ(OpenStation([&](CAppSheet& sheet) {
     EXPECT_EQ(ActiveEdit(sheet)->text(), "IO-01");
-    EXPECT_EQ(sheet->GetAppPage(-1)->IsReadOnly(), 1);
+    EXPECT_EQ(sheet.GetAppPage(-1)->IsReadOnly(), 1);
     ActiveEdit(sheet)->setText("changed");
-    Click(sheet->GetButton(CAppSheet::ID_OK));
-  });
-  EXPECT_EQ(resources.OnProperties(station), 1);
+    ClickOk(sheet);
+  }), 1);
   EXPECT_EQ(StationValue(), "IO-01");
 }
 
 TEST_F(UiFixture, TheFourMessagesAndTheirAnswers) {
-  WhenModal([&] {
-    auto* sheet = ActiveModal<CAppSheet>();
-    ASSERT_NE(sheet, nullptr);
+  EXPECT_EQ(OpenStation([&](CAppSheet& sheet) {
     TestEdit* edit = ActiveEdit(sheet);
-    CAppLnkWnd* link = sheet->GetAppPage(-1)->GetLink();
+    CAppLnkWnd* link = sheet.GetAppPage(-1)->GetLink();
     // Activation brackets the values with the two activation messages.
     EXPECT_EQ(edit->messages, (EventList{"wmCtrlBeginActivate", "wmCtrlEndActivate"}));
     // The sender reads the handler's answer.
@@ -96,17 +82,16 @@ TEST_F(UiFixture, TheFourMessagesAndTheirAnswers) {
     link->DisableAllCtrl(0);
     EXPECT_FALSE(edit->isReadOnly());
     // A control that shows an error locks the sheet's buttons, then frees them.
-    QPushButton* ok = sheet->GetButton(CAppSheet::ID_OK);
+    QPushButton* ok = sheet.GetButton(CAppSheet::ID_OK);
     link->OnUserError(13605, 1);
-    EXPECT_TRUE(sheet->IsLocked());
+    EXPECT_TRUE(sheet.IsLocked());
     EXPECT_FALSE(ok->isEnabled());
-    EXPECT_TRUE(sheet->GetButton(CAppSheet::ID_CANCEL)->isEnabled());
-    SaveScreenshot(*sheet, "locked");
-    EXPECT_EQ(SendAppMessage(sheet, AppWindowMessage::OnError, 0, 0), 0);
+    EXPECT_TRUE(sheet.GetButton(CAppSheet::ID_CANCEL)->isEnabled());
+    SaveScreenshot(sheet, "locked");
+    EXPECT_EQ(SendAppMessage(&sheet, AppWindowMessage::OnError, 0, 0), 0);
     EXPECT_TRUE(ok->isEnabled());
     Click(ok);
-  });
-  EXPECT_EQ(resources.OnProperties(station), 1);
+  }), 1);
 }
 
 TEST_F(UiFixture, AddRuleBindsAChildByKeyAndReportsAMissingOne) {
@@ -115,33 +100,25 @@ TEST_F(UiFixture, AddRuleBindsAChildByKeyAndReportsAMissingOne) {
   root.SetKey("MODULE");
   UseTestLink(resources, &root);
   TestRecordingLink::Current().childKey = "STATION";
-  WhenModal([&] {
-    auto* sheet = ActiveModal<CAppSheet>();
-    ASSERT_NE(sheet, nullptr);
+  EXPECT_EQ(OpenSheet(resources, &root, [&](CAppSheet& sheet) {
     EXPECT_EQ(ActiveEdit(sheet)->text(), "IO-01");
-    Click(sheet->GetButton(CAppSheet::ID_OK));
-  });
-  EXPECT_EQ(resources.OnProperties(&root), 1);
+    ClickOk(sheet);
+  }), 1);
   EXPECT_TRUE(output.lines.empty());
 
   TestRecordingLink::Current().childKey = "MISSING";
-  WhenModal([&] {
-    auto* sheet = ActiveModal<CAppSheet>();
-    ASSERT_NE(sheet, nullptr);
+  EXPECT_EQ(OpenSheet(resources, &root, [&](CAppSheet& sheet) {
     EXPECT_EQ(ActiveEdit(sheet)->text(), "");  // nothing bound
-    Click(sheet->GetButton(CAppSheet::ID_OK));
-  });
-  EXPECT_EQ(resources.OnProperties(&root), 1);
+    ClickOk(sheet);
+  }), 1);
   ASSERT_EQ(output.lines.size(), 1u);
   EXPECT_NE(output.lines[0].find("Paramètre MISSING non trouvé dans le groupe MODULE (Module)."),
             std::string::npos);
 }
 
 TEST_F(UiFixture, ControlsAreFoundByNumberAndClass) {
-  WhenModal([&] {
-    auto* sheet = ActiveModal<CAppSheet>();
-    ASSERT_NE(sheet, nullptr);
-    CAppLnkWnd* link = sheet->GetAppPage(-1)->GetLink();
+  EXPECT_EQ(OpenStation([&](CAppSheet& sheet) {
+    CAppLnkWnd* link = sheet.GetAppPage(-1)->GetLink();
     TestEdit* edit = nullptr;
     EXPECT_EQ(link->GetCtrl(13605, edit), ActiveEdit(sheet));
     CAppCtrlStatic* notAStatic = nullptr;
@@ -159,21 +136,17 @@ TEST_F(UiFixture, ControlsAreFoundByNumberAndClass) {
     EXPECT_EQ(edit->text(), "IO-02");
     link->ShowWindow(13605, 0);
     EXPECT_TRUE(edit->isHidden());
-    Click(sheet->GetButton(CAppSheet::ID_OK));
-  });
-  EXPECT_EQ(resources.OnProperties(station), 1);
+    ClickOk(sheet);
+  }), 1);
 }
 
 TEST_F(UiFixture, PageTimerTicksIntoTheLink) {
-  WhenModal([&] {
-    auto* sheet = ActiveModal<CAppSheet>();
-    ASSERT_NE(sheet, nullptr);
-    sheet->GetAppPage(-1)->StartTimer(1);
+  OpenStation([&](CAppSheet& sheet) {
+    sheet.GetAppPage(-1)->StartTimer(1);
     QTest::qWait(30);
-    sheet->GetAppPage(-1)->StopTimer();
-    Click(sheet->GetButton(CAppSheet::ID_OK));
+    sheet.GetAppPage(-1)->StopTimer();
+    ClickOk(sheet);
   });
-  resources.OnProperties(station);
   EXPECT_NE(std::find(Events().begin(), Events().end(), "timer:0"), Events().end());
 }
 
@@ -203,10 +176,8 @@ TEST_F(UiFixture, HelpOpensTheContextPageOrSaysItCannot) {
   entry->SetVariant(CAppVariant("1200"));
   UrlRecorder recorder;
   QDesktopServices::setUrlHandler("file", &recorder, "open");
-  WhenModal([&] {
-    auto* sheet = ActiveModal<CAppSheet>();
-    ASSERT_NE(sheet, nullptr);
-    QPushButton* helpButton = sheet->GetButton(CAppSheet::ID_HELP);
+  OpenStation([&](CAppSheet& sheet) {
+    QPushButton* helpButton = sheet.GetButton(CAppSheet::ID_HELP);
     EXPECT_TRUE(helpButton->isEnabled());
     Click(helpButton);
     // A context without a page: the message names the help file.
@@ -218,9 +189,8 @@ TEST_F(UiFixture, HelpOpensTheContextPageOrSaysItCannot) {
       box->done(QMessageBox::Ok);
     });
     Click(helpButton);
-    Click(sheet->GetButton(CAppSheet::ID_OK));
+    ClickOk(sheet);
   });
-  resources.OnProperties(station);
   QDesktopServices::unsetUrlHandler("file");
   ASSERT_EQ(recorder.urls.size(), 1);
   EXPECT_EQ(recorder.urls[0].toLocalFile().toStdString(), help.File("Device/1200.html"));
@@ -236,23 +206,17 @@ TEST_F(UiFixture, LinkClassesAreRegisteredWithTheirProfiles) {
 }
 
 TEST_F(UiFixture, PropertiesOpenedInsideALinkRefreshItsPage) {
-  WhenModal([&] {
-    auto* outer = ActiveModal<CAppSheet>();
-    ASSERT_NE(outer, nullptr);
-    CAppLnkWnd* link = outer->GetAppPage(-1)->GetLink();
-    WhenModal([&] {
-      auto* inner = ActiveModal<CAppSheet>();
-      ASSERT_NE(inner, nullptr);
-      EXPECT_EQ(inner->GetParentSheet(), outer);
+  EXPECT_EQ(OpenStation([&](CAppSheet& outer) {
+    CAppLnkWnd* link = outer.GetAppPage(-1)->GetLink();
+    WhenSheet([&](CAppSheet& inner) {
+      EXPECT_EQ(inner.GetParentSheet(), &outer);
       QTest::keyClicks(ActiveEdit(inner), "-N");
-      Click(inner->GetButton(CAppSheet::ID_OK));
+      ClickOk(inner);
     });
     EXPECT_EQ(link->OnProperties(station, nullptr), 1);
     EXPECT_EQ(ActiveEdit(outer)->text(), "IO-01-N");
-    Click(outer->GetButton(CAppSheet::ID_CANCEL));
-  });
-  // The outer sheet's cancel undoes what the inner sheet accepted.
-  EXPECT_EQ(resources.OnProperties(station), 2);
+    ClickCancel(outer);  // undoes what the inner sheet accepted
+  }), 2);
   EXPECT_EQ(StationValue(), "IO-01");
 }
 

@@ -1,6 +1,9 @@
 // The windowing layer: templates and items, attaching controls, the window
-// messages, help pages, key states, icons, the clipboard and message boxes.
+// messages, help pages, key states, icons and message boxes; the UI library's
+// start. (The clipboard: the hex dump's copy tests.)
 #include <gtest/gtest.h>
+
+#include <QFileInfo>
 
 #include <QLabel>
 #include <QLayout>
@@ -17,7 +20,7 @@
 #include "appconfig/AppResources.h"
 #include "appconfig/AppTools.h"
 #include "appconfig/AppUserInterface.h"
-#include "platform/AppClipboard.h"
+#include "appconfig/ui/AppUiLib.h"
 #include "platform/AppDialogTemplate.h"
 #include "platform/AppHelp.h"
 #include "platform/AppImageList.h"
@@ -155,11 +158,6 @@ TEST(AppImageList, EveryIconOfTheResourcesHasA16PixelImage) {
   EXPECT_TRUE(AppImageListIcon(resources, 100000).isNull());
 }
 
-TEST(AppClipboard, TextGoesThereAndBack) {
-  AppSetClipboardText("0A 1B ");
-  EXPECT_EQ(AppGetClipboardText(), "0A 1B ");
-}
-
 TEST(AppMessageBox, StylesGiveTheirButtonsAndAnswers) {
   WhenModal([] {
     auto* box = ActiveModal<QMessageBox>();
@@ -174,4 +172,12 @@ TEST(AppMessageBox, StylesGiveTheirButtonsAndAnswers) {
             APP_IDNO);
   WhenModal([] { QTest::keyClick(ActiveModal<QMessageBox>(), Qt::Key_Escape); });
   EXPECT_EQ(CAppTools::MessageBox("Fin.", APP_MB_OK), APP_IDOK);
+}
+
+TEST(AppUiLib, StartsTwiceAndTakesScreenshots) {
+  EXPECT_TRUE(InitAppConfigUiLib());
+  QLabel label("Paramètres");
+  const QFileInfo shot(SaveScreenshot(label));
+  EXPECT_TRUE(shot.exists());
+  EXPECT_GT(shot.size(), 0);
 }

@@ -63,7 +63,7 @@ TEST_F(UiFixture, DisableCancelTakesOnlyTheNextSheet) {
     QTest::keyClick(&first, Qt::Key_Escape);
     first.EndDialog(2);
     EXPECT_TRUE(first.isVisible());
-    Click(first.GetButton(CAppSheet::ID_OK));
+    ClickOk(first);
   });
   EXPECT_EQ(first.DoModal(), 1);
   WhenModal([&] { QTest::keyClick(&second, Qt::Key_Escape); });
@@ -90,18 +90,15 @@ TEST_F(UiFixture, PagesOfAProfileTakeTitlesAndWaitActive) {
   TestRecordingLink::Current().pages = 3;
   auto* second = definition->SetAt("SYS_PAGE_1", new CAppParamGroup("Diagnostic"));
   second->SetAt("SYS_WAIT_ACTIVE", new CAppParamValue("0"));
-  WhenModal([&] {
-    auto* sheet = ActiveModal<CAppSheet>();
-    ASSERT_NE(sheet, nullptr);
-    QTabWidget* tabs = sheet->GetTabWidget();
+  EXPECT_EQ(OpenStation([&](CAppSheet& sheet) {
+    QTabWidget* tabs = sheet.GetTabWidget();
     EXPECT_EQ(tabs->tabText(0), "Valeur");
     EXPECT_EQ(tabs->tabText(1), "Diagnostic");
-    EXPECT_EQ(sheet->GetAppPage(1)->GetWaitActive(), 0);
-    EXPECT_EQ(sheet->GetAppPage(2)->GetWaitActive(), 1);
-    SaveScreenshot(*sheet);
-    Click(sheet->GetButton(CAppSheet::ID_OK));
-  });
-  EXPECT_EQ(resources.OnProperties(station), 1);
+    EXPECT_EQ(sheet.GetAppPage(1)->GetWaitActive(), 0);
+    EXPECT_EQ(sheet.GetAppPage(2)->GetWaitActive(), 1);
+    SaveScreenshot(sheet);
+    ClickOk(sheet);
+  }), 1);
   // The waiting page 2 is visited; page 1 does not wait.
   EXPECT_EQ(Events(), (EventList{"create", "init:0", "active:0", "exit:0", "init:2", "active:2", "exit:2"}));
 }
@@ -109,14 +106,12 @@ TEST_F(UiFixture, PagesOfAProfileTakeTitlesAndWaitActive) {
 TEST_F(UiFixture, ReadOnlySheetCancelsWithoutAskingThePages) {
   CAppSheet sheet;
   sheet.SetReadOnly(1);
-  WhenModal([&] {
-    ActiveEdit(&sheet)->setText("changed");
-    Click(sheet.GetButton(CAppSheet::ID_OK));
-  });
-  EXPECT_EQ(resources.OnProperties(station, &sheet), 1);
+  EXPECT_EQ(OpenStation([&](CAppSheet& shown) {
+    ActiveEdit(shown)->setText("changed");
+    ClickOk(shown);
+  }, &sheet), 1);
   EXPECT_EQ(StationValue(), "IO-01");
-  WhenModal([&] { Click(sheet.GetButton(CAppSheet::ID_CANCEL)); });
-  EXPECT_EQ(resources.OnProperties(station, &sheet), 2);
+  EXPECT_EQ(OpenStation([&](CAppSheet& shown) { ClickCancel(shown); }, &sheet), 2);
   EXPECT_EQ(std::count(Events().begin(), Events().end(), "cancel:0"), 0);
 }
 
@@ -125,9 +120,9 @@ TEST_F(UiFixture, ExitRuleCanKeepTheSheetOpen) {
   sheet.SetName("Règle");
   sheet.SetRuleExit(std::make_unique<RefuseExitRule>());
   WhenModal([&] {
-    Click(sheet.GetButton(CAppSheet::ID_OK));
+    ClickOk(sheet);
     EXPECT_TRUE(sheet.isVisible());
-    Click(sheet.GetButton(CAppSheet::ID_CANCEL));
+    ClickCancel(sheet);
   });
   EXPECT_EQ(sheet.DoModal(), 2);
 }
@@ -139,7 +134,7 @@ TEST_F(UiFixture, SavedPositionPlacesTheNextDisplayAndChildSheetsShift) {
   WhenModal([&] {
     sheet.move(140, 90);
     closedAt = sheet.pos();
-    Click(sheet.GetButton(CAppSheet::ID_OK));
+    ClickOk(sheet);
   });
   sheet.DoModal();
   EXPECT_TRUE(sheet.HasSavedPosition());
@@ -150,10 +145,10 @@ TEST_F(UiFixture, SavedPositionPlacesTheNextDisplayAndChildSheetsShift) {
     WhenModal([&] {
       EXPECT_EQ(child.GetParentSheet(), &sheet);
       EXPECT_EQ(child.pos(), sheet.pos() + QPoint(20, 20));
-      Click(child.GetButton(CAppSheet::ID_OK));
+      ClickOk(child);
     });
     child.DoModal();
-    Click(sheet.GetButton(CAppSheet::ID_OK));
+    ClickOk(sheet);
   });
   sheet.DoModal();
 }
@@ -161,14 +156,11 @@ TEST_F(UiFixture, SavedPositionPlacesTheNextDisplayAndChildSheetsShift) {
 TEST_F(UiFixture, MultiLineModeShowsEveryTab) {
   CAppSheet::SetModeMultiLine(1);
   TestRecordingLink::Current().pages = 6;
-  WhenModal([&] {
-    auto* sheet = ActiveModal<CAppSheet>();
-    ASSERT_NE(sheet, nullptr);
-    EXPECT_FALSE(sheet->GetTabWidget()->usesScrollButtons());
-    SaveScreenshot(*sheet);
-    Click(sheet->GetButton(CAppSheet::ID_CANCEL));
+  OpenStation([&](CAppSheet& sheet) {
+    EXPECT_FALSE(sheet.GetTabWidget()->usesScrollButtons());
+    SaveScreenshot(sheet);
+    ClickCancel(sheet);
   });
-  resources.OnProperties(station);
   CAppSheet::SetModeMultiLine(0);
 }
 

@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-#include "appconfig/AppException.h"
+#include "../core/TestSupport.h"
 #include "appconfig/AppParamEnumSingle.h"
 #include "appconfig/AppParamGroup.h"
 #include "appconfig/AppParamNumeric.h"
@@ -47,12 +47,7 @@ std::vector<std::string> ItemTexts(const CAppCtrlCombo& combo) {
 
 template <class Call>
 void ExpectBadPointer(Call call) {
-  try {
-    call();
-    ADD_FAILURE() << "no exception";
-  } catch (const CAppException& error) {
-    EXPECT_NE(error.GetMessage().find("Bad pointer"), std::string::npos) << error.GetMessage();
-  }
+  EXPECT_EQ(CatchAppException(call).GetMessage(), "Exception >Bad pointer");
 }
 
 }  // namespace

@@ -31,13 +31,17 @@ protected:
   std::vector<std::string>& Events() { return TestRecordingLink::Current().events; }
   std::string StationValue() { return station->GetVariant().GetStringRef(); }
 
+  // Opens the station's properties: see OpenSheet.
+  int OpenStation(std::function<void(CAppSheet&)> action, CAppSheet* sheet = nullptr) {
+    return OpenSheet(resources, station, std::move(action), sheet);
+  }
   // The value edit of the sheet's active page.
-  static TestEdit* ActiveEdit(CAppSheet* sheet) {
-    CAppPage* page = sheet != nullptr ? sheet->GetAppPage(-1) : nullptr;
+  static TestEdit* ActiveEdit(CAppSheet& sheet) {
+    CAppPage* page = sheet.GetAppPage(-1);
     return page != nullptr ? page->findChild<TestEdit*>() : nullptr;
   }
-  static void ClickTab(CAppSheet* sheet, int index) {
-    QTabBar* tabs = sheet->GetTabWidget()->tabBar();
+  static void ClickTab(CAppSheet& sheet, int index) {
+    QTabBar* tabs = sheet.GetTabWidget()->tabBar();
     QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(index).center());
   }
 

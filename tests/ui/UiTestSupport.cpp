@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QDir>
 #include <QLayout>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QPixmap>
 #include <QTest>
 #include <QTimer>
@@ -13,6 +15,9 @@
 
 #include "appconfig/AppParamGroup.h"
 #include "appconfig/AppResources.h"
+#include "appconfig/AppStreamBin.h"
+#include "appconfig/AppStreamXML.h"
+#include "appconfig/AppToolsXML.h"
 
 QString ScreenshotDir() { return QStringLiteral(APPCONFIG_SCREENSHOT_DIR); }
 
@@ -57,9 +62,33 @@ void WhenModal(std::function<void()> action) {
   });
 }
 
+void WhenSheet(std::function<void(CAppSheet&)> action) {
+  WhenModal([action = std::move(action)] {
+    auto* sheet = ActiveModal<CAppSheet>();
+    ASSERT_NE(sheet, nullptr);
+    action(*sheet);
+  });
+}
+
+int OpenSheet(CAppResources& resources, CAppParam* param, std::function<void(CAppSheet&)> action,
+              CAppSheet* sheet) {
+  WhenSheet(std::move(action));
+  return resources.OnProperties(param, sheet);
+}
+
 void Click(QAbstractButton* button) {
   ASSERT_NE(button, nullptr);
   QTest::mouseClick(button, Qt::LeftButton);
+}
+
+void ClickOk(CAppSheet& sheet) { Click(sheet.GetButton(CAppSheet::ID_OK)); }
+
+void ClickCancel(CAppSheet& sheet) { Click(sheet.GetButton(CAppSheet::ID_CANCEL)); }
+
+void Retype(QLineEdit* edit, const QString& text) {
+  ASSERT_NE(edit, nullptr);
+  edit->selectAll();
+  QTest::keyClicks(edit, text);
 }
 
 CAppParamGroup* UseTestLink(CAppResources& resources, CAppParam* param) {
@@ -68,4 +97,48 @@ CAppParamGroup* UseTestLink(CAppResources& resources, CAppParam* param) {
   if (entry == nullptr) entry = profile->SetAt("SYS_LINK_0", new CAppParamGroup("Test Value"));
   entry->SetName("Test Value");
   return entry->GetGroup();
+}
+
+RecordedMessageBoxes::RecordedMessageBoxes() : m_pShown(&AppGetUserInterface()) { AppSetUserInterface(this); }
+
+RecordedMessageBoxes::~RecordedMessageBoxes() { AppSetUserInterface(m_pShown); }
+
+int RecordedMessageBoxes::OnProperties(CAppResources& resources, CAppParam* param, CAppSheet* sheet) {
+  return m_pShown->OnProperties(resources, param, sheet);
+}
+
+int RecordedMessageBoxes::OnDebug(CAppResources& resources, CAppParam* param, CAppSheet* sheet) {
+  return m_pShown->OnDebug(resources, param, sheet);
+}
+
+int RecordedMessageBoxes::MessageBox(const std::string& text, unsigned style) {
+  texts.push_back(text);
+  styles.push_back(style);
+  return APP_IDOK;
+}
+
+void ExampleDevice::SetUp() {
+  resources.Init();
+  CAppToolsXML::SetPath(APPCONFIG_EXAMPLES_DIR "/");
+  CAppToolsXML::SetSchemaPath(APPCONFIG_SCHEMA_DIR "/Description");
+  device = CAppStreamXML::Load("device", &resources, "DEVICE");
+  ASSERT_NE(device, nullptr);
+}
+
+void ExampleDevice::TearDown() {
+  CAppToolsXML::SetPath("");
+  CAppToolsXML::SetSchemaPath("");
+}
+
+CAppParam* ExampleDevice::Device(const std::string& path) {
+  CAppParam* param = device->GetGroup()->_GetAt(path);
+  EXPECT_NE(param, nullptr) << path;
+  return param;
+}
+
+std::vector<char> ExampleDevice::Saved(CAppParam* root) {
+  const std::string file = folder.File("tree.bin");
+  CAppStreamBin::Save(root, file);
+  const std::string bytes = TempFolder::ReadAll(file);
+  return {bytes.begin(), bytes.end()};
 }

@@ -33,7 +33,7 @@ TEST_F(Examples, DevicePacksIntoABitExactImageAndUnpacksIntoEveryType) {
   const auto device = CAppStreamXML::Load("device", &resources, "DEVICE");
   ASSERT_NE(device, nullptr);
   EXPECT_TRUE(output.lines.empty()) << output.lines.front();
-  EXPECT_EQ(PackImage(*device), kDeviceImage);
+  EXPECT_EQ(ImageOf(*device), kDeviceImage);
   // Address 10.0.0.1, port 0x1234, cycle 0x123, mode 1, serial 0xCAFEBABE,
   // key 01 02 03, range 2 and level -1 (five bits 11111).
   const std::vector<std::uint8_t> image = {0x0A, 0x00, 0x00, 0x01, 0x12, 0x34, 0x23, 0x11, 0xEE,
@@ -54,5 +54,5 @@ TEST_F(Examples, DevicePacksIntoABitExactImageAndUnpacksIntoEveryType) {
   // Packing again gives the image back, but for the skipped byte.
   std::vector<std::uint8_t> expected = image;
   expected[8] = 0x00;
-  EXPECT_EQ(PackImage(*device), expected);
+  EXPECT_EQ(ImageOf(*device), expected);
 }

@@ -55,7 +55,7 @@ TEST_P(RoundTrip, DescriptionXmlBinary) {
 
   for (CAppParam* copy : {fromXml.get(), fromBin.get()}) {
     EXPECT_EQ(ParamTreeLines(described.get()), ParamTreeLines(copy));
-    EXPECT_EQ(PackImage(*described), PackImage(*copy));
+    EXPECT_EQ(ImageOf(*described), ImageOf(*copy));
   }
   EXPECT_TRUE(output.lines.empty()) << output.lines.front();
 }

@@ -1,6 +1,6 @@
 // Fixtures of the XML layer tests: a private folder that is the document path
-// for the test, helpers that write exact bytes into it, and the device image
-// of a tree; tree equality for round trips.
+// for the test, helpers that write exact bytes into it; tree equality for
+// round trips.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -69,15 +69,6 @@ protected:
                     "</Description>\n");
   }
 };
-
-// The device image of a tree.
-inline std::vector<std::uint8_t> PackImage(CAppParam& root) {
-  CAppDataRecord image(false);
-  root.DataSerialize(&image);
-  std::vector<std::uint8_t> bytes;
-  image.GetData(bytes);
-  return bytes;
-}
 
 // Tree equality for round-trip tests, whatever the format: a save-mode record
 // that writes every field a tree visits as one line of text, node by node in

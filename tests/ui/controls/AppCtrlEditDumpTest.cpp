@@ -43,20 +43,13 @@ std::pair<long, long> Selection(const Dump& dump) {
   return {first, last};
 }
 
-long CaretWord(const Dump& dump) {
+// The caret's word, or its area (data or ASCII) when `area` is set.
+long Caret(const Dump& dump, bool area = false) {
   long word = 0;
   int pos = 0;
-  int area = 0;
-  dump.GetCaret(word, pos, area);
-  return word;
-}
-
-int CaretArea(const Dump& dump) {
-  long word = 0;
-  int pos = 0;
-  int area = 0;
-  dump.GetCaret(word, pos, area);
-  return area;
+  int in = 0;
+  dump.GetCaret(word, pos, in);
+  return area ? in : word;
 }
 
 QAction* Command(Dump& dump, unsigned id) {
@@ -183,7 +176,7 @@ TEST_F(DumpTest, MaximumLengthStopsInsertAndTypingAfterTheEnd) {
   Key(dump, Qt::Key_Insert);
   EXPECT_EQ(DataOf(dump), (Bytes{1, 2, 3, 4}));
   Key(dump, Qt::Key_End, Qt::ControlModifier);
-  EXPECT_EQ(CaretWord(dump), 4);
+  EXPECT_EQ(Caret(dump), 4);
   Keys(dump, "FF");
   Key(dump, Qt::Key_Tab);
   Keys(dump, "A");
@@ -329,23 +322,23 @@ TEST_F(DumpTest, CaretKeysMoveAndShiftSelects) {
   for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i);
   dump.SetData(bytes);  // 8 words a row, more rows than the window shows
   Key(dump, Qt::Key_Down);
-  EXPECT_EQ(CaretWord(dump), 8);
+  EXPECT_EQ(Caret(dump), 8);
   Key(dump, Qt::Key_End);
-  EXPECT_EQ(CaretWord(dump), 15);
+  EXPECT_EQ(Caret(dump), 15);
   Key(dump, Qt::Key_Home);
-  EXPECT_EQ(CaretWord(dump), 8);
+  EXPECT_EQ(Caret(dump), 8);
   Key(dump, Qt::Key_Up);
-  EXPECT_EQ(CaretWord(dump), 0);
+  EXPECT_EQ(Caret(dump), 0);
   Key(dump, Qt::Key_Left);
-  EXPECT_EQ(CaretWord(dump), 0);
+  EXPECT_EQ(Caret(dump), 0);
   Key(dump, Qt::Key_PageDown);
-  const long page = CaretWord(dump);
+  const long page = Caret(dump);
   EXPECT_GT(page, 8);
   EXPECT_EQ(page % 8, 0);
   Key(dump, Qt::Key_PageUp);
-  EXPECT_EQ(CaretWord(dump), 0);
+  EXPECT_EQ(Caret(dump), 0);
   Key(dump, Qt::Key_End, Qt::ControlModifier);
-  EXPECT_EQ(CaretWord(dump), 256);
+  EXPECT_EQ(Caret(dump), 256);
   EXPECT_EQ(dump.verticalScrollBar()->value(), dump.verticalScrollBar()->maximum());  // the caret's row in view
   EXPECT_GT(dump.verticalScrollBar()->maximum(), 0);
 
@@ -375,7 +368,7 @@ TEST_F(DumpTest, TabSwitchesColumnsThenLeavesTheControl) {
   inPage->SetData(Bytes{0x41, 0x42});
   inPage->setFocus();
   QTest::keyClick(inPage, Qt::Key_Tab);
-  EXPECT_EQ(CaretArea(*inPage), Dump::AREA_ASCII);
+  EXPECT_EQ(Caret(*inPage, true), Dump::AREA_ASCII);
   EXPECT_TRUE(inPage->hasFocus());
   QTest::keyClicks(inPage, "z");
   EXPECT_EQ(DataOf(*inPage), (Bytes{'z', 0x42}));
@@ -384,7 +377,7 @@ TEST_F(DumpTest, TabSwitchesColumnsThenLeavesTheControl) {
 
   inPage->setFocus();
   QTest::keyClick(inPage, Qt::Key_Backtab, Qt::ShiftModifier);
-  EXPECT_EQ(CaretArea(*inPage), Dump::AREA_DATA);
+  EXPECT_EQ(Caret(*inPage, true), Dump::AREA_DATA);
   inPage->ShowAscii(false);
   inPage->SetExclusiveMode(true);
   QTest::keyClick(inPage, Qt::Key_Tab);

@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "../../core/TestSupport.h"
 #include "ControlTestSupport.h"
 #include "UiTestSupport.h"
 #include "appconfig/ui/AppSheet.h"
@@ -31,12 +32,6 @@ struct NumericPage {
     QTest::keyClicks(edit, text);
   }
 };
-
-CAppVariant Typed(std::uint16_t vt, std::int64_t value) {
-  CAppVariant variant;
-  variant.SetInt(vt, value);
-  return variant;
-}
 
 }  // namespace
 

@@ -58,15 +58,11 @@ TEST(AppCtrlCombo, CurrentItemWaitsForTheEndOfActivation) {
   EXPECT_FALSE(page.control->isEnabled());
 }
 
-TEST(AppCtrlCheck, ClickTellsTheLinkAndStatesRoundTrip) {
+TEST(AppCtrlCheck, ClickTellsTheLink) {
   OnePage<CAppCtrlCheck> page(new CAppCtrlCheck);
   page.control->setText("Actif");
-  for (unsigned state : {1u, 0u, 2u}) {
-    page.control->SetValue(state);
-    EXPECT_EQ(page.control->GetValue(), state);
-  }
-  EXPECT_TRUE(page.link.changes.empty());
   page.control->SetValue(0);
+  EXPECT_TRUE(page.link.changes.empty());
   QTest::mouseClick(page.control, Qt::LeftButton, {}, QPoint(8, page.control->height() / 2));
   EXPECT_EQ(page.link.changes.size(), 1u);
   EXPECT_NE(page.control->GetValue(), 0u);
@@ -121,9 +117,7 @@ TEST(AppCtrlSlider, WideRangesAreHalvedUntilTheyFit) {
 TEST(AppCtrlStatic, ShowsTextWithUniformLineEnds) {
   OnePage<CAppCtrlStatic> page(new CAppCtrlStatic, 13515);
   page.control->SetValue("Ligne 1\nLigne 2");
-  EXPECT_EQ(page.control->text(), "Ligne 1\nLigne 2");
-  page.control->SetTextColor(Qt::red);
-  EXPECT_EQ(page.control->palette().color(QPalette::WindowText), QColor(Qt::red));
+  EXPECT_EQ(page.control->text(), "Ligne 1\nLigne 2");  // no CR shown
 }
 
 TEST(AppCtrlTree, NodesAreNamedByTheLinkAndReportSelectionAndProperties) {

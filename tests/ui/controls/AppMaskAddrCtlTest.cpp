@@ -85,7 +85,7 @@ TEST(AppMaskAddrCtl, ArrowsBackspaceAndTabMoveBetweenFieldsAndOut) {
 }
 
 TEST(AppMaskAddrCtl, InvalidFieldsShowTheirMessageAndTakeTheFocus) {
-  MessageBoxRecorder boxes;
+  RecordedMessageBoxes boxes;
   AddressPage page;
   page.address->SetData({1, 2, 3, 4});
   page.Field(2)->setText("300");

@@ -1,15 +1,19 @@
-// A link that records what the controls tell it, and helpers shared by the
-// control tests.
+// A link that records what the controls tell it, and a page to put controls
+// on, shared by the control tests.
 #pragma once
 
+#include <QApplication>
+#include <QVBoxLayout>
 #include <QWidget>
 
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "appconfig/AppUserInterface.h"
+#include "UiTestSupport.h"
+#include "appconfig/AppParam.h"
 #include "appconfig/ui/AppLnkSheet.h"
+#include "platform/AppDialogTemplate.h"
 
 class RecordingLink : public CAppLnkSheet {
 public:
@@ -19,7 +23,9 @@ public:
   }
   void NextCtrl() override { ++nextCtrl; }
   void PrevCtrl() override { ++prevCtrl; }
-  std::string OnUserGetNodeName(CAppParam* param) override;
+  std::string OnUserGetNodeName(CAppParam* param) override {
+    return param != nullptr ? "Node " + param->GetKey() : std::string();
+  }
 
   std::vector<unsigned> changes;
   int answer = 1;
@@ -28,23 +34,20 @@ public:
   int prevCtrl = 0;
 };
 
-// Records message boxes instead of showing them, for as long as it lives.
-class MessageBoxRecorder : public CAppUserInterface {
-public:
-  MessageBoxRecorder();
-  ~MessageBoxRecorder() override;
-  int OnProperties(CAppResources&, CAppParam*, CAppSheet*) override { return 2; }
-  int OnDebug(CAppResources&, CAppParam*, CAppSheet*) override { return 2; }
-  int MessageBox(const std::string& text, unsigned style) override;
-
-  std::vector<std::string> texts;
-  std::vector<unsigned> styles;
-
-private:
-  CAppUserInterface* m_pPrevious;
-};
-
 // A shown top-level page for controls, with a vertical layout.
-QWidget* MakePage(QWidget& owner);
+inline QWidget* MakePage(QWidget& owner) {
+  new QVBoxLayout(&owner);
+  owner.resize(360, 240);
+  owner.show();
+  owner.activateWindow();
+  QApplication::setActiveWindow(&owner);
+  return &owner;
+}
+
 // Gives `control` a dialog item number and puts it on the page.
-void PlaceOnPage(QWidget* page, QWidget* control, unsigned id);
+inline void PlaceOnPage(QWidget* page, QWidget* control, unsigned id) {
+  AppSetDlgItemId(control, id);
+  control->setParent(page);
+  page->layout()->addWidget(control);
+  control->show();
+}

@@ -31,20 +31,15 @@ public:
     GroupLinks::TearDown();
   }
 
-  std::string VerifyFile() {
-    std::ifstream in(folder.File("Verify.txt"), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
+  std::string VerifyFile() { return TempFolder::ReadAll(folder.File("Verify.txt")); }
   bool HasVerifyFile() { return std::filesystem::exists(folder.File("Verify.txt")); }
 
   // Opens the debug window of `param`, goes to the verify page, types the
   // texts given and closes it with OK.
   void Propose(CAppParam* param, const std::string* name, const std::string* help, const std::string& note) {
-    WhenModal([&] {
-      auto* sheet = ActiveModal<CAppSheet>();
-      ASSERT_NE(sheet, nullptr);
-      ASSERT_TRUE(sheet->SetActivePage(CAppLnkDebug::PAGE_VERIFY));
-      CAppPage* page = sheet->GetAppPage(-1);
+    OpenSheet(resources, param, [&](CAppSheet& sheet) {
+      ASSERT_TRUE(sheet.SetActivePage(CAppLnkDebug::PAGE_VERIFY));
+      CAppPage* page = sheet.GetAppPage(-1);
       auto* nameText = page->findChild<QLineEdit*>("nameText");
       auto* helpText = page->findChild<QPlainTextEdit*>("helpText");
       auto* noteText = page->findChild<QPlainTextEdit*>("noteText");
@@ -54,10 +49,9 @@ public:
       if (name != nullptr) nameText->setText(QString::fromStdString(*name));
       if (help != nullptr) helpText->setPlainText(QString::fromStdString(*help));
       noteText->setPlainText(QString::fromStdString(note));
-      SaveScreenshot(*sheet, "verify");
-      Click(sheet->GetButton(CAppSheet::ID_OK));
+      SaveScreenshot(sheet, "verify");
+      ClickOk(sheet);
     });
-    resources.OnProperties(param);
   }
 
   std::string savedPath;
@@ -74,18 +68,16 @@ std::string ListCell(CAppCtrlList* list, const std::string& name, int column) {
 
 TEST_F(DebugWindow, ShowsTheParameterItsTreeAndTheResources) {
   CAppParam* cycle = Device("CYCLE");
-  WhenModal([&] {
-    auto* sheet = ActiveModal<CAppSheet>();
-    ASSERT_NE(sheet, nullptr);
-    EXPECT_EQ(sheet->IsReadOnly(), 1);
-    QTabWidget* tabs = sheet->GetTabWidget();
+  EXPECT_EQ(OpenSheet(resources, cycle, [&](CAppSheet& sheet) {
+    EXPECT_EQ(sheet.IsReadOnly(), 1);
+    QTabWidget* tabs = sheet.GetTabWidget();
     ASSERT_EQ(tabs->count(), 4);
     EXPECT_EQ(tabs->tabText(0), "Debug List");
     EXPECT_EQ(tabs->tabText(1), "Debug Tree");
     EXPECT_EQ(tabs->tabText(2), "Resources");
     EXPECT_EQ(tabs->tabText(3), "Verify");
 
-    auto* list = OnPage<CAppCtrlList>(sheet, CAppLnkDebug::ID_LIST);
+    auto* list = Item<CAppCtrlList>(sheet, CAppLnkDebug::ID_LIST);
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(ListCell(list, "ClassName", 1), "CAppParamNumeric");
     EXPECT_EQ(ListCell(list, "BaseClassName", 1), "CAppParamValue");
@@ -93,16 +85,16 @@ TEST_F(DebugWindow, ShowsTheParameterItsTreeAndTheResources) {
     EXPECT_EQ(ListCell(list, "Value", 2), "0x14");
     EXPECT_EQ(ListCell(list, "Value", 3), CAppTools::BinaryToString(20));
     EXPECT_TRUE(std::regex_match(ListCell(list, "this", 1), std::regex("[0-9A-F]{8,16}")));
-    SaveScreenshot(*sheet, "list");
+    SaveScreenshot(sheet, "list");
 
-    ASSERT_TRUE(sheet->SetActivePage(1));
-    auto* tree = OnPage<CAppCtrlTree>(sheet, CAppLnkDebug::ID_TREE);
+    ASSERT_TRUE(sheet.SetActivePage(1));
+    auto* tree = Item<CAppCtrlTree>(sheet, CAppLnkDebug::ID_TREE);
     ASSERT_NE(tree, nullptr);
     EXPECT_EQ(tree->topLevelItem(0)->text(0).toStdString(), "CYCLE (CAppParamNumeric) Cycle = 20");
-    SaveScreenshot(*sheet, "tree");
+    SaveScreenshot(sheet, "tree");
 
-    ASSERT_TRUE(sheet->SetActivePage(2));
-    tree = OnPage<CAppCtrlTree>(sheet, CAppLnkDebug::ID_TREE);
+    ASSERT_TRUE(sheet.SetActivePage(2));
+    tree = Item<CAppCtrlTree>(sheet, CAppLnkDebug::ID_TREE);
     ASSERT_NE(tree, nullptr);
     std::vector<std::string> texts;
     for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) texts.push_back((*it)->text(0).toStdString());
@@ -110,28 +102,25 @@ TEST_F(DebugWindow, ShowsTheParameterItsTreeAndTheResources) {
     EXPECT_TRUE(has("ImageList"));
     EXPECT_TRUE(has("AliasList"));
     EXPECT_TRUE(has("LINK DEBUG (CAppLnkDebug)"));
-    SaveScreenshot(*sheet, "resources");
-    Click(sheet->GetButton(CAppSheet::ID_OK));
-  });
-  EXPECT_EQ(resources.OnProperties(cycle), 2);
+    SaveScreenshot(sheet, "resources");
+    ClickOk(sheet);
+  }), 2);
   EXPECT_FALSE(HasVerifyFile());  // nothing proposed, nothing written
 }
 
 TEST_F(DebugWindow, ARowOfAGroupOpensItsOwnDebugWindow) {
   std::vector<std::string> titles;
-  WhenModal([&] {
-    auto* sheet = ActiveModal<CAppSheet>();
-    auto* list = OnPage<CAppCtrlList>(sheet, CAppLnkDebug::ID_LIST);
+  OpenSheet(resources, device.get(), [&](CAppSheet& sheet) {
+    auto* list = Item<CAppCtrlList>(sheet, CAppLnkDebug::ID_LIST);
     ASSERT_NE(list, nullptr);
     list->SetCurrentItem(static_cast<unsigned>(RowOf(list, Device("STATION"))));
-    WhenModal([&] {
-      titles.push_back(ActiveModal<CAppSheet>()->windowTitle().toStdString());
-      Click(ActiveModal<CAppSheet>()->GetButton(CAppSheet::ID_OK));
+    WhenSheet([&](CAppSheet& rowSheet) {
+      titles.push_back(rowSheet.windowTitle().toStdString());
+      ClickOk(rowSheet);
     });
     list->OnProperties();
-    Click(sheet->GetButton(CAppSheet::ID_OK));
+    ClickOk(sheet);
   });
-  resources.OnProperties(device.get());
   EXPECT_EQ(titles, (std::vector<std::string>{"Nom de station : CAppParamValue"}));
 }
 

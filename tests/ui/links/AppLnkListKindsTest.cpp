@@ -16,38 +16,29 @@ namespace {
 
 using ListKinds = GroupLinks;
 
-CAppCtrlList* SheetList(CAppSheet* sheet, unsigned id = 13605) { return GroupLinks::OnPage<CAppCtrlList>(sheet, id); }
-
-QPushButton* Button(CAppSheet* sheet, unsigned id) {
-  CAppPage* page = sheet->GetAppPage(-1);
-  for (QPushButton* button : page->findChildren<QPushButton*>()) {
-    if (button->property("dlgItem").toUInt() == id) return button;
-  }
-  return nullptr;
-}
+CAppCtrlList* SheetList(CAppSheet& sheet, unsigned id = 13605) { return Item<CAppCtrlList>(sheet, id); }
+QPushButton* Button(CAppSheet& sheet, unsigned id) { return Item<QPushButton>(sheet, id); }
 
 }  // namespace
 
 TEST_F(ListKinds, FilterComboChoosesWhichRowsTheListShows) {
   std::vector<std::vector<std::string>> shown;
-  WhenModal([&] {
-    auto* sheet = ActiveModal<CAppSheet>();
-    auto* combo = OnPage<CAppCtrlCombo>(sheet, 13549);
+  EXPECT_EQ(OpenSheet(resources, Plant("STATIONS"), [&](CAppSheet& sheet) {
+    auto* combo = Item<CAppCtrlCombo>(sheet, 13549);
     ASSERT_NE(combo, nullptr);
     ASSERT_EQ(combo->count(), 3);
     EXPECT_EQ(combo->itemText(0), "Stations en marche");
-    EXPECT_EQ(OnPage<QLabel>(sheet, 13550)->text(), "Afficher :");
+    EXPECT_EQ(Item<QLabel>(sheet, 13550)->text(), "Afficher :");
     shown.push_back(RowKeys(SheetList(sheet)));
-    SaveScreenshot(*sheet);
+    SaveScreenshot(sheet);
     for (int item : {1, 2}) {
       combo->setCurrentIndex(item);
       emit combo->activated(item);
       shown.push_back(RowKeys(SheetList(sheet)));
     }
-    SaveScreenshot(*sheet, "all");
-    Click(sheet->GetButton(CAppSheet::ID_OK));
-  });
-  EXPECT_EQ(resources.OnProperties(Plant("STATIONS")), 1);
+    SaveScreenshot(sheet, "all");
+    ClickOk(sheet);
+  }), 1);
   EXPECT_EQ(shown, (std::vector<std::vector<std::string>>{{"STATION_0", "STATION_2"},
                                                           {"STATION_0", "STATION_1", "STATION_2"},
                                                           {"STATION_0", "STATION_1", "STATION_2", "SPARE"}}));
@@ -59,8 +50,7 @@ TEST_F(ListKinds, FilterComboChoosesWhichRowsTheListShows) {
 TEST_F(ListKinds, MultiColumnRowsAreAddedRemovedAndMovedInTheGroup) {
   CAppParam* table = Plant("TABLE");
   const std::vector<char> before = Saved(table);
-  WhenModal([&] {
-    auto* sheet = ActiveModal<CAppSheet>();
+  EXPECT_EQ(OpenSheet(resources, table, [&](CAppSheet& sheet) {
     CAppCtrlList* list = SheetList(sheet);
     ASSERT_NE(list, nullptr);
     ASSERT_EQ(list->GetColumnCount(), 2);
@@ -82,16 +72,15 @@ TEST_F(ListKinds, MultiColumnRowsAreAddedRemovedAndMovedInTheGroup) {
     EXPECT_EQ(ChildKeys(table), (std::vector<std::string>{"STATION_TEMPLATE", "STATION_0", "STATION_1"}));
 
     // Added and accepted, then added and cancelled.
-    WhenModal([&] {
-      auto* rowSheet = ActiveModal<CAppSheet>();
-      EXPECT_EQ(rowSheet->windowTitle(), "Station 3");
-      Click(rowSheet->GetButton(CAppSheet::ID_OK));
+    WhenSheet([&](CAppSheet& rowSheet) {
+      EXPECT_EQ(rowSheet.windowTitle(), "Station 3");
+      ClickOk(rowSheet);
     });
     Click(Button(sheet, CAppLnkParamListMultiColumns::ID_ADD));
     EXPECT_EQ(RowKeys(list), (std::vector<std::string>{"STATION_0", "STATION_1", "STATION_2"}));
     EXPECT_EQ(Cell(list, 2, 0), "100");
-    SaveScreenshot(*sheet, "added");
-    WhenModal([&] { Click(ActiveModal<CAppSheet>()->GetButton(CAppSheet::ID_CANCEL)); });
+    SaveScreenshot(sheet, "added");
+    WhenSheet([&](CAppSheet& rowSheet) { ClickCancel(rowSheet); });
     Click(Button(sheet, CAppLnkParamListMultiColumns::ID_ADD));
     EXPECT_EQ(ChildKeys(table),
               (std::vector<std::string>{"STATION_TEMPLATE", "STATION_0", "STATION_1", "STATION_2"}));
@@ -99,23 +88,21 @@ TEST_F(ListKinds, MultiColumnRowsAreAddedRemovedAndMovedInTheGroup) {
     list->SetCurrentItem(0);
     Click(Button(sheet, CAppLnkParamListMultiColumns::ID_REMOVE));
     EXPECT_EQ(ChildKeys(table), (std::vector<std::string>{"STATION_TEMPLATE", "STATION_1", "STATION_2"}));
-    Click(sheet->GetButton(CAppSheet::ID_CANCEL));
-  });
-  EXPECT_EQ(resources.OnProperties(table), 2);
+    ClickCancel(sheet);
+  }), 2);
   table = Plant("TABLE");
   EXPECT_EQ(Saved(table), before);
 }
 
 TEST_F(ListKinds, ConfigListMovesParametersBetweenAvailableAndConfigured) {
   CAppParam* options = Plant("OPTIONS");
-  WhenModal([&] {
-    auto* sheet = ActiveModal<CAppSheet>();
+  EXPECT_EQ(OpenSheet(resources, options, [&](CAppSheet& sheet) {
     CAppCtrlList* available = SheetList(sheet, CAppLnkConfigList::ID_AVAILABLE);
     CAppCtrlList* configured = SheetList(sheet, CAppLnkConfigList::ID_CONFIGURED);
     ASSERT_TRUE(available != nullptr && configured != nullptr);
     EXPECT_EQ(RowKeys(available), (std::vector<std::string>{"TRACE", "REMOTE"}));
     EXPECT_EQ(RowKeys(configured), (std::vector<std::string>{"WATCHDOG", "CLOCK"}));
-    SaveScreenshot(*sheet);
+    SaveScreenshot(sheet);
     available->SetCurrentItem(0);
     Click(Button(sheet, CAppLnkConfigList::ID_ADD));
     EXPECT_EQ(RowKeys(configured), (std::vector<std::string>{"WATCHDOG", "TRACE", "CLOCK"}));
@@ -125,9 +112,8 @@ TEST_F(ListKinds, ConfigListMovesParametersBetweenAvailableAndConfigured) {
     configured->SetCurrentItem(2);
     Click(Button(sheet, CAppLnkConfigList::ID_REMOVE));
     EXPECT_EQ(RowKeys(available), (std::vector<std::string>{"CLOCK", "REMOTE"}));
-    Click(sheet->GetButton(CAppSheet::ID_OK));
-  });
-  EXPECT_EQ(resources.OnProperties(options), 1);
+    ClickOk(sheet);
+  }), 1);
   EXPECT_FALSE(Plant("OPTIONS\\TRACE")->IsFlagsEnable(PF_HIDDEN));
   EXPECT_TRUE(Plant("OPTIONS\\CLOCK")->IsFlagsEnable(PF_HIDDEN));
   EXPECT_EQ(ChildKeys(options), (std::vector<std::string>{"TRACE", "WATCHDOG", "CLOCK", "REMOTE"}));
@@ -139,11 +125,10 @@ TEST_F(ListKinds, ConfigListMovesParametersBetweenAvailableAndConfigured) {
 TEST_F(ListKinds, StructureShowsBytePositionsAndEditsInTheListOrInHex) {
   CAppParam* frame = Plant("FRAME");
   auto* retries = static_cast<CAppParamNumeric*>(Plant("FRAME\\RETRIES"));
-  WhenModal([&] {
-    auto* sheet = ActiveModal<CAppSheet>();
+  EXPECT_EQ(OpenSheet(resources, frame, [&](CAppSheet& sheet) {
     CAppCtrlList* list = SheetList(sheet);
-    auto* dump = OnPage<CAppCtrlEditDump>(sheet, CAppLnkParamStruct::ID_DUMP);
-    auto* check = OnPage<CAppCtrlCheck>(sheet, CAppLnkParamStruct::ID_HEX);
+    auto* dump = Item<CAppCtrlEditDump>(sheet, CAppLnkParamStruct::ID_DUMP);
+    auto* check = Item<CAppCtrlCheck>(sheet, CAppLnkParamStruct::ID_HEX);
     ASSERT_TRUE(list != nullptr && dump != nullptr && check != nullptr);
     EXPECT_EQ(list->model()->headerData(0, Qt::Horizontal).toString(), "Position");
     std::vector<std::string> positions;
@@ -152,7 +137,7 @@ TEST_F(ListKinds, StructureShowsBytePositionsAndEditsInTheListOrInHex) {
     std::vector<std::uint8_t> bytes;
     dump->GetData(bytes);
     EXPECT_EQ(bytes, (std::vector<std::uint8_t>{0x02, 0x00, 0xE8, 0x03, 0x0A, 0x05}));
-    SaveScreenshot(*sheet);
+    SaveScreenshot(sheet);
 
     // Column 2 is the value.
     list->EditSubItem(RowOf(list, retries), 2);
@@ -166,14 +151,13 @@ TEST_F(ListKinds, StructureShowsBytePositionsAndEditsInTheListOrInHex) {
     check->click();
     EXPECT_EQ(list->IsReadOnly(), 1);
     dump->SetData(std::vector<std::uint8_t>{0x03, 0x00, 0xE8, 0x03, 0x07, 0x05});
-    EXPECT_EQ(sheet->GetAppPage(-1)->OnExit(), 0);
-    SaveScreenshot(*sheet, "hex");
+    EXPECT_EQ(sheet.GetAppPage(-1)->OnExit(), 0);
+    SaveScreenshot(sheet, "hex");
     check->click();
     EXPECT_EQ(retries->GetVariant().ToUInt32(), 7u);
     EXPECT_EQ(Cell(list, 0, 2), "3");
-    Click(sheet->GetButton(CAppSheet::ID_OK));
-  });
-  EXPECT_EQ(resources.OnProperties(frame), 1);
+    ClickOk(sheet);
+  }), 1);
   EXPECT_EQ(retries->GetVariant().ToUInt32(), 7u);
   EXPECT_EQ(Plant("FRAME\\VERSION")->GetVariant().ToUInt32(), 3u);
 }

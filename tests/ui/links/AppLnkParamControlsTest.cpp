@@ -84,7 +84,7 @@ TEST_F(ParamLinks, NumericOutOfRangeOrUnreadableLocksTheSheet) {
     EXPECT_FALSE(OkEnabled(sheet));
     SaveScreenshot(sheet, "out_of_range");
     sheet.EndDialog(1);  // the exit is refused: the sheet stays
-    EXPECT_TRUE(IsOpen(sheet));
+    EXPECT_TRUE(sheet.isVisible());
     Retype(edit, "0");  // below the minimum
     EXPECT_TRUE(sheet.IsLocked());
     Retype(edit, "abc");
@@ -150,7 +150,7 @@ TEST_F(ParamLinks, AddressFieldAboveItsMaximumOrEmptyIsRefused) {
     auto* control = Item<CAppMaskAddrCtl>(sheet, kAddress);
     Retype(control->GetEditControl(2), "300");
     ClickOk(sheet);
-    EXPECT_TRUE(IsOpen(sheet));
+    EXPECT_TRUE(sheet.isVisible());
     ASSERT_EQ(messages->texts.size(), 1u);
     EXPECT_EQ(messages->texts[0],
               "300 n'est pas une valeur valide. Veuillez spécifier une valeur entre 0 et 255 pour ce champ.");
@@ -158,7 +158,7 @@ TEST_F(ParamLinks, AddressFieldAboveItsMaximumOrEmptyIsRefused) {
     SaveScreenshot(sheet, "above_maximum");
     control->GetEditControl(2)->clear();
     ClickOk(sheet);
-    EXPECT_TRUE(IsOpen(sheet));
+    EXPECT_TRUE(sheet.isVisible());
     ASSERT_EQ(messages->texts.size(), 2u);
     EXPECT_EQ(messages->texts[1], "une valeur est manquante dans l'adresse");
     ClickCancel(sheet);

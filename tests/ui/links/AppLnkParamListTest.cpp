@@ -20,7 +20,7 @@ namespace {
 
 using ListLinks = GroupLinks;
 
-CAppCtrlList* SheetList(CAppSheet* sheet) { return GroupLinks::OnPage<CAppCtrlList>(sheet); }
+CAppCtrlList* SheetList(CAppSheet& sheet) { return Item<CAppCtrlList>(sheet, 13605); }
 
 // Starts editing the value cell of the parameter's row.
 QWidget* EditValue(CAppCtrlList* list, CAppParam* param) {
@@ -38,9 +38,7 @@ TEST_F(ListLinks, RowsShowTheVisibleChildrenWithNameValueAndUnit) {
   for (unsigned i = 0; i < device->GetGroup()->GetCount(); ++i) {
     if (!device->GetGroup()->FindChild(device->GetGroup()->GetKeyAt(i))->IsFlagsEnable(PF_HIDDEN)) ++visible;
   }
-  WhenModal([&] {
-    auto* sheet = ActiveModal<CAppSheet>();
-    ASSERT_NE(sheet, nullptr);
+  EXPECT_EQ(OpenSheet(resources, device.get(), [&](CAppSheet& sheet) {
     CAppCtrlList* list = SheetList(sheet);
     ASSERT_NE(list, nullptr);
     EXPECT_EQ(list->GetColumnCount(), 3);
@@ -51,18 +49,16 @@ TEST_F(ListLinks, RowsShowTheVisibleChildrenWithNameValueAndUnit) {
     EXPECT_EQ(Cell(list, row, 1), "20");
     EXPECT_EQ(Cell(list, row, 2), "ms");
     EXPECT_FALSE(list->model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
-    SaveScreenshot(*sheet);
-    Click(sheet->GetButton(CAppSheet::ID_OK));
-  });
-  EXPECT_EQ(resources.OnProperties(device.get()), 1);
+    SaveScreenshot(sheet);
+    ClickOk(sheet);
+  }), 1);
 }
 
 TEST_F(ListLinks, InPlaceEditorsStoreNumbersTextsChoicesAndAddresses) {
   auto* cycle = static_cast<CAppParamNumeric*>(Device("CYCLE"));
   auto* mode = static_cast<CAppParamEnumSingle*>(Device("MODE"));
   CAppParam* station = Device("STATION");
-  WhenModal([&] {
-    auto* sheet = ActiveModal<CAppSheet>();
+  EXPECT_EQ(OpenSheet(resources, device.get(), [&](CAppSheet& sheet) {
     CAppCtrlList* list = SheetList(sheet);
     ASSERT_NE(list, nullptr);
 
@@ -83,27 +79,24 @@ TEST_F(ListLinks, InPlaceEditorsStoreNumbersTextsChoicesAndAddresses) {
     ASSERT_NE(combo, nullptr);
     EXPECT_EQ(combo->count(), 3);
     EXPECT_EQ(combo->currentIndex(), 2);
-    SaveScreenshot(*sheet, "combo");
+    SaveScreenshot(sheet, "combo");
     combo->setCurrentIndex(1);
     EXPECT_EQ(combo->EndCurrentEdit(), 1);
     EXPECT_EQ(mode->GetCurrentIndex(), 1u);
-    Click(sheet->GetButton(CAppSheet::ID_OK));
-  });
-  EXPECT_EQ(resources.OnProperties(device.get()), 1);
+    ClickOk(sheet);
+  }), 1);
   EXPECT_EQ(cycle->GetVariant().ToUInt32(), 25u);
 
   // The addresses are one level down, in the network group.
   auto* address = static_cast<CAppParamAddress*>(Device("IP\\ADDRESS"));
-  WhenModal([&] {
-    auto* sheet = ActiveModal<CAppSheet>();
+  EXPECT_EQ(OpenSheet(resources, Device("IP"), [&](CAppSheet& sheet) {
     auto* editor = qobject_cast<CAppMaskAddrCtl*>(EditValue(SheetList(sheet), address));
     ASSERT_NE(editor, nullptr);
     editor->SetData({10, 0, 0, 7});
-    SaveScreenshot(*sheet, "address");
+    SaveScreenshot(sheet, "address");
     EXPECT_EQ(editor->EndCurrentEdit(), 1);
-    Click(sheet->GetButton(CAppSheet::ID_OK));
-  });
-  EXPECT_EQ(resources.OnProperties(Device("IP")), 1);
+    ClickOk(sheet);
+  }), 1);
   std::vector<std::uint8_t> bytes;
   address->GetData(bytes);
   EXPECT_EQ(bytes, (std::vector<std::uint8_t>{10, 0, 0, 7}));
@@ -112,8 +105,7 @@ TEST_F(ListLinks, InPlaceEditorsStoreNumbersTextsChoicesAndAddresses) {
 TEST_F(ListLinks, AValueOutOfRangeIsRefusedWithTheBoundsAndTheEditorStays) {
   auto* cycle = static_cast<CAppParamNumeric*>(Device("CYCLE"));
   std::string message;
-  WhenModal([&] {
-    auto* sheet = ActiveModal<CAppSheet>();
+  OpenSheet(resources, device.get(), [&](CAppSheet& sheet) {
     CAppCtrlList* list = SheetList(sheet);
     auto* numeric = qobject_cast<CAppCtrlEditNumeric*>(EditValue(list, cycle));
     ASSERT_NE(numeric, nullptr);
@@ -127,17 +119,15 @@ TEST_F(ListLinks, AValueOutOfRangeIsRefusedWithTheBoundsAndTheEditorStays) {
     EXPECT_EQ(numeric->EndCurrentEdit(), 0);
     EXPECT_EQ(list->GetInPlaceEditor(), numeric);
     EXPECT_EQ(cycle->GetVariant().ToUInt32(), 20u);
-    Click(sheet->GetButton(CAppSheet::ID_CANCEL));
+    ClickCancel(sheet);
   });
-  resources.OnProperties(device.get());
   EXPECT_EQ(message, "La value doit être comprise dans l'intervalle [1,1000].");
 }
 
 TEST_F(ListLinks, TabGoesToTheNextEditableCellAndReadOnlyCellsRefuse) {
   CAppParam* cycle = Device("CYCLE");
   CAppParam* mode = Device("MODE");
-  WhenModal([&] {
-    auto* sheet = ActiveModal<CAppSheet>();
+  OpenSheet(resources, device.get(), [&](CAppSheet& sheet) {
     CAppCtrlList* list = SheetList(sheet);
     ASSERT_NE(EditValue(list, cycle), nullptr);
     // The unit column refuses, so Tab lands on the next row's value.
@@ -153,23 +143,20 @@ TEST_F(ListLinks, TabGoesToTheNextEditableCellAndReadOnlyCellsRefuse) {
     EXPECT_EQ(list->GetInPlaceEditor(), nullptr);
     cycle->ModifyFlags(0, PF_READONLY);
     EXPECT_EQ(EditValue(list, cycle), nullptr);
-    Click(sheet->GetButton(CAppSheet::ID_OK));
+    ClickOk(sheet);
   });
-  resources.OnProperties(device.get());
 }
 
 TEST_F(ListLinks, ReadOnlyGroupShowsItsRowsButEditsNothing) {
   device->ModifyFlags(0, PF_READONLY);
-  WhenModal([&] {
-    auto* sheet = ActiveModal<CAppSheet>();
+  OpenSheet(resources, device.get(), [&](CAppSheet& sheet) {
     CAppCtrlList* list = SheetList(sheet);
     EXPECT_GT(list->GetCount(), 0);
     EXPECT_EQ(list->IsReadOnly(), 1);
     EXPECT_EQ(EditValue(list, Device("CYCLE")), nullptr);
-    SaveScreenshot(*sheet);
-    Click(sheet->GetButton(CAppSheet::ID_OK));
+    SaveScreenshot(sheet);
+    ClickOk(sheet);
   });
-  resources.OnProperties(device.get());
 }
 
 // Row properties: STATION and the numbers open the test link, the multiple
@@ -185,35 +172,29 @@ TEST_F(ListLinks, RowPropertiesWalkWithPreviousAndNextAndCancelRestoresTheGroup)
   TestRecordingLink::Current().writeOnChange = true;
   const std::vector<char> before = Saved(device.get());
   bool walked = false;
-  WhenModal([&] {
-    auto* sheet = ActiveModal<CAppSheet>();
+  EXPECT_EQ(OpenSheet(resources, device.get(), [&](CAppSheet& sheet) {
     CAppCtrlList* list = SheetList(sheet);
     list->SetCurrentItem(static_cast<unsigned>(RowOf(list, station)));
-    WhenModal([&] {
-      auto* rowSheet = ActiveModal<CAppSheet>();
-      ASSERT_NE(rowSheet, nullptr);
-      EXPECT_EQ(rowSheet->windowTitle(), "Nom de station");
-      EXPECT_FALSE(rowSheet->GetButton(CAppSheet::ID_NEXT)->isEnabled());
-      EXPECT_TRUE(rowSheet->GetButton(CAppSheet::ID_PREVIOUS)->isEnabled());
-      QTest::keyClicks(rowSheet->GetAppPage(-1)->findChild<TestEdit*>(), "-X");
-      SaveScreenshot(*rowSheet, "row");
-      WhenModal([&] {
-        auto* previousSheet = ActiveModal<CAppSheet>();
-        ASSERT_NE(previousSheet, nullptr);
-        EXPECT_EQ(previousSheet->windowTitle().toStdString(), level->GetName(&resources));
-        EXPECT_TRUE(previousSheet->GetButton(CAppSheet::ID_NEXT)->isEnabled());
+    WhenSheet([&](CAppSheet& rowSheet) {
+      EXPECT_EQ(rowSheet.windowTitle(), "Nom de station");
+      EXPECT_FALSE(rowSheet.GetButton(CAppSheet::ID_NEXT)->isEnabled());
+      EXPECT_TRUE(rowSheet.GetButton(CAppSheet::ID_PREVIOUS)->isEnabled());
+      QTest::keyClicks(rowSheet.GetAppPage(-1)->findChild<TestEdit*>(), "-X");
+      SaveScreenshot(rowSheet, "row");
+      WhenSheet([&](CAppSheet& previousSheet) {
+        EXPECT_EQ(previousSheet.windowTitle().toStdString(), level->GetName(&resources));
+        EXPECT_TRUE(previousSheet.GetButton(CAppSheet::ID_NEXT)->isEnabled());
         EXPECT_EQ(list->GetCurrentItem(), RowOf(list, level));
         walked = true;
-        Click(previousSheet->GetButton(CAppSheet::ID_CANCEL));
+        ClickCancel(previousSheet);
       });
-      Click(rowSheet->GetButton(CAppSheet::ID_PREVIOUS));
+      Click(rowSheet.GetButton(CAppSheet::ID_PREVIOUS));
     });
     list->OnMenuCommand(CAppCtrlList::ID_PROPERTIES);
     EXPECT_EQ(station->GetVariant().GetStringRef(), "IO-01-X");
     EXPECT_EQ(Cell(list, RowOf(list, station), 1), "IO-01-X");
-    Click(sheet->GetButton(CAppSheet::ID_CANCEL));
-  });
-  EXPECT_EQ(resources.OnProperties(device.get()), 2);
+    ClickCancel(sheet);
+  }), 2);
   EXPECT_TRUE(walked);
   EXPECT_EQ(Saved(device.get()), before);
 }
@@ -226,29 +207,25 @@ TEST_F(ListLinks, TheLastRowHasNoNextAndPreviousWalksBackOneRowPerClick) {
   }
   UseTestLink(resources, group.FindChild("A"));
   std::vector<std::string> visited;
-  std::function<void(int)> walk = [&](int left) {
-    auto* rowSheet = ActiveModal<CAppSheet>();
-    ASSERT_NE(rowSheet, nullptr);
-    visited.push_back(rowSheet->windowTitle().toStdString());
+  std::function<void(CAppSheet&, int)> walk = [&](CAppSheet& rowSheet, int left) {
+    visited.push_back(rowSheet.windowTitle().toStdString());
     if (visited.size() == 1) {
-      EXPECT_FALSE(rowSheet->GetButton(CAppSheet::ID_NEXT)->isEnabled());
+      EXPECT_FALSE(rowSheet.GetButton(CAppSheet::ID_NEXT)->isEnabled());
     }
     if (left == 0) {
-      EXPECT_FALSE(rowSheet->GetButton(CAppSheet::ID_PREVIOUS)->isEnabled());
-      Click(rowSheet->GetButton(CAppSheet::ID_OK));
+      EXPECT_FALSE(rowSheet.GetButton(CAppSheet::ID_PREVIOUS)->isEnabled());
+      ClickOk(rowSheet);
       return;
     }
-    WhenModal([&walk, left] { walk(left - 1); });
-    Click(rowSheet->GetButton(CAppSheet::ID_PREVIOUS));
+    WhenSheet([&walk, left](CAppSheet& previous) { walk(previous, left - 1); });
+    Click(rowSheet.GetButton(CAppSheet::ID_PREVIOUS));
   };
-  WhenModal([&] {
-    auto* sheet = ActiveModal<CAppSheet>();
+  EXPECT_EQ(OpenSheet(resources, &group, [&](CAppSheet& sheet) {
     CAppCtrlList* list = SheetList(sheet);
     list->SetCurrentItem(2);
-    WhenModal([&] { walk(2); });
+    WhenSheet([&](CAppSheet& rowSheet) { walk(rowSheet, 2); });
     list->OnProperties();
-    Click(sheet->GetButton(CAppSheet::ID_OK));
-  });
-  EXPECT_EQ(resources.OnProperties(&group), 1);
+    ClickOk(sheet);
+  }), 1);
   EXPECT_EQ(visited, (std::vector<std::string>{"Texte C", "Texte B", "Texte A"}));
 }

@@ -2,6 +2,7 @@
 // parameters of the example device, values typed, clicked and checked, then
 // OK or Cancel.
 
+#include "../../core/TestSupport.h"
 #include "ParamLinkFixture.h"
 #include "appconfig/AppDynamic.h"
 #include "appconfig/AppParamAddress.h"
@@ -32,12 +33,6 @@ APP_IMPLEMENT_RULE(CAppRuleTestRefuse, CAppRuleCheckParam)
 APP_REGISTER_CLASS(CAppRuleTestRefuse, "Rule Test Refuse")
 
 namespace {
-
-std::vector<std::uint8_t> Bytes(CAppParamArray* param) {
-  std::vector<std::uint8_t> bytes;
-  param->GetData(bytes);
-  return bytes;
-}
 
 // One link: the parameter it opens on, a change typed or clicked on its
 // page, and what the parameter holds after OK.
@@ -86,7 +81,7 @@ std::vector<LinkCase> Cases() {
          QTest::keyClicks(dump, "0102");
        },
        [](CAppParam* p) {
-         EXPECT_EQ(Bytes(static_cast<CAppParamArray*>(p)), (std::vector<std::uint8_t>{0x01, 0x02, 0xBE}));
+         EXPECT_EQ(DataOf(*p), (std::vector<std::uint8_t>{0x01, 0x02, 0xBE}));
        }},
       {"Address", "IP\\ADDRESS",
        [](Sheet sheet) {
@@ -95,7 +90,7 @@ std::vector<LinkCase> Cases() {
          Retype(address->GetEditControl(3), "20");
        },
        [](CAppParam* p) {
-         EXPECT_EQ(Bytes(static_cast<CAppParamArray*>(p)), (std::vector<std::uint8_t>{192, 168, 0, 20}));
+         EXPECT_EQ(DataOf(*p), (std::vector<std::uint8_t>{192, 168, 0, 20}));
        }},
       {"Mail", "MAILBOX",
        [](Sheet sheet) { Retype(Item<CAppCtrlEditNumeric>(sheet, 13529), "99"); },
@@ -178,7 +173,7 @@ TEST_F(ParamLinks, ACheckRuleThatRefusesKeepsThePage) {
     const std::vector<char> before = SavedTree();
     Open(param, [&](CAppSheet& sheet) {
       ClickOk(sheet);
-      EXPECT_TRUE(IsOpen(sheet));
+      EXPECT_TRUE(sheet.isVisible());
       EXPECT_EQ(sheet.GetAppPage(-1)->focusWidget(), Item<QWidget>(sheet, kValue));
       SaveScreenshot(sheet, QString("%1_refused").arg(path));
       ClickCancel(sheet);
@@ -195,7 +190,9 @@ TEST_F(ParamLinks, ACheckRuleThatRefusesKeepsThePage) {
   });
 }
 
-TEST_F(ParamLinks, ReadOnlyParametersAndSheetsAreNeverWritten) {
+// A read-only sheet is the framework's (see the sheet tests); a read-only
+// parameter disables its link's controls.
+TEST_F(ParamLinks, ReadOnlyParameterDisablesItsControlsAndIsNeverWritten) {
   auto* cycle = Param<CAppParamNumeric>("CYCLE");
   cycle->ModifyFlags(0, PF_READONLY);
   Open(cycle, [&](CAppSheet& sheet) {
@@ -208,15 +205,6 @@ TEST_F(ParamLinks, ReadOnlyParametersAndSheetsAreNeverWritten) {
     ClickOk(sheet);
   });
   EXPECT_EQ(cycle->GetVariant().ToUInt32(), 20u);
-
-  auto* station = Param<CAppParam>("STATION");
-  CAppSheet readOnlySheet;
-  readOnlySheet.SetReadOnly(1);
-  Open(station, [&](CAppSheet& sheet) {
-    Item<CAppCtrlEditString>(sheet, kValue)->setText("IO-99");
-    ClickOk(sheet);
-  }, &readOnlySheet);
-  EXPECT_EQ(station->GetVariant().ToString(), "IO-01");
 }
 
 TEST_F(ParamLinks, TipsOfEachPage) {

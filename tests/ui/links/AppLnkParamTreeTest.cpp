@@ -10,7 +10,7 @@ namespace {
 
 using TreeLinks = GroupLinks;
 
-CAppCtrlTree* SheetTree(CAppSheet* sheet) { return GroupLinks::OnPage<CAppCtrlTree>(sheet); }
+CAppCtrlTree* SheetTree(CAppSheet& sheet) { return Item<CAppCtrlTree>(sheet, 13605); }
 
 std::vector<std::string> NodeTexts(CAppCtrlTree* tree) {
   std::vector<std::string> texts;
@@ -38,16 +38,14 @@ QTreeWidgetItem* NodeOf(CAppCtrlTree* tree, const CAppParam* param) {
 // "SYS_MAX_LVL" 2: the plant and its groups, not the groups of those.
 TEST_F(TreeLinks, LevelsStopAtTheProfilesMaximumWithLeavesNamedByValue) {
   std::vector<std::string> texts;
-  WhenModal([&] {
-    auto* sheet = ActiveModal<CAppSheet>();
+  EXPECT_EQ(OpenSheet(resources, plant.get(), [&](CAppSheet& sheet) {
     CAppCtrlTree* tree = SheetTree(sheet);
     ASSERT_NE(tree, nullptr);
     texts = NodeTexts(tree);
     EXPECT_FALSE(tree->topLevelItem(0)->icon(0).isNull());
-    SaveScreenshot(*sheet);
-    Click(sheet->GetButton(CAppSheet::ID_OK));
-  });
-  EXPECT_EQ(resources.OnProperties(plant.get()), 1);
+    SaveScreenshot(sheet);
+    ClickOk(sheet);
+  }), 1);
   ASSERT_GE(texts.size(), 7u);
   EXPECT_EQ(std::vector<std::string>(texts.begin(), texts.begin() + 7),
             (std::vector<std::string>{"Installation", "  Ligne 1", "    Cadence : 120", "  Ligne 2",
@@ -61,12 +59,10 @@ TEST_F(TreeLinks, LevelOneShowsTheTopLeavesAndZeroTheWholeDepth) {
   ASSERT_NE(level, nullptr);
   auto texts = [&] {
     std::vector<std::string> shown;
-    WhenModal([&] {
-      auto* sheet = ActiveModal<CAppSheet>();
+    OpenSheet(resources, plant.get(), [&](CAppSheet& sheet) {
       shown = NodeTexts(SheetTree(sheet));
-      Click(sheet->GetButton(CAppSheet::ID_OK));
+      ClickOk(sheet);
     });
-    resources.OnProperties(plant.get());
     return shown;
   };
   level->SetVariant(CAppVariant("1"));
@@ -82,26 +78,22 @@ TEST_F(TreeLinks, PropertiesOfANodeOpenItsSheetAndShowTheNewValue) {
   auto* site = static_cast<CAppParamValue*>(Plant("SITE"));
   UseTestLink(resources, site);
   TestRecordingLink::Current().writeOnChange = true;
-  WhenModal([&] {
-    auto* sheet = ActiveModal<CAppSheet>();
+  EXPECT_EQ(OpenSheet(resources, plant.get(), [&](CAppSheet& sheet) {
     CAppCtrlTree* tree = SheetTree(sheet);
     QTreeWidgetItem* node = NodeOf(tree, site);
     ASSERT_NE(node, nullptr);
     tree->SelectItem(node);
-    WhenModal([&] {
-      auto* nodeSheet = ActiveModal<CAppSheet>();
-      ASSERT_NE(nodeSheet, nullptr);
-      EXPECT_EQ(nodeSheet->windowTitle(), "Site");
-      QTest::keyClicks(nodeSheet->GetAppPage(-1)->findChild<TestEdit*>(), "-Est");
-      Click(nodeSheet->GetButton(CAppSheet::ID_OK));
+    WhenSheet([&](CAppSheet& nodeSheet) {
+      EXPECT_EQ(nodeSheet.windowTitle(), "Site");
+      QTest::keyClicks(nodeSheet.GetAppPage(-1)->findChild<TestEdit*>(), "-Est");
+      ClickOk(nodeSheet);
     });
     emit tree->itemDoubleClicked(node, 0);
     QTreeWidgetItem* again = NodeOf(tree, site);
     ASSERT_NE(again, nullptr);
     EXPECT_EQ(again->text(0).toStdString(), "Site : Lyon-Est");
-    Click(sheet->GetButton(CAppSheet::ID_OK));
-  });
-  EXPECT_EQ(resources.OnProperties(plant.get()), 1);
+    ClickOk(sheet);
+  }), 1);
   EXPECT_EQ(site->GetVariant().GetStringRef(), "Lyon-Est");
 }
 
@@ -116,8 +108,7 @@ TEST_F(TreeLinks, LargeTreesBuildChildNodesWhenFirstExpanded) {
     }
   }
   resources.FindProfile(&root)->FindChild("SYS_LINK_0")->SetName("Tree");
-  WhenModal([&] {
-    auto* sheet = ActiveModal<CAppSheet>();
+  OpenSheet(resources, &root, [&](CAppSheet& sheet) {
     CAppCtrlTree* tree = SheetTree(sheet);
     QTreeWidgetItem* top = tree->topLevelItem(0);
     ASSERT_EQ(top->childCount(), 300);
@@ -130,7 +121,6 @@ TEST_F(TreeLinks, LargeTreesBuildChildNodesWhenFirstExpanded) {
     last->setExpanded(true);
     EXPECT_EQ(last->childCount(), 10);
     EXPECT_EQ(last->child(9)->text(0).toStdString(), "Valeur : x");
-    Click(sheet->GetButton(CAppSheet::ID_OK));
+    ClickOk(sheet);
   });
-  resources.OnProperties(&root);
 }
