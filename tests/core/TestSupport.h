@@ -62,18 +62,15 @@ inline CAppVariant Real(std::uint16_t vt, double value) {
   return v;
 }
 
-// The bytes of a record's image, of a parameter (GetData), and the device
-// image of a tree (DataSerialize).
-inline std::vector<std::uint8_t> ImageOf(const CAppDataRecord& record) {
+// The bytes that GetData gives (a parameter, a record's image, a control),
+// and the device image of a tree (DataSerialize).
+template <class T>
+std::vector<std::uint8_t> DataOf(T& holder) {
   std::vector<std::uint8_t> bytes;
-  record.GetData(bytes);
+  holder.GetData(bytes);
   return bytes;
 }
-inline std::vector<std::uint8_t> DataOf(CAppParam& param) {
-  std::vector<std::uint8_t> bytes;
-  param.GetData(bytes);
-  return bytes;
-}
+inline std::vector<std::uint8_t> ImageOf(const CAppDataRecord& record) { return DataOf(record); }
 inline std::vector<std::uint8_t> ImageOf(CAppParam& root) {
   CAppDataRecord record(false);
   root.DataSerialize(&record);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "../core/TestSupport.h"
+
 #include "appconfig/AppParamArray.h"
 #include "appconfig/AppParamListKey.h"
 #include "appconfig/AppParamMail.h"
@@ -97,9 +99,7 @@ TEST(DumpExchArray, StoredOptionsWinOverTheProfileAndZeroTakesIt) {
   EXPECT_EQ(dump.GetBase(), 1) << "hexadecimal";
   EXPECT_EQ(dump.GetBPR(), 4);
   EXPECT_NE(fresh->GetDumpOptions() & Dump::OPT_BASE_HEXA, 0u) << "the profile's choice is kept";
-  std::vector<std::uint8_t> shown;
-  dump.GetData(shown);
-  EXPECT_EQ(shown, (std::vector<std::uint8_t>{0xAB, 0xCD}));
+  EXPECT_EQ(DataOf(dump), (std::vector<std::uint8_t>{0xAB, 0xCD}));
 
   auto stored = MakeArray({1});
   stored->SetDumpOptions(Dump::OPT_BASE_BINARY | Dump::OPT_MOTOROLA | Dump::OPT_BPR_2 | Dump::OPT_DATA);
@@ -113,9 +113,7 @@ TEST(DumpExchArray, StoredOptionsWinOverTheProfileAndZeroTakesIt) {
   dump.SetData(std::vector<std::uint8_t>{7, 8, 9});
   dump.SetBPR(16);
   EXPECT_TRUE(exchange.CtrlToParam());
-  std::vector<std::uint8_t> bytes;
-  stored->GetData(bytes);
-  EXPECT_EQ(bytes, (std::vector<std::uint8_t>{7, 8, 9}));
+  EXPECT_EQ(DataOf(*stored), (std::vector<std::uint8_t>{7, 8, 9}));
   EXPECT_EQ(stored->GetDumpOptions() & 0x3E00u, Dump::OPT_BPR_16);
   EXPECT_NE(stored->GetDumpOptions() & Dump::OPT_MOTOROLA, 0u);
 }
@@ -133,9 +131,7 @@ TEST(DumpExchMail, ShowsAtMost1536BytesOfTheDataZoneAndWritesNoDataBack) {
   dump.SetData(std::vector<std::uint8_t>(10, 0x11));
   dump.SetBase(0);
   exchange.CtrlToParam();
-  std::vector<std::uint8_t> after;
-  mail.GetData(after);
-  EXPECT_EQ(after, image);
+  EXPECT_EQ(DataOf(mail), image);
   EXPECT_NE(mail.GetDumpOptions() & Dump::OPT_BASE_BINARY, 0u) << "only the display options return";
   auto array = MakeArray({1});
   EXPECT_THROW(exchange.SetParam(array.get()), CAppException);
@@ -156,9 +152,7 @@ TEST(DumpExchStruct, CarriesTheDeviceImageBothWays) {
   CAppToolsLnk::DumpExchStruct exchange(&dump);
   exchange.SetParam(&group);
   exchange.ParamToCtrl();
-  std::vector<std::uint8_t> shown;
-  dump.GetData(shown);
-  EXPECT_EQ(shown, (std::vector<std::uint8_t>{0x34, 0x12, 0x34, 0x12}));
+  EXPECT_EQ(DataOf(dump), (std::vector<std::uint8_t>{0x34, 0x12, 0x34, 0x12}));
   dump.SetData(std::vector<std::uint8_t>{0x01, 0x00, 0xFF, 0x00});
   exchange.CtrlToParam();
   EXPECT_EQ(group.FindChild("A")->GetVariant().ToUInt32(), 1u);

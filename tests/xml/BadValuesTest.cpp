@@ -48,10 +48,7 @@ TEST_F(XmlFolder, BadValuesInADescription) {
   CAppParamAddress* address = nullptr;
   CAppParamArray* array = nullptr;
   ASSERT_TRUE(parts->GetGroup()->GetAt("A", address) && longArray->GetGroup()->GetAt("R", array));
-  std::vector<std::uint8_t> bytes, longBytes;
-  address->GetData(bytes);
-  array->GetData(longBytes);
-  EXPECT_EQ(bytes, (std::vector<std::uint8_t>{10, 0, 0, 1}));
-  EXPECT_EQ(longBytes, (std::vector<std::uint8_t>{1, 2, 3, 4}));
+  EXPECT_EQ(DataOf(*address), (std::vector<std::uint8_t>{10, 0, 0, 1}));
+  EXPECT_EQ(DataOf(*array), (std::vector<std::uint8_t>{1, 2, 3, 4}));
   EXPECT_TRUE(output.lines.empty());
 }

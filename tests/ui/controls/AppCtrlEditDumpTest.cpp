@@ -3,6 +3,7 @@
 #include "platform/AppDialogTemplate.h"
 #include "platform/AppWindowMessages.h"
 
+#include "../../core/TestSupport.h"
 #include "UiTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -24,12 +25,6 @@ using Dump = CAppCtrlEditDump;
 using Bytes = std::vector<std::uint8_t>;
 
 namespace {
-
-Bytes DataOf(const Dump& dump) {
-  Bytes bytes;
-  dump.GetData(bytes);
-  return bytes;
-}
 
 void Keys(Dump& dump, const char* text) { QTest::keyClicks(&dump, text); }
 void Key(Dump& dump, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {

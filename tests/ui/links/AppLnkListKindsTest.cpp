@@ -134,9 +134,7 @@ TEST_F(ListKinds, StructureShowsBytePositionsAndEditsInTheListOrInHex) {
     std::vector<std::string> positions;
     for (int row = 0; row < list->GetCount(); ++row) positions.push_back(Cell(list, row, 0));
     EXPECT_EQ(positions, (std::vector<std::string>{"  0", "  1", "  2", "  4", "  5"}));
-    std::vector<std::uint8_t> bytes;
-    dump->GetData(bytes);
-    EXPECT_EQ(bytes, (std::vector<std::uint8_t>{0x02, 0x00, 0xE8, 0x03, 0x0A, 0x05}));
+    EXPECT_EQ(DataOf(*dump), (std::vector<std::uint8_t>{0x02, 0x00, 0xE8, 0x03, 0x0A, 0x05}));
     SaveScreenshot(sheet);
 
     // Column 2 is the value.
@@ -145,8 +143,7 @@ TEST_F(ListKinds, StructureShowsBytePositionsAndEditsInTheListOrInHex) {
     ASSERT_NE(numeric, nullptr);
     numeric->setText("12");
     EXPECT_EQ(numeric->EndCurrentEdit(), 1);
-    dump->GetData(bytes);
-    EXPECT_EQ(bytes[4], 12);
+    EXPECT_EQ(DataOf(*dump).at(4), 12);
 
     check->click();
     EXPECT_EQ(list->IsReadOnly(), 1);

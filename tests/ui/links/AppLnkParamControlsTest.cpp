@@ -2,6 +2,7 @@
 // a number, default buttons, the address fields, the mailbox fields.
 #include <QToolButton>
 
+#include "../../core/TestSupport.h"
 #include "ParamLinkFixture.h"
 #include "appconfig/AppParamAddress.h"
 #include "appconfig/AppParamEnumMulti.h"
@@ -132,9 +133,7 @@ TEST_F(ParamLinks, AddressDefaultButtonShowsTheDefaultAddress) {
     EXPECT_EQ(Item<CAppMaskAddrCtl>(sheet, kAddress)->GetEditControl(3)->text().trimmed(), "1");
     ClickOk(sheet);
   });
-  std::vector<std::uint8_t> bytes;
-  address->GetData(bytes);
-  EXPECT_EQ(bytes, (std::vector<std::uint8_t>{192, 168, 0, 1}));
+  EXPECT_EQ(DataOf(*address), (std::vector<std::uint8_t>{192, 168, 0, 1}));
   // The mask has no default: neither the button nor its caption shows.
   Open(Param<CAppParam>("IP\\MASK"), [&](CAppSheet& sheet) {
     EXPECT_TRUE(Item<QWidget>(sheet, kDefault)->isHidden());
@@ -163,15 +162,12 @@ TEST_F(ParamLinks, AddressFieldAboveItsMaximumOrEmptyIsRefused) {
     EXPECT_EQ(messages->texts[1], "une valeur est manquante dans l'adresse");
     ClickCancel(sheet);
   });
-  std::vector<std::uint8_t> bytes;
-  address->GetData(bytes);
-  EXPECT_EQ(bytes, (std::vector<std::uint8_t>{192, 168, 0, 10}));
+  EXPECT_EQ(DataOf(*address), (std::vector<std::uint8_t>{192, 168, 0, 10}));
 }
 
 TEST_F(ParamLinks, MailShowsItsFieldsAndDataZone) {
   auto* mail = Param<CAppParamMail>("MAILBOX");
-  std::vector<std::uint8_t> bytes;
-  mail->GetData(bytes);
+  std::vector<std::uint8_t> bytes = DataOf(*mail);
   bytes[0] = 0x34;
   bytes[1] = 0x12;
   bytes[48] = 0xAB;  // the first byte of the data zone
@@ -182,9 +178,7 @@ TEST_F(ParamLinks, MailShowsItsFieldsAndDataZone) {
     EXPECT_EQ(codef->GetBaseButton()->text(), "d");
     auto* dump = Item<CAppCtrlEditDump>(sheet, kValue);
     EXPECT_EQ(dump->GetDataLength(), 1536);
-    std::vector<std::uint8_t> zone;
-    dump->GetData(zone);
-    EXPECT_EQ(zone[0], 0xAB);
+    EXPECT_EQ(DataOf(*dump).at(0), 0xAB);
     SaveScreenshot(sheet, "value");
     // An unreadable field shows its error and locks the sheet.
     Retype(Item<CAppCtrlEditNumeric>(sheet, 13530), "x");
@@ -194,9 +188,7 @@ TEST_F(ParamLinks, MailShowsItsFieldsAndDataZone) {
     Retype(codef, "1");
     ClickOk(sheet);
   });
-  std::vector<std::uint8_t> after;
-  mail->GetData(after);
-  EXPECT_EQ(after, bytes);  // nothing written back
+  EXPECT_EQ(DataOf(*mail), bytes);  // nothing written back
   EXPECT_NE(mail->GetDumpOptions(), 0u);  // but the dump's display options
 }
 

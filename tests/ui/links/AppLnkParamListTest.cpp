@@ -97,9 +97,7 @@ TEST_F(ListLinks, InPlaceEditorsStoreNumbersTextsChoicesAndAddresses) {
     EXPECT_EQ(editor->EndCurrentEdit(), 1);
     ClickOk(sheet);
   }), 1);
-  std::vector<std::uint8_t> bytes;
-  address->GetData(bytes);
-  EXPECT_EQ(bytes, (std::vector<std::uint8_t>{10, 0, 0, 7}));
+  EXPECT_EQ(DataOf(*address), (std::vector<std::uint8_t>{10, 0, 0, 7}));
 }
 
 TEST_F(ListLinks, AValueOutOfRangeIsRefusedWithTheBoundsAndTheEditorStays) {
