@@ -7,7 +7,6 @@
 #include "appconfig/AppParamArray.h"
 #include "appconfig/AppParamListKey.h"
 #include "appconfig/AppParamMail.h"
-#include "appconfig/AppParamNumeric.h"
 #include "appconfig/AppParamGroup.h"
 #include "appconfig/AppResources.h"
 #include "appconfig/ui/AppCtrlEditDump.h"
@@ -137,25 +136,9 @@ TEST(DumpExchMail, ShowsAtMost1536BytesOfTheDataZoneAndWritesNoDataBack) {
   EXPECT_THROW(exchange.SetParam(array.get()), CAppException);
 }
 
-TEST(DumpExchStruct, CarriesTheDeviceImageBothWays) {
-  CAppParamGroup group("Groupe");
-  for (const char* key : {"A", "B"}) {
-    auto* number = new CAppParamNumeric(key);
-    number->SetKey(key);
-    number->SetType(CAppTools::Type("UI2"));
-    number->SetBitSize(16);
-    number->SetMaxValue(CAppVariant(0xFFFFu));
-    number->SetVariant(CAppVariant(0x1234u));
-    ASSERT_TRUE(group.AddOwnKey(number));
-  }
+// The image both ways: the structure link's tests (links/AppLnkListKindsTest).
+TEST(DumpExchStruct, RefusesNoParameter) {
   Dump dump;
   CAppToolsLnk::DumpExchStruct exchange(&dump);
-  exchange.SetParam(&group);
-  exchange.ParamToCtrl();
-  EXPECT_EQ(DataOf(dump), (std::vector<std::uint8_t>{0x34, 0x12, 0x34, 0x12}));
-  dump.SetData(std::vector<std::uint8_t>{0x01, 0x00, 0xFF, 0x00});
-  exchange.CtrlToParam();
-  EXPECT_EQ(group.FindChild("A")->GetVariant().ToUInt32(), 1u);
-  EXPECT_EQ(group.FindChild("B")->GetVariant().ToUInt32(), 0xFFu);
   EXPECT_THROW(exchange.SetParam(nullptr), CAppException);
 }
