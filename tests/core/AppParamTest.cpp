@@ -6,7 +6,6 @@
 
 #include "TestSupport.h"
 #include "appconfig/AppDataRecord.h"
-#include "appconfig/AppDebug.h"
 #include "appconfig/AppParamEnumSingle.h"
 #include "appconfig/AppParamGroup.h"
 #include "appconfig/AppParamNumeric.h"
@@ -45,16 +44,6 @@ TEST(AppParam, PathAndFullKey) {
   CAppParam lonely;
   EXPECT_EQ(lonely.GetPath(path), nullptr);  // a leaf root has no group
   EXPECT_EQ(path, "");
-}
-
-TEST(AppParam, UnsupportedValueOperationsOnlyTrace) {
-  CAppParam p;
-  p.SetKey("Plain");
-  CAppDebug::Logger& log = CAppDebug::GetLogger();
-  const std::string get = "GetVariant not supported for class : CAppParam key: Plain";
-  const std::uint32_t gets = log.CountOf(get);
-  EXPECT_TRUE(p.GetVariant(3).IsEmpty());
-  EXPECT_EQ(log.CountOf(get), gets + 1);
 }
 
 TEST(AppParam, DataSerializeSkipsNoDataNodes) {

@@ -34,14 +34,14 @@ TEST(AppParamValue, Serialize_FieldOrder) {
   EXPECT_THROW(value.Serialize(nullptr), CAppException);
 }
 
-// Each typed class answers only the value and bit-size slots it overrides;
-// the others leave a "not supported" trace.
+// Each class answers only the value and bit-size slots it overrides; the
+// others leave a "not supported" trace (and an unsupported value is empty).
 TEST(AppParamTypes, Slots_UnsupportedOperationsTrace) {
   struct Row { const char* cls; std::uint32_t gets, bits; };  // bits: each bit-size slot
   const Row rows[] = {
-      {"CAppParamValue", 1, 0},      {"CAppParamNumeric", 1, 0}, {"CAppParamEnumSingle", 1, 0},
-      {"CAppParamEnumMulti", 1, 1},  {"CAppParamArray", 2, 0},   {"CAppParamAddress", 2, 0},
-      {"CAppParamStruct", 2, 0},     {"CAppParamMail", 2, 0},
+      {"CAppParam", 2, 1},           {"CAppParamValue", 1, 0},   {"CAppParamNumeric", 1, 0},
+      {"CAppParamEnumSingle", 1, 0}, {"CAppParamEnumMulti", 1, 1}, {"CAppParamArray", 2, 0},
+      {"CAppParamAddress", 2, 0},    {"CAppParamStruct", 2, 0},  {"CAppParamMail", 2, 0},
   };
   CapturedOutput out;  // soft errors of the indexed calls
   CAppDebug::Logger& log = CAppDebug::GetLogger();
@@ -57,12 +57,13 @@ TEST(AppParamTypes, Slots_UnsupportedOperationsTrace) {
           log.CountOf("GetBitSize" + tail) + bits, log.CountOf("SetBitSize" + tail) + bits};
     };
     const std::vector<std::uint32_t> expected = counts(row.gets, row.bits);
-    p->GetVariant();
+    const bool empty = p->GetVariant().IsEmpty();
     p->GetVariant(0);
     p->SetVariant(CAppVariant(std::uint32_t{1}));
     p->SetVariant(CAppVariant(std::uint32_t{1}), 0);
     p->SetBitSize(p->GetBitSize());
     EXPECT_EQ(counts(0, 0), expected);
+    if (row.gets == 2) EXPECT_TRUE(empty);
   }
 }
 
