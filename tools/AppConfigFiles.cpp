@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "appconfig/AppDebug.h"
 #include "appconfig/AppLog.h"
 #include "appconfig/AppToolsXML.h"
 #include "appconfig/AppVariant.h"
@@ -13,6 +14,14 @@ std::string DefaultSchemaDir() {
     if (fs::exists(fs::path(dir) / "Description.xdr")) return dir;
   }
   return APPCONFIG_INSTALLED_SCHEMA_DIR;
+}
+
+void KeepLogOutOfTheWay() {
+  std::error_code ec;
+  const fs::path dir = fs::temp_directory_path(ec) / "appconfig";
+  if (ec) return;
+  fs::create_directories(dir, ec);
+  if (!ec) CAppDebug::GetLogger().SetPath(dir.string() + "/");
 }
 
 std::string UseDescription(const std::string& file) {

@@ -9,6 +9,10 @@
 // build, else the installed one.
 std::string DefaultSchemaDir();
 
+// Sends the developer log to the temporary folder rather than into the
+// user's current folder.
+void KeepLogOutOfTheWay();
+
 // Points the library's document path at the file's folder and returns the
 // file's name without folder and extension, as the loader wants it.
 std::string UseDescription(const std::string& file);

@@ -381,16 +381,6 @@ const Command* Parse(int argc, char** argv, Options& options) {
 
 }  // namespace
 
-// The developer log goes to the temporary folder, not into the user's
-// current folder.
-void KeepLogOutOfTheWay() {
-  std::error_code ec;
-  const fs::path dir = fs::temp_directory_path(ec) / "appconfig";
-  if (ec) return;
-  fs::create_directories(dir, ec);
-  if (!ec) CAppDebug::GetLogger().SetPath(dir.string() + "/");
-}
-
 int main(int argc, char** argv) {
   StderrOutput output;
   CAppLog::SetPtr(&output);

@@ -82,10 +82,16 @@ EditWindow::EditWindow() {
   BuildCheckDock();
   ShowDocument();
   resize(1000, 680);
+  CAppLog::SetPtr(this);
 }
 
 EditWindow::~EditWindow() {
+  if (CAppLog::GetPtr() == this) CAppLog::SetPtr(nullptr);
   delete m_pPage;  // before the link it reports to
+}
+
+void EditWindow::OutputInfo(const std::string& text, unsigned long /*param*/) {
+  statusBar()->showMessage(Text(text), 10000);
 }
 
 void EditWindow::BuildActions() {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "EditDocument.h"
+#include "appconfig/AppLog.h"
 #include "EditTreeLink.h"
 
 class CAppCtrlEditDump;
@@ -21,7 +22,7 @@ class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-class EditWindow : public QMainWindow, private EditTreeLink::Host {
+class EditWindow : public QMainWindow, private EditTreeLink::Host, private COutputInfoInterface {
   Q_OBJECT
 
 public:
@@ -74,6 +75,9 @@ private:
   bool OnSaveAs();
   void OnCheckItemActivated(QTreeWidgetItem* item);
   void ShowError(const QString& title, const std::string& message);
+
+  // The library's soft errors, on the status bar.
+  void OutputInfo(const std::string& text, unsigned long param) override;
 
   void OnTreeSelect(CAppParam* param) override;
   void BeforeProperties() override;

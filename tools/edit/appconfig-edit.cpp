@@ -29,16 +29,6 @@ void Usage() {
                "       appconfig-edit --screenshot OUT.png FILE.xml KEY [PATH]\n");
 }
 
-// The developer log goes to the temporary folder, not into the user's
-// current folder.
-void KeepLogOutOfTheWay() {
-  std::error_code ec;
-  const std::filesystem::path dir = std::filesystem::temp_directory_path(ec) / "appconfig";
-  if (ec) return;
-  std::filesystem::create_directories(dir, ec);
-  if (!ec) CAppDebug::GetLogger().SetPath(dir.string() + "/");
-}
-
 // FILE.xml alone stands for its only definition, as a value file has.
 std::string KeyOf(const std::string& file, const QStringList& args, int index) {
   if (index < args.size()) return args[index].toStdString();
