@@ -64,13 +64,21 @@ protected:
       QTest::keyClicks(edit, value);
       Click(sheet->GetButton(ok ? CAppSheet::ID_OK : CAppSheet::ID_CANCEL));
     });
-    Click(window->PropertiesButton());
+    if (byDoubleClick) {
+      CAppCtrlTree* tree = window->TreeLink()->GetTree();
+      const QPoint node = tree->visualItemRect(tree->GetSelectedItem()).center();
+      QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, node);
+      QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, node);
+    } else {
+      Click(window->PropertiesButton());
+    }
     QApplication::processEvents();  // the tree is filled again after the sheet
   }
   void Edit(const std::string& path, const QString& value, bool ok = true) {
     ASSERT_TRUE(window->SelectPath(path)) << path;
     EditSelected(value, ok);
   }
+  bool byDoubleClick = false;  // else the Properties button
 
   // The text of the tree node at `path`.
   std::string NodeText(const std::string& path) {
@@ -156,6 +164,7 @@ TEST_F(EditWindowTest, UndoTakesBackTheLastPropertiesChangeOnly) {
   EXPECT_FALSE(window->UndoAction()->isEnabled());
 
   Edit("CYCLE", "30");
+  byDoubleClick = true;
   Edit("RANGE", "6");
   window->UndoAction()->trigger();
   EXPECT_EQ(NodeText("RANGE"), "Gamme : 5");
@@ -287,7 +296,7 @@ TEST_F(EditWindowTest, DISABLED_OnX11ShowsTheWindowAsAPersonSeesIt) {
   ASSERT_EQ(QGuiApplication::platformName(), "xcb");
   ASSERT_TRUE(window->OpenFile(kDevice, "DEVICE"));
   ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-  ASSERT_TRUE(window->SelectPath("IP\\PORT"));
+  byDoubleClick = true;
   Edit("IP\\PORT", "1234");
   EXPECT_EQ(NodeText("IP\\PORT"), "Port Modbus : 1234");
   QTest::qWait(200);  // the X server has drawn the last changes
