@@ -241,7 +241,9 @@ bool EditWindow::OnSave() {
 bool EditWindow::OnSaveAs() {
   if (m_document.Root() == nullptr) return false;
   const QFileInfo current(Text(m_document.File()));
-  const QString suggested = current.dir().filePath(current.completeBaseName() + "-values.xml");
+  const QString suggested = m_document.CanSaveInPlace()
+                                ? current.filePath()
+                                : current.dir().filePath(Text(m_document.Key()).toLower() + "-values.xml");
   QString filter;
   QString file = QFileDialog::getSaveFileName(this, "Save As", suggested,
                                               "XML value file (*.xml);;Binary parameter file (*.bin)", &filter);
