@@ -277,6 +277,7 @@ TEST_F(EditWindowTest, BigLoadsShowProgressAndCanBeCancelled) {
   EXPECT_TRUE(window->isEnabled());
   EXPECT_EQ(progressWindow(), nullptr);
   EXPECT_EQ(window->Document().Root()->GetGroup()->GetCount(), 5000);
+  EXPECT_EQ(NodeText("P7"), "P7 : 7");  // no name described: the key stands for it
 
   ASSERT_TRUE(window->OpenFile(kDevice, "DEVICE"));
   QTimer::singleShot(0, [&] {
