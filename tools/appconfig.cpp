@@ -33,6 +33,7 @@
 #include "appconfig/AppStreamXML.h"
 #include "appconfig/AppToolsXML.h"
 #include "AppConfigDiff.h"
+#include "AppConfigFiles.h"
 #include "AppConfigLayout.h"
 
 namespace fs = std::filesystem;
@@ -77,24 +78,13 @@ struct Command {
 
 // --- Environment -------------------------------------------------------------------------
 
-std::string DefaultSchemaDir() {
-  for (const char* dir : {APPCONFIG_SOURCE_SCHEMA_DIR, APPCONFIG_INSTALLED_SCHEMA_DIR}) {
-    if (fs::exists(fs::path(dir) / "Description.xdr")) return dir;
-  }
-  return APPCONFIG_INSTALLED_SCHEMA_DIR;
-}
-
-// Points the document path at the file's folder; returns the name without
-// folder and extension, as the loader wants it.
-std::string UseDescription(const std::string& file) {
-  const fs::path path(file);
-  if (path.extension() != ".xml" && path.extension() != ".XML") {
+// A description is named by its .xml file.
+std::string UseDescriptionFile(const std::string& file) {
+  const std::string extension = fs::path(file).extension().string();
+  if (extension != ".xml" && extension != ".XML") {
     throw UsageError{"a description is given as its .xml file: " + file};
   }
-  const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-  CAppToolsXML::SetPath(folder.string() + "/");
-  CAppLog::SetFileName(path.filename().string());
-  return path.stem().string();
+  return UseDescription(file);
 }
 
 // A binary parameter file's tree; the library answers null for a file it
@@ -107,21 +97,13 @@ std::unique_ptr<CAppParam> LoadBinary(const std::string& file) {
 
 // The key of the one definition that a value file holds.
 std::string OnlyDefinitionKey(const std::string& file) {
-  const std::string name = UseDescription(file);
-  CAppToolsXML::Document document;
-  document.Load(name, nullptr);
-  CAppToolsXML::Element root;
-  document.GetRootElt(root);
-  CAppToolsXML::ListElement definitions;
-  if (root == 0 || !root.Select("*[@Key]", definitions) || definitions.GetCount() != 1) {
+  UseDescriptionFile(file);
+  const DescriptionContents contents = ReadDescriptionContents(file);
+  if (contents.keys.size() != 1) {
     throw CAppException("appconfig", 0, "%s is not a value file: it holds %u definitions", file.c_str(),
-                        root == 0 ? 0u : definitions.GetCount());
+                        static_cast<unsigned>(contents.keys.size()));
   }
-  CAppToolsXML::Element definition;
-  definitions.GetAt(0, definition);
-  CAppVariant key;
-  definition.GetAttribut("Key", key);
-  return key.ToString();
+  return contents.keys.front();
 }
 
 class Session {
@@ -131,13 +113,13 @@ public:
                                  "Description").string());
     m_resources.Init();
     if (!options.resources.empty()) {
-      const std::string name = UseDescription(options.resources);
+      const std::string name = UseDescriptionFile(options.resources);
       CAppStreamXML::LoadResources(name, &m_resources);
     }
   }
 
   std::unique_ptr<CAppParam> LoadDescription(const std::string& file, const std::string& key) {
-    const std::string name = UseDescription(file);
+    const std::string name = UseDescriptionFile(file);
     std::unique_ptr<CAppParam> root = CAppStreamXML::Load(name, &m_resources, key);
     if (root == nullptr) {
       throw CAppException("appconfig", 0, "Can not load %s: no description schema in %s",
@@ -398,16 +380,6 @@ const Command* Parse(int argc, char** argv, Options& options) {
 }
 
 }  // namespace
-
-// The developer log goes to the temporary folder, not into the user's
-// current folder.
-void KeepLogOutOfTheWay() {
-  std::error_code ec;
-  const fs::path dir = fs::temp_directory_path(ec) / "appconfig";
-  if (ec) return;
-  fs::create_directories(dir, ec);
-  if (!ec) CAppDebug::GetLogger().SetPath(dir.string() + "/");
-}
 
 int main(int argc, char** argv) {
   StderrOutput output;

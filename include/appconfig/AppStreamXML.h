@@ -61,6 +61,19 @@ public:
   static std::unique_ptr<CAppParam> Load(const std::string& file, CAppResources* resources,
                                          const std::string& key);
 
+  // Told how far a long load has come, so that a host can keep its window
+  // alive and offer to cancel. An exception thrown from OnLoadProgress
+  // abandons the load: Load throws it on, leaving nothing behind.
+  class LoadProgress {
+  public:
+    virtual ~LoadProgress() = default;
+    // Called each time another PROGRESS_STEP parameters have been built.
+    virtual void OnLoadProgress(std::size_t params) = 0;
+  };
+  static constexpr std::size_t PROGRESS_STEP = 1000;
+  static std::unique_ptr<CAppParam> Load(const std::string& file, CAppResources* resources,
+                                         const std::string& key, LoadProgress* progress);
+
   // Loads only the resource sections of `file` into the resources; false
   // when the description schema cannot be set up.
   static bool LoadResources(const std::string& file, CAppResources* resources);

@@ -90,7 +90,11 @@ void CAppDlgProgress::ShowPercent() {
   QCoreApplication::processEvents();
   const int percent = GetPercent();
   if (m_pPercent != nullptr) m_pPercent->setText(QString::asprintf("%d%%", percent));
-  if (m_pProgress != nullptr) m_pProgress->setValue(percent);
+  if (m_pProgress == nullptr) return;
+  // An empty range stands for work of unknown length: the bar shows itself busy.
+  const bool unknownLength = m_nLower == m_nUpper;
+  m_pProgress->setRange(0, unknownLength ? 0 : 100);
+  if (!unknownLength) m_pProgress->setValue(percent);
 }
 
 void CAppDlgProgress::SetStatus(const char* text) {

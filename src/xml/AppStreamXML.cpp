@@ -264,7 +264,7 @@ public:
     bool reading = false;  // being read: meeting it again is a loop
   };
 
-  Loader() = default;
+  explicit Loader(LoadProgress* progress = nullptr) : m_pProgress(progress) {}
   Loader(const Loader&) = delete;
   Loader& operator=(const Loader&) = delete;
 
@@ -304,7 +304,10 @@ public:
   // limit.
   void CountParam(const DomElement* element, const LoadStream& stream) {
     const std::size_t limit = ParamLimit(m_elements);
-    if (++m_params <= limit) return;
+    if (++m_params <= limit) {
+      if (m_pProgress != nullptr && m_params % PROGRESS_STEP == 0) m_pProgress->OnLoadProgress(m_params);
+      return;
+    }
     const LoadStream& where = m_pReferenceStream != nullptr ? *m_pReferenceStream : stream;
     const pugi::xml_node node = Node(m_reference != nullptr ? m_reference : element);
     APP_THROW("More than %zu parameters built from %zu elements, at <%s Key=\"%s\" Ref=\"%s\"> on file : %s", limit,
@@ -395,6 +398,7 @@ private:
   unsigned m_depth = 0;
   std::size_t m_elements = 0;  // of the files read
   std::size_t m_params = 0;    // created so far
+  LoadProgress* m_pProgress;
   const DomElement* m_reference = nullptr;  // and the stream of its file
   const LoadStream* m_pReferenceStream = nullptr;
 };
@@ -407,10 +411,15 @@ const CAppStreamXML::Limits& CAppStreamXML::GetLimits() { return CurrentLimits()
 
 std::unique_ptr<CAppParam> CAppStreamXML::Load(const std::string& file, CAppResources* resources,
                                                const std::string& key) {
+  return Load(file, resources, key, nullptr);
+}
+
+std::unique_ptr<CAppParam> CAppStreamXML::Load(const std::string& file, CAppResources* resources,
+                                               const std::string& key, LoadProgress* progress) {
   if (file.empty()) return nullptr;
   CAppToolsXML::SchemaCollection schemas;
   if (!schemas.Create() || !schemas.Add(kDescriptionNamespace, "")) return nullptr;
-  Loader load;
+  Loader load(progress);
   CAppParam* raw = nullptr;  // may be set by a read that then fails
   try {
     LoadStream first(file, resources, &load, &schemas);

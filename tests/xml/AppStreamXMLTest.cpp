@@ -428,8 +428,10 @@ class CAppParamCounted : public CAppParam {
   APP_DECLARE_DYNCREATE(CAppParamCounted)
 
 public:
-  CAppParamCounted() { ++made; }
+  CAppParamCounted() { ++made, ++alive; }
+  ~CAppParamCounted() override { --alive; }
   static inline std::size_t made = 0;
+  static inline long alive = 0;
 };
 
 APP_IMPLEMENT_DYNCREATE(CAppParamCounted, CAppParam)
@@ -504,6 +506,33 @@ TEST_F(AppStreamXML, Load_ReusedDefinitionsWithinTheLimitAndHostLimits) {
                               "Ref=\"CHANNEL\"> on file : channels.XML", limit, elements, (limit - 1) / 51));
   CAppStreamXML::SetLimits({3265, 0});
   EXPECT_NE(CAppStreamXML::Load("channels", nullptr, "DEVICE"), nullptr);
+}
+
+// A host hears of every thousand parameters built, and can abandon the load
+// from there: nothing of the tree is left.
+TEST_F(AppStreamXML, Load_ReportsProgressAndCanBeAbandoned) {
+  std::string device = "<Group Key=\"DEVICE\">";
+  for (int i = 0; i < 2500; ++i) device += CAppTools::Format("<Param Key=\"P%d\" Type=\"Param Counted\"/>", i);
+  WriteDescription("big", device + "</Group>");
+  struct Recorder : CAppStreamXML::LoadProgress {
+    void OnLoadProgress(std::size_t params) override {
+      heard.push_back(params);
+      if (params >= stopAt) throw CAppException("test", 0, "Cancelled");
+    }
+    std::vector<std::size_t> heard;
+    std::size_t stopAt = SIZE_MAX;
+  } progress;
+  EXPECT_NE(CAppStreamXML::Load("big", nullptr, "DEVICE", &progress), nullptr);
+  EXPECT_EQ(progress.heard, (std::vector<std::size_t>{1000, 2000}));
+
+  progress.heard.clear();
+  progress.stopAt = 2000;
+  CAppParamCounted::made = 0;
+  CAppParamCounted::alive = 0;
+  EXPECT_EQ(CatchAppException([&] { CAppStreamXML::Load("big", nullptr, "DEVICE", &progress); }).GetMessage(),
+            "Exception >Cancelled");
+  EXPECT_LT(CAppParamCounted::made, 2000u);  // stopped there, not at the end
+  EXPECT_EQ(CAppParamCounted::alive, 0);
 }
 
 TEST_F(AppStreamXML, Load_FileReferencesStayInsideTheDescriptionFolder) {

@@ -23,7 +23,8 @@ public:
   // the window from template 13576 and shows it; "Progress Error" when the
   // window cannot be built.
   void Run(const std::string& caption);
-  // The position goes to `lower`.
+  // The position goes to `lower`. Equal bounds show a busy bar, for work
+  // whose length is not known.
   void SetRange(int lower, int upper);
   void SetPos(int position);
   void SetStep(int step) { m_nStep = step; }

@@ -28,7 +28,8 @@ public:
   int OnUserChange(unsigned ctrlId) override;
   int OnUserExit() override;
   std::string OnUserToolTips(unsigned ctrlId) override;
-  // The resources' "SYS_NAME" of the parameter, else its name; a leaf adds
+  // The resources' "SYS_NAME" of the parameter, else its name, else its
+  // key; a leaf adds
   // " : " and its formatted value. A null parameter throws "Bad pointer".
   std::string OnUserGetNodeName(CAppParam* param) override;
   // The parameter's icon in the resources ("RO" when read-only).

@@ -90,6 +90,8 @@ std::string CAppLnkParamTree::OnUserGetNodeName(CAppParam* param) {
   if (GetResources() == nullptr || !GetResources()->Load(name, param, "SYS_NAME") || name.empty()) {
     name = param->GetName();
   }
+  // A parameter described without a name is known by its key.
+  if (name.empty()) name = param->GetKey();
   if (param->GetGroup() == nullptr) name += " : " + param->GetFmtValue(GetResources());
   return name;
 }

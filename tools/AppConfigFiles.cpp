@@ -1,0 +1,56 @@
+#include "AppConfigFiles.h"
+
+#include <filesystem>
+
+#include "appconfig/AppDebug.h"
+#include "appconfig/AppLog.h"
+#include "appconfig/AppToolsXML.h"
+#include "appconfig/AppVariant.h"
+
+namespace fs = std::filesystem;
+
+std::string DefaultSchemaDir() {
+  for (const char* dir : {APPCONFIG_SOURCE_SCHEMA_DIR, APPCONFIG_INSTALLED_SCHEMA_DIR}) {
+    if (fs::exists(fs::path(dir) / "Description.xdr")) return dir;
+  }
+  return APPCONFIG_INSTALLED_SCHEMA_DIR;
+}
+
+void KeepLogOutOfTheWay() {
+  std::error_code ec;
+  const fs::path dir = fs::temp_directory_path(ec) / "appconfig";
+  if (ec) return;
+  fs::create_directories(dir, ec);
+  if (!ec) CAppDebug::GetLogger().SetPath(dir.string() + "/");
+}
+
+std::string UseDescription(const std::string& file) {
+  const fs::path path(file);
+  const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+  CAppToolsXML::SetPath(folder.string() + "/");
+  CAppLog::SetFileName(path.filename().string());
+  return path.stem().string();
+}
+
+DescriptionContents ReadDescriptionContents(const std::string& file) {
+  const std::string name = UseDescription(file);
+  CAppToolsXML::Document document;
+  document.Load(name, nullptr);
+  CAppToolsXML::Element root;
+  document.GetRootElt(root);
+  DescriptionContents contents;
+  if (root == 0) return contents;
+  CAppToolsXML::ListElement definitions;
+  if (root.Select("*[@Key]", definitions)) {
+    for (unsigned i = 0; i < definitions.GetCount(); ++i) {
+      CAppToolsXML::Element definition;
+      definitions.GetAt(i, definition);
+      CAppVariant key;
+      definition.GetAttribut("Key", key);
+      contents.keys.push_back(key.ToString());
+    }
+  }
+  CAppToolsXML::ListElement resources;
+  contents.hasResources = root.Select("Resources", resources) && resources.GetCount() > 0;
+  return contents;
+}

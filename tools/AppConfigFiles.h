@@ -1,0 +1,27 @@
+// What the command-line tool and the editor both need to find and read
+// description files.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The folder of Description.xdr: the source tree's while running from a
+// build, else the installed one.
+std::string DefaultSchemaDir();
+
+// Sends the developer log to the temporary folder rather than into the
+// user's current folder.
+void KeepLogOutOfTheWay();
+
+// Points the library's document path at the file's folder and returns the
+// file's name without folder and extension, as the loader wants it.
+std::string UseDescription(const std::string& file);
+
+// The keys of the definitions a description file holds, in document order,
+// and whether it has resource sections: a value file written by the library
+// has one definition and none.
+struct DescriptionContents {
+  std::vector<std::string> keys;
+  bool hasResources = false;
+};
+DescriptionContents ReadDescriptionContents(const std::string& file);

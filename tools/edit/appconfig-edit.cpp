@@ -1,0 +1,87 @@
+// appconfig-edit: opens a device's parameters in the library's editors.
+//
+//   appconfig-edit [FILE.xml KEY | FILE.xml | FILE.bin]
+//   appconfig-edit --screenshot OUT.png FILE.xml KEY [PATH]
+//
+// The screenshot form opens the file, selects the node at PATH, writes a
+// picture of the main window and exits (0, or 1 when any step failed).
+#include <QApplication>
+#include <QPixmap>
+#include <QStringList>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "AppConfigFiles.h"
+#include "EditWindow.h"
+#include "appconfig/AppDebug.h"
+#include "appconfig/AppDynamic.h"
+#include "appconfig/AppLog.h"
+#include "appconfig/AppToolsXML.h"
+#include "appconfig/ui/AppUiLib.h"
+
+namespace {
+
+void Usage() {
+  std::fprintf(stderr,
+               "usage: appconfig-edit [FILE.xml KEY | FILE.bin]\n"
+               "       appconfig-edit --screenshot OUT.png FILE.xml KEY [PATH]\n");
+}
+
+// FILE.xml alone stands for its only definition, as a value file has.
+std::string KeyOf(const std::string& file, const QStringList& args, int index) {
+  if (index < args.size()) return args[index].toStdString();
+  if (file.size() > 4 && file.compare(file.size() - 4, 4, ".bin") == 0) return std::string();
+  const DescriptionContents contents = ReadDescriptionContents(file);
+  return contents.keys.size() == 1 ? contents.keys.front() : std::string();
+}
+
+int Screenshot(EditWindow& window, const QStringList& args) {
+  if (args.size() < 5 || args.size() > 6) {
+    Usage();
+    return 2;
+  }
+  if (!window.OpenFile(args[3].toStdString(), args[4].toStdString())) return 1;
+  if (args.size() == 6 && !window.SelectPath(args[5].toStdString())) {
+    std::fprintf(stderr, "appconfig-edit: no parameter at %s\n", qPrintable(args[5]));
+    return 1;
+  }
+  window.show();
+  QApplication::processEvents();
+  if (!window.grab().save(args[2], "PNG")) {
+    std::fprintf(stderr, "appconfig-edit: can not write %s\n", qPrintable(args[2]));
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("appconfig-edit");
+  KeepLogOutOfTheWay();
+  if (!InitAppConfigLib() || !InitAppConfigUiLib()) {
+    std::fprintf(stderr, "appconfig-edit: the appconfig libraries did not start\n");
+    return 1;
+  }
+  CAppToolsXML::SetSchemaPath((std::filesystem::path(DefaultSchemaDir()) / "Description").string());
+  const QStringList args = QApplication::arguments();
+  EditWindow window;
+  if (args.size() > 1 && args[1] == "--screenshot") return Screenshot(window, args);
+  if (args.size() > 3 || (args.size() > 1 && args[1].startsWith("-"))) {
+    Usage();
+    return 2;
+  }
+  window.show();
+  if (args.size() > 1) {
+    const std::string file = args[1].toStdString();
+    try {
+      window.OpenFile(file, KeyOf(file, args, 2));
+    } catch (const CAppException& e) {
+      std::fprintf(stderr, "%s\n", e.GetMessage().c_str());
+    }
+  }
+  return QApplication::exec();
+}
