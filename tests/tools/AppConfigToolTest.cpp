@@ -32,6 +32,21 @@ ToolRun Tool(const std::vector<std::string>& args) {
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, TempFolder::ReadAll(out), TempFolder::ReadAll(err)};
 }
 
+// A run of the tool and what it must give.
+struct Case {
+  std::vector<std::string> args;
+  int status;
+  std::string out, err;
+};
+
+void ExpectRuns(const std::vector<Case>& cases) {
+  for (const Case& c : cases) {
+    const ToolRun run = Tool(c.args);
+    EXPECT_EQ(std::to_string(run.status) + "|" + run.out + "|" + run.err, std::to_string(c.status) + "|" + c.out + "|" + c.err)
+        << c.args.front() << " " << c.args.back();
+  }
+}
+
 const std::string kDevice = APPCONFIG_EXAMPLES_DIR "/device.xml";
 const std::string kImage = "C0 A8 00 0A 01 F6 14 20 00 12 34 56 78 DE AD BE 0D\n";
 
@@ -41,15 +56,10 @@ TEST(AppConfigTool, OutputsAndExitCodes) {
   TempFolder folder;
   const std::string bin = folder.File("device.bin"), set = folder.File("set.bin");
   const std::string shown = Tool({"show", kDevice, "DEVICE"}).out;
-  struct Case {
-    std::vector<std::string> args;
-    int status;
-    std::string out, err;
-  };
   // Usage errors exit with 2, data errors with 1. The binary file holds the
   // tree, not the description's resources: with them loaded (for the display
   // formats), it shows as the description does.
-  const Case cases[] = {
+  ExpectRuns({
       {{"check", kDevice, "DEVICE"}, 0, "OK\n", ""},
       {{"image", kDevice, "DEVICE"}, 0, kImage, ""},
       {{"save-bin", kDevice, "DEVICE", bin}, 0, "", ""},
@@ -59,12 +69,7 @@ TEST(AppConfigTool, OutputsAndExitCodes) {
       {{"image", "--bin", set}, 0, "C0 A8 00 0A 12 34 14 20 00 12 34 56 78 DE AD BE 0D\n", ""},
       {{"set", kDevice, "DEVICE", "CYCLE", "5000", "--out", set}, 1, "", "Exception >Check Error : CYCLE=5000 > Max(1000)\n"},
       {{"check", kDevice, "NOWHERE"}, 1, "", "Exception >Reference not found : NOWHERE on file : device.XML\n"},
-  };
-  for (const Case& c : cases) {
-    const ToolRun run = Tool(c.args);
-    EXPECT_EQ(std::to_string(run.status) + "|" + run.out + "|" + run.err, std::to_string(c.status) + "|" + c.out + "|" + c.err)
-        << c.args.front();
-  }
+  });
   EXPECT_EQ(Tool({"check", kDevice}).status, 2);  // a missing argument
   EXPECT_EQ(shown.rfind("\\\tCAppParamGroup\t\n", 0), 0u) << shown;
   for (const char* line : {"IP\\ADDRESS\tCAppParamAddress\t192.168.  0. 10\n", "MODE\tCAppParamEnumSingle\tTest\n",
@@ -98,14 +103,9 @@ TEST(AppConfigTool, LayoutAndDiff) {
       "KEY\t104\t24\tbytes\t13-15\tDE AD BE\n"
       "RANGE\t128\t3\tIntel\t16\t0D\n"
       "LEVEL\t131\t5\tIntel\t16\t0D\n";
-  struct Case {
-    std::vector<std::string> args;
-    int status;
-    std::string out, err;
-  };
   // diff exits 1 for different files and 2 for any trouble, as diff does;
   // values show in the description's formats when its resources are loaded.
-  const Case cases[] = {
+  ExpectRuns({
       {{"layout", kDevice, "DEVICE"}, 0, layout, ""},
       {{"layout", "--bin", bin, "--svg", svg}, 0, layout, ""},
       {{"layout", kDevice}, 2, "", "appconfig: layout needs FILE and KEY, or --bin FILE.bin\nTry 'appconfig --help'.\n"},
@@ -116,12 +116,7 @@ TEST(AppConfigTool, LayoutAndDiff) {
       {{"diff", xml, folder.File("none.bin")}, 2, "", "Exception >Can not load " + folder.File("none.bin") + "\n"},
       {{"diff", kDevice, xml}, 2, "", "Exception >" + kDevice + " is not a value file: it holds 2 definitions\n"},
       {{"diff", xml}, 2, "", "appconfig: wrong number of arguments for diff\nTry 'appconfig --help'.\n"},
-  };
-  for (const Case& c : cases) {
-    const ToolRun run = Tool(c.args);
-    EXPECT_EQ(std::to_string(run.status) + "|" + run.out + "|" + run.err, std::to_string(c.status) + "|" + c.out + "|" + c.err)
-        << c.args.front() << " " << c.args.back();
-  }
+  });
   const std::string picture = TempFolder::ReadAll(svg);
   EXPECT_EQ(picture.rfind("<svg ", 0), 0u);
   EXPECT_NE(picture.find("9. LEVEL: bit 131, 5 bits in byte 16, Intel order"), std::string::npos);
