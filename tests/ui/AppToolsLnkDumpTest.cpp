@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "../core/TestSupport.h"
 
 #include "appconfig/AppParamArray.h"
@@ -26,6 +28,18 @@ struct ArrayProfile {
     for (const std::string& value : values) list->InsertAfter(value, list->GetEndPosition());
     ASSERT_TRUE(profile->AddOwnKey(list));
   }
+  // The menu options (visible, current, space) of `array`'s dump, with the
+  // profile or without resources.
+  std::tuple<std::uint32_t, std::uint32_t, char> MenuOptions(CAppParamArray* array, bool withResources = true) {
+    Dump dump;
+    CAppToolsLnk::DumpExchArray exchange(&dump);
+    exchange.SetParam(array);
+    if (withResources) exchange.SetResources(&resources);
+    std::uint32_t visible = 0, current = 0;
+    char space = ' ';
+    EXPECT_TRUE(exchange.GetMenuOptions(visible, current, space));
+    return {visible, current, space};
+  }
 };
 
 std::unique_ptr<CAppParamArray> MakeArray(std::vector<std::uint8_t> bytes) {
@@ -39,24 +53,11 @@ std::unique_ptr<CAppParamArray> MakeArray(std::vector<std::uint8_t> bytes) {
 
 TEST(DumpExchArray, ProfileWithoutOptionKeysGivesTheDefaults) {
   ArrayProfile profile;
-  Dump dump;
-  CAppToolsLnk::DumpExchArray exchange(&dump);
   auto array = MakeArray({1, 2, 3});
-  exchange.SetParam(array.get());
-  exchange.SetResources(&profile.resources);
-  std::uint32_t visible = 0;
-  std::uint32_t current = 0;
-  char space = ' ';
-  EXPECT_TRUE(exchange.GetMenuOptions(visible, current, space));
-  EXPECT_EQ(visible, Dump::kDefaultVisibleOptions);
-  EXPECT_EQ(current, Dump::kDefaultCurrentOptions);
-  EXPECT_EQ(space, ' ');
-  // Without resources both words stay 0.
-  CAppToolsLnk::DumpExchArray bare(&dump);
-  bare.SetParam(array.get());
-  visible = current = 0;
-  EXPECT_TRUE(bare.GetMenuOptions(visible, current, space));
-  EXPECT_EQ(visible | current, 0u);
+  EXPECT_EQ(profile.MenuOptions(array.get()),
+            std::make_tuple(Dump::kDefaultVisibleOptions, Dump::kDefaultCurrentOptions, ' '));
+  const auto [visible, current, space] = profile.MenuOptions(array.get(), false);
+  EXPECT_EQ(visible | current, 0u);  // without resources both words stay 0
 }
 
 TEST(DumpExchArray, FirstRecognisedValueOfEachKeyIsCurrent) {
@@ -66,15 +67,8 @@ TEST(DumpExchArray, FirstRecognisedValueOfEachKeyIsCurrent) {
   profile.Add("SYS_OPTION_NBCOL", {"16", "3"});
   profile.Add("SYS_OPTION_SPACE", {"--", "-", "_"});
   profile.Add("SYS_OPTION_MENU_HIDE", {"Clipboard"});
-  Dump dump;
-  CAppToolsLnk::DumpExchArray exchange(&dump);
   auto array = MakeArray({1, 2});
-  exchange.SetParam(array.get());
-  exchange.SetResources(&profile.resources);
-  std::uint32_t visible = 0;
-  std::uint32_t current = 0;
-  char space = ' ';
-  exchange.GetMenuOptions(visible, current, space);
+  const auto [visible, current, space] = profile.MenuOptions(array.get());
   // "%s" reads as decimal too: offered once, current once.
   EXPECT_EQ(visible & 0xF8000000u, Dump::OPT_BASE_DECIMAL | Dump::OPT_BASE_HEXA);
   EXPECT_EQ(current & 0xF8000000u, Dump::OPT_BASE_DECIMAL);
