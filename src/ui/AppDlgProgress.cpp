@@ -89,10 +89,10 @@ int CAppDlgProgress::GetPercent() const {
 void CAppDlgProgress::ShowPercent() {
   QCoreApplication::processEvents();
   const int percent = GetPercent();
-  if (m_pPercent != nullptr) m_pPercent->setText(QString::asprintf("%d%%", percent));
-  if (m_pProgress == nullptr) return;
-  // An empty range stands for work of unknown length: the bar shows itself busy.
+  // An empty range stands for work of unknown length: a busy bar, no percentage.
   const bool unknownLength = m_nLower == m_nUpper;
+  if (m_pPercent != nullptr) m_pPercent->setText(unknownLength ? QString() : QString::asprintf("%d%%", percent));
+  if (m_pProgress == nullptr) return;
   m_pProgress->setRange(0, unknownLength ? 0 : 100);
   if (!unknownLength) m_pProgress->setValue(percent);
 }
