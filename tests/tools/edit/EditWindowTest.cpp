@@ -55,14 +55,9 @@ protected:
   // Opens the selected node's properties with the Properties button, types
   // `value` into the page's value edit and closes with OK (or cancel).
   void EditSelected(const QString& value, bool ok = true) {
-    WhenModal([&] {
-      auto* sheet = ActiveModal<CAppSheet>();
-      ASSERT_NE(sheet, nullptr);
-      auto* edit = qobject_cast<QLineEdit*>(AppGetDlgItem(sheet->GetAppPage(-1), kValueEdit));
-      ASSERT_NE(edit, nullptr);
-      edit->selectAll();
-      QTest::keyClicks(edit, value);
-      Click(sheet->GetButton(ok ? CAppSheet::ID_OK : CAppSheet::ID_CANCEL));
+    WhenSheet([&](CAppSheet& sheet) {
+      Retype(Item<QLineEdit>(sheet, kValueEdit), value);
+      ok ? ClickOk(sheet) : ClickCancel(sheet);
     });
     if (byDoubleClick) {
       CAppCtrlTree* tree = window->TreeLink()->GetTree();
