@@ -63,7 +63,9 @@ TEST(AppParamTypes, Slots_UnsupportedOperationsTrace) {
     p->SetVariant(CAppVariant(std::uint32_t{1}), 0);
     p->SetBitSize(p->GetBitSize());
     EXPECT_EQ(counts(0, 0), expected);
-    if (row.gets == 2) EXPECT_TRUE(empty);
+    if (row.gets == 2) {
+      EXPECT_TRUE(empty);
+    }
   }
 }
 
