@@ -9,16 +9,25 @@
 #include "appconfig/AppResources.h"
 #include "appconfig/AppStreamBin.h"
 #include "appconfig/AppToolsBin.h"
+#include "appconfig/AppTools.h"
 #include "appconfig/AppToolsXML.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
+// `extension` in upper case.
 bool HasExtension(const std::string& file, const char* extension) {
-  std::string actual = fs::path(file).extension().string();
-  for (char& c : actual) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return actual == extension;
+  return CAppTools::MakeUpper(fs::path(file).extension().string()) == extension;
+}
+
+// The key of a value file's only definition.
+std::string OnlyKey(const std::string& file) {
+  const DescriptionContents contents = ReadDescriptionContents(file);
+  if (contents.keys.size() != 1) {
+    APP_THROW("%s holds %zu definitions: name the one to open", file.c_str(), contents.keys.size());
+  }
+  return contents.keys.front();
 }
 
 std::vector<std::uint8_t> ReadAll(CAppToolsBin::Stream& stream) {
@@ -58,41 +67,47 @@ void EditDocument::Open(const std::string& file, const std::string& key, CAppStr
   auto resources = std::make_unique<CAppResources>();
   resources->Init();
   std::unique_ptr<CAppParam> root;
-  Kind kind = Kind::Binary;
-  if (HasExtension(file, ".bin")) {
+  std::string rootKey = key;
+  if (HasExtension(file, ".BIN")) {
     root = CAppStreamBin::Load(file);
     if (root == nullptr) APP_THROW("Can not open %s", file.c_str());
+    rootKey = root->GetKey();
   } else {
-    const DescriptionContents contents = ReadDescriptionContents(file);
-    kind = contents.keys.size() == 1 && !contents.hasResources ? Kind::XmlValues : Kind::Description;
-    root = CAppStreamXML::Load(UseDescription(file), resources.get(), key, progress);
+    if (rootKey.empty()) rootKey = OnlyKey(file);
+    root = CAppStreamXML::Load(UseDescription(file), resources.get(), rootKey, progress);
     if (root == nullptr) APP_THROW("Can not load %s: no description schema", file.c_str());
   }
   m_pRoot.reset();  // its nodes may use the old resources until gone
   m_pResources = std::move(resources);
   m_pRoot = std::move(root);
-  m_kind = kind;
   m_strFile = file;
-  m_strKey = kind == Kind::Binary ? m_pRoot->GetKey() : key;
+  m_strKey = rootKey;
   m_saved = Snapshot();
   m_undo.clear();
   m_bModified = false;
 }
 
+bool EditDocument::CanSaveInPlace() const {
+  if (m_pRoot == nullptr) return false;
+  if (HasExtension(m_strFile, ".BIN")) return true;
+  try {
+    const DescriptionContents contents = ReadDescriptionContents(m_strFile);
+    return contents.keys.size() == 1 && !contents.hasResources;
+  } catch (const CAppException&) {
+    return false;  // unreadable now: ask for a name rather than write over it
+  }
+}
+
 void EditDocument::SaveAs(const std::string& file) {
   APP_CHECK_POINTER(m_pRoot);
   std::string target = file;
-  Kind kind = Kind::Binary;
-  if (HasExtension(file, ".bin")) {
+  if (HasExtension(file, ".BIN")) {
     CAppStreamBin::Save(m_pRoot.get(), target);
   } else {
-    if (!HasExtension(file, ".xml")) target += ".xml";
-    kind = Kind::XmlValues;
+    if (!HasExtension(file, ".XML")) target += ".xml";
     // The loader finds a saved tree by its key only in upper case.
     const std::string key = m_pRoot->GetKey();
-    std::string upper = key;
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    m_pRoot->SetKey(upper);
+    m_pRoot->SetKey(CAppTools::MakeUpper(key));
     const std::string name = UseDescription(target);
     try {
       CAppStreamXML::Save(name, m_pRoot.get());
@@ -100,10 +115,9 @@ void EditDocument::SaveAs(const std::string& file) {
       m_pRoot->SetKey(key);
       throw;
     }
+    m_strKey = m_pRoot->GetKey();
     m_pRoot->SetKey(key);
-    m_strKey = upper;
   }
-  m_kind = kind;
   m_strFile = target;
   m_saved = Snapshot();
   m_bModified = false;

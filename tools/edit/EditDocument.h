@@ -15,10 +15,6 @@ class CAppResources;
 
 class EditDocument {
 public:
-  // A binary parameter file, a description (saving over it would lose its
-  // other definitions and resources) or a value file the library wrote.
-  enum class Kind { None, Binary, Description, XmlValues };
-
   struct CheckError {
     std::string path;  // below the root, "" for the root
     std::string message;
@@ -30,20 +26,22 @@ public:
   EditDocument& operator=(const EditDocument&) = delete;
 
   // FILE.bin, or definition `key` of FILE.xml (any other extension is read
-  // as XML). On failure it throws and the document is unchanged.
+  // as XML; no key: the file's only definition, as in a value file). On
+  // failure it throws and the document is unchanged.
   void Open(const std::string& file, const std::string& key,
             CAppStreamXML::LoadProgress* progress = nullptr);
   // Saves as a binary parameter file when the name ends in ".bin", else as
   // an XML value file (".xml" added when missing); the document is then
   // that file. A failure throws and leaves any previous file as it was.
   void SaveAs(const std::string& file);
-  // Saves over the file opened; not for a description.
-  bool CanSaveInPlace() const { return m_kind == Kind::Binary || m_kind == Kind::XmlValues; }
+  // Whether Save may write over the file: a binary file, or an XML value
+  // file (one definition, no resources; a description would lose the rest).
+  // Asks the file as it is now.
+  bool CanSaveInPlace() const;
   void Save() { SaveAs(m_strFile); }
 
   CAppParam* Root() const { return m_pRoot.get(); }
   CAppResources& Resources() const { return *m_pResources; }
-  Kind GetKind() const { return m_kind; }
   const std::string& File() const { return m_strFile; }
   const std::string& Key() const { return m_strKey; }
   bool IsModified() const { return m_bModified; }
@@ -67,7 +65,6 @@ private:
 
   std::unique_ptr<CAppResources> m_pResources;
   std::unique_ptr<CAppParam> m_pRoot;
-  Kind m_kind = Kind::None;
   std::string m_strFile;
   std::string m_strKey;
   std::vector<std::uint8_t> m_saved;   // the tree as last opened or saved

@@ -64,7 +64,6 @@ public:
       APP_THROW("Loading cancelled");
     }
   }
-  bool WasShown() const { return m_pDialog != nullptr; }
   bool WasCancelled() const { return m_bCancelled; }
 
 private:
@@ -396,24 +395,25 @@ void EditWindow::AfterProperties() { m_document.EndChange(); }
 void EditWindow::OnPropertiesDone() {
   QMetaObject::invokeMethod(
       this,
-      [this] {
-        if (m_pLink == nullptr) return;
-        const std::string path = m_strSelectedPath;
-        m_pLink->Refill();
-        if (!SelectPath(path)) SelectPath("");
-        UpdateTitle();
-      },
+      [this] { RefillTree(); },
       Qt::QueuedConnection);
 }
 
 void EditWindow::Undo() {
-  if (!m_document.CanUndo() || m_pLink == nullptr) return;
-  const std::string path = m_strSelectedPath;
+  if (!m_document.CanUndo()) return;
   try {
     m_document.Undo();
   } catch (const CAppException& e) {
     ShowError("Undo", e.GetMessage());
   }
+  RefillTree();
+}
+
+// The nodes below the root may have been recreated: the tree is built again
+// from them and the node selected before is found again by its path.
+void EditWindow::RefillTree() {
+  if (m_pLink == nullptr) return;
+  const std::string path = m_strSelectedPath;
   m_pLink->Refill();
   if (!SelectPath(path)) SelectPath("");
   UpdateTitle();

@@ -67,6 +67,7 @@ private:
   void ShowSelection();
   void ShowImage(CAppParam* imaged);
   void UpdateTitle();
+  void RefillTree();
   void ClearCheckResults();
   // Before the file is closed: true to go on (saved or discarded).
   bool MaybeSave();
@@ -89,7 +90,6 @@ private:
   QPointer<CAppPage> m_pPage;
   CAppParam* m_pSelected = nullptr;
   std::string m_strSelectedPath;
-  bool m_bChanged = false;  // a properties walk changed the tree
 
   QWidget* m_pTreeSlot = nullptr;
   QLabel* m_pPath = nullptr;

@@ -15,9 +15,7 @@
 
 #include "AppConfigFiles.h"
 #include "EditWindow.h"
-#include "appconfig/AppDebug.h"
 #include "appconfig/AppDynamic.h"
-#include "appconfig/AppLog.h"
 #include "appconfig/AppToolsXML.h"
 #include "appconfig/ui/AppUiLib.h"
 
@@ -27,14 +25,6 @@ void Usage() {
   std::fprintf(stderr,
                "usage: appconfig-edit [FILE.xml KEY | FILE.bin]\n"
                "       appconfig-edit --screenshot OUT.png FILE.xml KEY [PATH]\n");
-}
-
-// FILE.xml alone stands for its only definition, as a value file has.
-std::string KeyOf(const std::string& file, const QStringList& args, int index) {
-  if (index < args.size()) return args[index].toStdString();
-  if (file.size() > 4 && file.compare(file.size() - 4, 4, ".bin") == 0) return std::string();
-  const DescriptionContents contents = ReadDescriptionContents(file);
-  return contents.keys.size() == 1 ? contents.keys.front() : std::string();
 }
 
 int Screenshot(EditWindow& window, const QStringList& args) {
@@ -75,13 +65,6 @@ int main(int argc, char** argv) {
     return 2;
   }
   window.show();
-  if (args.size() > 1) {
-    const std::string file = args[1].toStdString();
-    try {
-      window.OpenFile(file, KeyOf(file, args, 2));
-    } catch (const CAppException& e) {
-      std::fprintf(stderr, "%s\n", e.GetMessage().c_str());
-    }
-  }
+  if (args.size() > 1) window.OpenFile(args[1].toStdString(), args.size() > 2 ? args[2].toStdString() : std::string());
   return QApplication::exec();
 }
