@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "appconfig/AppDebug.h"
+#include "appconfig/AppException.h"
 #include "appconfig/AppLog.h"
 #include "appconfig/AppToolsXML.h"
 #include "appconfig/AppVariant.h"
@@ -53,4 +54,13 @@ DescriptionContents ReadDescriptionContents(const std::string& file) {
   CAppToolsXML::ListElement resources;
   contents.hasResources = root.Select("Resources", resources) && resources.GetCount() > 0;
   return contents;
+}
+
+std::string OnlyDefinitionKey(const std::string& file) {
+  const DescriptionContents contents = ReadDescriptionContents(file);
+  if (contents.keys.size() != 1) {
+    throw CAppException("appconfig", 0, "%s is not a value file: it holds %u definitions", file.c_str(),
+                        static_cast<unsigned>(contents.keys.size()));
+  }
+  return contents.keys.front();
 }

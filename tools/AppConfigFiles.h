@@ -25,3 +25,6 @@ struct DescriptionContents {
   bool hasResources = false;
 };
 DescriptionContents ReadDescriptionContents(const std::string& file);
+
+// The key of the one definition a value file holds; another count throws.
+std::string OnlyDefinitionKey(const std::string& file);

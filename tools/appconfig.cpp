@@ -95,17 +95,6 @@ std::unique_ptr<CAppParam> LoadBinary(const std::string& file) {
   return root;
 }
 
-// The key of the one definition that a value file holds.
-std::string OnlyDefinitionKey(const std::string& file) {
-  UseDescriptionFile(file);
-  const DescriptionContents contents = ReadDescriptionContents(file);
-  if (contents.keys.size() != 1) {
-    throw CAppException("appconfig", 0, "%s is not a value file: it holds %u definitions", file.c_str(),
-                        static_cast<unsigned>(contents.keys.size()));
-  }
-  return contents.keys.front();
-}
-
 class Session {
 public:
   explicit Session(const Options& options) {
@@ -133,6 +122,7 @@ public:
   std::unique_ptr<CAppParam> LoadValues(const std::string& file) {
     const std::string extension = fs::path(file).extension().string();
     if (extension == ".bin" || extension == ".BIN") return LoadBinary(file);
+    UseDescriptionFile(file);
     return LoadDescription(file, OnlyDefinitionKey(file));
   }
 

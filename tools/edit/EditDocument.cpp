@@ -21,15 +21,6 @@ bool HasExtension(const std::string& file, const char* extension) {
   return CAppTools::MakeUpper(fs::path(file).extension().string()) == extension;
 }
 
-// The key of a value file's only definition.
-std::string OnlyKey(const std::string& file) {
-  const DescriptionContents contents = ReadDescriptionContents(file);
-  if (contents.keys.size() != 1) {
-    APP_THROW("%s holds %zu definitions: name the one to open", file.c_str(), contents.keys.size());
-  }
-  return contents.keys.front();
-}
-
 std::vector<std::uint8_t> ReadAll(CAppToolsBin::Stream& stream) {
   std::vector<std::uint8_t> bytes(stream.GetLength());
   stream.Seek(0);
@@ -73,7 +64,7 @@ void EditDocument::Open(const std::string& file, const std::string& key, CAppStr
     if (root == nullptr) APP_THROW("Can not open %s", file.c_str());
     rootKey = root->GetKey();
   } else {
-    if (rootKey.empty()) rootKey = OnlyKey(file);
+    if (rootKey.empty()) rootKey = OnlyDefinitionKey(file);
     root = CAppStreamXML::Load(UseDescription(file), resources.get(), rootKey, progress);
     if (root == nullptr) APP_THROW("Can not load %s: no description schema", file.c_str());
   }
