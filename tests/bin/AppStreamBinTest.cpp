@@ -158,7 +158,7 @@ std::string Numbered(const char* prefix, int i) {
   return text;
 }
 
-std::unique_ptr<CAppParamGroup> LargeTree(int groups = 40) {
+std::unique_ptr<CAppParamGroup> LargeTree(int groups) {
   auto root = std::make_unique<CAppParamGroup>("Large");
   root->SetKey("LARGE");
   for (int g = 0; g < groups; ++g) {
@@ -346,13 +346,11 @@ struct FullDiskFile : CAppToolsBin::File {
   unsigned room = 200;  // the disk fills up halfway through the file
 };
 
-TEST(AppStreamBin, SaveAndLoad_FileAndAFailedSaveLeavesItUnchanged) {
+TEST(AppStreamBin, SaveAndLoad_AFailedSaveLeavesTheFileUnchanged) {
   TempFolder folder;
   const std::string file = folder.File("tree.bin");
   CAppStreamBin::Save(SmallTree().get(), file);
   const std::string before = TempFolder::ReadAll(file);
-  const std::unique_ptr<CAppParam> loaded = CAppStreamBin::Load(file);
-  EXPECT_EQ(loaded != nullptr ? loaded->GetKey() : "null", "G");
   EXPECT_EQ(CAppStreamBin::Load(folder.File("missing.bin")), nullptr);
 
   const std::string full = "Exception >File not written : " + file + " (write: No space left on device)";
@@ -361,18 +359,14 @@ TEST(AppStreamBin, SaveAndLoad_FileAndAFailedSaveLeavesItUnchanged) {
   const struct {
     const char* what;
     std::unique_ptr<CAppParamGroup> tree;
-    unsigned room;
     std::string message;
   } failures[] = {
-      {"disk full while the file is closed", SmallTree(), 200, full},
-      {"disk full in the middle of the tree", LargeTree(), 300 * 1024, full},
-      {"disk full while the writer thread writes", LargeTree(120), 1536 * 1024, full},
-      {"parameter that cannot be written", std::move(zero), ~0u, "Exception >Invalid Data"},
+      {"disk full", SmallTree(), full},
+      {"parameter that cannot be written", std::move(zero), "Exception >Invalid Data"},
   };
   for (const auto& failure : failures) {
     SCOPED_TRACE(failure.what);
     FullDiskFile output;
-    output.room = failure.room;
     const CAppException e = CatchAppException([&] { CAppStreamBin::Save(failure.tree.get(), file, {}, output); });
     EXPECT_EQ(std::tuple(e.GetMessage(), e.GetPrgFile()), std::tuple(failure.message, "AppStreamBin"));
     // Neither a temporary file nor a changed byte is left behind.
@@ -594,44 +588,15 @@ TEST(AppStreamBin, Variant_EveryKindIsStoredInItsWidthAndReadBack) {
   }
 }
 
-// A parameter of many fields (more than the usual handful) whose last field
-// is renamed: to a name it has already, in the same or another case, it is
-// refused; to a name of its own it is a field the class does not ask for.
-TEST(AppStreamBin, Load_RepeatedNameAmongManyFieldsIsRefusedWhateverItsCase) {
-  CTestParamWide source;
-  source.Fill();
-  source.text = "KEY";  // a string "KEY" in the table, for the renamed field
-  source.SetName("Other");
-  source.ui8 = 7;
-  const Bytes good = SaveToBytes(&source);
-  ASSERT_EQ(Fields(good).size(), 20u);
-  const std::vector<std::string> strings = Strings(good);
-  const struct {
-    const char* name;
-    const char* message;
-  } cases[] = {{"Key", "Record name already exist"}, {"KEY", "Record name already exist"}, {"Other", nullptr}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    Bytes bytes = good;
-    const auto name = std::find(strings.begin(), strings.end(), c.name) - strings.begin();
-    Put32(bytes, FieldNamed(good, "UI8").at + 4, static_cast<std::uint32_t>(name));
-    CTestParamWide target;
-    if (c.message == nullptr) {
-      LoadFromBytes(bytes, &target);
-      EXPECT_EQ(std::make_tuple(target.GetKey(), target.ui8), std::make_tuple(source.GetKey(), 0ull));
-    } else {
-      EXPECT_EQ(CatchAppException([&] { LoadFromBytes(bytes, &target); }).GetMessage(), std::string("Exception >") + c.message);
-    }
-  }
-}
-
 // One field of a parameter's element changed: a header the reader cannot
 // count or that does not fit is refused, a field of another kind than the
-// class asks for is refused, another integer type or a name the class does
-// not ask for is read.
+// class asks for is refused, the last of many fields renamed to a name the
+// parameter has already, in any case, is refused; another integer type or a
+// name the class does not ask for is read.
 TEST(AppStreamBin, Load_AChangedFieldIsRefusedOrRead) {
   CTestParamAll source;
   source.Fill();
+  source.text = "KEY";  // a string "KEY" in the table, for a renamed field
   const Bytes good = SaveToBytes(&source);
   const std::vector<std::string> strings = Strings(good);
   const auto index = [&](const char* text) {
@@ -649,6 +614,8 @@ TEST(AppStreamBin, Load_AChangedFieldIsRefusedOrRead) {
       {"group where a word was", at("Bits") + 8, kGroup, "Exception >Bad Field"},
       {"type none", at("I4") + 8, 0, "Exception >Bad Field"},
       {"name index past the table", at("UI4") + 4, 5000, "Exception >Bad data index"},
+      {"name held already", at("Strings") + 4, index("Key"), "Exception >Record name already exist"},
+      {"name held already in another case", at("Strings") + 4, index("KEY"), "Exception >Record name already exist"},
       {"other signedness", at("UI4") + 8, kUI4 - 0x10, "UI4=4000000000 I4=-2000000000"},
       {"name not asked for", at("UI4") + 4, index("Tout"), "UI4=0 I4=-2000000000"},
   };
@@ -698,9 +665,9 @@ struct CTestParamWidth : CAppParam {
 APP_IMPLEMENT_DYNCREATE(CTestParamWidth, CAppParam)
 APP_REGISTER_CLASS(CTestParamWidth, "")
 
-// `long` and `unsigned long` are 32-bit fields in the file and in copies,
+// `long` and `unsigned long` are 32-bit fields in the file and in clones,
 // whatever their width here; a value that needs more cannot be saved.
-TEST(AppStreamBin, LongFields_Are32BitFieldsInFilesClonesAndMerges) {
+TEST(AppStreamBin, LongFields_Are32BitFieldsInFilesAndClones) {
   CAppParamGroup source;
   auto* longs = source.SetAt("LONG", new CTestParamLong);
   std::tie(longs->offset, longs->mask) = std::make_tuple(-5L, 0xFFFFFFFFUL);
@@ -722,12 +689,6 @@ TEST(AppStreamBin, LongFields_Are32BitFieldsInFilesClonesAndMerges) {
   LoadFromBytes(bytes, &loaded);
   EXPECT_EQ(values(&loaded), values(longs));
   EXPECT_EQ(values(CAppStreamBin::CloneParam(longs).get()), values(longs));
-  CTestParamLong merged;
-  CAppStreamBin::MergeParam(&merged, longs);
-  EXPECT_EQ(values(&merged), values(longs));
-  CAppParamGroup added;
-  CAppStreamBin::AddParams(&added, &source, {"LONG"});
-  EXPECT_EQ(values(added.FindChild("LONG")), values(longs));
 
   const std::pair<long, unsigned long> tooWide[] = {{0x100000000L, 0UL}, {-0x80000001L, 0UL}, {0L, 0x100000000UL}};
   for (const auto& [offset, mask] : tooWide) {
@@ -743,7 +704,6 @@ TEST(AppStreamBin, LongFields_Are32BitFieldsInFilesClonesAndMerges) {
 // its stored width and converted: the sign from the file, cut to the width.
 TEST(AppStreamBin, Load_IntegerOfAnotherWidthIsConverted) {
   using Number = decltype(CTestParamWidth::number);
-  using U1 = unsigned char;
   using U2 = unsigned short;
   const struct {
     Number stored, asked, expected;
@@ -751,10 +711,7 @@ TEST(AppStreamBin, Load_IntegerOfAnotherWidthIsConverted) {
       {short{-2}, int{}, int{-2}},
       {U2{65535}, int{}, int{65535}},
       {static_cast<signed char>(-1), 0ULL, ~0ULL},
-      {U1{200}, short{}, short{200}},
-      {-3LL, short{}, short{-3}},
       {0x12345678u, U2{}, U2{0x5678}},
-      {int{-2}, U1{}, U1{0xFE}},
       {0x100000005ULL, int{}, int{5}},
   };
   for (const auto& c : cases) {

@@ -195,7 +195,7 @@ TEST_F(AppStreamXML, Load_BadDescriptionsThrowClearMessages) {
   WriteDescription("bad", R"(<Param Key="NOTYPE"/><Param Key="BADTYPE" Type="Nothing"/><Param Key="RULE" Type="CAppDataRecord"/>
     <Group Key="WRONG_FIELD"><Array Name="AutoIndex"><Element Value="1"/></Array></Group>
     <Group Key="BITS_ON_STRING"><BitField Name="Help"><Bit Set="1"/></BitField></Group>
-    <Group Key="SELF"><ParamRef Key="ME" Ref="SELF"/></Group><Group Key="NOREF"><ParamRef Key="X"/></Group>
+    <Group Key="NOREF"><ParamRef Key="X"/></Group>
     <Group Key="OTHER_MISSING"><ParamRef Key="X" File="absent"/></Group>)");
   const std::string context = " in this context can not be associated with an XML element ";
   const std::pair<const char*, std::string> cases[] = {
@@ -205,7 +205,6 @@ TEST_F(AppStreamXML, Load_BadDescriptionsThrowClearMessages) {
       {"RULE", "CAPPDATARECORD is not a CAppParamXXX or an alias of CAppParamXXX"},
       {"WRONG_FIELD", "\"AutoIndex\" Field of CAppParamGroup (Key=WRONG_FIELD)" + context + "<Array> on file :bad.XML"},
       {"BITS_ON_STRING", "\"Help\" Field of CAppParamGroup (Key=BITS_ON_STRING)" + context + "<BitField> on file:bad.XML"},
-      {"SELF", "Reference loop : definition SELF on file : bad.XML refers back to itself"},
       {"NOREF", "Reference error for ref : ParamRef or Attribut Type not found"},
       {"OTHER_MISSING", "(" + Dir() + "absent.xml) The file cannot be opened: No such file or directory"},
   };
@@ -214,153 +213,19 @@ TEST_F(AppStreamXML, Load_BadDescriptionsThrowClearMessages) {
               "Exception >" + message) << key;
   }
   EXPECT_EQ(CatchAppException([&] { CAppStreamXML::Load("bad", nullptr, "NOTYPE"); }).GetPrgFile(), "AppStreamXML");
-  // Invalid against the schema: refused by the XML layer.
-  WriteDescription("invalid", R"(<Group Key="G" Colour="red"/>)");
-  EXPECT_EQ(CatchAppException([&] { CAppStreamXML::Load("invalid", nullptr, "G"); }).GetPrgFile(), "AppToolsXML");
-  // No file name, or no schema to validate with: no tree.
+  // No file name, or a schema folder without the schema: no tree. No schema
+  // folder at all: the schema built into the library validates, and the XML
+  // layer refuses an invalid file.
   EXPECT_EQ(CAppStreamXML::Load("", nullptr, "X"), nullptr);
-  CAppToolsXML::SetSchemaPath(Dir() + "NoSchemaHere");
-  EXPECT_EQ(CAppStreamXML::Load("invalid", nullptr, "G"), nullptr);
-}
-
-// Files are read and validated in turn: the first invalid file read wins
-// over any later error, and an invalid file adds no resources, whatever the
-// size of the files.
-TEST_F(AppStreamXML, Load_LargeFilesGiveWhatValidatingEachFileInTurnGives) {
-  std::string filler;
-  for (int i = 0; i < 12000; ++i) {
-    filler += "<Param Key=\"F" + std::to_string(i) + "\" Type=\"Value\" Value=\"" + std::string(80, 'x') + "\"/>\n";
-  }
-  const std::string resources = R"(<Resources Profile="Speed"><Define Key="SYS_UNIT_VALUE" Name="tr/min"/></Resources>)";
-  const std::string root = R"(<Group Key="ROOT"><Param Key="V" Type="Numeric" Alias="Speed"/>
-    <ParamRef Key="A" Ref="F11999"/><ParamRef Key="B" Ref="F0" File="other"/></Group>)";
-  const std::string invalid = R"(<Group Key="LATE" Colour="red"/>)";
-  const std::string missing = R"(<Group Key="MISSING"><ParamRef Key="X" Ref="NONE"/></Group>)";
-  WriteDescription("large", resources + root + missing + filler);
-  WriteDescription("other", filler);
-  ASSERT_GE(std::filesystem::file_size(Dir() + "large.xml"), 1024u * 1024u);
-
-  CAppResources loaded;
-  loaded.Init();
-  const std::unique_ptr<CAppParam> tree = CAppStreamXML::Load("large", &loaded, "ROOT");
-  ASSERT_NE(tree, nullptr);
-  CAppParamGroup* group = tree->GetGroup();
-  ASSERT_EQ(group->GetCount(), 3u);
-  std::string unit;
-  EXPECT_TRUE(loaded.Load(unit, group->FindChild("V"), "SYS_UNIT"));
-  EXPECT_EQ(unit, "tr/min");
-  EXPECT_EQ(group->FindChild("B")->GetClassName(), "CAppParamValue");
-
-  CAppToolsXML::SchemaCollection schemas;
-  ASSERT_TRUE(schemas.Create() && schemas.Add("QXE-kvrDescription", ""));
-  const auto inTurn = [&](const std::string& file) {
-    return CatchAppException([&] { CAppToolsXML::Document().Load(file, &schemas); }).GetMessage();
-  };
-  // The root file turns invalid at its end: its fault comes before the
-  // missing reference read first, and before the other file's fault.
-  WriteDescription("large", resources + root + missing + filler + invalid);
-  WriteDescription("other", filler + invalid);
-  const std::string fault = inTurn("large");
-  ASSERT_NE(fault.find("Colour"), std::string::npos);
-  for (const char* key : {"ROOT", "MISSING"}) {
-    CAppResources fresh;
-    fresh.Init();
-    const CAppException e = CatchAppException([&] { CAppStreamXML::Load("large", &fresh, key); });
-    EXPECT_EQ(e.GetMessage() + " in " + e.GetPrgFile(), fault + " in AppToolsXML") << key;
-    EXPECT_FALSE(fresh.Load(unit, group->FindChild("V"), "SYS_UNIT")) << key;
-  }
-  // A valid root file whose referenced file is invalid.
-  WriteDescription("large", resources + root + filler);
-  EXPECT_EQ(CatchAppException([&] { CAppStreamXML::Load("large", nullptr, "ROOT"); }).GetMessage(), inTurn("other"));
-  EXPECT_EQ(CatchAppException([&] { CAppStreamXML::LoadResources("other", &loaded); }).GetMessage(), inTurn("other"));
-}
-
-TEST_F(AppStreamXML, Save_RoundTripKeepsEveryFieldAndFailuresLeaveThePreviousFile) {
-  const std::unique_ptr<CAppParam> loaded = LoadDevice();
-  ASSERT_NE(loaded, nullptr);
-  ASSERT_TRUE(CAppStreamXML::Save("saved", loaded.get()));
-  const std::string first = Read("saved");
-  EXPECT_EQ(first.find("QXE-kvrDescription"), std::string::npos);  // no schema reference
-  const std::unique_ptr<CAppParam> reloaded = CAppStreamXML::Load("saved", nullptr, "ip_cfg");
-  ASSERT_EQ(ParamTreeLines(loaded.get()), ParamTreeLines(reloaded.get()));
-  EXPECT_EQ(reloaded->GetHelp(), "Aide <module> & \"réseau\"'\t\n");  // escaped, not normalised
-  // A second save of the reloaded tree writes the same file.
-  ASSERT_TRUE(CAppStreamXML::Save("again", reloaded.get()));
-  EXPECT_EQ(Read("again"), first);
-  // A failed save leaves the previous file and no other; a type code without
-  // a name cannot be read back: refused with its context.
-  const std::size_t files = FileCount();
-  Probe(loaded.get())->failSave = true;
-  EXPECT_EQ(CatchAppException([&] { CAppStreamXML::Save("saved", loaded.get()); }).GetMessage(),
-            "Exception >Probe refuses to save");
-  EXPECT_EQ(Read("saved"), first);
-  Probe(loaded.get())->failSave = false;
-  Probe(loaded.get())->code = 0x0800u;
-  EXPECT_EQ(CatchAppException([&] { CAppStreamXML::Save("saved", loaded.get()); }).GetMessage(),
-            "Exception >\"Code\" Field of CAppParamSaveProbe (Key=PROBE): type code 0x0800 has no name");
-  EXPECT_EQ(Read("saved"), first);
-  EXPECT_EQ(FileCount(), files);
-}
-
-TEST_F(AppStreamXML, Save_EmptyNameNullParamAndNullPointers) {
-  CAppParamGroup root;
-  EXPECT_FALSE(CAppStreamXML::Save("", &root));
-  EXPECT_EQ(FileCount(), 0u);
-  ASSERT_TRUE(CAppStreamXML::Save("empty", nullptr));
-  EXPECT_TRUE(SavedParam("empty") == 0);
-  CAppParamSaveProbe probe;  // an empty key is still written
-  CAppVariant key;
-  EXPECT_TRUE(CAppStreamXML::Save("probe", &probe) && SavedParam("probe").GetAttribut("Key", key));
-
-  CAppStreamXML::SaveStream stream;
-  Element top;
-  stream.GetDocument().Create(top);
-  for (const CAppException& e : {CatchAppException([&] { CAppStreamXML::SaveRecord(nullptr, &top, &root); }),
-                                 CatchAppException([&] { CAppStreamXML::SaveRecord(&stream, nullptr, &root); })}) {
-    EXPECT_EQ(e.GetMessage() + " in " + e.GetPrgFile(), "Exception >Bad pointer in AppStreamXML");
-  }
-}
-
-TEST_F(AppStreamXML, Save_NestingLimitOfTheLoader) {
-  CAppParamGroup root;
-  root.SetKey("CHAIN");
-  CAppParamGroup* last = &root;
-  for (int depth = 2; depth <= 256; ++depth) last = last->SetAt("G", new CAppParamGroup(), CAppParamGroup::ADD_BY_KEY);
-  EXPECT_TRUE(CAppStreamXML::Save("chain", &root) && CAppStreamXML::Load("chain", nullptr, "CHAIN") != nullptr);
-  last->SetAt("TOO_DEEP", new CAppParam(), CAppParamGroup::ADD_BY_KEY);
-  EXPECT_EQ(CatchAppException([&] { CAppStreamXML::Save("chain", &root); }).GetMessage(),
-            "Exception >Nesting deeper than 256 at CAppParam (Key=TOO_DEEP)");
-}
-
-// An array field with no entries leaves no "Array" element; the tree still
-// reads back as it was.
-TEST_F(AppStreamXML, Save_EmptyArraysWriteNoArrayElement) {
-  CAppParamGroup root;
-  root.SetKey("ROOT");
-  root.SetAt("LIST", new CAppParamListKey(), CAppParamGroup::ADD_BY_KEY);
-  root.SetAt("CHOICE", new CAppParamEnumSingle(), CAppParamGroup::ADD_BY_KEY);
-  auto* filled = root.SetAt("FILLED", new CAppParamListKey(), CAppParamGroup::ADD_BY_KEY);
-  filled->InsertAfter("A", CAppParamListKey::Position());
-  ASSERT_TRUE(CAppStreamXML::Save("arrays", &root));
-  const std::string saved = Read("arrays");
-  EXPECT_EQ(saved.find("<Array"), saved.rfind("<Array")) << saved;  // only FILLED's
-  EXPECT_NE(saved.find("<Array Name=\"List\""), std::string::npos) << saved;
-  const std::unique_ptr<CAppParam> reloaded = CAppStreamXML::Load("arrays", nullptr, "ROOT");
-  EXPECT_EQ(ParamTreeLines(reloaded.get()), ParamTreeLines(&root));
-}
-
-// With no schema directory set, descriptions are validated against the
-// schema built into the library.
-TEST_F(AppStreamXML, Load_WithoutSchemaDirectoryValidatesWithTheBuiltInSchema) {
-  WriteDescription("valid", R"(<Group Key="G"><Param Key="V" Type="Numeric"/></Group>)");
+  WriteDescription("valid", R"(<Group Key="G"/>)");
   WriteDescription("invalid", R"(<Group Key="G" Colour="red"/>)");
+  CAppToolsXML::SetSchemaPath(Dir() + "NoSchemaHere");
+  EXPECT_EQ(CAppStreamXML::Load("valid", nullptr, "G"), nullptr);
   CAppToolsXML::SetSchemaPath("");
-  const std::unique_ptr<CAppParam> tree = CAppStreamXML::Load("valid", nullptr, "G");
-  ASSERT_NE(tree, nullptr);
-  EXPECT_EQ(tree->GetGroup()->GetCount(), 1u);
+  EXPECT_NE(CAppStreamXML::Load("valid", nullptr, "G"), nullptr);
   const CAppException e = CatchAppException([&] { CAppStreamXML::Load("invalid", nullptr, "G"); });
-  EXPECT_NE(e.GetMessage().find("Colour"), std::string::npos) << e.GetMessage();
   EXPECT_EQ(e.GetPrgFile(), "AppToolsXML");
+  EXPECT_NE(e.GetMessage().find("Colour"), std::string::npos) << e.GetMessage();
 }
 
 // A host class that loads another description while it is itself being
@@ -490,8 +355,7 @@ TEST_F(AppStreamXML, Load_ReusedDefinitionsWithinTheLimitAndHostLimits) {
   WriteDescription("channels", block + "</Group>" + device + "</Group>");
   const int elements = 1 + 51 + 65;  // the root and the two definitions
   CAppParamCounted::made = 0;
-  const std::unique_ptr<CAppParam> tree = CAppStreamXML::Load("channels", nullptr, "DEVICE");
-  ASSERT_NE(tree, nullptr);
+  EXPECT_NE(CAppStreamXML::Load("channels", nullptr, "DEVICE"), nullptr);
   EXPECT_EQ(CAppParamCounted::made, 64u * 50u);
 
   const LimitsGuard guard;
