@@ -67,11 +67,11 @@ TEST_F(XmlSchema, ValidatesDocumentsOfItsNamespace) {
 }
 
 TEST_F(XmlSchema, AddRefusesWhatItCannotUse) {
-  for (const char* name : {"missing", "malformed", "not_a_schema", "bad_group", "bad_ref"}) {
+  // bad_group is read whole before its fault is found (the faults of schemas
+  // that parse are listed below).
+  for (const char* name : {"missing", "malformed", "not_a_schema", "bad_group"}) {
     EXPECT_FALSE(m_schemas.Add("urn:x", name)) << name;
   }
-  const std::string refusal = "bad_group.xdr\" not loaded: ElementType \"A\" has a group with a bad order \"any\"";
-  EXPECT_EQ(CAppDebug::GetLogger().CountOf("Schema \"" + CAppToolsXML::GetSchemaPath() + refusal), 1u);
   // The refused schemas left the collection as it was.
   Write("ok", "<Description xmlns=\"urn:x\"><Anything/></Description>");
   CAppToolsXML::Document doc;
