@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -544,19 +543,20 @@ TEST(AppStreamBin, Variant_EveryKindIsStoredInItsWidthAndReadBack) {
   using V = CAppVariant;
   const struct {
     CAppVariant value;
-    std::uint32_t type, bytes;
+    std::uint32_t type;
+    Bytes stored;  // a string's index is appended
   } cases[] = {
-      {Typed(V::VT_I1, -5), 0x10, 1},
-      {TypedU(V::VT_UI1, 200), 0x11, 1},
-      {Typed(V::VT_I2, -30000), 0x02, 2},
-      {TypedU(V::VT_UI2, 60000), 0x12, 2},
-      {Typed(V::VT_I4, -2000000000), 0x03, 4},
-      {TypedU(V::VT_UI4, 4000000000u), 0x13, 4},
-      {Typed(V::VT_I8, -9000000000000000), 0x14, 8},
-      {TypedU(V::VT_UI8, 0xFEDCBA9876543210u), 0x15, 8},
-      {Real(V::VT_R4, 1.5), 0x04, 4},
-      {Real(V::VT_R8, -0.1), 0x05, 8},
-      {CAppVariant("Texte"), kString, 4},      {CAppVariant(), 0, 0},
+      {Typed(V::VT_I1, -5), 0x10, {0xFB}},
+      {TypedU(V::VT_UI1, 200), 0x11, {0xC8}},
+      {Typed(V::VT_I2, -30000), 0x02, {0xD0, 0x8A}},
+      {TypedU(V::VT_UI2, 60000), 0x12, {0x60, 0xEA}},
+      {Typed(V::VT_I4, -2000000000), 0x03, {0x00, 0x6C, 0xCA, 0x88}},
+      {TypedU(V::VT_UI4, 4000000000u), 0x13, {0x00, 0x28, 0x6B, 0xEE}},
+      {Typed(V::VT_I8, -9000000000000000), 0x14, {0x00, 0x80, 0x05, 0x35, 0x8C, 0x06, 0xE0, 0xFF}},
+      {TypedU(V::VT_UI8, 0xFEDCBA9876543210u), 0x15, {0x10, 0x32, 0x54, 0x76, 0x98, 0xBA, 0xDC, 0xFE}},
+      {Real(V::VT_R4, 1.5), 0x04, {0x00, 0x00, 0xC0, 0x3F}},
+      {Real(V::VT_R8, -0.1), 0x05, {0x9A, 0x99, 0x99, 0x99, 0x99, 0x99, 0xB9, 0xBF}},
+      {CAppVariant("Texte"), kString, {}},     {CAppVariant(), 0, {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.value.GetType());
@@ -564,21 +564,13 @@ TEST(AppStreamBin, Variant_EveryKindIsStoredInItsWidthAndReadBack) {
     source.value = c.value;
     const Bytes bytes = SaveToBytes(&source);
     const Element field = FieldNamed(bytes, "Value");
-    EXPECT_EQ(std::make_tuple(field.type, field.end - field.at - 12), std::make_tuple(c.type, std::size_t{c.bytes}));
-    std::uint64_t stored = 0;
-    for (std::uint32_t i = 0; i < c.bytes; ++i) stored |= std::uint64_t{bytes[field.at + 12 + i]} << (8 * i);
+    Bytes expected = c.stored;
     if (c.value.IsString()) {
-      EXPECT_EQ(Strings(bytes).at(stored), "Texte");
-    } else if (c.value.GetType() == V::VT_R4) {
-      const float f = static_cast<float>(c.value.GetDouble());
-      EXPECT_EQ(std::memcmp(&stored, &f, 4), 0);
-    } else if (c.value.GetType() == V::VT_R8) {
-      const double d = c.value.GetDouble();
-      EXPECT_EQ(std::memcmp(&stored, &d, 8), 0);
-    } else if (c.bytes != 0) {
-      const std::uint64_t mask = c.bytes == 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * c.bytes)) - 1;
-      EXPECT_EQ(stored, c.value.GetUInt64() & mask);
+      const std::vector<std::string> strings = Strings(bytes);
+      W(expected, {static_cast<std::uint32_t>(std::find(strings.begin(), strings.end(), "Texte") - strings.begin())});
     }
+    EXPECT_EQ(std::make_tuple(field.type, Bytes(bytes.begin() + field.at + 12, bytes.begin() + field.end)),
+              std::make_tuple(c.type, expected));
     CTestParamAll target;
     target.value = c.value.IsString() ? CAppVariant("autre") : CAppVariant("Texte");
     LoadFromBytes(bytes, &target);
