@@ -228,6 +228,132 @@ TEST_F(AppStreamXML, Load_BadDescriptionsThrowClearMessages) {
   EXPECT_NE(e.GetMessage().find("Colour"), std::string::npos) << e.GetMessage();
 }
 
+// Files are read and validated in turn: the first invalid file read wins
+// over any later error, and an invalid file adds no resources, whatever the
+// size of the files.
+TEST_F(AppStreamXML, Load_LargeFilesGiveWhatValidatingEachFileInTurnGives) {
+  std::string filler;
+  for (int i = 0; i < 12000; ++i) {
+    filler += "<Param Key=\"F" + std::to_string(i) + "\" Type=\"Value\" Value=\"" + std::string(80, 'x') + "\"/>\n";
+  }
+  const std::string resources = R"(<Resources Profile="Speed"><Define Key="SYS_UNIT_VALUE" Name="tr/min"/></Resources>)";
+  const std::string root = R"(<Group Key="ROOT"><Param Key="V" Type="Numeric" Alias="Speed"/>
+    <ParamRef Key="A" Ref="F11999"/><ParamRef Key="B" Ref="F0" File="other"/></Group>)";
+  const std::string invalid = R"(<Group Key="LATE" Colour="red"/>)";
+  const std::string missing = R"(<Group Key="MISSING"><ParamRef Key="X" Ref="NONE"/></Group>)";
+  WriteDescription("large", resources + root + missing + filler);
+  WriteDescription("other", filler);
+  ASSERT_GE(std::filesystem::file_size(Dir() + "large.xml"), 1024u * 1024u);
+
+  CAppResources loaded;
+  loaded.Init();
+  const std::unique_ptr<CAppParam> tree = CAppStreamXML::Load("large", &loaded, "ROOT");
+  ASSERT_NE(tree, nullptr);
+  CAppParamGroup* group = tree->GetGroup();
+  ASSERT_EQ(group->GetCount(), 3u);
+  std::string unit;
+  EXPECT_TRUE(loaded.Load(unit, group->FindChild("V"), "SYS_UNIT"));
+  EXPECT_EQ(unit, "tr/min");
+  EXPECT_EQ(group->FindChild("B")->GetClassName(), "CAppParamValue");
+
+  CAppToolsXML::SchemaCollection schemas;
+  ASSERT_TRUE(schemas.Create() && schemas.Add("QXE-kvrDescription", ""));
+  const auto inTurn = [&](const std::string& file) {
+    return CatchAppException([&] { CAppToolsXML::Document().Load(file, &schemas); }).GetMessage();
+  };
+  // The root file turns invalid at its end: its fault comes before the
+  // missing reference read first, and before the other file's fault.
+  WriteDescription("large", resources + root + missing + filler + invalid);
+  WriteDescription("other", filler + invalid);
+  const std::string fault = inTurn("large");
+  ASSERT_NE(fault.find("Colour"), std::string::npos);
+  for (const char* key : {"ROOT", "MISSING"}) {
+    CAppResources fresh;
+    fresh.Init();
+    const CAppException e = CatchAppException([&] { CAppStreamXML::Load("large", &fresh, key); });
+    EXPECT_EQ(e.GetMessage() + " in " + e.GetPrgFile(), fault + " in AppToolsXML") << key;
+    EXPECT_FALSE(fresh.Load(unit, group->FindChild("V"), "SYS_UNIT")) << key;
+  }
+  // A valid root file whose referenced file is invalid.
+  WriteDescription("large", resources + root + filler);
+  EXPECT_EQ(CatchAppException([&] { CAppStreamXML::Load("large", nullptr, "ROOT"); }).GetMessage(), inTurn("other"));
+  EXPECT_EQ(CatchAppException([&] { CAppStreamXML::LoadResources("other", &loaded); }).GetMessage(), inTurn("other"));
+}
+
+TEST_F(AppStreamXML, Save_RoundTripKeepsEveryFieldAndFailuresLeaveThePreviousFile) {
+  const std::unique_ptr<CAppParam> loaded = LoadDevice();
+  ASSERT_NE(loaded, nullptr);
+  ASSERT_TRUE(CAppStreamXML::Save("saved", loaded.get()));
+  const std::string first = Read("saved");
+  EXPECT_EQ(first.find("QXE-kvrDescription"), std::string::npos);  // no schema reference
+  const std::unique_ptr<CAppParam> reloaded = CAppStreamXML::Load("saved", nullptr, "ip_cfg");
+  ASSERT_EQ(ParamTreeLines(loaded.get()), ParamTreeLines(reloaded.get()));
+  EXPECT_EQ(reloaded->GetHelp(), "Aide <module> & \"réseau\"'\t\n");  // escaped, not normalised
+  // A second save of the reloaded tree writes the same file.
+  ASSERT_TRUE(CAppStreamXML::Save("again", reloaded.get()));
+  EXPECT_EQ(Read("again"), first);
+  // A failed save leaves the previous file and no other; a type code without
+  // a name cannot be read back: refused with its context.
+  const std::size_t files = FileCount();
+  Probe(loaded.get())->failSave = true;
+  EXPECT_EQ(CatchAppException([&] { CAppStreamXML::Save("saved", loaded.get()); }).GetMessage(),
+            "Exception >Probe refuses to save");
+  EXPECT_EQ(Read("saved"), first);
+  Probe(loaded.get())->failSave = false;
+  Probe(loaded.get())->code = 0x0800u;
+  EXPECT_EQ(CatchAppException([&] { CAppStreamXML::Save("saved", loaded.get()); }).GetMessage(),
+            "Exception >\"Code\" Field of CAppParamSaveProbe (Key=PROBE): type code 0x0800 has no name");
+  EXPECT_EQ(Read("saved"), first);
+  EXPECT_EQ(FileCount(), files);
+}
+
+TEST_F(AppStreamXML, Save_EmptyNameNullParamAndNullPointers) {
+  CAppParamGroup root;
+  EXPECT_FALSE(CAppStreamXML::Save("", &root));
+  EXPECT_EQ(FileCount(), 0u);
+  ASSERT_TRUE(CAppStreamXML::Save("empty", nullptr));
+  EXPECT_TRUE(SavedParam("empty") == 0);
+  CAppParamSaveProbe probe;  // an empty key is still written
+  CAppVariant key;
+  EXPECT_TRUE(CAppStreamXML::Save("probe", &probe) && SavedParam("probe").GetAttribut("Key", key));
+
+  CAppStreamXML::SaveStream stream;
+  Element top;
+  stream.GetDocument().Create(top);
+  for (const CAppException& e : {CatchAppException([&] { CAppStreamXML::SaveRecord(nullptr, &top, &root); }),
+                                 CatchAppException([&] { CAppStreamXML::SaveRecord(&stream, nullptr, &root); })}) {
+    EXPECT_EQ(e.GetMessage() + " in " + e.GetPrgFile(), "Exception >Bad pointer in AppStreamXML");
+  }
+}
+
+TEST_F(AppStreamXML, Save_NestingLimitOfTheLoader) {
+  CAppParamGroup root;
+  root.SetKey("CHAIN");
+  CAppParamGroup* last = &root;
+  for (int depth = 2; depth <= 256; ++depth) last = last->SetAt("G", new CAppParamGroup(), CAppParamGroup::ADD_BY_KEY);
+  EXPECT_TRUE(CAppStreamXML::Save("chain", &root) && CAppStreamXML::Load("chain", nullptr, "CHAIN") != nullptr);
+  last->SetAt("TOO_DEEP", new CAppParam(), CAppParamGroup::ADD_BY_KEY);
+  EXPECT_EQ(CatchAppException([&] { CAppStreamXML::Save("chain", &root); }).GetMessage(),
+            "Exception >Nesting deeper than 256 at CAppParam (Key=TOO_DEEP)");
+}
+
+// An array field with no entries leaves no "Array" element; the tree still
+// reads back as it was.
+TEST_F(AppStreamXML, Save_EmptyArraysWriteNoArrayElement) {
+  CAppParamGroup root;
+  root.SetKey("ROOT");
+  root.SetAt("LIST", new CAppParamListKey(), CAppParamGroup::ADD_BY_KEY);
+  root.SetAt("CHOICE", new CAppParamEnumSingle(), CAppParamGroup::ADD_BY_KEY);
+  auto* filled = root.SetAt("FILLED", new CAppParamListKey(), CAppParamGroup::ADD_BY_KEY);
+  filled->InsertAfter("A", CAppParamListKey::Position());
+  ASSERT_TRUE(CAppStreamXML::Save("arrays", &root));
+  const std::string saved = Read("arrays");
+  EXPECT_EQ(saved.find("<Array"), saved.rfind("<Array")) << saved;  // only FILLED's
+  EXPECT_NE(saved.find("<Array Name=\"List\""), std::string::npos) << saved;
+  const std::unique_ptr<CAppParam> reloaded = CAppStreamXML::Load("arrays", nullptr, "ROOT");
+  EXPECT_EQ(ParamTreeLines(reloaded.get()), ParamTreeLines(&root));
+}
+
 // A host class that loads another description while it is itself being
 // loaded, as a host rule or class may.
 class CAppParamNestedLoad : public CAppParam {
