@@ -4,7 +4,6 @@
 // step.
 #include <gtest/gtest.h>
 
-#include "TempFolder.h"
 #include "TestSupport.h"
 #include "XmlTestSupport.h"
 #include "appconfig/AppResources.h"
@@ -22,13 +21,7 @@ const Definition kDefinitions[] = {
     {"device", "DEVICE"}, {"rules", "NETWORK"},
 };
 
-class RoundTrip : public ::testing::TestWithParam<Definition> {
-protected:
-  void TearDown() override {
-    CAppToolsXML::SetPath("");
-    CAppToolsXML::SetSchemaPath("");
-  }
-};
+class RoundTrip : public DescriptionFolder, public ::testing::WithParamInterface<Definition> {};
 
 }  // namespace
 
@@ -37,18 +30,16 @@ TEST_P(RoundTrip, DescriptionXmlBinary) {
   CapturedOutput output;
   CAppResources resources;
   resources.Init();
-  CAppToolsXML::SetSchemaPath(APPCONFIG_SCHEMA_DIR "/Description");
   CAppToolsXML::SetPath(APPCONFIG_EXAMPLES_DIR "/");
   const auto described = CAppStreamXML::Load(definition.file, &resources, definition.key);
   ASSERT_NE(described, nullptr);
 
-  TempFolder folder;
-  CAppToolsXML::SetPath(folder.Prefix());
+  CAppToolsXML::SetPath(Dir());
   ASSERT_TRUE(CAppStreamXML::Save("saved", described.get()));
   const auto fromXml = CAppStreamXML::Load("saved", &resources, definition.key);
   ASSERT_NE(fromXml, nullptr);
 
-  const std::string binFile = folder.File("saved.bin");
+  const std::string binFile = Dir() + "saved.bin";
   CAppStreamBin::Save(fromXml.get(), binFile);
   const auto fromBin = CAppStreamBin::Load(binFile);
   ASSERT_NE(fromBin, nullptr);
