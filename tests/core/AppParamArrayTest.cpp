@@ -18,12 +18,10 @@ using Strings = std::vector<std::string>;
 
 const std::string kSizeError = "Erreur: Erreur de taille dans le paramètre Blk.";
 
-CAppParamArray* AddArray(CAppParamGroup& root, const std::string& key, Bytes data, unsigned bits,
-                         std::uint32_t flags = 0) {
+CAppParamArray* AddArray(CAppParamGroup& root, const std::string& key, Bytes data, unsigned bits) {
   auto* array = root.SetAt(key, new CAppParamArray);
   array->SetData(data);
   array->SetBitSize(bits);
-  array->ModifyFlags(0, flags);
   return array;
 }
 
@@ -81,31 +79,6 @@ TEST(AppParamArray, Serialize_FieldOrder) {
     EXPECT_EQ(save.fields, param == &ip ? address : array) << param->GetClassName();
     if (param == &plain) { EXPECT_EQ(save.store["Value"], (Strings{"0", "127", "255"})); }
   }
-}
-
-// Arrays of 3 and 12 bits around a PF_NO_DATA one whose 8 bits stay free:
-// 5 | 0xDAB << 11, low byte first, never byte-swapped whatever PF_MOTOROLA says.
-TEST(AppParamArray, DataSerialize_GoldenBytesAndLoad) {
-  CAppParamGroup root;
-  CAppParamArray* a = AddArray(root, "A", {0x05}, 3);
-  CAppParamArray* n = AddArray(root, "N", {0x66}, 8, PF_NO_DATA);
-  CAppParamArray* b = AddArray(root, "B", {0xAB, 0xCD}, 12, PF_MOTOROLA);
-  CAppDataRecord save(false);
-  root.DataSerialize(&save);
-  EXPECT_EQ(save.GetPosition(), 23u);
-  EXPECT_EQ(ImageOf(save), (Bytes{0x05, 0x58, 0x6D}));
-
-  CAppDataRecord load(true);
-  load.SetData(Bytes{0x5D, 0x6D, 0xFF});
-  root.DataSerialize(&load);
-  EXPECT_EQ(DataOf(*a), Bytes{0x05});
-  EXPECT_EQ(DataOf(*n), Bytes{0x66});
-  EXPECT_EQ(DataOf(*b), (Bytes{0xED, 0x0F}));  // bits 11..22 of the image
-
-  CAppDataRecord shortImage(true);
-  shortImage.SetData(Bytes{0x5D});
-  const CAppException e = CatchAppException([&] { root.DataSerialize(&shortImage); });
-  EXPECT_EQ(e.GetMessage() + " " + e.GetPrgFile(), "Exception >Size Error AppDataRecord");
 }
 
 TEST(AppParamArray, DataSerialize_BitSizeBeyondDataLeavesArrayOut) {

@@ -6,11 +6,9 @@
 
 #include "FieldStoreRecord.h"
 #include "TestSupport.h"
-#include "appconfig/AppDataRecord.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
 using Strings = std::vector<std::string>;
 using Indices = std::pair<std::uint32_t, std::uint32_t>;  // current, default
 constexpr std::uint32_t kNone = CAppParamEnumSingle::kNoIndex;
@@ -39,18 +37,6 @@ Strings Texts(const CAppParamEnumSingle& e) {
   Strings texts;
   e.GetData(texts);
   return texts;
-}
-
-// A data field of `bits` bits whose entries are `values`, `current` selected.
-CAppParamEnumSingle* AddField(CAppParamGroup& group, const std::string& key,
-                              const std::vector<std::uint32_t>& values, std::uint32_t current,
-                              unsigned bits, std::uint32_t flags = 0) {
-  auto* e = new CAppParamEnumSingle;
-  for (std::uint32_t v : values) e->AddEntry(v, "");
-  e->SetBitSize(bits);
-  e->ModifyFlags(0, flags);
-  e->SetVariant(CAppVariant(current));
-  return group.SetAt(key, e);
 }
 
 }  // namespace
@@ -153,43 +139,3 @@ TEST(AppParamEnumSingle, Check_WritesMissingTextsAndMakesIndicesValid) {
   EXPECT_EQ(e->GetCurrentIndex(), 8u);
 }
 
-// What the numeric image does not show: 24 bits are swapped whole, 12 never.
-TEST(AppParamEnumSingle, DataSerialize_GoldenBytes) {
-  CAppParamGroup root;
-  AddField(root, "Moto24", {0x123456}, 0x123456, 24, PF_MOTOROLA);
-  AddField(root, "C", {0xABC}, 0xABC, 12, PF_MOTOROLA);
-  EXPECT_EQ(ImageOf(root), (Bytes{0x12, 0x34, 0x56, 0xBC, 0x0A}));
-}
-
-TEST(AppParamEnumSingle, DataSerialize_LoadSelectsTheEntryOfTheImageValue) {
-  CAppParamGroup root;
-  CAppParamEnumSingle* a = AddField(root, "A", {1, 2, 5}, 1, 3);
-  CAppParamEnumSingle* n = AddField(root, "N", {1, 15}, 15, 4, PF_NO_DATA);
-  CAppParamEnumSingle* b = AddField(root, "B", {0x0102, 0x0201}, 0x0201, 16, PF_MOTOROLA);
-  CAppParamEnumSingle* c = AddField(root, "C", {0x0102, 0x0201}, 0x0102, 16);
-  // A = 5 in bits 0-2, N's bits 3-6 hold 1, B's word 0x0201 in bits 7-22, C's in 23-38.
-  CAppDataRecord record(true);
-  record.SetData(Bytes{0x8D, 0x00, 0x81, 0x00, 0x01});
-  CapturedOutput out;
-  root.DataSerialize(&record);
-  // N is not read; B's word is swapped back to 0x0102.
-  EXPECT_EQ((std::vector<std::uint32_t>{a->GetCurrentIndex(), n->GetCurrentIndex(),
-                                        b->GetCurrentIndex(), c->GetCurrentIndex()}),
-            (std::vector<std::uint32_t>{2, 1, 0, 1}));
-  EXPECT_TRUE(out.lines.empty());
-  EXPECT_EQ(ImageOf(root), (Bytes{0x85, 0x00, 0x81, 0x00, 0x01}));
-
-  record.SetData(Bytes{0x07});  // A = 7, not listed: the first entry
-  record.SetModeLoad(true);
-  a->DataSerialize(&record);
-  EXPECT_EQ(a->GetCurrentIndex(), 0u);
-  EXPECT_EQ(out.lines, Strings{"Erreur: La valeur 7 ne peut pas être affectée dans A () parce "
-                               "que cette valeur n'est pas dans l'énumération."});
-  // No record, or wider than 32 bits.
-  a->SetBitSize(40);
-  CAppDataRecord wide(false);
-  EXPECT_EQ(CatchAppException([&] { a->DataSerialize(nullptr); }).GetMessage() + "|" +
-                CatchAppException([&] { a->DataSerialize(&wide); }).GetMessage(),
-            "Exception >Bad pointer|Exception >Size Error");
-  EXPECT_EQ(a->GetCurrentIndex(), 0u);
-}

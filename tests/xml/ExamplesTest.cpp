@@ -14,13 +14,7 @@ namespace {
 const std::vector<std::uint8_t> kDeviceImage = {0xC0, 0xA8, 0x00, 0x0A, 0x01, 0xF6, 0x14, 0x20, 0x00,
                                                 0x12, 0x34, 0x56, 0x78, 0xDE, 0xAD, 0xBE, 0x0D};
 
-class Examples : public ::testing::Test {
-protected:
-  void TearDown() override {
-    CAppToolsXML::SetPath("");
-    CAppToolsXML::SetSchemaPath("");
-  }
-};
+using Examples = DescriptionFolder;
 
 }  // namespace
 
@@ -29,7 +23,6 @@ TEST_F(Examples, DevicePacksIntoABitExactImageAndUnpacksIntoEveryType) {
   CAppResources resources;
   resources.Init();
   CAppToolsXML::SetPath(APPCONFIG_EXAMPLES_DIR "/");
-  CAppToolsXML::SetSchemaPath(APPCONFIG_SCHEMA_DIR "/Description");
   const auto device = CAppStreamXML::Load("device", &resources, "DEVICE");
   ASSERT_NE(device, nullptr);
   EXPECT_TRUE(output.lines.empty()) << output.lines.front();

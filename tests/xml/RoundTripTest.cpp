@@ -1,9 +1,9 @@
-// Every definition of the example descriptions survives the formats in
-// turn: description -> XML value file -> binary parameter file, with equal
-// trees and device images at every step.
+// The example device (which holds the network and module definitions) and
+// the rules example survive the formats in turn: description -> XML value
+// file -> binary parameter file, with equal trees and device images at every
+// step.
 #include <gtest/gtest.h>
 
-#include "TempFolder.h"
 #include "TestSupport.h"
 #include "XmlTestSupport.h"
 #include "appconfig/AppResources.h"
@@ -18,16 +18,10 @@ struct Definition {
 };
 
 const Definition kDefinitions[] = {
-    {"device", "DEVICE"}, {"device", "IP_CFG"}, {"modules", "SYS_ROOT"}, {"modules", "DI16"}, {"rules", "NETWORK"},
+    {"device", "DEVICE"}, {"rules", "NETWORK"},
 };
 
-class RoundTrip : public ::testing::TestWithParam<Definition> {
-protected:
-  void TearDown() override {
-    CAppToolsXML::SetPath("");
-    CAppToolsXML::SetSchemaPath("");
-  }
-};
+class RoundTrip : public DescriptionFolder, public ::testing::WithParamInterface<Definition> {};
 
 }  // namespace
 
@@ -36,18 +30,16 @@ TEST_P(RoundTrip, DescriptionXmlBinary) {
   CapturedOutput output;
   CAppResources resources;
   resources.Init();
-  CAppToolsXML::SetSchemaPath(APPCONFIG_SCHEMA_DIR "/Description");
   CAppToolsXML::SetPath(APPCONFIG_EXAMPLES_DIR "/");
   const auto described = CAppStreamXML::Load(definition.file, &resources, definition.key);
   ASSERT_NE(described, nullptr);
 
-  TempFolder folder;
-  CAppToolsXML::SetPath(folder.Prefix());
+  CAppToolsXML::SetPath(Dir());
   ASSERT_TRUE(CAppStreamXML::Save("saved", described.get()));
   const auto fromXml = CAppStreamXML::Load("saved", &resources, definition.key);
   ASSERT_NE(fromXml, nullptr);
 
-  const std::string binFile = folder.File("saved.bin");
+  const std::string binFile = Dir() + "saved.bin";
   CAppStreamBin::Save(fromXml.get(), binFile);
   const auto fromBin = CAppStreamBin::Load(binFile);
   ASSERT_NE(fromBin, nullptr);

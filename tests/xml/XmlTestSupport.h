@@ -4,15 +4,14 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
+#include "TempFolder.h"
 #include "appconfig/AppDataRecord.h"
 #include "appconfig/AppParam.h"
 #include "appconfig/AppRecord.h"
@@ -21,32 +20,23 @@
 class XmlFolder : public ::testing::Test {
 protected:
   void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    m_dir = std::filesystem::temp_directory_path() /
-            ("appconfig_xml_" + std::to_string(::getpid()) + "_" + info->test_suite_name() + "_" + info->name());
-    std::filesystem::remove_all(m_dir);
-    std::filesystem::create_directories(m_dir);
     CAppToolsXML::SetPath(Dir());
     CAppToolsXML::SetSchemaPath(APPCONFIG_XML_TEST_DATA "/");
   }
   void TearDown() override {
     CAppToolsXML::SetPath("");
     CAppToolsXML::SetSchemaPath("");
-    std::filesystem::remove_all(m_dir);
   }
 
   // The folder with a trailing separator, as the document path wants it.
-  std::string Dir() const { return m_dir.string() + "/"; }
+  std::string Dir() const { return m_folder.Prefix(); }
   // Writes name + ".xml" with exactly these bytes.
   void Write(const std::string& name, const std::string& bytes) const {
     std::ofstream(Dir() + name + ".xml", std::ios::binary) << bytes;
   }
-  std::string Read(const std::string& name) const {
-    std::ifstream in(Dir() + name + ".xml", std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
+  std::string Read(const std::string& name) const { return TempFolder::ReadAll(Dir() + name + ".xml"); }
   std::size_t FileCount() const {
-    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(m_dir), {}));
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(Dir()), {}));
   }
   static std::string Attribute(const CAppToolsXML::Element& element, const std::string& name) {
     CAppVariant value;
@@ -54,7 +44,7 @@ protected:
   }
 
 private:
-  std::filesystem::path m_dir;
+  TempFolder m_folder;
 };
 
 // Description files validated against the project's description schema.
