@@ -58,7 +58,6 @@ TEST_F(AppConfigDiff, EqualOrChangedValueOfEachKind_ShownAsShowDoes) {
   EXPECT_TRUE(DiffTrees(*m_device, *Copy(), &m_resources).empty());
   const std::pair<const char*, std::function<void(CAppParam&)>> edits[] = {
       {"IP\\PORT", [](CAppParam& p) { p.SetVariant(CAppVariant(std::uint32_t{503})); }},
-      {"SERIAL", [](CAppParam& p) { p.SetVariant(CAppVariant(std::uint32_t{0x12345679})); }},
       {"MODE", [](CAppParam& p) { p.SetVariant(CAppVariant(std::uint32_t{1})); }},
       {"STATION", [](CAppParam& p) { p.SetVariant(CAppVariant("IO-02")); }},
       {"IP\\ADDRESS", [](CAppParam& p) { Bytes b = {10, 0, 0, 1}; p.SetData(b); }},

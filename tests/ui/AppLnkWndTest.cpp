@@ -9,7 +9,6 @@
 #include "../core/TempFolder.h"
 #include "../core/TestSupport.h"
 #include "UiFixture.h"
-#include "appconfig/AppDynamic.h"
 #include "platform/AppWindowMessages.h"
 
 using EventList = std::vector<std::string>;
@@ -194,15 +193,6 @@ TEST_F(UiFixture, HelpOpensTheContextPageOrSaysItCannot) {
   QDesktopServices::unsetUrlHandler("file");
   ASSERT_EQ(recorder.urls.size(), 1);
   EXPECT_EQ(recorder.urls[0].toLocalFile().toStdString(), help.File("Device/1200.html"));
-}
-
-TEST_F(UiFixture, LinkClassesAreRegisteredWithTheirProfiles) {
-  EXPECT_NE(CAppDynamic::GetRegisterClass<CAppLnkWnd>("CAppLnkWnd"), nullptr);
-  EXPECT_NE(CAppDynamic::GetRegisterClass<CAppLnkWnd>("CAppLnkSheet"), nullptr);
-  EXPECT_NE(resources.FindChild("CAppLnkWnd"), nullptr);
-  EXPECT_NE(resources.FindChild("CAppLnkSheet"), nullptr);
-  // "Link " + the link group's name resolves to the class.
-  EXPECT_EQ(CAppDynamic::GetClassByAlias("Test Value", "Link "), "TESTRECORDINGLINK");
 }
 
 TEST_F(UiFixture, PropertiesOpenedInsideALinkRefreshItsPage) {

@@ -30,21 +30,20 @@ TEST_F(UiFixture, ButtonRowHasItsFiveSlotsInOrder) {
   sheet.EnableNext(1);
   sheet.EnableHelp(1);
   WhenModal([&] {
-    EXPECT_EQ(sheet.GetButton(CAppSheet::ID_HELP)->text(), "&Aide");
-    EXPECT_EQ(sheet.GetButton(CAppSheet::ID_CANCEL)->text(), "A&nnuler");
-    EXPECT_EQ(sheet.GetButton(CAppSheet::ID_OK)->text(), "&OK");
-    EXPECT_EQ(sheet.GetButton(CAppSheet::ID_PREVIOUS)->text(), "&Précédent");
-    EXPECT_EQ(sheet.GetButton(CAppSheet::ID_NEXT)->text(), "&Suivant");
-    // Previous and next from the left; OK, cancel and help end at the right.
-    EXPECT_LT(Left(&sheet, CAppSheet::ID_PREVIOUS), Left(&sheet, CAppSheet::ID_NEXT));
-    EXPECT_LT(Left(&sheet, CAppSheet::ID_NEXT), Left(&sheet, CAppSheet::ID_OK));
-    EXPECT_LT(Left(&sheet, CAppSheet::ID_OK), Left(&sheet, CAppSheet::ID_CANCEL));
-    EXPECT_LT(Left(&sheet, CAppSheet::ID_CANCEL), Left(&sheet, CAppSheet::ID_HELP));
+    // Previous and next from the left; OK, cancel and help end at the right,
+    // all on one row.
+    const unsigned order[] = {CAppSheet::ID_PREVIOUS, CAppSheet::ID_NEXT, CAppSheet::ID_OK, CAppSheet::ID_CANCEL,
+                              CAppSheet::ID_HELP};
+    const char* texts[] = {"&Précédent", "&Suivant", "&OK", "A&nnuler", "&Aide"};
+    for (int i = 0; i < 5; ++i) {
+      EXPECT_EQ(sheet.GetButton(order[i])->text(), QString(texts[i]));
+      EXPECT_EQ(sheet.GetButton(order[i])->geometry().top(), sheet.GetButton(CAppSheet::ID_OK)->geometry().top());
+      if (i > 0) {
+        EXPECT_LT(Left(&sheet, order[i - 1]), Left(&sheet, order[i])) << texts[i];
+      }
+    }
     EXPECT_FALSE(sheet.GetButton(CAppSheet::ID_PREVIOUS)->isEnabled());
     EXPECT_TRUE(sheet.GetButton(CAppSheet::ID_OK)->isDefault());
-    for (unsigned id : {CAppSheet::ID_PREVIOUS, CAppSheet::ID_NEXT, CAppSheet::ID_OK, CAppSheet::ID_HELP}) {
-      EXPECT_EQ(sheet.GetButton(id)->geometry().top(), sheet.GetButton(CAppSheet::ID_CANCEL)->geometry().top());
-    }
     SaveScreenshot(sheet);
     Click(sheet.GetButton(CAppSheet::ID_NEXT));
   });

@@ -111,28 +111,11 @@ TEST(DumpExchArray, StoredOptionsWinOverTheProfileAndZeroTakesIt) {
   EXPECT_NE(stored->GetDumpOptions() & Dump::OPT_MOTOROLA, 0u);
 }
 
-TEST(DumpExchMail, ShowsAtMost1536BytesOfTheDataZoneAndWritesNoDataBack) {
-  CAppParamMail mail;
-  std::vector<std::uint8_t> image(CAppParamMail::kSize, 0x5A);
-  mail.SetData(image);
+// The mailbox's data zone and the structure's image both ways: their links'
+// tests (links/AppLnkParamControlsTest, links/AppLnkListKindsTest).
+TEST(DumpExchMail, RefusesOtherParametersAsDoesTheStructure) {
   Dump dump;
-  CAppToolsLnk::DumpExchMail exchange(&dump);
-  exchange.SetParam(&mail);
-  exchange.ParamToCtrl();
-  EXPECT_LE(dump.GetDataLength(), 1536);
-  EXPECT_GT(dump.GetDataLength(), 0);
-  dump.SetData(std::vector<std::uint8_t>(10, 0x11));
-  dump.SetBase(0);
-  exchange.CtrlToParam();
-  EXPECT_EQ(DataOf(mail), image);
-  EXPECT_NE(mail.GetDumpOptions() & Dump::OPT_BASE_BINARY, 0u) << "only the display options return";
   auto array = MakeArray({1});
-  EXPECT_THROW(exchange.SetParam(array.get()), CAppException);
-}
-
-// The image both ways: the structure link's tests (links/AppLnkListKindsTest).
-TEST(DumpExchStruct, RefusesNoParameter) {
-  Dump dump;
-  CAppToolsLnk::DumpExchStruct exchange(&dump);
-  EXPECT_THROW(exchange.SetParam(nullptr), CAppException);
+  EXPECT_THROW(CAppToolsLnk::DumpExchMail(&dump).SetParam(array.get()), CAppException);
+  EXPECT_THROW(CAppToolsLnk::DumpExchStruct(&dump).SetParam(nullptr), CAppException);
 }

@@ -18,7 +18,7 @@ Data MakeData(const Bytes& bytes) {
 }  // namespace
 
 // Each kind of splice is undone exactly, and only once.
-TEST(AppDumpData, UndoPutsBackEachKindOfEdit) {
+TEST(AppDumpData, UndoPutsBackTheLastEditOfEachKind) {
   const Bytes start = {1, 2, 3, 4, 5, 6};
   struct Edit {
     const char* name;
@@ -45,9 +45,7 @@ TEST(AppDumpData, UndoPutsBackEachKindOfEdit) {
     EXPECT_EQ(data.Bytes(), start) << edit.name;
     EXPECT_FALSE(data.CanUndo()) << edit.name;
   }
-}
-
-TEST(AppDumpData, UndoKeepsOneLevel) {
+  // One level: a second edit replaces the first's undo step.
   Data data = MakeData({1, 2, 3});
   data.Replace(0, 1, {7});
   data.Replace(1, 1, {8});

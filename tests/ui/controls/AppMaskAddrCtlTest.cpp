@@ -94,7 +94,7 @@ TEST(AppMaskAddrCtl, InvalidFieldsShowTheirMessageAndTakeTheFocus) {
   EXPECT_EQ(record.invalid, 3u);
   ASSERT_EQ(boxes.texts.size(), 1u);
   EXPECT_EQ(boxes.texts[0],
-            CAppTools::Format(CAppTools::LoadString(13602).c_str(), 300, "255"));
+            "300 n'est pas une valeur valide. Veuillez spécifier une valeur entre 0 et 255 pour ce champ.");
   EXPECT_EQ(boxes.styles[0], unsigned(APP_MB_OK | APP_MB_ICONEXCLAMATION));
   EXPECT_TRUE(page.Field(2)->hasFocus());
   EXPECT_EQ(page.Field(2)->selectedText(), "300");
@@ -105,7 +105,7 @@ TEST(AppMaskAddrCtl, InvalidFieldsShowTheirMessageAndTakeTheFocus) {
   EXPECT_FALSE(page.address->GetData(bytes));
   EXPECT_EQ(bytes, std::vector<std::uint8_t>{9}) << "nothing read from an invalid address";
   ASSERT_EQ(boxes.texts.size(), 2u);
-  EXPECT_EQ(boxes.texts[1], CAppTools::LoadString(13603));
+  EXPECT_EQ(boxes.texts[1], "une valeur est manquante dans l'adresse");
   EXPECT_TRUE(page.Field(1)->hasFocus());
   // Without the message switch, the record alone tells.
   EXPECT_FALSE(page.address->GetAddress(0, record));

@@ -103,9 +103,10 @@ TEST_F(DebugWindow, ShowsTheParameterItsTreeAndTheResources) {
     EXPECT_TRUE(has("AliasList"));
     EXPECT_TRUE(has("LINK DEBUG (CAppLnkDebug)"));
     SaveScreenshot(sheet, "resources");
+    ASSERT_TRUE(sheet.SetActivePage(CAppLnkDebug::PAGE_VERIFY));
     ClickOk(sheet);
   }), 2);
-  EXPECT_FALSE(HasVerifyFile());  // nothing proposed, nothing written
+  EXPECT_FALSE(HasVerifyFile());  // the verify page left unchanged writes nothing
 }
 
 TEST_F(DebugWindow, ARowOfAGroupOpensItsOwnDebugWindow) {
@@ -162,11 +163,4 @@ TEST_F(DebugWindow, VerifyRecordsAppendTheProposalsReadyToPaste) {
   const std::string head = first.substr(0, first.size() - cycleRecord.size());
   EXPECT_TRUE(head.empty() || std::regex_match(head, std::regex("\\d{2}\\\\\\d{2} @ \\d{2}:\\d{1,2}\r\n")))
       << head;
-}
-
-TEST_F(DebugWindow, LeavingTheVerifyPageUnchangedWritesNothing) {
-  Propose(Device("CYCLE"), nullptr, nullptr, "");
-  EXPECT_FALSE(HasVerifyFile());
-  CAppParam* cycle = Device("CYCLE");
-  EXPECT_EQ(CAppLnkDebug::BuildVerifyRecord(cycle, cycle->GetName(), cycle->GetHelp(), ""), "");
 }

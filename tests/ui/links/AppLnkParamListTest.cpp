@@ -75,14 +75,23 @@ TEST_F(ListLinks, InPlaceEditorsStoreNumbersTextsChoicesAndAddresses) {
     EXPECT_EQ(text->EndCurrentEdit(), 1);
     EXPECT_EQ(station->GetVariant().GetStringRef(), "IO-02");
 
+    // The keys of the editors: Escape puts the choice back, Return commits.
     auto* combo = qobject_cast<CAppCtrlCombo*>(EditValue(list, mode));
     ASSERT_NE(combo, nullptr);
     EXPECT_EQ(combo->count(), 3);
     EXPECT_EQ(combo->currentIndex(), 2);
     SaveScreenshot(sheet, "combo");
-    combo->setCurrentIndex(1);
-    EXPECT_EQ(combo->EndCurrentEdit(), 1);
+    QTest::keyClick(combo, Qt::Key_Up);
+    QTest::keyClick(combo, Qt::Key_Escape);
+    EXPECT_EQ(list->GetInPlaceEditor(), nullptr);
+    EXPECT_EQ(mode->GetCurrentIndex(), 2u);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    combo = qobject_cast<CAppCtrlCombo*>(EditValue(list, mode));
+    ASSERT_NE(combo, nullptr);
+    QTest::keyClick(combo, Qt::Key_Up);
+    QTest::keyClick(combo, Qt::Key_Return);
     EXPECT_EQ(mode->GetCurrentIndex(), 1u);
+    EXPECT_EQ(Cell(list, RowOf(list, mode), 1), combo->itemText(1).toStdString());
     ClickOk(sheet);
   }), 1);
   EXPECT_EQ(cycle->GetVariant().ToUInt32(), 25u);
@@ -90,14 +99,17 @@ TEST_F(ListLinks, InPlaceEditorsStoreNumbersTextsChoicesAndAddresses) {
   // The addresses are one level down, in the network group.
   auto* address = static_cast<CAppParamAddress*>(Device("IP\\ADDRESS"));
   EXPECT_EQ(OpenSheet(resources, Device("IP"), [&](CAppSheet& sheet) {
-    auto* editor = qobject_cast<CAppMaskAddrCtl*>(EditValue(SheetList(sheet), address));
+    CAppCtrlList* list = SheetList(sheet);
+    auto* editor = qobject_cast<CAppMaskAddrCtl*>(EditValue(list, address));
     ASSERT_NE(editor, nullptr);
-    editor->SetData({10, 0, 0, 7});
+    EXPECT_EQ(sheet.focusWidget(), editor->GetEditControl(0));
+    Retype(editor->GetEditControl(1), "0");
     SaveScreenshot(sheet, "address");
-    EXPECT_EQ(editor->EndCurrentEdit(), 1);
+    QTest::keyClick(editor->GetEditControl(1), Qt::Key_Return);
+    EXPECT_EQ(list->GetInPlaceEditor(), nullptr);
     ClickOk(sheet);
   }), 1);
-  EXPECT_EQ(DataOf(*address), (std::vector<std::uint8_t>{10, 0, 0, 7}));
+  EXPECT_EQ(DataOf(*address), (std::vector<std::uint8_t>{192, 0, 0, 10}));
 }
 
 TEST_F(ListLinks, AValueOutOfRangeIsRefusedWithTheBoundsAndTheEditorStays) {
@@ -122,36 +134,25 @@ TEST_F(ListLinks, AValueOutOfRangeIsRefusedWithTheBoundsAndTheEditorStays) {
   EXPECT_EQ(message, "La value doit être comprise dans l'intervalle [1,1000].");
 }
 
-TEST_F(ListLinks, TabGoesToTheNextEditableCellAndReadOnlyCellsRefuse) {
+// Tab between cells is the list control's; the link says which cells edit:
+// not the names, not a read-only parameter, nothing in a read-only group.
+TEST_F(ListLinks, NamesAndReadOnlyParametersOrGroupsAreNotEdited) {
   CAppParam* cycle = Device("CYCLE");
-  CAppParam* mode = Device("MODE");
   OpenSheet(resources, device.get(), [&](CAppSheet& sheet) {
     CAppCtrlList* list = SheetList(sheet);
-    ASSERT_NE(EditValue(list, cycle), nullptr);
-    // The unit column refuses, so Tab lands on the next row's value.
-    list->OnEditInPlaceTab(false);
-    EXPECT_EQ(list->GetInPlaceRow(), RowOf(list, mode));
-    EXPECT_EQ(list->GetInPlaceColumn(), 1);
-    EXPECT_NE(qobject_cast<CAppCtrlCombo*>(list->GetInPlaceEditor()), nullptr);
-    list->OnEditInPlaceTab(true);
-    EXPECT_EQ(list->GetInPlaceRow(), RowOf(list, cycle));
-    list->OnExitInPlaceControl();
-    // Names are not edited, nor is a read-only parameter.
     list->EditSubItem(RowOf(list, cycle), 0);
     EXPECT_EQ(list->GetInPlaceEditor(), nullptr);
     cycle->ModifyFlags(0, PF_READONLY);
     EXPECT_EQ(EditValue(list, cycle), nullptr);
     ClickOk(sheet);
   });
-}
-
-TEST_F(ListLinks, ReadOnlyGroupShowsItsRowsButEditsNothing) {
+  cycle->ModifyFlags(PF_READONLY, 0);
   device->ModifyFlags(0, PF_READONLY);
   OpenSheet(resources, device.get(), [&](CAppSheet& sheet) {
     CAppCtrlList* list = SheetList(sheet);
     EXPECT_GT(list->GetCount(), 0);
     EXPECT_EQ(list->IsReadOnly(), 1);
-    EXPECT_EQ(EditValue(list, Device("CYCLE")), nullptr);
+    EXPECT_EQ(EditValue(list, cycle), nullptr);
     SaveScreenshot(sheet);
     ClickOk(sheet);
   });

@@ -35,42 +35,37 @@ QTreeWidgetItem* NodeOf(CAppCtrlTree* tree, const CAppParam* param) {
 
 }  // namespace
 
-// "SYS_MAX_LVL" 2: the plant and its groups, not the groups of those.
+// "SYS_MAX_LVL" 2 (the profile's): the plant and its groups, not the groups
+// of those; 1: the top leaves only; 0: the whole depth.
 TEST_F(TreeLinks, LevelsStopAtTheProfilesMaximumWithLeavesNamedByValue) {
-  std::vector<std::string> texts;
-  EXPECT_EQ(OpenSheet(resources, plant.get(), [&](CAppSheet& sheet) {
-    CAppCtrlTree* tree = SheetTree(sheet);
-    ASSERT_NE(tree, nullptr);
-    texts = NodeTexts(tree);
-    EXPECT_FALSE(tree->topLevelItem(0)->icon(0).isNull());
-    SaveScreenshot(sheet);
-    ClickOk(sheet);
-  }), 1);
-  ASSERT_GE(texts.size(), 7u);
-  EXPECT_EQ(std::vector<std::string>(texts.begin(), texts.begin() + 7),
+  auto texts = [&](bool screenshot) {
+    std::vector<std::string> shown;
+    EXPECT_EQ(OpenSheet(resources, plant.get(), [&](CAppSheet& sheet) {
+      CAppCtrlTree* tree = SheetTree(sheet);
+      ASSERT_NE(tree, nullptr);
+      shown = NodeTexts(tree);
+      EXPECT_FALSE(tree->topLevelItem(0)->icon(0).isNull());
+      if (screenshot) SaveScreenshot(sheet);
+      ClickOk(sheet);
+    }), 1);
+    return shown;
+  };
+  const std::vector<std::string> two = texts(true);
+  ASSERT_GE(two.size(), 7u);
+  EXPECT_EQ(std::vector<std::string>(two.begin(), two.begin() + 7),
             (std::vector<std::string>{"Installation", "  Ligne 1", "    Cadence : 120", "  Ligne 2",
                                       "    Cadence : 80", "  Site : Lyon", "  Stations"}));
   // The cell below line 1 is at level 2.
-  for (const std::string& text : texts) EXPECT_EQ(text.find("Cellule"), std::string::npos) << text;
-}
+  for (const std::string& text : two) EXPECT_EQ(text.find("Cellule"), std::string::npos) << text;
 
-TEST_F(TreeLinks, LevelOneShowsTheTopLeavesAndZeroTheWholeDepth) {
   CAppParam* level = resources.FindProfile(plant.get())->FindChild("SYS_LINK_0")->GetGroup()->FindChild("SYS_MAX_LVL");
   ASSERT_NE(level, nullptr);
-  auto texts = [&] {
-    std::vector<std::string> shown;
-    OpenSheet(resources, plant.get(), [&](CAppSheet& sheet) {
-      shown = NodeTexts(SheetTree(sheet));
-      ClickOk(sheet);
-    });
-    return shown;
-  };
   level->SetVariant(CAppVariant("1"));
   level->SetName("1");
-  EXPECT_EQ(texts(), (std::vector<std::string>{"Installation", "  Site : Lyon"}));
+  EXPECT_EQ(texts(false), (std::vector<std::string>{"Installation", "  Site : Lyon"}));
   level->SetVariant(CAppVariant("0"));
   level->SetName("0");
-  const std::vector<std::string> all = texts();
+  const std::vector<std::string> all = texts(false);
   EXPECT_NE(std::find(all.begin(), all.end(), "      Robot : R-12"), all.end());
 }
 
