@@ -49,7 +49,7 @@ public:
     m_pParam = nullptr;
   }
   // Advances the cursor without touching the data.
-  void Shift(std::uint32_t bits) { m_nPosition += bits; }
+  void Shift(std::uint32_t bits);
   // Borrowed; null (the default) for none.
   void SetObserver(Observer* observer) { m_pObserver = observer; }
   std::uint32_t GetPosition() const { return m_nPosition; }
@@ -91,6 +91,11 @@ private:
   friend class CAppParam;
   void BeginParam(CAppParam* param) { m_pParam = param; }
   void Skip(std::uint32_t bits);
+  // Moves the cursor past a field of `bits` bits and returns where the field
+  // starts. A field that would end past the last bit the cursor counts
+  // throws "Size Error" naming the parameter's path: fields never wrap
+  // around onto others.
+  std::uint32_t Advance(std::uint32_t bits);
   void Notify(std::uint32_t bit, std::uint32_t bits, EN_FIELD kind) {
     if (m_pObserver != nullptr) m_pObserver->OnField(m_pParam, bit, bits, kind);
   }

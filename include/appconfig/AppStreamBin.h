@@ -163,11 +163,16 @@ public:
   class LoadStream : public Stream {
   public:
     LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& param);
+    // The same for the bytes of `file`, which its errors name with the byte
+    // offset where reading stopped: "... (file F, byte N)".
+    LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& param, const std::string& file);
     ~LoadStream() override;
 
   private:
     friend class LoadRecord;
     class Reader;
+    void ReadAll(CAppToolsBin::Stream* bytes, CAppParam*& param);
+    std::string Where(const std::string& file) const;
     void ReadSections();
     void ReadHeader();
     void ReadStrings();

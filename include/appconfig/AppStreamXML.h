@@ -44,9 +44,16 @@ public:
   // A host whose descriptions legitimately reuse definitions more than that
   // raises either number with SetLimits (a process-wide setting, like the
   // document path).
+  // The work is bounded the same way: every element the loader looks at
+  // (children of each copy, fields searched) counts one visit, and a load
+  // stops after the larger of `minimumVisits` and `visitsPerElement` times
+  // the number of elements, so that a copy that drags along thousands of
+  // unused children cannot make a small file cost minutes.
   struct Limits {
     std::size_t minimumParams = 100000;
     std::size_t paramsPerElement = 100;
+    std::size_t minimumVisits = 2000000;
+    std::size_t visitsPerElement = 100;
   };
   static void SetLimits(const Limits& limits);
   static const Limits& GetLimits();
@@ -150,6 +157,8 @@ public:
     };
 
     bool FindNamed(std::string_view name);
+    // Counts elements looked at against the load's limit.
+    void CountVisits(std::size_t visits) const;
     void StartField();
     [[noreturn]] void ThrowKindMismatch(const char* what);
     const CAppToolsXML::DomElement* GetEntry(unsigned index) const;

@@ -34,8 +34,9 @@ public:
     Stream& operator=(const Stream&) = delete;
 
     virtual void RemoveAll() = 0;
-    virtual std::uint32_t GetPosition() = 0;
-    virtual std::uint32_t GetLength() = 0;
+    // 64-bit, so that a file past 4 GiB shows its true length.
+    virtual std::uint64_t GetPosition() = 0;
+    virtual std::uint64_t GetLength() = 0;
     virtual void Seek(unsigned long position) = 0;
     // Reads up to `count` bytes; returns how many came.
     virtual unsigned _Read(void* buffer, unsigned count) = 0;
@@ -72,8 +73,8 @@ public:
     explicit Memory(unsigned growBy = 1024) : m_nGrowBy(growBy != 0 ? growBy : 1) {}
 
     void RemoveAll() override;
-    std::uint32_t GetPosition() override { return m_nPosition; }
-    std::uint32_t GetLength() override { return static_cast<std::uint32_t>(m_data.size()); }
+    std::uint64_t GetPosition() override { return m_nPosition; }
+    std::uint64_t GetLength() override { return m_data.size(); }
     // Up to the length included; further throws "Bad Position".
     void Seek(unsigned long position) override;
     // A stream that never held a byte throws "Bad pointer".
@@ -107,8 +108,8 @@ public:
     // Truncates an open file to 0 bytes.
     void RemoveAll() override;
     // The logical position: the file's, less what the buffer read ahead.
-    std::uint32_t GetPosition() override;
-    std::uint32_t GetLength() override;
+    std::uint64_t GetPosition() override;
+    std::uint64_t GetLength() override;
     void Seek(unsigned long position) override;
     unsigned _Read(void* buffer, unsigned count) override;
     void _Write(const void* buffer, unsigned count) override;

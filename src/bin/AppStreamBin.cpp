@@ -403,14 +403,16 @@ class CAppStreamBin::LoadStream::Reader {
 public:
   explicit Reader(const Stream& strings) : m_strings(strings) {}
 
-  std::uint64_t ReadNumber(std::uint32_t pos, unsigned count) const {
+  std::uint64_t ReadNumber(std::uint32_t pos, unsigned count) {
+    at = pos;
     if (std::uint64_t{pos} + count > bytes.size()) APP_THROW("Bad file size");
     std::uint64_t n = 0;
     for (unsigned i = count; i-- > 0;) n = (n << 8) | bytes[pos + i];
     return n;
   }
   // The header at `pos`, which must lie with its element within [pos, limit).
-  ST_FIELD ReadField(std::uint32_t pos, std::uint32_t limit) const {
+  ST_FIELD ReadField(std::uint32_t pos, std::uint32_t limit) {
+    at = pos;
     if (limit < pos || limit - pos < HEADER_SIZE || limit > bytes.size()) APP_THROW("Bad file size");
     const std::uint8_t* p = bytes.data() + pos;
     const auto word = [p](int at) {
@@ -446,8 +448,31 @@ public:
     return static_cast<CAppParam*>(object);
   }
 
+  // The string of the table at `index`, copied into the tree. One table
+  // string may be named by any number of fields and entries: the copies a
+  // load makes are counted, so that a small file cannot grow a huge tree.
+  std::string_view TakeString(std::uint64_t index) {
+    if (index >= m_strings.GetStringCount()) APP_THROW("Bad data index");
+    const std::string_view text = m_strings.GetName(static_cast<std::uint32_t>(index));
+    const std::uint64_t cost = text.size() + kStringOverhead;
+    if (cost > budget) {
+      APP_THROW("Strings of more than %llu bytes for a file of %zu bytes",
+                static_cast<unsigned long long>(StringBudget(bytes.size())), bytes.size());
+    }
+    budget -= cost;
+    return text;
+  }
+
+  // What the copies of table strings may cost in all: a multiple of the
+  // file's size (every honest file stays far below) plus room for small files.
+  static std::uint64_t StringBudget(std::uint64_t length) { return 16 * length + (std::uint64_t{64} << 20); }
+  // A string's own bookkeeping, charged beside its characters.
+  static constexpr std::uint64_t kStringOverhead = 32;
+
   static constexpr std::uint32_t kNoId = 0xFFFFFFFFu;
   std::vector<std::uint8_t> bytes;
+  std::uint64_t at = 0;      // where the last read started, named by errors
+  std::uint64_t budget = 0;  // left for copies of table strings
   std::vector<Element> sections;
   std::vector<Element> elements;       // of the records alive, as a stack
   std::vector<std::uint32_t> nameIds;  // per string index, kNoId until met as a name
@@ -497,14 +522,40 @@ private:
 };
 
 CAppStreamBin::LoadStream::LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& param)
+    : LoadStream(bytes, param, std::string()) {}
+
+CAppStreamBin::LoadStream::LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& param, const std::string& file)
     : Stream(bytes), m_pReader(std::make_unique<Reader>(*this)) {
-  // The whole file in memory: its length bounds every count read from it.
-  const std::uint32_t length = bytes->GetLength();
-  if (length != 0) {
-    m_pReader->bytes.resize(length);
-    bytes->Seek(0);
-    bytes->ReadBytes(m_pReader->bytes.data(), length);
+  try {
+    ReadAll(bytes, param);
+  } catch (CAppException& e) {
+    if (!file.empty()) e.SetMessage(e.GetMessage() + Where(file));
+    throw;
+  } catch (const std::bad_alloc&) {
+    APP_THROW("Out of memory%s", Where(file).c_str());
+  } catch (const std::exception& e) {
+    APP_THROW("%s%s", e.what(), Where(file).c_str());
   }
+}
+
+std::string CAppStreamBin::LoadStream::Where(const std::string& file) const {
+  if (file.empty()) return std::string();
+  return CAppTools::Format(" (file %s, byte %llu)", file.c_str(), static_cast<unsigned long long>(m_pReader->at));
+}
+
+void CAppStreamBin::LoadStream::ReadAll(CAppToolsBin::Stream* bytes, CAppParam*& param) {
+  // The whole file in memory: its length bounds every count read from it.
+  // Offsets in a file are 32-bit: a longer file cannot be one of ours.
+  const std::uint64_t length = bytes->GetLength();
+  if (length > std::numeric_limits<std::uint32_t>::max()) {
+    APP_THROW("Bad file size : %llu bytes", static_cast<unsigned long long>(length));
+  }
+  if (length != 0) {
+    m_pReader->bytes.resize(static_cast<std::size_t>(length));
+    bytes->Seek(0);
+    bytes->ReadBytes(m_pReader->bytes.data(), static_cast<unsigned>(length));
+  }
+  m_pReader->budget = Reader::StringBudget(length);
   ReadSections();
   ReadHeader();
   ReadStrings();
@@ -689,16 +740,12 @@ void CAppStreamBin::LoadRecord::ReadValue(void* value, const FieldType& asked, c
       return;
     case Kind::Flags: *static_cast<CAppTools::Flags*>(value) = static_cast<std::uint32_t>(n); return;
     case Kind::TypeCode: *static_cast<CAppTools::Type*>(value) = static_cast<std::uint32_t>(n); return;
-    case Kind::String:
-      if (n >= m_pStream->GetStringCount()) APP_THROW("Bad data index");
-      *static_cast<std::string*>(value) = m_pStream->GetName(static_cast<std::uint32_t>(n));
-      return;
+    case Kind::String: *static_cast<std::string*>(value) = m_reader.TakeString(n); return;
     case Kind::Variant: {
       auto& variant = *static_cast<CAppVariant*>(value);
       const auto vt = static_cast<std::uint16_t>(stored.code);
       if (stored.kind == Kind::String) {
-        if (n >= m_pStream->GetStringCount()) APP_THROW("Bad data index");
-        variant.SetString(std::string(m_pStream->GetName(static_cast<std::uint32_t>(n))));
+        variant.SetString(std::string(m_reader.TakeString(n)));
       } else if (stored.code == CAppVariant::VT_R4) {
         const auto bits = static_cast<std::uint32_t>(n);
         float f = 0;
@@ -1054,6 +1101,6 @@ std::unique_ptr<CAppParam> CAppStreamBin::Load(const std::string& file) {
   CAppToolsBin::File input(4096);
   if (!input.Open(file, false)) return nullptr;
   CAppParam* param = nullptr;
-  LoadStream load(&input, param);
+  LoadStream load(&input, param, file);
   return std::unique_ptr<CAppParam>(param);
 }

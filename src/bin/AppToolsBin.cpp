@@ -147,18 +147,18 @@ void CAppToolsBin::File::RemoveAll() {
   if (::lseek(m_fd, 0, SEEK_SET) < 0) ThrowSystemError("seek");
 }
 
-std::uint32_t CAppToolsBin::File::GetPosition() {
+std::uint64_t CAppToolsBin::File::GetPosition() {
   CheckOpen();
   const off_t at = ::lseek(m_fd, 0, SEEK_CUR);
   if (at < 0) ThrowSystemError("seek");
-  return static_cast<std::uint32_t>(at - static_cast<off_t>(m_nFill - m_nIndex));
+  return static_cast<std::uint64_t>(at - static_cast<off_t>(m_nFill - m_nIndex));
 }
 
-std::uint32_t CAppToolsBin::File::GetLength() {
+std::uint64_t CAppToolsBin::File::GetLength() {
   CheckOpen();
   struct stat info {};
   if (::fstat(m_fd, &info) != 0) ThrowSystemError("stat");
-  return static_cast<std::uint32_t>(info.st_size);
+  return static_cast<std::uint64_t>(info.st_size);
 }
 
 void CAppToolsBin::File::Seek(unsigned long position) {

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "appconfig/AppException.h"
+#include "appconfig/AppParam.h"
 #include "appconfig/AppVariant.h"
 
 APP_IMPLEMENT_DYNCREATE(CAppDataRecord, CAppObject)
@@ -102,10 +103,22 @@ std::uint32_t CAppDataRecord::SwabData(std::uint32_t value, std::uint32_t bits) 
   }
 }
 
+std::uint32_t CAppDataRecord::Advance(std::uint32_t bits) {
+  const std::uint64_t start = m_nPosition;
+  if (start + bits > std::numeric_limits<std::uint32_t>::max()) {
+    std::string path = m_pParam != nullptr ? m_pParam->GetPath() : std::string();
+    if (path.empty() && m_pParam != nullptr) path = m_pParam->GetKey();
+    APP_THROW("Size Error : %s", path.c_str());
+  }
+  m_nPosition = static_cast<std::uint32_t>(start + bits);
+  return static_cast<std::uint32_t>(start);
+}
+
+void CAppDataRecord::Shift(std::uint32_t bits) { Advance(bits); }
+
 void CAppDataRecord::Do(CAppVariant& value, std::uint32_t bits, bool motorola) {
   if (bits == 0) return;
-  const std::uint64_t start = m_nPosition;
-  m_nPosition += bits;
+  const std::uint64_t start = Advance(bits);
   if ((bits + 7ull) / 8 > 4) APP_THROW("Size Error");
   const std::uint64_t need = (start + bits + 7) / 8;
   const std::size_t byte = static_cast<std::size_t>(start >> 3);
@@ -133,8 +146,7 @@ void CAppDataRecord::Do(CAppVariant& value, std::uint32_t bits, bool motorola) {
 
 void CAppDataRecord::Do(std::vector<std::uint8_t>& value, std::uint32_t bits, bool /*motorola*/) {
   if (bits == 0) return;
-  const std::uint64_t start = m_nPosition;
-  m_nPosition += bits;
+  const std::uint64_t start = Advance(bits);
   const std::uint64_t need = (start + bits + 7) / 8;
   const std::size_t bytes = static_cast<std::size_t>((bits + 7ull) / 8);
   if (m_bLoad) {
@@ -150,8 +162,7 @@ void CAppDataRecord::Do(std::vector<std::uint8_t>& value, std::uint32_t bits, bo
 }
 
 void CAppDataRecord::Skip(std::uint32_t bits) {
-  const std::uint32_t start = m_nPosition;
-  Shift(bits);
+  const std::uint32_t start = Advance(bits);
   Notify(start, bits, FIELD_SKIPPED);
 }
 

@@ -142,6 +142,12 @@ void CAppRecord::LoadChildren(CAppParamGroup& group) {
     // _SetAt destroys the node if it throws; a node it did not adopt (key
     // already held) has no parent and dies here.
     const std::string key = created != nullptr ? created->GetKey() : std::string();
+    // A key read from a source is a key, never a path: taken as a path it
+    // would put the child into another group, or replace nothing and vanish.
+    if (key.find('\\') != std::string::npos) {
+      delete created;
+      APP_THROW("Bad key : %s", key.c_str());
+    }
     CAppParam* adopted = group._SetAt(key, created, mode);
     if (adopted == nullptr || created->GetParent() == nullptr) delete created;
   }

@@ -77,15 +77,18 @@ void CAppResources::Init() {
 // --- Profiles ---------------------------------------------------------------------
 
 CAppParamGroup* CAppResources::CreateProfile(const std::string& name) {
-  auto* fresh = new CAppParamGroup;
-  _SetAt(name, fresh, ADD_BY_KEY);  // destroys `fresh` if it throws
-  if (fresh->GetParent() == this) return fresh;
-  // Not adopted: an empty name, or a name already taken. Hand out the profile
-  // held under it, so that a second section of a profile adds to the first.
-  delete fresh;
-  CAppParamGroup* held = name.empty() ? nullptr : ChildGroup(*this, name);
-  if (held == nullptr) APP_THROW("Bad pointer");
-  return held;
+  // A profile name is a key, never a path: a path would put the new group
+  // inside another profile.
+  auto fresh = std::make_unique<CAppParamGroup>();
+  fresh->SetKey(name);
+  if (AddOwnKey(fresh.get())) return fresh.release();
+  // Not adopted: an empty name, a name with a "\", or a name already taken.
+  // Hand out the profile held under it, so that a second section of a
+  // profile adds to the first.
+  CAppParam* held = name.empty() ? nullptr : FindChild(name);
+  CAppParamGroup* group = held != nullptr ? held->GetGroup() : nullptr;
+  if (group == nullptr) APP_THROW("Bad pointer");
+  return group;
 }
 
 CAppParamGroup* CAppResources::CreateClassProfile(const std::string& className,

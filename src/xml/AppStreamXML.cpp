@@ -244,13 +244,23 @@ CAppStreamXML::Limits& CurrentLimits() {
   return limits;
 }
 
+// The larger of `minimum` and `perElement` times `elements`, without overflow.
+std::size_t ScaledLimit(std::size_t minimum, std::size_t perElement, std::size_t elements) {
+  const std::size_t scaled =
+      perElement != 0 && elements > SIZE_MAX / perElement ? SIZE_MAX : elements * perElement;
+  return std::max(minimum, scaled);
+}
+
 // What one load has created so far must stay within this.
 std::size_t ParamLimit(std::size_t elements) {
   const CAppStreamXML::Limits& limits = CurrentLimits();
-  const std::size_t perElement = limits.paramsPerElement;
-  const std::size_t scaled =
-      perElement != 0 && elements > SIZE_MAX / perElement ? SIZE_MAX : elements * perElement;
-  return std::max(limits.minimumParams, scaled);
+  return ScaledLimit(limits.minimumParams, limits.paramsPerElement, elements);
+}
+
+// And the elements it has looked at.
+std::size_t VisitLimit(std::size_t elements) {
+  const CAppStreamXML::Limits& limits = CurrentLimits();
+  return ScaledLimit(limits.minimumVisits, limits.visitsPerElement, elements);
 }
 
 }  // namespace
@@ -308,11 +318,23 @@ public:
       if (m_pProgress != nullptr && m_params % PROGRESS_STEP == 0) m_pProgress->OnLoadProgress(m_params);
       return;
     }
+    ThrowLimit(CAppTools::Format("More than %zu parameters built", limit), element, stream);
+  }
+
+  // Counts `visits` more elements looked at for `element` of `stream`;
+  // throws like CountParam once the load has looked at more than its limit.
+  void CountVisits(std::size_t visits, const DomElement* element, const LoadStream& stream) {
+    m_visits += visits;
+    const std::size_t limit = VisitLimit(m_elements);
+    if (m_visits <= limit) return;
+    ThrowLimit(CAppTools::Format("More than %zu element visits", limit), element, stream);
+  }
+
+  [[noreturn]] void ThrowLimit(const std::string& what, const DomElement* element, const LoadStream& stream) const {
     const LoadStream& where = m_pReferenceStream != nullptr ? *m_pReferenceStream : stream;
     const pugi::xml_node node = Node(m_reference != nullptr ? m_reference : element);
-    APP_THROW("More than %zu parameters built from %zu elements, at <%s Key=\"%s\" Ref=\"%s\"> on file : %s", limit,
-              m_elements, node.name(), node.attribute("Key").value(), node.attribute("Ref").value(),
-              where.GetFileName().c_str());
+    APP_THROW("%s from %zu elements, at <%s Key=\"%s\" Ref=\"%s\"> on file : %s", what.c_str(), m_elements,
+              node.name(), node.attribute("Key").value(), node.attribute("Ref").value(), where.GetFileName().c_str());
   }
 
   CAppParam* CreateTyped(const char* type) {
@@ -398,6 +420,7 @@ private:
   unsigned m_depth = 0;
   std::size_t m_elements = 0;  // of the files read
   std::size_t m_params = 0;    // created so far
+  std::size_t m_visits = 0;    // elements looked at so far
   LoadProgress* m_pProgress;
   const DomElement* m_reference = nullptr;  // and the stream of its file
   const LoadStream* m_pReferenceStream = nullptr;
@@ -482,7 +505,15 @@ void CAppStreamXML::LoadStream::LoadResources() {
     if (!IsNamed(section, "Resources")) continue;
     std::string profileName;
     ReadText(section, "Profile", profileName);
-    CAppParamGroup* profile = m_pResources->CreateProfile(profileName);
+    CAppParamGroup* profile = nullptr;
+    try {
+      profile = m_pResources->CreateProfile(profileName);
+    } catch (CAppException& e) {
+      // An empty name, or one with a "\": a profile name is a key.
+      e.SetMessage(CAppTools::Format("%s : Profile=\"%s\" on file : %s", e.GetMessage().c_str(), profileName.c_str(),
+                                     GetFileName().c_str()));
+      throw;
+    }
     LoadRecord record(this, Handle(section));
     record.SetContext("Resources", profileName.c_str());
     // A section adds to what the profile already holds (class defaults, an
@@ -525,6 +556,10 @@ void CAppStreamXML::LoadStream::ReadParam(CAppParam*& param, const DomElement* e
   const Loader::Nesting nesting(*m_pLoad, tag, attributes.Text(ParamAttributes::KEY), *this);
   const ParamTag* row = FindParamTag(tag);
   if (row == nullptr) APP_THROW("Bad name :%s", tag);
+  // A key is a key, never a path (a group would take it as one).
+  if (std::strchr(attributes.Text(ParamAttributes::KEY), '\\') != nullptr) {
+    APP_THROW("Bad key : %s on file : %s", attributes.Text(ParamAttributes::KEY), GetFileName().c_str());
+  }
   if (row->kind == TagKind::REFERENCE) {
     ReadReference(param, element);
     attributes.ApplyTo(param);  // the reference's attributes override the definition's
@@ -588,9 +623,15 @@ CAppStreamXML::LoadRecord::LoadRecord(LoadStream* stream, const DomElement* elem
     : m_pStream(stream), m_element(element), m_field(element) {
   APP_CHECK_POINTER(stream);
   APP_CHECK_POINTER(element);
-  for (pugi::xml_node child = Node(element).first_child(); child; child = child.next_sibling()) {
+  std::size_t visits = 1;
+  for (pugi::xml_node child = Node(element).first_child(); child; child = child.next_sibling(), ++visits) {
     if (const char* name = Attribute(child, "Name")) m_named.push_back({name, Handle(child)});  // elements only: see IsEntry
   }
+  CountVisits(visits);
+}
+
+void CAppStreamXML::LoadRecord::CountVisits(std::size_t visits) const {
+  m_pStream->m_pLoad->CountVisits(visits, m_element, *m_pStream);
 }
 
 std::string CAppStreamXML::LoadRecord::GetFileName() const { return m_pStream->GetFileName(); }
@@ -626,6 +667,7 @@ bool CAppStreamXML::LoadRecord::GetField() {
 
 bool CAppStreamXML::LoadRecord::FindNamed(std::string_view name) {
   // A later child of the same name wins.
+  CountVisits(m_named.size());
   for (auto named = m_named.rbegin(); named != m_named.rend(); ++named) {
     if (named->name != name) continue;
     m_field = named->element;
@@ -662,9 +704,12 @@ unsigned CAppStreamXML::LoadRecord::GetCount() {
     case KIND_LIST: {
       const bool list = m_kind == KIND_LIST;
       m_entries.clear();
+      std::size_t visits = 0;
       for (pugi::xml_node child : field.children()) {
+        ++visits;
         if (IsEntry(child, list)) m_entries.push_back(Handle(child));
       }
+      CountVisits(visits);
       return static_cast<unsigned>(m_entries.size());
     }
     case KIND_NONE:
@@ -762,6 +807,7 @@ void CAppStreamXML::LoadRecord::SerializeBits(void* value) {
   if (GetType() != FT_FLAGS) ThrowKindMismatch("<BitField> on file:%s");
   auto& flags = *static_cast<CAppTools::Flags*>(value);
   for (pugi::xml_node bit : Node(m_field).children()) {
+    CountVisits(1);
     if (!IsNamed(bit, "Bit")) continue;
     if (const char* clear = Attribute(bit, "Clr")) {
       const std::uint32_t n = CAppVariant(std::string(clear)).ToUInt32();
