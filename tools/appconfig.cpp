@@ -34,6 +34,7 @@
 #include "appconfig/AppToolsXML.h"
 #include "AppConfigDiff.h"
 #include "AppConfigFiles.h"
+#include "AppConfigInput.h"
 #include "AppConfigLayout.h"
 
 namespace fs = std::filesystem;
@@ -210,8 +211,14 @@ int RunImage(const Options& o) {
 int RunUnpack(const Options& o) {
   Session session(o);
   const auto root = session.LoadDescription(o.args[0], o.args[1]);
+  const std::vector<std::uint8_t> given = ParseHex({o.args.begin() + 2, o.args.end()});
+  const std::size_t needed = Pack(*root).size();
+  if (given.size() < needed) {
+    throw CAppException("appconfig", 0, "The image of %s needs %zu bytes, %zu were given", o.args[1].c_str(), needed,
+                        given.size());
+  }
   CAppDataRecord image(true);
-  image.SetData(ParseHex({o.args.begin() + 2, o.args.end()}));
+  image.SetData(given);
   root->DataSerialize(&image);
   ShowNode(*root, session.Resources());
   return kOk;
@@ -248,6 +255,7 @@ int RunSet(const Options& o) {
   if (node == nullptr) {
     throw CAppException("appconfig", 0, "No parameter at %s in %s", o.args[2].c_str(), o.args[1].c_str());
   }
+  CheckTypedValue(*node, o.args[2], o.args[3]);
   node->SetVariant(CAppVariant(o.args[3]));
   root->Check(&session.Resources());
   CAppStreamBin::Save(root.get(), o.out);

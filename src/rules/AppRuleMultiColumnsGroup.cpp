@@ -101,7 +101,11 @@ int OnRow(CAppParam* row, int perform, Operation operation) {
   if (row == nullptr) return 0;
   if (perform == 0) return 1;
   CAppParamGroup* parent = row->GetParent();
-  if (parent == nullptr) return 0;
+  // The group must find the row itself under its key: a key changed since,
+  // or one with a "\\" that a path lookup would follow, names another node.
+  if (parent == nullptr || row->GetKey().find('\\') != std::string::npos || parent->FindChild(row->GetKey()) != row) {
+    return 0;
+  }
   operation(*parent, row->GetKey());
   return 1;
 }

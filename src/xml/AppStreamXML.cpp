@@ -149,16 +149,17 @@ public:
   const char* Get(Name name) const { return m_values[name]; }
   const char* Text(Name name) const { return m_values[name] != nullptr ? m_values[name] : ""; }
 
-  // The common attributes, in the order their setters expect them: the key
-  // last, so that it wins over a key a field may have set.
+  // The common attributes, in the order their setters expect them. They
+  // follow the fields, so the key wins over a key a field may have set; it
+  // comes first among them, so that a soft error of the value names it.
   void ApplyTo(CAppParam* param) const {
     APP_CHECK_POINTER(param);
+    if (const char* text = Get(KEY)) param->SetKey(text);
     if (const char* text = Get(NAME)) param->SetName(text);
     if (const char* text = Get(VALUE)) param->SetVariant(CAppVariant(std::string(text)));
     if (const char* text = Get(ALIAS)) param->SetAlias(text);
     if (const char* text = Get(HELP)) param->SetHelp(text);
     if (const char* text = Get(FLAGS)) param->ModifyFlags(0, CAppVariant(std::string(text)).ToUInt32());
-    if (const char* text = Get(KEY)) param->SetKey(text);
     if (CAppParamGroup* group = param->GetGroup()) {
       if (const char* text = Get(PARENT)) group->SetRef(text);
     }

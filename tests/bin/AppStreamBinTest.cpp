@@ -748,3 +748,87 @@ TEST(AppStreamBin, Save_ReplacesAPipeOrALinkWithoutOpeningThem) {
   }
   EXPECT_EQ(TempFolder::ReadAll(target), "kept");
 }
+
+// --- Hostile files -----------------------------------------------------------------------
+
+// Runs out of memory while its fields are loaded.
+struct CTestParamGreedy : CAppParam {
+  APP_DECLARE_DYNCREATE(CTestParamGreedy)
+  void Serialize(CAppRecord* record) override {
+    CAppParam::Serialize(record);
+    if (record->IsModeLoad()) throw std::bad_alloc();
+  }
+  static void _ResourcesInit(CAppResources*) {}
+};
+APP_IMPLEMENT_DYNCREATE(CTestParamGreedy, CAppParam)
+APP_REGISTER_CLASS(CTestParamGreedy, "")
+
+namespace {
+
+// The file with one string of its table (the last section) replaced.
+Bytes ReplaceString(const Bytes& file, const std::string& from, const std::string& to) {
+  const Element section = Elements(file, 0, file.size()).at(2);
+  Bytes out(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(section.at + 12));
+  for (const std::string& s : Strings(file)) S(out, s == from ? to : s);
+  Put32(out, section.at, static_cast<std::uint32_t>(out.size()));
+  return out;
+}
+
+void WriteFile(const std::string& file, const Bytes& bytes) {
+  std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                              static_cast<std::streamsize>(bytes.size()));
+}
+
+}  // namespace
+
+// Every entry of a list names one string of the table and gets its own copy:
+// the copies are bounded by the file's size, so a megabyte string named
+// thousands of times is refused instead of filling the memory.
+TEST(AppStreamBinHostile, Load_CopiesOfATableStringPastTheFilesBoundAreRefused) {
+  CAppParamGroup root;
+  root.SetKey("G");
+  CAppParamListKey* list = root.SetAt("L", NewList({}));
+  for (int i = 0; i < 2000; ++i) list->InsertAfter("x", list->GetEndPosition());
+  const Bytes honest = SaveToBytes(&root);
+  EXPECT_NE(LoadFromBytes(honest), nullptr);
+  const Bytes amplifying = ReplaceString(honest, "x", std::string(std::size_t{1} << 20, 'x'));
+  const std::string message = CatchAppException([&] { LoadFromBytes(amplifying); }).GetMessage();
+  EXPECT_EQ(message.rfind("Exception >Strings of more than ", 0), 0u) << message;
+}
+
+// A file's errors end with the file and the byte where reading stopped;
+// whatever fails underneath (memory, a length past what the format
+// addresses) is a CAppException too.
+TEST(AppStreamBinHostile, LoadFile_ErrorsNameTheFileAndTheByte) {
+  TempFolder folder;
+  const std::string file = folder.File("bad.bin");
+  Bytes bytes = SaveToBytes(SmallTree().get());
+  Put32(bytes, 80, 15);  // a string value past the string table
+  WriteFile(file, bytes);
+  EXPECT_EQ(CatchAppException([&] { CAppStreamBin::Load(file); }).GetMessage(),
+            "Exception >Bad data index (file " + file + ", byte 80)");
+
+  // 4 GiB and a valid file: not read as its first bytes. Sparse, so cheap.
+  WriteFile(file, SaveToBytes(SmallTree().get()));
+  const std::uintmax_t length = (std::uintmax_t{1} << 32) + std::filesystem::file_size(file);
+  std::filesystem::resize_file(file, length);
+  EXPECT_EQ(CatchAppException([&] { CAppStreamBin::Load(file); }).GetMessage(),
+            "Exception >Bad file size : " + std::to_string(length) + " bytes (file " + file + ", byte 0)");
+
+  CTestParamGreedy greedy;
+  WriteFile(file, SaveToBytes(&greedy));
+  const std::string message = CatchAppException([&] { CAppStreamBin::Load(file); }).GetMessage();
+  EXPECT_EQ(message.rfind("Exception >Out of memory (file " + file + ", byte ", 0), 0u) << message;
+}
+
+// A key is never taken as a path: a child keyed SUB\LEAF would otherwise
+// land in SUB, or vanish there beside SUB's own LEAF. Loading and cloning
+// refuse it.
+TEST(AppStreamBinHostile, LoadAndClone_RefuseAKeyWithABackslash) {
+  const std::unique_ptr<CAppParamGroup> root = Device();
+  root->SetAt("B", new CAppParam)->SetKey("SUB\\LEAF");  // renamed after adoption
+  EXPECT_EQ(CatchAppException([&] { LoadFromBytes(SaveToBytes(root.get())); }).GetMessage(),
+            "Exception >Bad key : SUB\\LEAF");
+  EXPECT_EQ(CatchAppException([&] { CAppStreamBin::CloneParam(root.get()); }).GetMessage(),
+            "Exception >Bad key : SUB\\LEAF");
+}

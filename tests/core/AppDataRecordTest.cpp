@@ -164,3 +164,29 @@ TEST(AppDataRecordObserver, SameFieldsSavingAndLoading) {
   image.Do(v, 3, false);
   EXPECT_EQ(loaded.seen.back(), (Seen{nullptr, 0, 3, CAppDataRecord::FIELD_INTEL}));
 }
+
+// Fields never wrap around the cursor onto others: two parameters without
+// data that end past the last bit the cursor counts stop the layout,
+// naming the parameter, instead of putting A and B on the same bits.
+TEST(AppDataRecordErrors, ImagePastTheCursorsRangeIsRefusedWithThePath) {
+  CAppParamGroup root;
+  root.SetKey("DEV");
+  const auto value = [&root](const char* key, std::uint32_t bits, std::uint32_t flags) {
+    CAppParamValue* param = root.SetAt(key, new CAppParamValue);
+    param->SetBitSize(bits);
+    param->ModifyFlags(0, flags);
+    param->SetVariant(CAppVariant(std::uint32_t{0xAB}));
+  };
+  value("A", 8, 0);
+  value("GAP1", 2147483640u, PF_NO_DATA);
+  CAppParamGroup* sub = root.SetAt("SUB", new CAppParamGroup);
+  CAppParamValue* gap = sub->SetAt("GAP2", new CAppParamValue);
+  gap->SetBitSize(2147483648u);
+  gap->ModifyFlags(0, PF_NO_DATA);
+  value("B", 8, 0);
+  for (const bool load : {false, true}) {
+    CAppDataRecord record(load);
+    if (load) record.SetData(std::vector<std::uint8_t>(16, 0));
+    EXPECT_EQ(CatchAppException([&] { root.DataSerialize(&record); }).GetMessage(), "Exception >Size Error : SUB\\GAP2");
+  }
+}

@@ -215,3 +215,14 @@ TEST_F(MultiColumns, RemoveAndMove_AskThenPerform) {
   for (int p : {0, 1})
     EXPECT_EQ(rule->RemoveParam(nullptr, p) + rule->MoveUpParam(nullptr, p) + rule->MoveDownParam(nullptr, p), 0);
 }
+
+// A row whose key was changed to a path is not found under it: removing or
+// moving it touches nothing, least of all the node that path names.
+TEST_F(MultiColumns, RemoveAndMove_ARowTheGroupDoesNotFindUnderItsKeyIsLeftAlone) {
+  CAppParam* ip = r1->FindChild("IP");
+  r2->SetKey("R1\\IP");
+  EXPECT_EQ(rule->RemoveParam(r2, 1) + rule->MoveUpParam(r2, 1) + rule->MoveDownParam(r2, 1), 0);
+  EXPECT_EQ(r1->FindChild("IP"), ip);
+  EXPECT_EQ(rows.GetCount(), 3u);
+  EXPECT_EQ(rows.GetKeyAt(2), "R1\\IP");
+}

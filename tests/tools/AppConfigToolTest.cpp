@@ -67,7 +67,14 @@ TEST(AppConfigTool, OutputsAndExitCodes) {
       {{"--resources", kDevice, "load-bin", bin}, 0, shown, ""},
       {{"set", kDevice, "DEVICE", "IP\\PORT", "0x1234", "--out", set}, 0, "", ""},
       {{"image", "--bin", set}, 0, "C0 A8 00 0A 12 34 14 20 00 12 34 56 78 DE AD BE 0D\n", ""},
-      {{"set", kDevice, "DEVICE", "CYCLE", "5000", "--out", set}, 1, "", "Exception >Check Error : CYCLE=5000 > Max(1000)\n"},
+      // A value typed by a person is refused when it does not fit, before
+      // the library would cut it to its type; an image too short says how
+      // many bytes it needs.
+      {{"set", kDevice, "DEVICE", "CYCLE", "5000", "--out", set}, 1, "", "Exception >Value 5000 does not fit CYCLE: UI2 from 1 to 1000\n"},
+      {{"set", kDevice, "DEVICE", "IP\\PORT", "70000", "--out", set}, 1, "",
+       "Exception >Value 70000 does not fit IP\\PORT: UI2 from 0 to 65535\n"},
+      {{"set", kDevice, "DEVICE", "MODE", "7", "--out", set}, 1, "", "Exception >Value 7 does not fit MODE: EnumSingle of 0, 1, 2\n"},
+      {{"unpack", kDevice, "DEVICE", "0A", "00", "00", "01"}, 1, "", "Exception >The image of DEVICE needs 17 bytes, 4 were given\n"},
       {{"check", kDevice, "NOWHERE"}, 1, "", "Exception >Reference not found : NOWHERE on file : device.XML\n"},
   });
   EXPECT_EQ(Tool({"check", kDevice}).status, 2);  // a missing argument

@@ -563,3 +563,39 @@ TEST_F(AppStreamXML, Load_DepthGuardTellsALoopFromDeepNesting) {
   EXPECT_EQ(CatchAppException([&] { CAppStreamXML::Load("loops", nullptr, "DEEPER"); }).GetMessage(),
             "Exception >Nesting deeper than 256 at <Group Key=\"G\"> on file : loops.XML");
 }
+
+// --- Hostile descriptions ------------------------------------------------------------
+
+// A fan-out whose leaf drags 2 500 unused children through every copy: the
+// work is bounded by the file's size, long before the parameters are.
+TEST_F(AppStreamXML, Load_WorkOfCopiesIsBoundedByTheFilesElements) {
+  std::string leaf = "<Param Key=\"L17\" Type=\"Value\">";
+  for (int i = 0; i < 2500; ++i) leaf += CAppTools::Format("<Property Name=\"P%d\" Value=\"0\"/>", i);
+  std::string body = FanOut(17);
+  body.replace(body.rfind("<Param Key=\"L17\""), std::string::npos, leaf + "</Param>");
+  WriteDescription("wide", body);
+  const std::string message = CatchAppException([&] { CAppStreamXML::Load("wide", nullptr, "L0"); }).GetMessage();
+  EXPECT_EQ(message.rfind("Exception >More than 2000000 element visits from 2553 elements, at <ParamRef Key=\"", 0), 0u)
+      << message;
+  EXPECT_NE(message.find("\"> on file : wide.XML"), std::string::npos) << message;
+}
+
+// Names from a file are keys, never paths: a profile named
+// CAppParamNumeric\X is refused (it would be put inside the class profile),
+// and so is a parameter keyed SUB\A (it would replace nothing in SUB and
+// vanish).
+TEST_F(AppStreamXML, Load_ProfileNamesAndKeysWithABackslashAreRefused) {
+  CAppResources resources;
+  resources.Init();
+  const unsigned entries = resources.FindChild("CAppParamNumeric")->GetGroup()->GetCount();
+  WriteDescription("profile", R"(<Resources Profile="CAppParamNumeric\X"><Define Key="SYS_UNIT_VALUE" Name="mm"/></Resources>
+    <Group Key="ROOT"/>)");
+  EXPECT_EQ(CatchAppException([&] { CAppStreamXML::Load("profile", &resources, "ROOT"); }).GetMessage(),
+            R"(Exception >Bad pointer : Profile="CAppParamNumeric\X" on file : profile.XML)");
+  EXPECT_EQ(resources.FindChild("CAppParamNumeric")->GetGroup()->GetCount(), entries);
+
+  WriteDescription("keys", R"(<Group Key="DEV"><Group Key="SUB"><Param Key="A" Type="Value"/></Group>
+    <Param Key="SUB\A" Type="Value"/></Group>)");
+  EXPECT_EQ(CatchAppException([&] { CAppStreamXML::Load("keys", nullptr, "DEV"); }).GetMessage(),
+            R"(Exception >Bad key : SUB\A on file : keys.XML)");
+}
