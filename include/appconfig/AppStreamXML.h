@@ -48,7 +48,8 @@ public:
   // (children of each copy, fields searched) counts one visit, and a load
   // stops after the larger of `minimumVisits` and `visitsPerElement` times
   // the number of elements, so that a copy that drags along thousands of
-  // unused children cannot make a small file cost minutes.
+  // unused children cannot make a small file cost minutes. A number of
+  // SIZE_MAX lifts its limit.
   struct Limits {
     std::size_t minimumParams = 100000;
     std::size_t paramsPerElement = 100;

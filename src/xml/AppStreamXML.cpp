@@ -299,6 +299,7 @@ public:
       if (const char* key = Attribute(definition, "Key")) parsed.definitions.try_emplace(key, Definition{Handle(definition)});
     }
     m_elements += CountElements(rootNode);
+    m_visitLimit = VisitLimit(m_elements);
     return m_files.emplace(file, std::move(parsed)).first->second.root;
   }
 
@@ -326,10 +327,12 @@ public:
   // throws like CountParam once the load has looked at more than its limit.
   void CountVisits(std::size_t visits, const DomElement* element, const LoadStream& stream) {
     m_visits += visits;
-    const std::size_t limit = VisitLimit(m_elements);
-    if (m_visits <= limit) return;
-    ThrowLimit(CAppTools::Format("More than %zu element visits", limit), element, stream);
+    if (m_visits > m_visitLimit) {
+      ThrowLimit(CAppTools::Format("More than %zu element visits", m_visitLimit), element, stream);
+    }
   }
+  // Whether visits are counted at all: a limit of SIZE_MAX is none.
+  bool CountsVisits() const { return m_visitLimit != SIZE_MAX; }
 
   [[noreturn]] void ThrowLimit(const std::string& what, const DomElement* element, const LoadStream& stream) const {
     const LoadStream& where = m_pReferenceStream != nullptr ? *m_pReferenceStream : stream;
@@ -422,6 +425,7 @@ private:
   std::size_t m_elements = 0;  // of the files read
   std::size_t m_params = 0;    // created so far
   std::size_t m_visits = 0;    // elements looked at so far
+  std::size_t m_visitLimit = VisitLimit(0);  // for the files read so far
   LoadProgress* m_pProgress;
   const DomElement* m_reference = nullptr;  // and the stream of its file
   const LoadStream* m_pReferenceStream = nullptr;
@@ -632,7 +636,8 @@ CAppStreamXML::LoadRecord::LoadRecord(LoadStream* stream, const DomElement* elem
 }
 
 void CAppStreamXML::LoadRecord::CountVisits(std::size_t visits) const {
-  m_pStream->m_pLoad->CountVisits(visits, m_element, *m_pStream);
+  Loader& load = *m_pStream->m_pLoad;
+  if (load.CountsVisits()) load.CountVisits(visits, m_element, *m_pStream);
 }
 
 std::string CAppStreamXML::LoadRecord::GetFileName() const { return m_pStream->GetFileName(); }
