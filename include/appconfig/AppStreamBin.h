@@ -172,7 +172,6 @@ public:
     friend class LoadRecord;
     class Reader;
     void ReadAll(CAppToolsBin::Stream* bytes, CAppParam*& param);
-    std::string Where(const std::string& file) const;
     void ReadSections();
     void ReadHeader();
     void ReadStrings();

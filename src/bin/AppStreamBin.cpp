@@ -521,6 +521,17 @@ private:
   std::size_t m_nNext = 0;  // where the next field is looked for first
 };
 
+namespace {
+
+// What a file's load errors add to their text: the file and the byte where
+// reading stopped.
+std::string Where(const std::string& file, std::uint64_t at) {
+  if (file.empty()) return std::string();
+  return CAppTools::Format(" (file %s, byte %llu)", file.c_str(), static_cast<unsigned long long>(at));
+}
+
+}  // namespace
+
 CAppStreamBin::LoadStream::LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& param)
     : LoadStream(bytes, param, std::string()) {}
 
@@ -529,18 +540,13 @@ CAppStreamBin::LoadStream::LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& p
   try {
     ReadAll(bytes, param);
   } catch (CAppException& e) {
-    if (!file.empty()) e.SetMessage(e.GetMessage() + Where(file));
+    e.SetMessage(e.GetMessage() + Where(file, m_pReader->at));
     throw;
   } catch (const std::bad_alloc&) {
-    APP_THROW("Out of memory%s", Where(file).c_str());
+    APP_THROW("Out of memory%s", Where(file, m_pReader->at).c_str());
   } catch (const std::exception& e) {
-    APP_THROW("%s%s", e.what(), Where(file).c_str());
+    APP_THROW("%s%s", e.what(), Where(file, m_pReader->at).c_str());
   }
-}
-
-std::string CAppStreamBin::LoadStream::Where(const std::string& file) const {
-  if (file.empty()) return std::string();
-  return CAppTools::Format(" (file %s, byte %llu)", file.c_str(), static_cast<unsigned long long>(m_pReader->at));
 }
 
 void CAppStreamBin::LoadStream::ReadAll(CAppToolsBin::Stream* bytes, CAppParam*& param) {
