@@ -48,7 +48,8 @@ public:
     m_nPosition = 0;
     m_pParam = nullptr;
   }
-  // Advances the cursor without touching the data.
+  // Advances the cursor without touching the data; past the last bit the
+  // cursor counts (2^32 - 1) throws "Size Error", as every field does.
   void Shift(std::uint32_t bits);
   // Borrowed; null (the default) for none.
   void SetObserver(Observer* observer) { m_pObserver = observer; }
