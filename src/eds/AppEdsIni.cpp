@@ -84,7 +84,7 @@ struct CAppEdsIniParser {
   // over beside inih.
   std::string_view Shorten(std::string_view content, std::size_t room) {
     if (content.front() == ';' || content.front() == '#') return content.substr(0, 1);
-    const std::size_t equal = content.find('=');
+    const std::size_t equal = content.find_first_of("=:");  // inih's separators
     if (equal == std::string_view::npos || equal + 2 > room) {
       SetError(line, "line too long");
       return {};

@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -44,11 +45,12 @@ public:
   std::string_view Line(std::uint32_t line) const { return m_lines[line - 1]; }
   std::uint32_t Count() const { return static_cast<std::uint32_t>(m_lines.size()); }
 
-  // Keeps the line up to its '=' and its line ending; puts `value` between.
+  // Keeps the line up to its separator ('=' or ':', as inih reads it) and
+  // its line ending; puts `value` between.
   void SetValue(std::uint32_t line, const std::string& value) {
     const std::string_view original = Line(line);
     const std::string_view ending = Ending(original);
-    const std::size_t equal = original.find('=');
+    const std::size_t equal = original.find_first_of("=:");
     m_replaced[line] = std::string(original.substr(0, equal + 1)) + value + std::string(ending);
   }
   void AddAfter(std::uint32_t line, const std::string& content) { m_added[line].push_back(content); }
@@ -106,6 +108,17 @@ std::optional<std::int64_t> NumberOf(const CAppVariant& value) {
   return value.GetInt64();
 }
 
+// Whether inih gives the text back as it is: it ends values at a line
+// break, trims blanks and cuts a " ;" comment.
+bool ReadsBack(const std::string& text) {
+  if (text.find_first_of("\r\n") != std::string::npos) return false;
+  if (!text.empty() && (std::isspace(static_cast<unsigned char>(text.front())) != 0 ||
+                        std::isspace(static_cast<unsigned char>(text.back())) != 0)) {
+    return false;
+  }
+  return text.find(" ;") == std::string::npos && text.find("\t;") == std::string::npos;
+}
+
 std::string HexBytes(const std::vector<std::uint8_t>& bytes) {
   std::string text;
   char digits[3];
@@ -115,13 +128,6 @@ std::string HexBytes(const std::vector<std::uint8_t>& bytes) {
   }
   return text;
 }
-
-// What an entry's value is in the file and what the tree asks for, as text.
-struct Wanted {
-  std::string text;     // as it is to be written
-  bool differs = false; // from what the file gives the entry now
-  bool fromDefault = false;  // the tree's value is the entry's default
-};
 
 class DcfWriter {
 public:
@@ -175,11 +181,11 @@ private:
   // The text to write for an entry, or nothing when the file already gives
   // it the tree's value.
   std::optional<std::string> NewText(const CAppEdsDevice::Imported& entry, CAppParam& value, CAppParam& fresh) const {
-    const CAppParam* fileValue = &fresh;  // what the file gives now
+    // `fresh` holds what the file gives the entry now.
     switch (entry.type->kind) {
       case AppEdsType::NUMERIC: {
         const auto wanted = NumberOf(value.GetVariant());
-        if (!wanted || wanted == NumberOf(const_cast<CAppParam*>(fileValue)->GetVariant())) return std::nullopt;
+        if (!wanted || wanted == NumberOf(fresh.GetVariant())) return std::nullopt;
         if (*wanted < 0 || !(IsHexText(entry.defaultText) || HasNodeId(entry.defaultText))) return std::to_string(*wanted);
         char text[24];
         std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(*wanted));
@@ -188,8 +194,9 @@ private:
       case AppEdsType::STRING: {
         const std::string wanted = value.GetVariant().ToString();
         if (wanted == fresh.GetVariant().ToString()) return std::nullopt;
-        if (wanted.find_first_of("\r\n") != std::string::npos) {
-          APP_THROW("%s: the value of %s holds a line break", m_ini.File().c_str(), entry.path.c_str());
+        if (!ReadsBack(wanted)) {
+          APP_THROW("%s: the text of %s would not read back from a DCF (a line break, blanks at an end, or \" ;\")",
+                    m_ini.File().c_str(), entry.path.c_str());
         }
         return wanted;
       }
@@ -234,13 +241,11 @@ private:
         SetEntry(*section, std::to_string(sub).c_str(), text);
       }
       if (added == 0) continue;
-      const Entry* count = m_ini.Find(*section, "NrOfEntries");
       std::size_t entries = added;
       for (std::uint32_t i = 0; i < section->entryCount; ++i) {
         if (!AppEdsSameName(m_ini.Name(m_ini.Entries(*section)[i]), "NrOfEntries")) ++entries;
       }
       SetEntry(*section, "NrOfEntries", std::to_string(entries));
-      (void)count;
     }
   }
 

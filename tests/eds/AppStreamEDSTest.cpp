@@ -277,4 +277,9 @@ TEST(AppStreamEDS, SaveDCFFailureLeavesTarget) {
   EXPECT_EQ(TempFolder::ReadAll(target), "previous");
   EXPECT_THROW(CAppStreamEDS::SaveDCF(kData + "comments.eds", root.get(), folder.File("no/such/dir.dcf"), {}),
                CAppException);
+  // A text a DCF cannot hold is refused, not cut.
+  const auto strings = CAppStreamEDS::Load(kData + "empty_string.eds");
+  strings->GetGroup()->_GetAt("O1008")->SetVariant(CAppVariant("name ; with a comment"));
+  EXPECT_THROW(CAppStreamEDS::SaveDCF(kData + "empty_string.eds", strings.get(), target, {}), CAppException);
+  EXPECT_EQ(TempFolder::ReadAll(target), "previous");
 }
