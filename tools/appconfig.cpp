@@ -70,6 +70,7 @@ struct Options {
   std::string out;
   std::string svg;
   int nodeId = CAppStreamEDS::NODE_ID_FROM_FILE;
+  int baudrate = -1;
   std::vector<std::string> args;
   bool help = false;
 };
@@ -329,6 +330,7 @@ int RunDcf(const Options& o) {
   const auto values = session.LoadValues(o.args[1]);
   CAppStreamEDS::DcfOptions options;
   options.nodeId = o.nodeId;
+  options.baudrate = o.baudrate;
   CAppStreamEDS::SaveDCF(o.args[0], values.get(), o.args[2], options);
   return kOk;
 }
@@ -358,9 +360,9 @@ const std::vector<Command>& Commands() {
        "write an appconfig description of a CANopen device (.eds or .dcf) that loads back,\n"
        "      under DEVICE, to the same tree and image",
        2, 2, RunImport},
-      {"dcf", "dcf FILE.eds VALUES OUT.dcf [--node-id N]",
+      {"dcf", "dcf FILE.eds VALUES OUT.dcf [--node-id N] [--baudrate KBITS]",
        "write a DCF: the lines of FILE.eds (or .dcf) with ParameterValue set where the value\n"
-       "      file VALUES (.xml or .bin) differs, and [DeviceComissioning] NodeID",
+       "      file VALUES (.xml or .bin) differs, and [DeviceComissioning] NodeID (and Baudrate)",
        3, 3, RunDcf},
   };
   return commands;
@@ -375,6 +377,7 @@ void PrintHelp(std::ostream& out) {
          "  --schemas DIR         folder of Description.xdr (default: the bundled schemas)\n"
          "  --resources FILE.xml  load the resource sections of FILE first\n"
          "  --node-id N           node id of a .eds/.dcf FILE ($NODEID; default: the DCF's, else 0)\n"
+         "  --baudrate KBITS      [DeviceComissioning] Baudrate that dcf writes\n"
          "  --help                this text; COMMAND --help for one command\n"
          "\nexit status: 0 success, 1 data error, 2 usage error (diff: 0 equal, 1 different, 2 trouble)\n";
 }
@@ -394,6 +397,14 @@ int ParseNodeId(const std::string& text) {
   }
   if (used != text.size() || value < 0 || value > 127) throw UsageError{"--node-id takes 0 to 127: " + text};
   return value;
+}
+
+// A CANopen bit rate in kbit/s, as [DeviceComissioning] Baudrate holds it.
+int ParseBaudrate(const std::string& text) {
+  for (const int rate : {10, 20, 50, 125, 250, 500, 800, 1000}) {
+    if (text == std::to_string(rate)) return rate;
+  }
+  throw UsageError{"--baudrate takes 10, 20, 50, 125, 250, 500, 800 or 1000 (kbit/s): " + text};
 }
 
 // Splits the command line into the command and its options and arguments.
@@ -421,6 +432,10 @@ const Command* Parse(int argc, char** argv, Options& options) {
       std::string text;
       value(text);
       options.nodeId = ParseNodeId(text);
+    } else if (arg == "--baudrate") {
+      std::string text;
+      value(text);
+      options.baudrate = ParseBaudrate(text);
     } else if (arg.size() > 2 && arg.rfind("--", 0) == 0) {
       throw UsageError{"unknown option " + arg};
     } else if (command == nullptr) {

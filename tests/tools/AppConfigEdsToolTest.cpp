@@ -59,10 +59,10 @@ TEST(AppConfigEdsTool, NodeIdSetAndDcf) {
   TempFolder folder;
   const std::string values = folder.File("values.bin"), dcf = folder.File("out.dcf");
   ASSERT_EQ(Tool({"set", "--node-id", "5", kExample, "DEVICE", "O1017", "250", "--out", values}).status, 0);
-  ASSERT_EQ(Tool({"dcf", kExample, values, dcf, "--node-id", "5"}).status, 0);
+  ASSERT_EQ(Tool({"dcf", kExample, values, dcf, "--node-id", "5", "--baudrate", "500"}).status, 0);
   const std::string written = TempFolder::ReadAll(dcf);
+  EXPECT_NE(written.find("[DeviceComissioning]\nNodeID=5\nBaudrate=500\n"), std::string::npos);
   EXPECT_NE(written.find("HighLimit=10000\nParameterValue=250\n"), std::string::npos);
-  EXPECT_NE(written.find("[DeviceComissioning]\nNodeID=5\n"), std::string::npos);
   // The COB-IDs read with node 5 are their defaults: no line for them.
   EXPECT_EQ(written.find("ParameterValue=0x"), std::string::npos);
   EXPECT_NE(Tool({"show", dcf, "DEVICE"}).out.find("O1800\\S01\tCAppParamNumeric\t389\n"), std::string::npos);
@@ -71,6 +71,7 @@ TEST(AppConfigEdsTool, NodeIdSetAndDcf) {
   const DeviceRun wrongKey = Tool({"show", kExample, "IO"});
   EXPECT_EQ(wrongKey.status, 2);
   EXPECT_EQ(Tool({"show", "--node-id", "128", kExample, "DEVICE"}).status, 2);
+  EXPECT_EQ(Tool({"dcf", kExample, values, dcf, "--baudrate", "300"}).status, 2);
   const DeviceRun broken = Tool({"check", kData + "../AppStreamEDSTest.cpp", "DEVICE"});
   EXPECT_EQ(broken.status, 2) << "not a device file";
 }
