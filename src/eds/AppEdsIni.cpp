@@ -75,7 +75,7 @@ struct CAppEdsIniParser {
     if (!content.empty() && content.front() == '[') p.headerLine = p.line;
     const std::size_t room = static_cast<std::size_t>(size) - 1;
     if (content.size() > room) content = p.Shorten(content, room);
-    std::memcpy(out, content.data(), content.size());
+    if (!content.empty()) std::memcpy(out, content.data(), content.size());
     out[content.size()] = '\0';
     return out;
   }
