@@ -4,6 +4,8 @@
 
 #include <charconv>
 
+#include "AppXmlInternal.h"
+
 #include "appconfig/AppDynamic.h"
 #include "appconfig/AppException.h"
 #include "appconfig/AppParam.h"
@@ -98,6 +100,15 @@ void CAppStreamXML::SaveRecord::ThrowField(const char* problem) {
              m_pParam->GetKey().c_str(), problem);
 }
 
+void CAppStreamXML::SaveRecord::CheckText(const std::string& text) {
+  const std::size_t bad = AppXmlFindBadChar(text);
+  if (bad == std::string::npos) return;
+  ThrowField(CAppTools::Format("byte 0x%02X at %zu is a character XML cannot carry (a control character, a NUL "
+                               "or text that is not UTF-8)",
+                               static_cast<unsigned>(static_cast<unsigned char>(text[bad])), bad)
+                 .c_str());
+}
+
 void CAppStreamXML::SaveRecord::Serialize(void* value, unsigned index) {
   SAVE_CHECK_POINTER(value);
   const std::uint32_t type = GetType();
@@ -124,6 +135,7 @@ void CAppStreamXML::SaveRecord::Serialize(void* value, unsigned index) {
       const auto& string = *static_cast<const std::string*>(value);
       if (!isArray) {
         if (IsKeyField(GetName())) {
+          CheckText(string);
           m_pStream->GetDocument().CreateAttribut("Key", CAppVariant(string), &m_element);
           return;
         }
@@ -131,11 +143,13 @@ void CAppStreamXML::SaveRecord::Serialize(void* value, unsigned index) {
       }
       // An empty entry of a string array is kept: dropping it would shift
       // every entry after it.
+      CheckText(string);
       text = string;
       break;
     }
     case FT_VARIANT:
       text = *static_cast<const CAppVariant*>(value);
+      if (text.IsString()) CheckText(text.ToString());
       break;
     case FT_I1: text = NumberText<signed char>(value); break;
     case FT_UI1: text = NumberText<unsigned char>(value); break;
