@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <functional>
 #include <list>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "TestSupport.h"
 #include "XmlTestSupport.h"
 #include "appconfig/AppDebug.h"
@@ -15,6 +18,7 @@
 #include "appconfig/AppParamGroup.h"
 #include "appconfig/AppParamListKey.h"
 #include "appconfig/AppResources.h"
+#include "appconfig/AppStreamBin.h"
 
 // A parameter with one field of every kind a record visits.
 class CAppParamSaveProbe : public CAppParam {
@@ -305,6 +309,68 @@ TEST_F(AppStreamXML, Save_RoundTripKeepsEveryFieldAndFailuresLeaveThePreviousFil
             "Exception >\"Code\" Field of CAppParamSaveProbe (Key=PROBE): type code 0x0800 has no name");
   EXPECT_EQ(Read("saved"), first);
   EXPECT_EQ(FileCount(), files);
+}
+
+// What XML 1.0 cannot carry is refused, naming the field and the parameter,
+// before anything reaches the file.
+TEST_F(AppStreamXML, Save_TextXmlCannotCarryIsRefused) {
+  ASSERT_TRUE(CAppStreamXML::Save("text", nullptr));
+  const std::string before = Read("text");
+  const auto refused = [](const char* field, const char* key, const char* problem) {
+    return std::string("Exception >\"") + field + "\" Field of CAppParamSaveProbe (Key=" + key + "): " + problem +
+           " is a character XML cannot carry (a control character, a NUL or text that is not UTF-8)";
+  };
+  const struct {
+    const char* what;
+    std::function<void(CAppParamSaveProbe&)> set;
+    std::string message;
+  } rows[] = {
+      {"control", [](CAppParamSaveProbe& p) { p.SetName("a\x01"); }, refused("Name", "P", "byte 0x01 at 1")},
+      {"NUL", [](CAppParamSaveProbe& p) { p.text = std::string("a\0b", 3); }, refused("Text", "P", "byte 0x00 at 1")},
+      {"Latin-1", [](CAppParamSaveProbe& p) { p.any = CAppVariant(std::string("caf\xE9")); }, refused("Any", "P", "byte 0xE9 at 3")},
+      {"key", [](CAppParamSaveProbe& p) { p.SetKey("\x1B"); }, refused("Key", "\x1B", "byte 0x1B at 0")},
+      {"list", [](CAppParamSaveProbe& p) { p.names = {"ok", "\xFF"}; }, refused("Names", "P", "byte 0xFF at 0")},
+  };
+  for (const auto& row : rows) {
+    CAppParamSaveProbe probe;
+    probe.SetKey("P");
+    row.set(probe);
+    EXPECT_EQ(CatchAppException([&] { CAppStreamXML::Save("text", &probe); }).GetMessage(), row.message) << row.what;
+  }
+  EXPECT_EQ(Read("text"), before);
+  // Tab, line feed and carriage return, and UTF-8, are text like any other.
+  CAppParamSaveProbe probe;
+  probe.SetKey("P");
+  probe.text = "\t\n\r é €";
+  ASSERT_TRUE(CAppStreamXML::Save("text", &probe));
+  EXPECT_EQ(AppDynamicCast<CAppParamSaveProbe>(CAppStreamXML::Load("text", nullptr, "P").get())->text, probe.text);
+}
+
+// For a user who may not write it, a write-protected file is refused by
+// both formats with the same message; it keeps its content.
+TEST_F(AppStreamXML, Save_WriteProtectedFileIsRefusedByBothFormats) {
+  ::chmod(Dir().c_str(), 0777);
+  const ChildReport report = RunInChild(
+      [&] {
+        CAppParamSaveProbe probe;
+        probe.SetKey("P");
+        std::string failures;
+        for (const std::string file : {Dir() + "locked.xml", Dir() + "locked.bin"}) {
+          std::ofstream(file) << "old";
+          ::chmod(file.c_str(), 0444);
+          failures += Expected(file, MessageOf([&] {
+                                 if (file.ends_with(".xml")) CAppStreamXML::Save("locked", &probe);
+                                 else CAppStreamBin::Save(&probe, file);
+                               }),
+                               "Exception >File not create : " + file + " (Permission denied)");
+          failures += Expected(file, TempFolder::ReadAll(file), "old");
+        }
+        return failures;
+      },
+      ChildUser::Unprivileged);
+  if (report.skipped) GTEST_SKIP() << report.text;
+  EXPECT_EQ(report.text, "");
+  std::filesystem::remove(Dir() + "locked.xml");  // not a saved file
 }
 
 TEST_F(AppStreamXML, Save_EmptyNameNullParamAndNullPointers) {
