@@ -187,7 +187,11 @@ public:
     // when null (and then owned by the caller; destroyed again and reset to
     // null if the copy throws). Cloning (not merging) into a destination
     // that is the source or one of its ancestors throws "Clone Error": its
-    // children would die while they are copied.
+    // children would die while they are copied. Merging into the source or
+    // one of its descendants throws "Clone Error" too: the source would be
+    // copied into itself. A destination that a group holds stays indexed
+    // under the key the source brings; a key another child of that group
+    // holds, or an empty one, throws "Clone Error" before anything changed.
     void GetClone(CAppParam*& destination, CAppParam* source);
 
     bool IsModeLoad() override { return true; }
@@ -202,6 +206,10 @@ public:
   private:
     class Capture;
     struct CapturedField;
+
+    // "Clone Error" when the key the source brings cannot index the
+    // destination in `holder`, which holds it under `heldKey`.
+    void CheckKeyIsFree(const CAppParamGroup& holder, const std::string& heldKey);
 
     CAppParamGroup::EN_ADD_MODE m_addMode;
     CAppParamGroup* m_pMergeGroup = nullptr;

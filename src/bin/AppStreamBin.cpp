@@ -813,6 +813,9 @@ void CAppStreamBin::CloneRecord::GetClone(CAppParam*& destination, CAppParam* so
   m_pField = nullptr;
   if (destination != nullptr) {
     if (m_addMode == CAppParamGroup::ADD_MERGE) {
+      for (const CAppParam* node = destination; node != nullptr; node = node->GetParent()) {
+        if (node == source) APP_THROW("Clone Error");
+      }
       m_pMergeGroup = destination->GetGroup();
     } else {
       // Loading a group's children first destroys the old ones; the source
@@ -824,6 +827,9 @@ void CAppStreamBin::CloneRecord::GetClone(CAppParam*& destination, CAppParam* so
   }
   m_capture->Clear();
   source->Serialize(m_capture.get());
+  CAppParamGroup* holder = destination != nullptr ? destination->GetParent() : nullptr;
+  const std::string heldKey = holder != nullptr ? destination->GetKey() : std::string();
+  if (holder != nullptr) CheckKeyIsFree(*holder, heldKey);
 
   std::unique_ptr<CAppParam> created;
   if (destination == nullptr) {
@@ -834,11 +840,24 @@ void CAppStreamBin::CloneRecord::GetClone(CAppParam*& destination, CAppParam* so
   try {
     destination->Serialize(this);
   } catch (...) {
+    if (holder != nullptr) (void)holder->Rekey(heldKey, destination->GetKey());
     if (created) destination = nullptr;
     throw;
   }
+  // The replay wrote the key straight into the node: its group follows.
+  if (holder != nullptr) (void)holder->Rekey(heldKey, destination->GetKey());
   (void)created.release();
   m_capture->Clear();
+}
+
+void CAppStreamBin::CloneRecord::CheckKeyIsFree(const CAppParamGroup& holder, const std::string& heldKey) {
+  const CapturedField* key = m_capture->Find("Key");
+  if (key == nullptr || key->entries.size() != 1 || !std::holds_alternative<std::string>(key->entries[0])) return;
+  const std::string& brought = std::get<std::string>(key->entries[0]);
+  if (CAppTools::MakeUpper(brought) == CAppTools::MakeUpper(heldKey)) return;
+  if (brought.empty() || brought.find('\\') != std::string::npos || holder.FindChild(brought) != nullptr) {
+    APP_THROW("Clone Error");
+  }
 }
 
 bool CAppStreamBin::CloneRecord::GetField() {

@@ -411,6 +411,32 @@ TEST(AppStreamBinClone, MergeParam_KeepsOwnChildrenAndMergesCommonOnes) {
   EXPECT_EQ(std::make_tuple(dest.FindChild("X"), clash->GetKey()), std::make_tuple(clash, "X"));
 }
 
+// A merged node that a group holds stays found under the key it now has; a
+// key its group holds already, and a merge of a node into its own subtree,
+// are refused before anything changed.
+TEST(AppStreamBinClone, MergeParam_TheParentIndexFollowsTheKey) {
+  CAppParamGroup parent;
+  CAppParamListKey* old = parent.SetAt("OLD", NewList({"o"}));
+  CAppParamListKey* other = parent.SetAt("OTHER", NewList({"x"}));
+  const std::unique_ptr<CAppParamListKey> from(NewList({"n"}));
+  CAppParamListKey& source = *from;
+  source.SetKey("NEW");
+  CAppStreamBin::MergeParam(old, &source);
+  EXPECT_EQ(std::make_tuple(parent.FindChild("NEW"), parent.FindChild("OLD"), parent.GetKeyAt(0), old->GetAt(0u)),
+            std::make_tuple(static_cast<CAppParam*>(old), nullptr, "NEW", "n"));
+
+  source.SetKey("other");
+  EXPECT_EQ(CatchAppException([&] { CAppStreamBin::MergeParam(old, &source); }).GetMessage(), "Exception >Clone Error");
+  EXPECT_EQ(std::make_tuple(parent.FindChild("NEW"), parent.FindChild("OTHER"), old->GetKey()),
+            std::make_tuple(static_cast<CAppParam*>(old), static_cast<CAppParam*>(other), "NEW"));
+
+  CAppParamGroup* child = parent.SetAt("CHILD", new CAppParamGroup);
+  for (CAppParam* into : {static_cast<CAppParam*>(child), static_cast<CAppParam*>(&parent)}) {
+    EXPECT_EQ(CatchAppException([&] { CAppStreamBin::MergeParam(into, &parent); }).GetMessage(), "Exception >Clone Error");
+  }
+  EXPECT_EQ(std::make_tuple(parent.GetCount(), child->GetCount()), std::make_tuple(3u, 0u));
+}
+
 // Also what AddGroupParams does: nothing without a group on both sides (LEAF).
 TEST(AppStreamBinClone, AddParams_CopiesMissingChildrenAndFillsExistingGroups) {
   CAppParamGroup source;
