@@ -339,6 +339,8 @@ TEST(AppStreamBin, SaveAndLoad_AFailedSaveLeavesTheFileUnchanged) {
   CAppStreamBin::Save(SmallTree().get(), file);
   const std::string before = TempFolder::ReadAll(file);
   EXPECT_EQ(CAppStreamBin::Load(folder.File("missing.bin")), nullptr);
+  EXPECT_EQ(CatchAppException([&] { CAppStreamBin::Load(folder.File("")); }).GetMessage(),
+            "Exception >File error : " + folder.File("") + " (read: Is a directory)");
 
   auto zero = SmallTree();
   zero->SetName(std::string("a\0b", 3));  // no string of a file holds a zero byte
