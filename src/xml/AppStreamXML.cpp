@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <map>
+#include <new>
 #include <unordered_map>
 #include <utility>
 
@@ -424,6 +425,9 @@ std::unique_ptr<CAppParam> CAppStreamXML::Load(const std::string& file, CAppReso
   try {
     LoadStream first(file, resources, &load, &schemas);
     first.GetParam(raw, key);
+  } catch (const std::bad_alloc&) {
+    delete raw;
+    APP_THROW("Out of memory : %s%s.xml", CAppToolsXML::GetPath().c_str(), file.c_str());
   } catch (...) {
     delete raw;
     throw;

@@ -3,6 +3,7 @@
 #include "appconfig/AppStreamXML.h"
 
 #include <charconv>
+#include <new>
 
 #include "AppXmlInternal.h"
 
@@ -43,8 +44,12 @@ bool IsKeyField(const std::string& name) {
 
 bool CAppStreamXML::Save(const std::string& file, CAppParam* param) {
   if (file.empty()) return false;
-  SaveStream stream;
-  return stream.Serialize(file, param);
+  try {
+    SaveStream stream;
+    return stream.Serialize(file, param);
+  } catch (const std::bad_alloc&) {
+    SAVE_THROW("Out of memory : %s%s.xml", CAppToolsXML::GetPath().c_str(), file.c_str());
+  }
 }
 
 bool CAppStreamXML::SaveStream::Serialize(const std::string& file, CAppParam* param) {

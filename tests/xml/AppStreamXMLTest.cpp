@@ -28,6 +28,7 @@ public:
   void Serialize(CAppRecord* record) override {
     CAppParam::Serialize(record);
     if (failSave && !record->IsModeLoad()) APP_THROW("Probe refuses to save");
+    if (exhaust && !record->IsModeLoad()) throw std::bad_alloc();
     record->Do("I1", i1); record->Do("UI1", ui1); record->Do("I2", i2); record->Do("UI2", ui2);
     record->Do("I4", i4); record->Do("UI4", ui4); record->Do("I8", i8); record->Do("UI8", ui8);
     record->Do("Text", text); record->Do("Bits", bits); record->Do("Code", code); record->Do("Any", any);
@@ -40,6 +41,7 @@ public:
   std::string text; CAppTools::Flags bits; CAppTools::Type code; CAppVariant any;
   std::vector<std::uint8_t> bytes; std::vector<std::uint32_t> words{9};  // not empty by default
   std::vector<std::string> strings; std::list<std::string> names; bool failSave = false;
+  bool exhaust = false;  // runs out of memory while saved
 };
 
 APP_IMPLEMENT_DYNCREATE(CAppParamSaveProbe, CAppParam)
@@ -304,6 +306,10 @@ TEST_F(AppStreamXML, Save_RoundTripKeepsEveryFieldAndFailuresLeaveThePreviousFil
             "Exception >Probe refuses to save");
   EXPECT_EQ(Read("saved"), first);
   Probe(loaded.get())->failSave = false;
+  Probe(loaded.get())->exhaust = true;
+  EXPECT_EQ(CatchAppException([&] { CAppStreamXML::Save("saved", loaded.get()); }).GetMessage(),
+            "Exception >Out of memory : " + Dir() + "saved.xml");
+  Probe(loaded.get())->exhaust = false;
   Probe(loaded.get())->code = 0x0800u;
   EXPECT_EQ(CatchAppException([&] { CAppStreamXML::Save("saved", loaded.get()); }).GetMessage(),
             "Exception >\"Code\" Field of CAppParamSaveProbe (Key=PROBE): type code 0x0800 has no name");
