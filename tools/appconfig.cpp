@@ -62,6 +62,7 @@ struct Options {
   std::string bin;
   std::string out;
   std::string svg;
+  std::string log;
   std::vector<std::string> args;
   bool help = false;
 };
@@ -326,6 +327,8 @@ void PrintHelp(std::ostream& out) {
   out << "\noptions:\n"
          "  --schemas DIR         folder of Description.xdr (default: the bundled schemas)\n"
          "  --resources FILE.xml  load the resource sections of FILE first\n"
+         "  --log DIR             write the developer files Log.txt and Time.txt into DIR\n"
+         "                        (without it they are written nowhere)\n"
          "  --help                this text; COMMAND --help for one command\n"
          "\nexit status: 0 success, 1 data error, 2 usage error (diff: 0 equal, 1 different, 2 trouble)\n";
 }
@@ -355,6 +358,9 @@ const Command* Parse(int argc, char** argv, Options& options) {
       value(options.out);
     } else if (arg == "--svg") {
       value(options.svg);
+    } else if (arg == "--log") {
+      value(options.log);
+      UseLogFolder(options.log);
     } else if (arg.size() > 2 && arg.rfind("--", 0) == 0) {
       throw UsageError{"unknown option " + arg};
     } else if (command == nullptr) {
@@ -374,7 +380,6 @@ const Command* Parse(int argc, char** argv, Options& options) {
 int main(int argc, char** argv) {
   StderrOutput output;
   CAppLog::SetPtr(&output);
-  KeepLogOutOfTheWay();
   Options options;
   const Command* command = nullptr;
   try {

@@ -231,6 +231,15 @@ void CAppDynamic::SetCurrentContext(KEY_REGISTER_CLASS* context) {
 }
 
 bool InitAppConfigLib() {
-  // The library's classes registered while it loaded; this only reports it.
-  return g_bAppLibraryClassesLoaded && LibraryContext().m_strLoadError.empty();
+  std::string error;
+  return InitAppConfigLib(error);
+}
+
+bool InitAppConfigLib(std::string& error) {
+  // The classes registered while the program loaded; this only reports it.
+  // The host's own classes went into the current context.
+  error = LibraryContext().m_strLoadError;
+  if (error.empty() && m_pCurrentClassRegister != nullptr) error = m_pCurrentClassRegister->m_strLoadError;
+  if (error.empty() && !g_bAppLibraryClassesLoaded) error = "The library's classes are not registered";
+  return error.empty();
 }

@@ -361,7 +361,7 @@ TEST_F(AppStreamXML, Save_WriteProtectedFileIsRefusedByBothFormats) {
         CAppParamSaveProbe probe;
         probe.SetKey("P");
         std::string failures;
-        for (const std::string file : {Dir() + "locked.xml", Dir() + "locked.bin"}) {
+        for (const std::string& file : {Dir() + "locked.xml", Dir() + "locked.bin"}) {
           std::ofstream(file) << "old";
           ::chmod(file.c_str(), 0444);
           failures += Expected(file, MessageOf([&] {

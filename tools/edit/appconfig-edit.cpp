@@ -51,7 +51,6 @@ int Screenshot(EditWindow& window, const QStringList& args) {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("appconfig-edit");
-  KeepLogOutOfTheWay();
   if (!InitAppConfigLib() || !InitAppConfigUiLib()) {
     std::fprintf(stderr, "appconfig-edit: the appconfig libraries did not start\n");
     return 1;
