@@ -192,15 +192,10 @@ bool CAppDynamic::KtoInitExtensionModule(KTO_EXTENSION_MODULE& module, void* hMo
   module.m_hModule = hModule;
   module.m_pContext = nullptr;
   module.m_strError.clear();
-  if (!InitAppConfigLib()) {
-    module.m_strError = LibraryContext().m_strLoadError;
-    return false;
-  }
+  // The module's classes registered into the current context: a failure
+  // there is the module's.
+  if (!InitAppConfigLib(module.m_strError)) return false;
   KEY_REGISTER_CLASS& context = RegistrationContext();
-  if (!context.m_strLoadError.empty()) {
-    module.m_strError = context.m_strLoadError;
-    return false;
-  }
   module.m_pContext = &context;
   return true;
 }
