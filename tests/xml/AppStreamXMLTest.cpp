@@ -13,6 +13,7 @@
 #include "TestSupport.h"
 #include "XmlTestSupport.h"
 #include "appconfig/AppDebug.h"
+#include "appconfig/AppKeyboard.h"
 #include "appconfig/AppParamArray.h"
 #include "appconfig/AppParamEnumSingle.h"
 #include "appconfig/AppParamGroup.h"
@@ -284,6 +285,48 @@ TEST_F(AppStreamXML, Load_LargeFilesGiveWhatValidatingEachFileInTurnGives) {
   WriteDescription("large", resources + root + filler);
   EXPECT_EQ(CatchAppException([&] { CAppStreamXML::Load("large", nullptr, "ROOT"); }).GetMessage(), inTurn("other"));
   EXPECT_EQ(CatchAppException([&] { CAppStreamXML::LoadResources("other", &loaded); }).GetMessage(), inTurn("other"));
+}
+
+// A section's entry replaces the entry of the same key, a class default or
+// an earlier section's. A load that fails, while the tree is read or when it
+// is checked, leaves the resources exactly as they were: a corrected file
+// then loads as if the failed one never had.
+TEST_F(AppStreamXML, Load_ResourceSectionsReplaceEntriesAndAFailedLoadLeavesNothing) {
+  const std::string sections = R"(<Resources Profile="CAppParamNumeric"><Define Key="SYS_ICON_VALUE" Name="Gauge"/></Resources>
+    <Resources Profile="Speed"><Define Key="SYS_UNIT_VALUE" Name="ms"/><Define Key="SYS_NAME_VALUE" Name="Vitesse"/></Resources>)";
+  const std::string value = R"(<Param Key="V" Type="Numeric" Alias="Speed" Flags="128" Value="5">
+    <Property Name="Min" Value="0"/><Property Name="Max" Value="10"/></Param>)";
+  const std::string late = R"(<Resources Profile="Speed"><Define Key="SYS_UNIT_VALUE" Name="s"/></Resources>)";
+  CAppResources resources;
+  resources.Init();
+  const std::vector<std::string> before = ParamTreeLines(&resources);
+  const auto entry = [&](const char* path) {
+    std::string name;
+    return resources.FindName(path, name) ? name : "<none>";
+  };
+  const std::string unchecked = std::string(value).replace(value.find("Value=\"5\""), 9, "Value=\"50\"");
+  const struct {
+    const char* what;
+    std::string body;
+  } failures[] = {
+      {"broken reference", sections + R"(<Group Key="ROOT">)" + value + R"(<ParamRef Key="X" Ref="NONE"/></Group>)"},
+      {"failed check", sections + R"(<Group Key="ROOT">)" + unchecked + "</Group>"},
+  };
+  for (const auto& failure : failures) {
+    WriteDescription("speed", failure.body);
+    AppSetKeyStateProvider([](AppKey key) { return key == AppKey::LeftControl; });  // debug mode asked for
+    EXPECT_NE(MessageOf([&] { CAppStreamXML::Load("speed", &resources, "ROOT"); }), "<no exception>") << failure.what;
+    AppSetKeyStateProvider(nullptr);
+    EXPECT_EQ(ParamTreeLines(&resources), before) << failure.what;
+    EXPECT_EQ(std::make_tuple(resources.GetKey(), static_cast<std::uint32_t>(resources.GetFlags())),
+              std::make_tuple("", 0u))
+        << failure.what;
+  }
+  WriteDescription("speed", sections + late + R"(<Group Key="ROOT">)" + value + "</Group>");
+  ASSERT_NE(CAppStreamXML::Load("speed", &resources, "ROOT"), nullptr);
+  EXPECT_EQ(std::make_tuple(entry("CAppParamNumeric\\SYS_ICON_VALUE"), entry("Speed\\SYS_UNIT_VALUE"),
+                            entry("Speed\\SYS_NAME_VALUE"), resources.GetKey()),
+            std::make_tuple("Gauge", "s", "Vitesse", "speed"));
 }
 
 TEST_F(AppStreamXML, Save_RoundTripKeepsEveryFieldAndFailuresLeaveThePreviousFile) {
