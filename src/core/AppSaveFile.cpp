@@ -119,8 +119,10 @@ void AppSaveFile(const std::string& file, std::string_view bytes) {
     Refuse(file, std::string("no temporary file can be made in its folder: ") + std::strerror(errno));
   }
   int error = 0;
-  if (!WriteAll(fd, bytes) || ::fsync(fd) != 0) error = errno;
+  if (!WriteAll(fd, bytes)) error = errno;
   if (error == 0 && exists) KeepOwnerAndMode(fd, previous);
+  // On disk, mode included, before the rename: a crash leaves the old file or the new one.
+  if (error == 0 && ::fsync(fd) != 0) error = errno;
   if (::close(fd) != 0 && error == 0) error = errno;
   if (error == 0 && std::rename(temp.c_str(), target.c_str()) != 0) error = errno;
   if (error != 0) {
