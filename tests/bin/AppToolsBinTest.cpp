@@ -96,8 +96,8 @@ TEST(AppToolsBinStream, File_WritingRefusesLinksAndPipes) {
 // or length per byte (each a system call on a file).
 TEST(AppToolsBinStream, ReadString_ReadsThroughTheBuffer) {
   struct CountingFile : CAppToolsBin::File {
-    std::uint32_t GetPosition() override { return ++asked, File::GetPosition(); }
-    std::uint32_t GetLength() override { return ++asked, File::GetLength(); }
+    std::uint64_t GetPosition() override { return ++asked, File::GetPosition(); }
+    std::uint64_t GetLength() override { return ++asked, File::GetLength(); }
     unsigned asked = 0;
   };
   TempFolder folder;
