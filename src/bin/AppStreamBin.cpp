@@ -467,6 +467,7 @@ public:
   std::vector<std::uint8_t> bytes;
   std::uint64_t at = 0;      // where the last read started, named by errors
   std::uint64_t budget = 0;  // left for copies of table strings
+  bool inStream = false;     // while the byte stream itself is read
   std::vector<Element> sections;
   std::vector<Element> elements;       // of the records alive, as a stack
   std::vector<std::uint32_t> nameIds;  // per string index, kNoId until met as a name
@@ -534,7 +535,8 @@ CAppStreamBin::LoadStream::LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& p
   try {
     ReadAll(bytes, param);
   } catch (CAppException& e) {
-    e.SetMessage(e.GetMessage() + Where(file, m_pReader->at));
+    // The byte stream's own errors name their file already.
+    if (!m_pReader->inStream) e.SetMessage(e.GetMessage() + Where(file, m_pReader->at));
     throw;
   } catch (const std::bad_alloc&) {
     APP_THROW("Out of memory%s", Where(file, m_pReader->at).c_str());
@@ -552,8 +554,10 @@ void CAppStreamBin::LoadStream::ReadAll(CAppToolsBin::Stream* bytes, CAppParam*&
   }
   if (length != 0) {
     m_pReader->bytes.resize(static_cast<std::size_t>(length));
+    m_pReader->inStream = true;
     bytes->Seek(0);
     bytes->ReadBytes(m_pReader->bytes.data(), static_cast<unsigned>(length));
+    m_pReader->inStream = false;
   }
   m_pReader->budget = Reader::StringBudget(length);
   ReadSections();
