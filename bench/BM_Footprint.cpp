@@ -1,0 +1,211 @@
+// What a loaded tree costs, over the generated description of 100 000
+// parameters:
+//   - bytes per node: heap in use (glibc mallinfo2().uordblks) after the
+//     load, the document freed, less the heap before it, over the nodes;
+//   - peak memory of a description load and of a binary load against a bare
+//     pugixml parse of the same file: each runs once in a child process whose
+//     peak resident size is reset first (/proc/self/clear_refs), and the
+//     growth of that peak over the child's starting size is kept;
+//   - time of the description load against the bare parse, and of the binary
+//     load against the description load;
+//   - heap in use after 100 loads and destructions of the same tree, against
+//     the heap after the first one (which builds the process's first-use
+//     tables).
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+#include <pugixml.hpp>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "BenchRatio.h"
+#include "LargeDescription.h"
+#include "appconfig/AppParam.h"
+#include "appconfig/AppResources.h"
+#include "appconfig/AppStreamBin.h"
+#include "appconfig/AppStreamXML.h"
+#include "appconfig/AppToolsXML.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kCycles = 100;
+
+fs::path Folder() {
+  static const fs::path dir = fs::temp_directory_path() / ("appconfig_bm_footprint_" + std::to_string(::getpid()));
+  return dir;
+}
+
+struct Files {
+  Files() {
+    fs::create_directories(Folder());
+    WriteLargeDescription(Folder() / "large.xml");
+    CAppToolsXML::SetPath(Folder().string() + "/");
+    CAppToolsXML::SetSchemaPath(std::string(APPCONFIG_SCHEMA_DIR) + "/Description");
+  }
+  ~Files() {
+    std::error_code ec;
+    fs::remove_all(Folder(), ec);
+  }
+  std::string xml = (Folder() / "large.xml").string();
+  std::string bin = (Folder() / "large.bin").string();
+};
+
+Files& TheFiles() {
+  static Files files;
+  return files;
+}
+
+std::size_t HeapInUse() { return mallinfo2().uordblks; }
+
+void BareParse() {
+  pugi::xml_document doc;
+  if (!doc.load_file(TheFiles().xml.c_str())) std::abort();
+  benchmark::DoNotOptimize(doc.first_child());
+}
+
+// As a host loads it: with resources, so the tree is checked (values take
+// their declared types).
+std::unique_ptr<CAppParam> LoadDescription(CAppResources& resources) {
+  auto tree = CAppStreamXML::Load("large", &resources, "DEVICE");
+  if (!tree) std::abort();
+  return tree;
+}
+
+std::unique_ptr<CAppParam> LoadDescription() {
+  CAppResources resources;
+  resources.Init();
+  return LoadDescription(resources);
+}
+
+std::unique_ptr<CAppParam> LoadBinary() {
+  auto tree = CAppStreamBin::Load(TheFiles().bin);
+  if (!tree) std::abort();
+  return tree;
+}
+
+long StatusKiB(const char* field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  const std::string prefix = std::string(field) + ":";
+  while (std::getline(status, line)) {
+    if (line.rfind(prefix, 0) == 0) return std::stol(line.substr(prefix.size()));
+  }
+  return 0;
+}
+
+// Growth of the peak resident size (KiB) while `work` runs once in a child.
+long PeakGrowthKiB(const std::function<void()>& work) {
+  int pipefd[2];
+  if (pipe(pipefd) != 0) return -1;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    close(pipefd[0]);
+    std::ofstream("/proc/self/clear_refs") << "5";  // resets the peak to the current size
+    const long before = StatusKiB("VmRSS");
+    work();
+    const long growth = StatusKiB("VmHWM") - before;
+    if (write(pipefd[1], &growth, sizeof growth) != sizeof growth) _exit(1);
+    _exit(0);
+  }
+  close(pipefd[1]);
+  long growth = -1;
+  if (read(pipefd[0], &growth, sizeof growth) != sizeof growth) growth = -1;
+  close(pipefd[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return growth;
+}
+
+struct Footprint {
+  unsigned nodes = 0;
+  double bytesPerNode = 0;
+  long parsePeak = 0, loadPeak = 0, binaryPeak = 0;
+  std::size_t heapStart = 0, heapFirst = 0, heapCycles = 0;
+};
+
+// Runs before any benchmark, from a fresh heap: the children's peaks would
+// otherwise reuse pages this process already holds.
+Footprint MeasureFootprint() {
+  Footprint f;
+  f.parsePeak = PeakGrowthKiB(BareParse);
+  f.loadPeak = PeakGrowthKiB([] { LoadDescription(); });
+
+  CAppResources resources;
+  resources.Init();
+  f.heapStart = HeapInUse();
+  {
+    auto tree = LoadDescription(resources);
+    const std::size_t loaded = HeapInUse();
+    f.nodes = tree->ObjectCount();
+    f.bytesPerNode = static_cast<double>(loaded - f.heapStart) / f.nodes;
+    CAppStreamBin::Save(tree.get(), TheFiles().bin);
+  }
+  f.binaryPeak = PeakGrowthKiB([] { LoadBinary(); });
+  f.heapFirst = HeapInUse();
+  for (int i = 0; i < kCycles; ++i) LoadDescription(resources);
+  f.heapCycles = HeapInUse();
+  return f;
+}
+
+void BM_PugiParse_Large(benchmark::State& state) {
+  for (auto _ : state) BareParse();
+}
+BENCHMARK(BM_PugiParse_Large)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_DescriptionLoad_Large(benchmark::State& state) {
+  for (auto _ : state) {
+    auto tree = LoadDescription();
+    state.PauseTiming();
+    tree.reset();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_DescriptionLoad_Large)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_BinLoad_Large(benchmark::State& state) {
+  for (auto _ : state) {
+    auto tree = LoadBinary();
+    state.PauseTiming();
+    tree.reset();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_BinLoad_Large)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  TheFiles();
+  const Footprint f = MeasureFootprint();
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+
+  std::printf("\ngenerated description: %u nodes\n", f.nodes);
+  std::printf("%-60s %.1f (target <= 200) %s\n", "bytes per node of the loaded tree", f.bytesPerNode,
+              f.bytesPerNode <= 200 ? "OK" : "MISSED");
+  std::printf("peak memory: bare parse %.1f MiB, description load %.1f MiB, binary load %.1f MiB\n",
+              f.parsePeak / 1024.0, f.loadPeak / 1024.0, f.binaryPeak / 1024.0);
+  reporter.PrintRatio("description load / bare pugixml parse (peak memory)", static_cast<double>(f.loadPeak),
+                      static_cast<double>(f.parsePeak), 1.3);
+  const double load = reporter.Time("BM_DescriptionLoad_Large/iterations:5");
+  reporter.PrintRatio("description load / bare pugixml parse (time)", load,
+                      reporter.Time("BM_PugiParse_Large/iterations:5"), 2.0);
+  reporter.PrintRatio("binary load / description load (time)", reporter.Time("BM_BinLoad_Large/iterations:5"), load,
+                      0.5);
+  std::printf("heap in use: %.2f MiB before any load, %.2f MiB after the first load, %.2f MiB after %d more\n",
+              f.heapStart / 1048576.0, f.heapFirst / 1048576.0, f.heapCycles / 1048576.0, kCycles);
+  reporter.PrintRatio("heap after the cycles / after the first load", static_cast<double>(f.heapCycles),
+                      static_cast<double>(f.heapFirst), 1.01);
+  benchmark::Shutdown();
+  return 0;
+}
