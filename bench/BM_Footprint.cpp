@@ -254,6 +254,8 @@ int main(int argc, char** argv) {
               h.start, h.first, h.cycles, kCycles);
   reporter.PrintRatio("heap after the cycles / after the first load", static_cast<double>(h.cycles),
                       static_cast<double>(h.first), 1.01);
+  reporter.PrintRatio("heap after the cycles / before any load", static_cast<double>(h.cycles),
+                      static_cast<double>(h.start), 1.01);
   benchmark::Shutdown();
   return 0;
 }

@@ -34,8 +34,13 @@ CAppText::Entry* CAppText::Acquire(std::string_view text) {
 void CAppText::Forget(Entry* entry) noexcept {
   TextTable& table = Table();
   table.erase(table.find(std::string_view(entry->first)));
-  // The last text gone, the buckets go too.
-  if (table.empty()) TextTable().swap(table);
+  // The buckets shrink with the texts (by halves, so that a tree
+  // being destroyed rehashes a few times only), and go with the last text.
+  if (table.empty()) {
+    TextTable().swap(table);
+  } else if (table.bucket_count() > 64 && table.size() * 2 < table.bucket_count()) {
+    table.rehash(0);
+  }
 }
 
 const std::string& CAppText::Empty() {
