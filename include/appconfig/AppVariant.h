@@ -30,9 +30,14 @@ public:
   CAppVariant(std::int64_t value) { SetInt(VT_I8, value); }
   CAppVariant(std::uint64_t value) { SetUInt(VT_UI8, value); }
   CAppVariant(double value) { SetDouble(VT_R8, value); }
-  // A string is duplicated; a number is copied in place.
-  CAppVariant(const CAppVariant& other);
-  CAppVariant(CAppVariant&& other) noexcept : m_vt(other.m_vt), m_n(other.m_n) { other.m_vt = VT_EMPTY; }
+  // A copy of a string shares its characters until one of the two changes.
+  CAppVariant(const CAppVariant& other) noexcept : m_vt(other.m_vt), m_n(other.m_n) {
+    if (m_vt == VT_BSTR) ++m_n.s->refs;
+  }
+  CAppVariant(CAppVariant&& other) noexcept : m_vt(other.m_vt), m_n(other.m_n) {
+    other.m_vt = VT_EMPTY;
+    other.m_n.u = 0;
+  }
   CAppVariant& operator=(const CAppVariant& other);
   CAppVariant& operator=(CAppVariant&& other) noexcept;
   ~CAppVariant() { Clear(); }
@@ -66,7 +71,7 @@ public:
   std::int64_t GetInt64() const { return m_vt != VT_BSTR ? m_n.i : 0; }
   std::uint64_t GetUInt64() const { return m_vt != VT_BSTR ? m_n.u : 0; }
   double GetDouble() const { return m_vt != VT_BSTR ? m_n.d : 0.0; }
-  const std::string& GetStringRef() const { return m_vt == VT_BSTR ? *m_n.s : EmptyString(); }
+  const std::string& GetStringRef() const { return m_vt == VT_BSTR ? m_n.s->text : EmptyString(); }
 
   // Makes this variant a copy of `source` (of itself when null) converted to
   // `code`:
@@ -121,14 +126,19 @@ public:
   bool operator==(const CAppVariant& other) const;
 
 private:
+  // A string value, held by the variant and its unchanged copies.
+  struct SharedString {
+    std::string text;
+    std::uint32_t refs;
+  };
   static const std::string& EmptyString();
 
-  // A number in place; a string, owned, only when the variant is one.
+  // A number in place; a string on the heap only when the variant is one.
   std::uint16_t m_vt = VT_EMPTY;
   union {
     std::int64_t i;
     std::uint64_t u;
     double d;
-    std::string* s;
+    SharedString* s;
   } m_n{0};
 };

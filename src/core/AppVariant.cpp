@@ -185,10 +185,6 @@ std::string NumberText(const Number& number) {
 
 }  // namespace
 
-CAppVariant::CAppVariant(const CAppVariant& other) : m_vt(other.m_vt), m_n(other.m_n) {
-  if (m_vt == VT_BSTR) m_n.s = new std::string(*other.m_n.s);
-}
-
 CAppVariant& CAppVariant::operator=(const CAppVariant& other) {
   if (this != &other) *this = CAppVariant(other);
   return *this;
@@ -206,7 +202,7 @@ const std::string& CAppVariant::EmptyString() {
 }
 
 void CAppVariant::Clear() {
-  if (m_vt == VT_BSTR) delete m_n.s;
+  if (m_vt == VT_BSTR && --m_n.s->refs == 0) delete m_n.s;
   m_vt = VT_EMPTY;
   m_n.u = 0;
 }
@@ -238,14 +234,14 @@ void CAppVariant::SetDouble(std::uint16_t vt, double value) {
 }
 
 void CAppVariant::SetString(const std::string& text) {
-  if (m_vt == VT_BSTR) {
-    *m_n.s = text;
+  if (m_vt == VT_BSTR && m_n.s->refs == 1) {
+    m_n.s->text = text;
     return;
   }
-  std::string* copy = new std::string(text);
+  auto* block = new SharedString{text, 1};
   Clear();
   m_vt = VT_BSTR;
-  m_n.s = copy;
+  m_n.s = block;
 }
 
 bool CAppVariant::ConvertValue(const CAppVariant& source, std::uint16_t code, CAppVariant& result) {
@@ -254,7 +250,7 @@ bool CAppVariant::ConvertValue(const CAppVariant& source, std::uint16_t code, CA
     return true;
   }
   if (code == VT_BSTR && source.m_vt == VT_BSTR) {
-    result.SetString(*source.m_n.s);
+    result.SetString(source.m_n.s->text);
     return true;
   }
   const TypeInfo* target = NumericInfo(code);
@@ -285,9 +281,9 @@ void CAppVariant::ChangeTypeThrow(std::uint16_t code, const CAppVariant* source,
     if (const TypeInfo* info = IntegerInfo(from.m_vt); info != nullptr && info->bits <= 32) {
       word = static_cast<std::uint32_t>(from.m_n.u);  // canonical form: low bits are the value
       haveWord = true;
-    } else if (from.m_vt == VT_BSTR && from.m_n.s->find('\0') == std::string::npos) {
+    } else if (from.m_vt == VT_BSTR && from.m_n.s->text.find('\0') == std::string::npos) {
       try {
-        word = CAppTools::StringToDwordThrow(from.m_n.s->c_str(), target->isSigned, 0xFFFFFFFFu);
+        word = CAppTools::StringToDwordThrow(from.m_n.s->text.c_str(), target->isSigned, 0xFFFFFFFFu);
         haveWord = true;
       } catch (const CAppException&) {
         // Not a number in any base: the change fails below.
@@ -319,7 +315,7 @@ void CAppVariant::ChangeType(std::uint16_t code, const CAppVariant* source, bool
 }
 
 std::string CAppVariant::ToString() const {
-  if (m_vt == VT_BSTR) return *m_n.s;
+  if (m_vt == VT_BSTR) return m_n.s->text;
   CAppVariant text;
   if (!ConvertValue(*this, VT_BSTR, text)) APP_THROW("CAppVariant : can't make this kind of convertion");
   return text.GetStringRef();
@@ -327,7 +323,7 @@ std::string CAppVariant::ToString() const {
 
 bool CAppVariant::operator==(const CAppVariant& other) const {
   if (m_vt != other.m_vt) return false;
-  if (m_vt == VT_BSTR) return *m_n.s == *other.m_n.s;
+  if (m_vt == VT_BSTR) return m_n.s->text == other.m_n.s->text;
   if (m_vt == VT_R4 || m_vt == VT_R8) return m_n.d == other.m_n.d;
   return m_vt == VT_EMPTY || m_n.u == other.m_n.u;
 }
