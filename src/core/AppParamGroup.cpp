@@ -326,15 +326,27 @@ bool CAppParamGroup::RemoveParam(const std::string& path) {
 }
 
 bool CAppParamGroup::Rekey(const std::string& oldKey, const std::string& newKey) {
-  const std::size_t place = PlaceOfKey(oldKey);
-  if (place == std::string::npos || newKey.empty() || newKey.find('\\') != std::string::npos) return false;
-  std::string upper = CAppTools::MakeUpper(newKey);
-  if (upper != m_upperKeys[place]) {
-    if (FindPlace(upper, KeyHash(upper)) != std::string::npos) return false;
-    m_upperKeys[place] = std::move(upper);
-    Reindex(m_children.size());
+  if (newKey.empty() || newKey.find('\\') != std::string::npos || m_slots.empty()) return false;
+  // The index keeps no key: the child indexed under `oldKey` holds it still,
+  // or holds a key already changed (which no longer gives that hash).
+  const std::uint32_t hash = KeyHash(oldKey);
+  const std::size_t mask = m_slots.size() - 1;
+  std::size_t place = std::string::npos;
+  for (std::size_t i = hash & mask; m_slots[i] != 0; i = (i + 1) & mask) {
+    if ((m_slots[i] >> 32) != hash) continue;
+    const std::size_t candidate = static_cast<std::size_t>(m_slots[i] & kPlaceMask) - 1;
+    const std::string& held = m_children[candidate]->GetKey();
+    if (SameKey(held, oldKey)) {
+      place = candidate;
+      break;
+    }
+    if (place == std::string::npos && KeyHash(held) != hash) place = candidate;
   }
+  if (place == std::string::npos) return false;
+  const std::size_t other = PlaceOfKey(newKey);
+  if (other != std::string::npos && other != place) return false;
   m_children[place]->SetKey(newKey);
+  Reindex(m_children.size());
   return true;
 }
 
