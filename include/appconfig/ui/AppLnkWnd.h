@@ -67,6 +67,12 @@ public:
   virtual int OnUserExit() { return 1; }
   virtual int OnUserChange(unsigned /*ctrlId*/) { return 1; }
   virtual void EndDialog(int /*result*/) {}
+  // A row (a node) of the link's list or tree starts to move, has moved, or
+  // is to be deleted: for a host's own drag and drop and delete commands.
+  // The library's own controls do not call them.
+  virtual void OnUserBeginMove(CAppParam* /*param*/) {}
+  virtual void OnUserEndMove(CAppParam* /*param*/) {}
+  virtual void OnUserDelete(CAppParam* /*param*/) {}
   virtual std::string OnUserToolTips(unsigned /*ctrlId*/) { return std::string(); }
   virtual std::string OnUserGetNodeName(CAppParam* /*param*/) { return std::string(); }
   virtual int OnUserGetNodeIcon(CAppParam* /*param*/) { return 0; }

@@ -60,7 +60,13 @@ CAppCtrlList::CAppCtrlList(int withHeader, QWidget* parent) : CListCtrlStyled(pa
   UpdateColours();
 }
 
-CAppCtrlList::~CAppCtrlList() = default;
+// An open in-place editor goes first, without committing: as a child it
+// would otherwise lose its focus after the list's members are gone.
+CAppCtrlList::~CAppCtrlList() {
+  QWidget* editor = m_pEditor;
+  m_pEditor = nullptr;
+  delete editor;
+}
 
 unsigned CAppCtrlList::GetCtrlId() const { return AppGetDlgItemId(this); }
 
