@@ -303,3 +303,16 @@ TEST_F(UiFixture, HooksThatThrowAreReportedAndTheSheetGoesOn) {
   EXPECT_GE(output.lines.size(), 7u);
   EXPECT_NE(std::find(output.lines.begin(), output.lines.end(), "Erreur: host failure in tips"), output.lines.end());
 }
+
+// A host's hooks for moves and deletes are virtual slots of the link.
+TEST_F(UiFixture, MoveAndDeleteHooksReachTheHostsLink) {
+  OpenStation([&](CAppSheet& sheet) {
+    CAppLnkWnd* link = sheet.GetAppPage(-1)->GetLink();
+    link->OnUserBeginMove(station);
+    link->OnUserEndMove(station);
+    link->OnUserDelete(station);
+    ClickOk(sheet);
+  });
+  EXPECT_EQ(std::vector<std::string>(Events().begin() + 3, Events().begin() + 6),
+            (EventList{"begin move STATION:0", "end move STATION:0", "delete STATION:0"}));
+}

@@ -72,6 +72,9 @@ public:
   void OnUserTimer() override;
   std::string OnUserToolTips(unsigned ctrlId) override;
   std::string OnUserGetNodeName(CAppParam* param) override;
+  void OnUserBeginMove(CAppParam* param) override { Record("begin move " + param->GetKey()); }
+  void OnUserEndMove(CAppParam* param) override { Record("end move " + param->GetKey()); }
+  void OnUserDelete(CAppParam* param) override { Record("delete " + param->GetKey()); }
   void NextCtrl() override;
   // Records `hook` and throws when the script says so.
   static void Reached(const std::string& hook);
