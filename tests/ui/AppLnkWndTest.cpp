@@ -147,7 +147,7 @@ TEST_F(UiFixture, ControlsAreFoundByNumberAndClass) {
 TEST_F(UiFixture, PageTimerTicksIntoTheLink) {
   OpenStation([&](CAppSheet& sheet) {
     sheet.GetAppPage(-1)->StartTimer(1);
-    QTest::qWaitFor([&] { return std::count(Events().begin(), Events().end(), "timer:0") > 0; }, 5000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return std::count(Events().begin(), Events().end(), "timer:0") > 0; }, 5000));
     sheet.GetAppPage(-1)->StopTimer();
     ClickOk(sheet);
   });
@@ -283,7 +283,7 @@ TEST_F(UiFixture, HooksThatThrowAreReportedAndTheSheetGoesOn) {
     slider->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     node->setExpanded(true);
     page->StartTimer(1);
-    QTest::qWaitFor([&] { return std::count(Events().begin(), Events().end(), "throw timer") > 0; }, 5000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return std::count(Events().begin(), Events().end(), "throw timer") > 0; }, 5000));
     page->StopTimer();
     QHelpEvent tip(QEvent::ToolTip, QPoint(1, 1), ActiveEdit(sheet)->mapToGlobal(QPoint(1, 1)));
     QCoreApplication::sendEvent(ActiveEdit(sheet), &tip);
