@@ -1,5 +1,6 @@
 #include "AppConfigFiles.h"
 
+#include <cctype>
 #include <filesystem>
 
 #include "appconfig/AppDebug.h"
@@ -63,4 +64,10 @@ std::string OnlyDefinitionKey(const std::string& file) {
                         static_cast<unsigned>(contents.keys.size()));
   }
   return contents.keys.front();
+}
+
+bool IsDeviceFile(const std::string& file) {
+  std::string extension = fs::path(file).extension().string();
+  for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return extension == ".eds" || extension == ".dcf";
 }

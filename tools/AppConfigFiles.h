@@ -28,3 +28,8 @@ DescriptionContents ReadDescriptionContents(const std::string& file);
 
 // The key of the one definition a value file holds; another count throws.
 std::string OnlyDefinitionKey(const std::string& file);
+
+// Whether the file is a CANopen device file (.eds or .dcf, any case), read
+// with CAppStreamEDS; its one definition is keyed DEVICE.
+bool IsDeviceFile(const std::string& file);
+constexpr const char* DEVICE_KEY = "DEVICE";

@@ -10,6 +10,11 @@
 //   appconfig [options] set FILE KEY PATH VALUE --out OUT.bin
 //   appconfig [options] layout FILE KEY [--svg OUT.svg] | layout --bin FILE.bin [--svg OUT.svg]
 //   appconfig [options] diff A B
+//   appconfig [options] import FILE.eds OUT.xml
+//   appconfig [options] dcf FILE.eds VALUES OUT.dcf
+//
+// FILE may also be a CANopen .eds or .dcf file, whose definition is DEVICE;
+// --node-id N gives the node id its $NODEID values are read with.
 //
 // Exit status: 0 success, 1 a data error, 2 a usage error; diff exits 0
 // when the files are equal, 1 when they differ and 2 on any trouble.
@@ -30,7 +35,9 @@
 #include "appconfig/AppParamGroup.h"
 #include "appconfig/AppResources.h"
 #include "appconfig/AppStreamBin.h"
+#include "appconfig/AppStreamEDS.h"
 #include "appconfig/AppStreamXML.h"
+#include "appconfig/AppTools.h"
 #include "appconfig/AppToolsXML.h"
 #include "AppConfigDiff.h"
 #include "AppConfigFiles.h"
@@ -62,6 +69,8 @@ struct Options {
   std::string bin;
   std::string out;
   std::string svg;
+  int nodeId = CAppStreamEDS::NODE_ID_FROM_FILE;
+  int baudrate = -1;
   std::vector<std::string> args;
   bool help = false;
 };
@@ -78,8 +87,9 @@ struct Command {
 
 // --- Environment -------------------------------------------------------------------------
 
-// A description is named by its .xml file.
+// A description is named by its .xml file (a device by its .eds or .dcf).
 std::string UseDescriptionFile(const std::string& file) {
+  if (IsDeviceFile(file)) return file;
   const std::string extension = fs::path(file).extension().string();
   if (extension != ".xml" && extension != ".XML") {
     throw UsageError{"a description is given as its .xml file: " + file};
@@ -97,7 +107,7 @@ std::unique_ptr<CAppParam> LoadBinary(const std::string& file) {
 
 class Session {
 public:
-  explicit Session(const Options& options) {
+  explicit Session(const Options& options) : m_nodeId(options.nodeId) {
     CAppToolsXML::SetSchemaPath((fs::path(options.schemas.empty() ? DefaultSchemaDir() : options.schemas) /
                                  "Description").string());
     m_resources.Init();
@@ -108,6 +118,7 @@ public:
   }
 
   std::unique_ptr<CAppParam> LoadDescription(const std::string& file, const std::string& key) {
+    if (IsDeviceFile(file)) return LoadDevice(file, key);
     const std::string name = UseDescriptionFile(file);
     std::unique_ptr<CAppParam> root = CAppStreamXML::Load(name, &m_resources, key);
     if (root == nullptr) {
@@ -122,14 +133,25 @@ public:
   std::unique_ptr<CAppParam> LoadValues(const std::string& file) {
     const std::string extension = fs::path(file).extension().string();
     if (extension == ".bin" || extension == ".BIN") return LoadBinary(file);
+    if (IsDeviceFile(file)) return LoadDevice(file, DEVICE_KEY);
     UseDescriptionFile(file);
     return LoadDescription(file, OnlyDefinitionKey(file));
   }
 
   CAppResources& Resources() { return m_resources; }
+  int NodeId() const { return m_nodeId; }
 
 private:
+  std::unique_ptr<CAppParam> LoadDevice(const std::string& file, const std::string& key) {
+    if (CAppTools::MakeUpper(key) != DEVICE_KEY) {
+      throw UsageError{"the definition of a device file is " + std::string(DEVICE_KEY) + ": " + file};
+    }
+    CAppLog::SetFileName(fs::path(file).filename().string());
+    return CAppStreamEDS::Load(file, m_nodeId);
+  }
+
   CAppResources m_resources;
+  int m_nodeId;
 };
 
 // --- Output ------------------------------------------------------------------------------
@@ -293,6 +315,26 @@ int RunDiff(const Options& o) {
   return differences.empty() ? kOk : 1;
 }
 
+// An appconfig description of a device file: it loads back, under DEVICE,
+// to the same tree.
+int RunImport(const Options& o) {
+  if (!IsDeviceFile(o.args[0])) throw UsageError{"import reads a .eds or .dcf file: " + o.args[0]};
+  Options save = o;
+  save.args = {o.args[0], DEVICE_KEY, o.args[1]};
+  return RunSaveXml(save);
+}
+
+int RunDcf(const Options& o) {
+  if (!IsDeviceFile(o.args[0])) throw UsageError{"dcf reads a .eds or .dcf file: " + o.args[0]};
+  Session session(o);
+  const auto values = session.LoadValues(o.args[1]);
+  CAppStreamEDS::DcfOptions options;
+  options.nodeId = o.nodeId;
+  options.baudrate = o.baudrate;
+  CAppStreamEDS::SaveDCF(o.args[0], values.get(), o.args[2], options);
+  return kOk;
+}
+
 const std::vector<Command>& Commands() {
   static const std::vector<Command> commands = {
       {"check", "check FILE KEY", "load the definition KEY of FILE (which checks it) and print OK", 2, 2, RunCheck},
@@ -314,6 +356,14 @@ const std::vector<Command>& Commands() {
        "      path and the A and B values (for moved, the place among the siblings);\n"
        "      exit 0 equal, 1 different, 2 trouble",
        2, 2, RunDiff, kUsageError},
+      {"import", "import FILE.eds OUT.xml",
+       "write an appconfig description of a CANopen device (.eds or .dcf) that loads back,\n"
+       "      under DEVICE, to the same tree and image",
+       2, 2, RunImport},
+      {"dcf", "dcf FILE.eds VALUES OUT.dcf [--node-id N] [--baudrate KBITS]",
+       "write a DCF: the lines of FILE.eds (or .dcf) with ParameterValue set where the value\n"
+       "      file VALUES (.xml or .bin) differs, and [DeviceComissioning] NodeID (and Baudrate)",
+       3, 3, RunDcf},
   };
   return commands;
 }
@@ -326,12 +376,35 @@ void PrintHelp(std::ostream& out) {
   out << "\noptions:\n"
          "  --schemas DIR         folder of Description.xdr (default: the bundled schemas)\n"
          "  --resources FILE.xml  load the resource sections of FILE first\n"
+         "  --node-id N           node id of a .eds/.dcf FILE ($NODEID; default: the DCF's, else 0)\n"
+         "  --baudrate KBITS      [DeviceComissioning] Baudrate that dcf writes\n"
          "  --help                this text; COMMAND --help for one command\n"
          "\nexit status: 0 success, 1 data error, 2 usage error (diff: 0 equal, 1 different, 2 trouble)\n";
 }
 
 void PrintCommandHelp(const Command& c) {
   std::cout << "usage: appconfig [--schemas DIR] [--resources FILE.xml] " << c.usage << "\n  " << c.summary << '\n';
+}
+
+// A CANopen node id: 0 to 127 (0 for a device not yet commissioned).
+int ParseNodeId(const std::string& text) {
+  std::size_t used = 0;
+  int value = -1;
+  try {
+    value = std::stoi(text, &used, 0);
+  } catch (const std::exception&) {
+    used = 0;
+  }
+  if (used != text.size() || value < 0 || value > 127) throw UsageError{"--node-id takes 0 to 127: " + text};
+  return value;
+}
+
+// A CANopen bit rate in kbit/s, as [DeviceComissioning] Baudrate holds it.
+int ParseBaudrate(const std::string& text) {
+  for (const int rate : {10, 20, 50, 125, 250, 500, 800, 1000}) {
+    if (text == std::to_string(rate)) return rate;
+  }
+  throw UsageError{"--baudrate takes 10, 20, 50, 125, 250, 500, 800 or 1000 (kbit/s): " + text};
 }
 
 // Splits the command line into the command and its options and arguments.
@@ -355,6 +428,14 @@ const Command* Parse(int argc, char** argv, Options& options) {
       value(options.out);
     } else if (arg == "--svg") {
       value(options.svg);
+    } else if (arg == "--node-id") {
+      std::string text;
+      value(text);
+      options.nodeId = ParseNodeId(text);
+    } else if (arg == "--baudrate") {
+      std::string text;
+      value(text);
+      options.baudrate = ParseBaudrate(text);
     } else if (arg.size() > 2 && arg.rfind("--", 0) == 0) {
       throw UsageError{"unknown option " + arg};
     } else if (command == nullptr) {

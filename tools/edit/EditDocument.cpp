@@ -8,6 +8,7 @@
 #include "appconfig/AppParamGroup.h"
 #include "appconfig/AppResources.h"
 #include "appconfig/AppStreamBin.h"
+#include "appconfig/AppStreamEDS.h"
 #include "appconfig/AppToolsBin.h"
 #include "appconfig/AppTools.h"
 #include "appconfig/AppToolsXML.h"
@@ -59,7 +60,13 @@ void EditDocument::Open(const std::string& file, const std::string& key, CAppStr
   resources->Init();
   std::unique_ptr<CAppParam> root;
   std::string rootKey = key;
-  if (HasExtension(file, ".BIN")) {
+  std::string deviceSource;
+  std::vector<std::string> skipped;
+  if (IsDeviceFile(file)) {
+    root = CAppStreamEDS::Load(file, CAppStreamEDS::NODE_ID_FROM_FILE, &skipped);
+    rootKey = DEVICE_KEY;
+    deviceSource = file;
+  } else if (HasExtension(file, ".BIN")) {
     root = CAppStreamBin::Load(file);
     if (root == nullptr) APP_THROW("Can not open %s", file.c_str());
     rootKey = root->GetKey();
@@ -73,6 +80,8 @@ void EditDocument::Open(const std::string& file, const std::string& key, CAppStr
   m_pRoot = std::move(root);
   m_strFile = file;
   m_strKey = rootKey;
+  m_strDeviceSource = std::move(deviceSource);
+  m_skipped = std::move(skipped);
   m_saved = Snapshot();
   m_undo.clear();
   m_bModified = false;
@@ -80,7 +89,8 @@ void EditDocument::Open(const std::string& file, const std::string& key, CAppStr
 
 bool EditDocument::CanSaveInPlace() const {
   if (m_pRoot == nullptr) return false;
-  if (HasExtension(m_strFile, ".BIN")) return true;
+  if (HasExtension(m_strFile, ".BIN") || HasExtension(m_strFile, ".DCF")) return true;
+  if (HasExtension(m_strFile, ".EDS")) return false;
   try {
     const DescriptionContents contents = ReadDescriptionContents(m_strFile);
     return contents.keys.size() == 1 && !contents.hasResources;
@@ -94,6 +104,10 @@ void EditDocument::SaveAs(const std::string& file) {
   std::string target = file;
   if (HasExtension(file, ".BIN")) {
     CAppStreamBin::Save(m_pRoot.get(), target);
+  } else if (HasExtension(file, ".DCF")) {
+    if (m_strDeviceSource.empty()) APP_THROW("A DCF is written from a device opened from its .eds or .dcf file");
+    CAppStreamEDS::SaveDCF(m_strDeviceSource, m_pRoot.get(), target, {});
+    m_strDeviceSource = target;
   } else {
     if (!HasExtension(file, ".XML")) target += ".xml";
     // The loader finds a saved tree by its key only in upper case.

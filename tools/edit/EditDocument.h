@@ -25,17 +25,21 @@ public:
   EditDocument(const EditDocument&) = delete;
   EditDocument& operator=(const EditDocument&) = delete;
 
-  // FILE.bin, or definition `key` of FILE.xml (any other extension is read
-  // as XML; no key: the file's only definition, as in a value file). On
-  // failure it throws and the document is unchanged.
+  // FILE.bin, a CANopen FILE.eds or FILE.dcf (its definition is DEVICE), or
+  // definition `key` of FILE.xml (any other extension is read as XML; no
+  // key: the file's only definition, as in a value file). On failure it
+  // throws and the document is unchanged.
   void Open(const std::string& file, const std::string& key,
             CAppStreamXML::LoadProgress* progress = nullptr);
-  // Saves as a binary parameter file when the name ends in ".bin", else as
-  // an XML value file (".xml" added when missing); the document is then
-  // that file. A failure throws and leaves any previous file as it was.
+  // Saves as a binary parameter file when the name ends in ".bin", as a DCF
+  // when it ends in ".dcf" (the lines of the device file the tree came
+  // from, with the values that differ), else as an XML value file (".xml"
+  // added when missing); the document is then that file. A failure throws
+  // and leaves any previous file as it was.
   void SaveAs(const std::string& file);
-  // Whether Save may write over the file: a binary file, or an XML value
-  // file (one definition, no resources; a description would lose the rest).
+  // Whether Save may write over the file: a binary file, a DCF, or an XML
+  // value file (one definition, no resources; a description would lose the
+  // rest). An EDS stays as it is: its values go to a DCF.
   // Asks the file as it is now.
   bool CanSaveInPlace() const;
   void Save() { SaveAs(m_strFile); }
@@ -45,6 +49,11 @@ public:
   const std::string& File() const { return m_strFile; }
   const std::string& Key() const { return m_strKey; }
   bool IsModified() const { return m_bModified; }
+  // The .eds or .dcf the tree came from (and a DCF is written from); empty
+  // for other files.
+  const std::string& DeviceSource() const { return m_strDeviceSource; }
+  // The entries of that file left out of the tree ("1A00 (REAL32)" ...).
+  const std::vector<std::string>& Skipped() const { return m_skipped; }
 
   // Around an edit of the tree: the state before it becomes the undo when
   // the edit changed anything. EndChange answers whether it did.
@@ -67,6 +76,8 @@ private:
   std::unique_ptr<CAppParam> m_pRoot;
   std::string m_strFile;
   std::string m_strKey;
+  std::string m_strDeviceSource;
+  std::vector<std::string> m_skipped;
   std::vector<std::uint8_t> m_saved;   // the tree as last opened or saved
   std::vector<std::uint8_t> m_before;  // taken by BeginChange
   std::vector<std::uint8_t> m_undo;

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPalette>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
@@ -143,6 +144,12 @@ void EditWindow::BuildCentre() {
   m_pImage->SetBase(1);
   m_pImage->SetOptions(true, true, true, false);
   m_pImage->MySetReadOnly(true);
+  // The image is read-only, yet for reading: drawn in the normal colours,
+  // with the selected node's bytes marked.
+  QPalette colours = m_pImage->palette();
+  colours.setColor(QPalette::Button, colours.color(QPalette::Base));
+  colours.setColor(QPalette::Disabled, QPalette::Text, colours.color(QPalette::Active, QPalette::Text));
+  m_pImage->setPalette(colours);
   detailsLayout->addWidget(m_pImage, 1);
 
   splitter->addWidget(m_pTreeSlot);
@@ -183,7 +190,13 @@ bool EditWindow::OpenFile(const std::string& file, const std::string& key) {
     return false;
   }
   ShowDocument();
-  statusBar()->showMessage("Opened " + Text(file), 5000);
+  QString opened = "Opened " + Text(file);
+  if (!m_document.Skipped().empty()) {
+    QStringList skipped;
+    for (const std::string& entry : m_document.Skipped()) skipped << Text(entry);
+    opened += QString("; %1 entries not imported: %2").arg(skipped.size()).arg(skipped.join(", "));
+  }
+  statusBar()->showMessage(opened, m_document.Skipped().empty() ? 5000 : 0);
   return true;
 }
 
@@ -194,10 +207,10 @@ bool EditWindow::OpenFileWithPrompt(const std::string& file, const std::string& 
 void EditWindow::OnOpen() {
   if (!MaybeSave()) return;
   const QString file = QFileDialog::getOpenFileName(this, "Open", QString(),
-                                                    "Descriptions and values (*.xml *.bin);;All files (*)");
+                                                    "Descriptions and values (*.xml *.bin);;CANopen devices (*.eds *.dcf);;All files (*)");
   if (file.isEmpty()) return;
   std::string key;
-  if (!file.endsWith(".bin", Qt::CaseInsensitive)) {
+  if (!file.endsWith(".bin", Qt::CaseInsensitive) && !IsDeviceFile(file.toStdString())) {
     DescriptionContents contents;
     try {
       contents = ReadDescriptionContents(file.toStdString());
@@ -240,14 +253,18 @@ bool EditWindow::OnSave() {
 bool EditWindow::OnSaveAs() {
   if (m_document.Root() == nullptr) return false;
   const QFileInfo current(Text(m_document.File()));
-  const QString suggested = m_document.CanSaveInPlace()
-                                ? current.filePath()
-                                : current.dir().filePath(Text(m_document.Key()).toLower() + "-values.xml");
+  const bool device = !m_document.DeviceSource().empty();
+  QString suggested = m_document.CanSaveInPlace()
+                          ? current.filePath()
+                          : current.dir().filePath(Text(m_document.Key()).toLower() + "-values.xml");
+  if (device && !m_document.CanSaveInPlace()) suggested = current.dir().filePath(current.completeBaseName() + ".dcf");
+  QString filters = "XML value file (*.xml);;Binary parameter file (*.bin)";
+  if (device) filters = "Device configuration file (*.dcf);;" + filters;
   QString filter;
-  QString file = QFileDialog::getSaveFileName(this, "Save As", suggested,
-                                              "XML value file (*.xml);;Binary parameter file (*.bin)", &filter);
+  QString file = QFileDialog::getSaveFileName(this, "Save As", suggested, filters, &filter);
   if (file.isEmpty()) return false;
   if (QFileInfo(file).suffix().isEmpty() && filter.contains("*.bin")) file += ".bin";
+  if (QFileInfo(file).suffix().isEmpty() && filter.contains("*.dcf")) file += ".dcf";
   return SaveTo(file.toStdString());
 }
 
@@ -353,9 +370,11 @@ void EditWindow::ShowImage(CAppParam* imaged) {
   m_pImage->SetData(layout.image);
   const std::string name = imaged->GetParent() == nullptr ? imaged->GetKey() : imaged->GetPath();
   QString title = QString("Data image of %1: %2 bytes").arg(Text(name)).arg(layout.image.size());
+  m_pImage->SetSelection(-1, -1);
   if (imaged != m_pSelected) {
     for (const LayoutField& field : layout.fields) {
       if (field.path != m_strSelectedPath || field.bits == 0) continue;
+      m_pImage->SetSelection(static_cast<long>(field.FirstByte()), static_cast<long>(field.LastByte()));
       title += QString("\n%1: bits %2 to %3 (%4), bytes %5 to %6")
                    .arg(Text(m_pSelected->GetKey()))
                    .arg(field.bit)

@@ -1,7 +1,7 @@
 // appconfig-edit: opens a device's parameters in the library's editors.
 //
-//   appconfig-edit [FILE.xml KEY | FILE.xml | FILE.bin]
-//   appconfig-edit --screenshot OUT.png FILE.xml KEY [PATH]
+//   appconfig-edit [FILE.xml KEY | FILE.xml | FILE.bin | FILE.eds | FILE.dcf]
+//   appconfig-edit --screenshot OUT.png FILE KEY [PATH]
 //
 // The screenshot form opens the file, selects the node at PATH, writes a
 // picture of the main window and exits (0, or 1 when any step failed).
@@ -21,10 +21,11 @@
 
 namespace {
 
-void Usage() {
-  std::fprintf(stderr,
-               "usage: appconfig-edit [FILE.xml KEY | FILE.bin]\n"
-               "       appconfig-edit --screenshot OUT.png FILE.xml KEY [PATH]\n");
+void Usage(std::FILE* out = stderr) {
+  std::fprintf(out,
+               "usage: appconfig-edit [FILE.xml KEY | FILE.xml | FILE.bin | FILE.eds | FILE.dcf]\n"
+               "       appconfig-edit --screenshot OUT.png FILE KEY [PATH]\n"
+               "A CANopen .eds or .dcf file opens under the key DEVICE; Save writes a .dcf.\n");
 }
 
 int Screenshot(EditWindow& window, const QStringList& args) {
@@ -49,6 +50,14 @@ int Screenshot(EditWindow& window, const QStringList& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before the application object: it needs a display, the usage does not.
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      Usage(stdout);
+      return 0;
+    }
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName("appconfig-edit");
   KeepLogOutOfTheWay();

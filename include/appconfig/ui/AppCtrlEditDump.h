@@ -178,6 +178,9 @@ public:
   bool CanUndo() const;
   // The selected words (first and last), -1 both when there is none.
   void GetSelection(long& first, long& last) const;
+  // Selects the words first to last (read-only or not) and scrolls them into
+  // view; first > last clears the selection.
+  void SetSelection(long first, long last);
   // The caret: word, character of the word (byte of the word in the ascii
   // column) and area.
   void GetCaret(long& word, int& position, int& area) const;

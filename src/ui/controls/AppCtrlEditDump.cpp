@@ -592,6 +592,18 @@ void CAppCtrlEditDump::GetSelection(long& first, long& last) const {
   last = d->cursor.Last();
 }
 
+void CAppCtrlEditDump::SetSelection(long first, long last) {
+  const AppDump::Grid grid = d->MakeGrid();
+  if (first < 0 || first > last) {
+    d->cursor.ClearSelection();
+  } else {
+    d->cursor.Place(grid, last + 1, d->cursor.Area());
+    d->cursor.ExtendFrom(grid, first);
+  }
+  d->EnsureCaretVisible();
+  viewport()->update();
+}
+
 void CAppCtrlEditDump::GetCaret(long& word, int& position, int& area) const {
   word = d->cursor.Word();
   position = d->cursor.Position();

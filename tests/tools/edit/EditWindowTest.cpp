@@ -313,3 +313,32 @@ TEST_F(EditWindowTest, DISABLED_OnX11ShowsTheWindowAsAPersonSeesIt) {
   const QString path = QDir(ScreenshotDir()).filePath("EditWindowOnX11.png");
   EXPECT_TRUE(seen.save(path, "PNG"));
 }
+
+// A CANopen EDS opens under DEVICE, tells what it left out, marks the
+// selected entry's bytes in the image and saves its values as a DCF.
+TEST_F(EditWindowTest, OpensAnEdsAndSavesADcf) {
+  const std::string eds = folder.File("io-module.eds");
+  std::ofstream(eds, std::ios::binary) << TempFolder::ReadAll(APPCONFIG_EXAMPLES_DIR "/../devices/io-module.eds");
+  ASSERT_TRUE(window->OpenFile(eds, ""));
+  EXPECT_EQ(window->windowTitle().toStdString(), "io-module.eds [DEVICE][*] - appconfig-edit");
+  EXPECT_EQ(window->statusBar()->currentMessage().toStdString(),
+            "Opened " + eds + "; 1 entries not imported: 2100sub3 (REAL32)");
+  EXPECT_FALSE(window->Document().CanSaveInPlace());  // an EDS stays as published
+
+  ASSERT_TRUE(window->SelectPath("O1800\\S01"));
+  long first = -1, last = -1;
+  window->ImageView()->GetSelection(first, last);
+  EXPECT_EQ(std::make_pair(first, last), std::make_pair(1L, 4L));
+  SaveScreenshot(*window, "eds");
+  ASSERT_TRUE(window->SelectPath("O1800"));
+  window->ImageView()->GetSelection(first, last);
+  EXPECT_EQ(first, -1);
+
+  Edit("O1017", "250");
+  const std::string dcf = folder.File("io-module.dcf");
+  ASSERT_TRUE(window->SaveTo(dcf));
+  EXPECT_NE(TempFolder::ReadAll(dcf).find("HighLimit=10000\nParameterValue=250\n"), std::string::npos);
+  EXPECT_TRUE(window->Document().CanSaveInPlace());
+  ASSERT_TRUE(window->OpenFile(dcf, ""));
+  EXPECT_EQ(NodeText("O1017"), "Producer heartbeat time : 250");
+}
