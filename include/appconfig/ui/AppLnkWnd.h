@@ -90,7 +90,10 @@ public:
   virtual void InitRules();
   // The properties of a parameter shown inside the link (a list row, say):
   // the debug sheet with PF_DEBUG and Shift (2), 2 when the parameter is not
-  // editable, else the resources' answer (the page shows the new values).
+  // editable, else the resources' answer. The page shows the new values
+  // after OK, Next or Previous, and after any sheet that left new nodes
+  // below the parameter (a cancel where a group changed shape); the lists
+  // and trees of the sheet's other pages then empty until they show again.
   virtual int OnProperties(CAppParam* param, CAppSheet* sheet);
   virtual int IsProperties(CAppParam* param);
   virtual int CanShowParam(CAppParam* param, CAppRuleFilter* filter);
