@@ -18,12 +18,10 @@ std::string DefaultSchemaDir() {
   return APPCONFIG_INSTALLED_SCHEMA_DIR;
 }
 
-void KeepLogOutOfTheWay() {
-  std::error_code ec;
-  const fs::path dir = fs::temp_directory_path(ec) / "appconfig";
-  if (ec) return;
-  fs::create_directories(dir, ec);
-  if (!ec) CAppDebug::GetLogger().SetPath(dir.string() + "/");
+void UseLogFolder(const std::string& folder) {
+  const std::string prefix = folder.ends_with('/') ? folder : folder + "/";
+  CAppDebug::GetLogger().SetPath(prefix);
+  CAppDebugTime::GetLog().SetPath(prefix);
 }
 
 std::string UseDescription(const std::string& file) {

@@ -9,9 +9,9 @@
 // build, else the installed one.
 std::string DefaultSchemaDir();
 
-// Sends the developer log to the temporary folder rather than into the
-// user's current folder.
-void KeepLogOutOfTheWay();
+// Writes the developer files (Log.txt, Time.txt) into `folder`, which the
+// user named; without it they are written nowhere.
+void UseLogFolder(const std::string& folder);
 
 // Points the library's document path at the file's folder and returns the
 // file's name without folder and extension, as the loader wants it.

@@ -69,6 +69,7 @@ struct Options {
   std::string bin;
   std::string out;
   std::string svg;
+  std::string log;
   int nodeId = CAppStreamEDS::NODE_ID_FROM_FILE;
   int baudrate = -1;
   std::vector<std::string> args;
@@ -378,6 +379,8 @@ void PrintHelp(std::ostream& out) {
          "  --resources FILE.xml  load the resource sections of FILE first\n"
          "  --node-id N           node id of a .eds/.dcf FILE ($NODEID; default: the DCF's, else 0)\n"
          "  --baudrate KBITS      [DeviceComissioning] Baudrate that dcf writes\n"
+         "  --log DIR             write the developer files Log.txt and Time.txt into DIR\n"
+         "                        (without it they are written nowhere)\n"
          "  --help                this text; COMMAND --help for one command\n"
          "\nexit status: 0 success, 1 data error, 2 usage error (diff: 0 equal, 1 different, 2 trouble)\n";
 }
@@ -428,6 +431,9 @@ const Command* Parse(int argc, char** argv, Options& options) {
       value(options.out);
     } else if (arg == "--svg") {
       value(options.svg);
+    } else if (arg == "--log") {
+      value(options.log);
+      UseLogFolder(options.log);
     } else if (arg == "--node-id") {
       std::string text;
       value(text);
@@ -455,7 +461,6 @@ const Command* Parse(int argc, char** argv, Options& options) {
 int main(int argc, char** argv) {
   StderrOutput output;
   CAppLog::SetPtr(&output);
-  KeepLogOutOfTheWay();
   Options options;
   const Command* command = nullptr;
   try {

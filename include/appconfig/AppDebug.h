@@ -1,6 +1,7 @@
 // Developer diagnostics: the trace logger.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -11,9 +12,13 @@ public:
   CAppDebug() = delete;
 
   // Counts trace messages by text and source location, in order of first
-  // appearance.
+  // appearance. The tally keeps at most kMaxEntries distinct entries; the
+  // messages of any further kind are only counted, and the file ends with
+  // that count.
   class Logger {
   public:
+    static constexpr std::size_t kMaxEntries = 1000;
+
     struct Entry {
       std::string text;
       std::string location;
@@ -21,8 +26,8 @@ public:
     };
 
     Logger();
-    // Records "End Logger ..." and writes path + "Log.txt"; a file that
-    // cannot be created loses the tally.
+    // Records "End Logger ..." and writes path + "Log.txt" (see WriteFile);
+    // a file that cannot be created loses the tally.
     virtual ~Logger();
     Logger(const Logger&) = delete;
     Logger& operator=(const Logger&) = delete;
@@ -41,15 +46,20 @@ public:
 #endif
         ;
 
+    // The folder of "Log.txt", ending in a separator ("/var/log/app/"), set
+    // by the host or the user. Empty, as it starts: no file is written.
     void SetPath(const std::string& path) { m_strPath = path; }
     const std::string& GetPath() const { return m_strPath; }
 
     const std::vector<Entry>& GetEntries() const { return m_entries; }
     // The count of a text at any location (for hosts and tests).
     std::uint32_t CountOf(const std::string& text) const;
+    // How many messages came after the tally was full, of kinds it does not hold.
+    std::uint32_t GetOthers() const { return m_nOthers; }
 
-    // Writes the tally to path + "Log.txt" now; false when the file could
-    // not be created.
+    // Writes the tally to path + "Log.txt" now; false when no path is set or
+    // the file could not be created. The file is never reached through a
+    // symbolic link, and only a plain file is replaced.
     bool WriteFile() const;
 
   protected:
@@ -62,6 +72,8 @@ public:
     std::unordered_map<std::string, std::size_t> m_index;
     std::string m_strPending;
     std::string m_strPath;
+    std::uint32_t m_nOthers = 0;
+    bool m_bEnding = false;  // the last entry is kept whatever the tally holds
   };
 
   // The process's logger, created on first use.
@@ -92,11 +104,12 @@ public:
   void End(std::uint32_t entry);
   std::uint64_t GetTick() const;
   std::uint64_t TickToMicro(std::uint64_t ticks) const;
+  // The folder of "Time.txt", as the logger's; empty: no file is written.
   void SetPath(const std::string& path) { m_strPath = path; }
   const std::string& GetPath() const { return m_strPath; }
   std::uint32_t GetCount() const { return m_nCount; }
-  // Writes path + "Time.txt": one line per used entry; false when the file
-  // could not be created.
+  // Writes path + "Time.txt": one line per used entry; false when no path is
+  // set or the file could not be created (as the logger's file).
   bool DisplayResult() const;
 
 private:

@@ -116,9 +116,14 @@ public:
 };
 
 // Makes sure the library's own classes are registered and its default
-// context is set up; true when all of them registered. Hosts call it once
-// after loading the library; calling it again is harmless.
+// context is set up; true when all of them registered, and so did the
+// host's own classes (those it registers with APP_REGISTER_CLASS in its
+// program: an alias already taken, say). Hosts call it once after loading
+// the library; calling it again is harmless.
 bool InitAppConfigLib();
+// The same, with the text of the first failed registration in `error`
+// ("Exception >Alias name error"; empty on success).
+bool InitAppConfigLib(std::string& error);
 
 // Registers a class with its alias ("" for none) and its _ResourcesInit.
 // Write it at namespace scope in a source file that is always linked: the

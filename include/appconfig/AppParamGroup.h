@@ -95,6 +95,11 @@ public:
   // held already: the node then stays the caller's. No soft error.
   bool AddOwnKey(CAppParam* node);
 
+  // Indexes the child held under `oldKey` under `newKey` instead, and gives
+  // it that key, keeping its place. False, changing nothing, when no child
+  // is held under `oldKey`, or `newKey` is empty, holds a '\\' or is held by
+  // another child.
+  bool Rekey(const std::string& oldKey, const std::string& newKey);
   // Removes and destroys the child at `path`; false when there was none.
   bool RemoveParam(const std::string& path);
   void RemoveAll();

@@ -57,18 +57,18 @@ public:
   // Writes `param` to `file`. The whole file is built in memory, written to
   // a temporary file in the same folder, flushed to disk and only then
   // renamed over `file`, so that a save that fails leaves the previous file
-  // as it was. The result keeps the mode of the file it replaces. Throws
-  // "File not create" when the temporary file cannot be created and
-  // "File not written : <file> (<reason>)" when writing, flushing or renaming
+  // as it was. A symbolic link is followed: the file it points to is
+  // replaced. The result keeps the mode of the file it replaces and, where
+  // the system permits, its owner. Throws "File not create : <file>
+  // (<reason>)" when the file may not be written (write-protected, not a
+  // regular file, a folder where no temporary file can be made) and "File
+  // not written : <file> (<reason>)" when writing, flushing or renaming
   // fails; a throw from a parameter's Serialize passes on (other exceptions
   // become "Save error : <what>").
   static void Save(CAppParam* param, const std::string& file, SaveRule rule = {});
   // The same with a parameter rule of the resources deciding (its Run not
   // 0: written); the save owns the rule and destroys it.
   static void Save(CAppParam* param, const std::string& file, std::unique_ptr<CAppRuleParam> rule);
-  // The same, writing the temporary file through `output` (closed; Save
-  // opens and closes it), so that a derived stream can fail on purpose.
-  static void Save(CAppParam* param, const std::string& file, SaveRule rule, CAppToolsBin::File& output);
   // The tree stored in `file`, owned by the caller; null when the file cannot
   // be opened or its data section is empty. Malformed files throw.
   static std::unique_ptr<CAppParam> Load(const std::string& file);
@@ -194,7 +194,11 @@ public:
     // when null (and then owned by the caller; destroyed again and reset to
     // null if the copy throws). Cloning (not merging) into a destination
     // that is the source or one of its ancestors throws "Clone Error": its
-    // children would die while they are copied.
+    // children would die while they are copied. Merging into the source or
+    // one of its descendants throws "Clone Error" too: the source would be
+    // copied into itself. A destination that a group holds stays indexed
+    // under the key the source brings; a key another child of that group
+    // holds, or an empty one, throws "Clone Error" before anything changed.
     void GetClone(CAppParam*& destination, CAppParam* source);
 
     bool IsModeLoad() override { return true; }
@@ -209,6 +213,10 @@ public:
   private:
     class Capture;
     struct CapturedField;
+
+    // "Clone Error" when the key the source brings cannot index the
+    // destination in `holder`, which holds it under `heldKey`.
+    void CheckKeyIsFree(const CAppParamGroup& holder, const std::string& heldKey);
 
     CAppParamGroup::EN_ADD_MODE m_addMode;
     CAppParamGroup* m_pMergeGroup = nullptr;

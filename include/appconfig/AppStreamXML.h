@@ -225,6 +225,8 @@ public:
     void WriteFlags(std::uint32_t flags);
     void WriteChild(CAppParam* child);
     [[noreturn]] void ThrowField(const char* problem);
+    // Refuses, naming the field and the parameter, a text XML cannot carry.
+    void CheckText(const std::string& text);
 
     SaveStream* m_pStream;
     CAppParam* m_pParam;

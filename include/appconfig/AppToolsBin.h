@@ -93,14 +93,18 @@ public:
 
   // A disk file read through a buffer of the size given at construction (a
   // read of a buffer or more goes straight to the caller's memory); writes
-  // go straight to the file. A stream is either read or written.
+  // go straight to the file. A stream is either read or written. A failing
+  // system call (a read of a folder, a full disk) throws "File error :
+  // <file> (<call>: <reason>)".
   class File : public Stream {
   public:
     explicit File(unsigned bufferSize = 4096);
     ~File() override;
 
     // Creates (truncating) for writing, or opens read-only. False when the
-    // file cannot be opened; "File already open" when this one is.
+    // file cannot be opened; "File already open" when this one is. For
+    // writing, a symbolic link or anything but a plain file is refused
+    // (false), and left as it was.
     bool Open(const std::string& name, bool write);
     bool IsOpen() const { return m_fd >= 0; }
     void Close();
@@ -115,11 +119,14 @@ public:
 
   private:
     void CheckOpen() const;
+    // Throws "File error : <file> (<what>: <reason>)" for the last system error.
+    [[noreturn]] void ThrowSystemError(const char* what) const;
     // Moves the file back over the bytes read ahead and empties the buffer.
     void DropReadAhead();
 
     int m_fd = -1;
     bool m_bWrite = false;
+    std::string m_strName;  // of the open file, for messages
     std::vector<std::uint8_t> m_buffer;
     std::uint32_t m_nFill = 0;
     std::uint32_t m_nIndex = 0;

@@ -1,11 +1,7 @@
 #include "appconfig/AppStreamBin.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstring>
 #include <deque>
 #include <exception>
@@ -14,7 +10,7 @@
 #include <utility>
 #include <variant>
 
-#include "../core/AppTempFile.h"
+#include "../core/AppSaveFile.h"
 #include "appconfig/AppDynamic.h"
 #include "appconfig/AppException.h"
 #include "appconfig/AppParam.h"
@@ -111,8 +107,6 @@ bool IsReserved(std::uint32_t code) {
 // Parameters nest this deep at most in a file; real trees stay far below,
 // and the reader's recursion must not exhaust the stack on a crafted file.
 constexpr unsigned kMaxDepth = 256;
-
-constexpr std::string_view kExceptionPrefix = "Exception >";
 
 // What a reader knows of one element: its header, where its payload starts,
 // the number of its name (the same for names equal but for letter case) and
@@ -874,6 +868,9 @@ void CAppStreamBin::CloneRecord::GetClone(CAppParam*& destination, CAppParam* so
   m_pField = nullptr;
   if (destination != nullptr) {
     if (m_addMode == CAppParamGroup::ADD_MERGE) {
+      for (const CAppParam* node = destination; node != nullptr; node = node->GetParent()) {
+        if (node == source) APP_THROW("Clone Error");
+      }
       m_pMergeGroup = destination->GetGroup();
     } else {
       // Loading a group's children first destroys the old ones; the source
@@ -885,6 +882,9 @@ void CAppStreamBin::CloneRecord::GetClone(CAppParam*& destination, CAppParam* so
   }
   m_capture->Clear();
   source->Serialize(m_capture.get());
+  CAppParamGroup* holder = destination != nullptr ? destination->GetParent() : nullptr;
+  const std::string heldKey = holder != nullptr ? destination->GetKey() : std::string();
+  if (holder != nullptr) CheckKeyIsFree(*holder, heldKey);
 
   std::unique_ptr<CAppParam> created;
   if (destination == nullptr) {
@@ -895,11 +895,24 @@ void CAppStreamBin::CloneRecord::GetClone(CAppParam*& destination, CAppParam* so
   try {
     destination->Serialize(this);
   } catch (...) {
+    if (holder != nullptr) (void)holder->Rekey(heldKey, destination->GetKey());
     if (created) destination = nullptr;
     throw;
   }
+  // The replay wrote the key straight into the node: its group follows.
+  if (holder != nullptr) (void)holder->Rekey(heldKey, destination->GetKey());
   (void)created.release();
   m_capture->Clear();
+}
+
+void CAppStreamBin::CloneRecord::CheckKeyIsFree(const CAppParamGroup& holder, const std::string& heldKey) {
+  const CapturedField* key = m_capture->Find("Key");
+  if (key == nullptr || key->entries.size() != 1 || !std::holds_alternative<std::string>(key->entries[0])) return;
+  const std::string& brought = std::get<std::string>(key->entries[0]);
+  if (CAppTools::MakeUpper(brought) == CAppTools::MakeUpper(heldKey)) return;
+  if (brought.empty() || brought.find('\\') != std::string::npos || holder.FindChild(brought) != nullptr) {
+    APP_THROW("Clone Error");
+  }
 }
 
 bool CAppStreamBin::CloneRecord::GetField() {
@@ -1036,48 +1049,7 @@ void CAppStreamBin::MakeUndo(CAppToolsBin::Stream* snapshot, CAppParam* param) {
 // --- Files -------------------------------------------------------------------------------
 
 void CAppStreamBin::Save(CAppParam* param, const std::string& file, SaveRule rule) {
-  CAppToolsBin::File output(4096);
-  Save(param, file, std::move(rule), output);
-}
-
-void CAppStreamBin::Save(CAppParam* param, const std::string& file, std::unique_ptr<CAppRuleParam> rule) {
-  SaveRule decide;
-  if (rule != nullptr) {
-    std::shared_ptr<CAppRuleParam> owned = std::move(rule);
-    decide = [owned](CAppParam* node) { return owned->Run(node) != 0; };
-  }
-  Save(param, file, std::move(decide));
-}
-
-namespace {
-
-// Writes `bytes` through `output`, open on the new file `temp`, and puts them
-// on the disk; the reason of a failure, or empty.
-std::string WriteAndSync(CAppToolsBin::File& output, const std::string& temp, const std::vector<std::uint8_t>& bytes) {
-  std::string reason;
-  try {
-    output.WriteBytes(bytes.data(), static_cast<unsigned>(bytes.size()));
-  } catch (const CAppException& e) {
-    reason = e.GetMessage();
-    if (reason.starts_with(kExceptionPrefix)) reason.erase(0, kExceptionPrefix.size());
-  } catch (const std::exception& e) {
-    reason = e.what();
-  }
-  output.Close();
-  if (reason.empty()) {
-    // On disk before the rename, so that a crash leaves the old file or the new one.
-    const int fd = ::open(temp.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0 || ::fsync(fd) != 0) reason = std::strerror(errno);
-    if (fd >= 0) ::close(fd);
-  }
-  return reason;
-}
-
-}  // namespace
-
-void CAppStreamBin::Save(CAppParam* param, const std::string& file, SaveRule rule, CAppToolsBin::File& output) {
   APP_CHECK_POINTER(param);
-  if (output.IsOpen()) APP_THROW("File already open");
   // The whole file first, in memory: a parameter that fails to serialize
   // leaves the disk untouched.
   CAppToolsBin::Memory image(4096);
@@ -1088,21 +1060,17 @@ void CAppStreamBin::Save(CAppParam* param, const std::string& file, SaveRule rul
   } catch (const std::exception& e) {
     APP_THROW("Save error : %s", e.what());
   }
+  const std::vector<std::uint8_t>& bytes = image.GetData();
+  AppSaveFile(file, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
 
-  std::string temp;
-  const int fd = AppCreateTemporaryBeside(file, temp);
-  if (fd < 0) APP_THROW("File not create");
-  ::close(fd);
-  if (!output.Open(temp, true)) {
-    ::unlink(temp.c_str());
-    APP_THROW("File not create");
+void CAppStreamBin::Save(CAppParam* param, const std::string& file, std::unique_ptr<CAppRuleParam> rule) {
+  SaveRule decide;
+  if (rule != nullptr) {
+    std::shared_ptr<CAppRuleParam> owned = std::move(rule);
+    decide = [owned](CAppParam* node) { return owned->Run(node) != 0; };
   }
-  std::string reason = WriteAndSync(output, temp, image.GetData());
-  if (reason.empty() && std::rename(temp.c_str(), file.c_str()) != 0) reason = std::strerror(errno);
-  if (!reason.empty()) {
-    ::unlink(temp.c_str());
-    APP_THROW("File not written : %s (%s)", file.c_str(), reason.c_str());
-  }
+  Save(param, file, std::move(decide));
 }
 
 std::unique_ptr<CAppParam> CAppStreamBin::Load(const std::string& file) {

@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstring>
 #include <limits>
-#include <system_error>
 #include <utility>
 
 // --- Stream --------------------------------------------------------------------
@@ -25,12 +24,11 @@ char CAppToolsBin::Stream::GetChar() {
 
 void CAppToolsBin::Stream::Read(std::string& text) {
   text.clear();
-  // Byte by byte: a string cut off by the end of the stream still counts.
-  while (!Eof()) {
-    const char c = GetChar();
-    if (c == 0) break;
-    text.push_back(c);
-  }
+  // Byte by byte through the stream's own reads (a file's are buffered),
+  // never asking for the position or length per byte: a string cut off by
+  // the end of the stream still counts.
+  char c = 0;
+  while (_Read(&c, 1) == 1 && c != 0) text.push_back(c);
 }
 
 void CAppToolsBin::Stream::ReadBytes(void* buffer, unsigned count) {
@@ -93,13 +91,10 @@ void CAppToolsBin::Memory::_Write(const void* buffer, unsigned count) {
 
 // --- File ----------------------------------------------------------------------
 
-namespace {
-
-[[noreturn]] void ThrowSystemError(const char* what) {
-  throw std::system_error(errno, std::generic_category(), what);
+// A failing system call: the library's exception, naming the file.
+void CAppToolsBin::File::ThrowSystemError(const char* what) const {
+  APP_THROW("File error : %s (%s: %s)", m_strName.c_str(), what, std::strerror(errno));
 }
-
-}  // namespace
 
 CAppToolsBin::File::File(unsigned bufferSize) : m_buffer(bufferSize != 0 ? bufferSize : 1) {}
 
@@ -110,12 +105,20 @@ bool CAppToolsBin::File::Open(const std::string& name, bool write) {
   m_nFill = 0;
   m_nIndex = 0;
   // POSIX has no share modes: a reader cannot keep other processes from
-  // writing, only open read-only itself.
-  const int flags = write ? (O_WRONLY | O_CREAT | O_TRUNC) : O_RDONLY;
+  // writing, only open read-only itself. A writer never follows a link and
+  // truncates nothing but a plain file (not blocking on a pipe to find out):
+  // a name in a shared folder must not make it write someone else's file.
+  const int flags = write ? (O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK) : O_RDONLY;
   do {
     m_fd = ::open(name.c_str(), flags | O_CLOEXEC, 0666);
   } while (m_fd < 0 && errno == EINTR);
+  struct stat info {};
+  if (write && m_fd >= 0 && (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode) || ::ftruncate(m_fd, 0) != 0)) {
+    ::close(m_fd);
+    m_fd = -1;
+  }
   m_bWrite = write;
+  if (m_fd >= 0) m_strName = name;
   return m_fd >= 0;
 }
 

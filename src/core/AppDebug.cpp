@@ -28,6 +28,7 @@ CAppDebug::Logger::Logger() {
 }
 
 CAppDebug::Logger::~Logger() {
+  m_bEnding = true;
   SetPending(__FILE__, __LINE__);
   Record(CAppTools::Format("End Logger %s", NowText().c_str()));
   // Runs at process exit: nothing may escape, and a lost tally is acceptable.
@@ -39,7 +40,7 @@ CAppDebug::Logger::~Logger() {
 
 bool CAppDebug::Logger::WriteFile() const {
   CAppToolsBin::File file(4096);
-  if (!file.Open(m_strPath + "Log.txt", true)) return false;
+  if (m_strPath.empty() || !file.Open(m_strPath + "Log.txt", true)) return false;
   for (const Entry& e : m_entries) {
     std::string line;
     if (e.text.size() < 75) {
@@ -49,6 +50,11 @@ bool CAppDebug::Logger::WriteFile() const {
       line = CAppTools::Format("%s \r\n", e.text.c_str()) +
              CAppTools::Format("%-75s ** count:%04u %s \r\n", "", e.count, e.location.c_str());
     }
+    file.WriteBytes(line.data(), static_cast<unsigned>(line.size()));
+  }
+  if (m_nOthers != 0) {
+    const std::string line = CAppTools::Format("%-75s ** count:%04u \r\n", "Messages of other kinds, not kept",
+                                               m_nOthers);
     file.WriteBytes(line.data(), static_cast<unsigned>(line.size()));
   }
   return true;
@@ -85,6 +91,11 @@ void CAppDebug::Logger::Record(const std::string& text) {
   const std::string key = text + m_strPending;
   auto it = m_index.find(key);
   if (it == m_index.end()) {
+    if (m_entries.size() >= kMaxEntries && !m_bEnding) {
+      m_strPending.clear();
+      ++m_nOthers;
+      return;
+    }
     it = m_index.emplace(key, m_entries.size()).first;
     m_entries.push_back(Entry{text, m_strPending, 0});
   }
@@ -159,7 +170,7 @@ std::uint64_t CAppDebugTime::TickToMicro(std::uint64_t ticks) const {
 
 bool CAppDebugTime::DisplayResult() const {
   CAppToolsBin::File file(4096);
-  if (!file.Open(m_strPath + "Time.txt", true)) return false;
+  if (m_strPath.empty() || !file.Open(m_strPath + "Time.txt", true)) return false;
   for (std::uint32_t i = 0; i < m_nCount; ++i) {
     const Entry& e = m_entries[i];
     const std::string line = CAppTools::Format("%-50s L%4u D:%-10" PRIu64 " us\r\n", e.name, e.line,

@@ -192,15 +192,10 @@ bool CAppDynamic::KtoInitExtensionModule(KTO_EXTENSION_MODULE& module, void* hMo
   module.m_hModule = hModule;
   module.m_pContext = nullptr;
   module.m_strError.clear();
-  if (!InitAppConfigLib()) {
-    module.m_strError = LibraryContext().m_strLoadError;
-    return false;
-  }
+  // The module's classes registered into the current context: a failure
+  // there is the module's.
+  if (!InitAppConfigLib(module.m_strError)) return false;
   KEY_REGISTER_CLASS& context = RegistrationContext();
-  if (!context.m_strLoadError.empty()) {
-    module.m_strError = context.m_strLoadError;
-    return false;
-  }
   module.m_pContext = &context;
   return true;
 }
@@ -231,6 +226,15 @@ void CAppDynamic::SetCurrentContext(KEY_REGISTER_CLASS* context) {
 }
 
 bool InitAppConfigLib() {
-  // The library's classes registered while it loaded; this only reports it.
-  return g_bAppLibraryClassesLoaded && LibraryContext().m_strLoadError.empty();
+  std::string error;
+  return InitAppConfigLib(error);
+}
+
+bool InitAppConfigLib(std::string& error) {
+  // The classes registered while the program loaded; this only reports it.
+  // The host's own classes went into the current context.
+  error = LibraryContext().m_strLoadError;
+  if (error.empty() && m_pCurrentClassRegister != nullptr) error = m_pCurrentClassRegister->m_strLoadError;
+  if (error.empty() && !g_bAppLibraryClassesLoaded) error = "The library's classes are not registered";
+  return error.empty();
 }

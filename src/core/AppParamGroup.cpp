@@ -314,6 +314,19 @@ bool CAppParamGroup::RemoveParam(const std::string& path) {
   return target->RemoveChild(key);
 }
 
+bool CAppParamGroup::Rekey(const std::string& oldKey, const std::string& newKey) {
+  const std::size_t place = PlaceOfKey(oldKey);
+  if (place == std::string::npos || newKey.empty() || newKey.find('\\') != std::string::npos) return false;
+  std::string upper = CAppTools::MakeUpper(newKey);
+  if (upper != m_upperKeys[place]) {
+    if (FindPlace(upper, KeyHash(upper)) != std::string::npos) return false;
+    m_upperKeys[place] = std::move(upper);
+    Reindex(m_children.size());
+  }
+  m_children[place]->SetKey(newKey);
+  return true;
+}
+
 bool CAppParamGroup::RemoveChild(const std::string& key) {
   const std::size_t place = PlaceOfKey(key);
   if (place == std::string::npos) return false;

@@ -1,9 +1,5 @@
 // The DCF writer: the source file's bytes, with a few lines set or added.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -17,7 +13,7 @@
 #include "appconfig/AppParamGroup.h"
 #include "appconfig/AppParamNumeric.h"
 #include "appconfig/AppStreamEDS.h"
-#include "core/AppTempFile.h"
+#include "core/AppSaveFile.h"
 
 namespace {
 
@@ -267,30 +263,6 @@ private:
   bool m_blankAdded = false;
 };
 
-void WriteAtomically(const std::string& target, const std::string& bytes) {
-  std::string temp;
-  const int fd = AppCreateTemporaryBeside(target, temp);
-  if (fd < 0) APP_THROW("File not create : %s (%s)", target.c_str(), std::strerror(errno));
-  std::size_t done = 0;
-  int error = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      error = errno;
-      break;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  if (error == 0 && ::fsync(fd) != 0) error = errno;
-  if (::close(fd) != 0 && error == 0) error = errno;
-  if (error == 0 && std::rename(temp.c_str(), target.c_str()) != 0) error = errno;
-  if (error != 0) {
-    ::unlink(temp.c_str());
-    APP_THROW("File not written : %s (%s)", target.c_str(), std::strerror(error));
-  }
-}
-
 }  // namespace
 
 void CAppStreamEDS::SaveDCF(const std::string& source, CAppParam* values, const std::string& target,
@@ -303,5 +275,5 @@ void CAppStreamEDS::SaveDCF(const std::string& source, CAppParam* values, const 
   DcfWriter writer(ini, device, *defaults, text);
   writer.SetValues(*values);
   writer.SetCommissioning(device.GetNodeId(), options.baudrate);
-  WriteAtomically(target, writer.Result());
+  AppSaveFile(target, writer.Result());
 }

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 #include <map>
+#include <new>
+#include <optional>
 #include <unordered_map>
 #include <utility>
 
@@ -15,6 +17,7 @@
 #include "appconfig/AppKeyboard.h"
 #include "appconfig/AppParam.h"
 #include "appconfig/AppResources.h"
+#include "appconfig/AppStreamBin.h"
 
 namespace {
 
@@ -346,6 +349,15 @@ public:
     Loader& m_load;
   };
 
+  // A resource section of a file read by this load. Sections are applied to
+  // the resources only once the tree is built (see ResourceChanges).
+  struct Section {
+    std::string file;
+    const DomElement* element;
+  };
+  void StageSection(const std::string& file, const DomElement* element) { m_sections.push_back({file, element}); }
+  const std::vector<Section>& Sections() const { return m_sections; }
+
   // The reference being followed, named when the load grows too large.
   class Following {
   public:
@@ -393,6 +405,7 @@ private:
   }
 
   std::map<std::string, ParsedFile> m_files;
+  std::vector<Section> m_sections;
   ClassCache m_classesByType;
   ClassCache m_classesByName;
   unsigned m_depth = 0;
@@ -402,6 +415,87 @@ private:
   const DomElement* m_reference = nullptr;  // and the stream of its file
   const LoadStream* m_pReferenceStream = nullptr;
 };
+
+// --- Resource sections --------------------------------------------------------------
+
+namespace {
+
+using Loader = CAppStreamXML::Loader;
+using LoadStream = CAppStreamXML::LoadStream;
+using LoadRecord = CAppStreamXML::LoadRecord;
+
+// Applies the resource sections of one load to the resources and keeps what
+// it takes to put the resources back as they were (profiles, key and flags)
+// should the load fail afterwards.
+class ResourceChanges {
+public:
+  explicit ResourceChanges(CAppResources& resources)
+      : m_resources(resources), m_strKey(resources.GetKey()), m_nFlags(resources.GetFlags()) {}
+
+  // Each section's keyed entries go into its profile as a group's children
+  // are loaded: an entry replaces the one of the same key (a class default,
+  // an earlier section's), the others are added; the section's fields are
+  // the profile's.
+  void Apply(const Loader& load, LoadStream& first) {
+    for (const Loader::Section& section : load.Sections()) {
+      LoadStream stream(section.file, &first);  // read already: taken from the load
+      const pugi::xml_node node = Node(section.element);
+      std::string name;
+      ReadText(node, "Profile", name);
+      CAppParamGroup* profile = Profile(name);
+      for (pugi::xml_node entry : node.children()) {
+        const char* key = Attribute(entry, "Key");
+        CAppParam* replaced = key != nullptr ? profile->FindChild(key) : nullptr;
+        if (replaced != nullptr) profile->RemoveParam(replaced->GetKey());
+      }
+      LoadRecord record(&stream, section.element);
+      record.SetContext("Resources", name.c_str());
+      record.SetAddMode(CAppParamGroup::ADD_MERGE);  // what the section does not name stays
+      profile->Serialize(&record);
+    }
+  }
+
+  // Puts back the profiles, the key and the flags the resources had.
+  void Undo() noexcept {
+    for (auto it = m_created.rbegin(); it != m_created.rend(); ++it) {
+      try {
+        m_resources.RemoveParam(*it);
+      } catch (...) {
+      }
+    }
+    for (auto& [profile, snapshot] : m_snapshots) {
+      try {
+        CAppStreamBin::MakeUndo(snapshot.get(), profile);
+      } catch (...) {
+        // Out of memory while restoring: the profile keeps what it has.
+      }
+    }
+    m_resources.SetKey(m_strKey);
+    m_resources.GetFlags() = m_nFlags;
+  }
+
+private:
+  // The profile of that name, created when the resources have none; an
+  // existing one is kept as it is before its first change.
+  CAppParamGroup* Profile(const std::string& name) {
+    const bool held = m_resources.FindChild(name) != nullptr;
+    CAppParamGroup* profile = m_resources.CreateProfile(name);
+    if (!held) {
+      m_created.push_back(profile->GetKey());
+    } else if (std::none_of(m_snapshots.begin(), m_snapshots.end(), [&](const auto& s) { return s.first == profile; })) {
+      m_snapshots.emplace_back(profile, CAppStreamBin::CreateUndo(profile));
+    }
+    return profile;
+  }
+
+  CAppResources& m_resources;
+  std::string m_strKey;
+  std::uint32_t m_nFlags;
+  std::vector<std::string> m_created;
+  std::vector<std::pair<CAppParamGroup*, std::unique_ptr<CAppToolsBin::Stream>>> m_snapshots;
+};
+
+}  // namespace
 
 // --- Load ---------------------------------------------------------------------------
 
@@ -421,20 +515,32 @@ std::unique_ptr<CAppParam> CAppStreamXML::Load(const std::string& file, CAppReso
   if (!schemas.Create() || !schemas.Add(kDescriptionNamespace, "")) return nullptr;
   Loader load(progress);
   CAppParam* raw = nullptr;  // may be set by a read that then fails
+  std::unique_ptr<CAppParam> tree;
+  // A load that fails leaves the resources as they were.
+  std::optional<ResourceChanges> changes;
+  if (resources != nullptr) changes.emplace(*resources);
   try {
     LoadStream first(file, resources, &load, &schemas);
     first.GetParam(raw, key);
+    tree.reset(raw);
+    if (resources != nullptr) {
+      changes->Apply(load, first);
+      if (tree) {
+        tree->SetKey(key);
+        if (tree->IsFlagsEnable(PF_DEBUG) && AppIsKeyHeld(AppKey::LeftControl)) resources->ModifyFlags(0, PF_DEBUG);
+        if (resources->GetKey().empty()) resources->SetKey(file);
+        tree->Check(resources);
+        resources->Check(resources);
+      }
+    }
+  } catch (const std::bad_alloc&) {
+    if (!tree) delete raw;
+    if (changes) changes->Undo();
+    APP_THROW("Out of memory : %s%s.xml", CAppToolsXML::GetPath().c_str(), file.c_str());
   } catch (...) {
-    delete raw;
+    if (!tree) delete raw;
+    if (changes) changes->Undo();
     throw;
-  }
-  std::unique_ptr<CAppParam> tree(raw);
-  if (resources != nullptr && tree) {
-    tree->SetKey(key);
-    if (tree->IsFlagsEnable(PF_DEBUG) && AppIsKeyHeld(AppKey::LeftControl)) resources->ModifyFlags(0, PF_DEBUG);
-    if (resources->GetKey().empty()) resources->SetKey(file);
-    tree->Check(resources);
-    resources->Check(resources);
   }
   return tree;
 }
@@ -444,7 +550,17 @@ bool CAppStreamXML::LoadResources(const std::string& file, CAppResources* resour
   CAppToolsXML::SchemaCollection schemas;
   if (file.empty() || !schemas.Create() || !schemas.Add(kDescriptionNamespace, "")) return false;
   Loader load;
-  LoadStream stream(file, resources, &load, &schemas);
+  ResourceChanges changes(*resources);
+  try {
+    LoadStream stream(file, resources, &load, &schemas);
+    changes.Apply(load, stream);
+  } catch (const std::bad_alloc&) {
+    changes.Undo();
+    APP_THROW("Out of memory : %s%s.xml", CAppToolsXML::GetPath().c_str(), file.c_str());
+  } catch (...) {
+    changes.Undo();
+    throw;
+  }
   return true;
 }
 
@@ -479,16 +595,7 @@ void CAppStreamXML::LoadStream::Load(const std::string& file) {
 void CAppStreamXML::LoadStream::LoadResources() {
   if (m_pResources == nullptr || m_root == nullptr) return;
   for (pugi::xml_node section : Node(m_root).children()) {
-    if (!IsNamed(section, "Resources")) continue;
-    std::string profileName;
-    ReadText(section, "Profile", profileName);
-    CAppParamGroup* profile = m_pResources->CreateProfile(profileName);
-    LoadRecord record(this, Handle(section));
-    record.SetContext("Resources", profileName.c_str());
-    // A section adds to what the profile already holds (class defaults, an
-    // earlier section) instead of replacing it.
-    record.SetAddMode(CAppParamGroup::ADD_MERGE);
-    profile->Serialize(&record);
+    if (IsNamed(section, "Resources")) m_pLoad->StageSection(m_strFile, Handle(section));
   }
 }
 

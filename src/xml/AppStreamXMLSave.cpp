@@ -3,6 +3,9 @@
 #include "appconfig/AppStreamXML.h"
 
 #include <charconv>
+#include <new>
+
+#include "AppXmlInternal.h"
 
 #include "appconfig/AppDynamic.h"
 #include "appconfig/AppException.h"
@@ -41,8 +44,12 @@ bool IsKeyField(const std::string& name) {
 
 bool CAppStreamXML::Save(const std::string& file, CAppParam* param) {
   if (file.empty()) return false;
-  SaveStream stream;
-  return stream.Serialize(file, param);
+  try {
+    SaveStream stream;
+    return stream.Serialize(file, param);
+  } catch (const std::bad_alloc&) {
+    SAVE_THROW("Out of memory : %s%s.xml", CAppToolsXML::GetPath().c_str(), file.c_str());
+  }
 }
 
 bool CAppStreamXML::SaveStream::Serialize(const std::string& file, CAppParam* param) {
@@ -98,6 +105,15 @@ void CAppStreamXML::SaveRecord::ThrowField(const char* problem) {
              m_pParam->GetKey().c_str(), problem);
 }
 
+void CAppStreamXML::SaveRecord::CheckText(const std::string& text) {
+  const std::size_t bad = AppXmlFindBadChar(text);
+  if (bad == std::string::npos) return;
+  ThrowField(CAppTools::Format("byte 0x%02X at %zu is a character XML cannot carry (a control character, a NUL "
+                               "or text that is not UTF-8)",
+                               static_cast<unsigned>(static_cast<unsigned char>(text[bad])), bad)
+                 .c_str());
+}
+
 void CAppStreamXML::SaveRecord::Serialize(void* value, unsigned index) {
   SAVE_CHECK_POINTER(value);
   const std::uint32_t type = GetType();
@@ -124,6 +140,7 @@ void CAppStreamXML::SaveRecord::Serialize(void* value, unsigned index) {
       const auto& string = *static_cast<const std::string*>(value);
       if (!isArray) {
         if (IsKeyField(GetName())) {
+          CheckText(string);
           m_pStream->GetDocument().CreateAttribut("Key", CAppVariant(string), &m_element);
           return;
         }
@@ -131,11 +148,13 @@ void CAppStreamXML::SaveRecord::Serialize(void* value, unsigned index) {
       }
       // An empty entry of a string array is kept: dropping it would shift
       // every entry after it.
+      CheckText(string);
       text = string;
       break;
     }
     case FT_VARIANT:
       text = *static_cast<const CAppVariant*>(value);
+      if (text.IsString()) CheckText(text.ToString());
       break;
     case FT_I1: text = NumberText<signed char>(value); break;
     case FT_UI1: text = NumberText<unsigned char>(value); break;

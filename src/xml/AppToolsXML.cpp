@@ -1,8 +1,6 @@
 #include "appconfig/AppToolsXML.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cctype>
 #include <cerrno>
@@ -10,7 +8,7 @@
 #include <cstring>
 
 #include "../core/AppEmbeddedDocuments.h"
-#include "../core/AppTempFile.h"
+#include "../core/AppSaveFile.h"
 #include "AppXmlInternal.h"
 #include "appconfig/AppDebug.h"
 #include "appconfig/AppException.h"
@@ -72,7 +70,11 @@ bool ReadFile(const std::string& path, std::string& bytes, std::string& reason) 
 // A document's text, read into room that is not cleared first (descriptions
 // run to megabytes) and made UTF-8. Text in another encoding is decoded from
 // the bytes read; a file that grew while it was read is read the general way.
-bool ReadDocumentText(const std::string& path, CAppToolsXML::DomDocument& doc, std::string& reason) {
+// Text that is not in its encoding fails with the offset of the first bad
+// byte in `badAt` (else -1).
+bool ReadDocumentText(const std::string& path, CAppToolsXML::DomDocument& doc, std::string& reason,
+                      std::ptrdiff_t& badAt) {
+  badAt = -1;
   std::size_t size = 0;
   std::unique_ptr<char[]> bytes;
   if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
@@ -87,6 +89,12 @@ bool ReadDocumentText(const std::string& path, CAppToolsXML::DomDocument& doc, s
   }
   std::size_t skip = 0;
   if (bytes && AppXmlIsUtf8(std::string_view(bytes.get(), size), skip)) {
+    const std::size_t bad = AppXmlFindBadUtf8(std::string_view(bytes.get() + skip, size - skip));
+    if (bad != std::string_view::npos) {
+      reason = AppXmlBadUtf8Reason(std::string_view(bytes.get() + skip, size - skip), bad);
+      badAt = static_cast<std::ptrdiff_t>(bad);
+      return false;
+    }
     if (skip != 0) std::memmove(bytes.get(), bytes.get() + skip, size - skip);
     doc.text = std::move(bytes);
     doc.textSize = size - skip;
@@ -98,7 +106,11 @@ bool ReadDocumentText(const std::string& path, CAppToolsXML::DomDocument& doc, s
   } else if (!ReadFile(path, text, reason)) {
     return false;
   }
-  if (!AppXmlDecodeToUtf8(text, reason)) return false;
+  if (!AppXmlDecodeToUtf8(text, reason)) {
+    const std::size_t bad = AppXmlFindBadUtf8(text);
+    if (reason.starts_with("Invalid UTF-8") && bad != std::string_view::npos) badAt = static_cast<std::ptrdiff_t>(bad);
+    return false;
+  }
   doc.text = std::make_unique_for_overwrite<char[]>(text.size());
   std::memcpy(doc.text.get(), text.data(), text.size());
   doc.textSize = text.size();
@@ -144,7 +156,9 @@ std::ptrdiff_t ElementOffset(const pugi::xml_node& node) {
     // In-place parsing has rewritten the text; positions are counted on a
     // fresh copy of the file.
     std::string text, ignored;
-    if (ReadFile(doc.error.url, text, ignored) && AppXmlDecodeToUtf8(text, ignored)) {
+    if (ReadFile(doc.error.url, text, ignored)) {
+      // Text that is not in its encoding is located on its own bytes.
+      (void)AppXmlDecodeToUtf8(text, ignored);
       AppXmlLocate(text, static_cast<std::size_t>(offset), doc.error.line, doc.error.linePos);
     }
   }
@@ -177,27 +191,10 @@ bool DeeperThan(const pugi::xml_node& top, int limit) {
   return false;
 }
 
-class FileWriter : public pugi::xml_writer {
-public:
-  explicit FileWriter(int fd) : m_fd(fd) {}
-  // Never throws into the parser: the first error is kept and ends the writing.
-  void write(const void* data, size_t size) override {
-    const char* p = static_cast<const char*>(data);
-    while (size > 0 && m_error == 0) {
-      const ssize_t n = ::write(m_fd, p, size);
-      if (n < 0) {
-        if (errno != EINTR) m_error = errno;
-        continue;
-      }
-      p += n;
-      size -= static_cast<size_t>(n);
-    }
-  }
-  int Error() const { return m_error; }
-
-private:
-  int m_fd;
-  int m_error = 0;
+// The whole document in memory first: the file is written in one piece.
+struct StringWriter : public pugi::xml_writer {
+  void write(const void* data, size_t size) override { text.append(static_cast<const char*>(data), size); }
+  std::string text;
 };
 
 }  // namespace
@@ -356,7 +353,8 @@ bool CAppToolsXML::Document::Load(const std::string& name, const SchemaCollectio
   doc.error.url = GetPath() + name + ".xml";
 
   std::string reason;
-  if (!ReadDocumentText(doc.error.url, doc, reason)) FailLoad(*this, reason, false, -1);
+  std::ptrdiff_t badAt = -1;
+  if (!ReadDocumentText(doc.error.url, doc, reason, badAt)) FailLoad(*this, reason, badAt >= 0, badAt);
   const pugi::xml_parse_result parsed =
       doc.doc.load_buffer_inplace(doc.text.get(), doc.textSize, kParseOptions, pugi::encoding_utf8);
   if (!parsed) FailLoad(*this, parsed.description(), true, parsed.offset);
@@ -374,23 +372,10 @@ bool CAppToolsXML::Document::Load(const std::string& name, const SchemaCollectio
 
 bool CAppToolsXML::Document::Save(const std::string& name) const {
   if (!m_ptr) APP_THROW("Bad pointer");
-  const std::string target = GetPath() + name + ".xml";
-  std::string temp;
-  const int fd = AppCreateTemporaryBeside(target, temp);
-  if (fd < 0) {
-    ThrowHR(HR_FAIL, "cannot create a temporary file for \"" + target + "\": " + std::strerror(errno));
-  }
-  FileWriter writer(fd);
+  StringWriter writer;
   const unsigned format = DeeperThan(m_ptr->doc, kMaxIndentedDepth) ? pugi::format_raw : pugi::format_default;
   m_ptr->doc.save(writer, "\t", format, pugi::encoding_utf8);
-  int error = writer.Error();
-  if (error == 0 && ::fsync(fd) != 0) error = errno;
-  if (::close(fd) != 0 && error == 0) error = errno;
-  if (error == 0 && std::rename(temp.c_str(), target.c_str()) != 0) error = errno;
-  if (error != 0) {
-    ::unlink(temp.c_str());
-    ThrowHR(HR_FAIL, "cannot write \"" + target + "\": " + std::strerror(error));
-  }
+  AppSaveFile(GetPath() + name + ".xml", writer.text);
   return true;
 }
 
@@ -421,10 +406,18 @@ bool CAppToolsXML::Document::CreateAttribut(const std::string& name, const CAppV
   if (!m_ptr || !element->m_ptr) APP_THROW("Bad pointer");
   if (!IsXmlName(name)) ThrowHR(HR_INVALIDARG, "bad attribute name \"" + name + "\"");
   if (!SameOwner(element->m_ptr.Shared(), m_ptr.Shared())) ThrowHR(HR_INVALIDARG, "the element belongs to another document");
+  const std::string text = value.ToString();
+  // What XML cannot carry is refused rather than written into a file that
+  // no other reader would take (a NUL would also cut the text short).
+  const std::size_t bad = AppXmlFindBadChar(text);
+  if (bad != std::string::npos) {
+    ThrowHR(HR_INVALIDARG, CAppTools::Format("attribute \"%s\" holds byte 0x%02X at %zu, which XML cannot carry",
+                                             name.c_str(), static_cast<unsigned>(static_cast<unsigned char>(text[bad])), bad));
+  }
   pugi::xml_node node = AppXmlToPugi(element->m_ptr.Get());
   pugi::xml_attribute attr = node.attribute(name.c_str());
   if (!attr) attr = node.append_attribute(name.c_str());
-  if (!attr || !attr.set_value(value.ToString().c_str())) TestHR(HR_FAIL);
+  if (!attr || !attr.set_value(text.c_str())) TestHR(HR_FAIL);
   return true;
 }
 

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -91,6 +93,13 @@ bool SingleByteToUtf8(std::string& bytes, bool windows1252, std::string& reason)
   return true;
 }
 
+bool IsBadUtf8(std::string_view bytes, std::string& reason) {
+  const std::size_t bad = AppXmlFindBadUtf8(bytes);
+  if (bad == std::string_view::npos) return false;
+  reason = AppXmlBadUtf8Reason(bytes, bad);
+  return true;
+}
+
 // The encoding named by an XML declaration at the start of 8-bit text; empty
 // when there is none.
 std::string DeclaredEncoding(std::string_view bytes) {
@@ -141,13 +150,79 @@ bool IsUtf16(std::string_view bytes, std::size_t& mark, bool& bigEndian) {
   return true;
 }
 
+// The length of the well-formed UTF-8 character at the start of `text`
+// (none overlong, no surrogate, nothing above U+10FFFF) and its code point;
+// 0 when the bytes there are not one.
+std::size_t DecodeUtf8(std::string_view text, std::uint32_t& cp) {
+  const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
+  const std::uint8_t lead = byte(0);
+  std::size_t length = 0;
+  std::uint32_t min = 0;
+  if (lead < 0x80) {
+    cp = lead;
+    return 1;
+  } else if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2, cp = lead & 0x1Fu, min = 0x80;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3, cp = lead & 0x0Fu, min = 0x800;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4, cp = lead & 0x07u, min = 0x10000;
+  } else {
+    return 0;
+  }
+  if (text.size() < length) return 0;
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((byte(i) & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (byte(i) & 0x3Fu);
+  }
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return length;
+}
+
+bool IsAsciiWord(const char* p) {
+  std::uint64_t word;
+  std::memcpy(&word, p, sizeof word);
+  return (word & 0x8080808080808080ull) == 0;
+}
+
 }  // namespace
+
+std::size_t AppXmlFindBadUtf8(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    // Descriptions are mostly ASCII: eight bytes at a time while they are.
+    while (i + 8 <= text.size() && IsAsciiWord(text.data() + i)) i += 8;
+    if (i >= text.size()) break;
+    std::uint32_t cp = 0;
+    const std::size_t length = DecodeUtf8(text.substr(i), cp);
+    if (length == 0) return i;
+    i += length;
+  }
+  return std::string_view::npos;
+}
+
+std::size_t AppXmlFindBadChar(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x20 && c < 0x80) {
+      ++i;
+      continue;
+    }
+    std::uint32_t cp = 0;
+    const std::size_t length = DecodeUtf8(text.substr(i), cp);
+    const bool isChar = cp == 0x9 || cp == 0xA || cp == 0xD || (cp >= 0x20 && cp <= 0xD7FF) ||
+                        (cp >= 0xE000 && cp <= 0xFFFD) || cp >= 0x10000;
+    if (length == 0 || !isChar) return i;
+    i += length;
+  }
+  return std::string_view::npos;
+}
 
 bool AppXmlDecodeToUtf8(std::string& bytes, std::string& reason) {
   std::size_t skip = 0;
   if (AppXmlIsUtf8(bytes, skip)) {
     bytes.erase(0, skip);
-    return true;
+    return !IsBadUtf8(bytes, reason);
   }
   bool bigEndian = false;
   if (IsUtf16(bytes, skip, bigEndian)) return Utf16ToUtf8(bytes, skip, bigEndian, reason);
@@ -187,4 +262,11 @@ void AppXmlLocate(const std::string& text, std::size_t offset, int& line, int& l
       ++linePos;  // continuation bytes belong to the character before them
     }
   }
+}
+
+std::string AppXmlBadUtf8Reason(std::string_view text, std::size_t offset) {
+  char reason[96];
+  std::snprintf(reason, sizeof reason, "Invalid UTF-8 byte 0x%02X: the text is not in the encoding it declares",
+                static_cast<unsigned>(static_cast<std::uint8_t>(text[offset])));
+  return reason;
 }

@@ -55,6 +55,18 @@ bool AppXmlDecodeToUtf8(std::string& bytes, std::string& reason);
 // would leave them, apart from the `skip` bytes of a byte-order mark.
 bool AppXmlIsUtf8(std::string_view bytes, std::size_t& skip);
 
+// The offset of the first byte of `text` that does not begin a well-formed
+// UTF-8 character; npos when there is none.
+std::size_t AppXmlFindBadUtf8(std::string_view text);
+// The reason given for the byte at `offset` of `text` that AppXmlFindBadUtf8
+// found.
+std::string AppXmlBadUtf8Reason(std::string_view text, std::size_t offset);
+// The offset of the first character XML 1.0 cannot carry: a byte that does
+// not begin a well-formed UTF-8 character, a control character other than
+// tab, line feed and carriage return (NUL included), U+FFFE or U+FFFF;
+// npos when there is none.
+std::size_t AppXmlFindBadChar(std::string_view text);
+
 // 1-based line and position in the line (in characters) of a byte offset of
 // UTF-8 text.
 void AppXmlLocate(const std::string& text, std::size_t offset, int& line, int& linePos);

@@ -19,6 +19,7 @@
 #include "appconfig/AppRuleInterface.h"
 #include "appconfig/AppParamListKey.h"
 #include "appconfig/AppRecord.h"
+#include "core/ChildProcess.h"
 #include "core/TempFolder.h"
 #include "core/TestSupport.h"
 
@@ -333,47 +334,34 @@ TEST(AppStreamBin, Load_NestingBeyondTheLimitIsRefused) {
 
 // --- Files ---------------------------------------------------------------------------
 
-// A file stream on a disk that fills up after `room` bytes.
-struct FullDiskFile : CAppToolsBin::File {
-  void _Write(const void* buffer, unsigned count) override {
-    const unsigned n = std::min(count, room);
-    File::_Write(buffer, n);
-    room -= n;
-    if (n < count) throw std::system_error(ENOSPC, std::generic_category(), "write");
-  }
-  unsigned room = 200;  // the disk fills up halfway through the file
-};
-
 TEST(AppStreamBin, SaveAndLoad_AFailedSaveLeavesTheFileUnchanged) {
   TempFolder folder;
   const std::string file = folder.File("tree.bin");
   CAppStreamBin::Save(SmallTree().get(), file);
   const std::string before = TempFolder::ReadAll(file);
   EXPECT_EQ(CAppStreamBin::Load(folder.File("missing.bin")), nullptr);
+  EXPECT_EQ(CatchAppException([&] { CAppStreamBin::Load(folder.File("")); }).GetMessage(),
+            "Exception >File error : " + folder.File("") + " (read: Is a directory)");
 
-  const std::string full = "Exception >File not written : " + file + " (write: No space left on device)";
   auto zero = SmallTree();
   zero->SetName(std::string("a\0b", 3));  // no string of a file holds a zero byte
-  const struct {
-    const char* what;
-    std::unique_ptr<CAppParamGroup> tree;
-    std::string message;
-  } failures[] = {
-      {"disk full", SmallTree(), full},
-      {"parameter that cannot be written", std::move(zero), "Exception >Invalid Data"},
-  };
-  for (const auto& failure : failures) {
-    SCOPED_TRACE(failure.what);
-    FullDiskFile output;
-    const CAppException e = CatchAppException([&] { CAppStreamBin::Save(failure.tree.get(), file, {}, output); });
-    EXPECT_EQ(std::tuple(e.GetMessage(), e.GetPrgFile()), std::tuple(failure.message, "AppStreamBin"));
-    // Neither a temporary file nor a changed byte is left behind.
-    EXPECT_EQ(TempFolder::ReadAll(file), before);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.File("")), {}), 1);
-  }
+  const CAppException e = CatchAppException([&] { CAppStreamBin::Save(zero.get(), file); });
+  EXPECT_EQ(std::tuple(e.GetMessage(), e.GetPrgFile()), std::tuple("Exception >Invalid Data", "AppStreamBin"));
+  // A disk that fills up halfway through the file.
+  const ChildReport full = RunInChild(
+      [&] {
+        return Expected("full disk", MessageOf([&] { CAppStreamBin::Save(SmallTree().get(), file); }),
+                        "Exception >File not written : " + file + " (File too large)");
+      },
+      ChildUser::Same, 200);
+  EXPECT_EQ(full.text, "");
+  // Neither a temporary file nor a changed byte is left behind.
+  EXPECT_EQ(TempFolder::ReadAll(file), before);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.File("")), {}), 1);
 
-  const CAppException e = CatchAppException([&] { CAppStreamBin::Save(SmallTree().get(), folder.File("no/such/folder.bin")); });
-  EXPECT_EQ(e.GetMessage(), "Exception >File not create");
+  const std::string nowhere = folder.File("no/such/folder.bin");
+  EXPECT_EQ(CatchAppException([&] { CAppStreamBin::Save(SmallTree().get(), nowhere); }).GetMessage(),
+            "Exception >File not create : " + nowhere + " (no temporary file can be made in its folder: No such file or directory)");
 }
 
 // --- Clones and undo ------------------------------------------------------------------
@@ -424,6 +412,32 @@ TEST(AppStreamBinClone, MergeParam_KeepsOwnChildrenAndMergesCommonOnes) {
   const CAppException e = CatchAppException([&] { CAppStreamBin::MergeParam(&dest, &source); });
   EXPECT_EQ(e.GetMessage(), "Exception >Clone Error");
   EXPECT_EQ(std::make_tuple(dest.FindChild("X"), clash->GetKey()), std::make_tuple(clash, "X"));
+}
+
+// A merged node that a group holds stays found under the key it now has; a
+// key its group holds already, and a merge of a node into its own subtree,
+// are refused before anything changed.
+TEST(AppStreamBinClone, MergeParam_TheParentIndexFollowsTheKey) {
+  CAppParamGroup parent;
+  CAppParamListKey* old = parent.SetAt("OLD", NewList({"o"}));
+  CAppParamListKey* other = parent.SetAt("OTHER", NewList({"x"}));
+  const std::unique_ptr<CAppParamListKey> from(NewList({"n"}));
+  CAppParamListKey& source = *from;
+  source.SetKey("NEW");
+  CAppStreamBin::MergeParam(old, &source);
+  EXPECT_EQ(std::make_tuple(parent.FindChild("NEW"), parent.FindChild("OLD"), parent.GetKeyAt(0), old->GetAt(0u)),
+            std::make_tuple(static_cast<CAppParam*>(old), nullptr, "NEW", "n"));
+
+  source.SetKey("other");
+  EXPECT_EQ(CatchAppException([&] { CAppStreamBin::MergeParam(old, &source); }).GetMessage(), "Exception >Clone Error");
+  EXPECT_EQ(std::make_tuple(parent.FindChild("NEW"), parent.FindChild("OTHER"), old->GetKey()),
+            std::make_tuple(static_cast<CAppParam*>(old), static_cast<CAppParam*>(other), "NEW"));
+
+  CAppParamGroup* child = parent.SetAt("CHILD", new CAppParamGroup);
+  for (CAppParam* into : {static_cast<CAppParam*>(child), static_cast<CAppParam*>(&parent)}) {
+    EXPECT_EQ(CatchAppException([&] { CAppStreamBin::MergeParam(into, &parent); }).GetMessage(), "Exception >Clone Error");
+  }
+  EXPECT_EQ(std::make_tuple(parent.GetCount(), child->GetCount()), std::make_tuple(3u, 0u));
 }
 
 // Also what AddGroupParams does: nothing without a group on both sides (LEAF).
@@ -775,20 +789,19 @@ TEST(AppStreamBin, Save_KeepsTheModeOfTheFileItReplaces) {
   EXPECT_EQ(std::make_tuple(mode(replaced), mode(fresh), during), std::make_tuple(0604u, 0640u, mode_t{027}));
 }
 
-// A save replaces whatever the name stood for: a pipe or a link is replaced
-// by the file, and the link's target is left alone.
-TEST(AppStreamBin, Save_ReplacesAPipeOrALinkWithoutOpeningThem) {
+// A save through a link replaces the file the link points to; a pipe is no
+// file to save into, and is neither opened nor replaced.
+TEST(AppStreamBin, Save_FollowsALinkAndRefusesAPipe) {
   TempFolder folder;
   const std::string pipe = folder.File("pipe.bin"), link = folder.File("link.bin"), target = folder.File("target");
   ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-  std::ofstream(target) << "kept";
+  std::ofstream(target) << "old";
   std::filesystem::create_symlink(target, link);
-  for (const std::string& file : {pipe, link}) {
-    SCOPED_TRACE(file);
-    CAppStreamBin::Save(SmallTree().get(), file);
-    EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(file)));
-    const std::unique_ptr<CAppParam> loaded = CAppStreamBin::Load(file);
-    EXPECT_EQ(loaded != nullptr ? loaded->GetKey() : "null", "G");
-  }
-  EXPECT_EQ(TempFolder::ReadAll(target), "kept");
+  CAppStreamBin::Save(SmallTree().get(), link);
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  const std::unique_ptr<CAppParam> loaded = CAppStreamBin::Load(target);
+  EXPECT_EQ(loaded != nullptr ? loaded->GetKey() : "null", "G");
+  EXPECT_EQ(CatchAppException([&] { CAppStreamBin::Save(SmallTree().get(), pipe); }).GetMessage(),
+            "Exception >File not create : " + pipe + " (not a regular file)");
+  EXPECT_TRUE(std::filesystem::is_fifo(pipe));
 }

@@ -1,9 +1,12 @@
 #include "appconfig/AppToolsBin.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -59,4 +62,51 @@ TEST(AppToolsBinStream, File_LargeAndSmallReadsKeepOrderAndPosition) {
   in.Seek(9990);
   in.ReadBytes(got.data(), 10);
   EXPECT_TRUE(std::equal(got.begin(), got.begin() + 10, data.begin() + 9990));
+}
+
+// A failing system call is the library's exception, naming the file; it
+// never leaves as a std::system_error.
+TEST(AppToolsBinStream, File_SystemErrorsNameTheFile) {
+  TempFolder folder;
+  const std::string dir = folder.File("");
+  CAppToolsBin::File file;
+  ASSERT_TRUE(file.Open(dir, false));  // a folder opens, but cannot be read
+  std::uint8_t byte = 0;
+  const CAppException e = CatchAppException([&] { file._Read(&byte, 1); });
+  EXPECT_EQ(std::tuple(e.GetMessage(), e.GetPrgFile()),
+            std::tuple("Exception >File error : " + dir + " (read: Is a directory)", "AppToolsBin"));
+}
+
+// A file opened for writing is never reached through a link nor a pipe: a
+// name in a shared folder cannot make the stream write another file.
+TEST(AppToolsBinStream, File_WritingRefusesLinksAndPipes) {
+  TempFolder folder;
+  const std::string target = folder.File("target"), link = folder.File("link"), pipe = folder.File("pipe");
+  std::ofstream(target) << "kept";
+  std::filesystem::create_symlink(target, link);
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  for (const std::string& name : {link, pipe}) {
+    CAppToolsBin::File file;
+    EXPECT_FALSE(file.Open(name, true)) << name;
+  }
+  EXPECT_EQ(TempFolder::ReadAll(target), "kept");
+}
+
+// Reading a string asks the stream for bytes only, never for its position
+// or length per byte (each a system call on a file).
+TEST(AppToolsBinStream, ReadString_ReadsThroughTheBuffer) {
+  struct CountingFile : CAppToolsBin::File {
+    std::uint32_t GetPosition() override { return ++asked, File::GetPosition(); }
+    std::uint32_t GetLength() override { return ++asked, File::GetLength(); }
+    unsigned asked = 0;
+  };
+  TempFolder folder;
+  std::ofstream(folder.File("strings.bin"), std::ios::binary) << std::string("first\0second", 12);
+  CountingFile file;
+  ASSERT_TRUE(file.Open(folder.File("strings.bin"), false));
+  std::string first, second, none;
+  file.Read(first);
+  file.Read(second);
+  file.Read(none);
+  EXPECT_EQ(std::make_tuple(first, second, none, file.asked), std::make_tuple("first", "second", "", 0u));
 }

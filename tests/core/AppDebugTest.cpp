@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "TempFolder.h"
 #include "appconfig/AppTools.h"
 
@@ -74,4 +77,46 @@ TEST(AppDebugTime, DisplayResult_LineFormat) {
   // The duration is left-aligned in 10 columns, then " us".
   ASSERT_GE(lines[1].size(), 59u + 10u + 3u);
   EXPECT_EQ(lines[1].substr(lines[1].size() - 3), " us");
+}
+
+// Without a folder set by the host or the user, no file is written at all,
+// not even into the current folder.
+TEST(AppDebugLogger, NoPath_WritesNoFile) {
+  TempFolder folder;
+  const ChildReport report = RunInChild(
+      [&] {
+        if (::chdir(folder.File("").c_str()) != 0) return std::string("no chdir\n");
+        {
+          CAppDebug::Logger log;
+          log.Trace("a message");
+          CAppDebugTime timer;
+          timer.End(timer.Begin("step", 1));
+        }
+        return Expected("files", std::to_string(std::distance(std::filesystem::directory_iterator("."), {})), "0");
+      },
+      ChildUser::Same);
+  EXPECT_EQ(report.text, "");
+}
+
+// A link named Log.txt in the folder does not make the logger write the
+// file it points to; the tally keeps a bounded number of kinds and counts
+// the rest.
+TEST(AppDebugLogger, File_NeverThroughALinkAndBounded) {
+  TempFolder folder;
+  std::ofstream(folder.File("victim")) << "kept";
+  std::filesystem::create_symlink(folder.File("victim"), folder.File("Log.txt"));
+  {
+    CAppDebug::Logger log;
+    log.SetPath(folder.Prefix());
+    for (std::size_t i = 0; i < CAppDebug::Logger::kMaxEntries + 500; ++i) log.Trace("kind %zu", i);
+    EXPECT_EQ(std::make_tuple(log.GetEntries().size(), log.GetOthers()),
+              std::make_tuple(CAppDebug::Logger::kMaxEntries, 501u));  // with "Start Logger"
+    EXPECT_FALSE(log.WriteFile());
+    std::filesystem::remove(folder.File("Log.txt"));
+  }
+  EXPECT_EQ(TempFolder::ReadAll(folder.File("victim")), "kept");
+  const auto lines = Lines(TempFolder::ReadAll(folder.File("Log.txt")));
+  ASSERT_EQ(lines.size(), CAppDebug::Logger::kMaxEntries + 2);
+  EXPECT_EQ(lines[lines.size() - 2].rfind("End Logger ", 0), 0u);
+  EXPECT_EQ(lines.back(), CAppTools::Format("%-75s ** count:%04u ", "Messages of other kinds, not kept", 501u));
 }

@@ -124,6 +124,17 @@ TEST_F(AppDynamicContext, SetRegisterClassRefusesBadRecordsAndTakenAlias) {
   EXPECT_EQ(Created("CAppParamDynClash", kParam), "(null)");
 }
 
+// A host program's class that takes an alias already registered makes the
+// library's start-up fail, with the conflict's text.
+TEST_F(AppDynamicContext, HostRegistrationConflictFailsInitAppConfigLib) {
+  std::string error;
+  EXPECT_TRUE(InitAppConfigLib(error));
+  static const CAppDynamic::ST_REGISTER_CLASS clash = {APP_RUNTIME_CLASS(CAppParamDynClash), nullptr, "Param Numeric"};
+  EXPECT_FALSE(CAppDynamic::SetRegisterClassAtLoad(&clash));  // as a host's static initialiser does
+  EXPECT_EQ(std::make_tuple(InitAppConfigLib(error), error, InitAppConfigLib()),
+            std::make_tuple(false, "Exception >Alias name error", false));
+}
+
 TEST_F(AppDynamicContext, ModuleContextIsCurrentOnlyWhenActivated) {
   EXPECT_TRUE(CAppDynamic::SetRegisterClassAtLoad(&fresh));
   CAppDynamic::KTO_EXTENSION_MODULE module;

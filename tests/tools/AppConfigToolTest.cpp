@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -114,4 +115,23 @@ TEST(AppConfigTool, LayoutAndDiff) {
   });
   const std::string picture = TempFolder::ReadAll(svg);
   EXPECT_EQ(picture.rfind("<svg ", 0), 0u);
+}
+
+// The developer files go only where --log names; without it, nowhere (not
+// into the current folder, not into a shared temporary folder).
+TEST(AppConfigTool, LogFilesOnlyWhereAsked) {
+  TempFolder folder;
+  std::filesystem::create_directories(folder.File("run"));
+  std::filesystem::create_directories(folder.File("logs"));
+  const auto run = [&](const std::string& options) {
+    const std::string command = "cd " + Quote(folder.File("run")) + " && " + Quote(APPCONFIG_TOOL) + options +
+                                " check " + Quote(kDevice) + " NOWHERE >/dev/null 2>&1";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  EXPECT_EQ(run(""), 1);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.File("run")), {}), 0);
+  EXPECT_EQ(run(" --log " + Quote(folder.File("logs"))), 1);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.File("run")), {}), 0);
+  EXPECT_NE(TempFolder::ReadAll(folder.File("logs/Log.txt")).find("Reference not found : NOWHERE"), std::string::npos);
 }

@@ -4,17 +4,22 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <functional>
 #include <list>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "TestSupport.h"
 #include "XmlTestSupport.h"
 #include "appconfig/AppDebug.h"
+#include "appconfig/AppKeyboard.h"
 #include "appconfig/AppParamArray.h"
 #include "appconfig/AppParamEnumSingle.h"
 #include "appconfig/AppParamGroup.h"
 #include "appconfig/AppParamListKey.h"
 #include "appconfig/AppResources.h"
+#include "appconfig/AppStreamBin.h"
 
 // A parameter with one field of every kind a record visits.
 class CAppParamSaveProbe : public CAppParam {
@@ -24,6 +29,7 @@ public:
   void Serialize(CAppRecord* record) override {
     CAppParam::Serialize(record);
     if (failSave && !record->IsModeLoad()) APP_THROW("Probe refuses to save");
+    if (exhaust && !record->IsModeLoad()) throw std::bad_alloc();
     record->Do("I1", i1); record->Do("UI1", ui1); record->Do("I2", i2); record->Do("UI2", ui2);
     record->Do("I4", i4); record->Do("UI4", ui4); record->Do("I8", i8); record->Do("UI8", ui8);
     record->Do("Text", text); record->Do("Bits", bits); record->Do("Code", code); record->Do("Any", any);
@@ -36,6 +42,7 @@ public:
   std::string text; CAppTools::Flags bits; CAppTools::Type code; CAppVariant any;
   std::vector<std::uint8_t> bytes; std::vector<std::uint32_t> words{9};  // not empty by default
   std::vector<std::string> strings; std::list<std::string> names; bool failSave = false;
+  bool exhaust = false;  // runs out of memory while saved
 };
 
 APP_IMPLEMENT_DYNCREATE(CAppParamSaveProbe, CAppParam)
@@ -280,6 +287,48 @@ TEST_F(AppStreamXML, Load_LargeFilesGiveWhatValidatingEachFileInTurnGives) {
   EXPECT_EQ(CatchAppException([&] { CAppStreamXML::LoadResources("other", &loaded); }).GetMessage(), inTurn("other"));
 }
 
+// A section's entry replaces the entry of the same key, a class default or
+// an earlier section's. A load that fails, while the tree is read or when it
+// is checked, leaves the resources exactly as they were: a corrected file
+// then loads as if the failed one never had.
+TEST_F(AppStreamXML, Load_ResourceSectionsReplaceEntriesAndAFailedLoadLeavesNothing) {
+  const std::string sections = R"(<Resources Profile="CAppParamNumeric"><Define Key="SYS_ICON_VALUE" Name="Gauge"/></Resources>
+    <Resources Profile="Speed"><Define Key="SYS_UNIT_VALUE" Name="ms"/><Define Key="SYS_NAME_VALUE" Name="Vitesse"/></Resources>)";
+  const std::string value = R"(<Param Key="V" Type="Numeric" Alias="Speed" Flags="128" Value="5">
+    <Property Name="Min" Value="0"/><Property Name="Max" Value="10"/></Param>)";
+  const std::string late = R"(<Resources Profile="Speed"><Define Key="SYS_UNIT_VALUE" Name="s"/></Resources>)";
+  CAppResources resources;
+  resources.Init();
+  const std::vector<std::string> before = ParamTreeLines(&resources);
+  const auto entry = [&](const char* path) {
+    std::string name;
+    return resources.FindName(path, name) ? name : "<none>";
+  };
+  const std::string unchecked = std::string(value).replace(value.find("Value=\"5\""), 9, "Value=\"50\"");
+  const struct {
+    const char* what;
+    std::string body;
+  } failures[] = {
+      {"broken reference", sections + R"(<Group Key="ROOT">)" + value + R"(<ParamRef Key="X" Ref="NONE"/></Group>)"},
+      {"failed check", sections + R"(<Group Key="ROOT">)" + unchecked + "</Group>"},
+  };
+  for (const auto& failure : failures) {
+    WriteDescription("speed", failure.body);
+    AppSetKeyStateProvider([](AppKey key) { return key == AppKey::LeftControl; });  // debug mode asked for
+    EXPECT_NE(MessageOf([&] { CAppStreamXML::Load("speed", &resources, "ROOT"); }), "<no exception>") << failure.what;
+    AppSetKeyStateProvider(nullptr);
+    EXPECT_EQ(ParamTreeLines(&resources), before) << failure.what;
+    EXPECT_EQ(std::make_tuple(resources.GetKey(), static_cast<std::uint32_t>(resources.GetFlags())),
+              std::make_tuple("", 0u))
+        << failure.what;
+  }
+  WriteDescription("speed", sections + late + R"(<Group Key="ROOT">)" + value + "</Group>");
+  ASSERT_NE(CAppStreamXML::Load("speed", &resources, "ROOT"), nullptr);
+  EXPECT_EQ(std::make_tuple(entry("CAppParamNumeric\\SYS_ICON_VALUE"), entry("Speed\\SYS_UNIT_VALUE"),
+                            entry("Speed\\SYS_NAME_VALUE"), resources.GetKey()),
+            std::make_tuple("Gauge", "s", "Vitesse", "speed"));
+}
+
 TEST_F(AppStreamXML, Save_RoundTripKeepsEveryFieldAndFailuresLeaveThePreviousFile) {
   const std::unique_ptr<CAppParam> loaded = LoadDevice();
   ASSERT_NE(loaded, nullptr);
@@ -300,11 +349,77 @@ TEST_F(AppStreamXML, Save_RoundTripKeepsEveryFieldAndFailuresLeaveThePreviousFil
             "Exception >Probe refuses to save");
   EXPECT_EQ(Read("saved"), first);
   Probe(loaded.get())->failSave = false;
+  Probe(loaded.get())->exhaust = true;
+  EXPECT_EQ(CatchAppException([&] { CAppStreamXML::Save("saved", loaded.get()); }).GetMessage(),
+            "Exception >Out of memory : " + Dir() + "saved.xml");
+  Probe(loaded.get())->exhaust = false;
   Probe(loaded.get())->code = 0x0800u;
   EXPECT_EQ(CatchAppException([&] { CAppStreamXML::Save("saved", loaded.get()); }).GetMessage(),
             "Exception >\"Code\" Field of CAppParamSaveProbe (Key=PROBE): type code 0x0800 has no name");
   EXPECT_EQ(Read("saved"), first);
   EXPECT_EQ(FileCount(), files);
+}
+
+// What XML 1.0 cannot carry is refused, naming the field and the parameter,
+// before anything reaches the file.
+TEST_F(AppStreamXML, Save_TextXmlCannotCarryIsRefused) {
+  ASSERT_TRUE(CAppStreamXML::Save("text", nullptr));
+  const std::string before = Read("text");
+  const auto refused = [](const char* field, const char* key, const char* problem) {
+    return std::string("Exception >\"") + field + "\" Field of CAppParamSaveProbe (Key=" + key + "): " + problem +
+           " is a character XML cannot carry (a control character, a NUL or text that is not UTF-8)";
+  };
+  const struct {
+    const char* what;
+    std::function<void(CAppParamSaveProbe&)> set;
+    std::string message;
+  } rows[] = {
+      {"control", [](CAppParamSaveProbe& p) { p.SetName("a\x01"); }, refused("Name", "P", "byte 0x01 at 1")},
+      {"NUL", [](CAppParamSaveProbe& p) { p.text = std::string("a\0b", 3); }, refused("Text", "P", "byte 0x00 at 1")},
+      {"Latin-1", [](CAppParamSaveProbe& p) { p.any = CAppVariant(std::string("caf\xE9")); }, refused("Any", "P", "byte 0xE9 at 3")},
+      {"key", [](CAppParamSaveProbe& p) { p.SetKey("\x1B"); }, refused("Key", "\x1B", "byte 0x1B at 0")},
+      {"list", [](CAppParamSaveProbe& p) { p.names = {"ok", "\xFF"}; }, refused("Names", "P", "byte 0xFF at 0")},
+  };
+  for (const auto& row : rows) {
+    CAppParamSaveProbe probe;
+    probe.SetKey("P");
+    row.set(probe);
+    EXPECT_EQ(CatchAppException([&] { CAppStreamXML::Save("text", &probe); }).GetMessage(), row.message) << row.what;
+  }
+  EXPECT_EQ(Read("text"), before);
+  // Tab, line feed and carriage return, and UTF-8, are text like any other.
+  CAppParamSaveProbe probe;
+  probe.SetKey("P");
+  probe.text = "\t\n\r é €";
+  ASSERT_TRUE(CAppStreamXML::Save("text", &probe));
+  EXPECT_EQ(AppDynamicCast<CAppParamSaveProbe>(CAppStreamXML::Load("text", nullptr, "P").get())->text, probe.text);
+}
+
+// For a user who may not write it, a write-protected file is refused by
+// both formats with the same message; it keeps its content.
+TEST_F(AppStreamXML, Save_WriteProtectedFileIsRefusedByBothFormats) {
+  ::chmod(Dir().c_str(), 0777);
+  const ChildReport report = RunInChild(
+      [&] {
+        CAppParamSaveProbe probe;
+        probe.SetKey("P");
+        std::string failures;
+        for (const std::string& file : {Dir() + "locked.xml", Dir() + "locked.bin"}) {
+          std::ofstream(file) << "old";
+          ::chmod(file.c_str(), 0444);
+          failures += Expected(file, MessageOf([&] {
+                                 if (file.ends_with(".xml")) CAppStreamXML::Save("locked", &probe);
+                                 else CAppStreamBin::Save(&probe, file);
+                               }),
+                               "Exception >File not create : " + file + " (Permission denied)");
+          failures += Expected(file, TempFolder::ReadAll(file), "old");
+        }
+        return failures;
+      },
+      ChildUser::Unprivileged);
+  if (report.skipped) GTEST_SKIP() << report.text;
+  EXPECT_EQ(report.text, "");
+  std::filesystem::remove(Dir() + "locked.xml");  // not a saved file
 }
 
 TEST_F(AppStreamXML, Save_EmptyNameNullParamAndNullPointers) {

@@ -100,6 +100,16 @@ TEST_F(XmlCreate, CreateRejectsBadNamesAndForeignNodes) {
             hr + " (bad element name \"Two words\")");
   EXPECT_EQ(CatchAppException([&] { doc.CreateElement("A", out, &otherRoot); }).GetMessage(),
             hr + " (the parent belongs to another document)");
+  // Texts XML 1.0 cannot carry: a control character, a NUL, bytes that are not UTF-8.
+  const struct {
+    std::string text;
+    const char* problem;
+  } refused[] = {{"a\x01", "0x01 at 1"}, {std::string("a\0b", 3), "0x00 at 1"}, {"caf\xE9", "0xE9 at 3"}};
+  for (const auto& row : refused) {
+    EXPECT_EQ(CatchAppException([&] { doc.CreateAttribut("Value", CAppVariant(row.text), &root); }).GetMessage(),
+              hr + " (attribute \"Value\" holds byte " + row.problem + ", which XML cannot carry)");
+  }
+  EXPECT_EQ(Attribute(root, "Value"), "<absent>");
   ListElement children;
   EXPECT_TRUE(!root.Select("./*", children) && !otherRoot.Select("./*", children));
 }
@@ -113,13 +123,13 @@ TEST_F(XmlCreate, SaveFailureLeavesTheTargetAndNoTemporaryFile) {
   std::filesystem::create_directory(Dir() + "busy.xml");
   Write("busy.xml/inside", "<Keep/>");
   EXPECT_EQ(CatchAppException([&] { doc.Save("busy"); }).GetMessage(),
-            "Exception >CAppToolsXML Exception hr=0x80004005 (cannot write \"" + Dir() + "busy.xml\": Is a directory)");
+            "Exception >File not create : " + Dir() + "busy.xml (not a regular file)");
   EXPECT_EQ(Read("busy.xml/inside"), "<Keep/>");
   EXPECT_EQ(FileCount(), 1u);
   CAppToolsXML::SetPath(Dir() + "missing/");
   EXPECT_EQ(CatchAppException([&] { doc.Save("x"); }).GetMessage(),
-            "Exception >CAppToolsXML Exception hr=0x80004005 (cannot create a temporary file for \"" + Dir() +
-                "missing/x.xml\": No such file or directory)");
+            "Exception >File not create : " + Dir() +
+                "missing/x.xml (no temporary file can be made in its folder: No such file or directory)");
 }
 
 }  // namespace

@@ -43,6 +43,11 @@ TEST_F(XmlInput, MalformedInputGivesTheParseErrorWithItsPosition) {
       {"<?xml version=\"1.0\" encoding=\"EBCDIC-US\"?><a/>", 0, 0, "Encoding \"EBCDIC-US\" is not supported"},
       {Utf16(u"<a/>", false) + "x", 0, 0, "UTF-16 text has an odd number of bytes"},
       {Utf16(u"<a b=\"\xD800\"/>", false), 0, 0, "Invalid UTF-16 surrogate pair at byte 14"},
+      // Text that is not in its encoding: no declaration means UTF-8.
+      {"<a>\n <b c=\"caf\xE9\"/></a>", 2, 11, "Invalid UTF-8 byte 0xE9: the text is not in the encoding it declares"},
+      {"\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<a>\xC3\xA9\xC0\xAF</a>", 2, 5,
+       "Invalid UTF-8 byte 0xC0: the text is not in the encoding it declares"},
+      {"<a>\xED\xA0\x80</a>", 1, 4, "Invalid UTF-8 byte 0xED: the text is not in the encoding it declares"},
       // No file at all.
       {"missing", 0, 0, "The file cannot be opened: No such file or directory"},
   };

@@ -49,3 +49,15 @@ TEST_F(Examples, DevicePacksIntoABitExactImageAndUnpacksIntoEveryType) {
   expected[8] = 0x00;
   EXPECT_EQ(ImageOf(*device), expected);
 }
+
+// The examples are read by other XML tools too: libxml2's parser takes them.
+TEST(ExampleFiles, AllPassXmllint) {
+  if (std::system("command -v xmllint >/dev/null 2>&1") != 0) GTEST_SKIP() << "xmllint is not installed (libxml2-utils)";
+  std::size_t files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(APPCONFIG_EXAMPLES_DIR)) {
+    if (entry.path().extension() != ".xml") continue;
+    ++files;
+    EXPECT_EQ(XmllintErrors(entry.path().string()), "") << entry.path();
+  }
+  EXPECT_GT(files, 0u);
+}

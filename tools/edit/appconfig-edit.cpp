@@ -60,7 +60,6 @@ int main(int argc, char** argv) {
   }
   QApplication app(argc, argv);
   QApplication::setApplicationName("appconfig-edit");
-  KeepLogOutOfTheWay();
   if (!InitAppConfigLib() || !InitAppConfigUiLib()) {
     std::fprintf(stderr, "appconfig-edit: the appconfig libraries did not start\n");
     return 1;
