@@ -14,6 +14,7 @@ public:
     for (const Run& run : runs) {
       if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median") {
         m_times[run.benchmark_name()] = run.GetAdjustedRealTime();
+        m_cpuTimes[run.benchmark_name()] = run.GetAdjustedCPUTime();
         for (const auto& [name, counter] : run.counters) m_counters[run.benchmark_name() + ":" + name] = counter.value;
       }
     }
@@ -24,6 +25,11 @@ public:
   double Time(const std::string& name) const {
     const auto it = m_times.find(name);
     return it != m_times.end() ? it->second : 0.0;
+  }
+  // The same in CPU time, steadier than wall time on a loaded machine.
+  double CpuTime(const std::string& name) const {
+    const auto it = m_cpuTimes.find(name);
+    return it != m_cpuTimes.end() ? it->second : 0.0;
   }
   double Counter(const std::string& name, const std::string& counter) const {
     const auto it = m_counters.find(name + ":" + counter);
@@ -39,5 +45,6 @@ public:
 
 private:
   std::map<std::string, double> m_times;
+  std::map<std::string, double> m_cpuTimes;
   std::map<std::string, double> m_counters;
 };

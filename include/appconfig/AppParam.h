@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "appconfig/AppObject.h"
+#include "appconfig/AppText.h"
 #include "appconfig/AppTools.h"
 #include "appconfig/AppVariant.h"
 
@@ -137,10 +138,12 @@ protected:
   void TraceNotSupported(const char* operation, const char* file, unsigned line) const;
 
 private:
-  std::string m_strKey;
+  // Shared texts: a clone, an undo or a second reference to the same
+  // definition holds the same copies.
+  CAppText m_strKey;
   CAppParamGroup* m_pParent = nullptr;
-  std::string m_strAlias;
-  std::string m_strName;
-  std::string m_strHelp;
+  CAppText m_strAlias;
+  CAppText m_strName;
+  CAppText m_strHelp;
   CAppTools::Flags m_flags;
 };

@@ -58,7 +58,7 @@ public:
   void SetData(const std::vector<std::uint32_t>& values);
   void SetData(const std::vector<std::string>& texts);
   void GetData(std::vector<std::uint32_t>& values) const { values = m_values; }
-  void GetData(std::vector<std::string>& texts) const { texts = m_texts; }
+  void GetData(std::vector<std::string>& texts) const;
   using CAppParam::GetData;
   using CAppParam::SetData;
 
@@ -91,5 +91,5 @@ private:
   std::vector<std::uint32_t> m_currents;
   std::vector<std::uint32_t> m_defaults;
   std::vector<std::uint32_t> m_values;
-  std::vector<std::string> m_texts;
+  std::vector<CAppText> m_texts;  // shared, like the node's other texts
 };

@@ -58,7 +58,7 @@ public:
   void SetData(const std::vector<std::uint32_t>& values);
   void SetData(const std::vector<std::string>& texts);
   void GetData(std::vector<std::uint32_t>& values) const { values = m_values; }
-  void GetData(std::vector<std::string>& texts) const { texts = m_texts; }
+  void GetData(std::vector<std::string>& texts) const;
   using CAppParam::GetData;
   using CAppParam::SetData;
 
@@ -101,7 +101,7 @@ private:
   std::uint32_t m_nCurrent = kNoIndex;
   std::uint32_t m_nDefault = kNoIndex;
   std::vector<std::uint32_t> m_values;
-  std::vector<std::string> m_texts;
+  std::vector<CAppText> m_texts;  // shared, like the node's other texts
   std::uint32_t m_nBitSize = 0;
-  std::string m_strUnit;
+  CAppText m_strUnit;  // shared, like the node's other texts
 };

@@ -136,8 +136,9 @@ private:
   bool AppendIndexed(CAppParam* node, const std::string& key);
   bool RemoveChild(const std::string& key);
   void SwapChildren(std::size_t a, std::size_t b);
-  // The place of the child indexed under `upper` (hash `hash`); npos if none.
-  std::size_t FindPlace(const std::string& upper, std::uint32_t hash) const;
+  // The place of the child whose key is `key` in any case (hash `hash` of
+  // the upper-cased key); npos if none.
+  std::size_t FindPlace(const std::string& key, std::uint32_t hash) const;
   // The place of the child under `key`, in any case; npos if none.
   std::size_t PlaceOfKey(const std::string& key) const;
   // The slot that refers to the child at `place`.
@@ -147,12 +148,12 @@ private:
   void Reindex(std::size_t count);
   void GrowIndex(std::size_t count);
 
-  // Children in iteration order, with the upper-cased key each was adopted
-  // under at the same place. The index over them is open addressing in one
-  // array, so that a child costs no allocation of its own: each slot holds
-  // the key's hash in its high half and place + 1 in its low half (0: free).
+  // Children in iteration order. The index over them is open addressing in
+  // one array and keeps no copy of the keys, so that a child costs no
+  // allocation of its own: each slot holds the hash of the upper-cased key
+  // in its high half and place + 1 in its low half (0: free); a probe
+  // compares the child's own key without regard to case.
   std::vector<std::unique_ptr<CAppParam>> m_children;
-  std::vector<std::string> m_upperKeys;
   std::vector<std::uint64_t> m_slots;
   bool m_bAutoDelete = true;
   std::uint32_t m_nAutoIndex = 0;

@@ -81,7 +81,7 @@ private:
   CAppVariant m_default;
   CAppVariant m_min;
   CAppVariant m_max;
-  std::string m_strUnit;
+  CAppText m_strUnit;  // shared, like the node's other texts
   CAppTools::Type m_type{std::uint32_t{CAppVariant::VT_I4}};
   std::uint32_t m_nBase = 0;
 };

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "appconfig/AppParamGroup.h"
+#include "appconfig/AppText.h"
 #include "appconfig/AppTools.h"
 #include "appconfig/AppVariant.h"
 
@@ -85,6 +86,10 @@ public:
   virtual void _Do(unsigned char& value);
   virtual void _Do(signed char& value);
   virtual void _Do(std::string& value);
+  // A shared text goes through the string visit (same field code); a
+  // loaded text joins the copy of its characters already alive.
+  virtual void _Do(CAppText& value);
+  virtual void _Do(std::vector<CAppText>& array);
 
   // The field code of an integer type: by width and sign.
   template <class T>

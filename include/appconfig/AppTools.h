@@ -44,7 +44,7 @@ public:
   public:
     Flags() = default;
     Flags(std::uint32_t value) : m_nValue(value) {}
-    virtual ~Flags() = default;
+    ~Flags() = default;
     Flags(const Flags&) = default;
     Flags& operator=(const Flags&) = default;
     Flags& operator=(std::uint32_t value) {
@@ -97,7 +97,7 @@ public:
     // "Bad Type :<name>".
     explicit Type(const std::string& name) { StringToVT(name); }
     explicit Type(const char* name) { StringToVT(name != nullptr ? name : ""); }
-    virtual ~Type() = default;
+    ~Type() = default;
     Type(const Type&) = default;
     Type& operator=(const Type&) = default;
 

@@ -23,13 +23,24 @@ public:
   };
 
   CAppVariant() = default;
-  CAppVariant(const std::string& text) : m_vt(VT_BSTR), m_str(text) {}
-  CAppVariant(const char* text) : m_vt(VT_BSTR), m_str(text != nullptr ? text : "") {}
+  CAppVariant(const std::string& text) { SetString(text); }
+  CAppVariant(const char* text) { SetString(text != nullptr ? text : ""); }
   CAppVariant(std::int32_t value) { SetInt(VT_I4, value); }
   CAppVariant(std::uint32_t value) { SetUInt(VT_UI4, value); }
   CAppVariant(std::int64_t value) { SetInt(VT_I8, value); }
   CAppVariant(std::uint64_t value) { SetUInt(VT_UI8, value); }
   CAppVariant(double value) { SetDouble(VT_R8, value); }
+  // A copy of a string shares its characters until one of the two changes.
+  CAppVariant(const CAppVariant& other) noexcept : m_vt(other.m_vt), m_n(other.m_n) {
+    if (m_vt == VT_BSTR) ++m_n.s->refs;
+  }
+  CAppVariant(CAppVariant&& other) noexcept : m_vt(other.m_vt), m_n(other.m_n) {
+    other.m_vt = VT_EMPTY;
+    other.m_n.u = 0;
+  }
+  CAppVariant& operator=(const CAppVariant& other);
+  CAppVariant& operator=(CAppVariant&& other) noexcept;
+  ~CAppVariant() { Clear(); }
 
   std::uint16_t GetType() const { return m_vt; }
   bool IsEmpty() const { return m_vt == VT_EMPTY; }
@@ -55,11 +66,12 @@ public:
     return *this;
   }
 
-  // Raw reads of the stored value (integers sign- or zero-extended by type).
-  std::int64_t GetInt64() const { return m_n.i; }
-  std::uint64_t GetUInt64() const { return m_n.u; }
-  double GetDouble() const { return m_n.d; }
-  const std::string& GetStringRef() const { return m_str; }
+  // Raw reads of the stored value (integers sign- or zero-extended by type);
+  // 0 and "" for a value of another kind.
+  std::int64_t GetInt64() const { return m_vt != VT_BSTR ? m_n.i : 0; }
+  std::uint64_t GetUInt64() const { return m_vt != VT_BSTR ? m_n.u : 0; }
+  double GetDouble() const { return m_vt != VT_BSTR ? m_n.d : 0.0; }
+  const std::string& GetStringRef() const { return m_vt == VT_BSTR ? m_n.s->text : EmptyString(); }
 
   // Makes this variant a copy of `source` (of itself when null) converted to
   // `code`:
@@ -114,11 +126,19 @@ public:
   bool operator==(const CAppVariant& other) const;
 
 private:
+  // A string value, held by the variant and its unchanged copies.
+  struct SharedString {
+    std::string text;
+    std::uint32_t refs;
+  };
+  static const std::string& EmptyString();
+
+  // A number in place; a string on the heap only when the variant is one.
   std::uint16_t m_vt = VT_EMPTY;
   union {
     std::int64_t i;
     std::uint64_t u;
     double d;
+    SharedString* s;
   } m_n{0};
-  std::string m_str;
 };

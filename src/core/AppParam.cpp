@@ -17,7 +17,7 @@ void CAppParam::TraceNotSupported(const char* operation, const char* file, unsig
   CAppDebug::Logger& log = CAppDebug::GetLogger();
   log.Info(file, line);
   log.Trace("%s not supported for class : %s key: %s", operation, GetClassName().c_str(),
-            m_strKey.c_str());
+            m_strKey.Get().c_str());
 }
 
 // --- Virtual operations -----------------------------------------------------
@@ -153,7 +153,7 @@ CAppParamGroup* CAppParam::GetPath(std::string& path) {
   path.clear();
   CAppParam* node = this;
   while (node->m_pParent != nullptr) {
-    path = path.empty() ? node->m_strKey : node->m_strKey + "\\" + path;
+    path = path.empty() ? node->m_strKey.Get() : node->m_strKey.Get() + "\\" + path;
     node = node->m_pParent;
   }
   return node->GetGroup();
@@ -166,9 +166,9 @@ std::string CAppParam::GetPath() {
 }
 
 std::string CAppParam::GetFullKey() const {
-  std::string full = m_strKey;
+  std::string full = m_strKey.Get();
   for (const CAppParam* node = m_pParent; node != nullptr; node = node->m_pParent) {
-    full = node->m_strKey + "\\" + full;
+    full = node->m_strKey.Get() + "\\" + full;
   }
   return full;
 }

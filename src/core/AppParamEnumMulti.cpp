@@ -66,7 +66,7 @@ void CAppParamEnumMulti::GetEntry(unsigned index, std::uint32_t& defaultNumber,
   defaultNumber = NumberAt(m_defaults, index);
   currentNumber = NumberAt(m_currents, index);
   value = m_values[index];
-  text = index < m_texts.size() ? m_texts[index] : std::string();
+  text = index < m_texts.size() ? m_texts[index].Get() : std::string();
 }
 
 std::uint32_t CAppParamEnumMulti::GetNumber(unsigned index) {
@@ -103,7 +103,7 @@ void CAppParamEnumMulti::SetData(std::uint32_t value, unsigned index) {
 }
 
 void CAppParamEnumMulti::SetData(const std::string& text, unsigned index) {
-  SetEntry(m_texts, text, index, *this);
+  SetEntry(m_texts, CAppText(text), index, *this);
 }
 
 void CAppParamEnumMulti::SetData(const std::vector<std::uint32_t>& values) {
@@ -114,6 +114,8 @@ void CAppParamEnumMulti::SetData(const std::vector<std::string>& texts) {
   SetEntries(m_texts, texts, *this);
 }
 
+void CAppParamEnumMulti::GetData(std::vector<std::string>& texts) const { AppParamEnum::CopyTexts(m_texts, texts); }
+
 // --- Slots ------------------------------------------------------------------------
 
 bool CAppParamEnumMulti::_GetFmtValue(std::string& out, CAppResources* /*resources*/) {
@@ -121,7 +123,7 @@ bool CAppParamEnumMulti::_GetFmtValue(std::string& out, CAppResources* /*resourc
   for (std::size_t i = 0; i < m_currents.size(); ++i) {
     if (m_currents[i] == 0) continue;
     if (!out.empty()) out += ", ";
-    if (i < m_texts.size()) out += m_texts[i];
+    if (i < m_texts.size()) out += m_texts[i].Get();
     const std::size_t cut = Utf8Prefix(out, kMaxFmtChars);
     if (cut < out.size()) {
       out.resize(cut);

@@ -49,13 +49,20 @@ void SetEntry(std::vector<T>& array, const T& value, unsigned index, CAppParam& 
 }
 
 // Replaces a whole array; another length reports 13680 and changes nothing.
-template <class T>
-void SetEntries(std::vector<T>& array, const std::vector<T>& values, CAppParam& param) {
+template <class T, class U>
+void SetEntries(std::vector<T>& array, const std::vector<U>& values, CAppParam& param) {
   if (values.size() != array.size()) {
     ReportKeyName(13680, param);
     return;
   }
-  array = values;
+  array.assign(values.begin(), values.end());
+}
+
+// The entry texts as plain strings.
+inline void CopyTexts(const std::vector<CAppText>& texts, std::vector<std::string>& out) {
+  out.clear();
+  out.reserve(texts.size());
+  for (const CAppText& text : texts) out.push_back(text.Get());
 }
 
 }  // namespace AppParamEnum

@@ -34,7 +34,7 @@ void CAppParamEnumSingle::GetEntry(unsigned index, std::uint32_t& value, std::st
     return;
   }
   value = m_values[index];
-  text = index < m_texts.size() ? m_texts[index] : std::string();
+  text = index < m_texts.size() ? m_texts[index].Get() : std::string();
 }
 
 void CAppParamEnumSingle::SetEntryText(unsigned index, const std::string& text) {
@@ -75,7 +75,7 @@ void CAppParamEnumSingle::SetData(std::uint32_t value, unsigned index) {
 }
 
 void CAppParamEnumSingle::SetData(const std::string& text, unsigned index) {
-  SetEntry(m_texts, text, index, *this);
+  SetEntry(m_texts, CAppText(text), index, *this);
 }
 
 void CAppParamEnumSingle::SetData(const std::vector<std::uint32_t>& values) {
@@ -86,10 +86,12 @@ void CAppParamEnumSingle::SetData(const std::vector<std::string>& texts) {
   SetEntries(m_texts, texts, *this);
 }
 
+void CAppParamEnumSingle::GetData(std::vector<std::string>& texts) const { AppParamEnum::CopyTexts(m_texts, texts); }
+
 // --- Slots ------------------------------------------------------------------------
 
 bool CAppParamEnumSingle::_GetFmtValue(std::string& out, CAppResources* /*resources*/) {
-  out = IsValidIndex(m_nCurrent) && m_nCurrent < m_texts.size() ? m_texts[m_nCurrent] : "???";
+  out = IsValidIndex(m_nCurrent) && m_nCurrent < m_texts.size() ? m_texts[m_nCurrent].Get() : std::string("???");
   return true;
 }
 

@@ -1,6 +1,6 @@
 #include "appconfig/AppParamGroup.h"
 
-#include <cstring>
+#include <string_view>
 #include <utility>
 
 #include "appconfig/AppDataRecord.h"
@@ -38,23 +38,42 @@ CAppParamGroup::~CAppParamGroup() {
 
 namespace {
 
-// Keys are short: a hash of the upper-cased key eight bytes a step, the
-// tail gathered byte by byte, finished so that the low bits the slots are
-// chosen by depend on every byte.
-std::uint32_t KeyHash(const std::string& upper) {
-  constexpr std::uint64_t kMul = 0x9E3779B97F4A7C15ull;
-  const char* p = upper.data();
-  std::size_t n = upper.size();
-  std::uint64_t h = kMul ^ n;
-  for (; n >= 8; p += 8, n -= 8) {
-    std::uint64_t word;
-    std::memcpy(&word, p, sizeof word);
-    h = (h ^ word) * kMul;
-    h ^= h >> 29;
+bool HasHighBytes(std::string_view key) {
+  for (const char c : key) {
+    if (static_cast<unsigned char>(c) >= 0x80) return true;
   }
-  std::uint64_t tail = 0;
-  for (std::size_t i = 0; i < n; ++i) tail |= std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
-  h = (h ^ tail) * kMul;
+  return false;
+}
+
+unsigned char UpperAscii(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return u >= 'a' && u <= 'z' ? static_cast<unsigned char>(u - ('a' - 'A')) : u;
+}
+
+// The index compares keys as CAppTools::MakeUpper would, without keeping an
+// upper-cased copy: plain ASCII keys (nearly all) are folded byte by byte,
+// others through MakeUpper itself.
+bool SameKey(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  if (HasHighBytes(a) || HasHighBytes(b)) {
+    return CAppTools::MakeUpper(std::string(a)) == CAppTools::MakeUpper(std::string(b));
+  }
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
+  }
+  return true;
+}
+
+// FNV-1a over the upper-cased bytes, finished so that the low bits the
+// slots are chosen by depend on every byte.
+std::uint32_t KeyHash(std::string_view key) {
+  std::string upper;
+  if (HasHighBytes(key)) {
+    upper = CAppTools::MakeUpper(std::string(key));
+    key = upper;
+  }
+  std::uint64_t h = 0xCBF29CE484222325ull;
+  for (const char c : key) h = (h ^ UpperAscii(c)) * 0x100000001B3ull;
   h ^= h >> 32;
   h *= 0xD6E8FEB86659FD93ull;
   return static_cast<std::uint32_t>(h ^ (h >> 32));
@@ -75,26 +94,25 @@ std::uint64_t MakeSlot(std::uint32_t hash, std::size_t place) {
 
 }  // namespace
 
-std::size_t CAppParamGroup::FindPlace(const std::string& upper, std::uint32_t hash) const {
+std::size_t CAppParamGroup::FindPlace(const std::string& key, std::uint32_t hash) const {
   if (m_slots.empty()) return std::string::npos;
   const std::size_t mask = m_slots.size() - 1;
   for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
     const std::uint64_t slot = m_slots[i];
     if (slot == 0) return std::string::npos;
     const std::size_t place = static_cast<std::size_t>(slot & kPlaceMask) - 1;
-    if ((slot >> 32) == hash && m_upperKeys[place] == upper) return place;
+    if ((slot >> 32) == hash && SameKey(m_children[place]->GetKey(), key)) return place;
   }
 }
 
-std::size_t CAppParamGroup::PlaceOfKey(const std::string& key) const {
-  const std::string upper = CAppTools::MakeUpper(key);
-  return FindPlace(upper, KeyHash(upper));
-}
+std::size_t CAppParamGroup::PlaceOfKey(const std::string& key) const { return FindPlace(key, KeyHash(key)); }
 
 std::size_t CAppParamGroup::SlotOf(std::size_t place) const {
   const std::size_t mask = m_slots.size() - 1;
   const std::uint64_t wanted = static_cast<std::uint64_t>(place) + 1;
-  for (std::size_t i = KeyHash(m_upperKeys[place]) & mask;; i = (i + 1) & mask) {
+  // Every slot is visited at worst, so a child whose key changed since it
+  // was indexed is still found.
+  for (std::size_t i = KeyHash(m_children[place]->GetKey()) & mask;; i = (i + 1) & mask) {
     if ((m_slots[i] & kPlaceMask) == wanted) return i;
   }
 }
@@ -108,7 +126,9 @@ void CAppParamGroup::InsertSlot(std::uint32_t hash, std::size_t place) {
 
 void CAppParamGroup::Reindex(std::size_t count) {
   m_slots.assign(SlotsFor(count), 0);
-  for (std::size_t place = 0; place < m_upperKeys.size(); ++place) InsertSlot(KeyHash(m_upperKeys[place]), place);
+  for (std::size_t place = 0; place < m_children.size(); ++place) {
+    InsertSlot(KeyHash(m_children[place]->GetKey()), place);
+  }
 }
 
 void CAppParamGroup::GrowIndex(std::size_t count) {
@@ -123,7 +143,6 @@ void CAppParamGroup::GrowIndex(std::size_t count) {
 void CAppParamGroup::Reserve(std::size_t count) {
   const std::size_t total = m_children.size() + count;
   m_children.reserve(total);
-  m_upperKeys.reserve(total);
   if (2 * total > m_slots.size()) GrowIndex(total);
 }
 
@@ -148,18 +167,11 @@ bool CAppParamGroup::AddOwnKey(CAppParam* node) {
 }
 
 bool CAppParamGroup::AppendIndexed(CAppParam* node, const std::string& key) {
-  std::string upper = CAppTools::MakeUpper(key);
-  const std::uint32_t hash = KeyHash(upper);
-  if (FindPlace(upper, hash) != std::string::npos) return false;
+  const std::uint32_t hash = KeyHash(key);
+  if (FindPlace(key, hash) != std::string::npos) return false;
   const std::size_t place = m_children.size();
   if (2 * (place + 1) > m_slots.size()) GrowIndex(place + 1);
-  m_upperKeys.push_back(std::move(upper));
-  try {
-    m_children.emplace_back(node);
-  } catch (...) {
-    m_upperKeys.pop_back();
-    throw;
-  }
+  m_children.emplace_back(node);
   InsertSlot(hash, place);
   return true;
 }
@@ -168,7 +180,6 @@ void CAppParamGroup::SwapChildren(std::size_t a, std::size_t b) {
   const std::size_t slotA = SlotOf(a);
   const std::size_t slotB = SlotOf(b);
   std::swap(m_children[a], m_children[b]);
-  std::swap(m_upperKeys[a], m_upperKeys[b]);
   m_slots[slotA] = (m_slots[slotA] & ~kPlaceMask) | (static_cast<std::uint64_t>(b) + 1);
   m_slots[slotB] = (m_slots[slotB] & ~kPlaceMask) | (static_cast<std::uint64_t>(a) + 1);
 }
@@ -315,15 +326,27 @@ bool CAppParamGroup::RemoveParam(const std::string& path) {
 }
 
 bool CAppParamGroup::Rekey(const std::string& oldKey, const std::string& newKey) {
-  const std::size_t place = PlaceOfKey(oldKey);
-  if (place == std::string::npos || newKey.empty() || newKey.find('\\') != std::string::npos) return false;
-  std::string upper = CAppTools::MakeUpper(newKey);
-  if (upper != m_upperKeys[place]) {
-    if (FindPlace(upper, KeyHash(upper)) != std::string::npos) return false;
-    m_upperKeys[place] = std::move(upper);
-    Reindex(m_children.size());
+  if (newKey.empty() || newKey.find('\\') != std::string::npos || m_slots.empty()) return false;
+  // The index keeps no key: the child indexed under `oldKey` holds it still,
+  // or holds a key already changed (which no longer gives that hash).
+  const std::uint32_t hash = KeyHash(oldKey);
+  const std::size_t mask = m_slots.size() - 1;
+  std::size_t place = std::string::npos;
+  for (std::size_t i = hash & mask; m_slots[i] != 0; i = (i + 1) & mask) {
+    if ((m_slots[i] >> 32) != hash) continue;
+    const std::size_t candidate = static_cast<std::size_t>(m_slots[i] & kPlaceMask) - 1;
+    const std::string& held = m_children[candidate]->GetKey();
+    if (SameKey(held, oldKey)) {
+      place = candidate;
+      break;
+    }
+    if (place == std::string::npos && KeyHash(held) != hash) place = candidate;
   }
+  if (place == std::string::npos) return false;
+  const std::size_t other = PlaceOfKey(newKey);
+  if (other != std::string::npos && other != place) return false;
   m_children[place]->SetKey(newKey);
+  Reindex(m_children.size());
   return true;
 }
 
@@ -332,7 +355,6 @@ bool CAppParamGroup::RemoveChild(const std::string& key) {
   if (place == std::string::npos) return false;
   std::unique_ptr<CAppParam> removed = std::move(m_children[place]);
   m_children.erase(m_children.begin() + static_cast<std::ptrdiff_t>(place));
-  m_upperKeys.erase(m_upperKeys.begin() + static_cast<std::ptrdiff_t>(place));
   // The places behind it all moved: the index is rebuilt.
   Reindex(m_children.size());
   removed->SetParent(nullptr);
@@ -343,7 +365,6 @@ void CAppParamGroup::RemoveAll() {
   // Unlink everything first so that a dying child cannot reach its siblings.
   std::vector<std::unique_ptr<CAppParam>> doomed = std::move(m_children);
   m_children.clear();
-  m_upperKeys.clear();
   m_slots.clear();
   for (auto& child : doomed) {
     if (child) child->SetParent(nullptr);

@@ -83,10 +83,29 @@ void CAppRecord::_Do(short& value) { DoScalar(IntegerCode<short>(), &value); }
 void CAppRecord::_Do(unsigned char& value) { DoScalar(IntegerCode<unsigned char>(), &value); }
 void CAppRecord::_Do(signed char& value) { DoScalar(IntegerCode<signed char>(), &value); }
 void CAppRecord::_Do(std::string& value) { DoScalar(FT_STRING, &value); }
+void CAppRecord::_Do(CAppText& value) {
+  SetType(FT_STRING);
+  if (!GetField()) return;
+  std::string text = value.Get();
+  Serialize(&text, 0);
+  if (IsModeLoad()) value = text;
+  Validate();
+}
 
 void CAppRecord::_Do(std::vector<std::uint8_t>& array) { DoArray(FT_BYTES, array); }
 void CAppRecord::_Do(std::vector<std::uint32_t>& array) { DoArray(FT_DWORDS, array); }
 void CAppRecord::_Do(std::vector<std::string>& array) { DoArray(FT_STRINGS, array); }
+void CAppRecord::_Do(std::vector<CAppText>& array) {
+  SetType(FT_STRINGS);
+  if (!GetField()) return;
+  if (IsModeLoad()) array.resize(GetCount());
+  for (std::size_t i = 0; i < array.size(); ++i) {
+    std::string text = array[i].Get();
+    Serialize(&text, static_cast<unsigned>(i));
+    if (IsModeLoad()) array[i] = text;
+  }
+  Validate();
+}
 
 void CAppRecord::_Do(std::list<std::string>& list) {
   SetType(FT_STRINGS);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string>
 #include <system_error>
+#include <utility>
 
 #include "appconfig/AppException.h"
 #include "appconfig/AppLog.h"
@@ -184,10 +185,26 @@ std::string NumberText(const Number& number) {
 
 }  // namespace
 
+CAppVariant& CAppVariant::operator=(const CAppVariant& other) {
+  if (this != &other) *this = CAppVariant(other);
+  return *this;
+}
+
+CAppVariant& CAppVariant::operator=(CAppVariant&& other) noexcept {
+  std::swap(m_vt, other.m_vt);
+  std::swap(m_n, other.m_n);
+  return *this;
+}
+
+const std::string& CAppVariant::EmptyString() {
+  static const std::string* const empty = new std::string;
+  return *empty;
+}
+
 void CAppVariant::Clear() {
+  if (m_vt == VT_BSTR && --m_n.s->refs == 0) delete m_n.s;
   m_vt = VT_EMPTY;
   m_n.u = 0;
-  m_str.clear();
 }
 
 void CAppVariant::SetInt(std::uint16_t vt, std::int64_t value) {
@@ -217,9 +234,14 @@ void CAppVariant::SetDouble(std::uint16_t vt, double value) {
 }
 
 void CAppVariant::SetString(const std::string& text) {
+  if (m_vt == VT_BSTR && m_n.s->refs == 1) {
+    m_n.s->text = text;
+    return;
+  }
+  auto* block = new SharedString{text, 1};
   Clear();
   m_vt = VT_BSTR;
-  m_str = text;
+  m_n.s = block;
 }
 
 bool CAppVariant::ConvertValue(const CAppVariant& source, std::uint16_t code, CAppVariant& result) {
@@ -228,7 +250,7 @@ bool CAppVariant::ConvertValue(const CAppVariant& source, std::uint16_t code, CA
     return true;
   }
   if (code == VT_BSTR && source.m_vt == VT_BSTR) {
-    result.SetString(source.m_str);
+    result.SetString(source.m_n.s->text);
     return true;
   }
   const TypeInfo* target = NumericInfo(code);
@@ -259,9 +281,9 @@ void CAppVariant::ChangeTypeThrow(std::uint16_t code, const CAppVariant* source,
     if (const TypeInfo* info = IntegerInfo(from.m_vt); info != nullptr && info->bits <= 32) {
       word = static_cast<std::uint32_t>(from.m_n.u);  // canonical form: low bits are the value
       haveWord = true;
-    } else if (from.m_vt == VT_BSTR && from.m_str.find('\0') == std::string::npos) {
+    } else if (from.m_vt == VT_BSTR && from.m_n.s->text.find('\0') == std::string::npos) {
       try {
-        word = CAppTools::StringToDwordThrow(from.m_str.c_str(), target->isSigned, 0xFFFFFFFFu);
+        word = CAppTools::StringToDwordThrow(from.m_n.s->text.c_str(), target->isSigned, 0xFFFFFFFFu);
         haveWord = true;
       } catch (const CAppException&) {
         // Not a number in any base: the change fails below.
@@ -293,15 +315,15 @@ void CAppVariant::ChangeType(std::uint16_t code, const CAppVariant* source, bool
 }
 
 std::string CAppVariant::ToString() const {
-  if (m_vt == VT_BSTR) return m_str;
+  if (m_vt == VT_BSTR) return m_n.s->text;
   CAppVariant text;
   if (!ConvertValue(*this, VT_BSTR, text)) APP_THROW("CAppVariant : can't make this kind of convertion");
-  return text.m_str;
+  return text.GetStringRef();
 }
 
 bool CAppVariant::operator==(const CAppVariant& other) const {
   if (m_vt != other.m_vt) return false;
-  if (m_vt == VT_BSTR) return m_str == other.m_str;
+  if (m_vt == VT_BSTR) return m_n.s->text == other.m_n.s->text;
   if (m_vt == VT_R4 || m_vt == VT_R8) return m_n.d == other.m_n.d;
   return m_vt == VT_EMPTY || m_n.u == other.m_n.u;
 }

@@ -198,6 +198,21 @@ TEST_F(AppStreamXML, Load_RepeatedReferencesGiveWhatAReadOfTheDefinitionGives) {
   }
 }
 
+// The references to one definition hold its texts once between them.
+TEST_F(AppStreamXML, Load_ReferencesShareTheTextsOfTheirDefinition) {
+  WriteDescription("shared", R"(
+  <Group Key="ROOT"><ParamRef Key="A" Ref="MODE"/><ParamRef Key="B" Ref="MODE" Name="Autre mode"/></Group>
+  <Param Key="MODE" Type="EnumSingle" Help="Choix du mode de fonctionnement du variateur">
+    <Array Name="Value"><Element Value="1"/></Array></Param>)");
+  const std::unique_ptr<CAppParam> root = CAppStreamXML::Load("shared", nullptr, "ROOT");
+  ASSERT_NE(root, nullptr);
+  const CAppParam* a = root->GetGroup()->FindChild("A");
+  const CAppParam* b = root->GetGroup()->FindChild("B");
+  ASSERT_TRUE(a != nullptr && b != nullptr);
+  EXPECT_EQ(a->GetHelp(), "Choix du mode de fonctionnement du variateur");
+  EXPECT_EQ(a->GetHelp().data(), b->GetHelp().data());
+}
+
 TEST_F(AppStreamXML, Load_BadDescriptionsThrowClearMessages) {
   WriteDescription("bad", R"(<Param Key="NOTYPE"/><Param Key="BADTYPE" Type="Nothing"/><Param Key="RULE" Type="CAppDataRecord"/>
     <Group Key="WRONG_FIELD"><Array Name="AutoIndex"><Element Value="1"/></Array></Group>
