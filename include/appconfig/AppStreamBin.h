@@ -95,10 +95,13 @@ public:
                         const std::vector<std::string>& keys);
   // A snapshot of `param` (a binary file in memory) for MakeUndo.
   static std::unique_ptr<CAppToolsBin::Stream> CreateUndo(CAppParam* param);
-  // Gives `param` and its subtree the values of the snapshot again. `param`
-  // stays the same object; the children of its groups are destroyed and
-  // recreated from the snapshot, so hold no pointer to a child across an
-  // undo.
+  // Gives `param` and its subtree the values of the snapshot again, in
+  // place: `param` stays the same object, and so does every node below it
+  // whose group still has the shape the snapshot recorded (the same keys
+  // and classes of children in the same order), so pointers to those nodes
+  // stay valid. Only a group whose children differ in shape (one added,
+  // removed or moved since the snapshot) has its children destroyed and
+  // recreated from the snapshot. Fields the snapshot lacks keep their values.
   static void MakeUndo(CAppToolsBin::Stream* snapshot, CAppParam* param);
 
   // --- Streams and records ----------------------------------------------------
@@ -159,13 +162,17 @@ public:
   // Reads a whole file in its constructor into `param`, which is created
   // from the file's class name when null (and then owned by the caller). An
   // empty data section leaves `param` as it is. The stream's bytes are
-  // copied first; every offset read from them is checked before use.
+  // copied first; every offset read from them is checked before use. With
+  // `keepChildren`, a group whose stored children have the keys and classes
+  // of its own, in the same order, reads them into its own children instead
+  // of recreating them.
   class LoadStream : public Stream {
   public:
     LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& param);
     // The same for the bytes of `file`, which its errors name with the byte
     // offset where reading stopped: "... (file F, byte N)".
-    LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& param, const std::string& file);
+    LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& param, const std::string& file,
+               bool keepChildren = false);
     ~LoadStream() override;
 
   private:
@@ -178,6 +185,7 @@ public:
     void ReadParam(CAppParam*& param);
 
     std::unique_ptr<Reader> m_pReader;
+    bool m_bKeepChildren = false;
   };
 
   // Copies a parameter into another through the record protocol: the source

@@ -491,6 +491,8 @@ public:
   bool GetField() override;
   unsigned GetCount() override { return m_nField != kNone ? Info(m_nField).count : 0; }
   void Serialize(void* value, unsigned index) override;
+  using CAppRecord::_Do;
+  void _Do(CAppParamGroup& group) override;
 
 private:
   static constexpr std::size_t kNone = ~std::size_t{0};
@@ -507,6 +509,8 @@ private:
   void ListEntries(std::size_t field);
   void ReadValue(void* value, const FieldType& asked, const Element& info, unsigned index);
   void ReadParamEntry(void* value, Element entry);
+  std::string_view StoredKey(const Element& entry) const;
+  bool HoldsChildrenOf(const Element& info, CAppParamGroup& group) const;
 
   LoadStream* m_pStream;
   LoadStream::Reader& m_reader;
@@ -530,8 +534,9 @@ std::string Where(const std::string& file, std::uint64_t at) {
 CAppStreamBin::LoadStream::LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& param)
     : LoadStream(bytes, param, std::string()) {}
 
-CAppStreamBin::LoadStream::LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& param, const std::string& file)
-    : Stream(bytes), m_pReader(std::make_unique<Reader>(*this)) {
+CAppStreamBin::LoadStream::LoadStream(CAppToolsBin::Stream* bytes, CAppParam*& param, const std::string& file,
+                                      bool keepChildren)
+    : Stream(bytes), m_pReader(std::make_unique<Reader>(*this)), m_bKeepChildren(keepChildren) {
   try {
     ReadAll(bytes, param);
   } catch (CAppException& e) {
@@ -777,6 +782,57 @@ void CAppStreamBin::LoadRecord::ReadParamEntry(void* value, Element entry) {
   if (param == nullptr) param = m_reader.CreateParam(entry.field.name);
   LoadRecord record(m_pStream, entry.offset, entry.field.end);
   param->Serialize(&record);
+}
+
+// The "Key" string of a stored parameter entry; empty when it has none.
+std::string_view CAppStreamBin::LoadRecord::StoredKey(const Element& entry) const {
+  for (std::uint32_t pos = entry.offset; pos < entry.field.end;) {
+    const ST_FIELD field = m_reader.ReadField(pos, entry.field.end);
+    if (field.type == FT_STRING && field.end - pos == HEADER_SIZE + 4 &&
+        EqualNoCase(m_pStream->GetName(field.name), "Key")) {
+      const std::uint64_t index = m_reader.ReadNumber(pos + HEADER_SIZE, 4);
+      if (index >= m_pStream->GetStringCount()) APP_THROW("Bad data index");
+      return m_pStream->GetName(static_cast<std::uint32_t>(index));
+    }
+    pos = field.end;
+  }
+  return {};
+}
+
+// Whether the listed group field `info` stores children with the keys and
+// classes of the group's own, in the same order.
+bool CAppStreamBin::LoadRecord::HoldsChildrenOf(const Element& info, CAppParamGroup& group) const {
+  if (info.count != group.GetCount()) return false;
+  std::uint32_t i = info.first;
+  for (POSITION pos = group.GetStartPosition(); pos != nullptr; ++i) {
+    const CAppParam* child = group.GetNextPtr(pos);
+    const Element& entry = Info(i);
+    if (child == nullptr || !EqualNoCase(m_pStream->GetName(entry.field.name), child->GetClassName()) ||
+        StoredKey(entry) != child->GetKey()) {
+      return false;
+    }
+  }
+  return true;
+}
+
+void CAppStreamBin::LoadRecord::_Do(CAppParamGroup& group) {
+  if (!m_pStream->m_bKeepChildren) {
+    CAppRecord::_Do(group);
+    return;
+  }
+  SetType(FT_GROUP);
+  if (!GetField()) return;
+  const Element info = Info(m_nField);  // a copy: reading children grows the stack
+  if (!HoldsChildrenOf(info, group)) {
+    CAppRecord::_Do(group);  // recreated: asks for the same field again
+    return;
+  }
+  std::uint32_t i = info.first;
+  for (POSITION pos = group.GetStartPosition(); pos != nullptr; ++i) {
+    CAppParam* child = group.GetNextPtr(pos);
+    ReadParamEntry(&child, Info(i));
+  }
+  Validate();
 }
 
 // --- Clone ------------------------------------------------------------------------------
@@ -1045,7 +1101,7 @@ std::unique_ptr<CAppToolsBin::Stream> CAppStreamBin::CreateUndo(CAppParam* param
 void CAppStreamBin::MakeUndo(CAppToolsBin::Stream* snapshot, CAppParam* param) {
   APP_CHECK_POINTER(snapshot);
   APP_CHECK_POINTER(param);
-  LoadStream load(snapshot, param);
+  LoadStream load(snapshot, param, std::string(), true);
 }
 
 // --- Files -------------------------------------------------------------------------------

@@ -48,7 +48,7 @@ bool CAppDialog::OnInitDialog() {
     m_pLink->OnActive();
     return true;
   } catch (...) {
-    AppTraceCurrentException();
+    AppReportCurrentException();
     return false;
   }
 }
@@ -71,22 +71,12 @@ void CAppDialog::AddStandardButtons() {
 }
 
 void CAppDialog::accept() {
-  try {
-    if (OnExit() == 0) return;
-  } catch (...) {
-    AppTraceCurrentException();
-    return;
-  }
-  QDialog::accept();
+  int exited = 0;
+  AppGuard([&] { exited = OnExit(); });
+  if (exited != 0) QDialog::accept();
 }
 
 void CAppDialog::timerEvent(QTimerEvent* event) {
-  const bool mine = m_pTimer->OnTimerEvent(event, [this] {
-    try {
-      m_pLink->OnUserTimer();
-    } catch (...) {
-      AppTraceCurrentException();
-    }
-  });
+  const bool mine = m_pTimer->OnTimerEvent(event, [this] { AppGuard([this] { m_pLink->OnUserTimer(); }); });
   if (!mine) QDialog::timerEvent(event);
 }

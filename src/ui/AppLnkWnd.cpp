@@ -1,5 +1,7 @@
 #include "appconfig/ui/AppLnkWnd.h"
 
+#include <exception>
+
 #include "appconfig/AppKeyboard.h"
 #include "appconfig/AppLog.h"
 #include "appconfig/AppParam.h"
@@ -7,6 +9,11 @@
 #include "appconfig/AppResources.h"
 #include "appconfig/AppRuleInterface.h"
 #include "appconfig/AppUserInterface.h"
+#include "appconfig/ui/AppCtrlList.h"
+#include "appconfig/ui/AppCtrlTree.h"
+#include "appconfig/ui/AppPage.h"
+#include "appconfig/ui/AppSheet.h"
+#include "AppUiTrace.h"
 #include "platform/AppDialogTemplate.h"
 #include "platform/AppHelp.h"
 #include "platform/AppWindowMessages.h"
@@ -201,31 +208,31 @@ void SendToControls(CAppToolsLnk::View* view, AppWindowMessage message) {
 
 void CAppLnkWnd::OnActive() {
   ModifyFlags(0, LNK_ACTIVATING);
-  if (CAppToolsLnk::View* view = GetActiveView()) {
-    SendToControls(view, AppWindowMessage::CtrlBeginActivate);
-    for (unsigned i = 0; i < view->GetExchDataCount(); ++i) view->GetExchDataAt(i)->ParamToCtrl();
-  }
-  // The flag must not outlive a throwing hook: later changes would be lost.
+  // Whatever throws, the flag goes and the controls draw again: a page left
+  // activating would ignore every later change, and stay undrawn.
+  std::exception_ptr failure;
   try {
+    if (CAppToolsLnk::View* view = GetActiveView()) {
+      SendToControls(view, AppWindowMessage::CtrlBeginActivate);
+      for (unsigned i = 0; i < view->GetExchDataCount(); ++i) view->GetExchDataAt(i)->ParamToCtrl();
+    }
     OnUserActive();
   } catch (...) {
-    ModifyFlags(LNK_ACTIVATING, 0);
-    throw;
+    failure = std::current_exception();
   }
   ModifyFlags(LNK_ACTIVATING, 0);
   if (CAppToolsLnk::View* view = GetActiveView()) {
     SendToControls(view, AppWindowMessage::CtrlEndActivate);
   }
+  if (failure) std::rethrow_exception(failure);
   EnableHelp(OnClickHelp(0));
 }
 
 int CAppLnkWnd::OnChange(unsigned ctrlId) {
   if (IsFlagsEnable(LNK_ACTIVATING)) return 1;
-  try {
-    return OnUserChange(ctrlId);
-  } catch (...) {
-    return 0;
-  }
+  int result = 0;
+  AppGuard([&] { result = OnUserChange(ctrlId); });
+  return result;
 }
 
 void CAppLnkWnd::RefreshParams() {
@@ -285,6 +292,39 @@ int CAppLnkWnd::IsProperties(CAppParam* param) {
   return m_pResources != nullptr && m_pResources->IsProperties(param) ? 1 : 0;
 }
 
+namespace {
+
+// Every node of the subtree of `param`, in tree order.
+void CollectNodes(CAppParam* param, std::vector<const CAppParam*>& nodes) {
+  nodes.push_back(param);
+  if (CAppParamGroup* group = param->GetGroup()) {
+    for (POSITION pos = group->GetStartPosition(); pos != nullptr;) CollectNodes(group->GetNextPtr(pos), nodes);
+  }
+}
+
+std::vector<const CAppParam*> NodesBelow(CAppParam* param) {
+  std::vector<const CAppParam*> nodes;
+  if (param != nullptr) CollectNodes(param, nodes);
+  return nodes;
+}
+
+// The lists and trees of the other pages of the sheet `window` belongs to
+// forget their rows: they may hold nodes that are gone, and a page fills
+// them again when it becomes active.
+void ForgetOtherPages(QWidget* window) {
+  auto* page = qobject_cast<CAppPage*>(window);
+  CAppSheet* sheet = page != nullptr ? page->GetSheet() : nullptr;
+  if (sheet == nullptr) return;
+  for (int i = 0; i < sheet->GetPageCount(); ++i) {
+    CAppPage* other = sheet->GetAppPage(i);
+    if (other == nullptr || other == page) continue;
+    for (CAppCtrlList* list : other->findChildren<CAppCtrlList*>()) list->RemoveAll();
+    for (CAppCtrlTree* tree : other->findChildren<CAppCtrlTree*>()) tree->RemoveAll();
+  }
+}
+
+}  // namespace
+
 int CAppLnkWnd::OnProperties(CAppParam* param, CAppSheet* sheet) {
   APP_CHECK_POINTER(m_pResources);
   if (m_pResources->IsFlagsEnable(PF_DEBUG) && AppIsKeyHeld(AppKey::LeftShift)) {
@@ -292,8 +332,16 @@ int CAppLnkWnd::OnProperties(CAppParam* param, CAppSheet* sheet) {
     return 2;
   }
   if (IsEditable(param) == 0) return 2;
+  // A cancel restores the nodes in place; only where a group changed shape
+  // are there new ones, and then the rows that showed the old ones go.
+  const std::vector<const CAppParam*> before = NodesBelow(param);
   const int result = m_pResources->OnProperties(param, sheet);
-  if (result != 2) OnActive();
+  const bool renewed = NodesBelow(param) != before;
+  if (renewed) {
+    CAppToolsLnk::View* view = GetActiveView();
+    ForgetOtherPages(view != nullptr ? view->GetCtrlParent() : nullptr);
+  }
+  if (result != 2 || renewed) OnActive();
   return result;
 }
 

@@ -1,6 +1,7 @@
 // The list and tree services of the link window, which the group links
 // (lists, structure, tree, debug window) build on.
 #include <QTreeWidgetItem>
+#include <QTreeWidgetItemIterator>
 
 #include <cstdlib>
 
@@ -323,11 +324,16 @@ int CAppLnkWnd::OnListChange(unsigned ctrlId, CAppRuleMultiColumns* rule) {
 
 namespace {
 
-// Walks items (rows or nodes) with the sheet's Previous and Next: `at`
-// gives an item's parameter (null past the ends), `select` shows an item.
-template <class Item, class ParamAt, class Select, class Neighbour>
-int WalkProperties(CAppLnkWnd& link, Item start, ParamAt paramAt, Select select, Neighbour neighbour) {
-  CAppSheet sheet;
+// Walks items (rows or nodes) with the sheet's Previous and Next: `paramAt`
+// gives an item's parameter (null past the ends), `select` shows an item,
+// `find` gives the item of a parameter again once a sheet closed (the link
+// may have filled its list or tree anew).
+template <class Item, class ParamAt, class Select, class Neighbour, class Find>
+int WalkProperties(CAppLnkWnd& link, Item start, ParamAt paramAt, Select select, Neighbour neighbour, Find find) {
+  // The row's sheet belongs to the window of the page that opened it.
+  CAppToolsLnk::View* view = link.GetActiveView();
+  QWidget* owner = view != nullptr && view->GetCtrlParent() != nullptr ? view->GetCtrlParent()->window() : nullptr;
+  CAppSheet sheet(0, owner);
   sheet.SetReadOnly(link.IsFlagsEnable(CAppLnkWnd::LNK_READONLY) ? 1 : 0);
   int result = 2;
   Item item = start;
@@ -340,13 +346,10 @@ int WalkProperties(CAppLnkWnd& link, Item start, ParamAt paramAt, Select select,
     sheet.EnableNext(next != nullptr && link.IsProperties(next) ? 1 : 0);
     sheet.EnablePrevious(previous != nullptr && link.IsProperties(previous) ? 1 : 0);
     result = link.OnProperties(param, &sheet);
-    if (result == CAppSheet::RESULT_NEXT) {
-      item = neighbour(item, true);
-    } else if (result == CAppSheet::RESULT_PREVIOUS) {
-      item = neighbour(item, false);
-    } else {
-      break;
-    }
+    if (result != CAppSheet::RESULT_NEXT && result != CAppSheet::RESULT_PREVIOUS) break;
+    item = find(param);
+    if (paramAt(item) == nullptr) break;
+    item = neighbour(item, result == CAppSheet::RESULT_NEXT);
   }
   return result;
 }
@@ -358,7 +361,13 @@ int CAppLnkWnd::OnListProperties(CAppCtrlList* list) {
   return WalkProperties(
       *this, list->GetCurrentItem(), [&](int row) { return GetParam(list, row); },
       [&](int row) { list->SetCurrentItem(static_cast<unsigned>(row)); },
-      [&](int row, bool forward) { return forward ? list->GetNextItem(row) : list->GetPreviousItem(row); });
+      [&](int row, bool forward) { return forward ? list->GetNextItem(row) : list->GetPreviousItem(row); },
+      [&](CAppParam* param) {
+        for (int row = 0; row < list->GetCount(); ++row) {
+          if (GetParam(list, row) == param) return row;
+        }
+        return -1;
+      });
 }
 
 int CAppLnkWnd::OnTreeProperties(CAppCtrlTree* tree) {
@@ -368,6 +377,12 @@ int CAppLnkWnd::OnTreeProperties(CAppCtrlTree* tree) {
       [&](QTreeWidgetItem* item) { tree->SelectItem(item); },
       [&](QTreeWidgetItem* item, bool forward) {
         return item == nullptr ? nullptr : forward ? tree->itemBelow(item) : tree->itemAbove(item);
+      },
+      [&](CAppParam* param) -> QTreeWidgetItem* {
+        for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) {
+          if (tree->GetParam(*it) == param) return *it;
+        }
+        return nullptr;
       });
 }
 

@@ -60,7 +60,7 @@ bool CAppPage::OnInitDialog() {
     WatchToolTips();
     return true;
   } catch (...) {
-    AppTraceCurrentException();
+    AppReportCurrentException();
     return false;
   }
 }
@@ -76,13 +76,7 @@ int CAppPage::OnExit() { return m_pLink->OnExit(); }
 void CAppPage::OnCancelPage() { m_pLink->OnCancel(); }
 
 void CAppPage::timerEvent(QTimerEvent* event) {
-  const bool mine = m_pTimer->OnTimerEvent(event, [this] {
-    try {
-      m_pLink->OnUserTimer();
-    } catch (...) {
-      AppTraceCurrentException();
-    }
-  });
+  const bool mine = m_pTimer->OnTimerEvent(event, [this] { AppGuard([this] { m_pLink->OnUserTimer(); }); });
   if (!mine) QWidget::timerEvent(event);
 }
 
@@ -96,11 +90,7 @@ void CAppPage::WatchToolTips() {
 bool CAppPage::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::ToolTip) return QWidget::eventFilter(watched, event);
   std::string text;
-  try {
-    text = m_pLink->OnUserToolTips(AppGetDlgItemId(watched));
-  } catch (...) {
-    AppTraceCurrentException();
-  }
+  AppGuard([&] { text = m_pLink->OnUserToolTips(AppGetDlgItemId(watched)); });
   if (text.empty()) {
     QToolTip::hideText();
     event->ignore();

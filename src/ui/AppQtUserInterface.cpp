@@ -115,10 +115,11 @@ int CAppQtUserInterface::OnProperties(CAppResources& resources, CAppParam* param
   if (resources.FindName("SYS_CONST\\HELP_BUTTON", helpButton)) sheet->SetButtonNameHelp(helpButton);
 
   CAppParamGroup* profile = resources.FindProfile(param);
-  if (auto exitRule = CAppRule::FindRule<CAppRuleCheckParam>(&resources, profile, "SYS_EXIT")) {
-    exitRule->SetParam(param);
-    sheet->SetRuleExit(std::move(exitRule));
-  }
+  // A sheet shown again for another parameter (the rows a list walks) must
+  // not keep the rule of the one before.
+  auto exitRule = CAppRule::FindRule<CAppRuleCheckParam>(&resources, profile, "SYS_EXIT");
+  if (exitRule != nullptr) exitRule->SetParam(param);
+  sheet->SetRuleExit(std::move(exitRule));
   auto initRule = CAppRule::FindRule<CAppRuleInitParam>(&resources, profile, "SYS_INIT");
   if (initRule != nullptr) initRule->SetParam(param);
 

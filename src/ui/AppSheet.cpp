@@ -21,17 +21,6 @@ int CAppSheet::s_bCancelAllowed = 1;
 
 namespace {
 
-// Runs a step that link code may throw from, inside a Qt event handler
-// (which must not let it through): traced, and the sheet stays as it is.
-template <class Step>
-void Guarded(Step step) {
-  try {
-    step();
-  } catch (...) {
-    AppTraceCurrentException();
-  }
-}
-
 // Sets a flag for the lifetime of the object.
 class FlagScope {
 public:
@@ -60,13 +49,13 @@ CAppSheet::CAppSheet(int /*unused*/, QWidget* parent)
     m_buttons[slot]->setAutoDefault(false);
     AppSetDlgItemId(m_buttons[slot], ids[slot]);
   }
-  connect(m_buttons[SLOT_HELP], &QPushButton::clicked, this, [this] { Guarded([this] { OnClickHelp(); }); });
-  connect(m_buttons[SLOT_CANCEL], &QPushButton::clicked, this, [this] { Guarded([this] { EndDialog(2); }); });
-  connect(m_buttons[SLOT_OK], &QPushButton::clicked, this, [this] { Guarded([this] { EndDialog(1); }); });
+  connect(m_buttons[SLOT_HELP], &QPushButton::clicked, this, [this] { AppGuard([this] { OnClickHelp(); }); });
+  connect(m_buttons[SLOT_CANCEL], &QPushButton::clicked, this, [this] { AppGuard([this] { EndDialog(2); }); });
+  connect(m_buttons[SLOT_OK], &QPushButton::clicked, this, [this] { AppGuard([this] { EndDialog(1); }); });
   connect(m_buttons[SLOT_PREVIOUS], &QPushButton::clicked, this,
-          [this] { Guarded([this] { EndDialog(RESULT_PREVIOUS); }); });
+          [this] { AppGuard([this] { EndDialog(RESULT_PREVIOUS); }); });
   connect(m_buttons[SLOT_NEXT], &QPushButton::clicked, this,
-          [this] { Guarded([this] { EndDialog(RESULT_NEXT); }); });
+          [this] { AppGuard([this] { EndDialog(RESULT_NEXT); }); });
 }
 
 CAppSheet::~CAppSheet() { RemoveAll(); }
@@ -113,10 +102,16 @@ bool CAppSheet::SetActivePage(int index) {
   if (index < 0 || index >= GetPageCount()) return false;
   if (index == m_nActivePage) return true;
   CAppPage* current = GetAppPage(-1);
-  if (current != nullptr && current->IsInitialized() && current->OnKillActive() == 0) {
-    FlagScope switching(m_bSwitching);
-    m_pTabs->setCurrentIndex(m_nActivePage);
-    return false;
+  if (current != nullptr && current->IsInitialized()) {
+    // A leave that throws refuses as a FALSE does: the tabs show the page
+    // the sheet counts.
+    int left = 0;
+    AppGuard([&] { left = current->OnKillActive(); });
+    if (left == 0) {
+      FlagScope switching(m_bSwitching);
+      m_pTabs->setCurrentIndex(m_nActivePage);
+      return false;
+    }
   }
   return ActivatePage(index);
 }
@@ -136,7 +131,7 @@ bool CAppSheet::ActivatePage(int index) {
     try {
       page->OnSetActive();
     } catch (...) {
-      AppTraceCurrentException();
+      AppReportCurrentException();
       activated = false;
     }
   }
@@ -147,7 +142,7 @@ bool CAppSheet::ActivatePage(int index) {
 
 void CAppSheet::OnCurrentTabChanged(int index) {
   if (m_bSwitching) return;
-  Guarded([&] { SetActivePage(index); });
+  AppGuard([&] { SetActivePage(index); });
 }
 
 // --- Showing and closing ---------------------------------------------------------------
@@ -167,8 +162,9 @@ bool CAppSheet::OnInitDialog() {
     }
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     if (m_bCancel == 0) {
-      setWindowFlag(Qt::WindowSystemMenuHint, false);
-      setWindowFlag(Qt::WindowCloseButtonHint, false);
+      // Without the customize hint Qt puts the system menu back.
+      setWindowFlags((windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint) &
+                     ~(Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint));
     }
     m_pParentSheet = qobject_cast<CAppSheet*>(parentWidget());
     InitButton();
@@ -180,7 +176,7 @@ bool CAppSheet::OnInitDialog() {
     PlaceWindow();
     return true;
   } catch (...) {
-    AppTraceCurrentException();
+    AppReportCurrentException();
     if (m_bReadOnly == 0) {
       for (int i = 0; i < GetPageCount(); ++i) GetAppPage(i)->OnCancelPage();
     }
@@ -267,11 +263,11 @@ bool CAppSheet::VisitWaitingPages() {
   return true;
 }
 
-void CAppSheet::reject() { Guarded([this] { EndDialog(2); }); }
+void CAppSheet::reject() { AppGuard([this] { EndDialog(2); }); }
 
 void CAppSheet::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_F1) {
-    Guarded([this] { OnClickHelp(); });
+    AppGuard([this] { OnClickHelp(); });
     return;
   }
   QDialog::keyPressEvent(event);

@@ -72,16 +72,20 @@ int CAppToolsLnk::ComboExchEnumSingle::ParamToCtrl() {
     std::uint32_t value = 0;
     std::string text;
     m_pParam->GetEntry(index, value, text);
-    m_pCtrl->AddItem(index, text);
+    m_pCtrl->AddItem(value, text);
   }
-  m_pCtrl->SetCurrentItem(static_cast<int>(NumberOf(m_pParam->GetVariant())));
+  // The enumeration holds entry values, which need not run 0, 1, 2 ...
+  const std::uint32_t current = NumberOf(m_pParam->GetVariant());
+  for (int item = 0; item < m_pCtrl->count(); ++item) {
+    if (m_pCtrl->GetValue(item) == current) m_pCtrl->SetCurrentItem(item);
+  }
   return 1;
 }
 
 int CAppToolsLnk::ComboExchEnumSingle::CtrlToParam() {
   APP_CHECK_POINTER(m_pParam);
   const int selected = SelectedIndex(m_pCtrl);
-  if (selected >= 0) StoreNumber(m_pParam, static_cast<std::uint32_t>(selected));
+  if (selected >= 0) StoreNumber(m_pParam, static_cast<std::uint32_t>(m_pCtrl->GetValue(selected)));
   return 1;
 }
 
@@ -132,7 +136,8 @@ int CAppToolsLnk::ComboExchUniqueNum::ParamToCtrl() {
 }
 
 int CAppToolsLnk::ComboExchUniqueNum::CtrlToParam() {
-  if (m_pParam == nullptr) return 1;
+  // An empty box could not list the numbers: the value stays as it was.
+  if (m_pParam == nullptr || m_pCtrl->count() == 0) return 1;
   const int selected = SelectedIndex(m_pCtrl);
   StoreNumber(m_pParam, selected >= 0 ? static_cast<std::uint32_t>(m_pCtrl->GetValue(selected)) : 0);
   return 1;

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
@@ -484,11 +485,6 @@ TEST(AppStreamBinClone, MakeUndo_RestoresTheSnapshotAfterAnyChange) {
          root.RemoveParam("OPT");
          root.SetAt("OPT", new CAppParam);
        }},
-      {"field the snapshot lacks", [](CAppParamGroup& root) {
-         auto* optional = AppDynamicCast<CTestParamOptional>(root.FindChild("OPT"));
-         optional->withExtra = true;
-         optional->extra = "not in the snapshot";
-       }},
   };
   for (const auto& change : changes) {
     SCOPED_TRACE(change.what);
@@ -501,6 +497,54 @@ TEST(AppStreamBinClone, MakeUndo_RestoresTheSnapshotAfterAnyChange) {
       change.change(*root);
       CAppStreamBin::MakeUndo(snapshot.get(), root.get());
       EXPECT_EQ(SaveToBytes(root.get()), pristine);
+    }
+  }
+}
+
+// Where a group kept its shape, undo writes into the nodes that are there,
+// so pointers held across it stay valid and a field the snapshot lacks keeps
+// its value; only a group whose children changed in shape gets new ones.
+TEST(AppStreamBinClone, MakeUndo_KeepsTheNodesOfGroupsWhoseShapeDidNotChange) {
+  const struct {
+    const char* what;
+    std::function<void(CAppParamGroup&)> change;
+    std::array<bool, 3> kept;  // SUB\LEAF, A, B
+  } rows[] = {
+      {"values only", [](CAppParamGroup& root) { root.FindChild("B")->SetHelp("edited"); }, {true, true, true}},
+      {"grandchild added", [](CAppParamGroup& root) { Sub(&root)->SetAt("MORE", new CAppParam); },
+       {false, true, true}},
+      {"children reordered", [](CAppParamGroup& root) { root.MoveUp("A"); }, {false, false, false}},
+      {"class changed under the same key", [](CAppParamGroup& root) {
+         root.RemoveParam("A");
+         root.SetAt("A", new CAppParam);
+       },
+       {false, false, false}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    CAppParamGroup root("Root");
+    root.SetAt("SUB", new CAppParamGroup)->SetAt("LEAF", new CTestParamOptional);
+    root.SetAt("A", new CTestParamOptional);
+    root.SetAt("B", new CTestParamOptional)->SetHelp("before");
+    const Bytes pristine = SaveToBytes(&root);
+    const std::unique_ptr<CAppToolsBin::Stream> snapshot = CAppStreamBin::CreateUndo(&root);
+    row.change(root);
+    const auto leaves = [&root] {
+      return std::array<CAppParam*, 3>{Sub(&root)->FindChild("LEAF"), root.FindChild("A"), root.FindChild("B")};
+    };
+    // The mark is no field of the snapshot: only a node undo kept still has it.
+    for (CAppParam* leaf : leaves()) {
+      if (auto* optional = AppDynamicCast<CTestParamOptional>(leaf)) optional->extra = "mark";
+    }
+    CAppParam* sub = root.FindChild("SUB");
+    CAppStreamBin::MakeUndo(snapshot.get(), &root);
+
+    EXPECT_EQ(SaveToBytes(&root), pristine);
+    std::array<bool, 3> kept{};
+    for (std::size_t i = 0; i < kept.size(); ++i) kept[i] = static_cast<CTestParamOptional*>(leaves()[i])->extra == "mark";
+    EXPECT_EQ(kept, row.kept);
+    if (row.kept[1]) {
+      EXPECT_EQ(root.FindChild("SUB"), sub);
     }
   }
 }

@@ -31,6 +31,25 @@ if(EXISTS "${WORK}/build/consumer_ui")
     message(FATAL_ERROR "consumer_ui failed")
   endif()
 endif()
+# The example host module (a link, a page and a control of its own),
+# built against the installed user interface component and driven offscreen.
+if(EXISTS "${WORK}/build/consumer_ui")
+  execute_process(COMMAND "${CMAKE_COMMAND}" -S "${EXAMPLE}" -B "${WORK}/example"
+                          "-DCMAKE_PREFIX_PATH=${WORK}/prefix" -DCMAKE_BUILD_TYPE=Release
+                  RESULT_VARIABLE rc)
+  if(rc)
+    message(FATAL_ERROR "example host module configure failed")
+  endif()
+  execute_process(COMMAND "${CMAKE_COMMAND}" --build "${WORK}/example" RESULT_VARIABLE rc)
+  if(rc)
+    message(FATAL_ERROR "example host module build failed")
+  endif()
+  execute_process(COMMAND "${CMAKE_COMMAND}" -E env QT_QPA_PLATFORM=offscreen "${WORK}/example/gauge_host"
+                  RESULT_VARIABLE rc)
+  if(rc)
+    message(FATAL_ERROR "example host module failed")
+  endif()
+endif()
 file(GLOB pcdir "${WORK}/prefix/lib*/pkgconfig" "${WORK}/prefix/lib/*/pkgconfig")
 execute_process(COMMAND "${CMAKE_COMMAND}" -E env "PKG_CONFIG_PATH=${pcdir}" pkg-config --libs appconfig
                 RESULT_VARIABLE rc OUTPUT_VARIABLE libs)

@@ -1,5 +1,7 @@
 // The link window's lifecycle as a sheet drives it, seen by a recording link.
 #include <QDesktopServices>
+#include <QHelpEvent>
+#include <QTreeWidgetItem>
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
@@ -9,6 +11,9 @@
 #include "../core/TempFolder.h"
 #include "../core/TestSupport.h"
 #include "UiFixture.h"
+#include "appconfig/ui/AppCtrlList.h"
+#include "appconfig/ui/AppCtrlSlider.h"
+#include "appconfig/ui/AppCtrlTree.h"
 #include "platform/AppWindowMessages.h"
 
 using EventList = std::vector<std::string>;
@@ -142,7 +147,7 @@ TEST_F(UiFixture, ControlsAreFoundByNumberAndClass) {
 TEST_F(UiFixture, PageTimerTicksIntoTheLink) {
   OpenStation([&](CAppSheet& sheet) {
     sheet.GetAppPage(-1)->StartTimer(1);
-    QTest::qWait(30);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return std::count(Events().begin(), Events().end(), "timer:0") > 0; }, 5000));
     sheet.GetAppPage(-1)->StopTimer();
     ClickOk(sheet);
   });
@@ -233,3 +238,81 @@ TEST_F(UiFixture, ParametersShownInALinkFollowFlagsAndViews) {
 }
 
 #include "AppLnkWndTest.moc"
+
+// A failing activation still ends: the flag goes (later changes count) and
+// the controls hear the end-of-activation message (they draw again).
+TEST_F(UiFixture, ActivationThatThrowsStillEndsActivating) {
+  EXPECT_EQ(OpenStation([&](CAppSheet& sheet) {
+    CAppLnkWnd* link = sheet.GetAppPage(-1)->GetLink();
+    TestEdit* edit = ActiveEdit(sheet);
+    edit->messages.clear();
+    TestRecordingLink::Current().throwing = {"show"};
+    EXPECT_ANY_THROW(link->OnActive());
+    TestRecordingLink::Current().throwing.clear();
+    EXPECT_FALSE(link->IsFlagsEnable(CAppLnkWnd::LNK_ACTIVATING));
+    EXPECT_EQ(edit->messages, (EventList{"wmCtrlBeginActivate", "wmCtrlEndActivate"}));
+    QTest::keyClicks(edit, "Z");
+    ClickOk(sheet);
+  }), 1);
+  EXPECT_NE(std::find(Events().begin(), Events().end(), "change 13605:0"), Events().end());
+  EXPECT_EQ(StationValue(), "IO-01Z");
+}
+
+// A host link whose hooks throw, reached from every kind of Qt entry (a
+// signal, a slider, a tree's expansion, a timer, a tip, a key that leaves a
+// list, a tab switch): each failure is reported and stops there, and the
+// sheet goes on working.
+TEST_F(UiFixture, HooksThatThrowAreReportedAndTheSheetGoesOn) {
+  TestRecordingLink::Current().pages = 2;
+  CapturedOutput output;
+  EXPECT_EQ(OpenStation([&](CAppSheet& sheet) {
+    CAppPage* page = sheet.GetAppPage(-1);
+    CAppLnkWnd* link = page->GetLink();
+    auto* slider = new CAppCtrlSlider(0, 10, 0, page);
+    slider->SetLink(link);
+    auto* tree = new CAppCtrlTree(page);
+    tree->SetLink(link);
+    QTreeWidgetItem* node = tree->InsertItem(&root);
+    tree->SetChildrenPending(node, true);
+    auto* list = new CAppCtrlList(1, page);
+    list->SetLink(link);
+    list->AddColumn("Nom");
+
+    TestRecordingLink::Current().throwing = {"change", "node", "timer", "tips", "next", "exit"};
+    QTest::keyClicks(ActiveEdit(sheet), "X");
+    slider->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    node->setExpanded(true);
+    page->StartTimer(1);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return std::count(Events().begin(), Events().end(), "throw timer") > 0; }, 5000));
+    page->StopTimer();
+    QHelpEvent tip(QEvent::ToolTip, QPoint(1, 1), ActiveEdit(sheet)->mapToGlobal(QPoint(1, 1)));
+    QCoreApplication::sendEvent(ActiveEdit(sheet), &tip);
+    list->EditSubItem(3, 7);  // no such column: the focus leaves for the next control
+    ClickTab(sheet, 1);
+    EXPECT_EQ(std::make_pair(sheet.GetTabWidget()->currentIndex(), sheet.GetActiveIndex()), std::make_pair(0, 0));
+
+    TestRecordingLink::Current().throwing.clear();
+    ClickTab(sheet, 1);
+    EXPECT_EQ(sheet.GetActiveIndex(), 1);
+    ClickOk(sheet);
+  }), 1);
+  for (const char* hook : {"change", "node", "timer", "tips", "next", "exit"}) {
+    EXPECT_NE(std::find(Events().begin(), Events().end(), std::string("throw ") + hook), Events().end()) << hook;
+  }
+  // Each reported to the host's output (the timer may have ticked more than once).
+  EXPECT_GE(output.lines.size(), 7u);
+  EXPECT_NE(std::find(output.lines.begin(), output.lines.end(), "Erreur: host failure in tips"), output.lines.end());
+}
+
+// A host's hooks for moves and deletes are virtual slots of the link.
+TEST_F(UiFixture, MoveAndDeleteHooksReachTheHostsLink) {
+  OpenStation([&](CAppSheet& sheet) {
+    CAppLnkWnd* link = sheet.GetAppPage(-1)->GetLink();
+    link->OnUserBeginMove(station);
+    link->OnUserEndMove(station);
+    link->OnUserDelete(station);
+    ClickOk(sheet);
+  });
+  EXPECT_EQ(std::vector<std::string>(Events().begin() + 3, Events().begin() + 6),
+            (EventList{"begin move STATION:0", "end move STATION:0", "delete STATION:0"}));
+}

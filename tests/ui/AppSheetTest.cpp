@@ -59,13 +59,17 @@ TEST_F(UiFixture, DisableCancelTakesOnlyTheNextSheet) {
   WhenModal([&] {
     EXPECT_FALSE(first.GetButton(CAppSheet::ID_CANCEL)->isEnabled());
     EXPECT_FALSE(first.windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_FALSE(first.windowFlags().testFlag(Qt::WindowSystemMenuHint));
     QTest::keyClick(&first, Qt::Key_Escape);
     first.EndDialog(2);
     EXPECT_TRUE(first.isVisible());
     ClickOk(first);
   });
   EXPECT_EQ(first.DoModal(), 1);
-  WhenModal([&] { QTest::keyClick(&second, Qt::Key_Escape); });
+  WhenModal([&] {
+    EXPECT_TRUE(second.windowFlags().testFlag(Qt::WindowSystemMenuHint));
+    QTest::keyClick(&second, Qt::Key_Escape);
+  });
   EXPECT_EQ(second.DoModal(), 2);
 }
 

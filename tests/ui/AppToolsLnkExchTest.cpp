@@ -85,17 +85,20 @@ TEST(ComboExchNumeric, OffersMinimumUpToButNotTheMaximum) {
   ExpectBadPointer([&] { exchange.SetParam(enumeration.get()); });
 }
 
-TEST(ComboExchEnumSingle, OffersTheEntriesInTheirOrder) {
+// The enumeration holds entry values, which need not be the entries' places.
+TEST(ComboExchEnumSingle, OffersTheEntriesInTheirOrderAndKeepsTheirValues) {
   CAppCtrlCombo combo;
   CAppToolsLnk::ComboExchEnumSingle exchange(&combo);
-  auto param = MakeEnum(2);
-  exchange.SetParam(param.get());
+  CAppParamEnumSingle param;
+  for (std::uint32_t value : {10u, 20u, 30u}) param.AddEntry(value, "E" + std::to_string(value));
+  SetNumber(param, 30);
+  exchange.SetParam(&param);
   exchange.ParamToCtrl();
-  EXPECT_EQ(ItemTexts(combo), (std::vector<std::string>{"Arrêt", "Marche", "Auto"}));
+  EXPECT_EQ(ItemTexts(combo), (std::vector<std::string>{"E10", "E20", "E30"}));
   EXPECT_EQ(combo.currentIndex(), 2);
   combo.setCurrentIndex(1);
   exchange.CtrlToParam();
-  EXPECT_EQ(ValueOf(*param), 1u);
+  EXPECT_EQ(ValueOf(param), 20u);
   ExpectBadPointer([] { CAppToolsLnk::ComboExchEnumSingle none(nullptr); });
 }
 
@@ -133,8 +136,11 @@ TEST(ComboExchUniqueNum, OffersTheNumbersNoSiblingUses) {
   auto alone = MakeNumeric("Id", 0, 5, 0);
   CAppToolsLnk::ComboExchUniqueNum lonely(&combo);
   lonely.SetParam(alone.get());
+  SetNumber(*alone, 3);
   EXPECT_FALSE(lonely.ParamToCtrl());
   EXPECT_EQ(combo.count(), 0);
+  lonely.CtrlToParam();
+  EXPECT_EQ(ValueOf(*alone), 3u) << "nothing listed, nothing stored";
 }
 
 TEST(ListExchGroup, FillsTheListWithTheGroupsChildren) {

@@ -1,6 +1,9 @@
 #include "TestLink.h"
 
+#include <stdexcept>
+
 #include "appconfig/AppDynamic.h"
+#include "appconfig/AppException.h"
 #include "appconfig/AppResources.h"
 #include "platform/AppWindowMessages.h"
 
@@ -26,6 +29,7 @@ bool TestEdit::event(QEvent* event) {
 }
 
 int TestExchValue::ParamToCtrl() {
+  if (TestRecordingLink::Current().throwing.count("show") != 0) TestRecordingLink::Reached("show");
   m_pEdit->setText(QString::fromStdString(m_pParam->GetVariant().GetStringRef()));
   return 1;
 }
@@ -47,6 +51,13 @@ TestRecordingLink::Script& TestRecordingLink::Current() {
 
 void TestRecordingLink::_ResourcesInit(CAppResources* resources) {
   resources->CreateProfile("TestRecordingLink");
+}
+
+void TestRecordingLink::Reached(const std::string& hook) {
+  if (Current().throwing.count(hook) == 0) return;
+  Current().events.push_back("throw " + hook);
+  if (hook == "tips" || hook == "next") throw std::runtime_error("host failure in " + hook);
+  APP_THROW("Host failure in %s", hook.c_str());
 }
 
 void TestRecordingLink::Record(const std::string& event) {
@@ -72,19 +83,35 @@ void TestRecordingLink::OnUserActive() {
 
 int TestRecordingLink::OnUserChange(unsigned ctrlId) {
   Record("change " + std::to_string(ctrlId));
+  Reached("change");
   if (Current().writeOnChange) RefreshParams();
   return 1;
 }
 
 int TestRecordingLink::OnUserExit() {
   Record("exit");
+  Reached("exit");
   return GetActiveIndex() == Current().refuseExitOnPage ? 0 : 1;
 }
 
 void TestRecordingLink::OnCancel() { Record("cancel"); }
 
-void TestRecordingLink::OnUserTimer() { Record("timer"); }
+void TestRecordingLink::OnUserTimer() {
+  Record("timer");
+  Reached("timer");
+}
+
+std::string TestRecordingLink::OnUserGetNodeName(CAppParam* param) {
+  Reached("node");
+  return param->GetKey();
+}
+
+void TestRecordingLink::NextCtrl() {
+  Reached("next");
+  CAppLnkSheet::NextCtrl();
+}
 
 std::string TestRecordingLink::OnUserToolTips(unsigned ctrlId) {
+  Reached("tips");
   return ctrlId == 13605 ? std::string(100, 'x') : std::string();
 }

@@ -4,6 +4,7 @@
 
 #include <QLineEdit>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,9 @@ public:
     int refuseExitOnPage = -1;  // that page's exit answers FALSE
     bool writeOnChange = false;  // store every change at once
     std::string childKey;
+    // Hooks that throw once reached (and recorded): "show" (the exchange's
+    // ParamToCtrl), "change", "exit", "timer", "tips", "node", "next".
+    std::set<std::string> throwing;
   };
   static Script& Current();
   static void Reset() { Current() = Script(); }
@@ -67,6 +71,13 @@ public:
   void OnCancel() override;
   void OnUserTimer() override;
   std::string OnUserToolTips(unsigned ctrlId) override;
+  std::string OnUserGetNodeName(CAppParam* param) override;
+  void OnUserBeginMove(CAppParam* param) override { Record("begin move " + param->GetKey()); }
+  void OnUserEndMove(CAppParam* param) override { Record("end move " + param->GetKey()); }
+  void OnUserDelete(CAppParam* param) override { Record("delete " + param->GetKey()); }
+  void NextCtrl() override;
+  // Records `hook` and throws when the script says so.
+  static void Reached(const std::string& hook);
 
   static void _ResourcesInit(CAppResources* resources);
 

@@ -141,6 +141,7 @@ private:
   void UpdateColours();
   void OnEndActivate();
   int FirstValueColumn() const;
+  void MoveLinkFocus(bool previous);
 
   CAppLnkWnd* m_pLink = nullptr;
   int m_nCurrent = -1;

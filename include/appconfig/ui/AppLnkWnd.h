@@ -67,6 +67,12 @@ public:
   virtual int OnUserExit() { return 1; }
   virtual int OnUserChange(unsigned /*ctrlId*/) { return 1; }
   virtual void EndDialog(int /*result*/) {}
+  // A row (a node) of the link's list or tree starts to move, has moved, or
+  // is to be deleted: for a host's own drag and drop and delete commands.
+  // The library's own controls do not call them.
+  virtual void OnUserBeginMove(CAppParam* /*param*/) {}
+  virtual void OnUserEndMove(CAppParam* /*param*/) {}
+  virtual void OnUserDelete(CAppParam* /*param*/) {}
   virtual std::string OnUserToolTips(unsigned /*ctrlId*/) { return std::string(); }
   virtual std::string OnUserGetNodeName(CAppParam* /*param*/) { return std::string(); }
   virtual int OnUserGetNodeIcon(CAppParam* /*param*/) { return 0; }
@@ -84,7 +90,10 @@ public:
   virtual void InitRules();
   // The properties of a parameter shown inside the link (a list row, say):
   // the debug sheet with PF_DEBUG and Shift (2), 2 when the parameter is not
-  // editable, else the resources' answer (the page shows the new values).
+  // editable, else the resources' answer. The page shows the new values
+  // after OK, Next or Previous, and after any sheet that left new nodes
+  // below the parameter (a cancel where a group changed shape); the lists
+  // and trees of the sheet's other pages then empty until they show again.
   virtual int OnProperties(CAppParam* param, CAppSheet* sheet);
   virtual int IsProperties(CAppParam* param);
   virtual int CanShowParam(CAppParam* param, CAppRuleFilter* filter);

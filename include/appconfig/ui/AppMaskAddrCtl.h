@@ -33,6 +33,8 @@ class CAppMaskAddrEdit : public QLineEdit {
 public:
   CAppMaskAddrEdit(CAppMaskAddrCtl* owner, unsigned index);
   unsigned GetIndex() const { return m_nIndex; }
+  // The owner is going: the field's last events must not reach it.
+  void DetachOwner() { m_pOwner = nullptr; }
 
 protected:
   bool event(QEvent* event) override;
@@ -57,6 +59,7 @@ public:
   explicit CAppMaskAddrCtl(unsigned fieldCount = 4, char separator = '.',
                            const std::string& format = " %3d ", unsigned maximum = 255,
                            QWidget* parent = nullptr);
+  ~CAppMaskAddrCtl() override;
 
   void SetLink(CAppLnkWnd* link) { m_pLink = link; }
   CAppLnkWnd* GetLink() const { return m_pLink; }

@@ -9,6 +9,7 @@
 #include "appconfig/AppException.h"
 #include "appconfig/ui/AppCtrlList.h"
 #include "appconfig/ui/AppLnkWnd.h"
+#include "AppUiTrace.h"
 #include "controls/AppCtrlMessages.h"
 #include "controls/AppInPlaceEdit.h"
 #include "platform/AppDialogTemplate.h"
@@ -181,6 +182,8 @@ void CAppCtrlEditNumeric::ReportError() {
     m_pLink->OnUserError(GetCtrlId(), m_bError ? 1 : 0);
   } catch (const CAppException&) {
     // A link outside a sheet has no buttons to lock.
+  } catch (...) {
+    AppReportCurrentException();
   }
 }
 

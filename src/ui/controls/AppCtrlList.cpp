@@ -17,6 +17,7 @@
 #include "appconfig/ui/AppCtrlEditString.h"
 #include "appconfig/ui/AppLnkWnd.h"
 #include "appconfig/ui/AppMaskAddrCtl.h"
+#include "AppUiTrace.h"
 #include "controls/ListStyledModel.h"
 #include "platform/AppDialogTemplate.h"
 #include "platform/AppRedraw.h"
@@ -59,7 +60,13 @@ CAppCtrlList::CAppCtrlList(int withHeader, QWidget* parent) : CListCtrlStyled(pa
   UpdateColours();
 }
 
-CAppCtrlList::~CAppCtrlList() = default;
+// An open in-place editor goes first, without committing: as a child it
+// would otherwise lose its focus after the list's members are gone.
+CAppCtrlList::~CAppCtrlList() {
+  QWidget* editor = m_pEditor;
+  m_pEditor = nullptr;
+  delete editor;
+}
 
 unsigned CAppCtrlList::GetCtrlId() const { return AppGetDlgItemId(this); }
 
@@ -233,17 +240,25 @@ void CAppCtrlList::OnMenuCommand(unsigned command) {
 
 // --- In-place editing ----------------------------------------------------------------------------
 
+// Leaving the list for the page's next or previous control runs link code
+// from a key or a click.
+void CAppCtrlList::MoveLinkFocus(bool previous) {
+  AppGuard([&] {
+    if (previous) {
+      m_pLink->PrevCtrl();
+    } else {
+      m_pLink->NextCtrl();
+    }
+  });
+}
+
 int CAppCtrlList::FirstValueColumn() const { return GetColumnCount() > 1 ? 1 : 0; }
 
 int CAppCtrlList::EditSubItem(int row, int column) {
   OnExitInPlaceControl();
   if (!EnsureColumnVisible(column)) {
     if (m_pLink != nullptr) {
-      if (row < 1) {
-        m_pLink->PrevCtrl();
-      } else {
-        m_pLink->NextCtrl();
-      }
+      MoveLinkFocus(row < 1);
     }
     return 1;
   }
@@ -283,11 +298,7 @@ void CAppCtrlList::OnEditInPlaceTab(bool previous) {
     if (row >= GetItemCount() || row < 0) {
       setFocus();
       if (m_pLink != nullptr) {
-        if (row < 0) {
-          m_pLink->PrevCtrl();
-        } else {
-          m_pLink->NextCtrl();
-        }
+        MoveLinkFocus(row < 0);
       }
       return;
     }

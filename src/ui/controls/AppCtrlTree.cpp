@@ -4,6 +4,7 @@
 
 #include "appconfig/AppParam.h"
 #include "appconfig/ui/AppLnkWnd.h"
+#include "AppUiTrace.h"
 #include "controls/AppCtrlMessages.h"
 #include "platform/AppDialogTemplate.h"
 
@@ -17,7 +18,7 @@ CAppCtrlTree::CAppCtrlTree(QWidget* parent) : QTreeWidget(parent) {
   });
   connect(this, &QTreeWidget::itemDoubleClicked, this, [this] { Notify(0); });
   connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) {
-    if (m_pLink != nullptr && IsChildrenPending(item)) m_pLink->ExpandTreeNode(this, item);
+    if (m_pLink != nullptr && IsChildrenPending(item)) AppGuard([&] { m_pLink->ExpandTreeNode(this, item); });
   });
 }
 

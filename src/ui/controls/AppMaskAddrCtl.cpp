@@ -61,6 +61,7 @@ bool CAppMaskAddrEdit::AcceptsCharacter(QChar& character) const {
 }
 
 bool CAppMaskAddrEdit::event(QEvent* event) {
+  if (m_pOwner == nullptr) return QLineEdit::event(event);
   // Tab leaves the whole control (or moves the list's editor), never to the
   // next field.
   if (event->type() == QEvent::KeyPress) {
@@ -74,6 +75,7 @@ bool CAppMaskAddrEdit::event(QEvent* event) {
 }
 
 void CAppMaskAddrEdit::keyPressEvent(QKeyEvent* event) {
+  if (m_pOwner == nullptr) return;
   const QString typed = event->text();
   const bool atStart = cursorPosition() == 0 && !hasSelectedText();
   const bool atEnd = cursorPosition() == text().length() && !hasSelectedText();
@@ -116,7 +118,8 @@ void CAppMaskAddrEdit::keyPressEvent(QKeyEvent* event) {
     if (!text().isEmpty() && !hasSelectedText()) m_pOwner->FocusField(next, true);
     return;
   }
-  if (!AcceptsCharacter(character)) {
+  // insert() would type into a read-only field.
+  if (isReadOnly() || !AcceptsCharacter(character)) {
     QApplication::beep();
     return;
   }
@@ -129,12 +132,12 @@ void CAppMaskAddrEdit::keyPressEvent(QKeyEvent* event) {
 
 void CAppMaskAddrEdit::focusInEvent(QFocusEvent* event) {
   QLineEdit::focusInEvent(event);
-  m_pOwner->OnFieldFocusIn();
+  if (m_pOwner != nullptr) m_pOwner->OnFieldFocusIn();
 }
 
 void CAppMaskAddrEdit::focusOutEvent(QFocusEvent* event) {
   QLineEdit::focusOutEvent(event);
-  m_pOwner->OnFieldFocusOut();
+  if (m_pOwner != nullptr) m_pOwner->OnFieldFocusOut();
 }
 
 // --- The control -----------------------------------------------------------------------------
@@ -171,6 +174,13 @@ CAppMaskAddrCtl::CAppMaskAddrCtl(unsigned fieldCount, char separator, const std:
   setFocusProxy(m_fields.front());
   // One line high, as an edit box.
   setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+}
+
+// The fields outlive the control's members (Qt deletes children last), and
+// the focused one still gets its focus loss then.
+CAppMaskAddrCtl::~CAppMaskAddrCtl() {
+  m_bDestroyed = true;
+  for (CAppMaskAddrEdit* field : m_fields) field->DetachOwner();
 }
 
 unsigned CAppMaskAddrCtl::GetCtrlId() const { return AppGetDlgItemId(this); }
@@ -364,10 +374,21 @@ void CAppMaskAddrCtl::OnFieldFocusOut() {
 
 bool CAppMaskAddrCtl::event(QEvent* event) {
   if (CAppMessageEvent* message = AppMessageEventCast(event)) {
-    if (message->GetMessage() == AppWindowMessage::ReadOnly) {
-      SetReadOnly(static_cast<int>(message->GetWParam()));
-      message->SetResult(1);
-      return true;
+    auto* address = reinterpret_cast<tagMASK_ADDR*>(message->GetLParam());
+    switch (message->GetMessage()) {
+      case AppWindowMessage::ReadOnly:
+      case AppWindowMessage::AddressReadOnly:
+        SetReadOnly(static_cast<int>(message->GetWParam()));
+        message->SetResult(1);
+        return true;
+      case AppWindowMessage::AddressGet:
+        message->SetResult(address != nullptr ? GetAddress(static_cast<int>(message->GetWParam()), *address) : 0);
+        return true;
+      case AppWindowMessage::AddressSet:
+        if (address != nullptr) SetAddress(*address);
+        message->SetResult(0);
+        return true;
+      default: break;
     }
   }
   return QFrame::event(event);

@@ -4,7 +4,9 @@
 #include "appconfig/AppResources.h"
 #include "appconfig/AppRuleInterface.h"
 #include "appconfig/AppRuleMultiColumns.h"
+#include "appconfig/ui/AppCtrlButton.h"
 #include "appconfig/ui/AppCtrlList.h"
+#include "platform/AppDialogTemplate.h"
 #include "platform/AppImageList.h"
 
 APP_IMPLEMENT_DYNCREATE(CAppLnkParamList, CAppLnkSheet)
@@ -35,6 +37,10 @@ int CAppLnkParamList::InitList() {
   m_pList = AddCtrl(ID_LIST, new CAppCtrlList(1));
   if (CAppResources* resources = GetResources()) m_pList->SetImageList(AppImageListIcons(*resources));
   m_pList->SetModeEditInPlace(1);
+  // The options button opens the list's menu; pages without one go without.
+  if (AppGetDlgItem(GetActiveView()->GetCtrlParent(), ID_OPTIONS) != nullptr) {
+    m_pList->SetOptionsButton(AddCtrl(ID_OPTIONS, new CAppCtrlButton));
+  }
   // The rule of the link's profile, else of the group's own.
   m_pListRule = CAppRule::FindRule<CAppRuleMultiColumns>(GetResources(), GetProfile(), "SYS_LIST_0");
   if (m_pListRule == nullptr && GetResources() != nullptr && GetUserParam() != nullptr) {

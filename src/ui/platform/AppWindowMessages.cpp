@@ -8,13 +8,13 @@
 
 namespace {
 
-constexpr std::array<const char*, 4> kMessageNames = {
-    "wmReadOnly", "wmCtrlBeginActivate", "wmCtrlEndActivate", "wmOnError"};
+constexpr std::array<const char*, 7> kMessageNames = {
+    "wmReadOnly", "wmCtrlBeginActivate", "wmCtrlEndActivate", "wmOnError", "0x400", "0x401", "0x402"};
 
 // Registered together on first use; the numbers stay for the process.
-const std::array<QEvent::Type, 4>& RegisteredTypes() {
-  static const std::array<QEvent::Type, 4> types = [] {
-    std::array<QEvent::Type, 4> registered{};
+const std::array<QEvent::Type, kMessageNames.size()>& RegisteredTypes() {
+  static const std::array<QEvent::Type, kMessageNames.size()> types = [] {
+    std::array<QEvent::Type, kMessageNames.size()> registered{};
     for (QEvent::Type& type : registered) type = static_cast<QEvent::Type>(QEvent::registerEventType());
     return registered;
   }();

@@ -129,12 +129,33 @@ TEST(AppMaskAddrCtl, HexadecimalControlTakesCapitalsAndReadsInHex) {
   EXPECT_EQ(bytes.back(), 0x5C);
 }
 
-TEST(AppMaskAddrCtl, ReadOnlyMessageReachesEveryField) {
+TEST(AppMaskAddrCtl, ReadOnlyMessageReachesEveryFieldAndTypingChangesNothing) {
   AddressPage page;
+  page.address->SetData({192, 168, 0, 1});
   EXPECT_EQ(CAppLnkWnd::SetReadOnly(page.address, 1), 1);
   for (unsigned i = 0; i < page.address->GetFieldCount(); ++i) EXPECT_TRUE(page.Field(i)->isReadOnly());
+  page.address->FocusField(2, true);
+  QTest::keyClicks(page.Field(2), "7");
+  EXPECT_EQ(page.Texts(), "192|168|0|1");
   CAppLnkWnd::SetReadOnly(page.address, 0);
   EXPECT_FALSE(page.Field(3)->isReadOnly());
+  QTest::keyClicks(page.Field(2), "7");
+  EXPECT_EQ(page.Texts(), "192|168|7|1");
+}
+
+// A field that has the focus loses it while the control goes; that must not
+// reach the control, whose members are gone by then (the sanitizers see it),
+// nor commit anything to the list it edits for.
+TEST(AppMaskAddrCtl, DestroyedWithAFocusedFieldReachesNothing) {
+  AddressPage page;
+  page.address->SetIsEditInPlace(1);
+  // The first field is the control's focus proxy: the control has the focus.
+  page.address->FocusField(0, true);
+  QTest::keyClicks(page.Field(0), "9");
+  ASSERT_TRUE(page.address->hasFocus());
+  delete page.address;
+  QApplication::processEvents();
+  EXPECT_TRUE(page.owner.findChildren<CAppMaskAddrEdit*>().isEmpty());
 }
 
 TEST(AppMaskAddrCtl, EnterAndEscapePressTheDialogsOkAndCancel) {

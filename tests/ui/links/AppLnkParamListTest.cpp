@@ -4,17 +4,30 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include "GroupLinkFixture.h"
 #include "appconfig/AppParamAddress.h"
 #include "appconfig/AppParamEnumSingle.h"
 #include "appconfig/AppParamNumeric.h"
 #include "appconfig/AppParamValue.h"
+#include "appconfig/AppRuleInterface.h"
 #include "appconfig/ui/AppCtrlCombo.h"
 #include "appconfig/ui/AppCtrlEditNumeric.h"
 #include "appconfig/ui/AppCtrlEditString.h"
 #include "appconfig/ui/AppLnkParamList.h"
 #include "appconfig/ui/AppMaskAddrCtl.h"
+
+// An exit rule that refuses while its parameter holds "stop".
+class CTestRuleStopExit : public CAppRuleCheckParam {
+  APP_DECLARE_RULE(CTestRuleStopExit)
+
+public:
+  int IsValid() override { return GetParam()->GetVariant().GetStringRef() != "stop" ? 1 : 0; }
+};
+
+APP_IMPLEMENT_RULE(CTestRuleStopExit, CAppRuleCheckParam)
+APP_REGISTER_CLASS(CTestRuleStopExit, "Rule Test Stop Exit")
 
 namespace {
 
@@ -227,4 +240,58 @@ TEST_F(ListLinks, TheLastRowHasNoNextAndPreviousWalksBackOneRowPerClick) {
     ClickOk(sheet);
   }), 1);
   EXPECT_EQ(visited, (std::vector<std::string>{"Texte C", "Texte B", "Texte A"}));
+}
+
+// The walk's sheet belongs to the list's sheet, and each row brings its own
+// exit rule: B, which has none, is not held back by the rule of A before it.
+TEST_F(ListLinks, TheRowWalksSheetHasTheListsSheetAsParentAndEachRowsExitRule) {
+  CAppParamGroup group("Deux");
+  auto* a = group.SetAt("A", new CAppParamValue("Texte A"));
+  auto* b = group.SetAt("B", new CAppParamValue("Texte B"));
+  a->SetVariant(CAppVariant("go"));
+  a->SetAlias("Texte avec sortie");
+  resources.CreateProfile("Texte avec sortie")->SetAt("SYS_EXIT", new CAppParamGroup("Test Stop Exit"));
+  UseTestLink(resources, a);
+  UseTestLink(resources, b);
+  std::vector<std::string> visited;
+  EXPECT_EQ(OpenSheet(resources, &group, [&](CAppSheet& sheet) {
+    CAppCtrlList* list = SheetList(sheet);
+    list->SetCurrentItem(0);
+    WhenSheet([&](CAppSheet& rowA) {
+      visited.push_back(rowA.windowTitle().toStdString());
+      EXPECT_EQ(rowA.parentWidget(), &sheet);
+      WhenSheet([&](CAppSheet& rowB) {
+        visited.push_back(rowB.windowTitle().toStdString());
+        a->SetVariant(CAppVariant("stop"));
+        ClickOk(rowB);
+      });
+      Click(rowA.GetButton(CAppSheet::ID_NEXT));
+    });
+    list->OnProperties();
+    a->SetVariant(CAppVariant("go"));
+    ClickOk(sheet);
+  }), 1);
+  EXPECT_EQ(visited, (std::vector<std::string>{"Texte A", "Texte B"}));
+}
+
+// The options button (item 2000) of the list's page: its tip, and a click
+// opens the list's menu.
+TEST_F(ListLinks, OptionsButtonOpensTheListsMenuAndHasItsTip) {
+  bool menuShown = false;
+  EXPECT_EQ(OpenSheet(resources, device.get(), [&](CAppSheet& sheet) {
+    auto* options = Item<QPushButton>(sheet, CAppLnkParamList::ID_OPTIONS);
+    ASSERT_NE(options, nullptr);
+    EXPECT_EQ(sheet.GetAppPage(-1)->GetLink()->OnUserToolTips(CAppLnkParamList::ID_OPTIONS),
+              "Cliquez pour dérouler le menu d'options.");
+    SaveScreenshot(sheet);
+    QTimer::singleShot(0, [&] {
+      if (QWidget* menu = QApplication::activePopupWidget()) {
+        menuShown = true;
+        menu->close();
+      }
+    });
+    Click(options);
+    ClickOk(sheet);
+  }), 1);
+  EXPECT_TRUE(menuShown);
 }

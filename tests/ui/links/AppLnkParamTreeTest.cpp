@@ -1,9 +1,11 @@
 // The tree link on the plant of the bundled description: levels cut at
 // "SYS_MAX_LVL", node names and icons, properties of a node.
+#include <QTabBar>
 #include <QTreeWidgetItemIterator>
 
 #include "GroupLinkFixture.h"
 #include "appconfig/AppParamValue.h"
+#include "appconfig/ui/AppLnkParamListMultiColumns.h"
 #include "appconfig/ui/AppLnkParamTree.h"
 
 namespace {
@@ -118,4 +120,72 @@ TEST_F(TreeLinks, LargeTreesBuildChildNodesWhenFirstExpanded) {
     EXPECT_EQ(last->child(9)->text(0).toStdString(), "Valeur : x");
     ClickOk(sheet);
   });
+}
+
+// The plant shown by a tree and a list in one sheet. The table's sheet,
+// opened from either, gains a row and is cancelled: the table's rows are new
+// objects then, and neither the tree nor the list may keep one that is gone
+// (the sanitizers watch) while nodes and rows are selected, expanded, walked
+// with Next and Previous and opened again.
+TEST_F(TreeLinks, ACancelledRowInAGroupsSheetLeavesNoNodeOrRowBehind) {
+  CAppParamGroup* profile = resources.FindProfile(plant.get());
+  CAppParam* level = profile->FindChild("SYS_LINK_0")->GetGroup()->FindChild("SYS_MAX_LVL");
+  level->SetVariant(CAppVariant("0"));
+  level->SetName("0");
+  profile->SetAt("SYS_LINK_1", new CAppParamGroup("List"));
+  CAppParam* table = Plant("TABLE");
+  const std::vector<char> before = Saved(table);
+  const auto addRowAndCancel = [&](CAppSheet& tableSheet) {
+    WhenSheet([](CAppSheet& rowSheet) { ClickOk(rowSheet); });
+    Click(Item<QPushButton>(tableSheet, CAppLnkParamListMultiColumns::ID_ADD));
+    EXPECT_EQ(ChildKeys(table).size(), 4u);
+    ClickCancel(tableSheet);
+  };
+  const auto touchEveryNode = [](CAppCtrlTree* tree) {
+    for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) {
+      tree->SelectItem(*it);
+      (*it)->setExpanded(true);
+    }
+  };
+  std::vector<std::string> walked;
+  EXPECT_EQ(OpenSheet(resources, plant.get(), [&](CAppSheet& sheet) {
+    CAppCtrlTree* tree = SheetTree(sheet);
+    tree->SelectItem(NodeOf(tree, table));
+    WhenSheet(addRowAndCancel);
+    emit tree->itemDoubleClicked(NodeOf(tree, table), 0);
+    EXPECT_EQ(ChildKeys(table), (std::vector<std::string>{"STATION_TEMPLATE", "STATION_0", "STATION_1"}));
+    touchEveryNode(tree);
+
+    tree->SelectItem(NodeOf(tree, table));
+    WhenSheet([&](CAppSheet& tableSheet) {
+      walked.push_back(tableSheet.windowTitle().toStdString());
+      WhenSheet([&](CAppSheet& nextSheet) {
+        walked.push_back(nextSheet.windowTitle().toStdString());
+        WhenSheet([&](CAppSheet& backSheet) {
+          walked.push_back(backSheet.windowTitle().toStdString());
+          addRowAndCancel(backSheet);
+        });
+        Click(nextSheet.GetButton(CAppSheet::ID_PREVIOUS));
+      });
+      Click(tableSheet.GetButton(CAppSheet::ID_NEXT));
+    });
+    emit tree->itemDoubleClicked(NodeOf(tree, table), 0);
+    touchEveryNode(tree);
+
+    QTabBar* tabs = sheet.GetTabWidget()->tabBar();
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+    auto* list = Item<CAppCtrlList>(sheet, 13605);
+    ASSERT_NE(list, nullptr);
+    list->SetCurrentItem(static_cast<unsigned>(RowOf(list, table)));
+    WhenSheet(addRowAndCancel);
+    list->OnProperties();
+    for (int row = 0; row < list->GetCount(); ++row) list->SetCurrentItem(static_cast<unsigned>(row));
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
+    touchEveryNode(SheetTree(sheet));
+    ClickOk(sheet);
+  }), 1);
+  ASSERT_EQ(walked.size(), 3u);
+  EXPECT_EQ(walked[0], walked[2]);
+  EXPECT_NE(walked[0], walked[1]);
+  EXPECT_EQ(Saved(Plant("TABLE")), before);
 }
