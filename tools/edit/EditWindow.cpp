@@ -194,7 +194,8 @@ bool EditWindow::OpenFile(const std::string& file, const std::string& key) {
   if (!m_document.Skipped().empty()) {
     QStringList skipped;
     for (const std::string& entry : m_document.Skipped()) skipped << Text(entry);
-    opened += QString("; %1 entries not imported: %2").arg(skipped.size()).arg(skipped.join(", "));
+    const QString what = skipped.size() == 1 ? "entry" : "entries";
+    opened += QString("; %1 %2 not imported: %3").arg(skipped.size()).arg(what, skipped.join(", "));
   }
   statusBar()->showMessage(opened, m_document.Skipped().empty() ? 5000 : 0);
   return true;

@@ -322,7 +322,7 @@ TEST_F(EditWindowTest, OpensAnEdsAndSavesADcf) {
   ASSERT_TRUE(window->OpenFile(eds, ""));
   EXPECT_EQ(window->windowTitle().toStdString(), "io-module.eds [DEVICE][*] - appconfig-edit");
   EXPECT_EQ(window->statusBar()->currentMessage().toStdString(),
-            "Opened " + eds + "; 1 entries not imported: 2100sub3 (REAL32)");
+            "Opened " + eds + "; 1 entry not imported: 2100sub3 (REAL32)");
   EXPECT_FALSE(window->Document().CanSaveInPlace());  // an EDS stays as published
 
   ASSERT_TRUE(window->SelectPath("O1800\\S01"));
