@@ -17,6 +17,7 @@
 #include <string>
 
 #include "AppXmlInternal.h"
+#include "BenchPeak.h"
 #include "BenchRatio.h"
 #include "LargeDescription.h"
 #include "appconfig/AppException.h"
@@ -202,40 +203,6 @@ void BM_XdrValidate_Large(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_XdrValidate_Large)->Unit(benchmark::kMillisecond)->Iterations(20);
-
-long StatusKiB(const char* field) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  const std::string prefix = std::string(field) + ":";
-  while (std::getline(status, line)) {
-    if (line.rfind(prefix, 0) == 0) return std::stol(line.substr(prefix.size()));
-  }
-  return 0;
-}
-
-// Growth of the peak resident memory (KiB) while `work` runs once, measured
-// in a child process whose peak is reset first.
-long PeakGrowthKiB(const std::function<void()>& work) {
-  int pipefd[2];
-  if (pipe(pipefd) != 0) return -1;
-  const pid_t pid = fork();
-  if (pid == 0) {
-    close(pipefd[0]);
-    std::ofstream("/proc/self/clear_refs") << "5";  // resets the peak to the current size
-    const long before = StatusKiB("VmRSS");
-    work();
-    const long growth = StatusKiB("VmHWM") - before;
-    if (write(pipefd[1], &growth, sizeof growth) != sizeof growth) _exit(1);
-    _exit(0);
-  }
-  close(pipefd[1]);
-  long growth = -1;
-  if (read(pipefd[0], &growth, sizeof growth) != sizeof growth) growth = -1;
-  close(pipefd[0]);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return growth;
-}
 
 }  // namespace
 

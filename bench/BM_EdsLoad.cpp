@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "BenchPeak.h"
 #include "BenchRatio.h"
 #include "appconfig/AppException.h"
 #include "appconfig/AppParam.h"
@@ -133,40 +134,6 @@ BENCHMARK(BM_EdsLoad_Small)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_XmlLoad_Small)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EdsLoad_Large)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_XmlLoad_Large)->Unit(benchmark::kMillisecond)->Iterations(3);
-
-long StatusKiB(const char* field) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  const std::string prefix = std::string(field) + ":";
-  while (std::getline(status, line)) {
-    if (line.rfind(prefix, 0) == 0) return std::stol(line.substr(prefix.size()));
-  }
-  return 0;
-}
-
-// Growth of the peak resident memory (KiB) while `work` runs once, measured
-// in a child process whose peak is reset first.
-long PeakGrowthKiB(const std::function<void()>& work) {
-  int pipefd[2];
-  if (pipe(pipefd) != 0) return -1;
-  const pid_t pid = fork();
-  if (pid == 0) {
-    close(pipefd[0]);
-    std::ofstream("/proc/self/clear_refs") << "5";
-    const long before = StatusKiB("VmRSS");
-    work();
-    const long growth = StatusKiB("VmHWM") - before;
-    if (write(pipefd[1], &growth, sizeof growth) != sizeof growth) _exit(1);
-    _exit(0);
-  }
-  close(pipefd[1]);
-  long growth = -1;
-  if (read(pipefd[0], &growth, sizeof growth) != sizeof growth) growth = -1;
-  close(pipefd[0]);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return growth;
-}
 
 }  // namespace
 

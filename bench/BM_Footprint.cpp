@@ -31,6 +31,7 @@
 #include <memory>
 #include <string>
 
+#include "BenchPeak.h"
 #include "BenchRatio.h"
 #include "LargeDescription.h"
 #include "appconfig/AppParam.h"
@@ -100,39 +101,6 @@ std::unique_ptr<CAppParam> LoadBinary() {
   auto tree = CAppStreamBin::Load(TheFiles().bin);
   if (!tree) std::abort();
   return tree;
-}
-
-long StatusKiB(const char* field) {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  const std::string prefix = std::string(field) + ":";
-  while (std::getline(status, line)) {
-    if (line.rfind(prefix, 0) == 0) return std::stol(line.substr(prefix.size()));
-  }
-  return 0;
-}
-
-// Growth of the peak resident size (KiB) while `work` runs once in a child.
-long PeakGrowthKiB(const std::function<void()>& work) {
-  int pipefd[2];
-  if (pipe(pipefd) != 0) return -1;
-  const pid_t pid = fork();
-  if (pid == 0) {
-    close(pipefd[0]);
-    std::ofstream("/proc/self/clear_refs") << "5";  // resets the peak to the current size
-    const long before = StatusKiB("VmRSS");
-    work();
-    const long growth = StatusKiB("VmHWM") - before;
-    if (write(pipefd[1], &growth, sizeof growth) != sizeof growth) _exit(1);
-    _exit(0);
-  }
-  close(pipefd[1]);
-  long growth = -1;
-  if (read(pipefd[0], &growth, sizeof growth) != sizeof growth) growth = -1;
-  close(pipefd[0]);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return growth;
 }
 
 void SaveBinary() {
