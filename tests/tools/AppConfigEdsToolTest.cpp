@@ -6,30 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "TempFolder.h"
+#include "ToolProcess.h"
 
 namespace {
-
-struct DeviceRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string Quote(const std::string& arg) {
-  std::string quoted = "'";
-  for (const char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-DeviceRun Tool(const std::vector<std::string>& args) {
-  static TempFolder scratch;
-  std::string command = Quote(APPCONFIG_TOOL);
-  for (const std::string& a : args) command += " " + Quote(a);
-  const std::string out = scratch.File("stdout.txt"), err = scratch.File("stderr.txt");
-  const int status = std::system((command + " >" + Quote(out) + " 2>" + Quote(err)).c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, TempFolder::ReadAll(out), TempFolder::ReadAll(err)};
-}
 
 const std::string kData = APPCONFIG_EDS_TEST_DATA "/";
 const std::string kExample = APPCONFIG_EDS_EXAMPLE;
@@ -43,7 +22,7 @@ TEST(AppConfigEdsTool, ShowAndImportEveryFile) {
   for (const std::string name : {"crlf.eds", "lower_hex.eds", "capital_sub.eds", "decimal_types.eds", "compact.eds",
                                  "subnumber.eds", "listed.eds", "empty_string.eds", "comments.eds", "configured.dcf"}) {
     const std::string file = kData + name;
-    const DeviceRun shown = Tool({"show", file, "DEVICE"});
+    const ToolRun shown = Tool({"show", file, "DEVICE"});
     EXPECT_EQ(shown.status, 0) << name << shown.err;
     EXPECT_EQ(shown.out.rfind("\\\tCAppParamGroup\t\n", 0), 0u) << name;
     const std::string xml = folder.File("imported.xml");
@@ -51,7 +30,7 @@ TEST(AppConfigEdsTool, ShowAndImportEveryFile) {
     EXPECT_EQ(Tool({"show", xml, "DEVICE"}).out, shown.out) << name;
     EXPECT_EQ(Tool({"image", xml, "DEVICE"}).out, Tool({"image", file, "DEVICE"}).out) << name;
   }
-  const DeviceRun shown = Tool({"show", kData + "configured.dcf", "DEVICE"});
+  const ToolRun shown = Tool({"show", kData + "configured.dcf", "DEVICE"});
   EXPECT_NE(shown.out.find("O1800\\S01\tCAppParamNumeric\t394\n"), std::string::npos) << shown.out;
 }
 
@@ -68,10 +47,10 @@ TEST(AppConfigEdsTool, NodeIdSetAndDcf) {
   EXPECT_NE(Tool({"show", dcf, "DEVICE"}).out.find("O1800\\S01\tCAppParamNumeric\t389\n"), std::string::npos);
   EXPECT_EQ(Tool({"diff", kExample, dcf}).status, 1);
 
-  const DeviceRun wrongKey = Tool({"show", kExample, "IO"});
+  const ToolRun wrongKey = Tool({"show", kExample, "IO"});
   EXPECT_EQ(wrongKey.status, 2);
   EXPECT_EQ(Tool({"show", "--node-id", "128", kExample, "DEVICE"}).status, 2);
   EXPECT_EQ(Tool({"dcf", kExample, values, dcf, "--baudrate", "300"}).status, 2);
-  const DeviceRun broken = Tool({"check", kData + "../AppStreamEDSTest.cpp", "DEVICE"});
+  const ToolRun broken = Tool({"check", kData + "../AppStreamEDSTest.cpp", "DEVICE"});
   EXPECT_EQ(broken.status, 2) << "not a device file";
 }

@@ -7,31 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "TempFolder.h"
+#include "ToolProcess.h"
 
 namespace {
-
-struct ToolRun {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-std::string Quote(const std::string& arg) {
-  std::string quoted = "'";
-  for (const char c : arg) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-// Runs the tool with stdout and stderr sent to files.
-ToolRun Tool(const std::vector<std::string>& args) {
-  static TempFolder scratch;
-  std::string command = Quote(APPCONFIG_TOOL);
-  for (const std::string& a : args) command += " " + Quote(a);
-  const std::string out = scratch.File("stdout.txt"), err = scratch.File("stderr.txt");
-  const int status = std::system((command + " >" + Quote(out) + " 2>" + Quote(err)).c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, TempFolder::ReadAll(out), TempFolder::ReadAll(err)};
-}
 
 // A run of the tool and what it must give.
 struct Case {
