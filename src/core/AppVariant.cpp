@@ -222,12 +222,20 @@ void CAppVariant::SetUInt(std::uint16_t vt, std::uint64_t value) {
     SetDouble(vt, static_cast<double>(value));
     return;
   }
+  if (vt == VT_BSTR) {
+    SetString(std::string());  // the string type holds no number: its text stays empty
+    return;
+  }
   Clear();
   m_vt = vt;
   m_n.u = info != nullptr ? FitToWidth(*info, value) : value;
 }
 
 void CAppVariant::SetDouble(std::uint16_t vt, double value) {
+  if (vt == VT_BSTR) {
+    SetString(std::string());
+    return;
+  }
   Clear();
   m_vt = vt;
   m_n.d = vt == VT_R4 ? static_cast<double>(static_cast<float>(value)) : value;

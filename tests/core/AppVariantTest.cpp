@@ -101,3 +101,18 @@ TEST(AppVariant, ToStringAndTextRoundTripOfFloatingValues) {
     EXPECT_EQ(v.GetDouble(), value) << value;
   }
 }
+
+// A number set under the string type leaves an empty text, never a string
+// without storage that a copy, an assignment or a clear would read.
+TEST(AppVariant, NumberSetUnderTheStringTypeIsAnEmptyText) {
+  V v;
+  v.SetUInt(V::VT_BSTR, 29);
+  V copy = v;
+  copy = V(7);
+  v.SetDouble(V::VT_BSTR, 1.5);
+  EXPECT_EQ(Show(v), "vt=8 ''");
+  v.SetInt(V::VT_BSTR, -3);
+  EXPECT_EQ(Show(V(v)), "vt=8 ''");
+  v.Clear();
+  EXPECT_TRUE(v.IsEmpty());
+}
