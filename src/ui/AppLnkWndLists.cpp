@@ -124,8 +124,8 @@ int CAppLnkWnd::AddItem(CAppCtrlList* list, CAppParam* param, CAppRuleMultiColum
   APP_CHECK_POINTER(list);
   APP_CHECK_POINTER(param);
   const std::vector<std::string> texts = RowTexts(*this, param, rule);
-  const int row = list->AddItem(reinterpret_cast<unsigned long>(param), texts.empty() ? std::string() : texts[0],
-                                IconOf(m_pResources, param));
+  const int row = list->AddParamItem(param, texts.empty() ? std::string() : texts[0],
+                                     IconOf(m_pResources, param));
   for (std::size_t column = 1; column < texts.size(); ++column) {
     list->SetText(texts[column], row, static_cast<int>(column));
   }
@@ -135,7 +135,7 @@ int CAppLnkWnd::AddItem(CAppCtrlList* list, CAppParam* param, CAppRuleMultiColum
 CAppParam* CAppLnkWnd::GetParam(CAppCtrlList* list, int item) {
   APP_CHECK_POINTER(list);
   if (item < 0 || item >= list->GetCount()) return nullptr;
-  return reinterpret_cast<CAppParam*>(list->GetValue(item));
+  return list->GetParam(item);
 }
 
 CAppParam* CAppLnkWnd::GetParam(CAppCtrlTree* tree, QTreeWidgetItem* item) {

@@ -34,7 +34,7 @@ int CAppToolsLnk::ListExchGroup::ParamToCtrl() {
     std::vector<std::string> cells;
     link->DefaultValueColumn(cells, child);
     if (cells.empty()) continue;
-    const int row = m_pCtrl->AddItem(reinterpret_cast<unsigned long>(child), cells.front());
+    const int row = m_pCtrl->AddParamItem(child, cells.front());
     for (size_t column = 1; column < cells.size(); ++column) {
       m_pCtrl->SetText(cells[column], row, static_cast<int>(column));
     }

@@ -19,6 +19,8 @@
 #include "appconfig/AppVariant.h"
 #include "appconfig/ui/ListCtrlStyled.h"
 
+class CAppParam;
+
 class CAppCtrlCombo;
 class CAppCtrlEditNumeric;
 class CAppCtrlEditString;
@@ -48,6 +50,10 @@ public:
   void SetValue(unsigned long data, int row);
   // The row's data (-1: the current row); 0 when there is none.
   unsigned long GetValue(int row = -1) const;
+  // A row that stands for a parameter, and the parameter of a row (-1: the
+  // current row); null when the row stands for none.
+  int AddParamItem(CAppParam* param, const std::string& label, int image = -1);
+  CAppParam* GetParam(int row = -1) const;
   void SetImageIndex(unsigned image, int row);
   void SetImageList(const std::vector<QIcon>& images) { SetImages(images); }
   void RemoveItem(int row);

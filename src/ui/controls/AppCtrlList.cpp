@@ -90,6 +90,16 @@ int CAppCtrlList::AddItem(unsigned long data, const std::string& label, int imag
                     static_cast<quintptr>(data));
 }
 
+int CAppCtrlList::AddParamItem(CAppParam* param, const std::string& label, int image) {
+  return InsertItem(GetItemCount(), QString::fromStdString(label), m_bCheck ? 0 : image,
+                    reinterpret_cast<quintptr>(param));
+}
+
+CAppParam* CAppCtrlList::GetParam(int row) const {
+  if (row == -1) row = m_nCurrent;
+  return reinterpret_cast<CAppParam*>(GetItemData(row));
+}
+
 void CAppCtrlList::SetText(const std::string& text, int row, int column) {
   SetItemText(row, column, QString::fromStdString(text));
 }

@@ -16,7 +16,7 @@ constexpr unsigned kButtons[] = {CAppLnkConfigList::ID_ADD, CAppLnkConfigList::I
 
 int RowOf(CAppCtrlList* list, const CAppParam* param) {
   for (int row = 0; row < list->GetCount(); ++row) {
-    if (reinterpret_cast<const CAppParam*>(list->GetValue(row)) == param) return row;
+    if (list->GetParam(row) == param) return row;
   }
   return -1;
 }
@@ -58,7 +58,7 @@ void CAppLnkConfigList::Fill() {
     CAppCtrlList* list = child->IsFlagsEnable(PF_HIDDEN) ? m_pAvailable : m_pConfigured;
     std::vector<std::string> texts;
     DefaultValueColumn(texts, child);
-    const int row = list->AddItem(reinterpret_cast<unsigned long>(child), texts[0]);
+    const int row = list->AddParamItem(child, texts[0]);
     list->SetText(texts[1], row, 1);
   }
 }

@@ -192,7 +192,7 @@ void CAppLnkDebug::ShowParamList() {
   if (CAppParamGroup* group = GetUserParam()->GetGroup()) {
     for (POSITION pos = group->GetStartPosition(); pos != nullptr;) {
       CAppParam* child = group->GetNextPtr(pos);
-      const int index = list->AddItem(reinterpret_cast<unsigned long>(child), child->GetKey());
+      const int index = list->AddParamItem(child, child->GetKey());
       list->SetText(child->GetClassName(), index, 1);
     }
   }
