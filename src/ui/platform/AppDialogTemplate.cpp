@@ -94,6 +94,7 @@ void TakeLook(const QWidget* item, QWidget* control) {
   control->setFont(item->font());
   control->setSizePolicy(item->sizePolicy());
   control->setMinimumSize(control->minimumSize().expandedTo(item->minimumSize()));
+  control->setMaximumSize(control->maximumSize().boundedTo(item->maximumSize()));
   const auto* itemLabel = qobject_cast<const QLabel*>(item);
   auto* controlLabel = qobject_cast<QLabel*>(control);
   if (itemLabel != nullptr && controlLabel != nullptr) {
