@@ -10,6 +10,7 @@
 #include <utility>
 #include <variant>
 
+#include "../core/AppSameKey.h"
 #include "../core/AppSaveFile.h"
 #include "appconfig/AppDynamic.h"
 #include "appconfig/AppException.h"
@@ -83,18 +84,6 @@ std::uint64_t SignExtend(std::uint64_t n, unsigned bytes) {
   if (bytes >= 8) return n;
   const std::uint64_t sign = std::uint64_t{1} << (8 * bytes - 1);
   return (n & sign) != 0 ? n | ~((sign << 1) - 1) : n;
-}
-
-// Field names match without regard to letter case, as the registry's do.
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    if (x == y) continue;
-    if (x >= 0x80 || y >= 0x80) return CAppTools::MakeUpper(std::string(a)) == CAppTools::MakeUpper(std::string(b));
-    if ((x | 0x20) != (y | 0x20) || (x | 0x20) < 'a' || (x | 0x20) > 'z') return false;
-  }
-  return true;
 }
 
 constexpr std::string_view kReservedNames[] = {"SYS_IDENT_VALUE", "SYS_VERSION_VALUE", "SYS_HEADER_SECTION",
@@ -712,7 +701,7 @@ bool CAppStreamBin::LoadRecord::GetField() {
   for (std::size_t n = 0; n < size; ++n) {
     const std::size_t i = m_nFirst + (m_nNext + n) % size;
     const Element& info = Info(i);
-    if (!EqualNoCase(m_pStream->GetName(info.field.name), asked)) continue;
+    if (!AppSameKey(m_pStream->GetName(info.field.name), asked)) continue;
     if (!IsReadableAs(GetType(), info.field.type)) APP_THROW("Bad Field");
     if (GetType() == FT_GROUP && !info.listed) ListEntries(i);
     m_nField = i;
@@ -789,7 +778,7 @@ std::string_view CAppStreamBin::LoadRecord::StoredKey(const Element& entry) cons
   for (std::uint32_t pos = entry.offset; pos < entry.field.end;) {
     const ST_FIELD field = m_reader.ReadField(pos, entry.field.end);
     if (field.type == FT_STRING && field.end - pos == HEADER_SIZE + 4 &&
-        EqualNoCase(m_pStream->GetName(field.name), "Key")) {
+        AppSameKey(m_pStream->GetName(field.name), "Key")) {
       const std::uint64_t index = m_reader.ReadNumber(pos + HEADER_SIZE, 4);
       if (index >= m_pStream->GetStringCount()) APP_THROW("Bad data index");
       return m_pStream->GetName(static_cast<std::uint32_t>(index));
@@ -807,7 +796,7 @@ bool CAppStreamBin::LoadRecord::HoldsChildrenOf(const Element& info, CAppParamGr
   for (POSITION pos = group.GetStartPosition(); pos != nullptr; ++i) {
     const CAppParam* child = group.GetNextPtr(pos);
     const Element& entry = Info(i);
-    if (child == nullptr || !EqualNoCase(m_pStream->GetName(entry.field.name), child->GetClassName()) ||
+    if (child == nullptr || !AppSameKey(m_pStream->GetName(entry.field.name), child->GetClassName()) ||
         StoredKey(entry) != child->GetKey()) {
       return false;
     }
@@ -967,7 +956,7 @@ void CAppStreamBin::CloneRecord::CheckKeyIsFree(const CAppParamGroup& holder, co
   const CapturedField* key = m_capture->Find("Key");
   if (key == nullptr || key->entries.size() != 1 || !std::holds_alternative<std::string>(key->entries[0])) return;
   const std::string& brought = std::get<std::string>(key->entries[0]);
-  if (CAppTools::MakeUpper(brought) == CAppTools::MakeUpper(heldKey)) return;
+  if (AppSameKey(brought, heldKey)) return;
   if (brought.empty() || brought.find('\\') != std::string::npos || holder.FindChild(brought) != nullptr) {
     APP_THROW("Clone Error");
   }

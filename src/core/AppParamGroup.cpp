@@ -3,6 +3,7 @@
 #include <string_view>
 #include <utility>
 
+#include "AppSameKey.h"
 #include "appconfig/AppDataRecord.h"
 #include "appconfig/AppLog.h"
 #include "appconfig/AppParamValue.h"
@@ -50,20 +51,6 @@ unsigned char UpperAscii(char c) {
   return u >= 'a' && u <= 'z' ? static_cast<unsigned char>(u - ('a' - 'A')) : u;
 }
 
-// The index compares keys as CAppTools::MakeUpper would, without keeping an
-// upper-cased copy: plain ASCII keys (nearly all) are folded byte by byte,
-// others through MakeUpper itself.
-bool SameKey(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  if (HasHighBytes(a) || HasHighBytes(b)) {
-    return CAppTools::MakeUpper(std::string(a)) == CAppTools::MakeUpper(std::string(b));
-  }
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (UpperAscii(a[i]) != UpperAscii(b[i])) return false;
-  }
-  return true;
-}
-
 // FNV-1a over the upper-cased bytes, finished so that the low bits the
 // slots are chosen by depend on every byte.
 std::uint32_t KeyHash(std::string_view key) {
@@ -101,7 +88,7 @@ std::size_t CAppParamGroup::FindPlace(const std::string& key, std::uint32_t hash
     const std::uint64_t slot = m_slots[i];
     if (slot == 0) return std::string::npos;
     const std::size_t place = static_cast<std::size_t>(slot & kPlaceMask) - 1;
-    if ((slot >> 32) == hash && SameKey(m_children[place]->GetKey(), key)) return place;
+    if ((slot >> 32) == hash && AppSameKey(m_children[place]->GetKey(), key)) return place;
   }
 }
 
@@ -336,7 +323,7 @@ bool CAppParamGroup::Rekey(const std::string& oldKey, const std::string& newKey)
     if ((m_slots[i] >> 32) != hash) continue;
     const std::size_t candidate = static_cast<std::size_t>(m_slots[i] & kPlaceMask) - 1;
     const std::string& held = m_children[candidate]->GetKey();
-    if (SameKey(held, oldKey)) {
+    if (AppSameKey(held, oldKey)) {
       place = candidate;
       break;
     }
