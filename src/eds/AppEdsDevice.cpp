@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
+#include <charconv>
 #include <filesystem>
 #include <map>
 
@@ -69,22 +69,10 @@ std::optional<std::uint64_t> ParseUnsigned(std::string_view text) {
     base = 8;
     text.remove_prefix(1);
   }
-  if (text.empty()) return std::nullopt;
   std::uint64_t value = 0;
-  for (const char c : text) {
-    unsigned digit = 0;
-    if (c >= '0' && c <= '9') {
-      digit = static_cast<unsigned>(c - '0');
-    } else if (c >= 'a' && c <= 'f') {
-      digit = static_cast<unsigned>(c - 'a' + 10);
-    } else if (c >= 'A' && c <= 'F') {
-      digit = static_cast<unsigned>(c - 'A' + 10);
-    } else {
-      return std::nullopt;
-    }
-    if (digit >= base || value > (UINT64_MAX - digit) / base) return std::nullopt;
-    value = value * base + digit;
-  }
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value, static_cast<int>(base));
+  if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
   return value;
 }
 
@@ -122,11 +110,7 @@ ObjectName ParseObjectName(std::string_view name) {
   return result;
 }
 
-std::string Hex(unsigned value, int digits) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%0*X", digits, value);
-  return text;
-}
+std::string Hex(unsigned value, int digits) { return CAppTools::Format("%0*X", digits, value); }
 
 std::string EntryName(std::uint16_t index, int sub) {
   return sub < 0 ? Hex(index, 4) : Hex(index, 4) + "sub" + Hex(static_cast<unsigned>(sub), 1);
