@@ -1,6 +1,5 @@
 // The DCF writer: the source file's bytes, with a few lines set or added.
 #include <cctype>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -13,6 +12,7 @@
 #include "appconfig/AppParamGroup.h"
 #include "appconfig/AppParamNumeric.h"
 #include "appconfig/AppStreamEDS.h"
+#include "appconfig/AppTools.h"
 #include "core/AppSaveFile.h"
 
 namespace {
@@ -33,9 +33,7 @@ public:
       pos = next;
     }
     // New lines end the way the file's first line does.
-    m_newline = !m_lines.empty() && m_lines.front().size() >= 2 && m_lines.front().substr(m_lines.front().size() - 2) == "\r\n"
-                    ? "\r\n"
-                    : "\n";
+    m_newline = !m_lines.empty() && Ending(m_lines.front()) == "\r\n" ? "\r\n" : "\n";
   }
 
   std::string_view Line(std::uint32_t line) const { return m_lines[line - 1]; }
@@ -117,11 +115,7 @@ bool ReadsBack(const std::string& text) {
 
 std::string HexBytes(const std::vector<std::uint8_t>& bytes) {
   std::string text;
-  char digits[3];
-  for (const std::uint8_t b : bytes) {
-    std::snprintf(digits, sizeof digits, "%02X", b);
-    text += digits;
-  }
+  for (const std::uint8_t b : bytes) text += CAppTools::Format("%02X", b);
   return text;
 }
 
@@ -183,9 +177,7 @@ private:
         const auto wanted = NumberOf(value.GetVariant());
         if (!wanted || wanted == NumberOf(fresh.GetVariant())) return std::nullopt;
         if (*wanted < 0 || !(IsHexText(entry.defaultText) || HasNodeId(entry.defaultText))) return std::to_string(*wanted);
-        char text[24];
-        std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(*wanted));
-        return std::string(text);
+        return CAppTools::Format("0x%llX", static_cast<unsigned long long>(*wanted));
       }
       case AppEdsType::STRING: {
         const std::string wanted = value.GetVariant().ToString();
@@ -222,11 +214,10 @@ private:
   // NrOfEntries, which counts them.
   void WriteCompactValues() {
     for (const auto& [index, values] : m_compact) {
-      char name[16];
-      std::snprintf(name, sizeof name, "%04XValue", index);
+      const std::string name = CAppTools::Format("%04XValue", index);
       const Section* section = m_ini.Find(name);
       if (section == nullptr) {
-        std::vector<std::string> lines = {"[" + std::string(name) + "]", "NrOfEntries=" + std::to_string(values.size())};
+        std::vector<std::string> lines = {"[" + name + "]", "NrOfEntries=" + std::to_string(values.size())};
         for (const auto& [sub, text] : values) lines.push_back(std::to_string(sub) + "=" + text);
         AppendSection(lines);
         continue;
