@@ -10,6 +10,8 @@
 #include <sstream>
 
 #include "appconfig/AppException.h"
+#include "appconfig/AppTools.h"
+#include "core/AppSameKey.h"
 
 namespace {
 
@@ -21,25 +23,12 @@ std::string_view Trim(std::string_view text) {
   return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
 }
 
-std::string Upper(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
-}
-
 // Stands for a value too long for inih's line buffer, kept aside instead.
 constexpr char kLongValue[] = "\x01";
 
 }  // namespace
 
-bool AppEdsSameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           auto up = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
-           return up(x) == up(y);
-         });
-}
+bool AppEdsSameName(std::string_view a, std::string_view b) { return AppSameKey(a, b); }
 
 // Feeds inih one line of the text per call, so that inih's line numbers are
 // the file's, and collects what its handler reports.
@@ -114,7 +103,7 @@ struct CAppEdsIniParser {
     if (sections.empty() || ini.Text(sections.back().name) != section) {
       const auto index = static_cast<std::uint32_t>(sections.size());
       sections.push_back({ini.Add(section), headerLine, static_cast<std::uint32_t>(ini.m_entries.size()), 0});
-      ini.m_index.emplace(Upper(section), index);  // a repeated section: the first one counts
+      ini.m_index.emplace(CAppTools::MakeUpper(std::string(section)), index);  // a repeated section: the first one counts
     }
     ini.m_entries.push_back({ini.Add(name), ini.Add(value), line});
     ++sections.back().entryCount;
@@ -170,7 +159,7 @@ std::uint32_t CAppEdsIni::Add(std::string_view text) {
 }
 
 const CAppEdsIni::Section* CAppEdsIni::Find(std::string_view name) const {
-  const auto found = m_index.find(Upper(name));
+  const auto found = m_index.find(CAppTools::MakeUpper(std::string(name)));
   return found == m_index.end() ? nullptr : &m_sections[found->second];
 }
 

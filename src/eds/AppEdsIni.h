@@ -56,5 +56,5 @@ private:
   std::uint32_t m_lineCount = 0;
 };
 
-// Letter-case-free equality of ASCII names.
+// Names compare without regard to letter case, as the library's keys do.
 bool AppEdsSameName(std::string_view a, std::string_view b);
