@@ -50,14 +50,6 @@ constexpr AppEdsType kTypes[] = {
 };
 constexpr AppEdsType kUnknownType = {0, nullptr, AppEdsType::SKIPPED, 0, 0, false};
 
-constexpr std::string_view kBlanks = " \t";
-
-std::string_view Trim(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
-}
-
 // An unsigned number without sign: 0x hexadecimal, octal with a leading 0,
 // else decimal. Nothing on any other character or on overflow.
 std::optional<std::uint64_t> ParseUnsigned(std::string_view text) {
@@ -126,7 +118,7 @@ const AppEdsType& AppEdsFindType(std::uint32_t code) {
 }
 
 std::optional<std::int64_t> AppEdsParseNumber(std::string_view text, std::int64_t nodeId) {
-  text = Trim(text);
+  text = AppEdsTrim(text);
   if (text.empty()) return std::nullopt;
   std::int64_t total = 0;
   int sign = 1;
@@ -228,7 +220,7 @@ void CAppEdsDevice::ReadNodeId(int nodeId) {
   }
   const Section* commissioning = m_ini.Find("DeviceComissioning");
   const Entry* entry = commissioning != nullptr ? m_ini.Find(*commissioning, "NodeID") : nullptr;
-  if (entry != nullptr && !Trim(m_ini.Value(*entry)).empty()) m_nodeId = Number(*entry);
+  if (entry != nullptr && !AppEdsTrim(m_ini.Value(*entry)).empty()) m_nodeId = Number(*entry);
 }
 
 void CAppEdsDevice::CollectObjects() {
@@ -315,7 +307,7 @@ void CAppEdsDevice::BuildObject(const Object& object) {
   const Fields mainFields = FieldsOf(main);
   const Entry* typeEntry = m_ini.Find(main, "ObjectType");
   const std::int64_t objectType =
-      typeEntry == nullptr || Trim(m_ini.Value(*typeEntry)).empty() ? 7 : Number(*typeEntry);
+      typeEntry == nullptr || AppEdsTrim(m_ini.Value(*typeEntry)).empty() ? 7 : Number(*typeEntry);
 
   if (objectType == 7) {
     std::unique_ptr<CAppParam> leaf = BuildLeaf(mainFields, key, object.index, -1, key);
@@ -331,7 +323,7 @@ void CAppEdsDevice::BuildObject(const Object& object) {
   std::map<std::uint8_t, Fields> subs;
   const Entry* compactEntry = m_ini.Find(main, "CompactSubObj");
   const std::int64_t compact =
-      compactEntry == nullptr || Trim(m_ini.Value(*compactEntry)).empty() ? 0 : Number(*compactEntry);
+      compactEntry == nullptr || AppEdsTrim(m_ini.Value(*compactEntry)).empty() ? 0 : Number(*compactEntry);
   if (compact < 0 || compact > 0xFE) m_ini.Fail(compactEntry->line, "CompactSubObj above 0xFE");
   std::vector<std::string> texts;  // the texts made up for compact entries
   texts.reserve(2);
@@ -385,12 +377,12 @@ void CAppEdsDevice::BuildObject(const Object& object) {
 // type's width. An empty text gives an empty variant.
 CAppVariant CAppEdsDevice::NumericValue(const Field& field, const AppEdsType& type, std::string_view what) const {
   CAppVariant value;
-  if (!field.present || Trim(field.text).empty()) return value;
+  if (!field.present || AppEdsTrim(field.text).empty()) return value;
   std::int64_t number = Number(field.text, field.line, what);
   const std::int64_t low = type.isSigned ? -(std::int64_t{1} << (type.bits - 1)) : 0;
   const std::int64_t high = (std::int64_t{1} << type.bits) - 1;
   if (number < low || number > high) {
-    m_ini.Fail(field.line, std::string(what) + " " + std::string(Trim(field.text)) + " out of range for " + type.name);
+    m_ini.Fail(field.line, std::string(what) + " " + std::string(AppEdsTrim(field.text)) + " out of range for " + type.name);
   }
   if (type.isSigned && number >= (std::int64_t{1} << (type.bits - 1))) number -= std::int64_t{1} << type.bits;
   value.SetInt(type.vt, number);
@@ -422,7 +414,7 @@ std::unique_ptr<CAppParam> CAppEdsDevice::BuildLeaf(const Fields& fields, const 
                         (type.name != nullptr ? type.name : "data type 0x" + Hex(static_cast<unsigned>(code), 4)) + ")");
     return nullptr;
   }
-  const Field& value = fields.parameterValue.present && !Trim(fields.parameterValue.text).empty()
+  const Field& value = fields.parameterValue.present && !AppEdsTrim(fields.parameterValue.text).empty()
                            ? fields.parameterValue
                            : fields.defaultValue;
   std::unique_ptr<CAppParam> leaf;
@@ -464,7 +456,7 @@ std::unique_ptr<CAppParam> CAppEdsDevice::BuildLeaf(const Fields& fields, const 
   }
   leaf->SetKey(key);
   leaf->SetName(fields.name);
-  if (AppEdsSameName(Trim(fields.access), "ro") || AppEdsSameName(Trim(fields.access), "const")) {
+  if (AppEdsSameName(AppEdsTrim(fields.access), "ro") || AppEdsSameName(AppEdsTrim(fields.access), "const")) {
     leaf->ModifyFlags(0, PF_READONLY);
   }
   m_imported.push_back({path, fields.section, index, static_cast<std::int16_t>(sub), &type,

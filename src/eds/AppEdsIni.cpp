@@ -17,18 +17,18 @@ namespace {
 
 constexpr std::string_view kBlanks = " \t\r\f\v";
 
-std::string_view Trim(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
-}
-
 // Stands for a value too long for inih's line buffer, kept aside instead.
 constexpr char kLongValue[] = "\x01";
 
 }  // namespace
 
 bool AppEdsSameName(std::string_view a, std::string_view b) { return AppSameKey(a, b); }
+
+std::string_view AppEdsTrim(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(kBlanks);
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
 
 // Feeds inih one line of the text per call, so that inih's line numbers are
 // the file's, and collects what its handler reports.
@@ -78,7 +78,7 @@ struct CAppEdsIniParser {
       SetError(line, "line too long");
       return {};
     }
-    longValue = std::string(Trim(content.substr(equal + 1)));
+    longValue = std::string(AppEdsTrim(content.substr(equal + 1)));
     lineBuffer = std::string(content.substr(0, equal + 1)) + kLongValue;
     return lineBuffer;
   }
@@ -132,7 +132,7 @@ CAppEdsIni::CAppEdsIni(std::string file, std::string_view text) : m_file(std::mo
     // Find the refused line again to say what is wrong with it.
     CAppEdsIniParser again(*this, text);
     std::string_view content;
-    while (again.line < static_cast<std::uint32_t>(syntax) && again.pos < text.size()) content = Trim(again.NextLine());
+    while (again.line < static_cast<std::uint32_t>(syntax) && again.pos < text.size()) content = AppEdsTrim(again.NextLine());
     Fail(static_cast<std::uint32_t>(syntax), !content.empty() && content.front() == '['
                                                   ? "section name without closing ']'"
                                                   : "expected [section], name=value or a ; comment");

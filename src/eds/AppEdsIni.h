@@ -58,3 +58,5 @@ private:
 
 // Names compare without regard to letter case, as the library's keys do.
 bool AppEdsSameName(std::string_view a, std::string_view b);
+// The text without the blanks around it.
+std::string_view AppEdsTrim(std::string_view text);
