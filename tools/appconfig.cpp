@@ -20,10 +20,10 @@
 // when the files are equal, 1 when they differ and 2 on any trouble.
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <iostream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -43,6 +43,7 @@
 #include "AppConfigFiles.h"
 #include "AppConfigInput.h"
 #include "AppConfigLayout.h"
+#include "../src/core/AppSaveFile.h"  // the library's own atomic save
 
 namespace fs = std::filesystem;
 
@@ -285,21 +286,12 @@ int RunSet(const Options& o) {
   return kOk;
 }
 
-// Writes through a temporary file renamed over the target, so that a
-// failure leaves any previous file as it was.
+// Saved the way the library saves its files: a failure leaves any previous
+// file as it was, and a link in a shared folder is not written through.
 void WriteFile(const std::string& file, const std::function<void(std::ostream&)>& write) {
-  const fs::path target(file);
-  const fs::path temporary = target.string() + ".tmp";
-  {
-    std::ofstream out(temporary, std::ios::binary);
-    if (out) write(out);
-    if (!out.flush()) {
-      std::error_code ec;
-      fs::remove(temporary, ec);
-      throw CAppException("appconfig", 0, "Can not write %s", file.c_str());
-    }
-  }
-  fs::rename(temporary, target);
+  std::ostringstream out;
+  write(out);
+  AppSaveFile(file, out.str());
 }
 
 int RunLayout(const Options& o) {
