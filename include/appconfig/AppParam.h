@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -27,8 +28,12 @@ public:
   CAppParam& operator=(const CAppParam&) = delete;
 
   const std::string& GetKey() const { return m_strKey; }
-  void SetKey(const std::string& key) { m_strKey = key; }
-  void SetKey(const char* key) { m_strKey = key; }
+  // The group that holds the node finds it under its new key from then on.
+  // A key that another child of that group holds (in any case), or an empty
+  // one, is refused with a CAppException and the node keeps its key.
+  void SetKey(const std::string& key) { SetKey(std::string_view(key)); }
+  void SetKey(const char* key) { SetKey(std::string_view(key != nullptr ? key : "")); }
+  void SetKey(std::string_view key);
   const std::string& GetHelp() const { return m_strHelp; }
   void SetHelp(const std::string& help) { m_strHelp = help; }
   void SetHelp(const char* help) { m_strHelp = help; }

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -95,11 +96,6 @@ public:
   // held already: the node then stays the caller's. No soft error.
   bool AddOwnKey(CAppParam* node);
 
-  // Indexes the child held under `oldKey` under `newKey` instead, and gives
-  // it that key, keeping its place. False, changing nothing, when no child
-  // is held under `oldKey`, or `newKey` is empty, holds a '\\' or is held by
-  // another child.
-  bool Rekey(const std::string& oldKey, const std::string& newKey);
   // Removes and destroys the child at `path`; false when there was none.
   bool RemoveParam(const std::string& path);
   void RemoveAll();
@@ -128,6 +124,12 @@ public:
   static void _ResourcesInit(CAppResources* resources);
 
 private:
+  // A child's SetKey tells its group first.
+  friend class CAppParam;
+  // Indexes `child` under `key` instead of its key; throws, changing
+  // nothing, when `key` is empty or another child holds it.
+  void OnChildKey(const CAppParam& child, std::string_view key);
+
   CAppParamGroup* _FindGroup(std::string& path);
   // Takes `node` under `key` unless the key is empty or already held.
   bool Adopt(CAppParam* node, const std::string& key);
@@ -138,12 +140,14 @@ private:
   void SwapChildren(std::size_t a, std::size_t b);
   // The place of the child whose key is `key` in any case (hash `hash` of
   // the upper-cased key); npos if none.
-  std::size_t FindPlace(const std::string& key, std::uint32_t hash) const;
+  std::size_t FindPlace(std::string_view key, std::uint32_t hash) const;
   // The place of the child under `key`, in any case; npos if none.
   std::size_t PlaceOfKey(const std::string& key) const;
   // The slot that refers to the child at `place`.
   std::size_t SlotOf(std::size_t place) const;
   void InsertSlot(std::uint32_t hash, std::size_t place);
+  // Frees the slot and moves up the ones behind it that probed past it.
+  void EraseSlot(std::size_t slot);
   // Rebuilds the slots for `count` children (at least those there are).
   void Reindex(std::size_t count);
   void GrowIndex(std::size_t count);

@@ -132,6 +132,7 @@ public:
   public:
     LoadRecord(LoadStream* stream, const CAppToolsXML::Element& element);
     LoadRecord(LoadStream* stream, const CAppToolsXML::DomElement* element);
+    ~LoadRecord() override;
     LoadRecord(const LoadRecord&) = delete;
     LoadRecord& operator=(const LoadRecord&) = delete;
 
@@ -150,6 +151,7 @@ public:
     void SetAddMode(CAppParamGroup::EN_ADD_MODE mode) { m_addMode = mode; }
 
   private:
+    friend class Loader;  // keeps the lists below for the records of a load
     enum FieldKind : unsigned { KIND_NONE = 0, KIND_DATA = 100, KIND_PARAM = 101, KIND_LIST = 102, KIND_BITS = 103 };
     // A child that carries a Name attribute.
     struct NamedField {
@@ -172,9 +174,13 @@ public:
     const CAppToolsXML::DomElement* m_element;
     const CAppToolsXML::DomElement* m_field;
     FieldKind m_kind = KIND_NONE;
-    std::vector<NamedField> m_named;
-    // The entries of the current field: children with a Key, or "Element"s.
-    std::vector<const CAppToolsXML::DomElement*> m_entries;
+    // The record's named children, and the entries of its current field
+    // (children with a Key, or "Element"s), are kept in two lists of the
+    // load from these places on. Records nest: one reads its children's
+    // records while its own lists stay below theirs.
+    std::size_t m_nNamedFirst = 0;
+    std::size_t m_nNamedEnd = 0;
+    std::size_t m_nEntriesFirst = 0;
     std::vector<std::uint8_t> m_data;  // the bytes of an array Property
     const CAppParam* m_pContextParam = nullptr;
     const char* m_contextClass = "";

@@ -929,9 +929,11 @@ void CAppStreamBin::CloneRecord::GetClone(CAppParam*& destination, CAppParam* so
   }
   m_capture->Clear();
   source->Serialize(m_capture.get());
-  CAppParamGroup* holder = destination != nullptr ? destination->GetParent() : nullptr;
-  const std::string heldKey = holder != nullptr ? destination->GetKey() : std::string();
-  if (holder != nullptr) CheckKeyIsFree(*holder, heldKey);
+  // The replay renames the destination through SetKey, which keeps its
+  // group's index; a key the group cannot take is refused before that.
+  if (CAppParamGroup* holder = destination != nullptr ? destination->GetParent() : nullptr) {
+    CheckKeyIsFree(*holder, destination->GetKey());
+  }
 
   std::unique_ptr<CAppParam> created;
   if (destination == nullptr) {
@@ -942,12 +944,9 @@ void CAppStreamBin::CloneRecord::GetClone(CAppParam*& destination, CAppParam* so
   try {
     destination->Serialize(this);
   } catch (...) {
-    if (holder != nullptr) (void)holder->Rekey(heldKey, destination->GetKey());
     if (created) destination = nullptr;
     throw;
   }
-  // The replay wrote the key straight into the node: its group follows.
-  if (holder != nullptr) (void)holder->Rekey(heldKey, destination->GetKey());
   (void)created.release();
   m_capture->Clear();
 }

@@ -20,6 +20,11 @@ void CAppParam::TraceNotSupported(const char* operation, const char* file, unsig
             m_strKey.Get().c_str());
 }
 
+void CAppParam::SetKey(std::string_view key) {
+  if (m_pParent != nullptr) m_pParent->OnChildKey(*this, key);
+  m_strKey = key;
+}
+
 // --- Virtual operations -----------------------------------------------------
 
 CAppParamGroup* CAppParam::GetGroup() { return nullptr; }
@@ -39,7 +44,11 @@ unsigned CAppParam::GetBitSize() {
 
 void CAppParam::Serialize(CAppRecord* record) {
   APP_CHECK_POINTER(record);
-  record->Do("Key", m_strKey);
+  // A record that brings another key renames the node: through SetKey, so
+  // that the group holding it follows.
+  CAppText key = m_strKey;
+  record->Do("Key", key);
+  SetKey(key.Get());
   record->Do("Name", m_strName);
   record->Do("Help", m_strHelp);
   record->Do("Flags", m_flags);

@@ -81,7 +81,7 @@ std::uint64_t MakeSlot(std::uint32_t hash, std::size_t place) {
 
 }  // namespace
 
-std::size_t CAppParamGroup::FindPlace(const std::string& key, std::uint32_t hash) const {
+std::size_t CAppParamGroup::FindPlace(std::string_view key, std::uint32_t hash) const {
   if (m_slots.empty()) return std::string::npos;
   const std::size_t mask = m_slots.size() - 1;
   for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
@@ -97,8 +97,7 @@ std::size_t CAppParamGroup::PlaceOfKey(const std::string& key) const { return Fi
 std::size_t CAppParamGroup::SlotOf(std::size_t place) const {
   const std::size_t mask = m_slots.size() - 1;
   const std::uint64_t wanted = static_cast<std::uint64_t>(place) + 1;
-  // Every slot is visited at worst, so a child whose key changed since it
-  // was indexed is still found.
+  // SetKey keeps every child indexed under the hash of its key.
   for (std::size_t i = KeyHash(m_children[place]->GetKey()) & mask;; i = (i + 1) & mask) {
     if ((m_slots[i] & kPlaceMask) == wanted) return i;
   }
@@ -109,6 +108,20 @@ void CAppParamGroup::InsertSlot(std::uint32_t hash, std::size_t place) {
   std::size_t i = hash & mask;
   while (m_slots[i] != 0) i = (i + 1) & mask;
   m_slots[i] = MakeSlot(hash, place);
+}
+
+void CAppParamGroup::EraseSlot(std::size_t slot) {
+  const std::size_t mask = m_slots.size() - 1;
+  m_slots[slot] = 0;
+  // A slot behind the freed one stays where it is only when its home lies
+  // cyclically in (slot, next]; otherwise its probe would now stop short.
+  for (std::size_t next = (slot + 1) & mask; m_slots[next] != 0; next = (next + 1) & mask) {
+    const std::size_t home = static_cast<std::size_t>(m_slots[next] >> 32) & mask;
+    if (((next - home) & mask) < ((next - slot) & mask)) continue;
+    m_slots[slot] = m_slots[next];
+    m_slots[next] = 0;
+    slot = next;
+  }
 }
 
 void CAppParamGroup::Reindex(std::size_t count) {
@@ -312,29 +325,18 @@ bool CAppParamGroup::RemoveParam(const std::string& path) {
   return target->RemoveChild(key);
 }
 
-bool CAppParamGroup::Rekey(const std::string& oldKey, const std::string& newKey) {
-  if (newKey.empty() || newKey.find('\\') != std::string::npos || m_slots.empty()) return false;
-  // The index keeps no key: the child indexed under `oldKey` holds it still,
-  // or holds a key already changed (which no longer gives that hash).
-  const std::uint32_t hash = KeyHash(oldKey);
-  const std::size_t mask = m_slots.size() - 1;
-  std::size_t place = std::string::npos;
-  for (std::size_t i = hash & mask; m_slots[i] != 0; i = (i + 1) & mask) {
-    if ((m_slots[i] >> 32) != hash) continue;
-    const std::size_t candidate = static_cast<std::size_t>(m_slots[i] & kPlaceMask) - 1;
-    const std::string& held = m_children[candidate]->GetKey();
-    if (AppSameKey(held, oldKey)) {
-      place = candidate;
-      break;
-    }
-    if (place == std::string::npos && KeyHash(held) != hash) place = candidate;
+void CAppParamGroup::OnChildKey(const CAppParam& child, std::string_view key) {
+  if (AppSameKey(key, child.GetKey())) return;  // same slot
+  if (key.empty()) APP_THROW("Empty key in group : %s", GetKey().c_str());
+  const std::uint32_t hash = KeyHash(key);
+  if (FindPlace(key, hash) != std::string::npos) {
+    APP_THROW("Key already used : %s in group : %s", std::string(key).c_str(), GetKey().c_str());
   }
-  if (place == std::string::npos) return false;
-  const std::size_t other = PlaceOfKey(newKey);
-  if (other != std::string::npos && other != place) return false;
-  m_children[place]->SetKey(newKey);
-  Reindex(m_children.size());
-  return true;
+  // A node given this group as parent by hand, and never adopted, has no slot.
+  const std::size_t place = PlaceOfKey(child.GetKey());
+  if (place == std::string::npos || m_children[place].get() != &child) return;
+  EraseSlot(SlotOf(place));
+  InsertSlot(hash, place);
 }
 
 bool CAppParamGroup::RemoveChild(const std::string& key) {

@@ -1,6 +1,7 @@
 #include "appconfig/AppRecord.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -149,6 +150,7 @@ void CAppRecord::LoadChildren(CAppParamGroup& group) {
   const unsigned count = GetCount();
   // A count read from a file may lie: room is made for a bounded number only.
   group.Reserve(std::min(count, 65536u));
+  const std::string none;
   for (unsigned i = 0; i < count; ++i) {
     CAppParam* created = nullptr;
     try {
@@ -160,12 +162,19 @@ void CAppRecord::LoadChildren(CAppParamGroup& group) {
     // A record that creates nothing is broken: _SetAt reports "Bad pointer".
     // _SetAt destroys the node if it throws; a node it did not adopt (key
     // already held) has no parent and dies here.
-    const std::string key = created != nullptr ? created->GetKey() : std::string();
+    const std::string& key = created != nullptr ? created->GetKey() : none;
     // A key read from a source is a key, never a path: taken as a path it
     // would put the child into another group, or replace nothing and vanish.
     if (key.find('\\') != std::string::npos) {
+      const std::string bad = key;
       delete created;
-      APP_THROW("Bad key : %s", key.c_str());
+      APP_THROW("Bad key : %s", bad.c_str());
+    }
+    // The usual child, under a key of its own, is taken as it stands.
+    if (mode == CAppParamGroup::ADD_BY_KEY && !key.empty()) {
+      std::unique_ptr<CAppParam> holder(created);  // until adopted
+      if (group.AddOwnKey(created)) (void)holder.release();
+      continue;
     }
     CAppParam* adopted = group._SetAt(key, created, mode);
     if (adopted == nullptr || created->GetParent() == nullptr) delete created;

@@ -405,6 +405,12 @@ public:
     const LoadStream* m_pStream;
   };
 
+  // The lists of the records being read, each record's above those of the
+  // record it nests in (see LoadRecord): a load reuses them instead of
+  // allocating lists for every element.
+  std::vector<LoadRecord::NamedField> named;
+  std::vector<const DomElement*> entries;
+
 private:
   struct ParsedFile {
     CAppToolsXML::Document document;
@@ -735,11 +741,26 @@ CAppStreamXML::LoadRecord::LoadRecord(LoadStream* stream, const DomElement* elem
     : m_pStream(stream), m_element(element), m_field(element) {
   APP_CHECK_POINTER(stream);
   APP_CHECK_POINTER(element);
+  Loader& load = *m_pStream->m_pLoad;
+  m_nNamedFirst = load.named.size();
+  m_nEntriesFirst = load.entries.size();
   std::size_t visits = 1;
-  for (pugi::xml_node child = Node(element).first_child(); child; child = child.next_sibling(), ++visits) {
-    if (const char* name = Attribute(child, "Name")) m_named.push_back({name, Handle(child)});  // elements only: see IsEntry
+  try {
+    for (pugi::xml_node child = Node(element).first_child(); child; child = child.next_sibling(), ++visits) {
+      if (const char* name = Attribute(child, "Name")) load.named.push_back({name, Handle(child)});  // elements only: see IsEntry
+    }
+    m_nNamedEnd = load.named.size();
+    CountVisits(visits);
+  } catch (...) {
+    load.named.resize(m_nNamedFirst);
+    throw;
   }
-  CountVisits(visits);
+}
+
+CAppStreamXML::LoadRecord::~LoadRecord() {
+  Loader& load = *m_pStream->m_pLoad;
+  load.named.resize(m_nNamedFirst);
+  load.entries.resize(m_nEntriesFirst);
 }
 
 void CAppStreamXML::LoadRecord::CountVisits(std::size_t visits) const {
@@ -780,10 +801,11 @@ bool CAppStreamXML::LoadRecord::GetField() {
 
 bool CAppStreamXML::LoadRecord::FindNamed(std::string_view name) {
   // A later child of the same name wins.
-  CountVisits(m_named.size());
-  for (auto named = m_named.rbegin(); named != m_named.rend(); ++named) {
-    if (named->name != name) continue;
-    m_field = named->element;
+  const std::vector<NamedField>& list = m_pStream->m_pLoad->named;
+  CountVisits(m_nNamedEnd - m_nNamedFirst);
+  for (std::size_t i = m_nNamedEnd; i-- > m_nNamedFirst;) {
+    if (list[i].name != name) continue;
+    m_field = list[i].element;
     const char* tag = Node(m_field).name();
     m_kind = static_cast<FieldKind>(FindFieldKind(tag));
     if (m_kind == KIND_NONE) APP_THROW("Bad name :%s on file:%s", tag, GetFileName().c_str());
@@ -795,7 +817,7 @@ bool CAppStreamXML::LoadRecord::FindNamed(std::string_view name) {
 // A found field starts without the values or entries of the one before.
 void CAppStreamXML::LoadRecord::StartField() {
   m_data.clear();
-  m_entries.clear();
+  m_pStream->m_pLoad->entries.resize(m_nEntriesFirst);
 }
 
 unsigned CAppStreamXML::LoadRecord::GetCount() {
@@ -816,14 +838,15 @@ unsigned CAppStreamXML::LoadRecord::GetCount() {
     case KIND_PARAM:
     case KIND_LIST: {
       const bool list = m_kind == KIND_LIST;
-      m_entries.clear();
+      std::vector<const DomElement*>& entries = m_pStream->m_pLoad->entries;
+      entries.resize(m_nEntriesFirst);
       std::size_t visits = 0;
       for (pugi::xml_node child : field.children()) {
         ++visits;
-        if (IsEntry(child, list)) m_entries.push_back(Handle(child));
+        if (IsEntry(child, list)) entries.push_back(Handle(child));
       }
       CountVisits(visits);
-      return static_cast<unsigned>(m_entries.size());
+      return static_cast<unsigned>(entries.size() - m_nEntriesFirst);
     }
     case KIND_NONE:
       break;
@@ -832,8 +855,10 @@ unsigned CAppStreamXML::LoadRecord::GetCount() {
 }
 
 const DomElement* CAppStreamXML::LoadRecord::GetEntry(unsigned index) const {
-  if (index >= m_entries.size()) APP_THROW("Invalid Data");
-  return m_entries[index];
+  // The records read for earlier entries are gone: the list ends with ours.
+  const std::vector<const DomElement*>& entries = m_pStream->m_pLoad->entries;
+  if (index >= entries.size() - m_nEntriesFirst) APP_THROW("Invalid Data");
+  return entries[m_nEntriesFirst + index];
 }
 
 void CAppStreamXML::LoadRecord::ThrowKindMismatch(const char* what) {

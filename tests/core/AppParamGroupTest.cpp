@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <tuple>
+#include <vector>
 
 #include "TestSupport.h"
 
@@ -202,6 +203,50 @@ TEST(AppParamGroupIndex, LargeGroupFindsEveryKeyAfterMovesAndRemovals) {
   }
   EXPECT_EQ(KeysOf(g).front(), "Clé_1");
   EXPECT_EQ(KeysOf(g).back(), "clé_3");
+}
+
+// Renaming a held child moves it in its group's index, in a group large
+// enough that slots collide: each renamed child is found by its new key and
+// not by its old one, and the others stay found. A key a sibling holds, in
+// any case, or an empty key, throws and leaves the key and index as they
+// were; the child's own key in another case is taken.
+TEST(AppParamGroupIndex, SetKeyOnAHeldChildReindexesItOrIsRefused) {
+  CAppParamGroup g;
+  std::vector<CAppParam*> children;
+  for (int i = 0; i < 600; ++i) children.push_back(g._SetAt("K" + std::to_string(i), new CAppParam));
+  for (int i = 0; i < 600; i += 3) children[i]->SetKey("R" + std::to_string(i));
+  for (int i = 0; i < 600; ++i) {
+    const std::string n = std::to_string(i);
+    const bool renamed = i % 3 == 0;
+    ASSERT_EQ(g.FindChild((renamed ? "r" : "k") + n), children[i]) << n;
+    ASSERT_EQ(g.FindChild((renamed ? "K" : "R") + n), nullptr) << n;
+  }
+  const struct {
+    const char* key;
+    const char* error;  // null: taken
+  } cases[] = {
+      {"k1", "Key already used : k1 in group : G"},
+      {"R3", "Key already used : R3 in group : G"},
+      {"", "Empty key in group : G"},
+      {"k2", nullptr},
+      {"K3", nullptr},  // the old key of a renamed child is free again
+  };
+  g.SetKey("G");
+  CAppParam* child = children[2];
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.key);
+    const std::string before = child->GetKey();
+    if (c.error != nullptr) {
+      EXPECT_EQ(CatchAppException([&] { child->SetKey(c.key); }).GetMessage(), std::string("Exception >") + c.error);
+      EXPECT_EQ(child->GetKey(), before);
+    } else {
+      child->SetKey(c.key);
+    }
+    EXPECT_EQ(g.FindChild(child->GetKey()), child);
+    EXPECT_EQ(std::make_tuple(g.FindChild("K1"), g.FindChild("R3"), g.GetCount()),
+              std::make_tuple(children[1], children[3], 600u));
+  }
+  EXPECT_EQ(g.GetKeyAt(2), "K3");
 }
 
 TEST(AppParamGroupIndex, AddOwnKeyTakesOnlyAFreePlainKey) {

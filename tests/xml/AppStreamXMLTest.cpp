@@ -186,8 +186,11 @@ TEST_F(AppStreamXML, Load_RepeatedReferencesGiveWhatAReadOfTheDefinitionGives) {
     for (int i = 0; i < 5; ++i) {
       CAppParam* node = root->GetGroup()->FindChild(CAppTools::Format("%s_%d", def, i));
       ASSERT_NE(node, nullptr);
-      node->SetKey("REF");  // only the key of the reference differs
+      // Only the key of the reference differs; siblings cannot share one.
+      const std::string key = node->GetKey();
+      node->SetKey("REF");
       const std::vector<std::string> lines = ParamTreeLines(node);
+      node->SetKey(key);
       if (i == 0) {
         first = lines;
         EXPECT_GT(first.size(), 5u) << def;
