@@ -18,6 +18,7 @@
 #include "appconfig/AppParam.h"
 #include "appconfig/AppResources.h"
 #include "appconfig/AppStreamBin.h"
+#include "appconfig/AppText.h"
 
 namespace {
 
@@ -276,6 +277,9 @@ public:
   struct Definition {
     const DomElement* element = nullptr;
     bool reading = false;  // being read: meeting it again is a loop
+    // Held while the load lasts: each reference reads the definition's key
+    // and replaces it, which would otherwise drop the text and make it anew.
+    CAppText key;
   };
 
   explicit Loader(LoadProgress* progress = nullptr) : m_pProgress(progress) {}
@@ -299,7 +303,9 @@ public:
     parsed.root = root.GetPtr().Get();
     const pugi::xml_node rootNode = Node(parsed.root);
     for (pugi::xml_node definition : rootNode.children()) {
-      if (const char* key = Attribute(definition, "Key")) parsed.definitions.try_emplace(key, Definition{Handle(definition)});
+      if (const char* key = Attribute(definition, "Key")) {
+        parsed.definitions.try_emplace(key, Definition{Handle(definition), false, CAppText(key)});
+      }
     }
     m_elements += CountElements(rootNode);
     m_visitLimit = VisitLimit(m_elements);
