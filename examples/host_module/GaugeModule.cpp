@@ -61,6 +61,9 @@ public:
   int OnUserInit() override {
     auto* edit = new GaugeEdit;
     AddCtrl(kGaugeEdit, edit);
+    // The library's controls are connected by AddCtrl; a module's own control
+    // is connected by its link.
+    QObject::connect(edit, &QLineEdit::textEdited, edit, [this] { OnChange(kGaugeEdit); });
     AddRule(new GaugeExchange(edit), GetUserParam(), "");
     return CAppLnkSheet::OnUserInit();
   }

@@ -9,7 +9,14 @@
 #include "appconfig/AppResources.h"
 #include "appconfig/AppRuleInterface.h"
 #include "appconfig/AppUserInterface.h"
+#include "appconfig/ui/AppCtrlButton.h"
+#include "appconfig/ui/AppCtrlCheck.h"
+#include "appconfig/ui/AppCtrlCombo.h"
+#include "appconfig/ui/AppCtrlEditDump.h"
+#include "appconfig/ui/AppCtrlEditNumeric.h"
+#include "appconfig/ui/AppCtrlEditString.h"
 #include "appconfig/ui/AppCtrlList.h"
+#include "appconfig/ui/AppCtrlSlider.h"
 #include "appconfig/ui/AppCtrlTree.h"
 #include "appconfig/ui/AppPage.h"
 #include "appconfig/ui/AppSheet.h"
@@ -233,6 +240,65 @@ int CAppLnkWnd::OnChange(unsigned ctrlId) {
   int result = 0;
   AppGuard([&] { result = OnUserChange(ctrlId); });
   return result;
+}
+
+// --- Control signals ------------------------------------------------------------------------
+// Each slot runs link code from a Qt signal: nothing may escape to the event
+// loop (OnChange guards itself).
+
+void CAppLnkWnd::ConnectCtrl(unsigned id, CAppCtrlButton* control) {
+  QObject::connect(control, &CAppCtrlButton::clicked, control, [this, id] { OnChange(id); });
+}
+
+void CAppLnkWnd::ConnectCtrl(unsigned id, CAppCtrlCheck* control) {
+  QObject::connect(control, &CAppCtrlCheck::clicked, control, [this, id] { OnChange(id); });
+}
+
+void CAppLnkWnd::ConnectCtrl(unsigned id, CAppCtrlCombo* control) {
+  QObject::connect(control, &CAppCtrlCombo::Changed, control, [this, id] { OnChange(id); });
+}
+
+void CAppLnkWnd::ConnectCtrl(unsigned id, CAppCtrlEditDump* control) {
+  QObject::connect(control, &CAppCtrlEditDump::Changed, control, [this, id] { OnChange(id); });
+}
+
+void CAppLnkWnd::ConnectCtrl(unsigned id, CAppCtrlEditString* control) {
+  QObject::connect(control, &CAppCtrlEditString::Changed, control, [this, id] { OnChange(id); });
+}
+
+void CAppLnkWnd::ConnectCtrl(unsigned id, CAppCtrlEditNumeric* control) {
+  QObject::connect(control, &CAppCtrlEditNumeric::Changed, control,
+                   [this, id](int* answer) { *answer = OnChange(id); });
+  QObject::connect(control, &CAppCtrlEditNumeric::ErrorReported, control, [this, id](bool error) {
+    try {
+      OnUserError(id, error ? 1 : 0);
+    } catch (const CAppException&) {
+      // A link outside a sheet has no buttons to lock.
+    } catch (...) {
+      AppReportCurrentException();
+    }
+  });
+}
+
+void CAppLnkWnd::ConnectCtrl(unsigned id, CAppCtrlList* control) {
+  QObject::connect(control, &CAppCtrlList::Changed, control,
+                   [this, id](EN_OPERATION_TYPE, int* answer) { *answer = OnChange(id); });
+  QObject::connect(control, &CAppCtrlList::LeaveFocus, control, [this](bool previous) {
+    AppGuard([&] { previous ? PrevCtrl() : NextCtrl(); });
+  });
+}
+
+// The slider reaches OnUserChange directly, as its scroll notifications
+// always did.
+void CAppLnkWnd::ConnectCtrl(unsigned id, CAppCtrlSlider* control) {
+  QObject::connect(control, &CAppCtrlSlider::Changed, control, [this, id] { AppGuard([&] { OnUserChange(id); }); });
+}
+
+void CAppLnkWnd::ConnectCtrl(unsigned id, CAppCtrlTree* control) {
+  control->SetLink(this);  // for the node names and icons
+  QObject::connect(control, &CAppCtrlTree::Changed, control, [this, id] { OnChange(id); });
+  QObject::connect(control, &CAppCtrlTree::ChildrenWanted, control,
+                   [this, control](QTreeWidgetItem* item) { AppGuard([&] { ExpandTreeNode(control, item); }); });
 }
 
 void CAppLnkWnd::RefreshParams() {

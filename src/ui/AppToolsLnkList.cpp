@@ -6,8 +6,10 @@
 #include "appconfig/ui/AppCtrlList.h"
 #include "appconfig/ui/AppLnkWnd.h"
 
-CAppToolsLnk::ListExchGroup::ListExchGroup(CAppCtrlList* control) : m_pCtrl(control) {
+CAppToolsLnk::ListExchGroup::ListExchGroup(CAppCtrlList* control, CAppLnkWnd* link)
+    : m_pCtrl(control), m_pLink(link) {
   APP_CHECK_POINTER(control);
+  APP_CHECK_POINTER(link);
 }
 
 void CAppToolsLnk::ListExchGroup::SetParam(CAppParam* param) {
@@ -20,8 +22,7 @@ void CAppToolsLnk::ListExchGroup::SetParam(CAppParam* param) {
 // unit) and the child as the row's data.
 int CAppToolsLnk::ListExchGroup::ParamToCtrl() {
   APP_CHECK_POINTER(m_pGroup);
-  CAppLnkWnd* link = m_pCtrl->GetLink();
-  APP_CHECK_POINTER(link);
+  CAppLnkWnd* link = m_pLink;
   m_pCtrl->RemoveAll();
   if (m_pCtrl->GetColumnCount() == 0) {
     std::vector<std::string> titles;

@@ -269,13 +269,13 @@ TEST_F(UiFixture, HooksThatThrowAreReportedAndTheSheetGoesOn) {
     CAppPage* page = sheet.GetAppPage(-1);
     CAppLnkWnd* link = page->GetLink();
     auto* slider = new CAppCtrlSlider(0, 10, 0, page);
-    slider->SetLink(link);
+    link->ConnectCtrl(0, slider);
     auto* tree = new CAppCtrlTree(page);
-    tree->SetLink(link);
+    link->ConnectCtrl(0, tree);
     QTreeWidgetItem* node = tree->InsertItem(&root);
     tree->SetChildrenPending(node, true);
     auto* list = new CAppCtrlList(1, page);
-    list->SetLink(link);
+    link->ConnectCtrl(0, list);
     list->AddColumn("Nom");
 
     TestRecordingLink::Current().throwing = {"change", "node", "timer", "tips", "next", "exit"};

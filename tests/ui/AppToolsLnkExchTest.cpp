@@ -153,8 +153,7 @@ TEST(ListExchGroup, FillsTheListWithTheGroupsChildren) {
   hidden->GetFlags().ModifyFlags(0, PF_HIDDEN);
   ASSERT_TRUE(group.AddOwnKey(hidden.release()));
   CAppCtrlList list(1, &page);
-  list.SetLink(&link);
-  CAppToolsLnk::ListExchGroup exchange(&list);
+  CAppToolsLnk::ListExchGroup exchange(&list, &link);
   exchange.SetParam(&group);
   EXPECT_TRUE(exchange.ParamToCtrl());
   EXPECT_EQ(list.GetColumnCount(), 3);

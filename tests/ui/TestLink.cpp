@@ -10,12 +10,6 @@
 APP_IMPLEMENT_DYNCREATE(TestRecordingLink, CAppLnkSheet)
 APP_REGISTER_CLASS(TestRecordingLink, "Link Test Value")
 
-TestEdit::TestEdit() {
-  connect(this, &QLineEdit::textChanged, this, [this] {
-    if (m_pLink != nullptr) m_pLink->OnChange(13605);
-  });
-}
-
 bool TestEdit::event(QEvent* event) {
   if (CAppMessageEvent* message = AppMessageEventCast(event)) {
     messages.push_back(AppMessageName(message->GetMessage()));
@@ -72,6 +66,7 @@ void TestRecordingLink::OnUserCreate() {
 int TestRecordingLink::OnUserInit() {
   Record("init");
   auto* edit = AddCtrl(13605, new TestEdit);
+  QObject::connect(edit, &QLineEdit::textChanged, edit, [this] { OnChange(13605); });
   AddRule(new TestExchValue(edit), GetUserParam(), Current().childKey);
   return CAppLnkSheet::OnUserInit();
 }

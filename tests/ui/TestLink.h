@@ -11,21 +11,16 @@
 #include "appconfig/AppParamValue.h"
 #include "appconfig/ui/AppLnkSheet.h"
 
-// An edit control that knows its link: a typed change is reported with
-// OnChange, and it answers the framework's messages (recording them).
+// An edit control that answers the framework's messages (recording them);
+// the recording link hears of its typed changes.
 class TestEdit : public QLineEdit {
   Q_OBJECT
 
 public:
-  TestEdit();
-  void SetLink(CAppLnkWnd* link) { m_pLink = link; }
   std::vector<std::string> messages;  // names of the messages received
 
 protected:
   bool event(QEvent* event) override;
-
-private:
-  CAppLnkWnd* m_pLink = nullptr;
 };
 
 // Copies a string parameter to the edit and back.

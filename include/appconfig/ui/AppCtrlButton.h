@@ -1,12 +1,10 @@
 // A push button of a link page (the default-value button, say): an icon,
 // a flat look, an alignment, its text shown or not, and colours for the
-// active and inactive states. A click tells the link.
+// active and inactive states. A click is its clicked() signal.
 #pragma once
 
 #include <QColor>
 #include <QPushButton>
-
-class CAppLnkWnd;
 
 class CAppCtrlButton : public QPushButton {
   Q_OBJECT
@@ -16,8 +14,6 @@ public:
 
   explicit CAppCtrlButton(QWidget* parent = nullptr);
 
-  void SetLink(CAppLnkWnd* link) { m_pLink = link; }
-  CAppLnkWnd* GetLink() const { return m_pLink; }
   unsigned GetCtrlId() const;
 
   void SetIcon(const QIcon& icon) { setIcon(icon); }
@@ -38,7 +34,6 @@ protected:
 private:
   void UpdateStyle();
 
-  CAppLnkWnd* m_pLink = nullptr;
   QString m_strCaption;
   bool m_bShowText = true;
   EN_ALIGN m_nAlign = ALIGN_CENTER;

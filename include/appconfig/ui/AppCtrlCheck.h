@@ -1,9 +1,7 @@
-// A check box of a link page; a click tells the link.
+// A check box of a link page; a click is its clicked() signal.
 #pragma once
 
 #include <QCheckBox>
-
-class CAppLnkWnd;
 
 class CAppCtrlCheck : public QCheckBox {
   Q_OBJECT
@@ -11,8 +9,6 @@ class CAppCtrlCheck : public QCheckBox {
 public:
   explicit CAppCtrlCheck(QWidget* parent = nullptr);
 
-  void SetLink(CAppLnkWnd* link) { m_pLink = link; }
-  CAppLnkWnd* GetLink() const { return m_pLink; }
   unsigned GetCtrlId() const;
   // The check state: 0 unchecked, 1 checked, 2 indeterminate.
   unsigned GetValue() const;
@@ -20,7 +16,4 @@ public:
 
 protected:
   bool event(QEvent* event) override;
-
-private:
-  CAppLnkWnd* m_pLink = nullptr;
 };

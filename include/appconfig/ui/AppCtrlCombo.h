@@ -1,8 +1,9 @@
 // A drop-down list of items that carry a 32-bit number each, attached to a
 // dialog item or created by a list to edit one cell in place.
 //
-// While the link activates a page, SetCurrentItem only remembers the index;
-// "wmCtrlEndActivate" selects it, so that a page's values appear at once.
+// Between "wmCtrlBeginActivate" and "wmCtrlEndActivate" (while its page
+// shows new values), SetCurrentItem only remembers the index; the end
+// message selects it, so that a page's values appear at once.
 #pragma once
 
 #include <QComboBox>
@@ -13,7 +14,6 @@
 
 class CAppCtrlList;
 class CAppInPlaceEdit;
-class CAppLnkWnd;
 
 class CAppCtrlCombo : public QComboBox {
   Q_OBJECT
@@ -22,8 +22,6 @@ public:
   explicit CAppCtrlCombo(QWidget* parent = nullptr);
   ~CAppCtrlCombo() override;
 
-  void SetLink(CAppLnkWnd* link) { m_pLink = link; }
-  CAppLnkWnd* GetLink() const { return m_pLink; }
   unsigned GetCtrlId() const;
 
   // The new item's index.
@@ -34,7 +32,7 @@ public:
   void RemoveAll();
   // The remembered current index.
   int GetCurrentItem() const { return m_nCurrent; }
-  // FALSE past the item count; while the link activates only remembers.
+  // FALSE past the item count; while its page activates only remembers.
   int SetCurrentItem(int index);
 
   // In-place mode, for a list cell.
@@ -47,6 +45,10 @@ public:
   // list refuses it.
   int EndCurrentEdit();
 
+signals:
+  // The user chose an item (not in place).
+  void Changed();
+
 protected:
   bool event(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
@@ -56,7 +58,7 @@ private:
   void OnActivated(int index);
   void SelectRememberedItem();
 
-  CAppLnkWnd* m_pLink = nullptr;
+  bool m_bActivating = false;
   int m_nCurrent = -1;
   int m_nInitial = -1;
   std::unique_ptr<CAppInPlaceEdit> m_pInPlace;

@@ -17,7 +17,6 @@
 #include <memory>
 #include <vector>
 
-class CAppLnkWnd;
 class QMenu;
 
 class CAppCtrlEditDump : public QAbstractScrollArea {
@@ -198,13 +197,12 @@ public:
   void RemoveClipboardItems();
 
   // --- Other --------------------------------------------------------------------
-  void SetLink(CAppLnkWnd* link);
-  CAppLnkWnd* GetLink() const;
   // Also set by the "wmReadOnly" message; redraws.
   void MySetReadOnly(bool readOnly);
   // Read-only by MySetReadOnly, or because both lengths are 0.
   bool IsReadOnly() const;
-  // The kind of the last change notification (see CAppLnkWnd).
+  // The kind of the last change notification (AppCtrlOperation), kept for
+  // the host.
   void SetOnChangeType(int type);
   int GetOnChangeType() const;
   // Room for whole rows: the viewport's hint with the frame and a vertical
@@ -212,9 +210,7 @@ public:
   QSize sizeHint() const override;
 
 signals:
-  // The user changed the bytes (typing, insert, delete, paste, cut, undo);
-  // the link, when there is one, is told first through OnChange with the
-  // control's dialog item number.
+  // The user changed the bytes (typing, insert, delete, paste, cut, undo).
   void Changed();
 
 protected:

@@ -3,8 +3,8 @@
 //
 // Attached to a dialog item, it checks the text as the user types: an
 // unreadable text shows the error colours, keeps the last accepted value and
-// makes the link lock the sheet's buttons (OnUserError) until the text reads
-// again. Created by a list to edit one cell (in place), it commits to the
+// reports the error (ErrorReported), for the link to lock the sheet's
+// buttons until the text reads again. Created by a list to edit one cell (in place), it commits to the
 // list on Enter, Tab or focus loss and gives up on Escape or the wheel.
 #pragma once
 
@@ -20,7 +20,6 @@
 
 class CAppCtrlList;
 class CAppInPlaceEdit;
-class CAppLnkWnd;
 class QToolButton;
 
 class CAppCtrlEditNumeric : public QLineEdit {
@@ -30,9 +29,6 @@ public:
   explicit CAppCtrlEditNumeric(int withBaseButton = 0, unsigned maxChars = 255,
                                QWidget* parent = nullptr);
   ~CAppCtrlEditNumeric() override;
-
-  void SetLink(CAppLnkWnd* link) { m_pLink = link; }
-  CAppLnkWnd* GetLink() const { return m_pLink; }
 
   // Clears the error, keeps the value and takes its type, then shows it.
   void SetValue(const CAppVariant& value);
@@ -65,6 +61,13 @@ public:
   QToolButton* GetBaseButton() const { return m_pBaseButton; }
   unsigned GetCtrlId() const;
 
+signals:
+  // The user changed the value (not in place). The host answers in
+  // `*answer`, left TRUE when nobody listens; FALSE marks the value in error.
+  void Changed(int* answer);
+  // After each user change: whether the text is now in error.
+  void ErrorReported(bool error);
+
 protected:
   bool event(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
@@ -83,7 +86,6 @@ private:
   void UpdateBaseButton();
   void UpdateColours();
   void ResizeEdit();
-  void ReportError();
 
   std::vector<std::pair<std::uint32_t, char>> m_bases;
   unsigned m_nBase = 0;  // index into m_bases
@@ -94,7 +96,6 @@ private:
   bool m_bWithBaseButton;
   QToolButton* m_pBaseButton = nullptr;
   bool m_bLock = false;
-  CAppLnkWnd* m_pLink = nullptr;
   bool m_bNotifyOnChange = true;
   QString m_strInitial;
   std::unique_ptr<CAppInPlaceEdit> m_pInPlace;

@@ -9,7 +9,6 @@
 
 class CAppCtrlList;
 class CAppInPlaceEdit;
-class CAppLnkWnd;
 
 class CAppCtrlEditString : public QLineEdit {
   Q_OBJECT
@@ -18,13 +17,11 @@ public:
   explicit CAppCtrlEditString(unsigned maxChars = 0, QWidget* parent = nullptr);
   ~CAppCtrlEditString() override;
 
-  void SetLink(CAppLnkWnd* link) { m_pLink = link; }
-  CAppLnkWnd* GetLink() const { return m_pLink; }
   // Shows the text with its line ends made CR LF (CAppTools::FormatReturn).
   void SetValue(const std::string& text);
   std::string GetValue() const { return text().toStdString(); }
-  // With 1 the link hears of a change when the edit loses the focus, not at
-  // each keystroke.
+  // With 1 Changed comes when the edit loses the focus, not at each
+  // keystroke.
   void SetModeOnKillFocus(int onKillFocus) { m_bNotifyOnKillFocus = onKillFocus != 0; }
 
   void SetIsEditInPlace(int inPlace);
@@ -35,6 +32,10 @@ public:
   // back, selects it and answers FALSE.
   int EndCurrentEdit();
   unsigned GetCtrlId() const;
+
+signals:
+  // The user changed the text (not in place).
+  void Changed();
 
 protected:
   bool event(QEvent* event) override;
@@ -48,7 +49,6 @@ private:
   void ResizeEdit();
 
   bool m_bNotifyOnKillFocus = false;
-  CAppLnkWnd* m_pLink = nullptr;
   QString m_strInitial;
   std::unique_ptr<CAppInPlaceEdit> m_pInPlace;
 };

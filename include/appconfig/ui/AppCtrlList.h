@@ -1,8 +1,8 @@
 // The list of a link page: parameter rows in columns, in select, check or
 // disable mode, with in-place editors for a cell.
 //
-// User actions reach the link through OnChange(identifier) with a change
-// kind (GetOnChangeType): 1 a row was selected, 0 the properties action
+// User actions are signalled (Changed) with a change kind, also kept for
+// GetOnChangeType: 1 a row was selected, 0 the properties action
 // (double click, Space, the menu's first command), 2 an in-place edit is to
 // begin (the link then shows an editor with ShowEditString, ShowEditNumeric,
 // ShowCombo or ShowAddressEdit), 3 an editor committed its text (read it
@@ -17,6 +17,7 @@
 
 #include "appconfig/AppTools.h"
 #include "appconfig/AppVariant.h"
+#include "appconfig/ui/AppCtrlOperation.h"
 #include "appconfig/ui/ListCtrlStyled.h"
 
 class CAppParam;
@@ -24,7 +25,6 @@ class CAppParam;
 class CAppCtrlCombo;
 class CAppCtrlEditNumeric;
 class CAppCtrlEditString;
-class CAppLnkWnd;
 class CAppMaskAddrCtl;
 class QAbstractButton;
 class QMenu;
@@ -39,8 +39,6 @@ public:
   explicit CAppCtrlList(int withHeader = 1, QWidget* parent = nullptr);
   ~CAppCtrlList() override;
 
-  void SetLink(CAppLnkWnd* link) { m_pLink = link; }
-  CAppLnkWnd* GetLink() const { return m_pLink; }
   unsigned GetCtrlId() const;
 
   // --- Rows and columns --------------------------------------------------------------
@@ -129,6 +127,14 @@ public:
   // tells the link (change kind 0).
   void OnProperties();
 
+signals:
+  // A user action; the host answers in `*answer`, left TRUE when nobody
+  // listens. FALSE refuses an in-place edit or a committed text.
+  void Changed(AppCtrlOperation::EN_OPERATION_TYPE operation, int* answer);
+  // The focus is to leave the list for the page's previous (or next)
+  // control: Tab past the first (last) cell, a column out of reach.
+  void LeaveFocus(bool previous);
+
 protected:
   bool event(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
@@ -143,13 +149,13 @@ private:
   bool OpenEditor(QWidget* editor);
   bool CommitEditor();
   int Notify(int changeType);
-  bool IsLinkActivating() const;
   void UpdateColours();
   void OnEndActivate();
   int FirstValueColumn() const;
-  void MoveLinkFocus(bool previous);
 
-  CAppLnkWnd* m_pLink = nullptr;
+  // Between "wmCtrlBeginActivate" and "wmCtrlEndActivate": its page shows
+  // new values, which are no user selection.
+  bool m_bActivating = false;
   int m_nCurrent = -1;
   bool m_bCheck = false;
   bool m_bSelect = true;

@@ -7,8 +7,6 @@
 
 #include <cstdint>
 
-class CAppLnkWnd;
-
 class CAppCtrlSlider : public QSlider {
   Q_OBJECT
 
@@ -16,8 +14,6 @@ public:
   explicit CAppCtrlSlider(std::uint32_t minimum = 0, std::uint32_t maximum = 100, int isSigned = 0,
                           QWidget* parent = nullptr);
 
-  void SetLink(CAppLnkWnd* link) { m_pLink = link; }
-  CAppLnkWnd* GetLink() const { return m_pLink; }
   unsigned GetCtrlId() const;
 
   // FALSE (nothing changed) when the maximum is below the minimum.
@@ -28,13 +24,16 @@ public:
   void SetValue(std::uint32_t value);
   unsigned GetHalvings() const { return m_nHalvings; }
 
+signals:
+  // Every user action (line, page, ends, drag); a value set by code is none.
+  void Changed();
+
 protected:
   bool event(QEvent* event) override;
 
 private:
   std::int64_t Wide(std::uint32_t value) const;
 
-  CAppLnkWnd* m_pLink = nullptr;
   std::uint32_t m_nMin = 0;
   std::uint32_t m_nMax = 100;
   bool m_bSigned = false;

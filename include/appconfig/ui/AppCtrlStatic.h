@@ -6,20 +6,13 @@
 
 #include <string>
 
-class CAppLnkWnd;
-
 class CAppCtrlStatic : public QLabel {
   Q_OBJECT
 
 public:
   explicit CAppCtrlStatic(QWidget* parent = nullptr);
 
-  void SetLink(CAppLnkWnd* link) { m_pLink = link; }
-  CAppLnkWnd* GetLink() const { return m_pLink; }
   // Shows the text with its line ends made uniform (CAppTools::FormatReturn).
   void SetValue(const std::string& text);
   void SetTextColor(const QColor& color);
-
-private:
-  CAppLnkWnd* m_pLink = nullptr;
 };

@@ -1,13 +1,15 @@
 // A tree of parameters on a link page: each node holds a parameter, and
 // its name and icon come from the link (OnUserGetNodeName,
 // OnUserGetNodeIcon). Selecting a node (change kind 1) and the properties
-// action (double click or Enter, change kind 0) tell the link.
+// action (double click or Enter, change kind 0) are signalled (Changed).
 #pragma once
 
 #include <QIcon>
 #include <QTreeWidget>
 
 #include <vector>
+
+#include "appconfig/ui/AppCtrlOperation.h"
 
 class CAppLnkWnd;
 class CAppParam;
@@ -37,18 +39,24 @@ public:
   void SetMaxLevel(unsigned level) { m_nMaxLevel = level; }
   unsigned GetMaxLevel() const { return m_nMaxLevel; }
   // A node whose children are built when it is first expanded
-  // (CAppLnkWnd::ExpandTreeNode); it shows an expander meanwhile.
+  // (ChildrenWanted); it shows an expander meanwhile.
   void SetChildrenPending(QTreeWidgetItem* item, bool pending);
   bool IsChildrenPending(const QTreeWidgetItem* item) const;
   void SetOnChangeType(int type) { m_nChangeType = type; }
   int GetOnChangeType() const { return m_nChangeType; }
+
+signals:
+  // A user action, its kind also kept for GetOnChangeType.
+  void Changed(AppCtrlOperation::EN_OPERATION_TYPE operation);
+  // A node waiting for its children was expanded.
+  void ChildrenWanted(QTreeWidgetItem* item);
 
 protected:
   bool event(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
 
 private:
-  int Notify(int changeType);
+  void Notify(int changeType);
 
   CAppLnkWnd* m_pLink = nullptr;
   std::vector<QIcon> m_images;

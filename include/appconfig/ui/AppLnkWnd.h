@@ -21,10 +21,18 @@
 #include "appconfig/AppDynamic.h"
 #include "appconfig/AppException.h"
 #include "appconfig/AppTools.h"
+#include "appconfig/ui/AppCtrlOperation.h"
 #include "appconfig/ui/AppCtrlStatic.h"
 #include "appconfig/ui/AppToolsLnk.h"
 
+class CAppCtrlButton;
+class CAppCtrlCheck;
+class CAppCtrlCombo;
+class CAppCtrlEditDump;
+class CAppCtrlEditNumeric;
+class CAppCtrlEditString;
 class CAppCtrlList;
+class CAppCtrlSlider;
 class CAppCtrlTree;
 class CAppParam;
 class CAppParamGroup;
@@ -46,12 +54,8 @@ public:
     LNK_ACTIVATING = 2,  // change notifications are ignored
   };
   // What the list, tree and hex dump controls last notified.
-  enum EN_OPERATION_TYPE {
-    OPERATION_PROPERTIES = 0,  // a double click on a row
-    OPERATION_SELECT = 1,      // the selection changed
-    OPERATION_BEGIN_EDIT = 2,  // an in-place edit is to begin
-    OPERATION_END_EDIT = 3,    // an in-place edit has ended
-  };
+  using EN_OPERATION_TYPE = AppCtrlOperation::EN_OPERATION_TYPE;
+  using enum AppCtrlOperation::EN_OPERATION_TYPE;
 
   CAppLnkWnd();
   ~CAppLnkWnd() override;
@@ -125,15 +129,30 @@ public:
   // Wraps a window in a new view, appended to the views.
   CAppToolsLnk::View* _AddView(QWidget* window);
   // Attaches `control` to dialog item `id` of the active view's window and
-  // registers it with the view, which owns it from then on. A null control
-  // throws "Bad pointer"; a failed attach deletes the control and throws
-  // "Subclass error".
+  // registers it with the view, which owns it from then on; its signals
+  // reach this link (ConnectCtrl). A null control throws "Bad pointer"; a
+  // failed attach deletes the control and throws "Subclass error".
   template <class T>
   T* AddCtrl(unsigned id, T* control) {
     APP_CHECK_POINTER(control);
-    control->SetLink(this);
+    ConnectCtrl(id, control);
     return static_cast<T*>(_AddCtrl(id, control));
   }
+  // Routes the user actions a control signals to OnChange(id) (the slider's
+  // to OnUserChange, the numeric edit's errors to OnUserError, the list's
+  // focus moves to PrevCtrl and NextCtrl). AddCtrl calls it; a control
+  // placed by hand may be connected the same way. A control without
+  // signals of its own (a static, the address editor) needs nothing.
+  void ConnectCtrl(unsigned /*id*/, QWidget* /*control*/) {}
+  void ConnectCtrl(unsigned id, CAppCtrlButton* control);
+  void ConnectCtrl(unsigned id, CAppCtrlCheck* control);
+  void ConnectCtrl(unsigned id, CAppCtrlCombo* control);
+  void ConnectCtrl(unsigned id, CAppCtrlEditDump* control);
+  void ConnectCtrl(unsigned id, CAppCtrlEditNumeric* control);
+  void ConnectCtrl(unsigned id, CAppCtrlEditString* control);
+  void ConnectCtrl(unsigned id, CAppCtrlList* control);
+  void ConnectCtrl(unsigned id, CAppCtrlSlider* control);
+  void ConnectCtrl(unsigned id, CAppCtrlTree* control);
   QWidget* _AddCtrl(unsigned id, QWidget* control);
   // The control attached as a T to dialog item `id`: "Bad pointer" without
   // such an item, "GetCtrl Given ptr not corresponding with Ctrl or not add

@@ -16,7 +16,6 @@
 #include <vector>
 
 class CAppCtrlList;
-class CAppLnkWnd;
 class CAppMaskAddrCtl;
 class QLabel;
 
@@ -61,8 +60,6 @@ public:
                            QWidget* parent = nullptr);
   ~CAppMaskAddrCtl() override;
 
-  void SetLink(CAppLnkWnd* link) { m_pLink = link; }
-  CAppLnkWnd* GetLink() const { return m_pLink; }
   // In place the control is drawn thinner, to fit a list row.
   void SetIsEditInPlace(int inPlace);
   int IsEditInPlace() const { return m_bInPlace ? 1 : 0; }
@@ -126,7 +123,6 @@ private:
   unsigned m_nMaximum;
   bool m_bHexa = false;
   unsigned m_nFieldWidth = 3;
-  CAppLnkWnd* m_pLink = nullptr;
   bool m_bInPlace = false;
   CAppCtrlList* m_pList = nullptr;
   bool m_bReadOnly = false;

@@ -21,6 +21,7 @@ class CAppParamArray;
 class CAppParamMail;
 class CAppCtrlCombo;
 class CAppCtrlList;
+class CAppLnkWnd;
 class CAppParamEnumSingle;
 class CAppParamGroup;
 class CAppParamNumeric;
@@ -87,16 +88,19 @@ private:
   CAppParamNumeric* m_pParam = nullptr;
 };
 
-// A list filled with a group's children (the parameter's own group).
+// A list filled with a group's children (the parameter's own group), as the
+// link that owns the list shows them (the list does not know its link).
 class CAppToolsLnk::ListExchGroup : public CAppToolsLnk::RuleExchData {
 public:
-  explicit ListExchGroup(CAppCtrlList* control);
+  // Both refused when null.
+  ListExchGroup(CAppCtrlList* control, CAppLnkWnd* link);
   int ParamToCtrl() override;
   // Refuses a parameter that yields no group.
   void SetParam(CAppParam* param) override;
 
 private:
   CAppCtrlList* m_pCtrl;
+  CAppLnkWnd* m_pLink;
   CAppParamGroup* m_pGroup = nullptr;
 };
 

@@ -1,14 +1,9 @@
 #include "appconfig/ui/AppCtrlButton.h"
 
-#include "appconfig/ui/AppLnkWnd.h"
 #include "platform/AppDialogTemplate.h"
 #include "platform/AppWindowMessages.h"
 
-CAppCtrlButton::CAppCtrlButton(QWidget* parent) : QPushButton(parent) {
-  connect(this, &QPushButton::clicked, this, [this] {
-    if (m_pLink != nullptr) m_pLink->OnChange(GetCtrlId());
-  });
-}
+CAppCtrlButton::CAppCtrlButton(QWidget* parent) : QPushButton(parent) {}
 
 unsigned CAppCtrlButton::GetCtrlId() const { return AppGetDlgItemId(this); }
 

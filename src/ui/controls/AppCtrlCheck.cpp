@@ -1,14 +1,9 @@
 #include "appconfig/ui/AppCtrlCheck.h"
 
-#include "appconfig/ui/AppLnkWnd.h"
 #include "platform/AppDialogTemplate.h"
 #include "platform/AppWindowMessages.h"
 
-CAppCtrlCheck::CAppCtrlCheck(QWidget* parent) : QCheckBox(parent) {
-  connect(this, &QCheckBox::clicked, this, [this] {
-    if (m_pLink != nullptr) m_pLink->OnChange(GetCtrlId());
-  });
-}
+CAppCtrlCheck::CAppCtrlCheck(QWidget* parent) : QCheckBox(parent) {}
 
 unsigned CAppCtrlCheck::GetCtrlId() const { return AppGetDlgItemId(this); }
 

@@ -4,7 +4,6 @@
 #include <QKeyEvent>
 
 #include "appconfig/ui/AppCtrlList.h"
-#include "appconfig/ui/AppLnkWnd.h"
 #include "controls/AppCtrlMessages.h"
 #include "controls/AppInPlaceEdit.h"
 #include "platform/AppDialogTemplate.h"
@@ -38,13 +37,13 @@ void CAppCtrlCombo::RemoveAll() { clear(); }
 int CAppCtrlCombo::SetCurrentItem(int index) {
   if (index < 0 || index >= count()) return 0;
   m_nCurrent = index;
-  if (m_pLink == nullptr || !m_pLink->IsFlagsEnable(CAppLnkWnd::LNK_ACTIVATING)) setCurrentIndex(index);
+  if (!m_bActivating) setCurrentIndex(index);
   return 1;
 }
 
 void CAppCtrlCombo::OnActivated(int index) {
   m_nCurrent = index;
-  if (!m_pInPlace->IsOn() && m_pLink != nullptr) m_pLink->OnChange(GetCtrlId());
+  if (!m_pInPlace->IsOn()) emit Changed();
 }
 
 void CAppCtrlCombo::SelectRememberedItem() {
@@ -81,7 +80,11 @@ int CAppCtrlCombo::EndCurrentEdit() {
 bool CAppCtrlCombo::event(QEvent* event) {
   if (CAppMessageEvent* message = AppMessageEventCast(event)) {
     AppAnswerCtrlMessage(this, message);
-    if (message->GetMessage() == AppWindowMessage::CtrlEndActivate) SelectRememberedItem();
+    if (message->GetMessage() == AppWindowMessage::CtrlBeginActivate) m_bActivating = true;
+    if (message->GetMessage() == AppWindowMessage::CtrlEndActivate) {
+      m_bActivating = false;
+      SelectRememberedItem();
+    }
     return true;
   }
   if (m_pInPlace->TakeTab(event)) return true;

@@ -16,9 +16,7 @@
 #include "AppDumpMenu.h"
 #include "AppDumpView.h"
 #include "appconfig/AppTools.h"
-#include "appconfig/ui/AppLnkWnd.h"
 #include "platform/AppClipboard.h"
-#include "platform/AppDialogTemplate.h"
 #include "platform/AppWindowMessages.h"
 
 using namespace AppDump;
@@ -57,7 +55,6 @@ struct CAppCtrlEditDump::Impl {
   Cursor cursor;
   View view;
   std::unique_ptr<Menu> menu;
-  CAppLnkWnd* link = nullptr;
   bool readOnly = false;
   bool exclusive = false;
   int changeType = 0;
@@ -440,7 +437,6 @@ void CAppCtrlEditDump::Impl::DataEdited(long firstWord, bool sizeChanged) {
     EnsureCaretVisible();
     UpdateRows(firstWord, cursor.Word());
   }
-  if (link != nullptr) link->OnChange(AppGetDlgItemId(q));
   emit q->Changed();
 }
 
@@ -651,8 +647,6 @@ void CAppCtrlEditDump::RemoveClipboardItems() { d->menu->RemoveClipboardItems();
 
 // --- Other ----------------------------------------------------------------------
 
-void CAppCtrlEditDump::SetLink(CAppLnkWnd* link) { d->link = link; }
-CAppLnkWnd* CAppCtrlEditDump::GetLink() const { return d->link; }
 void CAppCtrlEditDump::SetOnChangeType(int type) { d->changeType = type; }
 int CAppCtrlEditDump::GetOnChangeType() const { return d->changeType; }
 

@@ -8,8 +8,6 @@
 
 #include "appconfig/AppException.h"
 #include "appconfig/ui/AppCtrlList.h"
-#include "appconfig/ui/AppLnkWnd.h"
-#include "AppUiTrace.h"
 #include "controls/AppCtrlMessages.h"
 #include "controls/AppInPlaceEdit.h"
 #include "platform/AppDialogTemplate.h"
@@ -123,7 +121,7 @@ void CAppCtrlEditNumeric::Refresh() {
     text = "###";
   }
   WriteLocked(QString::fromStdString(text));
-  if (!m_pInPlace->IsOn()) ReportError();
+  if (!m_pInPlace->IsOn()) emit ErrorReported(m_bError);
   UpdateColours();
 }
 
@@ -170,21 +168,12 @@ void CAppCtrlEditNumeric::OnTextChanged() {
   CAppVariant read = GetCtrlValue();
   if (!m_bError) {
     m_value = read;
-    if (m_bNotifyOnChange && m_pLink != nullptr && !m_pLink->OnChange(GetCtrlId())) m_bError = true;
+    int answer = 1;
+    if (m_bNotifyOnChange) emit Changed(&answer);
+    if (!answer) m_bError = true;
   }
-  ReportError();
+  emit ErrorReported(m_bError);
   UpdateColours();
-}
-
-void CAppCtrlEditNumeric::ReportError() {
-  if (m_pLink == nullptr) return;
-  try {
-    m_pLink->OnUserError(GetCtrlId(), m_bError ? 1 : 0);
-  } catch (const CAppException&) {
-    // A link outside a sheet has no buttons to lock.
-  } catch (...) {
-    AppReportCurrentException();
-  }
 }
 
 void CAppCtrlEditNumeric::OnBaseClicked() {
@@ -297,8 +286,9 @@ void CAppCtrlEditNumeric::focusOutEvent(QFocusEvent* event) {
   QLineEdit::focusOutEvent(event);
   if (m_pInPlace->IsOn()) {
     m_pInPlace->OnFocusOut(event->reason());
-  } else if (!m_bNotifyOnChange && m_pLink != nullptr) {
-    m_pLink->OnChange(GetCtrlId());
+  } else if (!m_bNotifyOnChange) {
+    int answer = 1;
+    emit Changed(&answer);
   }
 }
 

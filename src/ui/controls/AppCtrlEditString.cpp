@@ -5,7 +5,6 @@
 
 #include "appconfig/AppTools.h"
 #include "appconfig/ui/AppCtrlList.h"
-#include "appconfig/ui/AppLnkWnd.h"
 #include "controls/AppCtrlMessages.h"
 #include "controls/AppInPlaceEdit.h"
 #include "platform/AppDialogTemplate.h"
@@ -36,7 +35,7 @@ void CAppCtrlEditString::OnTextEdited() {
     ResizeEdit();
     return;
   }
-  if (!m_bNotifyOnKillFocus && m_pLink != nullptr) m_pLink->OnChange(GetCtrlId());
+  if (!m_bNotifyOnKillFocus) emit Changed();
 }
 
 int CAppCtrlEditString::EndCurrentEdit() {
@@ -77,8 +76,8 @@ void CAppCtrlEditString::focusOutEvent(QFocusEvent* event) {
   QLineEdit::focusOutEvent(event);
   if (m_pInPlace->IsOn()) {
     m_pInPlace->OnFocusOut(event->reason());
-  } else if (m_bNotifyOnKillFocus && m_pLink != nullptr) {
-    m_pLink->OnChange(GetCtrlId());
+  } else if (m_bNotifyOnKillFocus) {
+    emit Changed();
   }
 }
 

@@ -15,7 +15,6 @@
 #include "appconfig/ui/AppCtrlCombo.h"
 #include "appconfig/ui/AppCtrlEditNumeric.h"
 #include "appconfig/ui/AppCtrlEditString.h"
-#include "appconfig/ui/AppLnkWnd.h"
 #include "appconfig/ui/AppMaskAddrCtl.h"
 #include "AppUiTrace.h"
 #include "controls/ListStyledModel.h"
@@ -70,13 +69,11 @@ CAppCtrlList::~CAppCtrlList() {
 
 unsigned CAppCtrlList::GetCtrlId() const { return AppGetDlgItemId(this); }
 
-bool CAppCtrlList::IsLinkActivating() const {
-  return m_pLink != nullptr && m_pLink->IsFlagsEnable(CAppLnkWnd::LNK_ACTIVATING);
-}
-
 int CAppCtrlList::Notify(int changeType) {
   m_nChangeType = changeType;
-  return m_pLink != nullptr ? m_pLink->OnChange(GetCtrlId()) : 1;
+  int answer = 1;
+  emit Changed(static_cast<AppCtrlOperation::EN_OPERATION_TYPE>(changeType), &answer);
+  return answer;
 }
 
 // --- Rows and columns ----------------------------------------------------------------------
@@ -171,7 +168,7 @@ void CAppCtrlList::UpdateColours() {
 
 void CAppCtrlList::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
   CListCtrlStyled::currentChanged(current, previous);
-  if (!current.isValid() || current.row() == previous.row() || IsLinkActivating()) return;
+  if (!current.isValid() || current.row() == previous.row() || m_bActivating) return;
   m_nCurrent = current.row();
   Notify(1);
 }
@@ -250,26 +247,12 @@ void CAppCtrlList::OnMenuCommand(unsigned command) {
 
 // --- In-place editing ----------------------------------------------------------------------------
 
-// Leaving the list for the page's next or previous control runs link code
-// from a key or a click.
-void CAppCtrlList::MoveLinkFocus(bool previous) {
-  AppGuard([&] {
-    if (previous) {
-      m_pLink->PrevCtrl();
-    } else {
-      m_pLink->NextCtrl();
-    }
-  });
-}
-
 int CAppCtrlList::FirstValueColumn() const { return GetColumnCount() > 1 ? 1 : 0; }
 
 int CAppCtrlList::EditSubItem(int row, int column) {
   OnExitInPlaceControl();
   if (!EnsureColumnVisible(column)) {
-    if (m_pLink != nullptr) {
-      MoveLinkFocus(row < 1);
-    }
+    emit LeaveFocus(row < 1);
     return 1;
   }
   viewport()->update();
@@ -307,9 +290,7 @@ void CAppCtrlList::OnEditInPlaceTab(bool previous) {
     }
     if (row >= GetItemCount() || row < 0) {
       setFocus();
-      if (m_pLink != nullptr) {
-        MoveLinkFocus(row < 0);
-      }
+      emit LeaveFocus(row < 0);
       return;
     }
     if (EditSubItem(row, column) && m_pEditor != nullptr) return;
@@ -469,8 +450,14 @@ bool CAppCtrlList::event(QEvent* event) {
         m_bReadOnly = message->GetWParam() != 0;
         UpdateColours();
         break;
-      case AppWindowMessage::CtrlBeginActivate: AppSetRedraw(this, false); break;
-      case AppWindowMessage::CtrlEndActivate: OnEndActivate(); break;
+      case AppWindowMessage::CtrlBeginActivate:
+        m_bActivating = true;
+        AppSetRedraw(this, false);
+        break;
+      case AppWindowMessage::CtrlEndActivate:
+        m_bActivating = false;
+        OnEndActivate();
+        break;
       default: break;
     }
     message->SetResult(0);

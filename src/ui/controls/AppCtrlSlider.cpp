@@ -2,20 +2,14 @@
 
 #include <algorithm>
 
-#include "appconfig/ui/AppLnkWnd.h"
-#include "AppUiTrace.h"
 #include "platform/AppDialogTemplate.h"
 #include "platform/AppWindowMessages.h"
 
 CAppCtrlSlider::CAppCtrlSlider(std::uint32_t minimum, std::uint32_t maximum, int isSigned, QWidget* parent)
     : QSlider(Qt::Horizontal, parent) {
   if (!SetLimit(minimum, maximum, isSigned)) SetLimit(0, 100, 0);
-  // Every user action (line, page, ends, drag) reaches the link; a plain
-  // value change made by code does not.
   connect(this, &QSlider::actionTriggered, this, [this](int action) {
-    if (action != QAbstractSlider::SliderNoAction && m_pLink != nullptr) {
-      AppGuard([this] { m_pLink->OnUserChange(GetCtrlId()); });
-    }
+    if (action != QAbstractSlider::SliderNoAction) emit Changed();
   });
 }
 

@@ -18,7 +18,7 @@ CAppCtrlTree::CAppCtrlTree(QWidget* parent) : QTreeWidget(parent) {
   });
   connect(this, &QTreeWidget::itemDoubleClicked, this, [this] { Notify(0); });
   connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) {
-    if (m_pLink != nullptr && IsChildrenPending(item)) AppGuard([&] { m_pLink->ExpandTreeNode(this, item); });
+    if (IsChildrenPending(item)) emit ChildrenWanted(item);
   });
 }
 
@@ -39,9 +39,9 @@ bool CAppCtrlTree::IsChildrenPending(const QTreeWidgetItem* item) const {
 
 unsigned CAppCtrlTree::GetCtrlId() const { return AppGetDlgItemId(this); }
 
-int CAppCtrlTree::Notify(int changeType) {
+void CAppCtrlTree::Notify(int changeType) {
   m_nChangeType = changeType;
-  return m_pLink != nullptr ? m_pLink->OnChange(GetCtrlId()) : 1;
+  emit Changed(static_cast<AppCtrlOperation::EN_OPERATION_TYPE>(changeType));
 }
 
 QTreeWidgetItem* CAppCtrlTree::InsertItem(CAppParam* param, QTreeWidgetItem* parent) {

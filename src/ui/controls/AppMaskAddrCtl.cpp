@@ -14,7 +14,6 @@
 #include "appconfig/AppTools.h"
 #include "appconfig/AppUserInterface.h"
 #include "appconfig/ui/AppCtrlList.h"
-#include "appconfig/ui/AppLnkWnd.h"
 #include "controls/AppInPlaceKeys.h"
 #include "platform/AppDialogTemplate.h"
 #include "platform/AppWindowMessages.h"

@@ -23,7 +23,6 @@
 
 TEST(AppControls, PageWithEveryControl) {
   QWidget page;
-  RecordingLink link;
   auto* form = new QFormLayout(&page);
   auto* help = new CAppCtrlStatic;
   help->SetValue("Adresse IP et paramètres de la carte réseau.\nLes valeurs sont vérifiées à la saisie.");
@@ -36,7 +35,6 @@ TEST(AppControls, PageWithEveryControl) {
   valid->SetBase(CAppTools::BASE_HEX);
   form->addRow("Valeur (hexadécimal)", valid);
   auto* wrong = new CAppCtrlEditNumeric(1, 255);
-  wrong->SetLink(&link);
   AppSetDlgItemId(wrong, 13605);
   wrong->SetValue(value);
   form->addRow("Valeur en erreur", wrong);

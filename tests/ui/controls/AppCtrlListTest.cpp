@@ -21,20 +21,26 @@ namespace {
 constexpr unsigned kId = 13604;
 
 
-// A page with a list of three rows (name, value, unit) whose link edits
+// A page with a list of three rows (name, value, unit) whose host edits
 // the value column and writes what is committed into the cell. (The combo
 // and address editors: the list link's tests, on real parameters.)
 struct ListPage {
   QWidget owner;
-  RecordingLink link;
   CAppCtrlList* list = new CAppCtrlList(1);
+  std::function<int()> onChange = [this] { return OnListChange(); };
+  int nextCtrl = 0;
+  int prevCtrl = 0;
   bool numeric = false;  // the value column's editor: a string edit, or a number
   bool acceptCommit = true;
   std::vector<int> kinds;
   std::vector<std::string> commits;
 
   ListPage() {
-    list->SetLink(&link);
+    QObject::connect(list, &CAppCtrlList::Changed, [this](CAppLnkWnd::EN_OPERATION_TYPE kind, int* answer) {
+      kinds.push_back(kind);
+      *answer = onChange();
+    });
+    QObject::connect(list, &CAppCtrlList::LeaveFocus, [this](bool previous) { ++(previous ? prevCtrl : nextCtrl); });
     PlaceOnPage(MakePage(owner), list, kId);
     for (const char* title : {"Nom", "Valeur", "Unité"}) list->AddColumn(title);
     for (int row = 0; row < 3; ++row) {
@@ -42,12 +48,10 @@ struct ListPage {
       list->SetText(std::to_string(row * 10), row, 1);
       list->SetText("ms", row, 2);
     }
-    link.onChange = [this](unsigned) { return OnListChange(); };
     list->setFocus();
   }
 
   int OnListChange() {
-    kinds.push_back(list->GetOnChangeType());
     switch (list->GetOnChangeType()) {
       case CAppLnkWnd::OPERATION_BEGIN_EDIT: return BeginEdit();
       case CAppLnkWnd::OPERATION_END_EDIT:
@@ -100,14 +104,14 @@ TEST(AppCtrlList, TabCommitsAndMovesThroughEditableCellsThenLeavesTheList) {
   EXPECT_EQ(page.commits.size(), 1u) << "an unchanged text is not committed";
   QTest::keyClick(page.Open<CAppCtrlEditString>(), Qt::Key_Tab);
   EXPECT_EQ(page.list->GetInPlaceEditor(), nullptr);
-  EXPECT_EQ(page.link.nextCtrl, 1) << "past the last row the page's next control";
+  EXPECT_EQ(page.nextCtrl, 1) << "past the last row the page's next control";
   Settle();
 
   page.list->EditSubItem(1, 1);
   QTest::keyClick(page.Open<CAppCtrlEditString>(), Qt::Key_Backtab);
   EXPECT_EQ(page.list->GetInPlaceRow(), 0);
   QTest::keyClick(page.Open<CAppCtrlEditString>(), Qt::Key_Backtab);
-  EXPECT_EQ(page.link.prevCtrl, 1);
+  EXPECT_EQ(page.prevCtrl, 1);
   EXPECT_EQ(page.list->GetInPlaceEditor(), nullptr);
 }
 
@@ -233,14 +237,14 @@ TEST(AppCtrlList, ClickEditsInEditModeMissingColumnsLeaveTheListAndGoneCellsGetN
   EXPECT_EQ(page.list->GetInPlaceRow(), 2);
   EXPECT_NE(page.Open<CAppCtrlEditString>(), nullptr);
   EXPECT_TRUE(page.list->EditSubItem(2, 7));
-  EXPECT_EQ(page.link.nextCtrl, 1);
+  EXPECT_EQ(page.nextCtrl, 1);
   EXPECT_TRUE(page.list->EditSubItem(0, -1));
-  EXPECT_EQ(page.link.prevCtrl, 1);
+  EXPECT_EQ(page.prevCtrl, 1);
   EXPECT_FALSE(page.list->EnsureColumnVisible(3));
   page.list->OnExitInPlaceControl();
   Settle();
-  // A link that asks for the editor once the cells are gone gets none.
-  page.link.onChange = [](unsigned) { return 1; };
+  // A host that asks for the editor once the cells are gone gets none.
+  page.onChange = [] { return 1; };
   page.list->EditSubItem(2, 1);
   page.list->RemoveAll();
   EXPECT_EQ(page.list->ShowEditString(), nullptr);

@@ -1,5 +1,5 @@
-// A link that records what the controls tell it, and a page to put controls
-// on, shared by the control tests.
+// A page to put controls on, shared by the control tests, and a link that
+// records what it is told, for the tree, which asks a link for node names.
 #pragma once
 
 #include <QApplication>
@@ -19,19 +19,13 @@ class RecordingLink : public CAppLnkSheet {
 public:
   int OnUserChange(unsigned ctrlId) override {
     changes.push_back(ctrlId);
-    return onChange ? onChange(ctrlId) : answer;
+    return 1;
   }
-  void NextCtrl() override { ++nextCtrl; }
-  void PrevCtrl() override { ++prevCtrl; }
   std::string OnUserGetNodeName(CAppParam* param) override {
     return param != nullptr ? "Node " + param->GetKey() : std::string();
   }
 
   std::vector<unsigned> changes;
-  int answer = 1;
-  std::function<int(unsigned)> onChange;
-  int nextCtrl = 0;
-  int prevCtrl = 0;
 };
 
 // A shown top-level page for controls, with a vertical layout.
