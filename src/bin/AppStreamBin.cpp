@@ -16,6 +16,7 @@
 #include "appconfig/AppException.h"
 #include "appconfig/AppParam.h"
 #include "appconfig/AppRuleInterface.h"
+#include "appconfig/AppText.h"
 
 namespace {
 
@@ -424,10 +425,17 @@ public:
     }
     return id;
   }
-  CAppParam* CreateParam(std::uint32_t className) const {
+  // A node of the class the table string at `className` names; the
+  // registry is asked once per name and load.
+  CAppParam* CreateParam(std::uint32_t className) {
+    if (className < classes.size() && classes[className] != nullptr) {
+      return static_cast<CAppParam*>(classes[className]->CreateObject());
+    }
     CAppObject* object =
         CAppDynamic::_GetRegisterClass(std::string(m_strings.GetName(className)), CAppParam::StaticRuntimeClass());
     if (object == nullptr) APP_THROW("Bad pointer");
+    if (classes.empty()) classes.resize(m_strings.GetStringCount());
+    classes[className] = object->GetRuntimeClass();
     return static_cast<CAppParam*>(object);
   }
 
@@ -446,6 +454,16 @@ public:
     return text;
   }
 
+  // The same string as a shared text, made once per load however many
+  // fields name it; counted like a copy.
+  const CAppText& TakeText(std::uint64_t index) {
+    const std::string_view text = TakeString(index);
+    if (texts.empty()) texts.resize(m_strings.GetStringCount());
+    CAppText& shared = texts[index];
+    if (shared.IsEmpty()) shared = CAppText(text);
+    return shared;
+  }
+
   // What the copies of table strings may cost in all: a multiple of the
   // file's size (every honest file stays far below) plus room for small files.
   static std::uint64_t StringBudget(std::uint64_t length) { return 16 * length + (std::uint64_t{64} << 20); }
@@ -461,6 +479,8 @@ public:
   std::vector<Element> elements;       // of the records alive, as a stack
   std::vector<std::uint32_t> nameIds;  // per string index, kNoId until met as a name
   std::unordered_map<std::string, std::uint32_t> upperIds;
+  std::vector<CAppText> texts;                     // per string index, made when first taken
+  std::vector<const CAppRuntimeClass*> classes;  // per string index, once met as a class name
   unsigned depth = 0;  // of the records alive
 
 private:
@@ -482,6 +502,8 @@ public:
   void Serialize(void* value, unsigned index) override;
   using CAppRecord::_Do;
   void _Do(CAppParamGroup& group) override;
+  // A string field read straight into the shared text of its table string.
+  void _Do(CAppText& value) override;
 
 private:
   static constexpr std::size_t kNone = ~std::size_t{0};
@@ -724,6 +746,17 @@ void CAppStreamBin::LoadRecord::Serialize(void* value, unsigned index) {
   } else {
     ReadValue(value, *asked, info, index);
   }
+}
+
+void CAppStreamBin::LoadRecord::_Do(CAppText& value) {
+  SetType(FT_STRING);
+  if (!GetField()) return;
+  // Serialize's reading of a string, without the copy.
+  const Element info = Info(m_nField);
+  if (info.count == 0) APP_THROW("Bad index");
+  const FieldType& stored = *FindFieldType(info.field.type);
+  value = m_reader.TakeText(m_reader.ReadNumber(info.offset, stored.bytes));
+  Validate();
 }
 
 void CAppStreamBin::LoadRecord::ReadValue(void* value, const FieldType& asked, const Element& info, unsigned index) {
