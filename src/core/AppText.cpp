@@ -1,6 +1,5 @@
 #include "appconfig/AppText.h"
 
-#include <algorithm>
 #include <vector>
 
 namespace {
@@ -75,6 +74,13 @@ TextTable& Table() {
 
 constexpr std::size_t kMinimumSlots = 64;
 
+// The fewest slots that keep `count` texts at most half full.
+std::size_t SlotsFor(std::size_t count) {
+  std::size_t size = kMinimumSlots;
+  while (size < 2 * count) size *= 2;
+  return size;
+}
+
 }  // namespace
 
 CAppText::Entry* CAppText::Acquire(std::string_view text) {
@@ -88,7 +94,7 @@ CAppText::Entry* CAppText::Acquire(std::string_view text) {
       return slot.entry;
     }
   }
-  if (2 * (table.count + 1) > table.slots.size()) table.Resize(std::max(kMinimumSlots, 2 * table.slots.size()));
+  if (2 * (table.count + 1) > table.slots.size()) table.Resize(SlotsFor(table.count + 1));
   auto* entry = new Entry(std::string(text), 1u);
   table.slots[table.Find(text, hash)] = {hash, entry};
   ++table.count;
@@ -99,13 +105,15 @@ void CAppText::Forget(Entry* entry) noexcept {
   TextTable& table = Table();
   table.Erase(table.SlotOf(entry));
   delete entry;
-  // The slots shrink with the texts (by halves, so that a tree being
-  // destroyed moves them a few times only), and go with the last text.
+  // The slots shrink with the texts, once they are less than an eighth
+  // full, to what growing would have made for them (so that a tree being
+  // destroyed moves them a few times only, and adding a text right after
+  // grows them once at most); they go with the last text.
   if (--table.count == 0) {
     std::vector<TextTable::Slot>().swap(table.slots);
   } else if (table.slots.size() > kMinimumSlots && 8 * table.count < table.slots.size()) {
     try {
-      table.Resize(table.slots.size() / 2);
+      table.Resize(SlotsFor(table.count));
     } catch (...) {
       // Out of memory: the larger array stays.
     }
