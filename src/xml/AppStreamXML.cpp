@@ -228,20 +228,18 @@ bool IsInsideFolder(std::string_view name) {
   return true;
 }
 
+// The root and every element below it. pugixml walks the tree itself and
+// calls back once per node: fewer calls than a walk through its accessors.
 std::size_t CountElements(pugi::xml_node root) {
-  std::size_t count = 0;
-  pugi::xml_node node = root;
-  while (node) {
-    if (node.type() == pugi::node_element) ++count;
-    if (node.first_child()) {
-      node = node.first_child();
-      continue;
+  struct Counter : pugi::xml_tree_walker {
+    bool for_each(pugi::xml_node& node) override {
+      if (node.type() == pugi::node_element) ++count;
+      return true;
     }
-    while (node != root && !node.next_sibling()) node = node.parent();
-    if (node == root) break;
-    node = node.next_sibling();
-  }
-  return count;
+    std::size_t count = 0;
+  } counter;
+  root.traverse(counter);
+  return counter.count + (root.type() == pugi::node_element ? 1 : 0);
 }
 
 CAppStreamXML::Limits& CurrentLimits() {
