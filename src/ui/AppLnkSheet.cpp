@@ -8,8 +8,9 @@
 #include "appconfig/ui/AppSheet.h"
 #include "platform/AppDialogTemplate.h"
 #include "platform/AppWindowMessages.h"
+#include "links/AppLnkParamCommon.h"
 
-APP_IMPLEMENT_DYNCREATE(CAppLnkSheet, CAppLnkWnd)
+APP_IMPLEMENT_LINK(CAppLnkSheet, CAppLnkWnd)
 
 namespace {
 
@@ -21,11 +22,6 @@ int ReadNumber(CAppParam* entry) {
 }
 
 }  // namespace
-
-void CAppLnkSheet::_ResourcesInit(CAppResources* resources) {
-  APP_CHECK_POINTER(resources);
-  resources->CreateProfile("CAppLnkSheet");
-}
 
 void CAppLnkSheet::SetSheet(CAppSheet* sheet) {
   APP_CHECK_POINTER(sheet);

@@ -16,8 +16,7 @@
 #include "appconfig/ui/AppCtrlList.h"
 #include "appconfig/ui/AppCtrlTree.h"
 #include "platform/AppImageList.h"
-
-APP_IMPLEMENT_DYNCREATE(CAppLnkDebug, CAppLnkSheet)
+#include "links/AppLnkParamCommon.h"
 
 namespace {
 
@@ -139,10 +138,7 @@ std::string Quoted(const char* label, const std::string& text) {
 
 }  // namespace
 
-void CAppLnkDebug::_ResourcesInit(CAppResources* resources) {
-  APP_CHECK_POINTER(resources);
-  resources->CreateProfile("CAppLnkDebug");
-}
+APP_IMPLEMENT_LINK(CAppLnkDebug, CAppLnkSheet)
 
 void CAppLnkDebug::OnUserCreate() {
   AddView(kListTemplate, "Debug List");

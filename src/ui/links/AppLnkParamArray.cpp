@@ -6,8 +6,6 @@
 #include "appconfig/ui/AppCtrlEditDump.h"
 #include "links/AppLnkParamCommon.h"
 
-APP_IMPLEMENT_DYNCREATE(CAppLnkParamArray, CAppLnkSheet)
-
 namespace {
 
 constexpr unsigned kTemplate = 13591;
@@ -16,18 +14,7 @@ constexpr AppLnkTip kTips[] = {kHelpTip, kNameTip, {AppLnkItem::kValue, 57743}};
 
 }  // namespace
 
-void CAppLnkParamArray::_ResourcesInit(CAppResources* resources) {
-  APP_CHECK_POINTER(resources);
-  resources->CreateProfile("CAppLnkParamArray");
-}
-
-CAppParamArray* CAppLnkParamArray::GetLinkParam() {
-  auto* param = AppDynamicCast<CAppParamArray>(GetUserParam());
-  APP_CHECK_POINTER(param);
-  return param;
-}
-
-void CAppLnkParamArray::OnUserCreate() { AddView(kTemplate, ""); }
+APP_IMPLEMENT_PARAM_LINK(CAppLnkParamArray, CAppParamArray, kTemplate)
 
 int CAppLnkParamArray::OnUserInit() {
   CAppParamArray* param = GetLinkParam();

@@ -4,10 +4,24 @@
 
 #include "appconfig/AppException.h"
 #include "appconfig/AppParam.h"
+#include "appconfig/AppResources.h"
 #include "appconfig/AppVariant.h"
 #include "appconfig/ui/AppCtrlButton.h"
 #include "appconfig/ui/AppLnkWnd.h"
 #include "platform/AppDialogTemplate.h"
+
+void AppLnkCreateProfile(CAppResources* resources, const char* className) {
+  APP_CHECK_POINTER(resources);
+  resources->CreateProfile(className);
+}
+
+CAppParamGroup* AppLnkUserGroup(CAppLnkWnd& link) {
+  CAppParam* param = link.GetUserParam();
+  APP_CHECK_POINTER(param);
+  CAppParamGroup* group = param->GetGroup();
+  APP_CHECK_POINTER(group);
+  return group;
+}
 
 bool AppLnkIsReadOnly(CAppLnkWnd& link) {
   CAppParam* param = link.GetUserParam();

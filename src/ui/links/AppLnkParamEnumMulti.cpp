@@ -6,8 +6,6 @@
 #include "appconfig/ui/AppCtrlList.h"
 #include "links/AppLnkParamCommon.h"
 
-APP_IMPLEMENT_DYNCREATE(CAppLnkParamEnumMulti, CAppLnkSheet)
-
 namespace {
 
 constexpr unsigned kTemplate = 13590;
@@ -19,18 +17,7 @@ unsigned CheckImage(std::uint32_t state) { return state != 0 ? 1u : 0u; }
 
 }  // namespace
 
-void CAppLnkParamEnumMulti::_ResourcesInit(CAppResources* resources) {
-  APP_CHECK_POINTER(resources);
-  resources->CreateProfile("CAppLnkParamEnumMulti");
-}
-
-CAppParamEnumMulti* CAppLnkParamEnumMulti::GetLinkParam() {
-  auto* param = AppDynamicCast<CAppParamEnumMulti>(GetUserParam());
-  APP_CHECK_POINTER(param);
-  return param;
-}
-
-void CAppLnkParamEnumMulti::OnUserCreate() { AddView(kTemplate, ""); }
+APP_IMPLEMENT_PARAM_LINK(CAppLnkParamEnumMulti, CAppParamEnumMulti, kTemplate)
 
 int CAppLnkParamEnumMulti::OnUserInit() {
   GetLinkParam();  // another class throws before any control is made

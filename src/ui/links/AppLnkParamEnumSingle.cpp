@@ -6,8 +6,6 @@
 #include "appconfig/ui/AppCtrlList.h"
 #include "links/AppLnkParamCommon.h"
 
-APP_IMPLEMENT_DYNCREATE(CAppLnkParamEnumSingle, CAppLnkSheet)
-
 namespace {
 
 constexpr unsigned kTemplate = 13590;
@@ -15,18 +13,7 @@ constexpr AppLnkTip kTips[] = {kDefaultTip, kHelpTip, kNameTip, {AppLnkItem::kVa
 
 }  // namespace
 
-void CAppLnkParamEnumSingle::_ResourcesInit(CAppResources* resources) {
-  APP_CHECK_POINTER(resources);
-  resources->CreateProfile("CAppLnkParamEnumSingle");
-}
-
-CAppParamEnumSingle* CAppLnkParamEnumSingle::GetLinkParam() {
-  auto* param = AppDynamicCast<CAppParamEnumSingle>(GetUserParam());
-  APP_CHECK_POINTER(param);
-  return param;
-}
-
-void CAppLnkParamEnumSingle::OnUserCreate() { AddView(kTemplate, ""); }
+APP_IMPLEMENT_PARAM_LINK(CAppLnkParamEnumSingle, CAppParamEnumSingle, kTemplate)
 
 int CAppLnkParamEnumSingle::OnUserInit() {
   GetLinkParam();  // another class throws before any control is made

@@ -7,8 +7,6 @@
 #include "appconfig/ui/AppCtrlEditNumeric.h"
 #include "links/AppLnkParamCommon.h"
 
-APP_IMPLEMENT_DYNCREATE(CAppLnkParamNumeric, CAppLnkSheet)
-
 namespace {
 
 constexpr unsigned kTemplate = 13587;
@@ -51,18 +49,7 @@ bool IsWithinBounds(const CAppVariant& value, const CAppVariant& min, const CApp
 
 }  // namespace
 
-void CAppLnkParamNumeric::_ResourcesInit(CAppResources* resources) {
-  APP_CHECK_POINTER(resources);
-  resources->CreateProfile("CAppLnkParamNumeric");
-}
-
-CAppParamNumeric* CAppLnkParamNumeric::GetLinkParam() {
-  auto* param = AppDynamicCast<CAppParamNumeric>(GetUserParam());
-  APP_CHECK_POINTER(param);
-  return param;
-}
-
-void CAppLnkParamNumeric::OnUserCreate() { AddView(kTemplate, ""); }
+APP_IMPLEMENT_PARAM_LINK(CAppLnkParamNumeric, CAppParamNumeric, kTemplate)
 
 int CAppLnkParamNumeric::OnUserInit() {
   GetLinkParam();  // another class throws before any control is made

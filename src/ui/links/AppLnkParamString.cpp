@@ -6,8 +6,6 @@
 #include "appconfig/ui/AppCtrlEditString.h"
 #include "links/AppLnkParamCommon.h"
 
-APP_IMPLEMENT_DYNCREATE(CAppLnkParamString, CAppLnkSheet)
-
 namespace {
 
 constexpr unsigned kTemplate = 13588;
@@ -15,18 +13,7 @@ constexpr AppLnkTip kTips[] = {kHelpTip, kNameTip, {AppLnkItem::kValue, 57770}};
 
 }  // namespace
 
-void CAppLnkParamString::_ResourcesInit(CAppResources* resources) {
-  APP_CHECK_POINTER(resources);
-  resources->CreateProfile("CAppLnkParamString");
-}
-
-CAppParamValue* CAppLnkParamString::GetLinkParam() {
-  auto* param = AppDynamicCast<CAppParamValue>(GetUserParam());
-  APP_CHECK_POINTER(param);
-  return param;
-}
-
-void CAppLnkParamString::OnUserCreate() { AddView(kTemplate, ""); }
+APP_IMPLEMENT_PARAM_LINK(CAppLnkParamString, CAppParamValue, kTemplate)
 
 int CAppLnkParamString::OnUserInit() {
   AddCtrl(AppLnkItem::kValue, new CAppCtrlEditString(GetLinkParam()->GetTextLimit()));

@@ -7,8 +7,7 @@
 #include "appconfig/AppRuleInterface.h"
 #include "appconfig/ui/AppCtrlTree.h"
 #include "platform/AppImageList.h"
-
-APP_IMPLEMENT_DYNCREATE(CAppLnkParamTree, CAppLnkSheet)
+#include "links/AppLnkParamCommon.h"
 
 namespace {
 
@@ -23,18 +22,9 @@ unsigned ReadNumber(CAppParam* entry) {
 
 }  // namespace
 
-void CAppLnkParamTree::_ResourcesInit(CAppResources* resources) {
-  APP_CHECK_POINTER(resources);
-  resources->CreateProfile("CAppLnkParamTree");
-}
+APP_IMPLEMENT_LINK(CAppLnkParamTree, CAppLnkSheet)
 
-CAppParamGroup* CAppLnkParamTree::GetUserGroup() {
-  CAppParam* param = GetUserParam();
-  APP_CHECK_POINTER(param);
-  CAppParamGroup* group = param->GetGroup();
-  APP_CHECK_POINTER(group);
-  return group;
-}
+CAppParamGroup* CAppLnkParamTree::GetUserGroup() { return AppLnkUserGroup(*this); }
 
 void CAppLnkParamTree::OnUserCreate() {
   AddView(kTemplate, std::string());
