@@ -2,7 +2,6 @@
 
 #include "appconfig/AppParamArray.h"
 #include "appconfig/AppResources.h"
-#include "appconfig/AppRuleInterface.h"
 #include "appconfig/ui/AppCtrlEditDump.h"
 #include "links/AppLnkParamCommon.h"
 
@@ -40,10 +39,7 @@ int CAppLnkParamArray::OnUserExit() {
   GetCtrl(AppLnkItem::kValue, dump);
   std::vector<std::uint8_t> bytes;
   dump->GetData(bytes);
-  if (GetCheckRule() != nullptr && GetCheckRule()->IsDataValid(bytes) == 0) {
-    AppLnkSelectRefused(dump);
-    return 0;
-  }
+  if (AppLnkRefused(*this, bytes, dump)) return 0;
   GetLinkParam()->SetData(bytes);
   return 1;
 }

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "appconfig/AppException.h"
 #include "appconfig/AppTools.h"
@@ -94,3 +96,10 @@ std::string AppLnkVariantText(const CAppVariant& value);
 
 // Gives the focus to a refused control with its text selected.
 void AppLnkSelectRefused(QWidget* control);
+
+// Whether the link's check rule ("SYS_VALID") refuses a value, data bytes
+// or the states of a multiple choice; the refused control then gets the
+// focus (AppLnkSelectRefused). Without a rule nothing is refused.
+bool AppLnkRefused(CAppLnkWnd& link, CAppVariant& value, QWidget* control);
+bool AppLnkRefused(CAppLnkWnd& link, std::vector<std::uint8_t>& data, QWidget* control);
+bool AppLnkRefused(CAppLnkWnd& link, std::vector<std::uint32_t>& states, QWidget* control);

@@ -2,7 +2,6 @@
 
 #include "appconfig/AppParamEnumMulti.h"
 #include "appconfig/AppResources.h"
-#include "appconfig/AppRuleInterface.h"
 #include "appconfig/ui/AppCtrlList.h"
 #include "links/AppLnkParamCommon.h"
 
@@ -65,10 +64,7 @@ int CAppLnkParamEnumMulti::OnUserExit() {
   GetCtrl(AppLnkItem::kValue, list);
   std::vector<std::uint32_t> states;
   for (int row = 0; row < list->GetCount(); ++row) states.push_back(list->GetItemImage(row) == 1 ? 1u : 0u);
-  if (GetCheckRule() != nullptr && GetCheckRule()->IsEnumMultiValid(states) == 0) {
-    AppLnkSelectRefused(list);
-    return 0;
-  }
+  if (AppLnkRefused(*this, states, list)) return 0;
   for (unsigned i = 0; i < states.size(); ++i) param->SetNumber(i, states[i]);
   return 1;
 }

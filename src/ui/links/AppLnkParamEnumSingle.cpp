@@ -2,7 +2,6 @@
 
 #include "appconfig/AppParamEnumSingle.h"
 #include "appconfig/AppResources.h"
-#include "appconfig/AppRuleInterface.h"
 #include "appconfig/ui/AppCtrlList.h"
 #include "links/AppLnkParamCommon.h"
 
@@ -61,10 +60,7 @@ int CAppLnkParamEnumSingle::OnUserExit() {
   GetCtrl(AppLnkItem::kValue, list);
   if (list->GetCurrentItem() < 0) return 1;  // nothing chosen: the value stays
   CAppVariant value(static_cast<std::uint32_t>(list->GetValue(-1)));
-  if (GetCheckRule() != nullptr && GetCheckRule()->IsValueValid(value) == 0) {
-    AppLnkSelectRefused(list);
-    return 0;
-  }
+  if (AppLnkRefused(*this, value, list)) return 0;
   GetLinkParam()->SetVariant(value);
   return 1;
 }

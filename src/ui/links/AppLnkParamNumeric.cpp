@@ -2,7 +2,6 @@
 
 #include "appconfig/AppParamNumeric.h"
 #include "appconfig/AppResources.h"
-#include "appconfig/AppRuleInterface.h"
 #include "appconfig/ui/AppCtrlButton.h"
 #include "appconfig/ui/AppCtrlEditNumeric.h"
 #include "links/AppLnkParamCommon.h"
@@ -106,10 +105,11 @@ int CAppLnkParamNumeric::OnUserExit() {
   GetCtrl(AppLnkItem::kValue, edit);
   // A text in error (unreadable or out of range) is never stored.
   CAppVariant value = edit->GetValue();
-  if (edit->IsError() != 0 || (GetCheckRule() != nullptr && GetCheckRule()->IsValueValid(value) == 0)) {
+  if (edit->IsError() != 0) {
     AppLnkSelectRefused(edit);
     return 0;
   }
+  if (AppLnkRefused(*this, value, edit)) return 0;
   param->SetVariant(value);
   param->SetBase(edit->GetBase(), GetResources());
   return 1;

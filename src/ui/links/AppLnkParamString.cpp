@@ -2,7 +2,6 @@
 
 #include "appconfig/AppParamValue.h"
 #include "appconfig/AppResources.h"
-#include "appconfig/AppRuleInterface.h"
 #include "appconfig/ui/AppCtrlEditString.h"
 #include "links/AppLnkParamCommon.h"
 
@@ -36,10 +35,7 @@ int CAppLnkParamString::OnUserExit() {
   CAppCtrlEditString* edit = nullptr;
   GetCtrl(AppLnkItem::kValue, edit);
   CAppVariant value(edit->GetValue());
-  if (GetCheckRule() != nullptr && GetCheckRule()->IsValueValid(value) == 0) {
-    AppLnkSelectRefused(edit);
-    return 0;
-  }
+  if (AppLnkRefused(*this, value, edit)) return 0;
   param->SetVariant(value);
   return 1;
 }
