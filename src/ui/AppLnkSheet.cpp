@@ -6,9 +6,9 @@
 #include "appconfig/AppResources.h"
 #include "appconfig/ui/AppPage.h"
 #include "appconfig/ui/AppSheet.h"
+#include "links/AppLnkParamCommon.h"
 #include "platform/AppDialogTemplate.h"
 #include "platform/AppWindowMessages.h"
-#include "links/AppLnkParamCommon.h"
 
 APP_IMPLEMENT_LINK(CAppLnkSheet, CAppLnkWnd)
 

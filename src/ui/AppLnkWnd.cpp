@@ -21,10 +21,10 @@
 #include "appconfig/ui/AppPage.h"
 #include "appconfig/ui/AppSheet.h"
 #include "AppUiTrace.h"
+#include "links/AppLnkParamCommon.h"
 #include "platform/AppDialogTemplate.h"
 #include "platform/AppHelp.h"
 #include "platform/AppWindowMessages.h"
-#include "links/AppLnkParamCommon.h"
 
 APP_IMPLEMENT_LINK(CAppLnkWnd, CAppObject)
 

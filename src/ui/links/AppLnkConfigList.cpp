@@ -4,8 +4,8 @@
 #include "appconfig/AppResources.h"
 #include "appconfig/ui/AppCtrlButton.h"
 #include "appconfig/ui/AppCtrlList.h"
-#include "platform/AppImageList.h"
 #include "links/AppLnkParamCommon.h"
+#include "platform/AppImageList.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include "appconfig/AppResources.h"
 #include "appconfig/ui/AppCtrlList.h"
 #include "appconfig/ui/AppCtrlTree.h"
-#include "platform/AppImageList.h"
 #include "links/AppLnkParamCommon.h"
+#include "platform/AppImageList.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include "appconfig/AppRuleMultiColumns.h"
 #include "appconfig/ui/AppCtrlButton.h"
 #include "appconfig/ui/AppCtrlList.h"
+#include "links/AppLnkParamCommon.h"
 #include "platform/AppDialogTemplate.h"
 #include "platform/AppImageList.h"
-#include "links/AppLnkParamCommon.h"
 
 namespace {
 constexpr unsigned kTemplate = 13589;

@@ -6,8 +6,8 @@
 #include "appconfig/AppResources.h"
 #include "appconfig/AppRuleInterface.h"
 #include "appconfig/ui/AppCtrlTree.h"
-#include "platform/AppImageList.h"
 #include "links/AppLnkParamCommon.h"
+#include "platform/AppImageList.h"
 
 namespace {
 
