@@ -6,10 +6,11 @@
 #include "appconfig/AppResources.h"
 #include "appconfig/ui/AppPage.h"
 #include "appconfig/ui/AppSheet.h"
+#include "links/AppLnkParamCommon.h"
 #include "platform/AppDialogTemplate.h"
 #include "platform/AppWindowMessages.h"
 
-APP_IMPLEMENT_DYNCREATE(CAppLnkSheet, CAppLnkWnd)
+APP_IMPLEMENT_LINK(CAppLnkSheet, CAppLnkWnd)
 
 namespace {
 
@@ -21,11 +22,6 @@ int ReadNumber(CAppParam* entry) {
 }
 
 }  // namespace
-
-void CAppLnkSheet::_ResourcesInit(CAppResources* resources) {
-  APP_CHECK_POINTER(resources);
-  resources->CreateProfile("CAppLnkSheet");
-}
 
 void CAppLnkSheet::SetSheet(CAppSheet* sheet) {
   APP_CHECK_POINTER(sheet);

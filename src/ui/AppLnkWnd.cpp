@@ -21,11 +21,12 @@
 #include "appconfig/ui/AppPage.h"
 #include "appconfig/ui/AppSheet.h"
 #include "AppUiTrace.h"
+#include "links/AppLnkParamCommon.h"
 #include "platform/AppDialogTemplate.h"
 #include "platform/AppHelp.h"
 #include "platform/AppWindowMessages.h"
 
-APP_IMPLEMENT_DYNCREATE(CAppLnkWnd, CAppObject)
+APP_IMPLEMENT_LINK(CAppLnkWnd, CAppObject)
 
 namespace {
 constexpr unsigned kHelpStaticId = 13515;
@@ -37,11 +38,6 @@ CAppLnkWnd::CAppLnkWnd() = default;
 
 // Views first: their controls may still call the link while they go.
 CAppLnkWnd::~CAppLnkWnd() { m_views.clear(); }
-
-void CAppLnkWnd::_ResourcesInit(CAppResources* resources) {
-  APP_CHECK_POINTER(resources);
-  resources->CreateProfile("CAppLnkWnd");
-}
 
 // --- Set-up ------------------------------------------------------------------------
 

@@ -12,29 +12,12 @@
 #include "appconfig/AppResources.h"
 #include "appconfig/AppTools.h"
 #include "appconfig/ui/AppCtrlEditDump.h"
+#include "controls/AppDumpOptions.h"
 
 namespace {
 
-using Dump = CAppCtrlEditDump;
-
-// One profile key: how its values map to bits, and the bits of a profile
-// that does not have it.
-struct OptionKey {
-  const char* key;
-  std::uint32_t (*bitOf)(const std::string& value);
-  std::vector<std::uint32_t> defaults;
-};
-
-std::uint32_t FormatBit(const std::string& value) {
-  switch (CAppTools::GetFormatBase(value.c_str())) {
-    case CAppTools::BASE_BIN: return Dump::OPT_BASE_BINARY;
-    case CAppTools::BASE_OCT: return Dump::OPT_BASE_FORMAT_2;
-    case CAppTools::BASE_HEX: return Dump::OPT_BASE_HEXA;
-    case CAppTools::BASE_DEC: return Dump::OPT_BASE_DECIMAL;
-    case CAppTools::BASE_FLOAT: return Dump::OPT_BASE_FORMAT_16;
-  }
-  return 0;
-}
+using AppDump::Option;
+using AppDump::OptionGroup;
 
 // A number of the profile; 0 for a text that is none.
 std::uint32_t NumberOf(const std::string& value) {
@@ -45,61 +28,37 @@ std::uint32_t NumberOf(const std::string& value) {
   }
 }
 
-std::uint32_t BitsBit(const std::string& value) {
-  switch (NumberOf(value)) {
-    case 8: return Dump::OPT_BITS_8;
-    case 16: return Dump::OPT_BITS_16;
-    case 32: return Dump::OPT_BITS_32;
-    default: return 0;
+// Whether a profile value names the option: formats by their base, numbers
+// by their value, the space by any one character, the others by their text.
+bool Names(const std::string& value, const Option& option) {
+  switch (option.group) {
+    case OptionGroup::Base:
+      return CAppTools::GetFormatBase(value.c_str()) == CAppTools::GetFormatBase(option.profileValue);
+    case OptionGroup::Bits:
+    case OptionGroup::Columns: return NumberOf(value) == NumberOf(option.profileValue);
+    case OptionGroup::Space: return value.size() == 1;
+    case OptionGroup::ByteOrder:
+    case OptionGroup::View:
+    case OptionGroup::MenuHide: return value == option.profileValue;
+    case OptionGroup::Sign: return false;
   }
+  return false;
 }
 
-std::uint32_t OrderBit(const std::string& value) {
-  if (value == "Intel") return Dump::OPT_INTEL;
-  if (value == "Motorola") return Dump::OPT_MOTOROLA;
-  return 0;
-}
-
-std::uint32_t ViewBit(const std::string& value) {
-  if (value == "Address") return Dump::OPT_ADDRESS;
-  if (value == "Data") return Dump::OPT_DATA;
-  if (value == "Ascii") return Dump::OPT_ASCII;
-  if (value == "4/8") return Dump::OPT_FOUR_EIGHT;
-  return 0;
-}
-
-std::uint32_t ColumnsBit(const std::string& value) {
-  switch (NumberOf(value)) {
-    case 1: return Dump::OPT_BPR_1;
-    case 2: return Dump::OPT_BPR_2;
-    case 4: return Dump::OPT_BPR_4;
-    case 8: return Dump::OPT_BPR_8;
-    case 16: return Dump::OPT_BPR_16;
-    default: return 0;
+// The option of the group that the value names, else none.
+const Option* OptionNamed(OptionGroup group, const std::string& value) {
+  for (const Option& option : AppDump::kOptions) {
+    if (option.group == group && Names(value, option)) return &option;
   }
+  return nullptr;
 }
 
-std::uint32_t SpaceBit(const std::string& value) { return value.size() == 1 ? static_cast<std::uint32_t>(Dump::OPT_SPACE) : 0u; }
-
-std::uint32_t MenuHideBit(const std::string& value) {
-  if (value == "Format") return Dump::OPT_HIDE_ALL;
-  if (value == "Clipboard") return Dump::OPT_HIDE_CLIPBOARD;
-  return 0;
-}
-
-const std::vector<OptionKey>& OptionKeys() {
-  static const std::vector<OptionKey> keys = {
-      {"SYS_FORMAT_VALUE", FormatBit,
-       {Dump::OPT_BASE_DECIMAL, Dump::OPT_BASE_BINARY, Dump::OPT_BASE_FORMAT_2, Dump::OPT_BASE_HEXA}},
-      {"SYS_OPTION_BITS", BitsBit, {Dump::OPT_BITS_8, Dump::OPT_BITS_16, Dump::OPT_BITS_32}},
-      {"SYS_OPTION_IM", OrderBit, {Dump::OPT_INTEL, Dump::OPT_MOTOROLA}},
-      {"SYS_OPTION_VIEW", ViewBit, {Dump::OPT_DATA, Dump::OPT_ADDRESS, Dump::OPT_ASCII, Dump::OPT_FOUR_EIGHT}},
-      {"SYS_OPTION_NBCOL", ColumnsBit,
-       {Dump::OPT_BPR_8, Dump::OPT_BPR_1, Dump::OPT_BPR_2, Dump::OPT_BPR_4, Dump::OPT_BPR_16}},
-      {"SYS_OPTION_SPACE", SpaceBit, {}},
-      {"SYS_OPTION_MENU_HIDE", MenuHideBit, {}},
-  };
-  return keys;
+// The group's default choice of that rank, else none.
+const Option* DefaultOption(OptionGroup group, int rank) {
+  for (const Option& option : AppDump::kOptions) {
+    if (option.group == group && option.defaultRank == rank) return &option;
+  }
+  return nullptr;
 }
 
 }  // namespace
@@ -131,19 +90,21 @@ int CAppToolsLnk::DumpExchArray::GetMenuOptions(std::uint32_t& visible, std::uin
   CAppResources* resources = GetResources();
   CAppParamGroup* profile = resources != nullptr && m_pArray != nullptr ? resources->FindProfileOrNull(m_pArray) : nullptr;
   if (profile == nullptr) return 1;
-  for (const OptionKey& option : OptionKeys()) {
+  for (const AppDump::OptionKey& key : AppDump::kOptionKeys) {
     int first = 1;
-    auto* list = AppDynamicCast<CAppParamListKey>(resources->FindWithDefault(profile, option.key));
+    auto* list = AppDynamicCast<CAppParamListKey>(resources->FindWithDefault(profile, key.key));
     if (list == nullptr) {
-      for (std::uint32_t bit : option.defaults) SetOptionBit(visible, current, bit, first);
+      for (int rank = 1; const Option* option = DefaultOption(key.group, rank); ++rank) {
+        SetOptionBit(visible, current, option->bit, first);
+      }
       continue;
     }
     for (unsigned i = 0; i < list->GetCount(); ++i) {
       const std::string& value = list->GetAt(i);
-      const std::uint32_t bit = option.bitOf(value);
-      if (bit == 0) continue;
-      SetOptionBit(visible, current, bit, first);
-      if (bit == Dump::OPT_SPACE) space = value[0];
+      const Option* option = OptionNamed(key.group, value);
+      if (option == nullptr) continue;
+      SetOptionBit(visible, current, option->bit, first);
+      if (option->group == OptionGroup::Space) space = value[0];
     }
   }
   return 1;

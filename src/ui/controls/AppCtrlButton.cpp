@@ -1,7 +1,7 @@
 #include "appconfig/ui/AppCtrlButton.h"
 
+#include "controls/AppCtrlMessages.h"
 #include "platform/AppDialogTemplate.h"
-#include "platform/AppWindowMessages.h"
 
 CAppCtrlButton::CAppCtrlButton(QWidget* parent) : QPushButton(parent) {}
 
@@ -43,11 +43,4 @@ void CAppCtrlButton::SetInactiveColor(const QColor& color) {
   setPalette(colours);
 }
 
-bool CAppCtrlButton::event(QEvent* event) {
-  if (CAppMessageEvent* message = AppMessageEventCast(event)) {
-    if (message->GetMessage() == AppWindowMessage::ReadOnly) setEnabled(message->GetWParam() == 0);
-    message->SetResult(0);
-    return true;
-  }
-  return QPushButton::event(event);
-}
+bool CAppCtrlButton::event(QEvent* event) { return AppTakeReadOnlyMessage(this, event) || QPushButton::event(event); }

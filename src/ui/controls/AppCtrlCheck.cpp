@@ -1,7 +1,7 @@
 #include "appconfig/ui/AppCtrlCheck.h"
 
+#include "controls/AppCtrlMessages.h"
 #include "platform/AppDialogTemplate.h"
-#include "platform/AppWindowMessages.h"
 
 CAppCtrlCheck::CAppCtrlCheck(QWidget* parent) : QCheckBox(parent) {}
 
@@ -20,11 +20,4 @@ void CAppCtrlCheck::SetValue(unsigned state) {
   setCheckState(state == 0 ? Qt::Unchecked : state == 2 ? Qt::PartiallyChecked : Qt::Checked);
 }
 
-bool CAppCtrlCheck::event(QEvent* event) {
-  if (CAppMessageEvent* message = AppMessageEventCast(event)) {
-    if (message->GetMessage() == AppWindowMessage::ReadOnly) setEnabled(message->GetWParam() == 0);
-    message->SetResult(0);
-    return true;
-  }
-  return QCheckBox::event(event);
-}
+bool CAppCtrlCheck::event(QEvent* event) { return AppTakeReadOnlyMessage(this, event) || QCheckBox::event(event); }

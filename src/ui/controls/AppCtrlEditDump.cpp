@@ -14,6 +14,7 @@
 #include "AppDumpCursor.h"
 #include "AppDumpFormat.h"
 #include "AppDumpMenu.h"
+#include "AppDumpOptions.h"
 #include "AppDumpView.h"
 #include "appconfig/AppTools.h"
 #include "platform/AppClipboard.h"
@@ -344,33 +345,6 @@ void CAppCtrlEditDump::Impl::SyncMenuChecks() {
 
 namespace {
 
-struct OptionCommand {
-  std::uint32_t bit;
-  unsigned command;
-};
-
-constexpr OptionCommand kOptionCommands[] = {
-    {CAppCtrlEditDump::OPT_BASE_BINARY, CAppCtrlEditDump::ID_BASE_BINARY},
-    {CAppCtrlEditDump::OPT_BASE_HEXA, CAppCtrlEditDump::ID_BASE_HEXA},
-    {CAppCtrlEditDump::OPT_BASE_DECIMAL, CAppCtrlEditDump::ID_BASE_DECIMAL},
-    {CAppCtrlEditDump::OPT_SIGNED, CAppCtrlEditDump::ID_SIGNED},
-    {CAppCtrlEditDump::OPT_UNSIGNED, CAppCtrlEditDump::ID_UNSIGNED},
-    {CAppCtrlEditDump::OPT_INTEL, CAppCtrlEditDump::ID_INTEL},
-    {CAppCtrlEditDump::OPT_MOTOROLA, CAppCtrlEditDump::ID_MOTOROLA},
-    {CAppCtrlEditDump::OPT_BITS_8, CAppCtrlEditDump::ID_FORMAT_8},
-    {CAppCtrlEditDump::OPT_BITS_16, CAppCtrlEditDump::ID_FORMAT_16},
-    {CAppCtrlEditDump::OPT_BITS_32, CAppCtrlEditDump::ID_FORMAT_32},
-    {CAppCtrlEditDump::OPT_ADDRESS, CAppCtrlEditDump::ID_VIEW_ADDRESS},
-    {CAppCtrlEditDump::OPT_FOUR_EIGHT, CAppCtrlEditDump::ID_VIEW_FOUR_EIGHT},
-    {CAppCtrlEditDump::OPT_DATA, CAppCtrlEditDump::ID_VIEW_DATA},
-    {CAppCtrlEditDump::OPT_ASCII, CAppCtrlEditDump::ID_VIEW_ASCII},
-    {CAppCtrlEditDump::OPT_BPR_1, CAppCtrlEditDump::ID_BPR_1},
-    {CAppCtrlEditDump::OPT_BPR_2, CAppCtrlEditDump::ID_BPR_2},
-    {CAppCtrlEditDump::OPT_BPR_4, CAppCtrlEditDump::ID_BPR_4},
-    {CAppCtrlEditDump::OPT_BPR_8, CAppCtrlEditDump::ID_BPR_8},
-    {CAppCtrlEditDump::OPT_BPR_16, CAppCtrlEditDump::ID_BPR_16},
-};
-
 constexpr std::uint32_t kBytesPerRowBits[] = {CAppCtrlEditDump::OPT_BPR_1, CAppCtrlEditDump::OPT_BPR_2,
                                               CAppCtrlEditDump::OPT_BPR_4, CAppCtrlEditDump::OPT_BPR_8,
                                               CAppCtrlEditDump::OPT_BPR_16};
@@ -378,7 +352,9 @@ constexpr std::uint32_t kBytesPerRowBits[] = {CAppCtrlEditDump::OPT_BPR_1, CAppC
 }  // namespace
 
 void CAppCtrlEditDump::SetOptionsWord(std::uint32_t visible, std::uint32_t current, char space) {
-  for (const OptionCommand& option : kOptionCommands) d->menu->SetVisible(option.command, (visible & option.bit) != 0);
+  for (const AppDump::Option& option : AppDump::kOptions) {
+    if (option.command != 0) d->menu->SetVisible(option.command, (visible & option.bit) != 0);
+  }
 
   if ((current & OPT_BASE_BINARY) != 0) {
     SetBase(BASE_BINARY);

@@ -21,6 +21,16 @@ inline void AppAnswerCtrlMessage(QWidget* ctrl, CAppMessageEvent* message) {
   message->SetResult(0);
 }
 
+// For a control that answers read-only alone: takes every message of the
+// page (answered 0) and true; false for any other event.
+inline bool AppTakeReadOnlyMessage(QWidget* ctrl, QEvent* event) {
+  CAppMessageEvent* message = AppMessageEventCast(event);
+  if (message == nullptr) return false;
+  if (message->GetMessage() == AppWindowMessage::ReadOnly) ctrl->setEnabled(message->GetWParam() == 0);
+  message->SetResult(0);
+  return true;
+}
+
 // For a control that leaves the other messages to its base class: answers
 // read-only only, true when the message was that one.
 inline bool AppAnswerReadOnly(QWidget* ctrl, CAppMessageEvent* message) {

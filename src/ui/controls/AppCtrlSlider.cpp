@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "controls/AppCtrlMessages.h"
 #include "platform/AppDialogTemplate.h"
-#include "platform/AppWindowMessages.h"
 
 CAppCtrlSlider::CAppCtrlSlider(std::uint32_t minimum, std::uint32_t maximum, int isSigned, QWidget* parent)
     : QSlider(Qt::Horizontal, parent) {
@@ -49,11 +49,4 @@ void CAppCtrlSlider::SetValue(std::uint32_t value) {
   setValue(static_cast<int>((wide - Wide(m_nMin)) >> m_nHalvings));
 }
 
-bool CAppCtrlSlider::event(QEvent* event) {
-  if (CAppMessageEvent* message = AppMessageEventCast(event)) {
-    if (message->GetMessage() == AppWindowMessage::ReadOnly) setEnabled(message->GetWParam() == 0);
-    message->SetResult(0);
-    return true;
-  }
-  return QSlider::event(event);
-}
+bool CAppCtrlSlider::event(QEvent* event) { return AppTakeReadOnlyMessage(this, event) || QSlider::event(event); }

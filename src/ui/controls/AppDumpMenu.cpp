@@ -4,33 +4,18 @@
 #include <QMenu>
 
 #include "appconfig/ui/AppCtrlEditDump.h"
+#include "controls/AppDumpOptions.h"
 
 namespace AppDump {
 namespace {
-
-using Dump = CAppCtrlEditDump;
 
 struct Entry {
   unsigned command;
   const char* text;
 };
 
-constexpr Entry kBaseEntries[] = {
-    {Dump::ID_BASE_BINARY, "Binaire"}, {Dump::ID_BASE_HEXA, "Hexadécimal"}, {Dump::ID_BASE_DECIMAL, "Décimal"}};
-constexpr Entry kFormatEntries[] = {{Dump::ID_FORMAT_8, "8 bits"},
-                                    {Dump::ID_FORMAT_16, "16 bits"},
-                                    {Dump::ID_FORMAT_32, "32 bits"},
-                                    {Dump::ID_FORMAT_ONE_BIT, "1 bit"},
-                                    {Dump::ID_FORMAT_BIT_BY_BIT, "Bit à bit"}};
-constexpr Entry kColumnEntries[] = {{Dump::ID_BPR_1, "1"},
-                                    {Dump::ID_BPR_2, "2"},
-                                    {Dump::ID_BPR_4, "4"},
-                                    {Dump::ID_BPR_8, "8"},
-                                    {Dump::ID_BPR_16, "16"}};
-constexpr Entry kViewEntries[] = {{Dump::ID_VIEW_ADDRESS, "Adresse"},
-                                  {Dump::ID_VIEW_DATA, "Données"},
-                                  {Dump::ID_VIEW_ASCII, "Ascii"},
-                                  {Dump::ID_VIEW_FOUR_EIGHT, "4/8"}};
+// The format choices beyond the options word.
+constexpr Entry kFormatExtras[] = {{Dump::ID_FORMAT_ONE_BIT, "1 bit"}, {Dump::ID_FORMAT_BIT_BY_BIT, "Bit à bit"}};
 constexpr unsigned kClipboardCommands[] = {Dump::ID_EDIT_UNDO,  Dump::ID_EDIT_CUT,   Dump::ID_EDIT_COPY,
                                            Dump::ID_EDIT_PASTE, Dump::ID_EDIT_CLEAR, Dump::ID_EDIT_SELECT_ALL};
 
@@ -48,24 +33,30 @@ Menu::Menu(QWidget* owner, std::function<void(unsigned)> onCommand)
   Add(m_menu, Dump::ID_EDIT_SELECT_ALL, "Sélectionnez tout", false);
   m_separatorSelectAll = m_menu->addSeparator();
 
-  auto addGroup = [this](QMenu* menu, const auto& entries) {
-    auto* group = new QActionGroup(menu);
-    for (const Entry& entry : entries) group->addAction(Add(menu, entry.command, entry.text, true));
+  // One checked choice per group; the view options are independent.
+  auto addOptions = [this](QMenu* menu, OptionGroup group) {
+    auto* choices = group == OptionGroup::View ? nullptr : new QActionGroup(menu);
+    for (const Option& option : kOptions) {
+      if (option.group != group || option.command == 0) continue;
+      QAction* action = Add(menu, option.command, option.label, true);
+      if (choices != nullptr) choices->addAction(action);
+    }
+    return choices;
   };
   m_base = m_menu->addMenu(QString::fromUtf8("Base"));
-  addGroup(m_base, kBaseEntries);
+  addOptions(m_base, OptionGroup::Base);
   m_menu->addSeparator();
-  addGroup(m_menu, std::initializer_list<Entry>{{Dump::ID_INTEL, "Intel"}, {Dump::ID_MOTOROLA, "Motorola"}});
+  addOptions(m_menu, OptionGroup::ByteOrder);
   m_menu->addSeparator();
-  addGroup(m_menu, std::initializer_list<Entry>{{Dump::ID_SIGNED, "Entier signé"},
-                                                {Dump::ID_UNSIGNED, "Entier non signé"}});
+  addOptions(m_menu, OptionGroup::Sign);
   m_menu->addSeparator();
   m_format = m_menu->addMenu(QString::fromUtf8("Format"));
-  addGroup(m_format, kFormatEntries);
+  QActionGroup* formats = addOptions(m_format, OptionGroup::Bits);
+  for (const Entry& entry : kFormatExtras) formats->addAction(Add(m_format, entry.command, entry.text, true));
   m_columns = m_menu->addMenu(QString::fromUtf8("Nb Colonnes"));
-  addGroup(m_columns, kColumnEntries);
+  addOptions(m_columns, OptionGroup::Columns);
   m_menu->addSeparator();
-  for (const Entry& entry : kViewEntries) Add(m_menu, entry.command, entry.text, true);
+  addOptions(m_menu, OptionGroup::View);
 }
 
 QAction* Menu::Add(QMenu* menu, unsigned command, const char* text, bool checkable) {

@@ -4,9 +4,8 @@
 #include "appconfig/AppResources.h"
 #include "appconfig/ui/AppCtrlButton.h"
 #include "appconfig/ui/AppCtrlList.h"
+#include "links/AppLnkParamCommon.h"
 #include "platform/AppImageList.h"
-
-APP_IMPLEMENT_DYNCREATE(CAppLnkConfigList, CAppLnkParamList)
 
 namespace {
 
@@ -31,12 +30,7 @@ int IndexOf(const CAppParamGroup& group, const CAppParam* child) {
 
 }  // namespace
 
-void CAppLnkConfigList::_ResourcesInit(CAppResources* resources) {
-  APP_CHECK_POINTER(resources);
-  resources->CreateProfile("CAppLnkConfigList");
-}
-
-void CAppLnkConfigList::OnUserCreate() { AddView(kTemplate, std::string()); }
+APP_IMPLEMENT_ONE_PAGE_LINK(CAppLnkConfigList, CAppLnkParamList, kTemplate)
 
 int CAppLnkConfigList::OnUserInit() {
   for (unsigned id : {static_cast<unsigned>(ID_AVAILABLE), static_cast<unsigned>(ID_CONFIGURED)}) {

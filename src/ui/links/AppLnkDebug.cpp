@@ -15,9 +15,8 @@
 #include "appconfig/AppResources.h"
 #include "appconfig/ui/AppCtrlList.h"
 #include "appconfig/ui/AppCtrlTree.h"
+#include "links/AppLnkParamCommon.h"
 #include "platform/AppImageList.h"
-
-APP_IMPLEMENT_DYNCREATE(CAppLnkDebug, CAppLnkSheet)
 
 namespace {
 
@@ -139,10 +138,7 @@ std::string Quoted(const char* label, const std::string& text) {
 
 }  // namespace
 
-void CAppLnkDebug::_ResourcesInit(CAppResources* resources) {
-  APP_CHECK_POINTER(resources);
-  resources->CreateProfile("CAppLnkDebug");
-}
+APP_IMPLEMENT_LINK(CAppLnkDebug, CAppLnkSheet)
 
 void CAppLnkDebug::OnUserCreate() {
   AddView(kListTemplate, "Debug List");

@@ -7,8 +7,6 @@
 #include "appconfig/ui/AppMaskAddrCtl.h"
 #include "links/AppLnkParamCommon.h"
 
-APP_IMPLEMENT_DYNCREATE(CAppLnkParamAddress, CAppLnkSheet)
-
 namespace {
 
 constexpr unsigned kTemplate = 13599;
@@ -27,18 +25,7 @@ std::string AddressText(const std::vector<std::uint8_t>& bytes, const std::strin
 
 }  // namespace
 
-void CAppLnkParamAddress::_ResourcesInit(CAppResources* resources) {
-  APP_CHECK_POINTER(resources);
-  resources->CreateProfile("CAppLnkParamAddress");
-}
-
-CAppParamAddress* CAppLnkParamAddress::GetLinkParam() {
-  auto* param = AppDynamicCast<CAppParamAddress>(GetUserParam());
-  APP_CHECK_POINTER(param);
-  return param;
-}
-
-void CAppLnkParamAddress::OnUserCreate() { AddView(kTemplate, ""); }
+APP_IMPLEMENT_PARAM_LINK(CAppLnkParamAddress, CAppParamAddress, kTemplate)
 
 int CAppLnkParamAddress::OnUserInit() {
   CAppParamAddress* param = GetLinkParam();

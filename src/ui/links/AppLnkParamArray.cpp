@@ -2,11 +2,8 @@
 
 #include "appconfig/AppParamArray.h"
 #include "appconfig/AppResources.h"
-#include "appconfig/AppRuleInterface.h"
 #include "appconfig/ui/AppCtrlEditDump.h"
 #include "links/AppLnkParamCommon.h"
-
-APP_IMPLEMENT_DYNCREATE(CAppLnkParamArray, CAppLnkSheet)
 
 namespace {
 
@@ -16,18 +13,7 @@ constexpr AppLnkTip kTips[] = {kHelpTip, kNameTip, {AppLnkItem::kValue, 57743}};
 
 }  // namespace
 
-void CAppLnkParamArray::_ResourcesInit(CAppResources* resources) {
-  APP_CHECK_POINTER(resources);
-  resources->CreateProfile("CAppLnkParamArray");
-}
-
-CAppParamArray* CAppLnkParamArray::GetLinkParam() {
-  auto* param = AppDynamicCast<CAppParamArray>(GetUserParam());
-  APP_CHECK_POINTER(param);
-  return param;
-}
-
-void CAppLnkParamArray::OnUserCreate() { AddView(kTemplate, ""); }
+APP_IMPLEMENT_PARAM_LINK(CAppLnkParamArray, CAppParamArray, kTemplate)
 
 int CAppLnkParamArray::OnUserInit() {
   CAppParamArray* param = GetLinkParam();
@@ -53,10 +39,7 @@ int CAppLnkParamArray::OnUserExit() {
   GetCtrl(AppLnkItem::kValue, dump);
   std::vector<std::uint8_t> bytes;
   dump->GetData(bytes);
-  if (GetCheckRule() != nullptr && GetCheckRule()->IsDataValid(bytes) == 0) {
-    AppLnkSelectRefused(dump);
-    return 0;
-  }
+  if (AppLnkRefused(*this, bytes, dump)) return 0;
   GetLinkParam()->SetData(bytes);
   return 1;
 }

@@ -4,10 +4,25 @@
 
 #include "appconfig/AppException.h"
 #include "appconfig/AppParam.h"
+#include "appconfig/AppResources.h"
+#include "appconfig/AppRuleInterface.h"
 #include "appconfig/AppVariant.h"
 #include "appconfig/ui/AppCtrlButton.h"
 #include "appconfig/ui/AppLnkWnd.h"
 #include "platform/AppDialogTemplate.h"
+
+void AppLnkCreateProfile(CAppResources* resources, const char* className) {
+  APP_CHECK_POINTER(resources);
+  resources->CreateProfile(className);
+}
+
+CAppParamGroup* AppLnkUserGroup(CAppLnkWnd& link) {
+  CAppParam* param = link.GetUserParam();
+  APP_CHECK_POINTER(param);
+  CAppParamGroup* group = param->GetGroup();
+  APP_CHECK_POINTER(group);
+  return group;
+}
 
 bool AppLnkIsReadOnly(CAppLnkWnd& link) {
   CAppParam* param = link.GetUserParam();
@@ -35,4 +50,29 @@ void AppLnkSelectRefused(QWidget* control) {
   if (control == nullptr) return;
   control->setFocus(Qt::OtherFocusReason);
   if (auto* edit = qobject_cast<QLineEdit*>(control)) edit->selectAll();
+}
+
+namespace {
+
+// `valid` asks the rule; a refusal gives the control the focus.
+template <class Valid>
+bool Refused(CAppLnkWnd& link, QWidget* control, Valid valid) {
+  CAppRuleCheckParam* rule = link.GetCheckRule();
+  if (rule == nullptr || valid(*rule) != 0) return false;
+  AppLnkSelectRefused(control);
+  return true;
+}
+
+}  // namespace
+
+bool AppLnkRefused(CAppLnkWnd& link, CAppVariant& value, QWidget* control) {
+  return Refused(link, control, [&](CAppRuleCheckParam& rule) { return rule.IsValueValid(value); });
+}
+
+bool AppLnkRefused(CAppLnkWnd& link, std::vector<std::uint8_t>& data, QWidget* control) {
+  return Refused(link, control, [&](CAppRuleCheckParam& rule) { return rule.IsDataValid(data); });
+}
+
+bool AppLnkRefused(CAppLnkWnd& link, std::vector<std::uint32_t>& states, QWidget* control) {
+  return Refused(link, control, [&](CAppRuleCheckParam& rule) { return rule.IsEnumMultiValid(states); });
 }

@@ -1,16 +1,55 @@
-// What the parameter links share: the dialog items of their pages, their
-// tip tables and a few steps every link takes.
+// What the links share: the preamble every link class repeats, the dialog
+// items of their pages, their tip tables and a few steps every link takes.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
+#include <vector>
 
+#include "appconfig/AppException.h"
 #include "appconfig/AppTools.h"
+#include "appconfig/ui/AppLnkWnd.h"
 
 class CAppCtrlButton;
-class CAppLnkWnd;
+class CAppParamGroup;
 class CAppVariant;
 class QWidget;
+
+// --- The preamble of a link class, written once ----------------------------------------------
+
+// The runtime class of a link class, and its _ResourcesInit, which creates
+// the profile named after the class.
+#define APP_IMPLEMENT_LINK(Link, Base) \
+  APP_IMPLEMENT_DYNCREATE(Link, Base)  \
+  void Link::_ResourcesInit(CAppResources* resources) { AppLnkCreateProfile(resources, #Link); }
+
+// The same for a link of one untitled page on dialog template `Template`:
+// its OnUserCreate adds that page.
+#define APP_IMPLEMENT_ONE_PAGE_LINK(Link, Base, Template) \
+  APP_IMPLEMENT_LINK(Link, Base)                          \
+  void Link::OnUserCreate() { AddView(Template, std::string()); }
+
+// The same for a parameter link, whose user parameter must be a `Param`
+// (GetLinkParam; another class throws "Bad pointer").
+#define APP_IMPLEMENT_PARAM_LINK(Link, Param, Template)  \
+  APP_IMPLEMENT_ONE_PAGE_LINK(Link, CAppLnkSheet, Template) \
+  Param* Link::GetLinkParam() { return AppLnkUserParam<Param>(*this); }
+
+// Null resources throw "Bad pointer".
+void AppLnkCreateProfile(CAppResources* resources, const char* className);
+
+// The link's user parameter as a T; none, or another class, throws "Bad
+// pointer".
+template <class T>
+T* AppLnkUserParam(CAppLnkWnd& link) {
+  T* param = AppDynamicCast<T>(link.GetUserParam());
+  APP_CHECK_POINTER(param);
+  return param;
+}
+
+// The group of the link's user parameter; none throws "Bad pointer".
+CAppParamGroup* AppLnkUserGroup(CAppLnkWnd& link);
 
 namespace AppLnkItem {
 constexpr unsigned kDefaultButton = 13501;
@@ -57,3 +96,10 @@ std::string AppLnkVariantText(const CAppVariant& value);
 
 // Gives the focus to a refused control with its text selected.
 void AppLnkSelectRefused(QWidget* control);
+
+// Whether the link's check rule ("SYS_VALID") refuses a value, data bytes
+// or the states of a multiple choice; the refused control then gets the
+// focus (AppLnkSelectRefused). Without a rule nothing is refused.
+bool AppLnkRefused(CAppLnkWnd& link, CAppVariant& value, QWidget* control);
+bool AppLnkRefused(CAppLnkWnd& link, std::vector<std::uint8_t>& data, QWidget* control);
+bool AppLnkRefused(CAppLnkWnd& link, std::vector<std::uint32_t>& states, QWidget* control);

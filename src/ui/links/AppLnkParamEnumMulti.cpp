@@ -2,11 +2,8 @@
 
 #include "appconfig/AppParamEnumMulti.h"
 #include "appconfig/AppResources.h"
-#include "appconfig/AppRuleInterface.h"
 #include "appconfig/ui/AppCtrlList.h"
 #include "links/AppLnkParamCommon.h"
-
-APP_IMPLEMENT_DYNCREATE(CAppLnkParamEnumMulti, CAppLnkSheet)
 
 namespace {
 
@@ -19,18 +16,7 @@ unsigned CheckImage(std::uint32_t state) { return state != 0 ? 1u : 0u; }
 
 }  // namespace
 
-void CAppLnkParamEnumMulti::_ResourcesInit(CAppResources* resources) {
-  APP_CHECK_POINTER(resources);
-  resources->CreateProfile("CAppLnkParamEnumMulti");
-}
-
-CAppParamEnumMulti* CAppLnkParamEnumMulti::GetLinkParam() {
-  auto* param = AppDynamicCast<CAppParamEnumMulti>(GetUserParam());
-  APP_CHECK_POINTER(param);
-  return param;
-}
-
-void CAppLnkParamEnumMulti::OnUserCreate() { AddView(kTemplate, ""); }
+APP_IMPLEMENT_PARAM_LINK(CAppLnkParamEnumMulti, CAppParamEnumMulti, kTemplate)
 
 int CAppLnkParamEnumMulti::OnUserInit() {
   GetLinkParam();  // another class throws before any control is made
@@ -78,10 +64,7 @@ int CAppLnkParamEnumMulti::OnUserExit() {
   GetCtrl(AppLnkItem::kValue, list);
   std::vector<std::uint32_t> states;
   for (int row = 0; row < list->GetCount(); ++row) states.push_back(list->GetItemImage(row) == 1 ? 1u : 0u);
-  if (GetCheckRule() != nullptr && GetCheckRule()->IsEnumMultiValid(states) == 0) {
-    AppLnkSelectRefused(list);
-    return 0;
-  }
+  if (AppLnkRefused(*this, states, list)) return 0;
   for (unsigned i = 0; i < states.size(); ++i) param->SetNumber(i, states[i]);
   return 1;
 }

@@ -2,11 +2,8 @@
 
 #include "appconfig/AppParamEnumSingle.h"
 #include "appconfig/AppResources.h"
-#include "appconfig/AppRuleInterface.h"
 #include "appconfig/ui/AppCtrlList.h"
 #include "links/AppLnkParamCommon.h"
-
-APP_IMPLEMENT_DYNCREATE(CAppLnkParamEnumSingle, CAppLnkSheet)
 
 namespace {
 
@@ -15,18 +12,7 @@ constexpr AppLnkTip kTips[] = {kDefaultTip, kHelpTip, kNameTip, {AppLnkItem::kVa
 
 }  // namespace
 
-void CAppLnkParamEnumSingle::_ResourcesInit(CAppResources* resources) {
-  APP_CHECK_POINTER(resources);
-  resources->CreateProfile("CAppLnkParamEnumSingle");
-}
-
-CAppParamEnumSingle* CAppLnkParamEnumSingle::GetLinkParam() {
-  auto* param = AppDynamicCast<CAppParamEnumSingle>(GetUserParam());
-  APP_CHECK_POINTER(param);
-  return param;
-}
-
-void CAppLnkParamEnumSingle::OnUserCreate() { AddView(kTemplate, ""); }
+APP_IMPLEMENT_PARAM_LINK(CAppLnkParamEnumSingle, CAppParamEnumSingle, kTemplate)
 
 int CAppLnkParamEnumSingle::OnUserInit() {
   GetLinkParam();  // another class throws before any control is made
@@ -74,10 +60,7 @@ int CAppLnkParamEnumSingle::OnUserExit() {
   GetCtrl(AppLnkItem::kValue, list);
   if (list->GetCurrentItem() < 0) return 1;  // nothing chosen: the value stays
   CAppVariant value(static_cast<std::uint32_t>(list->GetValue(-1)));
-  if (GetCheckRule() != nullptr && GetCheckRule()->IsValueValid(value) == 0) {
-    AppLnkSelectRefused(list);
-    return 0;
-  }
+  if (AppLnkRefused(*this, value, list)) return 0;
   GetLinkParam()->SetVariant(value);
   return 1;
 }

@@ -6,32 +6,20 @@
 #include "appconfig/AppRuleMultiColumns.h"
 #include "appconfig/ui/AppCtrlButton.h"
 #include "appconfig/ui/AppCtrlList.h"
+#include "links/AppLnkParamCommon.h"
 #include "platform/AppDialogTemplate.h"
 #include "platform/AppImageList.h"
-
-APP_IMPLEMENT_DYNCREATE(CAppLnkParamList, CAppLnkSheet)
 
 namespace {
 constexpr unsigned kTemplate = 13589;
 }  // namespace
 
+APP_IMPLEMENT_ONE_PAGE_LINK(CAppLnkParamList, CAppLnkSheet, kTemplate)
+
 CAppLnkParamList::CAppLnkParamList() = default;
 CAppLnkParamList::~CAppLnkParamList() = default;
 
-void CAppLnkParamList::_ResourcesInit(CAppResources* resources) {
-  APP_CHECK_POINTER(resources);
-  resources->CreateProfile("CAppLnkParamList");
-}
-
-CAppParamGroup* CAppLnkParamList::GetUserGroup() {
-  CAppParam* param = GetUserParam();
-  APP_CHECK_POINTER(param);
-  CAppParamGroup* group = param->GetGroup();
-  APP_CHECK_POINTER(group);
-  return group;
-}
-
-void CAppLnkParamList::OnUserCreate() { AddView(kTemplate, std::string()); }
+CAppParamGroup* CAppLnkParamList::GetUserGroup() { return AppLnkUserGroup(*this); }
 
 int CAppLnkParamList::InitList() {
   m_pList = AddCtrl(ID_LIST, new CAppCtrlList(1));

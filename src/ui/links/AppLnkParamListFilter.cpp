@@ -6,19 +6,13 @@
 #include "appconfig/ui/AppCtrlCombo.h"
 #include "appconfig/ui/AppCtrlList.h"
 #include "appconfig/ui/AppCtrlStatic.h"
-
-APP_IMPLEMENT_DYNCREATE(CAppLnkParamListFilter, CAppLnkParamList)
+#include "links/AppLnkParamCommon.h"
 
 namespace {
 constexpr unsigned kTemplate = 13596;
 }  // namespace
 
-void CAppLnkParamListFilter::_ResourcesInit(CAppResources* resources) {
-  APP_CHECK_POINTER(resources);
-  resources->CreateProfile("CAppLnkParamListFilter");
-}
-
-void CAppLnkParamListFilter::OnUserCreate() { AddView(kTemplate, std::string()); }
+APP_IMPLEMENT_ONE_PAGE_LINK(CAppLnkParamListFilter, CAppLnkParamList, kTemplate)
 
 int CAppLnkParamListFilter::OnUserInit() {
   m_pCombo = AddCtrl(ID_FILTER, new CAppCtrlCombo);

@@ -7,8 +7,7 @@
 #include "appconfig/AppRuleMultiColumns.h"
 #include "appconfig/ui/AppCtrlButton.h"
 #include "appconfig/ui/AppCtrlList.h"
-
-APP_IMPLEMENT_DYNCREATE(CAppLnkParamListMultiColumns, CAppLnkParamList)
+#include "links/AppLnkParamCommon.h"
 
 namespace {
 constexpr unsigned kTemplate = 13597;
@@ -16,12 +15,7 @@ constexpr unsigned kButtons[] = {CAppLnkParamListMultiColumns::ID_ADD, CAppLnkPa
                                  CAppLnkParamListMultiColumns::ID_UP, CAppLnkParamListMultiColumns::ID_DOWN};
 }  // namespace
 
-void CAppLnkParamListMultiColumns::_ResourcesInit(CAppResources* resources) {
-  APP_CHECK_POINTER(resources);
-  resources->CreateProfile("CAppLnkParamListMultiColumns");
-}
-
-void CAppLnkParamListMultiColumns::OnUserCreate() { AddView(kTemplate, std::string()); }
+APP_IMPLEMENT_ONE_PAGE_LINK(CAppLnkParamListMultiColumns, CAppLnkParamList, kTemplate)
 
 int CAppLnkParamListMultiColumns::OnUserInit() {
   for (unsigned id : kButtons) AddCtrl(id, new CAppCtrlButton);

@@ -7,8 +7,6 @@
 #include "appconfig/ui/AppToolsLnkExch.h"
 #include "links/AppLnkParamCommon.h"
 
-APP_IMPLEMENT_DYNCREATE(CAppLnkParamMail, CAppLnkSheet)
-
 namespace {
 
 constexpr unsigned kTemplate = 13595;
@@ -20,18 +18,7 @@ constexpr int kDecimalAndHexadecimal = CAppTools::BASE_DEC | CAppTools::BASE_HEX
 
 }  // namespace
 
-void CAppLnkParamMail::_ResourcesInit(CAppResources* resources) {
-  APP_CHECK_POINTER(resources);
-  resources->CreateProfile("CAppLnkParamMail");
-}
-
-CAppParamMail* CAppLnkParamMail::GetLinkParam() {
-  auto* param = AppDynamicCast<CAppParamMail>(GetUserParam());
-  APP_CHECK_POINTER(param);
-  return param;
-}
-
-void CAppLnkParamMail::OnUserCreate() { AddView(kTemplate, ""); }
+APP_IMPLEMENT_PARAM_LINK(CAppLnkParamMail, CAppParamMail, kTemplate)
 
 int CAppLnkParamMail::OnUserInit() {
   CAppParamMail* mail = GetLinkParam();

@@ -2,12 +2,9 @@
 
 #include "appconfig/AppParamNumeric.h"
 #include "appconfig/AppResources.h"
-#include "appconfig/AppRuleInterface.h"
 #include "appconfig/ui/AppCtrlButton.h"
 #include "appconfig/ui/AppCtrlEditNumeric.h"
 #include "links/AppLnkParamCommon.h"
-
-APP_IMPLEMENT_DYNCREATE(CAppLnkParamNumeric, CAppLnkSheet)
 
 namespace {
 
@@ -51,18 +48,7 @@ bool IsWithinBounds(const CAppVariant& value, const CAppVariant& min, const CApp
 
 }  // namespace
 
-void CAppLnkParamNumeric::_ResourcesInit(CAppResources* resources) {
-  APP_CHECK_POINTER(resources);
-  resources->CreateProfile("CAppLnkParamNumeric");
-}
-
-CAppParamNumeric* CAppLnkParamNumeric::GetLinkParam() {
-  auto* param = AppDynamicCast<CAppParamNumeric>(GetUserParam());
-  APP_CHECK_POINTER(param);
-  return param;
-}
-
-void CAppLnkParamNumeric::OnUserCreate() { AddView(kTemplate, ""); }
+APP_IMPLEMENT_PARAM_LINK(CAppLnkParamNumeric, CAppParamNumeric, kTemplate)
 
 int CAppLnkParamNumeric::OnUserInit() {
   GetLinkParam();  // another class throws before any control is made
@@ -119,10 +105,11 @@ int CAppLnkParamNumeric::OnUserExit() {
   GetCtrl(AppLnkItem::kValue, edit);
   // A text in error (unreadable or out of range) is never stored.
   CAppVariant value = edit->GetValue();
-  if (edit->IsError() != 0 || (GetCheckRule() != nullptr && GetCheckRule()->IsValueValid(value) == 0)) {
+  if (edit->IsError() != 0) {
     AppLnkSelectRefused(edit);
     return 0;
   }
+  if (AppLnkRefused(*this, value, edit)) return 0;
   param->SetVariant(value);
   param->SetBase(edit->GetBase(), GetResources());
   return 1;

@@ -2,11 +2,8 @@
 
 #include "appconfig/AppParamValue.h"
 #include "appconfig/AppResources.h"
-#include "appconfig/AppRuleInterface.h"
 #include "appconfig/ui/AppCtrlEditString.h"
 #include "links/AppLnkParamCommon.h"
-
-APP_IMPLEMENT_DYNCREATE(CAppLnkParamString, CAppLnkSheet)
 
 namespace {
 
@@ -15,18 +12,7 @@ constexpr AppLnkTip kTips[] = {kHelpTip, kNameTip, {AppLnkItem::kValue, 57770}};
 
 }  // namespace
 
-void CAppLnkParamString::_ResourcesInit(CAppResources* resources) {
-  APP_CHECK_POINTER(resources);
-  resources->CreateProfile("CAppLnkParamString");
-}
-
-CAppParamValue* CAppLnkParamString::GetLinkParam() {
-  auto* param = AppDynamicCast<CAppParamValue>(GetUserParam());
-  APP_CHECK_POINTER(param);
-  return param;
-}
-
-void CAppLnkParamString::OnUserCreate() { AddView(kTemplate, ""); }
+APP_IMPLEMENT_PARAM_LINK(CAppLnkParamString, CAppParamValue, kTemplate)
 
 int CAppLnkParamString::OnUserInit() {
   AddCtrl(AppLnkItem::kValue, new CAppCtrlEditString(GetLinkParam()->GetTextLimit()));
@@ -49,10 +35,7 @@ int CAppLnkParamString::OnUserExit() {
   CAppCtrlEditString* edit = nullptr;
   GetCtrl(AppLnkItem::kValue, edit);
   CAppVariant value(edit->GetValue());
-  if (GetCheckRule() != nullptr && GetCheckRule()->IsValueValid(value) == 0) {
-    AppLnkSelectRefused(edit);
-    return 0;
-  }
+  if (AppLnkRefused(*this, value, edit)) return 0;
   param->SetVariant(value);
   return 1;
 }

@@ -5,19 +5,13 @@
 #include "appconfig/ui/AppCtrlCheck.h"
 #include "appconfig/ui/AppCtrlEditDump.h"
 #include "appconfig/ui/AppCtrlList.h"
-
-APP_IMPLEMENT_DYNCREATE(CAppLnkParamStruct, CAppLnkParamList)
+#include "links/AppLnkParamCommon.h"
 
 namespace {
 constexpr unsigned kTemplate = 13608;
 }  // namespace
 
-void CAppLnkParamStruct::_ResourcesInit(CAppResources* resources) {
-  APP_CHECK_POINTER(resources);
-  resources->CreateProfile("CAppLnkParamStruct");
-}
-
-void CAppLnkParamStruct::OnUserCreate() { AddView(kTemplate, std::string()); }
+APP_IMPLEMENT_ONE_PAGE_LINK(CAppLnkParamStruct, CAppLnkParamList, kTemplate)
 
 int CAppLnkParamStruct::OnUserInit() {
   const int result = InitList();

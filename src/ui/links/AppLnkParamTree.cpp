@@ -6,9 +6,8 @@
 #include "appconfig/AppResources.h"
 #include "appconfig/AppRuleInterface.h"
 #include "appconfig/ui/AppCtrlTree.h"
+#include "links/AppLnkParamCommon.h"
 #include "platform/AppImageList.h"
-
-APP_IMPLEMENT_DYNCREATE(CAppLnkParamTree, CAppLnkSheet)
 
 namespace {
 
@@ -23,18 +22,9 @@ unsigned ReadNumber(CAppParam* entry) {
 
 }  // namespace
 
-void CAppLnkParamTree::_ResourcesInit(CAppResources* resources) {
-  APP_CHECK_POINTER(resources);
-  resources->CreateProfile("CAppLnkParamTree");
-}
+APP_IMPLEMENT_LINK(CAppLnkParamTree, CAppLnkSheet)
 
-CAppParamGroup* CAppLnkParamTree::GetUserGroup() {
-  CAppParam* param = GetUserParam();
-  APP_CHECK_POINTER(param);
-  CAppParamGroup* group = param->GetGroup();
-  APP_CHECK_POINTER(group);
-  return group;
-}
+CAppParamGroup* CAppLnkParamTree::GetUserGroup() { return AppLnkUserGroup(*this); }
 
 void CAppLnkParamTree::OnUserCreate() {
   AddView(kTemplate, std::string());
