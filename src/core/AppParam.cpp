@@ -1,6 +1,5 @@
 #include "appconfig/AppParam.h"
 
-#include <array>
 #include <string>
 #include <unordered_map>
 
@@ -210,35 +209,27 @@ public:
 private:
   // A node whose class has no profile (and whose alias names none) is a
   // description fault: FindProfile throws "Bad pointer" for it. Siblings are
-  // mostly of a few classes and aliases, often in turn: the last few
-  // answers are kept.
+  // mostly of one class and alias: the last answer is kept.
   CAppParam* RuleEntry(CAppParam* node) {
     const CAppRuntimeClass* runtimeClass = node->GetRuntimeClass();
     std::string alias = node->GetAlias();
-    for (const Recent& recent : m_recent) {
-      if (recent.runtimeClass == runtimeClass && recent.alias == alias) return recent.entry;
-    }
+    if (runtimeClass == m_lastClass && alias == m_lastAlias) return m_lastEntry;
     auto& byAlias = m_entries[runtimeClass];
     auto known = byAlias.find(alias);
     if (known == byAlias.end()) {
       CAppParam* entry = m_pResources->FindWithDefault(m_pResources->FindProfile(node), "SYS_CHECK_RULE");
       known = byAlias.emplace(alias, entry).first;
     }
-    Recent& replaced = m_recent[m_nNextRecent];
-    m_nNextRecent = (m_nNextRecent + 1) % m_recent.size();
-    replaced = {runtimeClass, std::move(alias), known->second};
-    return known->second;
+    m_lastClass = runtimeClass;
+    m_lastAlias = std::move(alias);
+    m_lastEntry = known->second;
+    return m_lastEntry;
   }
 
-  struct Recent {
-    const CAppRuntimeClass* runtimeClass = nullptr;
-    std::string alias;
-    CAppParam* entry = nullptr;
-  };
-
   CAppResources* m_pResources;
-  std::array<Recent, 4> m_recent;
-  std::size_t m_nNextRecent = 0;
+  const CAppRuntimeClass* m_lastClass = nullptr;
+  std::string m_lastAlias;
+  CAppParam* m_lastEntry = nullptr;
   std::unordered_map<const CAppRuntimeClass*, std::unordered_map<std::string, CAppParam*>> m_entries;
 };
 
