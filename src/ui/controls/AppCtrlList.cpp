@@ -14,7 +14,6 @@
 #include <utility>
 
 #include "appconfig/AppTools.h"
-#include "AppUiTrace.h"
 #include "controls/ListStyledModel.h"
 #include "models/AppParamDelegate.h"
 #include "models/AppParamGroupModel.h"
