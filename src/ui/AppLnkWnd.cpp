@@ -65,7 +65,7 @@ template <class Rule>
 std::unique_ptr<Rule> FindLinkRule(CAppResources* resources, CAppParamGroup* profile,
                                    CAppParam* param, const std::string& key) {
   std::unique_ptr<Rule> rule = CAppRule::FindRule<Rule>(resources, profile, key);
-  if (rule == nullptr && resources != nullptr) {
+  if (rule == nullptr && resources != nullptr && param != nullptr) {
     rule = CAppRule::FindRule<Rule>(resources, resources->FindProfileOrNull(param), key);
   }
   return rule;
@@ -85,6 +85,11 @@ void CAppLnkWnd::InitRules() {
     rule->SetLink(this);
     m_pCheckRule = std::move(rule);
   }
+}
+
+std::unique_ptr<CAppRuleFilter> CAppLnkWnd::FilterOf(const std::string& filterKey) {
+  return FindLinkRule<CAppRuleFilter>(m_pResources, m_pProfile, m_pUserParam,
+                                      filterKey.empty() ? "SYS_FILTER_0" : filterKey);
 }
 
 // --- Views and controls ---------------------------------------------------------------

@@ -10,21 +10,6 @@
 #include "appconfig/ui/AppSheet.h"
 #include "models/AppParamGroupModel.h"
 
-namespace {
-
-// The rule `key` of the link's profile, else of the edited parameter's.
-template <class Rule>
-std::unique_ptr<Rule> FindRuleOfLink(CAppResources* resources, CAppParamGroup* profile, CAppParam* param,
-                                     const std::string& key) {
-  std::unique_ptr<Rule> rule = CAppRule::FindRule<Rule>(resources, profile, key);
-  if (rule == nullptr && resources != nullptr && param != nullptr) {
-    rule = CAppRule::FindRule<Rule>(resources, resources->FindProfileOrNull(param), key);
-  }
-  return rule;
-}
-
-}  // namespace
-
 // --- Lists ------------------------------------------------------------------------------
 
 CAppParam* CAppLnkWnd::GetParam(CAppCtrlList* list, int item) {
@@ -36,11 +21,6 @@ CAppParam* CAppLnkWnd::GetParam(CAppCtrlList* list, int item) {
 CAppParam* CAppLnkWnd::GetParam(CAppCtrlTree* tree, const QModelIndex& item) {
   APP_CHECK_POINTER(tree);
   return tree->GetParam(item);
-}
-
-std::unique_ptr<CAppRuleFilter> CAppLnkWnd::FilterOf(const std::string& filterKey) {
-  return FindRuleOfLink<CAppRuleFilter>(m_pResources, m_pProfile, m_pUserParam,
-                                        filterKey.empty() ? "SYS_FILTER_0" : filterKey);
 }
 
 void CAppLnkWnd::SetValue(CAppCtrlList* list, CAppParamGroup* group, CAppRuleMultiColumns* rule,
