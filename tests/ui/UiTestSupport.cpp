@@ -62,6 +62,15 @@ void WhenModal(std::function<void()> action) {
   });
 }
 
+void WhenMessageBox(std::string& text, QMessageBox::StandardButton button) {
+  WhenModal([&text, button] {
+    auto* box = ActiveModal<QMessageBox>();
+    ASSERT_NE(box, nullptr);
+    text = box->text().toStdString();
+    Click(box->button(button));
+  });
+}
+
 void WhenSheet(std::function<void(CAppSheet&)> action) {
   WhenModal([action = std::move(action)] {
     auto* sheet = ActiveModal<CAppSheet>();

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QString>
 
 #include <functional>
@@ -44,6 +45,10 @@ template <class T>
 T* ActiveModal() {
   return qobject_cast<T*>(QApplication::activeModalWidget());
 }
+
+// WhenModal for a message box: its text goes into `text` and `button`
+// closes it.
+void WhenMessageBox(std::string& text, QMessageBox::StandardButton button = QMessageBox::Ok);
 
 // WhenModal for a sheet: `action` gets the sheet on top, and must close it.
 void WhenSheet(std::function<void(CAppSheet&)> action);

@@ -82,14 +82,7 @@ protected:
   }
 
   // Answers the next message box with `button`, noting its text.
-  void AnswerMessageBox(QMessageBox::StandardButton button) {
-    WhenModal([this, button] {
-      auto* box = ActiveModal<QMessageBox>();
-      ASSERT_NE(box, nullptr);
-      boxText = box->text().toStdString();
-      Click(box->button(button));
-    });
-  }
+  void AnswerMessageBox(QMessageBox::StandardButton button) { WhenMessageBox(boxText, button); }
 
   // The device's image with CYCLE set to `cycle`, packed by the library.
   static std::vector<std::uint8_t> DeviceImageWithCycle(unsigned cycle) {

@@ -159,12 +159,7 @@ TEST(AppCtrlList, NumericEditorWritesItsValueAndKeepsARefusedText) {
   edit->selectAll();
   QTest::keyClicks(edit, "0");
   std::string message;
-  WhenModal([&] {
-    auto* box = ActiveModal<QMessageBox>();
-    ASSERT_NE(box, nullptr);
-    message = box->text().toStdString();
-    box->done(QMessageBox::Ok);
-  });
+  WhenMessageBox(message);
   QTest::keyClick(edit, Qt::Key_Enter);
   EXPECT_EQ(message, "La value doit être comprise dans l'intervalle [1,100].");
   ASSERT_EQ(page.list->GetInPlaceEditor(), edit) << "a refused value keeps the editor";

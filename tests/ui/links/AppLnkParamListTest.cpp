@@ -134,12 +134,7 @@ TEST_F(ListLinks, AValueOutOfRangeIsRefusedWithTheBoundsAndTheEditorStays) {
     auto* numeric = qobject_cast<CAppCtrlEditNumeric*>(EditValue(list, cycle));
     ASSERT_NE(numeric, nullptr);
     numeric->setText("5000");
-    WhenModal([&] {
-      auto* box = ActiveModal<QMessageBox>();
-      ASSERT_NE(box, nullptr);
-      message = box->text().toStdString();
-      box->done(QMessageBox::Ok);
-    });
+    WhenMessageBox(message);
     QTest::keyClick(numeric, Qt::Key_Return);
     EXPECT_EQ(list->GetInPlaceEditor(), numeric);
     EXPECT_EQ(cycle->GetVariant().ToUInt32(), 20u);
