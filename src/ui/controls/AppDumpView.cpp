@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <string>
 
@@ -14,12 +15,6 @@ namespace {
 constexpr int kMargin = 4;
 // Blank characters between two columns.
 constexpr int kColumnGap = 2;
-
-int HexDigitsFor(std::uint64_t value) {
-  int digits = 1;
-  while (value >>= 4) ++digits;
-  return digits;
-}
 
 char AsciiChar(std::uint8_t byte) { return byte >= 0x20 && byte < 0x7F ? static_cast<char>(byte) : '.'; }
 
@@ -65,8 +60,9 @@ void View::Update(const WordFormat& format, const ViewOptions& options, std::siz
   const int bytesPerWord = format.BytesPerWord();
   m_rowBytes = std::max(options.bytesPerRow, bytesPerWord);
   m_wordsPerRow = m_rowBytes / bytesPerWord;
+  // As many hexadecimal digits as the last address needs.
   const std::uint64_t lastAddress = std::uint64_t{options.addressOffset} + dataSize;
-  m_addressChars = std::max(options.fourEight ? 8 : 4, HexDigitsFor(lastAddress));
+  m_addressChars = std::max(options.fourEight ? 8 : 4, static_cast<int>(std::bit_width(lastAddress) + 3) / 4);
 
   int x = kMargin;
   m_addressX = x;
@@ -81,9 +77,8 @@ void View::Update(const WordFormat& format, const ViewOptions& options, std::siz
 void View::Paint(QPainter& painter, const PaintInput& in) const {
   painter.setFont(m_font);
   painter.fillRect(in.dirty, in.colours.background);
-  const long wordCount = static_cast<long>((in.bytes->size() + static_cast<std::size_t>(m_format.BytesPerWord()) - 1) /
-                                           static_cast<std::size_t>(m_format.BytesPerWord()));
-  const long rows = RowCount(wordCount);
+  const long bytesPerWord = m_format.BytesPerWord();
+  const long rows = RowCount((static_cast<long>(in.bytes->size()) + bytesPerWord - 1) / bytesPerWord);
   const long top = in.firstRow + in.dirty.top() / m_lineHeight;
   const long bottom = std::min(rows - 1, in.firstRow + in.dirty.bottom() / m_lineHeight);
   painter.translate(-in.xScroll, 0);

@@ -6,5 +6,3 @@
 void AppSetClipboardText(const std::string& text) {
   QGuiApplication::clipboard()->setText(QString::fromStdString(text));
 }
-
-std::string AppGetClipboardText() { return QGuiApplication::clipboard()->text().toStdString(); }

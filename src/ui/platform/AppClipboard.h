@@ -4,4 +4,3 @@
 #include <string>
 
 void AppSetClipboardText(const std::string& text);
-std::string AppGetClipboardText();

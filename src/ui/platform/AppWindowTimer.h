@@ -15,7 +15,6 @@ public:
   // Stops a running timer, then starts one with that period.
   void Start(unsigned milliseconds);
   void Stop();
-  int GetId() const { return m_nTimerId; }
 
   // For the owner's timerEvent: runs `tick` when the event is this timer's
   // and no tick is running; true when the event was this timer's.
