@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -19,23 +20,6 @@
 int CAppSheet::s_bMultiLine = 0;
 int CAppSheet::s_bCancelAllowed = 1;
 
-namespace {
-
-// Sets a flag for the lifetime of the object.
-class FlagScope {
-public:
-  explicit FlagScope(bool& flag) : m_flag(flag), m_old(flag) { m_flag = true; }
-  ~FlagScope() { m_flag = m_old; }
-  FlagScope(const FlagScope&) = delete;
-  FlagScope& operator=(const FlagScope&) = delete;
-
-private:
-  bool& m_flag;
-  bool m_old;
-};
-
-}  // namespace
-
 CAppSheet::CAppSheet(int /*unused*/, QWidget* parent)
     : QDialog(parent), m_bCancel(s_bCancelAllowed) {
   s_bCancelAllowed = 1;
@@ -44,18 +28,16 @@ CAppSheet::CAppSheet(int /*unused*/, QWidget* parent)
   layout->addWidget(m_pTabs, 1);
   connect(m_pTabs, &QTabWidget::currentChanged, this, &CAppSheet::OnCurrentTabChanged);
   const unsigned ids[SLOT_COUNT] = {ID_HELP, ID_CANCEL, ID_OK, ID_PREVIOUS, ID_NEXT};
+  // What each button ends the sheet with; help leaves it open.
+  const int results[SLOT_COUNT] = {0, 2, 1, RESULT_PREVIOUS, RESULT_NEXT};
   for (int slot = 0; slot < SLOT_COUNT; ++slot) {
     m_buttons[slot] = new QPushButton(this);
     m_buttons[slot]->setAutoDefault(false);
     AppSetDlgItemId(m_buttons[slot], ids[slot]);
+    connect(m_buttons[slot], &QPushButton::clicked, this, [this, result = results[slot]] {
+      AppGuard([&] { result == 0 ? OnClickHelp() : EndDialog(result); });
+    });
   }
-  connect(m_buttons[SLOT_HELP], &QPushButton::clicked, this, [this] { AppGuard([this] { OnClickHelp(); }); });
-  connect(m_buttons[SLOT_CANCEL], &QPushButton::clicked, this, [this] { AppGuard([this] { EndDialog(2); }); });
-  connect(m_buttons[SLOT_OK], &QPushButton::clicked, this, [this] { AppGuard([this] { EndDialog(1); }); });
-  connect(m_buttons[SLOT_PREVIOUS], &QPushButton::clicked, this,
-          [this] { AppGuard([this] { EndDialog(RESULT_PREVIOUS); }); });
-  connect(m_buttons[SLOT_NEXT], &QPushButton::clicked, this,
-          [this] { AppGuard([this] { EndDialog(RESULT_NEXT); }); });
 }
 
 CAppSheet::~CAppSheet() { RemoveAll(); }
@@ -67,7 +49,7 @@ void CAppSheet::DisableCancel() { s_bCancelAllowed = 0; }
 
 void CAppSheet::AddAppPage(CAppPage* page, unsigned linkIndex) {
   APP_CHECK_POINTER(page);
-  FlagScope switching(m_bSwitching);
+  QScopedValueRollback<bool> switching(m_bSwitching, true);
   page->SetSheet(this);
   m_linkIndexes.push_back(linkIndex);
   m_pTabs->addTab(page, QString::fromStdString(page->GetName()));
@@ -88,14 +70,11 @@ unsigned CAppSheet::GetLnkIndex(int index) const {
 }
 
 void CAppSheet::RemoveAll() {
-  FlagScope switching(m_bSwitching);
+  QScopedValueRollback<bool> switching(m_bSwitching, true);
   m_linkIndexes.clear();
   m_nActivePage = -1;
-  while (m_pTabs->count() > 0) {
-    QWidget* page = m_pTabs->widget(0);
-    m_pTabs->removeTab(0);
-    delete page;
-  }
+  // A deleted page leaves its tab.
+  while (m_pTabs->count() > 0) delete m_pTabs->widget(0);
 }
 
 bool CAppSheet::SetActivePage(int index) {
@@ -108,7 +87,7 @@ bool CAppSheet::SetActivePage(int index) {
     int left = 0;
     AppGuard([&] { left = current->OnKillActive(); });
     if (left == 0) {
-      FlagScope switching(m_bSwitching);
+      QScopedValueRollback<bool> switching(m_bSwitching, true);
       m_pTabs->setCurrentIndex(m_nActivePage);
       return false;
     }
@@ -123,7 +102,7 @@ bool CAppSheet::ActivatePage(int index) {
   if (page == nullptr) return false;
   m_nActivePage = index;
   {
-    FlagScope switching(m_bSwitching);
+    QScopedValueRollback<bool> switching(m_bSwitching, true);
     m_pTabs->setCurrentIndex(index);
   }
   bool activated = page->IsInitialized() || page->OnInitDialog();
@@ -177,9 +156,7 @@ bool CAppSheet::OnInitDialog() {
     return true;
   } catch (...) {
     AppReportCurrentException();
-    if (m_bReadOnly == 0) {
-      for (int i = 0; i < GetPageCount(); ++i) GetAppPage(i)->OnCancelPage();
-    }
+    CancelPages();
     return false;
   }
 }
@@ -236,9 +213,7 @@ bool CAppSheet::InitButton() {
 void CAppSheet::EndDialog(int result) {
   if (result == 2) {
     if (m_bCancel == 0) return;
-    if (m_bReadOnly == 0) {
-      for (int i = 0; i < GetPageCount(); ++i) GetAppPage(i)->OnCancelPage();
-    }
+    CancelPages();
   } else {
     m_bSavedPos = true;
     m_savedRect = frameGeometry();
@@ -252,6 +227,11 @@ void CAppSheet::EndDialog(int result) {
   }
   m_bButtonRow = false;
   done(result);
+}
+
+void CAppSheet::CancelPages() {
+  if (m_bReadOnly != 0) return;
+  for (int i = 0; i < GetPageCount(); ++i) GetAppPage(i)->OnCancelPage();
 }
 
 bool CAppSheet::VisitWaitingPages() {
@@ -316,31 +296,19 @@ void CAppSheet::SetButtonEnabled(Slot slot, bool enable) {
   if (m_bButtonRow) m_buttons[slot]->setEnabled(enable);
 }
 
-void CAppSheet::EnableNext(int enable) {
-  m_bNext = enable;
-  SetButtonEnabled(SLOT_NEXT, enable != 0);
+void CAppSheet::SetSwitch(int& flag, Slot slot, int enable) {
+  flag = enable;
+  SetButtonEnabled(slot, enable != 0);
 }
 
-void CAppSheet::EnablePrevious(int enable) {
-  m_bPrevious = enable;
-  SetButtonEnabled(SLOT_PREVIOUS, enable != 0);
-}
-
-void CAppSheet::EnableOk(int enable) {
-  m_bOk = enable;
-  SetButtonEnabled(SLOT_OK, enable != 0);
-}
-
-void CAppSheet::EnableHelp(int enable) {
-  m_bHelp = enable;
-  SetButtonEnabled(SLOT_HELP, enable != 0);
-}
+void CAppSheet::EnableNext(int enable) { SetSwitch(m_bNext, SLOT_NEXT, enable); }
+void CAppSheet::EnablePrevious(int enable) { SetSwitch(m_bPrevious, SLOT_PREVIOUS, enable); }
+void CAppSheet::EnableOk(int enable) { SetSwitch(m_bOk, SLOT_OK, enable); }
+void CAppSheet::EnableHelp(int enable) { SetSwitch(m_bHelp, SLOT_HELP, enable); }
 
 void CAppSheet::LockButton() {
   m_bLocked = true;
-  SetButtonEnabled(SLOT_NEXT, false);
-  SetButtonEnabled(SLOT_PREVIOUS, false);
-  SetButtonEnabled(SLOT_OK, false);
+  for (const Slot slot : {SLOT_NEXT, SLOT_PREVIOUS, SLOT_OK}) SetButtonEnabled(slot, false);
 }
 
 void CAppSheet::UnLockButton() {
@@ -351,10 +319,6 @@ void CAppSheet::UnLockButton() {
 }
 
 long CAppSheet::OnError(long wParam, long /*lParam*/) {
-  if (wParam == 1) {
-    LockButton();
-  } else {
-    UnLockButton();
-  }
+  wParam == 1 ? LockButton() : UnLockButton();
   return 0;
 }
