@@ -48,6 +48,13 @@ T* AppLnkUserParam(CAppLnkWnd& link) {
   return param;
 }
 
+// The control attached as a T to item `id` (CAppLnkWnd::GetCtrl).
+template <class T>
+T* AppLnkCtrl(CAppLnkWnd& link, unsigned id) {
+  T* control = nullptr;
+  return link.GetCtrl(id, control);
+}
+
 // The group of the link's user parameter; none throws "Bad pointer".
 CAppParamGroup* AppLnkUserGroup(CAppLnkWnd& link);
 
