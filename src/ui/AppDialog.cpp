@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "appconfig/AppDebug.h"
@@ -10,11 +11,10 @@
 #include "platform/AppWindowTimer.h"
 
 CAppDialog::CAppDialog(CAppLnkWnd* link, QWidget* parent)
-    : QDialog(parent), m_pLink(link), m_pTimer(std::make_unique<CAppWindowTimer>(this)) {
+    : QDialog(parent), m_pLink(link) {
   APP_CHECK_POINTER(link);
+  m_pTimer = AppMakeLinkTimer(this, link);
 }
-
-CAppDialog::~CAppDialog() = default;
 
 void CAppDialog::SetResource(unsigned templateId, const std::string& name) {
   m_nTemplateId = templateId;
@@ -24,8 +24,8 @@ void CAppDialog::SetResource(unsigned templateId, const std::string& name) {
 
 int CAppDialog::OnExit() { return m_pLink->OnExit(); }
 
-void CAppDialog::StartTimer(unsigned milliseconds) { m_pTimer->Start(milliseconds); }
-void CAppDialog::StopTimer() { m_pTimer->Stop(); }
+void CAppDialog::StartTimer(unsigned milliseconds) { m_pTimer->start(static_cast<int>(milliseconds)); }
+void CAppDialog::StopTimer() { m_pTimer->stop(); }
 
 int CAppDialog::DoModal() {
   if (!OnInitDialog()) return 2;
@@ -74,9 +74,4 @@ void CAppDialog::accept() {
   int exited = 0;
   AppGuard([&] { exited = OnExit(); });
   if (exited != 0) QDialog::accept();
-}
-
-void CAppDialog::timerEvent(QTimerEvent* event) {
-  const bool mine = m_pTimer->OnTimerEvent(event, [this] { AppGuard([this] { m_pLink->OnUserTimer(); }); });
-  if (!mine) QDialog::timerEvent(event);
 }
