@@ -29,9 +29,7 @@ T* Item(QWidget* dialog, unsigned id) {
 
 CAppDlgProgress::CAppDlgProgress() : QDialog(nullptr) {}
 
-CAppDlgProgress::~CAppDlgProgress() {
-  if (m_pDisabledOwner != nullptr) m_pDisabledOwner->setEnabled(true);
-}
+CAppDlgProgress::~CAppDlgProgress() { DestroyWindow(); }
 
 void CAppDlgProgress::Run(const std::string& caption) {
   QWidget* owner = AppOwnerWindow();
@@ -47,8 +45,7 @@ void CAppDlgProgress::Run(const std::string& caption) {
     m_pStatus = Item<QLabel>(this, kStatusId);
     connect(Item<QPushButton>(this, kCancelId), &QPushButton::clicked, this, &CAppDlgProgress::reject);
   } catch (const CAppException&) {
-    if (m_pDisabledOwner != nullptr) m_pDisabledOwner->setEnabled(true);
-    m_pDisabledOwner = nullptr;
+    DestroyWindow();
     APP_THROW("Progress Error");
   }
   // No animation resource here: the platform's busy icon stands for it.
