@@ -77,7 +77,10 @@ struct CAppCtrlEditDump::Impl {
 
   long PageRows() const { return std::max(1, q->viewport()->height() / view.LineHeight()); }
   Grid MakeGrid() const { return Grid{&format, WordCount(), view.WordsPerRow(), PageRows()}; }
+  // Follows any change of data, format or options: layout, scroll bars,
+  // caret and the menu's checks.
   void Relayout() {
+    SyncMenuChecks();
     view.Update(format, options, data.Size());
     UpdateScrollBars();
     cursor.Fit(MakeGrid());
@@ -133,7 +136,10 @@ struct CAppCtrlEditDump::Impl {
     ShowCaret();
   }
 
-  void FormatChanged(int oldBytesPerWord) {
+  template <class Change>
+  void ChangeWordFormat(Change change) {
+    const int oldBytesPerWord = BytesPerWord();
+    change();
     // The caret and the selection keep the bytes they were on.
     const long caretByte = cursor.Word() * oldBytesPerWord;
     const bool hadSelection = cursor.HasSelection();
@@ -149,7 +155,6 @@ struct CAppCtrlEditDump::Impl {
     } else {
       cursor.PlaceAt(grid, caretByte / bytesPerWord, 0, cursor.Area());
     }
-    SyncMenuChecks();
     Relayout();
   }
 
@@ -322,7 +327,6 @@ CAppCtrlEditDump::CAppCtrlEditDump(int /*mode*/, QWidget* parent) : QAbstractScr
   d->view.SetFont(DumpFont());
   // The control paints every pixel of the rows it is asked for.
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
-  d->SyncMenuChecks();
   d->Relayout();
 }
 
@@ -364,26 +368,19 @@ void CAppCtrlEditDump::SetMinLength(unsigned min) {
 // --- Display ------------------------------------------------------------------
 
 void CAppCtrlEditDump::SetBase(int base) {
-  if (base < BASE_BINARY || base > BASE_DECIMAL) return;
-  const int oldBytesPerWord = d->BytesPerWord();
-  ChangeBase(d->format, base);
-  d->FormatChanged(oldBytesPerWord);
+  if (base >= BASE_BINARY && base <= BASE_DECIMAL) d->ChangeWordFormat([&] { ChangeBase(d->format, base); });
 }
 
 int CAppCtrlEditDump::GetBase() const { return d->format.base; }
 
 void CAppCtrlEditDump::SetFormat(int format) {
-  if (format < FORMAT_8 || format > FORMAT_ONE_BIT) return;
-  const int oldBytesPerWord = d->BytesPerWord();
-  ChangeFormat(d->format, format);
-  d->FormatChanged(oldBytesPerWord);
+  if (format >= FORMAT_8 && format <= FORMAT_ONE_BIT) d->ChangeWordFormat([&] { ChangeFormat(d->format, format); });
 }
 
 int CAppCtrlEditDump::GetFormat() const { return d->format.format; }
 
 void CAppCtrlEditDump::SetTypeAffichage(int order) {
   d->format.motorola = order == 1;
-  d->SyncMenuChecks();
   d->Relayout();
 }
 
@@ -391,7 +388,6 @@ int CAppCtrlEditDump::GetTypeAffichage() const { return d->format.motorola ? 1 :
 
 void CAppCtrlEditDump::SetSigne(bool isSigned) {
   d->format.isSigned = isSigned;
-  d->SyncMenuChecks();
   d->Relayout();
 }
 
@@ -400,7 +396,6 @@ bool CAppCtrlEditDump::GetSigne() const { return d->format.isSigned; }
 void CAppCtrlEditDump::SetBPR(int bytesPerRow) {
   if (bytesPerRow < 1 || bytesPerRow > 16 || !std::has_single_bit(static_cast<unsigned>(bytesPerRow))) return;
   d->options.bytesPerRow = bytesPerRow;
-  d->SyncMenuChecks();
   d->Relayout();
 }
 
@@ -411,7 +406,6 @@ void CAppCtrlEditDump::SetOptions(bool address, bool data, bool ascii, bool four
   d->options.data = data;
   d->options.ascii = ascii;
   d->options.fourEight = fourEight;
-  d->SyncMenuChecks();
   d->Relayout();
 }
 

@@ -97,13 +97,10 @@ void View::PaintRow(QPainter& painter, const PaintInput& in, long row, int y) co
   const std::size_t rowOffset = static_cast<std::size_t>(row) * static_cast<std::size_t>(m_rowBytes);
   const long firstWord = row * m_wordsPerRow;
 
-  // The selected words of this row, as a range of its words.
-  long selFrom = 0;
-  long selTo = 0;
-  if (in.cursor->HasSelection()) {
-    selFrom = std::clamp(in.cursor->First() - firstWord, 0L, m_wordsPerRow);
-    selTo = std::clamp(in.cursor->Last() + 1 - firstWord, 0L, m_wordsPerRow);
-  }
+  // The selected words of this row, as a range of its words (empty without
+  // a selection, whose first and last are -1).
+  const long selFrom = std::clamp(in.cursor->First() - firstWord, 0L, m_wordsPerRow);
+  const long selTo = std::clamp(in.cursor->Last() + 1 - firstWord, 0L, m_wordsPerRow);
 
   if (m_options.address) {
     const unsigned long long address = std::uint64_t{m_options.addressOffset} + rowOffset;
