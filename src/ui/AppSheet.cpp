@@ -38,6 +38,11 @@ CAppSheet::CAppSheet(int /*unused*/, QWidget* parent)
       AppGuard([&] { result == 0 ? OnClickHelp() : EndDialog(result); });
     });
   }
+  auto* row = new QHBoxLayout;
+  layout->addLayout(row);
+  for (const Slot slot : {SLOT_PREVIOUS, SLOT_NEXT}) row->addWidget(m_buttons[slot]);
+  row->addStretch(1);
+  for (const Slot slot : {SLOT_OK, SLOT_CANCEL, SLOT_HELP}) row->addWidget(m_buttons[slot]);
 }
 
 CAppSheet::~CAppSheet() { RemoveAll(); }
@@ -172,24 +177,9 @@ void CAppSheet::PlaceWindow() {
 }
 
 bool CAppSheet::InitButton() {
-  auto* row = new QHBoxLayout;
   QPushButton* ok = m_buttons[SLOT_OK];
   QPushButton* cancel = m_buttons[SLOT_CANCEL];
-  row->addWidget(m_buttons[SLOT_PREVIOUS]);
-  row->addWidget(m_buttons[SLOT_NEXT]);
-  row->addStretch(1);
-  // Close mode: one "&Fermer" button where cancel would be.
-  if (m_bClose != 0) {
-    row->addWidget(cancel);
-    row->addWidget(ok);
-  } else {
-    row->addWidget(ok);
-    row->addWidget(cancel);
-  }
-  row->addWidget(m_buttons[SLOT_HELP]);
-  delete layout()->takeAt(1);  // the row of an earlier display
-  static_cast<QVBoxLayout*>(layout())->addLayout(row);
-
+  // Close mode: cancel goes, and OK ("&Fermer") stands where it was.
   ok->setDefault(m_bClose == 0);
   m_buttons[SLOT_HELP]->setEnabled(m_bHelp != 0);
   cancel->setEnabled(m_bCancel != 0);
