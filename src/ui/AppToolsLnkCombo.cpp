@@ -7,26 +7,14 @@
 #include "appconfig/AppParamNumeric.h"
 #include "appconfig/AppTools.h"
 #include "appconfig/ui/AppCtrlCombo.h"
-
-namespace {
-
-template <class T>
-T* CheckedParam(CAppParam* param) {
-  T* typed = AppDynamicCast<T>(param);
-  APP_CHECK_POINTER(typed);
-  return typed;
-}
-
-}  // namespace
+#include "links/AppLnkParamCommon.h"
 
 // --- Numbers ---------------------------------------------------------------------------------
 
-CAppToolsLnk::ComboExchNumeric::ComboExchNumeric(CAppCtrlCombo* control) : m_pCtrl(control) {
-  APP_CHECK_POINTER(control);
-}
+CAppToolsLnk::ComboExchNumeric::ComboExchNumeric(CAppCtrlCombo* control) : m_pCtrl(AppChecked(control)) {}
 
 void CAppToolsLnk::ComboExchNumeric::SetParam(CAppParam* param) {
-  m_pParam = CheckedParam<CAppParamNumeric>(param);
+  m_pParam = AppChecked(AppDynamicCast<CAppParamNumeric>(param));
 }
 
 int CAppToolsLnk::ComboExchNumeric::ParamToCtrl() {
@@ -50,12 +38,10 @@ int CAppToolsLnk::ComboExchNumeric::CtrlToParam() {
 
 // --- Enumeration entries -----------------------------------------------------------------------
 
-CAppToolsLnk::ComboExchEnumSingle::ComboExchEnumSingle(CAppCtrlCombo* control) : m_pCtrl(control) {
-  APP_CHECK_POINTER(control);
-}
+CAppToolsLnk::ComboExchEnumSingle::ComboExchEnumSingle(CAppCtrlCombo* control) : m_pCtrl(AppChecked(control)) {}
 
 void CAppToolsLnk::ComboExchEnumSingle::SetParam(CAppParam* param) {
-  m_pParam = CheckedParam<CAppParamEnumSingle>(param);
+  m_pParam = AppChecked(AppDynamicCast<CAppParamEnumSingle>(param));
 }
 
 int CAppToolsLnk::ComboExchEnumSingle::ParamToCtrl() {
@@ -84,9 +70,7 @@ int CAppToolsLnk::ComboExchEnumSingle::CtrlToParam() {
 
 // --- Unused numbers ----------------------------------------------------------------------------------
 
-CAppToolsLnk::ComboExchUniqueNum::ComboExchUniqueNum(CAppCtrlCombo* control) : m_pCtrl(control) {
-  APP_CHECK_POINTER(control);
-}
+CAppToolsLnk::ComboExchUniqueNum::ComboExchUniqueNum(CAppCtrlCombo* control) : m_pCtrl(AppChecked(control)) {}
 
 void CAppToolsLnk::ComboExchUniqueNum::SetParam(CAppParam* param) {
   m_pParam = AppDynamicCast<CAppParamNumeric>(param);

@@ -14,6 +14,7 @@
 #include "appconfig/AppTools.h"
 #include "appconfig/ui/AppCtrlEditDump.h"
 #include "controls/AppDumpOptions.h"
+#include "links/AppLnkParamCommon.h"
 
 namespace {
 
@@ -66,13 +67,10 @@ const Option* DefaultOption(OptionGroup group, int rank) {
 
 // --- Array -----------------------------------------------------------------------------------
 
-CAppToolsLnk::DumpExchArray::DumpExchArray(CAppCtrlEditDump* control) : m_pCtrl(control) {
-  APP_CHECK_POINTER(control);
-}
+CAppToolsLnk::DumpExchArray::DumpExchArray(CAppCtrlEditDump* control) : m_pCtrl(AppChecked(control)) {}
 
 void CAppToolsLnk::DumpExchArray::SetParam(CAppParam* param) {
-  m_pArray = AppDynamicCast<CAppParamArray>(param);
-  APP_CHECK_POINTER(m_pArray);
+  m_pArray = AppChecked(AppDynamicCast<CAppParamArray>(param));
 }
 
 void CAppToolsLnk::DumpExchArray::SetResources(CAppResources* resources) {
@@ -131,10 +129,9 @@ int CAppToolsLnk::DumpExchArray::GetCtrlToData() {
 }
 
 int CAppToolsLnk::DumpExchArray::ParamToCtrl() {
-  APP_CHECK_POINTER(m_pArray);
+  SetDataToCtrl();
   std::vector<std::uint8_t> bytes;
   m_pArray->GetData(bytes);
-  SetDataToCtrl();
   m_pCtrl->SetData(bytes);
   return 1;
 }
@@ -150,8 +147,7 @@ int CAppToolsLnk::DumpExchArray::CtrlToParam() {
 // --- Mailbox -------------------------------------------------------------------------------------
 
 void CAppToolsLnk::DumpExchMail::SetParam(CAppParam* param) {
-  m_pMail = AppDynamicCast<CAppParamMail>(param);
-  APP_CHECK_POINTER(m_pMail);
+  m_pMail = AppChecked(AppDynamicCast<CAppParamMail>(param));
   DumpExchArray::SetParam(param);
 }
 
@@ -170,16 +166,11 @@ int CAppToolsLnk::DumpExchMail::CtrlToParam() { return GetCtrlToData(); }
 // --- Device data image ----------------------------------------------------------------------------
 
 CAppToolsLnk::DumpExchStruct::DumpExchStruct(CAppCtrlEditDump* control)
-    : m_pCtrl(control), m_pRecord(std::make_unique<CAppDataRecord>()) {
-  APP_CHECK_POINTER(control);
-}
+    : m_pCtrl(AppChecked(control)), m_pRecord(std::make_unique<CAppDataRecord>()) {}
 
 CAppToolsLnk::DumpExchStruct::~DumpExchStruct() = default;
 
-void CAppToolsLnk::DumpExchStruct::SetParam(CAppParam* param) {
-  APP_CHECK_POINTER(param);
-  m_pParam = param;
-}
+void CAppToolsLnk::DumpExchStruct::SetParam(CAppParam* param) { m_pParam = AppChecked(param); }
 
 int CAppToolsLnk::DumpExchStruct::ParamToCtrl() {
   APP_CHECK_POINTER(m_pParam);
