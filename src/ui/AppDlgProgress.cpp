@@ -12,12 +12,9 @@
 #include "platform/AppOwnerWindow.h"
 
 namespace {
-constexpr unsigned kTemplateId = 13576;
-constexpr unsigned kAnimationId = 13565;
-constexpr unsigned kProgressId = 13562;
-constexpr unsigned kPercentId = 13563;
-constexpr unsigned kStatusId = 13564;
-constexpr unsigned kCancelId = 2;
+// The template and its items.
+enum : unsigned { kTemplateId = 13576, kProgressId = 13562, kPercentId = 13563 };
+enum : unsigned { kStatusId = 13564, kAnimationId = 13565, kCancelId = 2 };
 
 template <class T>
 T* Item(QWidget* dialog, unsigned id) {

@@ -30,7 +30,9 @@ namespace {
 // The bytes per row are 1, 2, 4, 8 or 16: choice i is 1 << i, with the
 // command ID_BPR_1 + i and the option bit OPT_BPR_1 >> i.
 constexpr unsigned kBytesPerRowChoices = 5;
-unsigned RowChoice(int bytesPerRow) { return static_cast<unsigned>(std::countr_zero(static_cast<unsigned>(bytesPerRow))); }
+unsigned RowChoice(int bytesPerRow) {
+  return static_cast<unsigned>(std::countr_zero(static_cast<unsigned>(bytesPerRow)));
+}
 constexpr unsigned kNoMinimum = 0xFFFFFFFFu;
 
 QFont DumpFont() {
@@ -120,9 +122,9 @@ struct CAppCtrlEditDump::Impl {
 
   // Repaints the rows from one word's to another's.
   void UpdateRows(long firstWord, long lastWord) {
-    const long wordsPerRow = view.WordsPerRow();
-    const int top = static_cast<int>(firstWord / wordsPerRow - q->verticalScrollBar()->value()) * view.LineHeight();
-    const int bottom = static_cast<int>(lastWord / wordsPerRow - q->verticalScrollBar()->value() + 1) * view.LineHeight();
+    const long firstRow = q->verticalScrollBar()->value();
+    const int top = static_cast<int>(firstWord / view.WordsPerRow() - firstRow) * view.LineHeight();
+    const int bottom = static_cast<int>(lastWord / view.WordsPerRow() - firstRow + 1) * view.LineHeight();
     q->viewport()->update(QRect(0, top, q->viewport()->width(), bottom - top));
   }
 
@@ -246,7 +248,6 @@ struct CAppCtrlEditDump::Impl {
     if (count == 0) return;
     data.Replace(offset, count, {});
     cursor.PlaceAt(MakeGrid(), static_cast<long>(offset / bytesPerWord), 0, cursor.Area());
-    cursor.Fit(MakeGrid());
     DataEdited(cursor.Word(), true);
   }
 

@@ -22,7 +22,8 @@ constexpr AppLnkTip kTips[] = {
 // Below, equal or above; NaN reads as equal, as the comparisons say.
 template <class T>
 std::partial_ordering Order(T a, T b) {
-  return a < b ? std::partial_ordering::less : b < a ? std::partial_ordering::greater : std::partial_ordering::equivalent;
+  using std::partial_ordering;
+  return a < b ? partial_ordering::less : b < a ? partial_ordering::greater : partial_ordering::equivalent;
 }
 
 // Whole numbers compare exactly on 64 bits, anything else as floating
