@@ -56,7 +56,6 @@ void View::DrawChars(QPainter& painter, int x, int baseline, std::string_view te
 void View::Update(const WordFormat& format, const ViewOptions& options, std::size_t dataSize) {
   m_format = format;
   m_options = options;
-  m_dataSize = dataSize;
   const int bytesPerWord = format.BytesPerWord();
   m_rowBytes = std::max(options.bytesPerRow, bytesPerWord);
   m_wordsPerRow = m_rowBytes / bytesPerWord;
@@ -159,12 +158,11 @@ QRect View::CaretRect(const Cursor& cursor, long firstRow, int xScroll) const {
 void View::PaintCaret(QPainter& painter, const PaintInput& in, int y) const {
   const Cursor& cursor = *in.cursor;
   const int area = cursor.Area();
-  const bool areaShown = area == AREA_ASCII ? m_options.ascii : m_options.data;
-  if (!areaShown) return;
+  auto shown = [this](int column) { return column == AREA_ASCII ? m_options.ascii : m_options.data; };
+  if (!shown(area)) return;
   // The same word in the other column gets a thin frame.
   const int otherArea = area == AREA_ASCII ? AREA_DATA : AREA_ASCII;
-  const bool otherShown = otherArea == AREA_ASCII ? m_options.ascii : m_options.data;
-  if (otherShown) {
+  if (shown(otherArea)) {
     const int width = otherArea == AREA_ASCII ? m_format.BytesPerWord() : m_format.TextChars();
     painter.setPen(in.colours.shadow);
     painter.setBrush(Qt::NoBrush);

@@ -88,7 +88,6 @@ private:
 
   WordFormat m_format;
   ViewOptions m_options;
-  std::size_t m_dataSize = 0;
   QFont m_font;
   QRawFont m_rawFont;
   std::vector<quint32> m_glyphs;  // by character code, 0 to 255
