@@ -1,6 +1,8 @@
 #include "appconfig/ui/AppCtrlEditDump.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -20,7 +22,6 @@
 #include "AppDumpOptions.h"
 #include "AppDumpView.h"
 #include "appconfig/AppTools.h"
-#include "platform/AppClipboard.h"
 #include "platform/AppWindowMessages.h"
 
 using namespace AppDump;
@@ -512,7 +513,7 @@ void CAppCtrlEditDump::Copy() {
   const auto [offset, count] = d->SelectedRange();
   const auto first = d->data.Bytes().begin() + static_cast<std::ptrdiff_t>(offset);
   d->clipboard.assign(first, first + static_cast<std::ptrdiff_t>(count));
-  AppSetClipboardText(CAppTools::Dump(d->clipboard, "%02X "));
+  QGuiApplication::clipboard()->setText(QString::fromStdString(CAppTools::Dump(d->clipboard, "%02X ")));
 }
 
 void CAppCtrlEditDump::Cut() {
