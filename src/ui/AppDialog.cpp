@@ -33,7 +33,7 @@ int CAppDialog::DoModal() {
 }
 
 bool CAppDialog::OnInitDialog() {
-  try {
+  return AppGuard([this] {
     if (m_strName.empty()) APP_THROW("Init page error");
     setWindowTitle(QString::fromStdString(m_strName));
     // The template's items fill a page of their own, the buttons go below.
@@ -46,11 +46,7 @@ bool CAppDialog::OnInitDialog() {
     m_pLink->_AddView(page);
     if (m_pLink->OnUserInit() == 0) APP_THROW("Init page error");
     m_pLink->OnActive();
-    return true;
-  } catch (...) {
-    AppReportCurrentException();
-    return false;
-  }
+  });
 }
 
 void CAppDialog::AddStandardButtons() {

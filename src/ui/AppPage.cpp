@@ -53,15 +53,11 @@ void CAppPage::StopTimer() { m_pTimer->stop(); }
 
 bool CAppPage::OnInitDialog() {
   m_bInitialized = true;  // once, even when it fails
-  try {
+  return AppGuard([this] {
     if (m_strName.empty()) APP_THROW("Error");
     if (m_pLink->OnInit() == 0) APP_THROW("Error");
     WatchToolTips();
-    return true;
-  } catch (...) {
-    AppReportCurrentException();
-    return false;
-  }
+  });
 }
 
 int CAppPage::OnSetActive() {

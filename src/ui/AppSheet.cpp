@@ -110,15 +110,8 @@ bool CAppSheet::ActivatePage(int index) {
     QScopedValueRollback<bool> switching(m_bSwitching, true);
     m_pTabs->setCurrentIndex(index);
   }
-  bool activated = page->IsInitialized() || page->OnInitDialog();
-  if (activated) {
-    try {
-      page->OnSetActive();
-    } catch (...) {
-      AppReportCurrentException();
-      activated = false;
-    }
-  }
+  const bool activated =
+      (page->IsInitialized() || page->OnInitDialog()) && AppGuard([page] { page->OnSetActive(); });
   // A page that fails closes its sheet as cancelled.
   if (!activated && isVisible()) done(2);
   return activated;
@@ -139,7 +132,7 @@ int CAppSheet::DoModal() {
 }
 
 bool CAppSheet::OnInitDialog() {
-  try {
+  const bool built = AppGuard([this] {
     if (m_strName.empty()) {
       APP_TRACE("Sheet name error");
       SetName("Properties");
@@ -158,12 +151,9 @@ bool CAppSheet::OnInitDialog() {
     m_pTabs->setUsesScrollButtons(s_bMultiLine == 0);
     m_pTabs->setElideMode(s_bMultiLine != 0 ? Qt::ElideRight : Qt::ElideNone);
     PlaceWindow();
-    return true;
-  } catch (...) {
-    AppReportCurrentException();
-    CancelPages();
-    return false;
-  }
+  });
+  if (!built) CancelPages();
+  return built;
 }
 
 void CAppSheet::PlaceWindow() {
