@@ -39,12 +39,8 @@ bool Names(const std::string& value, const Option& option) {
     case OptionGroup::Bits:
     case OptionGroup::Columns: return NumberOf(value) == NumberOf(option.profileValue);
     case OptionGroup::Space: return value.size() == 1;
-    case OptionGroup::ByteOrder:
-    case OptionGroup::View:
-    case OptionGroup::MenuHide: return value == option.profileValue;
-    case OptionGroup::Sign: return false;
+    default: return option.profileValue != nullptr && value == option.profileValue;
   }
-  return false;
 }
 
 // The option of the group that the value names, else none.
