@@ -187,33 +187,18 @@ struct CAppCtrlEditDump::Impl {
     emit q->Changed();
   }
 
-  // Writes the word at the caret, completing a last word that is short or
-  // appending a new one; false when the maximum length leaves no room.
-  bool WriteCaretWord(const std::vector<std::uint8_t>& word, bool& sizeChanged) {
-    const std::size_t offset = WordOffset(cursor.Word());
-    if (offset > data.Size()) return false;
-    const std::size_t present = std::min(word.size(), data.Size() - offset);
-    if (word.size() - present > data.Room()) return false;
-    data.Replace(offset, present, word);
-    sizeChanged = present != word.size();
-    return true;
-  }
-
-  std::vector<std::uint8_t> CaretWordBytes() const {
-    const std::size_t offset = WordOffset(cursor.Word());
-    std::vector<std::uint8_t> word(static_cast<std::size_t>(BytesPerWord()), 0);
-    for (std::size_t i = 0; i < word.size() && offset + i < data.Size(); ++i) word[i] = data.Bytes()[offset + i];
-    return word;
-  }
-
   void TypeChar(char c) {
     if (q->IsReadOnly() || data.MaxLength() == 0) return;
     if (cursor.HasSelection()) {
       cursor.ClearSelection();
       q->viewport()->update();
     }
-    std::vector<std::uint8_t> word = CaretWordBytes();
     const long wordIndex = cursor.Word();
+    const std::size_t offset = WordOffset(wordIndex);
+    if (offset > data.Size()) return;
+    // The caret's word as bytes, a short last word read with zeros.
+    std::vector<std::uint8_t> word(static_cast<std::size_t>(BytesPerWord()));
+    format.WriteWord(format.ReadWord(data.Bytes().data(), data.Size(), offset), word.data());
     int pos = cursor.Position();
     const int area = cursor.Area();
     if (area == AREA_ASCII) {
@@ -227,11 +212,13 @@ struct CAppCtrlEditDump::Impl {
       if (!format.TypeChar(format.ReadWord(word.data(), word.size(), 0), pos, c, value)) return;
       format.WriteWord(value, word.data());
     }
-    bool sizeChanged = false;
-    if (!WriteCaretWord(word, sizeChanged)) return;
+    // A short last word is completed, a word after the end appended, room allowing.
+    const std::size_t present = std::min(word.size(), data.Size() - offset);
+    if (word.size() - present > data.Room()) return;
+    data.Replace(offset, present, word);
     cursor.PlaceAt(MakeGrid(), wordIndex, pos, area);
     cursor.Advance(MakeGrid());
-    DataEdited(wordIndex, sizeChanged);
+    DataEdited(wordIndex, present != word.size());
   }
 
   void InsertWord() {
