@@ -62,18 +62,18 @@ void WordFormat::WriteWord(std::uint32_t value, std::uint8_t* out) const {
 
 std::string WordFormat::WordText(std::uint32_t value) const {
   const int bits = BitsPerWord();
-  const std::string binary = std::bitset<32>(value).to_string().substr(static_cast<std::size_t>(32 - bits));
-  if (format == FORMAT_ONE_BIT) return binary.substr(7);
-  if (format == FORMAT_BIT_BY_BIT) {
-    std::string text;
-    for (const char bit : binary) text.append({bit, ' '});
-    text.pop_back();
+  if (!IsSingleBitFormat(format) && base == BASE_DECIMAL) return DecimalText(*this, value);
+  if (!IsSingleBitFormat(format) && base == BASE_HEXA) {
+    char text[16];
+    std::snprintf(text, sizeof text, TextChars() > bits / 4 ? "0x%0*X" : "%0*X", bits / 4, value & WordMask(bits));
     return text;
   }
-  if (base == BASE_BINARY) return binary;
-  if (base == BASE_DECIMAL) return DecimalText(*this, value);
-  char text[16];
-  std::snprintf(text, sizeof text, TextChars() > bits / 4 ? "0x%0*X" : "%0*X", bits / 4, value & WordMask(bits));
+  const std::string binary = std::bitset<32>(value).to_string().substr(static_cast<std::size_t>(32 - bits));
+  if (format == FORMAT_ONE_BIT) return binary.substr(7);
+  if (format != FORMAT_BIT_BY_BIT) return binary;
+  std::string text;
+  for (const char bit : binary) text.append({bit, ' '});
+  text.pop_back();
   return text;
 }
 
