@@ -291,10 +291,7 @@ void CAppLnkWnd::ConnectCtrl(unsigned id, CAppCtrlSlider* control) {
 }
 
 void CAppLnkWnd::ConnectCtrl(unsigned id, CAppCtrlTree* control) {
-  control->SetLink(this);  // for the node names and icons
   QObject::connect(control, &CAppCtrlTree::Changed, control, [this, id] { OnChange(id); });
-  QObject::connect(control, &CAppCtrlTree::ChildrenWanted, control,
-                   [this, control](QTreeWidgetItem* item) { AppGuard([&] { ExpandTreeNode(control, item); }); });
 }
 
 void CAppLnkWnd::RefreshParams() {

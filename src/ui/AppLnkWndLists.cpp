@@ -1,8 +1,5 @@
 // The list and tree services of the link window, which the group links
 // (lists, structure, tree, debug window) build on.
-#include <QTreeWidgetItem>
-#include <QTreeWidgetItemIterator>
-
 #include <cstdlib>
 
 #include "appconfig/AppException.h"
@@ -19,14 +16,11 @@
 #include "appconfig/ui/AppCtrlTree.h"
 #include "appconfig/ui/AppLnkWnd.h"
 #include "appconfig/ui/AppSheet.h"
+#include "models/AppParamGroupModel.h"
 
 namespace {
 
 constexpr unsigned kOutOfRangeText = 13510;
-// Trees up to this many nodes are shown fully expanded; beyond, a node gets
-// its children when it is first expanded.
-constexpr unsigned kEagerTreeNodes = 2000;
-constexpr int kLevelRole = Qt::UserRole + 2;
 
 // The rule `key` of the link's profile, else of the edited parameter's.
 template <class Rule>
@@ -138,9 +132,14 @@ CAppParam* CAppLnkWnd::GetParam(CAppCtrlList* list, int item) {
   return list->GetParam(item);
 }
 
-CAppParam* CAppLnkWnd::GetParam(CAppCtrlTree* tree, QTreeWidgetItem* item) {
+CAppParam* CAppLnkWnd::GetParam(CAppCtrlTree* tree, const QModelIndex& item) {
   APP_CHECK_POINTER(tree);
-  return item != nullptr ? tree->GetParam(item) : nullptr;
+  return tree->GetParam(item);
+}
+
+std::unique_ptr<CAppRuleFilter> CAppLnkWnd::FilterOf(const std::string& filterKey) {
+  return FindRuleOfLink<CAppRuleFilter>(m_pResources, m_pProfile, m_pUserParam,
+                                        filterKey.empty() ? "SYS_FILTER_0" : filterKey);
 }
 
 void CAppLnkWnd::SetValue(CAppCtrlList* list, CAppParamGroup* group, CAppRuleMultiColumns* rule,
@@ -148,8 +147,7 @@ void CAppLnkWnd::SetValue(CAppCtrlList* list, CAppParamGroup* group, CAppRuleMul
   APP_CHECK_POINTER(list);
   APP_CHECK_POINTER(group);
   list->RemoveAll();
-  auto filter = FindRuleOfLink<CAppRuleFilter>(m_pResources, m_pProfile, m_pUserParam,
-                                               filterKey.empty() ? "SYS_FILTER_0" : filterKey);
+  auto filter = FilterOf(filterKey);
   // One insertion for all rows: a group of many children fills at once.
   std::vector<std::vector<QString>> rows;
   std::vector<quintptr> data;
@@ -373,17 +371,10 @@ int CAppLnkWnd::OnListProperties(CAppCtrlList* list) {
 int CAppLnkWnd::OnTreeProperties(CAppCtrlTree* tree) {
   APP_CHECK_POINTER(tree);
   return WalkProperties(
-      *this, tree->GetSelectedItem(), [&](QTreeWidgetItem* item) { return GetParam(tree, item); },
-      [&](QTreeWidgetItem* item) { tree->SelectItem(item); },
-      [&](QTreeWidgetItem* item, bool forward) {
-        return item == nullptr ? nullptr : forward ? tree->itemBelow(item) : tree->itemAbove(item);
-      },
-      [&](CAppParam* param) -> QTreeWidgetItem* {
-        for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) {
-          if (tree->GetParam(*it) == param) return *it;
-        }
-        return nullptr;
-      });
+      *this, tree->GetSelectedItem(), [&](const QModelIndex& item) { return GetParam(tree, item); },
+      [&](const QModelIndex& item) { tree->SelectItem(item); },
+      [&](const QModelIndex& item, bool forward) { return forward ? tree->indexBelow(item) : tree->indexAbove(item); },
+      [&](CAppParam* param) { return tree->FindItem(param); });
 }
 
 // --- Trees --------------------------------------------------------------------------------------
@@ -391,81 +382,16 @@ int CAppLnkWnd::OnTreeProperties(CAppCtrlTree* tree) {
 void CAppLnkWnd::SetValue(CAppCtrlTree* tree, CAppParamGroup* group, const std::string& filterKey) {
   APP_CHECK_POINTER(tree);
   APP_CHECK_POINTER(group);
-  tree->RemoveAll();
-  m_nTreeNodes = 0;
-  m_pTreeFilter = FindRuleOfLink<CAppRuleFilter>(m_pResources, m_pProfile, m_pUserParam,
-                                                 filterKey.empty() ? "SYS_FILTER_0" : filterKey);
-  ShowGroupInTree(tree, group, nullptr, m_pTreeFilter.get(), 0);
+  auto* model = new CAppParamGroupModel(*this, *group, CAppParamGroupModel::MODE_TREE, nullptr, FilterOf(filterKey));
+  model->SetMaxLevel(tree->GetMaxLevel());
+  tree->SetGroupModel(model);
 }
 
 void CAppLnkWnd::SetValue(CAppCtrlTree* tree, CAppParamGroup* group, CAppParamGroup* flatGroup,
                           const std::string& filterKey, const std::string& text) {
   APP_CHECK_POINTER(tree);
   APP_CHECK_POINTER(group);
-  tree->RemoveAll();
-  m_pTreeFilter = FindRuleOfLink<CAppRuleFilter>(m_pResources, m_pProfile, m_pUserParam,
-                                                 filterKey.empty() ? "SYS_FILTER_0" : filterKey);
-  QTreeWidgetItem* top = tree->InsertItem(flatGroup != nullptr ? flatGroup : group);
-  if (!text.empty()) top->setText(0, QString::fromStdString(text));
-  AddItemFlat(tree, group, top, m_pTreeFilter.get());
-  top->setExpanded(true);
-}
-
-void CAppLnkWnd::AddItemFlat(CAppCtrlTree* tree, CAppParamGroup* group, QTreeWidgetItem* parent,
-                             CAppRuleFilter* filter) {
-  APP_CHECK_POINTER(group);
-  for (POSITION pos = group->GetStartPosition(); pos != nullptr;) {
-    CAppParam* child = group->GetNextPtr(pos);
-    APP_CHECK_POINTER(child);
-    if (CanShowParam(child, filter) == 0) continue;
-    if (CAppParamGroup* sub = child->GetGroup()) {
-      AddItemFlat(tree, sub, parent, filter);
-    } else {
-      tree->InsertItem(child, parent);
-    }
-  }
-}
-
-void CAppLnkWnd::ShowGroupInTree(CAppCtrlTree* tree, CAppParamGroup* group, QTreeWidgetItem* parent,
-                                 CAppRuleFilter* filter, unsigned level) {
-  APP_CHECK_POINTER(tree);
-  APP_CHECK_POINTER(group);
-  const unsigned maxLevel = tree->GetMaxLevel();
-  if (maxLevel != 0 && level >= maxLevel) return;
-  QTreeWidgetItem* node = tree->InsertItem(group, parent);
-  ++m_nTreeNodes;
-  if (level > 0 && m_nTreeNodes >= kEagerTreeNodes && filter == m_pTreeFilter.get()) {
-    node->setData(0, kLevelRole, level);
-    tree->SetChildrenPending(node, true);
-    return;
-  }
-  AddTreeChildren(tree, group, node, filter, level);
-  node->setExpanded(true);
-}
-
-void CAppLnkWnd::AddTreeChildren(CAppCtrlTree* tree, CAppParamGroup* group, QTreeWidgetItem* node,
-                                 CAppRuleFilter* filter, unsigned level) {
-  for (POSITION pos = group->GetStartPosition(); pos != nullptr;) {
-    CAppParam* child = group->GetNextPtr(pos);
-    APP_CHECK_POINTER(child);
-    if (CanShowParam(child, filter) == 0) continue;
-    if (CAppParamGroup* sub = child->GetGroup()) {
-      ShowGroupInTree(tree, sub, node, filter, level + 1);
-    } else {
-      tree->InsertItem(child, node);
-      ++m_nTreeNodes;
-    }
-  }
-}
-
-void CAppLnkWnd::ExpandTreeNode(CAppCtrlTree* tree, QTreeWidgetItem* item) {
-  APP_CHECK_POINTER(tree);
-  if (item == nullptr || !tree->IsChildrenPending(item)) return;
-  tree->SetChildrenPending(item, false);
-  CAppParam* param = tree->GetParam(item);
-  CAppParamGroup* group = param != nullptr ? param->GetGroup() : nullptr;
-  if (group == nullptr) return;
-  // The nodes below wait in turn: one expansion builds one level.
-  m_nTreeNodes = kEagerTreeNodes;
-  AddTreeChildren(tree, group, item, m_pTreeFilter.get(), item->data(0, kLevelRole).toUInt());
+  auto* model = new CAppParamGroupModel(*this, *group, CAppParamGroupModel::MODE_FLAT, nullptr, FilterOf(filterKey));
+  model->SetFlatTop(flatGroup != nullptr ? flatGroup : group, text);
+  tree->SetGroupModel(model);
 }

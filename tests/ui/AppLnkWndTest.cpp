@@ -1,7 +1,6 @@
 // The link window's lifecycle as a sheet drives it, seen by a recording link.
 #include <QDesktopServices>
 #include <QHelpEvent>
-#include <QTreeWidgetItem>
 #include <QDir>
 #include <QFile>
 #include <QMessageBox>
@@ -14,6 +13,7 @@
 #include "appconfig/ui/AppCtrlList.h"
 #include "appconfig/ui/AppCtrlSlider.h"
 #include "appconfig/ui/AppCtrlTree.h"
+#include "models/AppParamGroupModel.h"
 #include "platform/AppWindowMessages.h"
 
 using EventList = std::vector<std::string>;
@@ -259,7 +259,7 @@ TEST_F(UiFixture, ActivationThatThrowsStillEndsActivating) {
 }
 
 // A host link whose hooks throw, reached from every kind of Qt entry (a
-// signal, a slider, a tree's expansion, a timer, a tip, a key that leaves a
+// signal, a slider, a tree's drawing, a timer, a tip, a key that leaves a
 // list, a tab switch): each failure is reported and stops there, and the
 // sheet goes on working.
 TEST_F(UiFixture, HooksThatThrowAreReportedAndTheSheetGoesOn) {
@@ -272,8 +272,7 @@ TEST_F(UiFixture, HooksThatThrowAreReportedAndTheSheetGoesOn) {
     link->ConnectCtrl(0, slider);
     auto* tree = new CAppCtrlTree(page);
     link->ConnectCtrl(0, tree);
-    QTreeWidgetItem* node = tree->InsertItem(&root);
-    tree->SetChildrenPending(node, true);
+    tree->SetGroupModel(new CAppParamGroupModel(*link, root, CAppParamGroupModel::MODE_TREE, nullptr, nullptr));
     auto* list = new CAppCtrlList(1, page);
     link->ConnectCtrl(0, list);
     list->AddColumn("Nom");
@@ -281,7 +280,8 @@ TEST_F(UiFixture, HooksThatThrowAreReportedAndTheSheetGoesOn) {
     TestRecordingLink::Current().throwing = {"change", "node", "timer", "tips", "next", "exit"};
     QTest::keyClicks(ActiveEdit(sheet), "X");
     slider->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    node->setExpanded(true);
+    tree->expand(tree->model()->index(0, 0));
+    tree->grab();  // the nodes' names are asked of the link as they are drawn
     page->StartTimer(1);
     EXPECT_TRUE(QTest::qWaitFor([&] { return std::count(Events().begin(), Events().end(), "throw timer") > 0; }, 5000));
     page->StopTimer();

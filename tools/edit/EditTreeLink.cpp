@@ -1,6 +1,5 @@
 #include "EditTreeLink.h"
 
-#include <QTreeWidgetItem>
 
 #include "appconfig/AppParamGroup.h"
 #include "appconfig/AppResources.h"
@@ -28,21 +27,22 @@ void EditTreeLink::Refill() {
   if (m_pPage != nullptr) m_pPage->OnSetActive();
 }
 
-QTreeWidgetItem* EditTreeLink::FindItem(const std::string& path) {
+QModelIndex EditTreeLink::FindItem(const std::string& path) {
   CAppCtrlTree* tree = GetTree();
-  if (tree == nullptr || tree->topLevelItemCount() == 0) return nullptr;
-  QTreeWidgetItem* item = tree->topLevelItem(0);
+  QAbstractItemModel* model = tree != nullptr ? tree->model() : nullptr;
+  if (model == nullptr) return {};
+  QModelIndex item = model->index(0, 0);
   std::string walked;
   std::size_t start = 0;
-  while (item != nullptr && start < path.size()) {
+  while (item.isValid() && start < path.size()) {
     const std::size_t end = std::min(path.find('\\', start), path.size());
     walked += (walked.empty() ? "" : "\\") + path.substr(start, end - start);
     start = end + 1;
-    if (tree->IsChildrenPending(item)) ExpandTreeNode(tree, item);
-    QTreeWidgetItem* found = nullptr;
-    for (int i = 0; i < item->childCount() && found == nullptr; ++i) {
-      CAppParam* param = GetParam(tree, item->child(i));
-      if (param != nullptr && param->GetPath() == walked) found = item->child(i);
+    if (model->canFetchMore(item)) model->fetchMore(item);
+    QModelIndex found;
+    for (int row = 0; row < model->rowCount(item) && !found.isValid(); ++row) {
+      CAppParam* param = GetParam(tree, model->index(row, 0, item));
+      if (param != nullptr && param->GetPath() == walked) found = model->index(row, 0, item);
     }
     item = found;
   }
@@ -50,15 +50,15 @@ QTreeWidgetItem* EditTreeLink::FindItem(const std::string& path) {
 }
 
 bool EditTreeLink::SelectPath(const std::string& path) {
-  QTreeWidgetItem* item = FindItem(path);
-  if (item == nullptr) return false;
+  const QModelIndex item = FindItem(path);
+  if (!item.isValid()) return false;
   GetTree()->SelectItem(item);
-  GetTree()->scrollToItem(item);
+  GetTree()->scrollTo(item);
   return true;
 }
 
 void EditTreeLink::OpenSelectedProperties() {
-  if (GetTree() == nullptr || GetTree()->GetSelectedItem() == nullptr) return;
+  if (GetTree() == nullptr || !GetTree()->GetSelectedItem().isValid()) return;
   OnTreeProperties(GetTree());
   m_host.OnPropertiesDone();
 }

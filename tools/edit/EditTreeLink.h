@@ -3,6 +3,8 @@
 // of selections and of properties opened from the tree.
 #pragma once
 
+#include <QModelIndex>
+
 #include <string>
 
 #include "appconfig/ui/AppLnkParamTree.h"
@@ -10,7 +12,7 @@
 class CAppPage;
 class CAppParam;
 class CAppResources;
-class QTreeWidgetItem;
+
 class QWidget;
 
 class EditTreeLink : public CAppLnkParamTree {
@@ -37,7 +39,7 @@ public:
 
   // The node of the parameter at `path` below the root ("" the root),
   // building nodes that wait for their first expansion; null when none.
-  QTreeWidgetItem* FindItem(const std::string& path);
+  QModelIndex FindItem(const std::string& path);
   // Selects that node; false when there is none.
   bool SelectPath(const std::string& path);
   // The properties of the selected node, as a double click opens them.

@@ -42,7 +42,7 @@ class CAppRuleFilter;
 class CAppRuleInitParam;
 class CAppRuleMultiColumns;
 class CAppSheet;
-class QTreeWidgetItem;
+class QModelIndex;
 
 class CAppLnkWnd : public CAppObject {
   APP_DECLARE_DYNCREATE(CAppLnkWnd)
@@ -212,28 +212,21 @@ public:
   int AddItem(CAppCtrlList* list, CAppParam* param, CAppRuleMultiColumns* rule);
   // The row's (node's) parameter; none for row -1 or a null node.
   CAppParam* GetParam(CAppCtrlList* list, int item);
-  CAppParam* GetParam(CAppCtrlTree* tree, QTreeWidgetItem* item);
+  CAppParam* GetParam(CAppCtrlTree* tree, const QModelIndex& item);
   // Fills the list with the children of `group` that CanShowParam accepts
   // through the filter rule `filterKey` (empty: "SYS_FILTER_0").
   void SetValue(CAppCtrlList* list, CAppParamGroup* group, CAppRuleMultiColumns* rule,
                 const std::string& filterKey);
-  // Fills the tree from `group` (ShowGroupInTree from the top), with the
-  // filter rule `filterKey` as for a list.
+  // Shows `group` in the tree: the group a top node, below a node its
+  // children that CanShowParam accepts through the filter rule `filterKey`
+  // (as for a list), sub-groups down to the tree's maximum level. A node
+  // gets its children when first expanded; a small tree shows expanded.
   void SetValue(CAppCtrlTree* tree, CAppParamGroup* group, const std::string& filterKey);
   // The flat display: one top node `text` holding every parameter below
   // `group` that is not a group, whatever its depth; `flatGroup` is the
   // node's parameter.
   void SetValue(CAppCtrlTree* tree, CAppParamGroup* group, CAppParamGroup* flatGroup,
                 const std::string& filterKey, const std::string& text);
-  // A node for `group` below `parent` at `level` unless the tree's maximum
-  // level is reached, then its children (sub-groups recursively). Nodes of
-  // large trees get their children when first expanded.
-  void ShowGroupInTree(CAppCtrlTree* tree, CAppParamGroup* group, QTreeWidgetItem* parent,
-                       CAppRuleFilter* filter, unsigned level);
-  // Adds the leaves below `group` to `parent`, flat.
-  void AddItemFlat(CAppCtrlTree* tree, CAppParamGroup* group, QTreeWidgetItem* parent, CAppRuleFilter* filter);
-  // Builds the children of a node that waited for its first expansion.
-  void ExpandTreeNode(CAppCtrlTree* tree, QTreeWidgetItem* item);
   // Shows the in-place editor of the list's in-place cell for its
   // parameter; FALSE when the cell is not editable. `edited` receives the
   // parameter.
@@ -263,8 +256,9 @@ protected:
 
 private:
   void AttachDescriptionStatics(CAppToolsLnk::View* view);
-  void AddTreeChildren(CAppCtrlTree* tree, CAppParamGroup* group, QTreeWidgetItem* node,
-                       CAppRuleFilter* filter, unsigned level);
+  // The filter rule `filterKey` (empty: "SYS_FILTER_0") of the link's
+  // profile, else of the user parameter's.
+  std::unique_ptr<CAppRuleFilter> FilterOf(const std::string& filterKey);
 
   std::unique_ptr<CAppRuleCheckParam> m_pCheckRule;
   std::unique_ptr<CAppRuleInitParam> m_pInitRule;
@@ -277,8 +271,4 @@ private:
   QPointer<CAppCtrlStatic> m_pHelpStatic;
   QPointer<CAppCtrlStatic> m_pNameStatic;
   unsigned m_nLinkIndex = 0;
-  // The filter of the tree being shown: nodes expanded later use it too.
-  std::unique_ptr<CAppRuleFilter> m_pTreeFilter;
-  // Nodes built by the last tree fill, to decide when to wait for expansion.
-  unsigned m_nTreeNodes = 0;
 };

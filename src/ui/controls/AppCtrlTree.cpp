@@ -2,40 +2,29 @@
 
 #include <QKeyEvent>
 
-#include "appconfig/AppParam.h"
-#include "appconfig/ui/AppLnkWnd.h"
+#include <deque>
+
 #include "AppUiTrace.h"
 #include "controls/AppCtrlMessages.h"
+#include "models/AppParamGroupModel.h"
 #include "platform/AppDialogTemplate.h"
 
-CAppCtrlTree::CAppCtrlTree(QWidget* parent) : QTreeWidget(parent) {
-  setHeaderHidden(true);
-  setColumnCount(1);
-  connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
-    if (current != nullptr && (m_pLink == nullptr || !m_pLink->IsFlagsEnable(CAppLnkWnd::LNK_ACTIVATING))) {
-      Notify(1);
-    }
-  });
-  connect(this, &QTreeWidget::itemDoubleClicked, this, [this] { Notify(0); });
-  connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) {
-    if (IsChildrenPending(item)) emit ChildrenWanted(item);
-  });
-}
-
 namespace {
-constexpr int kPendingRole = Qt::UserRole + 1;
+
+// Trees up to this many nodes show fully expanded; beyond, a node gets its
+// children when the user first expands it.
+constexpr int kEagerTreeNodes = 2000;
+
 }  // namespace
 
-void CAppCtrlTree::SetChildrenPending(QTreeWidgetItem* item, bool pending) {
-  if (item == nullptr) return;
-  item->setData(0, kPendingRole, pending);
-  item->setChildIndicatorPolicy(pending ? QTreeWidgetItem::ShowIndicator
-                                        : QTreeWidgetItem::DontShowIndicatorWhenChildless);
+CAppCtrlTree::CAppCtrlTree(QWidget* parent) : QTreeView(parent) {
+  setHeaderHidden(true);
+  setUniformRowHeights(true);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  connect(this, &QTreeView::doubleClicked, this, [this] { Notify(0); });
 }
 
-bool CAppCtrlTree::IsChildrenPending(const QTreeWidgetItem* item) const {
-  return item != nullptr && item->data(0, kPendingRole).toBool();
-}
+CAppCtrlTree::~CAppCtrlTree() = default;
 
 unsigned CAppCtrlTree::GetCtrlId() const { return AppGetDlgItemId(this); }
 
@@ -44,36 +33,71 @@ void CAppCtrlTree::Notify(int changeType) {
   emit Changed(static_cast<AppCtrlOperation::EN_OPERATION_TYPE>(changeType));
 }
 
-QTreeWidgetItem* CAppCtrlTree::InsertItem(CAppParam* param, QTreeWidgetItem* parent) {
-  auto* item = parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(this);
-  item->setData(0, Qt::UserRole, QVariant::fromValue<quintptr>(reinterpret_cast<quintptr>(param)));
-  RefreshItem(item);
-  return item;
+void CAppCtrlTree::SetImageList(const std::vector<QIcon>& images) {
+  m_images = images;
+  if (m_pModel != nullptr) m_pModel->SetImages(images);
 }
 
-void CAppCtrlTree::RefreshItem(QTreeWidgetItem* item) {
-  if (item == nullptr) return;
-  CAppParam* param = GetParam(item);
-  std::string name = m_pLink != nullptr ? m_pLink->OnUserGetNodeName(param) : std::string();
-  if (name.empty() && param != nullptr) name = param->GetKey();
-  item->setText(0, QString::fromStdString(name));
-  const int icon = m_pLink != nullptr ? m_pLink->OnUserGetNodeIcon(param) : 0;
-  if (icon >= 0 && static_cast<size_t>(icon) < m_images.size()) item->setIcon(0, m_images[static_cast<size_t>(icon)]);
+void CAppCtrlTree::SetGroupModel(CAppParamGroupModel* model) {
+  CAppParamGroupModel* old = m_pModel;
+  m_pModel = model;
+  if (model != nullptr) {
+    model->setParent(this);
+    model->SetImages(m_images);
+  }
+  QItemSelectionModel* oldSelection = selectionModel();
+  setModel(model);
+  delete oldSelection;
+  delete old;
+  ExpandSmallTree();
 }
 
-CAppParam* CAppCtrlTree::GetParam(const QTreeWidgetItem* item) const {
-  if (item == nullptr) return nullptr;
-  return reinterpret_cast<CAppParam*>(item->data(0, Qt::UserRole).value<quintptr>());
+void CAppCtrlTree::RemoveAll() { SetGroupModel(nullptr); }
+
+// Breadth first, so that a large tree still shows its upper levels open.
+void CAppCtrlTree::ExpandSmallTree() {
+  if (m_pModel == nullptr) return;
+  std::deque<QModelIndex> waiting{m_pModel->index(0, 0)};
+  int nodes = 1;
+  while (!waiting.empty()) {
+    const QModelIndex node = waiting.front();
+    waiting.pop_front();
+    if (!node.isValid() || (nodes >= kEagerTreeNodes && node.parent().isValid())) continue;
+    m_pModel->fetchMore(node);
+    const int children = m_pModel->rowCount(node);
+    if (children == 0) continue;
+    expand(node);
+    nodes += children;
+    for (int row = 0; row < children; ++row) {
+      const QModelIndex child = m_pModel->index(row, 0, node);
+      if (m_pModel->hasChildren(child)) waiting.push_back(child);
+    }
+  }
 }
 
-void CAppCtrlTree::SelectItem(QTreeWidgetItem* item) { setCurrentItem(item); }
+CAppParam* CAppCtrlTree::GetParam(const QModelIndex& item) const { return CAppParamGroupModel::ParamOf(item); }
+
+void CAppCtrlTree::SelectItem(const QModelIndex& item) { setCurrentIndex(item); }
+
+QModelIndex CAppCtrlTree::FindItem(const CAppParam* param) const {
+  return m_pModel != nullptr ? m_pModel->IndexOf(param) : QModelIndex();
+}
+
+bool CAppCtrlTree::IsChildrenPending(const QModelIndex& item) const {
+  return m_pModel != nullptr && m_pModel->canFetchMore(item);
+}
+
+void CAppCtrlTree::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+  QTreeView::currentChanged(current, previous);
+  if (current.isValid()) Notify(1);
+}
 
 void CAppCtrlTree::keyPressEvent(QKeyEvent* event) {
-  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentItem() != nullptr) {
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentIndex().isValid()) {
     Notify(0);
     return;
   }
-  QTreeWidget::keyPressEvent(event);
+  QTreeView::keyPressEvent(event);
 }
 
 bool CAppCtrlTree::event(QEvent* event) {
@@ -81,5 +105,5 @@ bool CAppCtrlTree::event(QEvent* event) {
     AppAnswerCtrlMessage(this, message);
     return true;
   }
-  return QTreeWidget::event(event);
+  return QTreeView::event(event);
 }

@@ -2,7 +2,6 @@
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QTreeWidgetItem>
 
 #include <ctime>
 #include <fstream>
@@ -16,6 +15,7 @@
 #include "appconfig/ui/AppCtrlList.h"
 #include "appconfig/ui/AppCtrlTree.h"
 #include "links/AppLnkParamCommon.h"
+#include "models/AppParamGroupModel.h"
 #include "platform/AppImageList.h"
 
 namespace {
@@ -126,12 +126,6 @@ std::vector<DebugRow> ParamRows(CAppParam* param, CAppResources* resources) {
   return rows;
 }
 
-QTreeWidgetItem* TextNode(QTreeWidgetItem* parent, const std::string& text) {
-  auto* node = new QTreeWidgetItem(parent);
-  node->setText(0, QString::fromStdString(text));
-  return node;
-}
-
 std::string Quoted(const char* label, const std::string& text) {
   return std::string(label) + "\"" + text + "\"\r\n";
 }
@@ -201,8 +195,7 @@ void CAppLnkDebug::ShowParamTree() {
   if (CAppParamGroup* group = param->GetGroup()) {
     SetValue(tree, group, "SYS_NO_FILTER");
   } else {
-    tree->RemoveAll();
-    tree->InsertItem(param);
+    tree->SetGroupModel(new CAppParamGroupModel(*this, *param, CAppParamGroupModel::MODE_TREE, nullptr, nullptr));
   }
 }
 
@@ -212,22 +205,24 @@ void CAppLnkDebug::ShowResourcesTree() {
   CAppResources* resources = GetResources();
   APP_CHECK_POINTER(resources);
   SetValue(tree, resources, "SYS_NO_FILTER");
-  QTreeWidgetItem* top = tree->topLevelItem(0);
-  if (top == nullptr) return;
-  QTreeWidgetItem* images = TextNode(top, "ImageList");
+  CAppParamGroupModel* model = tree->GetGroupModel();
+  const QModelIndex top = model->index(0, 0);
+  const auto textNode = [model](const QModelIndex& parent, const std::string& text, const QIcon& icon = QIcon()) {
+    return model->AddTextNode(parent, QString::fromStdString(text), icon);
+  };
+  const QModelIndex images = textNode(top, "ImageList");
   std::map<unsigned, std::string> names;  // by index: the list's order
   for (const auto& [key, index] : resources->GetIconMap()) names.emplace(index, key);
   for (const auto& [index, key] : names) {
-    QTreeWidgetItem* node = TextNode(images, CAppTools::Format("%s (%u)", key.c_str(), index));
-    node->setIcon(0, AppImageListIcon(*resources, index));
+    textNode(images, CAppTools::Format("%s (%u)", key.c_str(), index), AppImageListIcon(*resources, index));
   }
   // The registry's aliases, for every class that made a profile.
-  QTreeWidgetItem* aliases = TextNode(top, "AliasList");
+  const QModelIndex aliases = textNode(top, "AliasList");
   for (POSITION pos = resources->GetStartPosition(); pos != nullptr;) {
     const std::string className = resources->GetNextPtr(pos)->GetKey();
     const std::string alias = CAppDynamic::GetAliasByClass(className);
     if (alias != CAppTools::MakeUpper(className)) {
-      TextNode(aliases, CAppTools::Format("%s (%s)", alias.c_str(), className.c_str()));
+      textNode(aliases, CAppTools::Format("%s (%s)", alias.c_str(), className.c_str()));
     }
   }
 }

@@ -61,7 +61,7 @@ protected:
     });
     if (byDoubleClick) {
       CAppCtrlTree* tree = window->TreeLink()->GetTree();
-      const QPoint node = tree->visualItemRect(tree->GetSelectedItem()).center();
+      const QPoint node = tree->visualRect(tree->GetSelectedItem()).center();
       QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, node);
       QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, node);
     } else {
@@ -77,8 +77,8 @@ protected:
 
   // The text of the tree node at `path`.
   std::string NodeText(const std::string& path) {
-    QTreeWidgetItem* item = window->TreeLink()->FindItem(path);
-    return item != nullptr ? item->text(0).toStdString() : "(none)";
+    const QModelIndex item = window->TreeLink()->FindItem(path);
+    return item.isValid() ? item.data().toString().toStdString() : "(none)";
   }
 
   // Answers the next message box with `button`, noting its text.

@@ -6,8 +6,10 @@
 #include <QTest>
 
 #include "ControlTestSupport.h"
+#include "models/AppParamGroupModel.h"
 #include "platform/AppWindowMessages.h"
 #include "UiTestSupport.h"
+#include "appconfig/AppParamGroup.h"
 #include "appconfig/AppParamNumeric.h"
 #include "appconfig/ui/AppCtrlButton.h"
 #include "appconfig/ui/AppCtrlCheck.h"
@@ -72,11 +74,11 @@ TEST(AppControls, PageWithEveryControl) {
   list->setMinimumHeight(90);
   form->addRow(list);
   auto* tree = new CAppCtrlTree;
-  CAppParamNumeric first("Période");
+  CAppParamGroup first("Période");
   first.SetKey("Periode");
-  QTreeWidgetItem* top = tree->InsertItem(&first);
-  tree->InsertItem(&first, top);
-  tree->expandAll();
+  first.SetAt("Periode", new CAppParamNumeric("Période"));
+  CAppLnkWnd link;
+  tree->SetGroupModel(new CAppParamGroupModel(link, first, CAppParamGroupModel::MODE_TREE, nullptr, nullptr));
   tree->setMinimumHeight(60);
   form->addRow(tree);
   page.resize(420, 620);

@@ -7,8 +7,10 @@
 #include <type_traits>
 
 #include "ControlTestSupport.h"
+#include "models/AppParamGroupModel.h"
 #include "platform/AppWindowMessages.h"
 #include "UiTestSupport.h"
+#include "appconfig/AppParamGroup.h"
 #include "appconfig/AppParamNumeric.h"
 #include "appconfig/ui/AppCtrlButton.h"
 #include "appconfig/ui/AppCtrlCheck.h"
@@ -123,22 +125,23 @@ TEST(AppCtrlStatic, ShowsTextWithUniformLineEnds) {
   EXPECT_EQ(page.control->text(), "Ligne 1\nLigne 2");  // no CR shown
 }
 
-// The tree still asks a link for node names: a stand-in link names them.
+// The tree shows a group's model, whose node names the link gives.
 TEST(AppCtrlTree, NodesAreNamedByTheLinkAndReportSelectionAndProperties) {
   RecordingLink link;
   OnePage<CAppCtrlTree> page(new CAppCtrlTree, 13606);
   link.ConnectCtrl(13606, page.control);
   std::vector<int> kinds;
   QObject::connect(page.control, &CAppCtrlTree::Changed, [&](CAppLnkWnd::EN_OPERATION_TYPE kind) { kinds.push_back(kind); });
-  CAppParamNumeric first("Premier");
+  CAppParamGroup first("Premier");
   first.SetKey("A");
-  CAppParamNumeric second("Second");
-  second.SetKey("B");
-  QTreeWidgetItem* top = page.control->InsertItem(&first);
-  QTreeWidgetItem* child = page.control->InsertItem(&second, top);
-  EXPECT_EQ(top->text(0), "Node A");
-  EXPECT_EQ(page.control->GetParam(child), &second);
-  page.control->expandAll();
+  CAppParam* second = first.SetAt("B", new CAppParamNumeric("Second"));
+  page.control->SetGroupModel(
+      new CAppParamGroupModel(link, first, CAppParamGroupModel::MODE_TREE, nullptr, nullptr));
+  const QModelIndex top = page.control->model()->index(0, 0);
+  const QModelIndex child = page.control->model()->index(0, 0, top);
+  EXPECT_EQ(top.data().toString(), "Node A");
+  EXPECT_EQ(page.control->GetParam(child), second);
+  EXPECT_TRUE(page.control->isExpanded(top)) << "a small tree shows open";
   page.control->SelectItem(child);
   EXPECT_EQ(page.control->GetOnChangeType(), CAppLnkWnd::OPERATION_SELECT);
   EXPECT_EQ(link.changes, std::vector<unsigned>{13606});

@@ -2,7 +2,6 @@
 // Shift in debug mode, and the "Verify.txt" records of its verify page.
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QTreeWidgetItemIterator>
 
 #include <regex>
 
@@ -90,14 +89,14 @@ TEST_F(DebugWindow, ShowsTheParameterItsTreeAndTheResources) {
     ASSERT_TRUE(sheet.SetActivePage(1));
     auto* tree = Item<CAppCtrlTree>(sheet, CAppLnkDebug::ID_TREE);
     ASSERT_NE(tree, nullptr);
-    EXPECT_EQ(tree->topLevelItem(0)->text(0).toStdString(), "CYCLE (CAppParamNumeric) Cycle = 20");
+    EXPECT_EQ(tree->model()->index(0, 0).data().toString().toStdString(), "CYCLE (CAppParamNumeric) Cycle = 20");
     SaveScreenshot(sheet, "tree");
 
     ASSERT_TRUE(sheet.SetActivePage(2));
     tree = Item<CAppCtrlTree>(sheet, CAppLnkDebug::ID_TREE);
     ASSERT_NE(tree, nullptr);
     std::vector<std::string> texts;
-    for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) texts.push_back((*it)->text(0).toStdString());
+    for (const auto& [node, depth] : Nodes(tree)) texts.push_back(node.data().toString().toStdString());
     auto has = [&](const std::string& text) { return std::find(texts.begin(), texts.end(), text) != texts.end(); };
     EXPECT_TRUE(has("ImageList"));
     EXPECT_TRUE(has("AliasList"));

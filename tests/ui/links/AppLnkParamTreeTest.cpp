@@ -1,7 +1,6 @@
 // The tree link on the plant of the bundled description: levels cut at
 // "SYS_MAX_LVL", node names and icons, properties of a node.
 #include <QTabBar>
-#include <QTreeWidgetItemIterator>
 
 #include "GroupLinkFixture.h"
 #include "appconfig/AppParamValue.h"
@@ -16,23 +15,17 @@ CAppCtrlTree* SheetTree(CAppSheet& sheet) { return Item<CAppCtrlTree>(sheet, 136
 
 std::vector<std::string> NodeTexts(CAppCtrlTree* tree) {
   std::vector<std::string> texts;
-  for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) {
-    std::string indent(2 * static_cast<std::size_t>([&] {
-                         int depth = 0;
-                         for (QTreeWidgetItem* up = (*it)->parent(); up != nullptr; up = up->parent()) ++depth;
-                         return depth;
-                       }()),
-                       ' ');
-    texts.push_back(indent + (*it)->text(0).toStdString());
+  for (const auto& [node, depth] : GroupLinks::Nodes(tree)) {
+    texts.push_back(std::string(2 * static_cast<std::size_t>(depth), ' ') + node.data().toString().toStdString());
   }
   return texts;
 }
 
-QTreeWidgetItem* NodeOf(CAppCtrlTree* tree, const CAppParam* param) {
-  for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) {
-    if (tree->GetParam(*it) == param) return *it;
+QModelIndex NodeOf(CAppCtrlTree* tree, const CAppParam* param) {
+  for (const auto& [node, depth] : GroupLinks::Nodes(tree)) {
+    if (tree->GetParam(node) == param) return node;
   }
-  return nullptr;
+  return {};
 }
 
 }  // namespace
@@ -46,7 +39,7 @@ TEST_F(TreeLinks, LevelsStopAtTheProfilesMaximumWithLeavesNamedByValue) {
       CAppCtrlTree* tree = SheetTree(sheet);
       ASSERT_NE(tree, nullptr);
       shown = NodeTexts(tree);
-      EXPECT_FALSE(tree->topLevelItem(0)->icon(0).isNull());
+      EXPECT_FALSE(tree->model()->index(0, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
       if (screenshot) SaveScreenshot(sheet);
       ClickOk(sheet);
     }), 1);
@@ -77,18 +70,18 @@ TEST_F(TreeLinks, PropertiesOfANodeOpenItsSheetAndShowTheNewValue) {
   TestRecordingLink::Current().writeOnChange = true;
   EXPECT_EQ(OpenSheet(resources, plant.get(), [&](CAppSheet& sheet) {
     CAppCtrlTree* tree = SheetTree(sheet);
-    QTreeWidgetItem* node = NodeOf(tree, site);
-    ASSERT_NE(node, nullptr);
+    const QModelIndex node = NodeOf(tree, site);
+    ASSERT_TRUE(node.isValid());
     tree->SelectItem(node);
     WhenSheet([&](CAppSheet& nodeSheet) {
       EXPECT_EQ(nodeSheet.windowTitle(), "Site");
       QTest::keyClicks(nodeSheet.GetAppPage(-1)->findChild<TestEdit*>(), "-Est");
       ClickOk(nodeSheet);
     });
-    emit tree->itemDoubleClicked(node, 0);
-    QTreeWidgetItem* again = NodeOf(tree, site);
-    ASSERT_NE(again, nullptr);
-    EXPECT_EQ(again->text(0).toStdString(), "Site : Lyon-Est");
+    emit tree->doubleClicked(node);
+    const QModelIndex again = NodeOf(tree, site);
+    ASSERT_TRUE(again.isValid());
+    EXPECT_EQ(again.data().toString().toStdString(), "Site : Lyon-Est");
     ClickOk(sheet);
   }), 1);
   EXPECT_EQ(site->GetVariant().GetStringRef(), "Lyon-Est");
@@ -107,17 +100,18 @@ TEST_F(TreeLinks, LargeTreesBuildChildNodesWhenFirstExpanded) {
   resources.FindProfile(&root)->FindChild("SYS_LINK_0")->SetName("Tree");
   OpenSheet(resources, &root, [&](CAppSheet& sheet) {
     CAppCtrlTree* tree = SheetTree(sheet);
-    QTreeWidgetItem* top = tree->topLevelItem(0);
-    ASSERT_EQ(top->childCount(), 300);
-    QTreeWidgetItem* first = top->child(0);
-    QTreeWidgetItem* last = top->child(299);
-    EXPECT_EQ(first->childCount(), 10);
-    EXPECT_TRUE(first->isExpanded());
-    EXPECT_EQ(last->childCount(), 0);
+    QAbstractItemModel* model = tree->model();
+    const QModelIndex top = model->index(0, 0);
+    ASSERT_EQ(model->rowCount(top), 300);
+    const QModelIndex first = model->index(0, 0, top);
+    const QModelIndex last = model->index(299, 0, top);
+    EXPECT_EQ(model->rowCount(first), 10);
+    EXPECT_TRUE(tree->isExpanded(first));
+    EXPECT_EQ(model->rowCount(last), 0);
     EXPECT_TRUE(tree->IsChildrenPending(last));
-    last->setExpanded(true);
-    EXPECT_EQ(last->childCount(), 10);
-    EXPECT_EQ(last->child(9)->text(0).toStdString(), "Valeur : x");
+    tree->expand(last);
+    EXPECT_EQ(model->rowCount(last), 10);
+    EXPECT_EQ(model->index(9, 0, last).data().toString().toStdString(), "Valeur : x");
     ClickOk(sheet);
   });
 }
@@ -142,9 +136,9 @@ TEST_F(TreeLinks, ACancelledRowInAGroupsSheetLeavesNoNodeOrRowBehind) {
     ClickCancel(tableSheet);
   };
   const auto touchEveryNode = [](CAppCtrlTree* tree) {
-    for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) {
-      tree->SelectItem(*it);
-      (*it)->setExpanded(true);
+    for (const auto& [node, depth] : Nodes(tree)) {
+      tree->SelectItem(node);
+      tree->expand(node);
     }
   };
   std::vector<std::string> walked;
@@ -152,7 +146,7 @@ TEST_F(TreeLinks, ACancelledRowInAGroupsSheetLeavesNoNodeOrRowBehind) {
     CAppCtrlTree* tree = SheetTree(sheet);
     tree->SelectItem(NodeOf(tree, table));
     WhenSheet(addRowAndCancel);
-    emit tree->itemDoubleClicked(NodeOf(tree, table), 0);
+    emit tree->doubleClicked(NodeOf(tree, table));
     EXPECT_EQ(ChildKeys(table), (std::vector<std::string>{"STATION_TEMPLATE", "STATION_0", "STATION_1"}));
     touchEveryNode(tree);
 
@@ -169,7 +163,7 @@ TEST_F(TreeLinks, ACancelledRowInAGroupsSheetLeavesNoNodeOrRowBehind) {
       });
       Click(tableSheet.GetButton(CAppSheet::ID_NEXT));
     });
-    emit tree->itemDoubleClicked(NodeOf(tree, table), 0);
+    emit tree->doubleClicked(NodeOf(tree, table));
     touchEveryNode(tree);
 
     QTabBar* tabs = sheet.GetTabWidget()->tabBar();

@@ -48,6 +48,20 @@ public:
     }
     return keys;
   }
+  // The tree's nodes built so far, depth first, each with its depth.
+  static std::vector<std::pair<QModelIndex, int>> Nodes(CAppCtrlTree* tree) {
+    std::vector<std::pair<QModelIndex, int>> nodes;
+    const QAbstractItemModel* model = tree->model();
+    const auto walk = [&](const auto& self, const QModelIndex& parent, int depth) -> void {
+      for (int row = 0; model != nullptr && row < model->rowCount(parent); ++row) {
+        const QModelIndex node = model->index(row, 0, parent);
+        nodes.emplace_back(node, depth);
+        self(self, node, depth + 1);
+      }
+    };
+    walk(walk, QModelIndex(), 0);
+    return nodes;
+  }
   static std::vector<std::string> ChildKeys(CAppParam* group) { return KeysOf(*group->GetGroup()); }
   static std::string Cell(CAppCtrlList* list, int row, int column) {
     return list->GetItemText(row, column).toStdString();
