@@ -134,10 +134,6 @@ struct CAppCtrlEditDump::Impl {
   }
 
   void SwitchArea(int area) { cursor.SetArea(MakeGrid(), area); }
-  void SwitchAreaAndShow(int area) {
-    SwitchArea(area);
-    ShowCaret();
-  }
 
   template <class Change>
   void ChangeWordFormat(Change change) {
@@ -255,11 +251,15 @@ struct CAppCtrlEditDump::Impl {
     q->viewport()->update();
   }
 
+  // Tab goes from the data to the ascii column, Shift+Tab back, then out.
   void TabKey(bool forward) {
-    const int area = cursor.Area();
-    if (forward && area == AREA_DATA && options.ascii) return SwitchAreaAndShow(AREA_ASCII);
-    if (!forward && area == AREA_ASCII && options.data) return SwitchAreaAndShow(AREA_DATA);
-    if (!exclusive) q->focusNextPrevChild(forward);
+    const int other = forward ? AREA_ASCII : AREA_DATA;
+    if (cursor.Area() != other && (forward ? options.ascii : options.data)) {
+      SwitchArea(other);
+      ShowCaret();
+    } else if (!exclusive) {
+      q->focusNextPrevChild(forward);
+    }
   }
 
   // The edit commands refuse a read-only control themselves.
