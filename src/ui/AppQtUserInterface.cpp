@@ -127,7 +127,7 @@ int CAppQtUserInterface::OnProperties(CAppResources& resources, CAppParam* param
   auto initRule = CAppRule::FindRule<CAppRuleInitParam>(&resources, profile, "SYS_INIT");
   if (initRule != nullptr) initRule->SetParam(param);
 
-  // The links outlive the pages, which go when the sheet is done, however.
+  // The links outlive the pages, which go however the sheet ends.
   LinkList links;
   const auto removePages = qScopeGuard([sheet] { sheet->RemoveAll(); });
   links = CreateLinks(resources, param, profile, initRule.get(), *sheet);

@@ -39,7 +39,7 @@ class QWidget;
 // Null resources throw "Bad pointer".
 void AppLnkCreateProfile(CAppResources* resources, const char* className);
 
-// The pointer, which null makes throw "Bad pointer".
+// The pointer itself; a null one throws "Bad pointer".
 template <class T>
 T* AppChecked(T* pointer) {
   APP_CHECK_POINTER(pointer);
