@@ -1,6 +1,7 @@
-// The list control on Qt's offscreen platform: filled with rows of three
-// columns and shown, as a list link does on activation, and scrolled page by
-// page from the first to the last page of a long list.
+// The list control on Qt's offscreen platform: filled by hand with rows of
+// three columns and shown, as a host does on activation; and showing a
+// group of numbers through the group's model, as a list link does, scrolled
+// page by page from the first to the last page.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -15,7 +16,11 @@
 #include <vector>
 
 #include "BenchQtMain.h"
+#include "appconfig/AppParamGroup.h"
+#include "appconfig/AppParamNumeric.h"
 #include "appconfig/ui/AppCtrlList.h"
+#include "appconfig/ui/AppLnkWnd.h"
+#include "models/AppParamGroupModel.h"
 #include "platform/AppWindowMessages.h"
 
 namespace {
@@ -68,13 +73,32 @@ void BM_CtrlList_FillShow(benchmark::State& state) {
 }
 BENCHMARK(BM_CtrlList_FillShow)->Arg(10000)->Arg(kLongList)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+std::unique_ptr<CAppParamGroup> Numbers(int count) {
+  auto group = std::make_unique<CAppParamGroup>("Groupe");
+  group->Reserve(static_cast<unsigned>(count));
+  for (int i = 0; i < count; ++i) {
+    auto* number = group->SetAt("P" + std::to_string(i), new CAppParamNumeric("Paramètre " + std::to_string(i)));
+    number->SetType(CAppTools::Type("UI2"));
+    number->SetVariant(CAppVariant(static_cast<std::uint32_t>(i % 1000)));
+    number->SetUnit("ms");
+  }
+  return group;
+}
+
 // One iteration: every page from the first to the last, each scrolled to
 // and repainted and timed on its own; the counters give the median, the
 // 99th percentile and the slowest repaint in milliseconds (the slowest is
 // the one a busy machine spoils first).
 void BM_CtrlList_ScrollRepaint_100000(benchmark::State& state) {
+  const auto group = Numbers(kLongList);
+  CAppLnkWnd link;
   CAppCtrlList list(1);
-  FillAndShow(list, kLongList);
+  list.resize(480, 360);
+  list.show();
+  SendAppMessage(&list, AppWindowMessage::CtrlBeginActivate, 0, 0);
+  list.SetGroupModel(new CAppParamGroupModel(link, *group, CAppParamGroupModel::MODE_LIST, nullptr, nullptr));
+  SendAppMessage(&list, AppWindowMessage::CtrlEndActivate, 0, 0);
+  QApplication::processEvents();
   QScrollBar* bar = list.verticalScrollBar();
   std::vector<double> times;
   std::vector<double> cpuTimes;

@@ -160,7 +160,7 @@ TEST(ListExchGroup, FillsTheListWithTheGroupsChildren) {
   ASSERT_EQ(list.GetCount(), 2) << "hidden children are not shown";
   EXPECT_EQ(list.GetItemText(0, 0), "A");
   EXPECT_EQ(list.GetItemText(1, 1), "3");
-  EXPECT_EQ(reinterpret_cast<CAppParam*>(list.GetValue(1)), group.FindChild("B"));
+  EXPECT_EQ(list.GetParam(1), group.FindChild("B"));
   EXPECT_TRUE(exchange.CtrlToParam());
   auto numeric = MakeNumeric("N", 0, 3, 1);
   ExpectBadPointer([&] { exchange.SetParam(numeric.get()); });

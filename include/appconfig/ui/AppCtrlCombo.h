@@ -1,5 +1,6 @@
 // A drop-down list of items that carry a 32-bit number each, attached to a
-// dialog item or created by a list to edit one cell in place.
+// dialog item or a list cell's editor (in place: a choice is not signalled,
+// its host reads it on commit).
 //
 // Between "wmCtrlBeginActivate" and "wmCtrlEndActivate" (while its page
 // shows new values), SetCurrentItem only remembers the index; the end
@@ -8,12 +9,7 @@
 
 #include <QComboBox>
 
-#include <memory>
 #include <string>
-#include <vector>
-
-class CAppCtrlList;
-class CAppInPlaceEdit;
 
 class CAppCtrlCombo : public QComboBox {
   Q_OBJECT
@@ -36,14 +32,8 @@ public:
   int SetCurrentItem(int index);
 
   // In-place mode, for a list cell.
-  void SetIsEditInPlace(int inPlace);
-  int GetIsEditInPlace() const;
-  void SetListCtrl(CAppCtrlList* list);
-  // The texts, item data their index, and the current one selected.
-  void FillInPlaceCombo(const std::vector<std::string>& texts, int current);
-  // Commits a changed choice to the list; FALSE (choice restored) when the
-  // list refuses it.
-  int EndCurrentEdit();
+  void SetIsEditInPlace(int inPlace) { m_bInPlace = inPlace != 0; }
+  int GetIsEditInPlace() const { return m_bInPlace ? 1 : 0; }
 
 signals:
   // The user chose an item (not in place).
@@ -51,8 +41,6 @@ signals:
 
 protected:
   bool event(QEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
-  void focusOutEvent(QFocusEvent* event) override;
 
 private:
   void OnActivated(int index);
@@ -60,6 +48,5 @@ private:
 
   bool m_bActivating = false;
   int m_nCurrent = -1;
-  int m_nInitial = -1;
-  std::unique_ptr<CAppInPlaceEdit> m_pInPlace;
+  bool m_bInPlace = false;
 };

@@ -4,13 +4,14 @@
 // Attached to a dialog item, it checks the text as the user types: an
 // unreadable text shows the error colours, keeps the last accepted value and
 // reports the error (ErrorReported), for the link to lock the sheet's
-// buttons until the text reads again. Created by a list to edit one cell (in place), it commits to the
-// list on Enter, Tab or focus loss and gives up on Escape or the wheel.
+// buttons until the text reads again. In place (a list cell's editor) it
+// reports nothing and shows no error colours: its host reads it on commit;
+// the base button then converts the typed value, and the edit widens to
+// its text.
 #pragma once
 
 #include <QLineEdit>
 
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,8 +19,6 @@
 #include "appconfig/AppTools.h"
 #include "appconfig/AppVariant.h"
 
-class CAppCtrlList;
-class CAppInPlaceEdit;
 class QToolButton;
 
 class CAppCtrlEditNumeric : public QLineEdit {
@@ -50,12 +49,7 @@ public:
 
   // In-place mode, for a list cell.
   void SetIsEditInPlace(int inPlace);
-  int GetIsEditInPlace() const;
-  void SetListCtrl(CAppCtrlList* list);
-  void SetInPlaceDefaultText(const std::string& text);
-  // Commits the text to the list when it changed; FALSE (text selected)
-  // when the text does not read or the list refuses it.
-  int EndCurrentEdit();
+  int GetIsEditInPlace() const { return m_bInPlace ? 1 : 0; }
 
   // The base button; null without one.
   QToolButton* GetBaseButton() const { return m_pBaseButton; }
@@ -70,10 +64,7 @@ signals:
 
 protected:
   bool event(QEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
-  void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
-  void wheelEvent(QWheelEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void changeEvent(QEvent* event) override;
 
@@ -97,6 +88,5 @@ private:
   QToolButton* m_pBaseButton = nullptr;
   bool m_bLock = false;
   bool m_bNotifyOnChange = true;
-  QString m_strInitial;
-  std::unique_ptr<CAppInPlaceEdit> m_pInPlace;
+  bool m_bInPlace = false;
 };

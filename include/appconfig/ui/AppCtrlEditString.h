@@ -1,14 +1,10 @@
-// A single-line editor of free text, attached to a dialog item or created
-// by a list to edit one cell in place.
+// A single-line editor of free text, attached to a dialog item or a list
+// cell's editor (in place: it reports nothing and widens to its text).
 #pragma once
 
 #include <QLineEdit>
 
-#include <memory>
 #include <string>
-
-class CAppCtrlList;
-class CAppInPlaceEdit;
 
 class CAppCtrlEditString : public QLineEdit {
   Q_OBJECT
@@ -24,13 +20,8 @@ public:
   // keystroke.
   void SetModeOnKillFocus(int onKillFocus) { m_bNotifyOnKillFocus = onKillFocus != 0; }
 
-  void SetIsEditInPlace(int inPlace);
-  int GetIsEditInPlace() const;
-  void SetListCtrl(CAppCtrlList* list);
-  void SetInPlaceDefaultText(const std::string& text) { m_strInitial = QString::fromStdString(text); }
-  // Commits a changed text to the list; a refusal puts the initial text
-  // back, selects it and answers FALSE.
-  int EndCurrentEdit();
+  void SetIsEditInPlace(int inPlace) { m_bInPlace = inPlace != 0; }
+  int GetIsEditInPlace() const { return m_bInPlace ? 1 : 0; }
   unsigned GetCtrlId() const;
 
 signals:
@@ -39,16 +30,12 @@ signals:
 
 protected:
   bool event(QEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
-  void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
-  void wheelEvent(QWheelEvent* event) override;
 
 private:
   void OnTextEdited();
   void ResizeEdit();
 
   bool m_bNotifyOnKillFocus = false;
-  QString m_strInitial;
-  std::unique_ptr<CAppInPlaceEdit> m_pInPlace;
+  bool m_bInPlace = false;
 };

@@ -1,12 +1,13 @@
-// The list of a link page: parameter rows in columns, in select, check or
-// disable mode, with in-place editors for a cell.
+// The list of a link page: rows in columns, in select, check or disable
+// mode. A link shows a parameter group in it as a view of the group's
+// model, whose value cells edit in place; a host may also fill rows by
+// hand (the texts and data of each row its own).
 //
 // User actions are signalled (Changed) with a change kind, also kept for
-// GetOnChangeType: 1 a row was selected, 0 the properties action
-// (double click, Space, the menu's first command), 2 an in-place edit is to
-// begin (the link then shows an editor with ShowEditString, ShowEditNumeric,
-// ShowCombo or ShowAddressEdit), 3 an editor committed its text (read it
-// with GetInPlaceValue; the link answers whether it takes it).
+// GetOnChangeType: 1 a row was selected, 0 the properties action (double
+// click, Space, the menu's first command), 2 a cell's editor is about to
+// open (the host may refuse it), 3 an editor's value was written to its
+// parameter.
 #pragma once
 
 #include <QPointer>
@@ -15,17 +16,12 @@
 #include <string>
 #include <vector>
 
-#include "appconfig/AppTools.h"
-#include "appconfig/AppVariant.h"
 #include "appconfig/ui/AppCtrlOperation.h"
 #include "appconfig/ui/ListCtrlStyled.h"
 
 class CAppParam;
-
-class CAppCtrlCombo;
-class CAppCtrlEditNumeric;
-class CAppCtrlEditString;
-class CAppMaskAddrCtl;
+class CAppParamDelegate;
+class CAppParamGroupModel;
 class QAbstractButton;
 class QMenu;
 
@@ -42,6 +38,10 @@ public:
   unsigned GetCtrlId() const;
 
   // --- Rows and columns --------------------------------------------------------------
+  // Shows `model` (the list owns it from then on) instead of the rows
+  // filled by hand; null goes back to those, emptied.
+  void SetGroupModel(CAppParamGroupModel* model);
+  CAppParamGroupModel* GetGroupModel() const { return m_pGroupModel; }
   int AddColumn(const std::string& title);
   int AddItem(unsigned long data, const std::string& label, int image = -1);
   void SetText(const std::string& text, int row, int column);
@@ -53,7 +53,7 @@ public:
   int AddParamItem(CAppParam* param, const std::string& label, int image = -1);
   CAppParam* GetParam(int row = -1) const;
   void SetImageIndex(unsigned image, int row);
-  void SetImageList(const std::vector<QIcon>& images) { SetImages(images); }
+  void SetImageList(const std::vector<QIcon>& images);
   void RemoveItem(int row);
   void RemoveAll();
   int GetCount() const { return GetItemCount(); }
@@ -77,34 +77,18 @@ public:
   int GetOnChangeType() const { return m_nChangeType; }
 
   // --- In-place editing ---------------------------------------------------------------------
-  // Starts editing a cell: asks the link (change kind 2) and answers its
-  // verdict. A column that does not exist hands the focus to the link's
-  // previous (row below 1) or next control and answers TRUE.
+  // Opens the cell's editor, when the group model lets it edit and the host
+  // agrees (change kind 2); TRUE when it opened. A column that does not
+  // exist hands the focus to the page's previous (row below 1) or next
+  // control and answers TRUE. Tab in an editor commits and moves to the
+  // next (Shift: previous) editable cell; past the last row the focus goes
+  // to the next control, before the first to the previous one.
   int EditSubItem(int row, int column);
-  // Tab in an editor: the next (previous) cell that accepts editing; past
-  // the last row the link's next control, before the first its previous one.
-  void OnEditInPlaceTab();
-  void OnEditInPlaceTab(bool previous);
-  // An editor commits `text` (change kind 3); the link's verdict.
-  int EndCurrentEdit(const std::string& text);
   // Closes the open editor, if any, without committing.
   void OnExitInPlaceControl();
   QWidget* GetInPlaceEditor() const { return m_pEditor; }
-
-  CAppCtrlEditString* ShowEditString(unsigned maxChars = 0);
-  CAppCtrlEditNumeric* ShowEditNumeric(const CAppVariant& value, CAppTools::EN_BASE base, int validBases);
-  CAppCtrlCombo* ShowCombo(const std::vector<std::string>& texts, int current);
-  CAppMaskAddrCtl* ShowAddressEdit(const std::vector<std::uint8_t>& bytes, unsigned fieldCount,
-                                   char separator, const std::string& format, unsigned maximum);
-
   int GetInPlaceRow() const { return m_nInPlaceRow; }
   int GetInPlaceColumn() const { return m_nInPlaceColumn; }
-  std::string GetInPlaceValue() const { return m_strInPlaceValue; }
-  void SetInPlaceValue(const std::string& value) { m_strInPlaceValue = value; }
-  CAppTools::EN_BASE GetInPlaceBase() const { return m_nInPlaceBase; }
-  void SetInPlaceBase(CAppTools::EN_BASE base) { m_nInPlaceBase = base; }
-  std::vector<std::uint8_t> GetInPlaceArray() const { return m_inPlaceArray; }
-  void SetInPlaceArray(const std::vector<std::uint8_t>& bytes) { m_inPlaceArray = bytes; }
 
   // Scrolls so that the column shows; FALSE when there is no such column.
   int EnsureColumnVisible(int column, int partialOk = 0);
@@ -137,6 +121,8 @@ signals:
 
 protected:
   bool event(QEvent* event) override;
+  void commitData(QWidget* editor) override;
+  void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
   void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -144,14 +130,11 @@ protected:
   void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
-  QWidget* CreateEditor(QWidget* parent, const QModelIndex& index);
-  // Over the in-place cell; false (the editor deleted) without that cell.
-  bool OpenEditor(QWidget* editor);
-  bool CommitEditor();
   int Notify(int changeType);
   void UpdateColours();
   void OnEndActivate();
   int FirstValueColumn() const;
+  void EditNextCell(bool previous);
 
   // Between "wmCtrlBeginActivate" and "wmCtrlEndActivate": its page shows
   // new values, which are no user selection.
@@ -165,11 +148,11 @@ private:
   int m_nChangeType = 0;
   int m_nInPlaceRow = -1;
   int m_nInPlaceColumn = -1;
-  std::string m_strInPlaceValue;
-  CAppTools::EN_BASE m_nInPlaceBase = CAppTools::BASE_DEC;
-  std::vector<std::uint8_t> m_inPlaceArray;
   QPointer<QWidget> m_pEditor;
-  // The editor the next delegate call makes.
-  QWidget* m_pPendingEditor = nullptr;
+  CAppParamDelegate* m_pDelegate;
+  // What the editor's last commit did, for the close that follows it.
+  int m_nLastCommit = 0;
+  CAppParamGroupModel* m_pGroupModel = nullptr;
+  std::vector<QIcon> m_images;
   QMenu* m_pMenu = nullptr;
 };

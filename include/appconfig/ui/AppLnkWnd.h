@@ -213,8 +213,9 @@ public:
   // The row's (node's) parameter; none for row -1 or a null node.
   CAppParam* GetParam(CAppCtrlList* list, int item);
   CAppParam* GetParam(CAppCtrlTree* tree, const QModelIndex& item);
-  // Fills the list with the children of `group` that CanShowParam accepts
-  // through the filter rule `filterKey` (empty: "SYS_FILTER_0").
+  // Shows `group` in the list: a row for each child that CanShowParam
+  // accepts through the filter rule `filterKey` (empty: "SYS_FILTER_0"),
+  // its texts from the rule, else DefaultValueColumn; values edit in place.
   void SetValue(CAppCtrlList* list, CAppParamGroup* group, CAppRuleMultiColumns* rule,
                 const std::string& filterKey);
   // Shows `group` in the tree: the group a top node, below a node its
@@ -227,15 +228,9 @@ public:
   // node's parameter.
   void SetValue(CAppCtrlTree* tree, CAppParamGroup* group, CAppParamGroup* flatGroup,
                 const std::string& filterKey, const std::string& text);
-  // Shows the in-place editor of the list's in-place cell for its
-  // parameter; FALSE when the cell is not editable. `edited` receives the
-  // parameter.
-  int BeginEditInPlace(CAppCtrlList* list, CAppRuleMultiColumns* rule, CAppParam** edited = nullptr);
-  // Stores the committed text in the cell's parameter; FALSE refuses it
-  // (the editor stays open).
-  int EndEditInPlace(CAppCtrlList* list, CAppRuleMultiColumns* rule);
-  // Selection, begin and end of an in-place edit of list `ctrlId`; FALSE
-  // when anything throws.
+  // The selection (its description shown) and the start of an in-place
+  // edit (the edited parameter's description shown) of list `ctrlId`;
+  // FALSE when anything throws.
   int OnListChange(unsigned ctrlId, CAppRuleMultiColumns* rule);
   // The properties of the selected row, then of the next or previous rows
   // as the sheet's Next and Previous buttons ask. The last sheet result.

@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-class CAppCtrlList;
 class CAppMaskAddrCtl;
 class QLabel;
 
@@ -38,7 +37,6 @@ public:
 protected:
   bool event(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
-  void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
 
 private:
@@ -60,10 +58,11 @@ public:
                            QWidget* parent = nullptr);
   ~CAppMaskAddrCtl() override;
 
-  // In place the control is drawn thinner, to fit a list row.
+  // In place the control is drawn thinner, to fit a list row, and a
+  // field's Tab, Enter and Escape and the focus leaving the control reach
+  // the control itself, for its host.
   void SetIsEditInPlace(int inPlace);
   int IsEditInPlace() const { return m_bInPlace ? 1 : 0; }
-  void SetListCtrlPtr(CAppCtrlList* list) { m_pList = list; }
 
   // Reads every field into `address`; TRUE when all are valid. Otherwise the
   // record names the first invalid field, which takes the focus with its
@@ -75,12 +74,8 @@ public:
   int GetData(std::vector<std::uint8_t>& bytes);
   // The fields from the first field-count bytes (missing ones left alone).
   void SetData(const std::vector<std::uint8_t>& bytes);
-  void SetDefaultData(const std::vector<std::uint8_t>& bytes) { m_defaultData = bytes; }
   void SetReadOnly(int readOnly);
   int IsReadOnly() const { return m_bReadOnly ? 1 : 0; }
-  // In place: commits valid data to the list; FALSE for invalid data or a
-  // refusal (which restores the default data).
-  int EndCurrentEdit();
 
   CAppMaskAddrEdit* GetEditControl(unsigned index) const;
   unsigned GetFieldCount() const { return static_cast<unsigned>(m_fields.size()); }
@@ -100,8 +95,7 @@ public:
   void OnFieldTab(bool previous);
   void OnFieldEnter();
   void OnFieldEscape();
-  void OnFieldFocusIn();
-  void OnFieldFocusOut();
+  void OnFieldFocusOut(Qt::FocusReason reason);
 
 protected:
   bool event(QEvent* event) override;
@@ -112,19 +106,17 @@ private:
   bool ParseAddressPart(unsigned index, std::uint32_t& value) const;
   std::string FormatValue(std::uint32_t value) const;
   void ShowFieldError(unsigned index, std::uint32_t value);
-  void CloseInPlace();
+  void HandKeyToHost(int key, Qt::KeyboardModifiers modifiers);
   void MoveFocusOut(bool previous);
 
   std::vector<CAppMaskAddrEdit*> m_fields;
   std::vector<QLabel*> m_separators;
-  std::vector<std::uint8_t> m_defaultData;
   std::string m_strFormat;
   char m_cSeparator;
   unsigned m_nMaximum;
   bool m_bHexa = false;
   unsigned m_nFieldWidth = 3;
   bool m_bInPlace = false;
-  CAppCtrlList* m_pList = nullptr;
   bool m_bReadOnly = false;
   bool m_bIgnoreFocusLoss = false;
   bool m_bSave = true;

@@ -1,8 +1,9 @@
 // A report-style list with styles per cell, row and column.
 //
 // The rows live in a table model and a tree view without branches shows
-// them, asking only for the rows on screen, so that a list of a hundred
-// thousand rows costs what a short one does. A style (text and background
+// them, asking only for the rows on screen. A derived list may show
+// another model instead; the counts and texts then are that model's, and
+// the row and style setters have nothing to act on. A style (text and background
 // colours, style flags and font, each also for the selected state) may be
 // set on a cell, a row or a column; when drawn, a cell's style wins over its
 // row's, which wins over its column's. Styles travel with their rows through
@@ -73,6 +74,8 @@ public:
   void SetImages(const std::vector<QIcon>& images);
 
 protected:
+  // With a delegate of the derived list's own (the list owns it).
+  CListCtrlStyled(QWidget* parent, CListStyledDelegate* delegate);
   CListStyledModel* StyledModel() const { return m_pModel; }
   CListStyledDelegate* StyledDelegate() const { return m_pDelegate; }
 

@@ -9,7 +9,6 @@
 #include "appconfig/AppException.h"
 #include "appconfig/ui/AppCtrlList.h"
 #include "controls/AppCtrlMessages.h"
-#include "controls/AppInPlaceEdit.h"
 #include "platform/AppDialogTemplate.h"
 #include "platform/AppWindowMessages.h"
 
@@ -48,9 +47,7 @@ std::string FormatInBase(const CAppVariant& value, const CAppTools::Type& type, 
 
 CAppCtrlEditNumeric::CAppCtrlEditNumeric(int withBaseButton, unsigned maxChars, QWidget* parent)
     : QLineEdit(parent), m_bases(kDefaultBases), m_nMaxChars(maxChars),
-      m_bWithBaseButton(withBaseButton != 0),
-      m_pInPlace(std::make_unique<CAppInPlaceEdit>(
-          this, [this] { return EndCurrentEdit(); }, [this] { WriteLocked(m_strInitial); })) {
+      m_bWithBaseButton(withBaseButton != 0) {
   if (m_nMaxChars > 0) setMaxLength(static_cast<int>(m_nMaxChars));
   if (m_bWithBaseButton) {
     // Inside the edit's right end, so that it moves and hides with the edit
@@ -121,7 +118,7 @@ void CAppCtrlEditNumeric::Refresh() {
     text = "###";
   }
   WriteLocked(QString::fromStdString(text));
-  if (!m_pInPlace->IsOn()) emit ErrorReported(m_bError);
+  if (!m_bInPlace) emit ErrorReported(m_bError);
   UpdateColours();
 }
 
@@ -160,7 +157,7 @@ CAppVariant CAppCtrlEditNumeric::GetCtrlValue() {
 // --- User input --------------------------------------------------------------------------
 
 void CAppCtrlEditNumeric::OnTextChanged() {
-  if (m_pInPlace->IsOn()) {
+  if (m_bInPlace) {
     ResizeEdit();
     return;
   }
@@ -178,7 +175,7 @@ void CAppCtrlEditNumeric::OnTextChanged() {
 
 void CAppCtrlEditNumeric::OnBaseClicked() {
   if (m_bases.size() < 2) return;
-  if (m_pInPlace->IsOn()) {
+  if (m_bInPlace) {
     CAppVariant read = GetCtrlValue();
     if (m_bError) {
       UpdateColours();
@@ -211,7 +208,7 @@ void CAppCtrlEditNumeric::PlaceBaseButton() {
 
 void CAppCtrlEditNumeric::UpdateColours() {
   QPalette colours = QApplication::palette(this);
-  if (m_bError && !m_pInPlace->IsOn()) {
+  if (m_bError && !m_bInPlace) {
     colours.setColor(QPalette::Base, colours.color(QPalette::Highlight));
     colours.setColor(QPalette::Text, colours.color(QPalette::HighlightedText));
   } else if (!isEnabled()) {
@@ -224,36 +221,9 @@ void CAppCtrlEditNumeric::UpdateColours() {
 // --- In place ------------------------------------------------------------------------------
 
 void CAppCtrlEditNumeric::SetIsEditInPlace(int inPlace) {
-  m_pInPlace->SetOn(inPlace != 0);
-  m_bNotifyOnChange = !m_pInPlace->IsOn();
+  m_bInPlace = inPlace != 0;
+  m_bNotifyOnChange = !m_bInPlace;
   UpdateColours();
-}
-
-int CAppCtrlEditNumeric::GetIsEditInPlace() const { return m_pInPlace->IsOn() ? 1 : 0; }
-void CAppCtrlEditNumeric::SetListCtrl(CAppCtrlList* list) { m_pInPlace->SetList(list); }
-
-void CAppCtrlEditNumeric::SetInPlaceDefaultText(const std::string& text) {
-  m_strInitial = QString::fromStdString(text);
-}
-
-int CAppCtrlEditNumeric::EndCurrentEdit() {
-  if (m_pInPlace->IsEnded()) return 1;
-  GetCtrlValue();
-  if (m_bError) {
-    selectAll();
-    return 0;
-  }
-  CAppCtrlList* list = m_pInPlace->GetList();
-  const bool changed = text() != m_strInitial || (list != nullptr && list->GetInPlaceBase() != GetBase());
-  if (changed && list != nullptr) {
-    list->SetInPlaceBase(GetBase());
-    if (!list->EndCurrentEdit(text().toStdString())) {
-      selectAll();
-      return 0;
-    }
-  }
-  m_pInPlace->MarkEnded();
-  return 1;
 }
 
 void CAppCtrlEditNumeric::ResizeEdit() {
@@ -269,31 +239,16 @@ void CAppCtrlEditNumeric::ResizeEdit() {
 
 bool CAppCtrlEditNumeric::event(QEvent* event) {
   CAppMessageEvent* message = AppMessageEventCast(event);
-  if (message != nullptr ? AppAnswerReadOnly(this, message) : m_pInPlace->TakeTab(event)) return true;
+  if (message != nullptr && AppAnswerReadOnly(this, message)) return true;
   return QLineEdit::event(event);
-}
-
-void CAppCtrlEditNumeric::keyPressEvent(QKeyEvent* event) {
-  if (!m_pInPlace->TakeKey(event)) QLineEdit::keyPressEvent(event);
-}
-
-void CAppCtrlEditNumeric::focusInEvent(QFocusEvent* event) {
-  QLineEdit::focusInEvent(event);
-  m_pInPlace->OnFocusIn();
 }
 
 void CAppCtrlEditNumeric::focusOutEvent(QFocusEvent* event) {
   QLineEdit::focusOutEvent(event);
-  if (m_pInPlace->IsOn()) {
-    m_pInPlace->OnFocusOut(event->reason());
-  } else if (!m_bNotifyOnChange) {
+  if (!m_bInPlace && !m_bNotifyOnChange) {
     int answer = 1;
     emit Changed(&answer);
   }
-}
-
-void CAppCtrlEditNumeric::wheelEvent(QWheelEvent* event) {
-  if (!m_pInPlace->TakeWheel()) QLineEdit::wheelEvent(event);
 }
 
 void CAppCtrlEditNumeric::resizeEvent(QResizeEvent* event) {

@@ -11,13 +11,13 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 
-#include "appconfig/AppKeyboard.h"
-#include "appconfig/ui/AppCtrlCombo.h"
-#include "appconfig/ui/AppCtrlEditNumeric.h"
-#include "appconfig/ui/AppCtrlEditString.h"
-#include "appconfig/ui/AppMaskAddrCtl.h"
+#include <utility>
+
+#include "appconfig/AppTools.h"
 #include "AppUiTrace.h"
 #include "controls/ListStyledModel.h"
+#include "models/AppParamDelegate.h"
+#include "models/AppParamGroupModel.h"
 #include "platform/AppDialogTemplate.h"
 #include "platform/AppRedraw.h"
 #include "platform/AppWindowMessages.h"
@@ -52,20 +52,15 @@ const std::vector<QIcon>& CheckImages() {
 
 }  // namespace
 
-CAppCtrlList::CAppCtrlList(int withHeader, QWidget* parent) : CListCtrlStyled(parent) {
+CAppCtrlList::CAppCtrlList(int withHeader, QWidget* parent)
+    : CListCtrlStyled(parent, new CAppParamDelegate), m_pDelegate(static_cast<CAppParamDelegate*>(StyledDelegate())) {
   setHeaderHidden(withHeader == 0);
-  StyledDelegate()->SetEditorFactory(
-      [this](QWidget* editorParent, const QModelIndex& index) { return CreateEditor(editorParent, index); });
   UpdateColours();
 }
 
 // An open in-place editor goes first, without committing: as a child it
 // would otherwise lose its focus after the list's members are gone.
-CAppCtrlList::~CAppCtrlList() {
-  QWidget* editor = m_pEditor;
-  m_pEditor = nullptr;
-  delete editor;
-}
+CAppCtrlList::~CAppCtrlList() { OnExitInPlaceControl(); }
 
 unsigned CAppCtrlList::GetCtrlId() const { return AppGetDlgItemId(this); }
 
@@ -88,13 +83,40 @@ int CAppCtrlList::AddItem(unsigned long data, const std::string& label, int imag
 }
 
 int CAppCtrlList::AddParamItem(CAppParam* param, const std::string& label, int image) {
-  return InsertItem(GetItemCount(), QString::fromStdString(label), m_bCheck ? 0 : image,
-                    reinterpret_cast<quintptr>(param));
+  const int row = InsertItem(GetItemCount(), QString::fromStdString(label), m_bCheck ? 0 : image);
+  StyledModel()->RowAt(row)->param = param;
+  return row;
 }
 
 CAppParam* CAppCtrlList::GetParam(int row) const {
   if (row == -1) row = m_nCurrent;
-  return reinterpret_cast<CAppParam*>(GetItemData(row));
+  if (m_pGroupModel != nullptr) return CAppParamGroupModel::ParamOf(model()->index(row, 0));
+  const CListStyledModel::Row* shown = StyledModel()->RowAt(row);
+  return shown != nullptr ? shown->param : nullptr;
+}
+
+void CAppCtrlList::SetGroupModel(CAppParamGroupModel* model) {
+  OnExitInPlaceControl();
+  CAppParamGroupModel* old = m_pGroupModel;
+  m_pGroupModel = model;
+  QItemSelectionModel* oldSelection = selectionModel();
+  if (model != nullptr) {
+    model->setParent(this);
+    model->SetImages(m_images);
+    setModel(model);
+  } else {
+    DeleteAllItems();
+    setModel(StyledModel());
+  }
+  delete oldSelection;
+  delete old;
+  m_nCurrent = -1;
+}
+
+void CAppCtrlList::SetImageList(const std::vector<QIcon>& images) {
+  m_images = images;
+  SetImages(images);
+  if (m_pGroupModel != nullptr) m_pGroupModel->SetImages(images);
 }
 
 void CAppCtrlList::SetText(const std::string& text, int row, int column) {
@@ -117,6 +139,10 @@ void CAppCtrlList::RemoveItem(int row) {
 }
 
 void CAppCtrlList::RemoveAll() {
+  if (m_pGroupModel != nullptr) {
+    SetGroupModel(nullptr);
+    return;
+  }
   OnExitInPlaceControl();
   DeleteAllItems();
   m_nCurrent = -1;
@@ -255,26 +281,19 @@ int CAppCtrlList::EditSubItem(int row, int column) {
     emit LeaveFocus(row < 1);
     return 1;
   }
-  viewport()->update();
   m_nInPlaceRow = row;
   m_nInPlaceColumn = column;
-  return Notify(2);
+  const QModelIndex index = model()->index(row, column);
+  if (m_bReadOnly || !(index.flags() & Qt::ItemIsEditable) || Notify(2) == 0) return 0;
+  // The edited row is the current one, as if the user had chosen it.
+  if (row != m_nCurrent) SetCurrentItem(static_cast<unsigned>(row));
+  scrollTo(index);
+  if (!edit(index, QAbstractItemView::AllEditTriggers, nullptr)) return 0;
+  m_pEditor = indexWidget(index);
+  return m_pEditor != nullptr ? 1 : 0;
 }
 
-bool CAppCtrlList::CommitEditor() {
-  QWidget* editor = m_pEditor;
-  if (auto* numeric = qobject_cast<CAppCtrlEditNumeric*>(editor)) return numeric->EndCurrentEdit() != 0;
-  if (auto* text = qobject_cast<CAppCtrlEditString*>(editor)) return text->EndCurrentEdit() != 0;
-  if (auto* combo = qobject_cast<CAppCtrlCombo*>(editor)) return combo->EndCurrentEdit() != 0;
-  if (auto* address = qobject_cast<CAppMaskAddrCtl*>(editor)) return address->EndCurrentEdit() != 0;
-  return true;
-}
-
-void CAppCtrlList::OnEditInPlaceTab() { OnEditInPlaceTab(AppIsKeyHeld(AppKey::LeftShift)); }
-
-void CAppCtrlList::OnEditInPlaceTab(bool previous) {
-  if (!CommitEditor()) return;
-  OnExitInPlaceControl();
+void CAppCtrlList::EditNextCell(bool previous) {
   const int columns = GetColumnCount();
   const int first = FirstValueColumn();
   int row = m_nInPlaceRow;
@@ -297,112 +316,36 @@ void CAppCtrlList::OnEditInPlaceTab(bool previous) {
   }
 }
 
-int CAppCtrlList::EndCurrentEdit(const std::string& text) {
-  m_strInPlaceValue = text;
-  const int accepted = Notify(3);
-  if (accepted && m_nInPlaceColumn >= 0) resizeColumnToContents(m_nInPlaceColumn);
-  return accepted;
+void CAppCtrlList::commitData(QWidget* editor) {
+  CListCtrlStyled::commitData(editor);
+  m_nLastCommit = m_pDelegate->TakeCommit();
+  if (m_nLastCommit != CAppParamDelegate::COMMIT_WRITTEN) return;
+  if (m_nInPlaceColumn >= 0) resizeColumnToContents(m_nInPlaceColumn);
+  Notify(3);
+}
+
+// Enter or Tab after a refused value keep the editor; a focus loss closes it
+// whatever the commit did.
+void CAppCtrlList::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+  const bool refused = std::exchange(m_nLastCommit, 0) == CAppParamDelegate::COMMIT_REFUSED;
+  const bool moveOn = hint == QAbstractItemDelegate::EditNextItem || hint == QAbstractItemDelegate::EditPreviousItem;
+  if (refused && (moveOn || hint == QAbstractItemDelegate::SubmitModelCache)) {
+    editor->setFocus();
+    return;
+  }
+  if (editor == m_pEditor) m_pEditor = nullptr;
+  CListCtrlStyled::closeEditor(editor, QAbstractItemDelegate::NoHint);
+  viewport()->update();
+  if (moveOn) EditNextCell(hint == QAbstractItemDelegate::EditPreviousItem);
 }
 
 void CAppCtrlList::OnExitInPlaceControl() {
-  QPointer<QWidget> editor = m_pEditor;
+  QWidget* editor = m_pEditor;
   if (editor == nullptr) return;
-  // Cleared first: the editor's focus loss must not commit or close again.
+  // Cleared first: closing must not come back here.
   m_pEditor = nullptr;
-  if (editor->isAncestorOf(QApplication::focusWidget()) || editor->hasFocus()) setFocus();
-  closePersistentEditor(model()->index(m_nInPlaceRow, m_nInPlaceColumn));
-  // The view deletes the editors it knows; one whose cell went is not.
-  if (editor != nullptr) editor->deleteLater();
+  CListCtrlStyled::closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
   viewport()->update();
-}
-
-QWidget* CAppCtrlList::CreateEditor(QWidget* parent, const QModelIndex& /*index*/) {
-  QWidget* editor = m_pPendingEditor;
-  if (editor != nullptr) editor->setParent(parent);
-  return editor;
-}
-
-namespace {
-
-// Puts a new in-place editor over the cell (the delegate places it).
-template <class Editor>
-void PrepareEditor(Editor* editor) {
-  AppSetDlgItemId(editor, CAppCtrlList::ID_INPLACE_EDITOR);
-  editor->SetIsEditInPlace(1);
-}
-
-}  // namespace
-
-bool CAppCtrlList::OpenEditor(QWidget* editor) {
-  const QModelIndex index = model()->index(m_nInPlaceRow, m_nInPlaceColumn);
-  if (!index.isValid()) {
-    delete editor;
-    return false;
-  }
-  EnsureColumnVisible(m_nInPlaceColumn);
-  scrollTo(index);
-  m_pPendingEditor = editor;
-  openPersistentEditor(index);
-  m_pPendingEditor = nullptr;
-  m_pEditor = editor;
-  return true;
-}
-
-CAppCtrlEditString* CAppCtrlList::ShowEditString(unsigned maxChars) {
-  if (m_nInPlaceRow < 0 || m_nInPlaceColumn < 0) return nullptr;
-  auto* editor = new CAppCtrlEditString(maxChars);
-  PrepareEditor(editor);
-  editor->SetListCtrl(this);
-  const std::string text = GetItemText(m_nInPlaceRow, m_nInPlaceColumn).toStdString();
-  editor->setText(QString::fromStdString(text));
-  editor->SetInPlaceDefaultText(text);
-  if (!OpenEditor(editor)) return nullptr;
-  editor->selectAll();
-  editor->setFocus();
-  return editor;
-}
-
-CAppCtrlEditNumeric* CAppCtrlList::ShowEditNumeric(const CAppVariant& value, CAppTools::EN_BASE base,
-                                                   int validBases) {
-  if (m_nInPlaceRow < 0 || m_nInPlaceColumn < 0) return nullptr;
-  auto* editor = new CAppCtrlEditNumeric(1, 255);
-  PrepareEditor(editor);
-  editor->SetListCtrl(this);
-  editor->SetValideBase(validBases);
-  editor->SetValue(value);
-  editor->SetBase(base);
-  editor->SetInPlaceDefaultText(editor->text().toStdString());
-  m_nInPlaceBase = editor->GetBase();
-  if (!OpenEditor(editor)) return nullptr;
-  editor->selectAll();
-  editor->setFocus();
-  return editor;
-}
-
-CAppCtrlCombo* CAppCtrlList::ShowCombo(const std::vector<std::string>& texts, int current) {
-  if (m_nInPlaceRow < 0 || m_nInPlaceColumn < 0) return nullptr;
-  auto* editor = new CAppCtrlCombo();
-  PrepareEditor(editor);
-  editor->SetListCtrl(this);
-  editor->FillInPlaceCombo(texts, current);
-  if (!OpenEditor(editor)) return nullptr;
-  editor->setFocus();
-  return editor;
-}
-
-CAppMaskAddrCtl* CAppCtrlList::ShowAddressEdit(const std::vector<std::uint8_t>& bytes, unsigned fieldCount,
-                                               char separator, const std::string& format,
-                                               unsigned maximum) {
-  if (m_nInPlaceRow < 0 || m_nInPlaceColumn < 0) return nullptr;
-  auto* editor = new CAppMaskAddrCtl(fieldCount, separator, format, maximum);
-  PrepareEditor(editor);
-  editor->SetListCtrlPtr(this);
-  editor->SetData(bytes);
-  editor->SetDefaultData(bytes);
-  m_inPlaceArray = bytes;
-  if (!OpenEditor(editor)) return nullptr;
-  editor->FocusField(0, true);
-  return editor;
 }
 
 // --- Geometry ---------------------------------------------------------------------------------------

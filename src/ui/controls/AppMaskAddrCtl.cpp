@@ -13,7 +13,6 @@
 #include "appconfig/AppException.h"
 #include "appconfig/AppTools.h"
 #include "appconfig/AppUserInterface.h"
-#include "appconfig/ui/AppCtrlList.h"
 #include "controls/AppInPlaceKeys.h"
 #include "platform/AppDialogTemplate.h"
 #include "platform/AppWindowMessages.h"
@@ -129,14 +128,9 @@ void CAppMaskAddrEdit::keyPressEvent(QKeyEvent* event) {
   }
 }
 
-void CAppMaskAddrEdit::focusInEvent(QFocusEvent* event) {
-  QLineEdit::focusInEvent(event);
-  if (m_pOwner != nullptr) m_pOwner->OnFieldFocusIn();
-}
-
 void CAppMaskAddrEdit::focusOutEvent(QFocusEvent* event) {
   QLineEdit::focusOutEvent(event);
-  if (m_pOwner != nullptr) m_pOwner->OnFieldFocusOut();
+  if (m_pOwner != nullptr) m_pOwner->OnFieldFocusOut(event->reason());
 }
 
 // --- The control -----------------------------------------------------------------------------
@@ -273,28 +267,12 @@ void CAppMaskAddrCtl::SetIsEditInPlace(int inPlace) {
 
 // --- In place --------------------------------------------------------------------------------
 
-int CAppMaskAddrCtl::EndCurrentEdit() {
-  std::vector<std::uint8_t> bytes;
-  if (!GetData(bytes)) return 0;
-  if (m_pList == nullptr) return 1;
-  m_pList->SetInPlaceArray(bytes);
-  QStringList parts;
-  for (std::uint8_t byte : bytes) parts << QString::fromStdString(FormatValue(byte));
-  if (!m_pList->EndCurrentEdit(parts.join(QChar(m_cSeparator)).toStdString())) {
-    SetData(m_defaultData);
-    return 0;
-  }
-  return 1;
-}
-
-void CAppMaskAddrCtl::CloseInPlace() {
-  m_bDestroyed = true;
-  if (m_pList != nullptr) {
-    m_pList->setFocus();
-    m_pList->OnExitInPlaceControl();
-  } else {
-    deleteLater();
-  }
+// In place, the control's host (a list's editing) takes Tab, Enter, Escape
+// and the focus leaving the control: a field hands them on as the
+// control's own.
+void CAppMaskAddrCtl::HandKeyToHost(int key, Qt::KeyboardModifiers modifiers) {
+  QKeyEvent event(QEvent::KeyPress, key, modifiers);
+  QCoreApplication::sendEvent(this, &event);
 }
 
 // --- Navigation ------------------------------------------------------------------------------
@@ -325,7 +303,7 @@ void CAppMaskAddrCtl::MoveFocusOut(bool previous) {
 
 void CAppMaskAddrCtl::OnFieldTab(bool previous) {
   if (m_bInPlace) {
-    if (m_pList != nullptr) m_pList->OnEditInPlaceTab(previous);
+    HandKeyToHost(previous ? Qt::Key_Backtab : Qt::Key_Tab, previous ? Qt::ShiftModifier : Qt::NoModifier);
   } else {
     MoveFocusOut(previous);
   }
@@ -333,7 +311,7 @@ void CAppMaskAddrCtl::OnFieldTab(bool previous) {
 
 void CAppMaskAddrCtl::OnFieldEnter() {
   if (m_bInPlace) {
-    if (EndCurrentEdit()) CloseInPlace();
+    HandKeyToHost(Qt::Key_Return, Qt::NoModifier);
     return;
   }
   // The dialog's OK button (item 1), as the dialog manager presses it.
@@ -345,7 +323,7 @@ void CAppMaskAddrCtl::OnFieldEnter() {
 void CAppMaskAddrCtl::OnFieldEscape() {
   if (m_bInPlace) {
     m_bSave = false;
-    CloseInPlace();
+    HandKeyToHost(Qt::Key_Escape, Qt::NoModifier);
     return;
   }
   if (!ClickDialogButton(window(), kCancelItem)) {
@@ -353,20 +331,12 @@ void CAppMaskAddrCtl::OnFieldEscape() {
   }
 }
 
-void CAppMaskAddrCtl::OnFieldFocusIn() {
-  if (m_bInPlace && m_pList != nullptr && m_pList->GetInPlaceRow() >= 0) {
-    m_pList->SetCurrentItem(static_cast<unsigned>(m_pList->GetInPlaceRow()));
-  }
-}
-
-void CAppMaskAddrCtl::OnFieldFocusOut() {
+void CAppMaskAddrCtl::OnFieldFocusOut(Qt::FocusReason reason) {
   if (!m_bInPlace || m_bIgnoreFocusLoss || m_bDestroyed || !m_bSave) return;
-  if (m_pList != nullptr && m_pList->GetInPlaceEditor() != this) return;
   QWidget* focus = QApplication::focusWidget();
   if (focus != nullptr && isAncestorOf(focus)) return;
-  EndCurrentEdit();
-  m_bSave = false;
-  CloseInPlace();
+  QFocusEvent event(QEvent::FocusOut, reason);
+  QCoreApplication::sendEvent(this, &event);
 }
 
 // --- Messages and state ------------------------------------------------------------------------

@@ -245,16 +245,6 @@ void CListStyledDelegate::initStyleOption(QStyleOptionViewItem* option, const QM
   if (back.isValid()) option->palette.setColor(QPalette::Highlight, back);
 }
 
-QWidget* CListStyledDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem& /*option*/,
-                                           const QModelIndex& index) const {
-  return m_factory ? m_factory(parent, index) : nullptr;
-}
-
-void CListStyledDelegate::setEditorData(QWidget* /*editor*/, const QModelIndex& /*index*/) const {}
-
-void CListStyledDelegate::setModelData(QWidget* /*editor*/, QAbstractItemModel* /*model*/,
-                                       const QModelIndex& /*index*/) const {}
-
 void CListStyledDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
                                                const QModelIndex& /*index*/) const {
   // Over the cell, one pixel more above and below; once placed, an editor
@@ -266,12 +256,13 @@ void CListStyledDelegate::updateEditorGeometry(QWidget* editor, const QStyleOpti
   editor->setGeometry(rect);
 }
 
-bool CListStyledDelegate::eventFilter(QObject* /*object*/, QEvent* /*event*/) { return false; }
-
 // --- The list ----------------------------------------------------------------------------------
 
-CListCtrlStyled::CListCtrlStyled(QWidget* parent)
-    : QTreeView(parent), m_pModel(new CListStyledModel(this)), m_pDelegate(new CListStyledDelegate(this)) {
+CListCtrlStyled::CListCtrlStyled(QWidget* parent) : CListCtrlStyled(parent, new CListStyledDelegate) {}
+
+CListCtrlStyled::CListCtrlStyled(QWidget* parent, CListStyledDelegate* delegate)
+    : QTreeView(parent), m_pModel(new CListStyledModel(this)), m_pDelegate(delegate) {
+  m_pDelegate->setParent(this);
   setModel(m_pModel);
   setItemDelegate(m_pDelegate);
   setRootIsDecorated(false);
@@ -287,7 +278,7 @@ CListCtrlStyled::CListCtrlStyled(QWidget* parent)
 CListCtrlStyled::~CListCtrlStyled() = default;
 
 int CListCtrlStyled::InsertColumn(int column, const QString& title) { return m_pModel->InsertColumn(column, title); }
-int CListCtrlStyled::GetColumnCount() const { return m_pModel->columnCount(); }
+int CListCtrlStyled::GetColumnCount() const { return model()->columnCount(); }
 bool CListCtrlStyled::DeleteColumn(int column) { return m_pModel->RemoveColumn(column); }
 
 int CListCtrlStyled::InsertItem(int row, const QString& label, int image, quintptr data) {
@@ -314,7 +305,7 @@ bool CListCtrlStyled::SetItemText(int row, int column, const QString& text) {
 }
 
 QString CListCtrlStyled::GetItemText(int row, int column) const {
-  return m_pModel->data(m_pModel->index(row, column), Qt::DisplayRole).toString();
+  return model()->index(row, column).data(Qt::DisplayRole).toString();
 }
 
 bool CListCtrlStyled::SetItemData(int row, quintptr data) {
@@ -344,7 +335,7 @@ int CListCtrlStyled::GetItemImage(int row) const {
 
 bool CListCtrlStyled::DeleteItem(int row) { return m_pModel->RemoveRow(row); }
 void CListCtrlStyled::DeleteAllItems() { m_pModel->Clear(); }
-int CListCtrlStyled::GetItemCount() const { return m_pModel->rowCount(); }
+int CListCtrlStyled::GetItemCount() const { return model()->rowCount(); }
 
 void CListCtrlStyled::SortItems(int column, bool ascending) {
   m_pModel->sort(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);

@@ -4,12 +4,13 @@
 #include <QAbstractTableModel>
 #include <QStyledItemDelegate>
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
 
 #include "appconfig/ui/ListCtrlStyled.h"
+
+class CAppParam;
 
 class CListStyledModel : public QAbstractTableModel {
 public:
@@ -18,6 +19,7 @@ public:
   struct Row {
     std::vector<QString> texts;
     quintptr data = 0;
+    CAppParam* param = nullptr;  // the parameter the row stands for, if any
     int image = -1;
     // Null until a style is set on the row or one of its cells.
     struct Styles {
@@ -63,32 +65,21 @@ private:
   bool m_bAnyStyle = false;
 };
 
-// Draws the merged styles and hands in-place editors to the list: the list
-// says which editor to make (the factory); the editor itself handles Tab,
-// Enter, Escape and focus loss and commits through the list, so the
-// delegate neither copies data in nor out.
+// Draws the merged styles, with the list's highlight colours, and places
+// an in-place editor over its cell.
 class CListStyledDelegate : public QStyledItemDelegate {
 public:
-  using EditorFactory = std::function<QWidget*(QWidget* parent, const QModelIndex& index)>;
-
   using QStyledItemDelegate::QStyledItemDelegate;
 
-  void SetEditorFactory(EditorFactory factory) { m_factory = std::move(factory); }
   void SetHighlightColors(const QColor& text, const QColor& background);
 
-  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
-                        const QModelIndex& index) const override;
-  void setEditorData(QWidget* editor, const QModelIndex& index) const override;
-  void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
   void updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
                             const QModelIndex& index) const override;
 
 protected:
   void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
-  bool eventFilter(QObject* object, QEvent* event) override;
 
 private:
-  EditorFactory m_factory;
   QColor m_highlightText;
   QColor m_highlight;
 };

@@ -61,7 +61,6 @@ void CAppLnkParamAddress::OnUserActive() {
   std::vector<std::uint8_t> bytes;
   param->GetData(bytes);
   address->SetData(bytes);
-  address->SetDefaultData(defaultBytes);
   if (AppLnkIsReadOnly(*this)) DisableAllCtrl(1);
   CAppLnkSheet::OnUserActive();
 }

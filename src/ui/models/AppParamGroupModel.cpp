@@ -7,12 +7,9 @@
 #include "appconfig/AppRuleMultiColumns.h"
 #include "appconfig/ui/AppLnkWnd.h"
 #include "AppUiTrace.h"
+#include "models/AppParamDelegate.h"
 
-namespace {
-
-// A list row's icon: the parameter's image, "RO" when read-only, "EX" for
-// the second view; none with resources that have no images.
-int ListIconOf(CAppResources* resources, CAppParam* param) {
+int CAppParamGroupModel::ListIconOf(CAppResources* resources, CAppParam* param) {
   if (resources == nullptr) return -1;
   const char* variant = param->IsFlagsEnable(PF_READONLY) ? "RO" : param->IsFlagsEnable(PF_VIEW_2) ? "EX" : "";
   try {
@@ -21,8 +18,6 @@ int ListIconOf(CAppResources* resources, CAppParam* param) {
     return -1;
   }
 }
-
-}  // namespace
 
 CAppParamGroupModel::CAppParamGroupModel(CAppLnkWnd& link, CAppParam& top, EN_MODE mode,
                                          CAppRuleMultiColumns* rule, std::unique_ptr<CAppRuleFilter> filter,
@@ -254,5 +249,27 @@ Qt::ItemFlags CAppParamGroupModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::NoItemFlags;
   Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
   if (m_nMode == MODE_LIST) flags |= Qt::ItemNeverHasChildren;
+  if (EditedParam(index) != nullptr) flags |= Qt::ItemIsEditable;
   return flags;
+}
+
+CAppParam* CAppParamGroupModel::EditedParam(const QModelIndex& index) const {
+  CAppParam* row = ParamOf(index);
+  if (row == nullptr || m_nMode != MODE_LIST || m_link.IsFlagsEnable(CAppLnkWnd::LNK_READONLY)) return nullptr;
+  try {
+    CAppParam* param = row;
+    CAppParam* custom = nullptr;
+    if (m_link.GetCustomInPlaceParam(row, custom) != 0 && custom != nullptr) param = custom;
+    if (m_pRule != nullptr) {
+      // The rule names the parameter of each column it lets edit.
+      param = m_pRule->GetParamToEdit(param, index.column());
+    } else if (index.column() != m_link.GetInPlaceColumn()) {
+      param = nullptr;
+    }
+    if (param == nullptr || param->IsFlagsEnable(PF_READONLY) || !CAppParamDelegate::HasEditor(*param)) return nullptr;
+    return m_link.IsEditable(param) != 0 ? param : nullptr;
+  } catch (...) {
+    AppTraceCurrentException();
+    return nullptr;
+  }
 }

@@ -27,6 +27,7 @@
 class CAppLnkWnd;
 class CAppParam;
 class CAppParamGroup;
+class CAppResources;
 class CAppRuleFilter;
 class CAppRuleMultiColumns;
 
@@ -46,6 +47,7 @@ public:
   ~CAppParamGroupModel() override;
 
   EN_MODE GetMode() const { return m_nMode; }
+  CAppLnkWnd& GetLink() const { return m_link; }
   CAppParam& GetTop() const { return m_top; }
   CAppRuleMultiColumns* GetRule() const { return m_pRule; }
   // The tree's deepest level (0: no limit); the flat top node's text and
@@ -59,11 +61,21 @@ public:
   // The texts of `param`'s row (node) changed.
   void ParamChanged(const CAppParam* param);
 
+  // The parameter a list cell edits in place, null when the cell is not
+  // editable: the row's parameter (or the link's custom one), in the
+  // rule's column for it, else in the link's in-place column; not when the
+  // link or the parameter is read-only, the edit rule says no or the class
+  // has no in-place editor.
+  CAppParam* EditedParam(const QModelIndex& index) const;
+
   // A text node below `parent` (its children fetched first); its index.
   QModelIndex AddTextNode(const QModelIndex& parent, const QString& text, const QIcon& icon = QIcon());
 
   // The parameter of an index of such a model; null for any other index.
   static CAppParam* ParamOf(const QModelIndex& index);
+  // A list row's icon number: the parameter's image, "RO" when read-only,
+  // "EX" for the second view; -1 with resources that have no images.
+  static int ListIconOf(CAppResources* resources, CAppParam* param);
   // The index of a row or node built so far; invalid when there is none.
   QModelIndex IndexOf(const CAppParam* param, int column = 0) const;
 

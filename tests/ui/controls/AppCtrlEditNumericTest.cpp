@@ -140,6 +140,23 @@ TEST(AppCtrlEditNumeric, BaseButtonStepsThroughTheValidBases) {
   EXPECT_TRUE(page.edit->hasFocus());
 }
 
+// In place nothing is reported: the typed text is read when its host
+// commits, and the base button converts what was typed.
+TEST(AppCtrlEditNumeric, InPlaceTheBaseButtonConvertsTheTypedTextAndNothingIsReported) {
+  NumericPage page;
+  page.edit->SetIsEditInPlace(1);
+  page.edit->SetValideBase(CAppTools::BASE_DEC | CAppTools::BASE_HEX);
+  page.edit->SetValue(Typed(CAppVariant::VT_UI1, 16));
+  page.edit->SetBase(CAppTools::BASE_HEX);
+  EXPECT_EQ(page.edit->text(), "0x10");
+  page.Type("0x2A");
+  QTest::mouseClick(page.edit->GetBaseButton(), Qt::LeftButton);
+  EXPECT_EQ(page.edit->text(), "42");
+  page.Type("zz");
+  EXPECT_FALSE(page.errorReported);
+  EXPECT_EQ(page.changes, 0);
+}
+
 TEST(AppCtrlEditNumeric, ReadOnlyMessageDisablesAndLockIgnoresText) {
   NumericPage page;
   page.edit->SetValue(Typed(CAppVariant::VT_UI1, 1));

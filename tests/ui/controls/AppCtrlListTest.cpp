@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <QTest>
@@ -13,68 +15,73 @@
 #include "ControlTestSupport.h"
 #include "platform/AppWindowMessages.h"
 #include "UiTestSupport.h"
+#include "appconfig/AppParamGroup.h"
+#include "appconfig/AppParamNumeric.h"
 #include "appconfig/ui/AppCtrlEditNumeric.h"
 #include "appconfig/ui/AppCtrlEditString.h"
+#include "models/AppParamGroupModel.h"
 
 namespace {
 
 constexpr unsigned kId = 13604;
 
 
-// A page with a list of three rows (name, value, unit) whose host edits
-// the value column and writes what is committed into the cell. (The combo
-// and address editors: the list link's tests, on real parameters.)
+// A page with a list of three rows. By hand: name, value and unit texts
+// with data 100 to 102. Otherwise the rows of a group of three texts (or
+// bytes from 1 to 100) through the group's model, whose value column edits
+// in place.
 struct ListPage {
   QWidget owner;
+  CAppLnkWnd link;
+  CAppParamGroup group{"Groupe"};
   CAppCtrlList* list = new CAppCtrlList(1);
-  std::function<int()> onChange = [this] { return OnListChange(); };
+  std::function<int()> onChange = [] { return 1; };
   int nextCtrl = 0;
   int prevCtrl = 0;
-  bool numeric = false;  // the value column's editor: a string edit, or a number
-  bool acceptCommit = true;
   std::vector<int> kinds;
-  std::vector<std::string> commits;
 
-  ListPage() {
+  enum Rows { BY_HAND, TEXTS, NUMBERS };
+  explicit ListPage(Rows rows = TEXTS) {
     QObject::connect(list, &CAppCtrlList::Changed, [this](CAppLnkWnd::EN_OPERATION_TYPE kind, int* answer) {
       kinds.push_back(kind);
       *answer = onChange();
     });
     QObject::connect(list, &CAppCtrlList::LeaveFocus, [this](bool previous) { ++(previous ? prevCtrl : nextCtrl); });
     PlaceOnPage(MakePage(owner), list, kId);
-    for (const char* title : {"Nom", "Valeur", "Unité"}) list->AddColumn(title);
-    for (int row = 0; row < 3; ++row) {
-      list->AddItem(static_cast<unsigned long>(100 + row), "Param " + std::to_string(row));
-      list->SetText(std::to_string(row * 10), row, 1);
-      list->SetText("ms", row, 2);
+    if (rows == BY_HAND) {
+      for (const char* title : {"Nom", "Valeur", "Unité"}) list->AddColumn(title);
+      for (int row = 0; row < 3; ++row) {
+        list->AddItem(static_cast<unsigned long>(100 + row), "Param " + std::to_string(row));
+        list->SetText(std::to_string(row * 10), row, 1);
+        list->SetText("ms", row, 2);
+      }
+    } else {
+      for (int row = 0; row < 3; ++row) AddRow(rows, row);
+      list->SetGroupModel(new CAppParamGroupModel(link, group, CAppParamGroupModel::MODE_LIST, nullptr, nullptr));
     }
     list->setFocus();
   }
 
-  int OnListChange() {
-    switch (list->GetOnChangeType()) {
-      case CAppLnkWnd::OPERATION_BEGIN_EDIT: return BeginEdit();
-      case CAppLnkWnd::OPERATION_END_EDIT:
-        if (!acceptCommit) return 0;
-        commits.push_back(list->GetInPlaceValue());
-        list->SetText(list->GetInPlaceValue(), list->GetInPlaceRow(), list->GetInPlaceColumn());
-        return 1;
-      default: return 1;
+  void AddRow(Rows rows, int row) {
+    const std::string key = "P" + std::to_string(row);
+    const std::string name = "Param " + std::to_string(row);
+    if (rows == TEXTS) {
+      group.SetAt(key, new CAppParamValue(name))->SetVariant(CAppVariant(std::to_string(row * 10)));
+      return;
     }
-  }
-
-  int BeginEdit() {
-    if (list->GetInPlaceColumn() != 1) return 0;  // only the value column
-    if (!numeric) return list->ShowEditString(20) != nullptr;
-    CAppVariant value;
-    value.SetUInt(CAppVariant::VT_UI1, 16);
-    return list->ShowEditNumeric(value, CAppTools::BASE_HEX, CAppTools::BASE_DEC | CAppTools::BASE_HEX) != nullptr;
+    auto* number = group.SetAt(key, new CAppParamNumeric(name));
+    number->SetType(CAppTools::Type(CAppVariant::VT_UI1));
+    number->SetMinValue(CAppVariant(std::uint32_t{1}));
+    number->SetMaxValue(CAppVariant(std::uint32_t{100}));
+    number->SetVariant(CAppVariant(static_cast<std::uint32_t>(16 + row)));
   }
 
   template <class T>
   T* Open() const {
     return qobject_cast<T*>(list->GetInPlaceEditor());
   }
+  CAppParam* Row(int row) const { return group.FindChild(group.GetKeyAt(static_cast<unsigned>(row))); }
+  std::string Value(int row) const { return Row(row)->GetFmtValue(); }
   int Kinds(int kind) const { return static_cast<int>(std::count(kinds.begin(), kinds.end(), kind)); }
 };
 
@@ -93,15 +100,15 @@ TEST(AppCtrlList, TabCommitsAndMovesThroughEditableCellsThenLeavesTheList) {
   QTest::keyClicks(edit, "abc");
   SaveScreenshot(page.owner, "editing");
   QTest::keyClick(edit, Qt::Key_Tab);
-  EXPECT_EQ(page.commits, std::vector<std::string>{"abc"});
+  EXPECT_EQ(page.Value(0), "abc");
   EXPECT_EQ(page.list->GetItemText(0, 1), "abc");
-  // The unit column refuses, so Tab lands on the next row's value.
+  // The unit column has no editor, so Tab lands on the next row's value.
   EXPECT_EQ(page.list->GetInPlaceRow(), 1);
   EXPECT_EQ(page.list->GetInPlaceColumn(), 1);
   ASSERT_NE(page.Open<CAppCtrlEditString>(), nullptr);
   QTest::keyClick(page.Open<CAppCtrlEditString>(), Qt::Key_Tab);
   EXPECT_EQ(page.list->GetInPlaceRow(), 2);
-  EXPECT_EQ(page.commits.size(), 1u) << "an unchanged text is not committed";
+  EXPECT_EQ(page.Kinds(CAppLnkWnd::OPERATION_END_EDIT), 1) << "an unchanged text is not written";
   QTest::keyClick(page.Open<CAppCtrlEditString>(), Qt::Key_Tab);
   EXPECT_EQ(page.list->GetInPlaceEditor(), nullptr);
   EXPECT_EQ(page.nextCtrl, 1) << "past the last row the page's next control";
@@ -115,31 +122,15 @@ TEST(AppCtrlList, TabCommitsAndMovesThroughEditableCellsThenLeavesTheList) {
   EXPECT_EQ(page.list->GetInPlaceEditor(), nullptr);
 }
 
-TEST(AppCtrlList, EscapeCancelsFocusLossCommitsAndARefusedCommitKeepsTheEditor) {
+TEST(AppCtrlList, EscapeCancelsFocusLossCommitsAndTheHostMayRefuseAnEditor) {
   ListPage page;
   page.list->EditSubItem(1, 1);
   auto* edit = page.Open<CAppCtrlEditString>();
   QTest::keyClicks(edit, "zz");
   QTest::keyClick(edit, Qt::Key_Escape);
   EXPECT_EQ(page.list->GetInPlaceEditor(), nullptr);
-  EXPECT_TRUE(page.commits.empty());
+  EXPECT_EQ(page.Value(1), "10");
   EXPECT_EQ(page.list->GetItemText(1, 1), "10");
-  Settle();
-
-  page.acceptCommit = false;
-  page.list->EditSubItem(1, 1);
-  edit = page.Open<CAppCtrlEditString>();
-  QTest::keyClicks(edit, "zz");
-  QTest::keyClick(edit, Qt::Key_Return);
-  ASSERT_EQ(page.list->GetInPlaceEditor(), edit) << "a refused value keeps the editor";
-  EXPECT_EQ(edit->text(), "10");
-  EXPECT_EQ(edit->selectedText(), "10");
-  page.acceptCommit = true;
-  QTest::keyClicks(edit, "77");
-  QTest::keyClick(edit, Qt::Key_Return);
-  EXPECT_EQ(page.list->GetInPlaceEditor(), nullptr);
-  EXPECT_EQ(page.list->GetItemText(1, 1), "77");
-  EXPECT_EQ(page.Kinds(CAppLnkWnd::OPERATION_END_EDIT), 2);
   Settle();
 
   page.list->EditSubItem(2, 1);
@@ -147,32 +138,49 @@ TEST(AppCtrlList, EscapeCancelsFocusLossCommitsAndARefusedCommitKeepsTheEditor) 
   page.list->setFocus();
   EXPECT_EQ(page.list->GetInPlaceEditor(), nullptr);
   EXPECT_EQ(page.list->GetItemText(2, 1), "5");
+  EXPECT_EQ(page.Kinds(CAppLnkWnd::OPERATION_END_EDIT), 1);
+  Settle();
+
+  page.onChange = [] { return 0; };
+  EXPECT_FALSE(page.list->EditSubItem(0, 1));
+  EXPECT_EQ(page.list->GetInPlaceEditor(), nullptr);
+  EXPECT_EQ(page.kinds.back(), CAppLnkWnd::OPERATION_BEGIN_EDIT);
 }
 
-TEST(AppCtrlList, NumericEditorCommitsItsTextAndBase) {
-  ListPage page;
-  page.numeric = true;
+// A number out of its bounds is refused with a message, and the editor
+// stays with the typed text selected; an unreadable one stays silently.
+TEST(AppCtrlList, NumericEditorWritesItsValueAndKeepsARefusedText) {
+  ListPage page(ListPage::NUMBERS);
   page.list->EditSubItem(0, 1);
   auto* edit = page.Open<CAppCtrlEditNumeric>();
   ASSERT_NE(edit, nullptr);
-  EXPECT_EQ(edit->text(), "0x10");
-  EXPECT_EQ(page.list->GetInPlaceBase(), CAppTools::BASE_HEX);
-  QTest::mouseClick(edit->GetBaseButton(), Qt::LeftButton);
-  EXPECT_EQ(edit->text(), "16") << "in place, the base button converts the typed value";
+  EXPECT_EQ(edit->text(), "16");
   SaveScreenshot(page.owner, "numeric");
   edit->selectAll();
+  QTest::keyClicks(edit, "0");
+  std::string message;
+  WhenModal([&] {
+    auto* box = ActiveModal<QMessageBox>();
+    ASSERT_NE(box, nullptr);
+    message = box->text().toStdString();
+    box->done(QMessageBox::Ok);
+  });
+  QTest::keyClick(edit, Qt::Key_Enter);
+  EXPECT_EQ(message, "La value doit être comprise dans l'intervalle [1,100].");
+  ASSERT_EQ(page.list->GetInPlaceEditor(), edit) << "a refused value keeps the editor";
+  EXPECT_EQ(edit->selectedText(), "0");
   QTest::keyClicks(edit, "20");
   QTest::keyClick(edit, Qt::Key_Enter);
-  EXPECT_EQ(page.commits, std::vector<std::string>{"20"});
-  EXPECT_EQ(page.list->GetInPlaceBase(), CAppTools::BASE_DEC);
-  // An unreadable text is not committed and keeps the editor.
+  EXPECT_EQ(page.list->GetInPlaceEditor(), nullptr);
+  EXPECT_EQ(page.Value(0), "20");
+  // An unreadable text is not written and keeps the editor.
   page.list->EditSubItem(1, 1);
   edit = page.Open<CAppCtrlEditNumeric>();
   edit->selectAll();
   QTest::keyClicks(edit, "0xZZ");
   QTest::keyClick(edit, Qt::Key_Enter);
   EXPECT_EQ(page.list->GetInPlaceEditor(), edit);
-  EXPECT_EQ(page.commits.size(), 1u);
+  EXPECT_EQ(page.Kinds(CAppLnkWnd::OPERATION_END_EDIT), 1);
 }
 
 TEST(AppCtrlList, MenuCommandsRunPropertiesAndEdit) {
@@ -182,7 +190,7 @@ TEST(AppCtrlList, MenuCommandsRunPropertiesAndEdit) {
   EXPECT_EQ(menu->actions()[0]->text().toStdString(), CAppTools::LoadString(57728));
   EXPECT_EQ(menu->actions()[1]->text().toStdString(), CAppTools::LoadString(57729));
   page.list->SetCurrentItem(2);
-  EXPECT_EQ(page.list->GetValue(), 102u);
+  EXPECT_EQ(page.list->GetParam(), page.Row(2));
   page.kinds.clear();
   page.list->OnMenuCommand(CAppCtrlList::ID_PROPERTIES);
   EXPECT_EQ(page.kinds, std::vector<int>{CAppLnkWnd::OPERATION_PROPERTIES});
@@ -198,7 +206,8 @@ TEST(AppCtrlList, MenuCommandsRunPropertiesAndEdit) {
 }
 
 TEST(AppCtrlList, SelectionCheckModeAndReadOnlyKeys) {
-  ListPage page;
+  ListPage page(ListPage::BY_HAND);
+  EXPECT_EQ(page.list->GetValue(2), 102u);
   page.kinds.clear();
   const QRect row1 = page.list->visualRect(page.list->model()->index(1, 0));
   QTest::mouseClick(page.list->viewport(), Qt::LeftButton, {}, row1.center());
@@ -243,16 +252,19 @@ TEST(AppCtrlList, ClickEditsInEditModeMissingColumnsLeaveTheListAndGoneCellsGetN
   EXPECT_FALSE(page.list->EnsureColumnVisible(3));
   page.list->OnExitInPlaceControl();
   Settle();
-  // A host that asks for the editor once the cells are gone gets none.
-  page.onChange = [] { return 1; };
+  // Emptied while editing, the list closes the editor with its cells.
   page.list->EditSubItem(2, 1);
+  QPointer<QWidget> editor = page.list->GetInPlaceEditor();
+  ASSERT_NE(editor, nullptr);
   page.list->RemoveAll();
-  EXPECT_EQ(page.list->ShowEditString(), nullptr);
   EXPECT_EQ(page.list->GetInPlaceEditor(), nullptr);
+  EXPECT_EQ(page.list->GetCount(), 0);
+  Settle();
+  EXPECT_TRUE(editor.isNull());
 }
 
 TEST(AppCtrlList, EndActivateSelectsTheRememberedRowAndFitsColumns) {
-  ListPage page;
+  ListPage page(ListPage::BY_HAND);
   page.list->SetCurrentItem(2);
   SendAppMessage(page.list, AppWindowMessage::CtrlBeginActivate, 0, 0);
   EXPECT_FALSE(page.list->updatesEnabled());

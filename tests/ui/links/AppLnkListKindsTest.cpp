@@ -142,7 +142,8 @@ TEST_F(ListKinds, StructureShowsBytePositionsAndEditsInTheListOrInHex) {
     auto* numeric = qobject_cast<CAppCtrlEditNumeric*>(list->GetInPlaceEditor());
     ASSERT_NE(numeric, nullptr);
     numeric->setText("12");
-    EXPECT_EQ(numeric->EndCurrentEdit(), 1);
+    QTest::keyClick(numeric, Qt::Key_Return);
+    EXPECT_EQ(list->GetInPlaceEditor(), nullptr);
     EXPECT_EQ(DataOf(*dump).at(4), 12);
 
     check->click();

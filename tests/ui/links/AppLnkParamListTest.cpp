@@ -78,14 +78,15 @@ TEST_F(ListLinks, InPlaceEditorsStoreNumbersTextsChoicesAndAddresses) {
     auto* numeric = qobject_cast<CAppCtrlEditNumeric*>(EditValue(list, cycle));
     ASSERT_NE(numeric, nullptr);
     numeric->setText("25");
-    EXPECT_EQ(numeric->EndCurrentEdit(), 1);
+    QTest::keyClick(numeric, Qt::Key_Return);
+    EXPECT_EQ(list->GetInPlaceEditor(), nullptr);
     EXPECT_EQ(cycle->GetVariant().ToUInt32(), 25u);
     EXPECT_EQ(Cell(list, RowOf(list, cycle), 1), "25");
 
     auto* text = qobject_cast<CAppCtrlEditString*>(EditValue(list, station));
     ASSERT_NE(text, nullptr);
     text->setText("IO-02");
-    EXPECT_EQ(text->EndCurrentEdit(), 1);
+    QTest::keyClick(text, Qt::Key_Tab);
     EXPECT_EQ(station->GetVariant().GetStringRef(), "IO-02");
 
     // The keys of the editors: Escape puts the choice back, Return commits.
@@ -139,7 +140,7 @@ TEST_F(ListLinks, AValueOutOfRangeIsRefusedWithTheBoundsAndTheEditorStays) {
       message = box->text().toStdString();
       box->done(QMessageBox::Ok);
     });
-    EXPECT_EQ(numeric->EndCurrentEdit(), 0);
+    QTest::keyClick(numeric, Qt::Key_Return);
     EXPECT_EQ(list->GetInPlaceEditor(), numeric);
     EXPECT_EQ(cycle->GetVariant().ToUInt32(), 20u);
     ClickCancel(sheet);

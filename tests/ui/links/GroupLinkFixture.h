@@ -36,7 +36,7 @@ public:
   // The row that shows `param`, -1 when none.
   static int RowOf(CAppCtrlList* list, const CAppParam* param) {
     for (int row = 0; row < list->GetCount(); ++row) {
-      if (reinterpret_cast<const CAppParam*>(list->GetValue(row)) == param) return row;
+      if (list->GetParam(row) == param) return row;
     }
     return -1;
   }
@@ -44,7 +44,7 @@ public:
   static std::vector<std::string> RowKeys(CAppCtrlList* list) {
     std::vector<std::string> keys;
     for (int row = 0; row < list->GetCount(); ++row) {
-      keys.push_back(reinterpret_cast<CAppParam*>(list->GetValue(row))->GetKey());
+      keys.push_back(list->GetParam(row)->GetKey());
     }
     return keys;
   }
