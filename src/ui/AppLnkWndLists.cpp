@@ -1,17 +1,9 @@
 // The list and tree services of the link window, which the group links
 // (lists, structure, tree, debug window) build on.
-#include <cstdlib>
-
 #include "appconfig/AppException.h"
-#include "appconfig/AppParamAddress.h"
-#include "appconfig/AppParamEnumSingle.h"
 #include "appconfig/AppParamGroup.h"
-#include "appconfig/AppParamNumeric.h"
-#include "appconfig/AppParamValue.h"
 #include "appconfig/AppResources.h"
 #include "appconfig/AppRuleInterface.h"
-#include "appconfig/AppRuleMultiColumns.h"
-#include "appconfig/AppUserInterface.h"
 #include "appconfig/ui/AppCtrlList.h"
 #include "appconfig/ui/AppCtrlTree.h"
 #include "appconfig/ui/AppLnkWnd.h"
@@ -19,8 +11,6 @@
 #include "models/AppParamGroupModel.h"
 
 namespace {
-
-constexpr unsigned kOutOfRangeText = 13510;
 
 // The rule `key` of the link's profile, else of the edited parameter's.
 template <class Rule>
@@ -36,43 +26,6 @@ std::unique_ptr<Rule> FindRuleOfLink(CAppResources* resources, CAppParamGroup* p
 }  // namespace
 
 // --- Lists ------------------------------------------------------------------------------
-
-void CAppLnkWnd::AddColumn(CAppCtrlList* list, CAppRuleMultiColumns* rule) {
-  APP_CHECK_POINTER(list);
-  std::vector<std::string> titles;
-  if (rule != nullptr) {
-    rule->AddColumns(titles);
-  } else {
-    DefaultNameColumn(titles);
-  }
-  for (const std::string& title : titles) list->AddColumn(title);
-}
-
-namespace {
-
-std::vector<std::string> RowTexts(CAppLnkWnd& link, CAppParam* param, CAppRuleMultiColumns* rule) {
-  std::vector<std::string> texts;
-  if (rule != nullptr) {
-    rule->ShowParam(param, texts);
-  } else {
-    link.DefaultValueColumn(texts, param);
-  }
-  return texts;
-}
-
-}  // namespace
-
-int CAppLnkWnd::AddItem(CAppCtrlList* list, CAppParam* param, CAppRuleMultiColumns* rule) {
-  APP_CHECK_POINTER(list);
-  APP_CHECK_POINTER(param);
-  const std::vector<std::string> texts = RowTexts(*this, param, rule);
-  const int row = list->AddParamItem(param, texts.empty() ? std::string() : texts[0],
-                                     CAppParamGroupModel::ListIconOf(m_pResources, param));
-  for (std::size_t column = 1; column < texts.size(); ++column) {
-    list->SetText(texts[column], row, static_cast<int>(column));
-  }
-  return row;
-}
 
 CAppParam* CAppLnkWnd::GetParam(CAppCtrlList* list, int item) {
   APP_CHECK_POINTER(list);

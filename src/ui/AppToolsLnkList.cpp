@@ -5,6 +5,7 @@
 #include "appconfig/AppParamGroup.h"
 #include "appconfig/ui/AppCtrlList.h"
 #include "appconfig/ui/AppLnkWnd.h"
+#include "models/AppParamGroupModel.h"
 
 CAppToolsLnk::ListExchGroup::ListExchGroup(CAppCtrlList* control, CAppLnkWnd* link)
     : m_pCtrl(control), m_pLink(link) {
@@ -18,27 +19,11 @@ void CAppToolsLnk::ListExchGroup::SetParam(CAppParam* param) {
   APP_CHECK_POINTER(m_pGroup);
 }
 
-// One row per child the link shows: the link's default cells (name, value,
-// unit) and the child as the row's data.
+// The group through its model: a row per child the link shows, in the
+// link's default columns (name, value, unit).
 int CAppToolsLnk::ListExchGroup::ParamToCtrl() {
   APP_CHECK_POINTER(m_pGroup);
-  CAppLnkWnd* link = m_pLink;
-  m_pCtrl->RemoveAll();
-  if (m_pCtrl->GetColumnCount() == 0) {
-    std::vector<std::string> titles;
-    link->DefaultNameColumn(titles);
-    for (const std::string& title : titles) m_pCtrl->AddColumn(title);
-  }
-  POSITION position = m_pGroup->GetStartPosition();
-  while (CAppParam* child = m_pGroup->GetNextPtr(position)) {
-    if (!link->CanShowParam(child, nullptr)) continue;
-    std::vector<std::string> cells;
-    link->DefaultValueColumn(cells, child);
-    if (cells.empty()) continue;
-    const int row = m_pCtrl->AddParamItem(child, cells.front());
-    for (size_t column = 1; column < cells.size(); ++column) {
-      m_pCtrl->SetText(cells[column], row, static_cast<int>(column));
-    }
-  }
+  m_pCtrl->SetGroupModel(
+      new CAppParamGroupModel(*m_pLink, *m_pGroup, CAppParamGroupModel::MODE_LIST, nullptr, nullptr));
   return 1;
 }

@@ -12,7 +12,6 @@
 
 #include <QPointer>
 
-#include <cstdint>
 #include <string>
 #include <vector>
 

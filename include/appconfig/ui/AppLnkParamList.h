@@ -42,8 +42,8 @@ public:
   static void _ResourcesInit(CAppResources* resources);
 
 protected:
-  // Attaches the list (with the image list, in edit-in-place mode) and adds
-  // its columns; then the base initialisation.
+  // Attaches the list (with the image list, in edit-in-place mode); then
+  // the base initialisation.
   int InitList();
   // Whether the link or the group is read-only.
   bool IsGroupReadOnly();

@@ -204,12 +204,6 @@ public:
   int IsEditable(CAppParam* param);
 
   // --- List and tree services for derived links --------------------------------
-  // Columns from the multi-column rule, else DefaultNameColumn.
-  void AddColumn(CAppCtrlList* list, CAppRuleMultiColumns* rule);
-  // A row for `param` (its data): texts from the rule, else
-  // DefaultValueColumn; the icon from the resources ("RO" read-only, "EX"
-  // PF_VIEW_2). The row's index.
-  int AddItem(CAppCtrlList* list, CAppParam* param, CAppRuleMultiColumns* rule);
   // The row's (node's) parameter; none for row -1 or a null node.
   CAppParam* GetParam(CAppCtrlList* list, int item);
   CAppParam* GetParam(CAppCtrlTree* tree, const QModelIndex& item);

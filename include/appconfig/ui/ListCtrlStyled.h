@@ -56,10 +56,6 @@ public:
   bool DeleteItem(int row);
   void DeleteAllItems();
   int GetItemCount() const;
-  // Many rows at once (one model insertion): labels, then the other texts;
-  // the images by row (none when shorter).
-  void AppendItems(const std::vector<std::vector<QString>>& rows, const std::vector<quintptr>& data,
-                   const std::vector<int>& images = {});
   void SortItems(int column, bool ascending);
 
   // --- Styles ------------------------------------------------------------------------

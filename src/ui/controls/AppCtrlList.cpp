@@ -14,7 +14,6 @@
 #include <utility>
 
 #include "appconfig/AppTools.h"
-#include "AppUiTrace.h"
 #include "controls/ListStyledModel.h"
 #include "models/AppParamDelegate.h"
 #include "models/AppParamGroupModel.h"
@@ -284,7 +283,9 @@ int CAppCtrlList::EditSubItem(int row, int column) {
   m_nInPlaceRow = row;
   m_nInPlaceColumn = column;
   const QModelIndex index = model()->index(row, column);
-  if (m_bReadOnly || !(index.flags() & Qt::ItemIsEditable) || Notify(2) == 0) return 0;
+  if (m_bReadOnly || m_pGroupModel == nullptr || m_pGroupModel->EditedParam(index) == nullptr || Notify(2) == 0) {
+    return 0;
+  }
   // The edited row is the current one, as if the user had chosen it.
   if (row != m_nCurrent) SetCurrentItem(static_cast<unsigned>(row));
   scrollTo(index);

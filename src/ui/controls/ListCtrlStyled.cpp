@@ -129,14 +129,6 @@ int CListStyledModel::InsertRow(int row, Row value) {
   return row;
 }
 
-void CListStyledModel::AppendRows(std::vector<Row> rows) {
-  if (rows.empty()) return;
-  const int first = static_cast<int>(m_rows.size());
-  beginInsertRows(QModelIndex(), first, first + static_cast<int>(rows.size()) - 1);
-  m_rows.insert(m_rows.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
-  endInsertRows();
-}
-
 bool CListStyledModel::RemoveRow(int row) {
   if (RowAt(row) == nullptr) return false;
   beginRemoveRows(QModelIndex(), row, row);
@@ -287,17 +279,6 @@ int CListCtrlStyled::InsertItem(int row, const QString& label, int image, quintp
   value.image = image;
   value.data = data;
   return m_pModel->InsertRow(row, std::move(value));
-}
-
-void CListCtrlStyled::AppendItems(const std::vector<std::vector<QString>>& rows,
-                                  const std::vector<quintptr>& data, const std::vector<int>& images) {
-  std::vector<CListStyledModel::Row> values(rows.size());
-  for (size_t i = 0; i < rows.size(); ++i) {
-    values[i].texts = rows[i];
-    values[i].data = i < data.size() ? data[i] : 0;
-    values[i].image = i < images.size() ? images[i] : -1;
-  }
-  m_pModel->AppendRows(std::move(values));
 }
 
 bool CListCtrlStyled::SetItemText(int row, int column, const QString& text) {

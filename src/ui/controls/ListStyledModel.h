@@ -41,7 +41,6 @@ public:
   int InsertColumn(int column, const QString& title);
   bool RemoveColumn(int column);
   int InsertRow(int row, Row value);
-  void AppendRows(std::vector<Row> rows);
   bool RemoveRow(int row);
   void Clear();
   Row* RowAt(int row);

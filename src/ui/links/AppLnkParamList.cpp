@@ -35,7 +35,6 @@ int CAppLnkParamList::InitList() {
     m_pListRule = CAppRule::FindRule<CAppRuleMultiColumns>(
         GetResources(), GetResources()->FindProfileOrNull(GetUserParam()), "SYS_LIST_0");
   }
-  AddColumn(m_pList, m_pListRule.get());
   return CAppLnkWnd::OnUserInit();
 }
 

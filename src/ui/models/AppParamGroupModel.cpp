@@ -249,7 +249,12 @@ Qt::ItemFlags CAppParamGroupModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::NoItemFlags;
   Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
   if (m_nMode == MODE_LIST) flags |= Qt::ItemNeverHasChildren;
-  if (EditedParam(index) != nullptr) flags |= Qt::ItemIsEditable;
+  // Asked for every cell drawn: only what is cheap to tell. Whether the
+  // cell's parameter edits is decided when its editor is asked for.
+  if (m_nMode == MODE_LIST && !m_link.IsFlagsEnable(CAppLnkWnd::LNK_READONLY) &&
+      (m_pRule != nullptr || index.column() == m_link.GetInPlaceColumn())) {
+    flags |= Qt::ItemIsEditable;
+  }
   return flags;
 }
 
