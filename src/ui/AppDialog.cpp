@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "appconfig/AppDebug.h"
@@ -10,11 +11,10 @@
 #include "platform/AppWindowTimer.h"
 
 CAppDialog::CAppDialog(CAppLnkWnd* link, QWidget* parent)
-    : QDialog(parent), m_pLink(link), m_pTimer(std::make_unique<CAppWindowTimer>(this)) {
+    : QDialog(parent), m_pLink(link) {
   APP_CHECK_POINTER(link);
+  m_pTimer = AppMakeLinkTimer(this, link);
 }
-
-CAppDialog::~CAppDialog() = default;
 
 void CAppDialog::SetResource(unsigned templateId, const std::string& name) {
   m_nTemplateId = templateId;
@@ -24,8 +24,8 @@ void CAppDialog::SetResource(unsigned templateId, const std::string& name) {
 
 int CAppDialog::OnExit() { return m_pLink->OnExit(); }
 
-void CAppDialog::StartTimer(unsigned milliseconds) { m_pTimer->Start(milliseconds); }
-void CAppDialog::StopTimer() { m_pTimer->Stop(); }
+void CAppDialog::StartTimer(unsigned milliseconds) { m_pTimer->start(static_cast<int>(milliseconds)); }
+void CAppDialog::StopTimer() { m_pTimer->stop(); }
 
 int CAppDialog::DoModal() {
   if (!OnInitDialog()) return 2;
@@ -33,7 +33,7 @@ int CAppDialog::DoModal() {
 }
 
 bool CAppDialog::OnInitDialog() {
-  try {
+  return AppGuard([this] {
     if (m_strName.empty()) APP_THROW("Init page error");
     setWindowTitle(QString::fromStdString(m_strName));
     // The template's items fill a page of their own, the buttons go below.
@@ -46,11 +46,7 @@ bool CAppDialog::OnInitDialog() {
     m_pLink->_AddView(page);
     if (m_pLink->OnUserInit() == 0) APP_THROW("Init page error");
     m_pLink->OnActive();
-    return true;
-  } catch (...) {
-    AppReportCurrentException();
-    return false;
-  }
+  });
 }
 
 void CAppDialog::AddStandardButtons() {
@@ -74,9 +70,4 @@ void CAppDialog::accept() {
   int exited = 0;
   AppGuard([&] { exited = OnExit(); });
   if (exited != 0) QDialog::accept();
-}
-
-void CAppDialog::timerEvent(QTimerEvent* event) {
-  const bool mine = m_pTimer->OnTimerEvent(event, [this] { AppGuard([this] { m_pLink->OnUserTimer(); }); });
-  if (!mine) QDialog::timerEvent(event);
 }

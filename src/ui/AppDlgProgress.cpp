@@ -12,12 +12,9 @@
 #include "platform/AppOwnerWindow.h"
 
 namespace {
-constexpr unsigned kTemplateId = 13576;
-constexpr unsigned kAnimationId = 13565;
-constexpr unsigned kProgressId = 13562;
-constexpr unsigned kPercentId = 13563;
-constexpr unsigned kStatusId = 13564;
-constexpr unsigned kCancelId = 2;
+// The template and its items.
+enum : unsigned { kTemplateId = 13576, kProgressId = 13562, kPercentId = 13563 };
+enum : unsigned { kStatusId = 13564, kAnimationId = 13565, kCancelId = 2 };
 
 template <class T>
 T* Item(QWidget* dialog, unsigned id) {
@@ -29,9 +26,7 @@ T* Item(QWidget* dialog, unsigned id) {
 
 CAppDlgProgress::CAppDlgProgress() : QDialog(nullptr) {}
 
-CAppDlgProgress::~CAppDlgProgress() {
-  if (m_pDisabledOwner != nullptr) m_pDisabledOwner->setEnabled(true);
-}
+CAppDlgProgress::~CAppDlgProgress() { DestroyWindow(); }
 
 void CAppDlgProgress::Run(const std::string& caption) {
   QWidget* owner = AppOwnerWindow();
@@ -47,8 +42,7 @@ void CAppDlgProgress::Run(const std::string& caption) {
     m_pStatus = Item<QLabel>(this, kStatusId);
     connect(Item<QPushButton>(this, kCancelId), &QPushButton::clicked, this, &CAppDlgProgress::reject);
   } catch (const CAppException&) {
-    if (m_pDisabledOwner != nullptr) m_pDisabledOwner->setEnabled(true);
-    m_pDisabledOwner = nullptr;
+    DestroyWindow();
     APP_THROW("Progress Error");
   }
   // No animation resource here: the platform's busy icon stands for it.

@@ -14,6 +14,11 @@ APP_IMPLEMENT_LINK(CAppLnkSheet, CAppLnkWnd)
 
 namespace {
 
+// Moves the focus inside the sheet's active page.
+void MoveFocus(CAppSheet* sheet, bool previous) {
+  if (CAppPage* page = sheet != nullptr ? sheet->GetAppPage(-1) : nullptr) AppMoveDialogFocus(page, previous);
+}
+
 // A profile entry read as a number: its value, else its name.
 int ReadNumber(CAppParam* entry) {
   std::string text = entry->GetFmtValue();
@@ -41,17 +46,8 @@ void CAppLnkSheet::OnUserError(unsigned /*ctrlId*/, int error) {
   SendAppMessage(m_pSheet, AppWindowMessage::OnError, error != 0 ? 1 : 0, 0);
 }
 
-void CAppLnkSheet::NextCtrl() {
-  if (m_pSheet != nullptr && m_pSheet->GetAppPage(-1) != nullptr) {
-    AppMoveDialogFocus(m_pSheet->GetAppPage(-1), false);
-  }
-}
-
-void CAppLnkSheet::PrevCtrl() {
-  if (m_pSheet != nullptr && m_pSheet->GetAppPage(-1) != nullptr) {
-    AppMoveDialogFocus(m_pSheet->GetAppPage(-1), true);
-  }
-}
+void CAppLnkSheet::NextCtrl() { MoveFocus(m_pSheet, false); }
+void CAppLnkSheet::PrevCtrl() { MoveFocus(m_pSheet, true); }
 
 int CAppLnkSheet::GetActiveIndex() {
   return m_pSheet != nullptr ? static_cast<int>(m_pSheet->GetLnkIndex(-1)) : 0;

@@ -2,6 +2,7 @@
 
 #include <QHelpEvent>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolTip>
 
 #include "appconfig/AppDebug.h"
@@ -15,16 +16,14 @@ constexpr int kToolTipLength = 80;
 }  // namespace
 
 CAppPage::CAppPage(CAppLnkWnd* link, unsigned templateId, QWidget* parent)
-    : QWidget(parent), m_pLink(link), m_nTemplateId(templateId),
-      m_pTimer(std::make_unique<CAppWindowTimer>(this)) {
+    : QWidget(parent), m_pLink(link), m_nTemplateId(templateId) {
   APP_CHECK_POINTER(link);
+  m_pTimer = AppMakeLinkTimer(this, link);
   AppLoadDialogTemplate(templateId, this);
   // The size the template was drawn at is the least the page needs, as a
   // template's dialog units are: word-wrapped texts then have their room.
   setMinimumSize(size());
 }
-
-CAppPage::~CAppPage() = default;
 
 void CAppPage::SetTitle(const std::string& title) {
   m_strName = title;
@@ -49,20 +48,16 @@ void CAppPage::UnLockButton() {
   if (m_pSheet != nullptr) m_pSheet->UnLockButton();
 }
 
-void CAppPage::StartTimer(unsigned milliseconds) { m_pTimer->Start(milliseconds); }
-void CAppPage::StopTimer() { m_pTimer->Stop(); }
+void CAppPage::StartTimer(unsigned milliseconds) { m_pTimer->start(static_cast<int>(milliseconds)); }
+void CAppPage::StopTimer() { m_pTimer->stop(); }
 
 bool CAppPage::OnInitDialog() {
   m_bInitialized = true;  // once, even when it fails
-  try {
+  return AppGuard([this] {
     if (m_strName.empty()) APP_THROW("Error");
     if (m_pLink->OnInit() == 0) APP_THROW("Error");
     WatchToolTips();
-    return true;
-  } catch (...) {
-    AppReportCurrentException();
-    return false;
-  }
+  });
 }
 
 int CAppPage::OnSetActive() {
@@ -74,11 +69,6 @@ int CAppPage::OnSetActive() {
 int CAppPage::OnExit() { return m_pLink->OnExit(); }
 
 void CAppPage::OnCancelPage() { m_pLink->OnCancel(); }
-
-void CAppPage::timerEvent(QTimerEvent* event) {
-  const bool mine = m_pTimer->OnTimerEvent(event, [this] { AppGuard([this] { m_pLink->OnUserTimer(); }); });
-  if (!mine) QWidget::timerEvent(event);
-}
 
 // The link gives the tips of the page's items, by item number.
 void CAppPage::WatchToolTips() {

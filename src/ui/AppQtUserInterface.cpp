@@ -1,6 +1,7 @@
 #include "AppQtUserInterface.h"
 
 #include <QApplication>
+#include <QScopeGuard>
 
 #include <memory>
 #include <vector>
@@ -96,6 +97,12 @@ int ShowWithUndo(CAppSheet& sheet, CAppParam* param) {
   return result;
 }
 
+// The sheet given, else one made for the call and kept in `own`.
+CAppSheet* SheetFor(CAppSheet* sheet, std::unique_ptr<CAppSheet>& own) {
+  if (sheet == nullptr) own = std::make_unique<CAppSheet>(0, AppOwnerWindow());
+  return sheet != nullptr ? sheet : own.get();
+}
+
 }  // namespace
 
 int CAppQtUserInterface::OnProperties(CAppResources& resources, CAppParam* param, CAppSheet* sheet) {
@@ -106,10 +113,7 @@ int CAppQtUserInterface::OnProperties(CAppResources& resources, CAppParam* param
   }
   if (param->IsFlagsEnable(PF_NO_PROPERTIES)) return 1;
   std::unique_ptr<CAppSheet> ownSheet;
-  if (sheet == nullptr) {
-    ownSheet = std::make_unique<CAppSheet>(0, AppOwnerWindow());
-    sheet = ownSheet.get();
-  }
+  sheet = SheetFor(sheet, ownSheet);
   sheet->SetName(param->GetName(&resources));
   std::string helpButton;
   if (resources.FindName("SYS_CONST\\HELP_BUTTON", helpButton)) sheet->SetButtonNameHelp(helpButton);
@@ -123,39 +127,25 @@ int CAppQtUserInterface::OnProperties(CAppResources& resources, CAppParam* param
   auto initRule = CAppRule::FindRule<CAppRuleInitParam>(&resources, profile, "SYS_INIT");
   if (initRule != nullptr) initRule->SetParam(param);
 
-  // The links outlive the pages, which the sheet deletes when it closes.
+  // The links outlive the pages, which go however the sheet ends.
   LinkList links;
-  try {
-    links = CreateLinks(resources, param, profile, initRule.get(), *sheet);
-    if (sheet->IsReadOnly() != 0) return sheet->DoModal();
-    const int result = ShowWithUndo(*sheet, param);
-    sheet->RemoveAll();
-    return result;
-  } catch (...) {
-    sheet->RemoveAll();
-    throw;
-  }
+  const auto removePages = qScopeGuard([sheet] { sheet->RemoveAll(); });
+  links = CreateLinks(resources, param, profile, initRule.get(), *sheet);
+  return sheet->IsReadOnly() != 0 ? sheet->DoModal() : ShowWithUndo(*sheet, param);
 }
 
 int CAppQtUserInterface::OnDebug(CAppResources& resources, CAppParam* param, CAppSheet* sheet) {
   APP_CHECK_POINTER(param);
   std::unique_ptr<CAppSheet> ownSheet;
-  if (sheet == nullptr) {
-    ownSheet = std::make_unique<CAppSheet>(0, AppOwnerWindow());
-    sheet = ownSheet.get();
-  }
+  sheet = SheetFor(sheet, ownSheet);
   sheet->SetReadOnly(1);
   sheet->SetName(param->GetName(&resources) + " : " + param->GetClassName());
   std::unique_ptr<CAppLnkWnd> link =
       CAppDynamic::GetRegisterClass<CAppLnkWnd>(CAppDynamic::GetClassByAlias("Debug", "Link "));
   if (link == nullptr) link = std::make_unique<CAppLnkDebugPlaceholder>();
-  try {
-    SetUpLink(*link, 0, param, resources.FindProfile(param), resources, *sheet, true);
-    return sheet->DoModal();
-  } catch (...) {
-    sheet->RemoveAll();
-    throw;
-  }
+  const auto removePages = qScopeGuard([sheet] { sheet->RemoveAll(); });
+  SetUpLink(*link, 0, param, resources.FindProfile(param), resources, *sheet, true);
+  return sheet->DoModal();
 }
 
 int CAppQtUserInterface::MessageBox(const std::string& text, unsigned style) {

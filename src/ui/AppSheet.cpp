@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -19,23 +20,6 @@
 int CAppSheet::s_bMultiLine = 0;
 int CAppSheet::s_bCancelAllowed = 1;
 
-namespace {
-
-// Sets a flag for the lifetime of the object.
-class FlagScope {
-public:
-  explicit FlagScope(bool& flag) : m_flag(flag), m_old(flag) { m_flag = true; }
-  ~FlagScope() { m_flag = m_old; }
-  FlagScope(const FlagScope&) = delete;
-  FlagScope& operator=(const FlagScope&) = delete;
-
-private:
-  bool& m_flag;
-  bool m_old;
-};
-
-}  // namespace
-
 CAppSheet::CAppSheet(int /*unused*/, QWidget* parent)
     : QDialog(parent), m_bCancel(s_bCancelAllowed) {
   s_bCancelAllowed = 1;
@@ -44,18 +28,21 @@ CAppSheet::CAppSheet(int /*unused*/, QWidget* parent)
   layout->addWidget(m_pTabs, 1);
   connect(m_pTabs, &QTabWidget::currentChanged, this, &CAppSheet::OnCurrentTabChanged);
   const unsigned ids[SLOT_COUNT] = {ID_HELP, ID_CANCEL, ID_OK, ID_PREVIOUS, ID_NEXT};
+  // What each button ends the sheet with; help leaves it open.
+  const int results[SLOT_COUNT] = {0, 2, 1, RESULT_PREVIOUS, RESULT_NEXT};
   for (int slot = 0; slot < SLOT_COUNT; ++slot) {
     m_buttons[slot] = new QPushButton(this);
     m_buttons[slot]->setAutoDefault(false);
     AppSetDlgItemId(m_buttons[slot], ids[slot]);
+    connect(m_buttons[slot], &QPushButton::clicked, this, [this, result = results[slot]] {
+      AppGuard([&] { result == 0 ? OnClickHelp() : EndDialog(result); });
+    });
   }
-  connect(m_buttons[SLOT_HELP], &QPushButton::clicked, this, [this] { AppGuard([this] { OnClickHelp(); }); });
-  connect(m_buttons[SLOT_CANCEL], &QPushButton::clicked, this, [this] { AppGuard([this] { EndDialog(2); }); });
-  connect(m_buttons[SLOT_OK], &QPushButton::clicked, this, [this] { AppGuard([this] { EndDialog(1); }); });
-  connect(m_buttons[SLOT_PREVIOUS], &QPushButton::clicked, this,
-          [this] { AppGuard([this] { EndDialog(RESULT_PREVIOUS); }); });
-  connect(m_buttons[SLOT_NEXT], &QPushButton::clicked, this,
-          [this] { AppGuard([this] { EndDialog(RESULT_NEXT); }); });
+  auto* row = new QHBoxLayout;
+  layout->addLayout(row);
+  for (const Slot slot : {SLOT_PREVIOUS, SLOT_NEXT}) row->addWidget(m_buttons[slot]);
+  row->addStretch(1);
+  for (const Slot slot : {SLOT_OK, SLOT_CANCEL, SLOT_HELP}) row->addWidget(m_buttons[slot]);
 }
 
 CAppSheet::~CAppSheet() { RemoveAll(); }
@@ -67,7 +54,7 @@ void CAppSheet::DisableCancel() { s_bCancelAllowed = 0; }
 
 void CAppSheet::AddAppPage(CAppPage* page, unsigned linkIndex) {
   APP_CHECK_POINTER(page);
-  FlagScope switching(m_bSwitching);
+  QScopedValueRollback<bool> switching(m_bSwitching, true);
   page->SetSheet(this);
   m_linkIndexes.push_back(linkIndex);
   m_pTabs->addTab(page, QString::fromStdString(page->GetName()));
@@ -88,14 +75,11 @@ unsigned CAppSheet::GetLnkIndex(int index) const {
 }
 
 void CAppSheet::RemoveAll() {
-  FlagScope switching(m_bSwitching);
+  QScopedValueRollback<bool> switching(m_bSwitching, true);
   m_linkIndexes.clear();
   m_nActivePage = -1;
-  while (m_pTabs->count() > 0) {
-    QWidget* page = m_pTabs->widget(0);
-    m_pTabs->removeTab(0);
-    delete page;
-  }
+  // A deleted page leaves its tab.
+  while (m_pTabs->count() > 0) delete m_pTabs->widget(0);
 }
 
 bool CAppSheet::SetActivePage(int index) {
@@ -108,7 +92,7 @@ bool CAppSheet::SetActivePage(int index) {
     int left = 0;
     AppGuard([&] { left = current->OnKillActive(); });
     if (left == 0) {
-      FlagScope switching(m_bSwitching);
+      QScopedValueRollback<bool> switching(m_bSwitching, true);
       m_pTabs->setCurrentIndex(m_nActivePage);
       return false;
     }
@@ -123,18 +107,11 @@ bool CAppSheet::ActivatePage(int index) {
   if (page == nullptr) return false;
   m_nActivePage = index;
   {
-    FlagScope switching(m_bSwitching);
+    QScopedValueRollback<bool> switching(m_bSwitching, true);
     m_pTabs->setCurrentIndex(index);
   }
-  bool activated = page->IsInitialized() || page->OnInitDialog();
-  if (activated) {
-    try {
-      page->OnSetActive();
-    } catch (...) {
-      AppReportCurrentException();
-      activated = false;
-    }
-  }
+  const bool activated =
+      (page->IsInitialized() || page->OnInitDialog()) && AppGuard([page] { page->OnSetActive(); });
   // A page that fails closes its sheet as cancelled.
   if (!activated && isVisible()) done(2);
   return activated;
@@ -155,7 +132,7 @@ int CAppSheet::DoModal() {
 }
 
 bool CAppSheet::OnInitDialog() {
-  try {
+  const bool built = AppGuard([this] {
     if (m_strName.empty()) {
       APP_TRACE("Sheet name error");
       SetName("Properties");
@@ -174,14 +151,9 @@ bool CAppSheet::OnInitDialog() {
     m_pTabs->setUsesScrollButtons(s_bMultiLine == 0);
     m_pTabs->setElideMode(s_bMultiLine != 0 ? Qt::ElideRight : Qt::ElideNone);
     PlaceWindow();
-    return true;
-  } catch (...) {
-    AppReportCurrentException();
-    if (m_bReadOnly == 0) {
-      for (int i = 0; i < GetPageCount(); ++i) GetAppPage(i)->OnCancelPage();
-    }
-    return false;
-  }
+  });
+  if (!built) CancelPages();
+  return built;
 }
 
 void CAppSheet::PlaceWindow() {
@@ -195,24 +167,9 @@ void CAppSheet::PlaceWindow() {
 }
 
 bool CAppSheet::InitButton() {
-  auto* row = new QHBoxLayout;
   QPushButton* ok = m_buttons[SLOT_OK];
   QPushButton* cancel = m_buttons[SLOT_CANCEL];
-  row->addWidget(m_buttons[SLOT_PREVIOUS]);
-  row->addWidget(m_buttons[SLOT_NEXT]);
-  row->addStretch(1);
-  // Close mode: one "&Fermer" button where cancel would be.
-  if (m_bClose != 0) {
-    row->addWidget(cancel);
-    row->addWidget(ok);
-  } else {
-    row->addWidget(ok);
-    row->addWidget(cancel);
-  }
-  row->addWidget(m_buttons[SLOT_HELP]);
-  delete layout()->takeAt(1);  // the row of an earlier display
-  static_cast<QVBoxLayout*>(layout())->addLayout(row);
-
+  // Close mode: cancel goes, and OK ("&Fermer") stands where it was.
   ok->setDefault(m_bClose == 0);
   m_buttons[SLOT_HELP]->setEnabled(m_bHelp != 0);
   cancel->setEnabled(m_bCancel != 0);
@@ -236,9 +193,7 @@ bool CAppSheet::InitButton() {
 void CAppSheet::EndDialog(int result) {
   if (result == 2) {
     if (m_bCancel == 0) return;
-    if (m_bReadOnly == 0) {
-      for (int i = 0; i < GetPageCount(); ++i) GetAppPage(i)->OnCancelPage();
-    }
+    CancelPages();
   } else {
     m_bSavedPos = true;
     m_savedRect = frameGeometry();
@@ -252,6 +207,11 @@ void CAppSheet::EndDialog(int result) {
   }
   m_bButtonRow = false;
   done(result);
+}
+
+void CAppSheet::CancelPages() {
+  if (m_bReadOnly != 0) return;
+  for (int i = 0; i < GetPageCount(); ++i) GetAppPage(i)->OnCancelPage();
 }
 
 bool CAppSheet::VisitWaitingPages() {
@@ -316,31 +276,19 @@ void CAppSheet::SetButtonEnabled(Slot slot, bool enable) {
   if (m_bButtonRow) m_buttons[slot]->setEnabled(enable);
 }
 
-void CAppSheet::EnableNext(int enable) {
-  m_bNext = enable;
-  SetButtonEnabled(SLOT_NEXT, enable != 0);
+void CAppSheet::SetSwitch(int& flag, Slot slot, int enable) {
+  flag = enable;
+  SetButtonEnabled(slot, enable != 0);
 }
 
-void CAppSheet::EnablePrevious(int enable) {
-  m_bPrevious = enable;
-  SetButtonEnabled(SLOT_PREVIOUS, enable != 0);
-}
-
-void CAppSheet::EnableOk(int enable) {
-  m_bOk = enable;
-  SetButtonEnabled(SLOT_OK, enable != 0);
-}
-
-void CAppSheet::EnableHelp(int enable) {
-  m_bHelp = enable;
-  SetButtonEnabled(SLOT_HELP, enable != 0);
-}
+void CAppSheet::EnableNext(int enable) { SetSwitch(m_bNext, SLOT_NEXT, enable); }
+void CAppSheet::EnablePrevious(int enable) { SetSwitch(m_bPrevious, SLOT_PREVIOUS, enable); }
+void CAppSheet::EnableOk(int enable) { SetSwitch(m_bOk, SLOT_OK, enable); }
+void CAppSheet::EnableHelp(int enable) { SetSwitch(m_bHelp, SLOT_HELP, enable); }
 
 void CAppSheet::LockButton() {
   m_bLocked = true;
-  SetButtonEnabled(SLOT_NEXT, false);
-  SetButtonEnabled(SLOT_PREVIOUS, false);
-  SetButtonEnabled(SLOT_OK, false);
+  for (const Slot slot : {SLOT_NEXT, SLOT_PREVIOUS, SLOT_OK}) SetButtonEnabled(slot, false);
 }
 
 void CAppSheet::UnLockButton() {
@@ -351,10 +299,6 @@ void CAppSheet::UnLockButton() {
 }
 
 long CAppSheet::OnError(long wParam, long /*lParam*/) {
-  if (wParam == 1) {
-    LockButton();
-  } else {
-    UnLockButton();
-  }
+  wParam == 1 ? LockButton() : UnLockButton();
   return 0;
 }

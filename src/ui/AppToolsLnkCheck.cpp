@@ -4,14 +4,12 @@
 #include "appconfig/AppException.h"
 #include "appconfig/AppParamEnumSingle.h"
 #include "appconfig/ui/AppCtrlCheck.h"
+#include "links/AppLnkParamCommon.h"
 
-CAppToolsLnk::CheckExchEnumSingle::CheckExchEnumSingle(CAppCtrlCheck* control) : m_pCtrl(control) {
-  APP_CHECK_POINTER(control);
-}
+CAppToolsLnk::CheckExchEnumSingle::CheckExchEnumSingle(CAppCtrlCheck* control) : m_pCtrl(AppChecked(control)) {}
 
 void CAppToolsLnk::CheckExchEnumSingle::SetParam(CAppParam* param) {
-  m_pParam = AppDynamicCast<CAppParamEnumSingle>(param);
-  APP_CHECK_POINTER(m_pParam);
+  m_pParam = AppChecked(AppDynamicCast<CAppParamEnumSingle>(param));
 }
 
 int CAppToolsLnk::CheckExchEnumSingle::ParamToCtrl() {

@@ -7,62 +7,41 @@
 #include "appconfig/AppParamNumeric.h"
 #include "appconfig/AppTools.h"
 #include "appconfig/ui/AppCtrlCombo.h"
-
-namespace {
-
-std::uint32_t NumberOf(const CAppVariant& value) { return value.ToUInt32(); }
-
-void StoreNumber(CAppParam* param, std::uint32_t number) { param->SetVariant(CAppVariant(number)); }
-
-template <class T>
-T* CheckedParam(CAppParam* param) {
-  T* typed = AppDynamicCast<T>(param);
-  APP_CHECK_POINTER(typed);
-  return typed;
-}
-
-// The selected item's index, or -1.
-int SelectedIndex(const CAppCtrlCombo* combo) { return combo->currentIndex(); }
-
-}  // namespace
+#include "links/AppLnkParamCommon.h"
 
 // --- Numbers ---------------------------------------------------------------------------------
 
-CAppToolsLnk::ComboExchNumeric::ComboExchNumeric(CAppCtrlCombo* control) : m_pCtrl(control) {
-  APP_CHECK_POINTER(control);
-}
+CAppToolsLnk::ComboExchNumeric::ComboExchNumeric(CAppCtrlCombo* control) : m_pCtrl(AppChecked(control)) {}
 
 void CAppToolsLnk::ComboExchNumeric::SetParam(CAppParam* param) {
-  m_pParam = CheckedParam<CAppParamNumeric>(param);
+  m_pParam = AppChecked(AppDynamicCast<CAppParamNumeric>(param));
 }
 
 int CAppToolsLnk::ComboExchNumeric::ParamToCtrl() {
   APP_CHECK_POINTER(m_pParam);
   m_pCtrl->RemoveAll();
-  const std::uint32_t minimum = NumberOf(m_pParam->GetMinValue());
-  const std::uint32_t maximum = NumberOf(m_pParam->GetMaxValue());
+  const std::uint32_t minimum = m_pParam->GetMinValue().ToUInt32();
+  const std::uint32_t maximum = m_pParam->GetMaxValue().ToUInt32();
   for (std::uint32_t number = minimum; number < maximum; ++number) {
     m_pCtrl->AddItem(number, CAppTools::Format("%03u", number));
   }
-  m_pCtrl->SetCurrentItem(static_cast<int>(NumberOf(m_pParam->GetVariant())));
+  m_pCtrl->SetCurrentItem(static_cast<int>(m_pParam->GetVariant().ToUInt32()));
   return 1;
 }
 
 int CAppToolsLnk::ComboExchNumeric::CtrlToParam() {
   APP_CHECK_POINTER(m_pParam);
-  const int selected = SelectedIndex(m_pCtrl);
-  if (selected >= 0) StoreNumber(m_pParam, static_cast<std::uint32_t>(selected));
+  const int selected = m_pCtrl->currentIndex();
+  if (selected >= 0) m_pParam->SetVariant(CAppVariant(static_cast<std::uint32_t>(selected)));
   return 1;
 }
 
 // --- Enumeration entries -----------------------------------------------------------------------
 
-CAppToolsLnk::ComboExchEnumSingle::ComboExchEnumSingle(CAppCtrlCombo* control) : m_pCtrl(control) {
-  APP_CHECK_POINTER(control);
-}
+CAppToolsLnk::ComboExchEnumSingle::ComboExchEnumSingle(CAppCtrlCombo* control) : m_pCtrl(AppChecked(control)) {}
 
 void CAppToolsLnk::ComboExchEnumSingle::SetParam(CAppParam* param) {
-  m_pParam = CheckedParam<CAppParamEnumSingle>(param);
+  m_pParam = AppChecked(AppDynamicCast<CAppParamEnumSingle>(param));
 }
 
 int CAppToolsLnk::ComboExchEnumSingle::ParamToCtrl() {
@@ -75,7 +54,7 @@ int CAppToolsLnk::ComboExchEnumSingle::ParamToCtrl() {
     m_pCtrl->AddItem(value, text);
   }
   // The enumeration holds entry values, which need not run 0, 1, 2 ...
-  const std::uint32_t current = NumberOf(m_pParam->GetVariant());
+  const std::uint32_t current = m_pParam->GetVariant().ToUInt32();
   for (int item = 0; item < m_pCtrl->count(); ++item) {
     if (m_pCtrl->GetValue(item) == current) m_pCtrl->SetCurrentItem(item);
   }
@@ -84,16 +63,14 @@ int CAppToolsLnk::ComboExchEnumSingle::ParamToCtrl() {
 
 int CAppToolsLnk::ComboExchEnumSingle::CtrlToParam() {
   APP_CHECK_POINTER(m_pParam);
-  const int selected = SelectedIndex(m_pCtrl);
-  if (selected >= 0) StoreNumber(m_pParam, static_cast<std::uint32_t>(m_pCtrl->GetValue(selected)));
+  const int selected = m_pCtrl->currentIndex();
+  if (selected >= 0) m_pParam->SetVariant(CAppVariant(static_cast<std::uint32_t>(m_pCtrl->GetValue(selected))));
   return 1;
 }
 
 // --- Unused numbers ----------------------------------------------------------------------------------
 
-CAppToolsLnk::ComboExchUniqueNum::ComboExchUniqueNum(CAppCtrlCombo* control) : m_pCtrl(control) {
-  APP_CHECK_POINTER(control);
-}
+CAppToolsLnk::ComboExchUniqueNum::ComboExchUniqueNum(CAppCtrlCombo* control) : m_pCtrl(AppChecked(control)) {}
 
 void CAppToolsLnk::ComboExchUniqueNum::SetParam(CAppParam* param) {
   m_pParam = AppDynamicCast<CAppParamNumeric>(param);
@@ -103,8 +80,8 @@ int CAppToolsLnk::ComboExchUniqueNum::GetValues(std::vector<std::uint8_t>& used)
   if (m_pParam == nullptr || m_pParam->GetParent() == nullptr) return 0;
   CAppParamGroup* records = m_pParam->GetParent()->GetParent();
   if (records == nullptr) return 0;
-  const std::uint32_t minimum = NumberOf(m_pParam->GetMinValue());
-  const std::uint32_t maximum = NumberOf(m_pParam->GetMaxValue());
+  const std::uint32_t minimum = m_pParam->GetMinValue().ToUInt32();
+  const std::uint32_t maximum = m_pParam->GetMaxValue().ToUInt32();
   if (maximum < minimum || maximum - minimum >= kMaxRange) return 0;
   used.assign(maximum - minimum + 1, 0);
   const std::string& key = m_pParam->GetKey();
@@ -113,7 +90,7 @@ int CAppToolsLnk::ComboExchUniqueNum::GetValues(std::vector<std::uint8_t>& used)
     CAppParamGroup* group = record->GetGroup();
     CAppParam* entry = group != nullptr ? group->FindChild(key) : nullptr;
     if (entry == nullptr) continue;
-    const std::uint32_t value = NumberOf(entry->GetVariant());
+    const std::uint32_t value = entry->GetVariant().ToUInt32();
     if (value >= minimum && value <= maximum) used[value - minimum] = 1;
   }
   return 1;
@@ -123,8 +100,8 @@ int CAppToolsLnk::ComboExchUniqueNum::ParamToCtrl() {
   m_pCtrl->RemoveAll();
   std::vector<std::uint8_t> used;
   if (!GetValues(used)) return 0;
-  const std::uint32_t minimum = NumberOf(m_pParam->GetMinValue());
-  const std::uint32_t own = NumberOf(m_pParam->GetVariant()) - minimum;
+  const std::uint32_t minimum = m_pParam->GetMinValue().ToUInt32();
+  const std::uint32_t own = m_pParam->GetVariant().ToUInt32() - minimum;
   int ownItem = -1;
   for (std::uint32_t i = 0; i < used.size(); ++i) {
     if (used[i] != 0 && i != own) continue;
@@ -138,7 +115,7 @@ int CAppToolsLnk::ComboExchUniqueNum::ParamToCtrl() {
 int CAppToolsLnk::ComboExchUniqueNum::CtrlToParam() {
   // An empty box could not list the numbers: the value stays as it was.
   if (m_pParam == nullptr || m_pCtrl->count() == 0) return 1;
-  const int selected = SelectedIndex(m_pCtrl);
-  StoreNumber(m_pParam, selected >= 0 ? static_cast<std::uint32_t>(m_pCtrl->GetValue(selected)) : 0);
+  const int selected = m_pCtrl->currentIndex();
+  m_pParam->SetVariant(CAppVariant(selected >= 0 ? static_cast<std::uint32_t>(m_pCtrl->GetValue(selected)) : 0u));
   return 1;
 }

@@ -3,6 +3,7 @@
 #include "appconfig/ui/AppToolsLnkExch.h"
 
 #include <string>
+#include <utility>
 
 #include "appconfig/AppDataRecord.h"
 #include "appconfig/AppException.h"
@@ -13,6 +14,7 @@
 #include "appconfig/AppTools.h"
 #include "appconfig/ui/AppCtrlEditDump.h"
 #include "controls/AppDumpOptions.h"
+#include "links/AppLnkParamCommon.h"
 
 namespace {
 
@@ -37,12 +39,8 @@ bool Names(const std::string& value, const Option& option) {
     case OptionGroup::Bits:
     case OptionGroup::Columns: return NumberOf(value) == NumberOf(option.profileValue);
     case OptionGroup::Space: return value.size() == 1;
-    case OptionGroup::ByteOrder:
-    case OptionGroup::View:
-    case OptionGroup::MenuHide: return value == option.profileValue;
-    case OptionGroup::Sign: return false;
+    default: return option.profileValue != nullptr && value == option.profileValue;
   }
-  return false;
 }
 
 // The option of the group that the value names, else none.
@@ -65,13 +63,10 @@ const Option* DefaultOption(OptionGroup group, int rank) {
 
 // --- Array -----------------------------------------------------------------------------------
 
-CAppToolsLnk::DumpExchArray::DumpExchArray(CAppCtrlEditDump* control) : m_pCtrl(control) {
-  APP_CHECK_POINTER(control);
-}
+CAppToolsLnk::DumpExchArray::DumpExchArray(CAppCtrlEditDump* control) : m_pCtrl(AppChecked(control)) {}
 
 void CAppToolsLnk::DumpExchArray::SetParam(CAppParam* param) {
-  m_pArray = AppDynamicCast<CAppParamArray>(param);
-  APP_CHECK_POINTER(m_pArray);
+  m_pArray = AppChecked(AppDynamicCast<CAppParamArray>(param));
 }
 
 void CAppToolsLnk::DumpExchArray::SetResources(CAppResources* resources) {
@@ -79,43 +74,30 @@ void CAppToolsLnk::DumpExchArray::SetResources(CAppResources* resources) {
   RuleExchData::SetResources(resources);
 }
 
-void CAppToolsLnk::DumpExchArray::SetOptionBit(std::uint32_t& visible, std::uint32_t& current, std::uint32_t bit,
-                                               int& first) {
-  visible |= bit;
-  if (first) current |= bit;
-  first = 0;
-}
-
 int CAppToolsLnk::DumpExchArray::GetMenuOptions(std::uint32_t& visible, std::uint32_t& current, char& space) {
   CAppResources* resources = GetResources();
   CAppParamGroup* profile = resources != nullptr && m_pArray != nullptr ? resources->FindProfileOrNull(m_pArray) : nullptr;
   if (profile == nullptr) return 1;
   for (const AppDump::OptionKey& key : AppDump::kOptionKeys) {
-    int first = 1;
+    // Each option named is offered; the first of the key is current.
+    bool first = true;
+    auto offer = [&](const Option& option) {
+      visible |= option.bit;
+      if (std::exchange(first, false)) current |= option.bit;
+    };
     auto* list = AppDynamicCast<CAppParamListKey>(resources->FindWithDefault(profile, key.key));
     if (list == nullptr) {
-      for (int rank = 1; const Option* option = DefaultOption(key.group, rank); ++rank) {
-        SetOptionBit(visible, current, option->bit, first);
-      }
+      for (int rank = 1; const Option* option = DefaultOption(key.group, rank); ++rank) offer(*option);
       continue;
     }
     for (unsigned i = 0; i < list->GetCount(); ++i) {
       const std::string& value = list->GetAt(i);
       const Option* option = OptionNamed(key.group, value);
       if (option == nullptr) continue;
-      SetOptionBit(visible, current, option->bit, first);
+      offer(*option);
       if (option->group == OptionGroup::Space) space = value[0];
     }
   }
-  return 1;
-}
-
-void CAppToolsLnk::DumpExchArray::SetMenuOptions(std::uint32_t visible, std::uint32_t current, char space) {
-  m_pCtrl->SetOptionsWord(visible, current, space);
-}
-
-int CAppToolsLnk::DumpExchArray::GetMenuOptions(std::uint32_t& options) {
-  m_pCtrl->GetOptionsWord(options);
   return 1;
 }
 
@@ -124,29 +106,28 @@ int CAppToolsLnk::DumpExchArray::SetDataToCtrl() {
   std::uint32_t visible = 0;
   std::uint32_t current = 0;
   char space = ' ';
+  GetMenuOptions(visible, current, space);
   std::uint32_t options = m_pArray->GetDumpOptions();
-  if (!GetMenuOptions(visible, current, space)) return 1;
   if (options == 0) {
-    m_pArray->SetDumpOptions(current);
     options = current;
+    m_pArray->SetDumpOptions(options);
   }
-  SetMenuOptions(visible, options, space);
+  m_pCtrl->SetOptionsWord(visible, options, space);
   return 1;
 }
 
 int CAppToolsLnk::DumpExchArray::GetCtrlToData() {
   APP_CHECK_POINTER(m_pArray);
   std::uint32_t options = 0;
-  GetMenuOptions(options);
+  m_pCtrl->GetOptionsWord(options);
   m_pArray->SetDumpOptions(options);
   return 1;
 }
 
 int CAppToolsLnk::DumpExchArray::ParamToCtrl() {
-  APP_CHECK_POINTER(m_pArray);
+  SetDataToCtrl();
   std::vector<std::uint8_t> bytes;
   m_pArray->GetData(bytes);
-  SetDataToCtrl();
   m_pCtrl->SetData(bytes);
   return 1;
 }
@@ -162,8 +143,7 @@ int CAppToolsLnk::DumpExchArray::CtrlToParam() {
 // --- Mailbox -------------------------------------------------------------------------------------
 
 void CAppToolsLnk::DumpExchMail::SetParam(CAppParam* param) {
-  m_pMail = AppDynamicCast<CAppParamMail>(param);
-  APP_CHECK_POINTER(m_pMail);
+  m_pMail = AppChecked(AppDynamicCast<CAppParamMail>(param));
   DumpExchArray::SetParam(param);
 }
 
@@ -182,16 +162,11 @@ int CAppToolsLnk::DumpExchMail::CtrlToParam() { return GetCtrlToData(); }
 // --- Device data image ----------------------------------------------------------------------------
 
 CAppToolsLnk::DumpExchStruct::DumpExchStruct(CAppCtrlEditDump* control)
-    : m_pCtrl(control), m_pRecord(std::make_unique<CAppDataRecord>()) {
-  APP_CHECK_POINTER(control);
-}
+    : m_pCtrl(AppChecked(control)), m_pRecord(std::make_unique<CAppDataRecord>()) {}
 
 CAppToolsLnk::DumpExchStruct::~DumpExchStruct() = default;
 
-void CAppToolsLnk::DumpExchStruct::SetParam(CAppParam* param) {
-  APP_CHECK_POINTER(param);
-  m_pParam = param;
-}
+void CAppToolsLnk::DumpExchStruct::SetParam(CAppParam* param) { m_pParam = AppChecked(param); }
 
 int CAppToolsLnk::DumpExchStruct::ParamToCtrl() {
   APP_CHECK_POINTER(m_pParam);

@@ -14,17 +14,6 @@ extern const bool g_bAppUiClassesLoaded;
 
 namespace {
 
-CAppQtUserInterface& UserInterface() {
-  static CAppQtUserInterface ui;
-  return ui;
-}
-
-// A row added to a multi-column list opens its properties; a cancelled
-// sheet removes the row again.
-int ShowNewRow(CAppResources* resources, CAppParam* row) {
-  return resources != nullptr ? resources->OnProperties(row) : 1;
-}
-
 // Nothing of Qt may be used once the application object is gone.
 void Uninstall() {
   CAppRuleMultiColumnsGroup::SetPropertiesHandler(nullptr);
@@ -38,9 +27,14 @@ bool InitAppConfigUiLib() {
   auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
   if (app == nullptr) return false;
   AppMessageType(AppWindowMessage::ReadOnly);  // the four messages get their numbers now
-  AppSetUserInterface(&UserInterface());
+  static CAppQtUserInterface userInterface;
+  AppSetUserInterface(&userInterface);
   AppSetKeyStateProvider(&AppQtKeyHeld);
-  CAppRuleMultiColumnsGroup::SetPropertiesHandler(&ShowNewRow);
+  // A row added to a multi-column list opens its properties; a cancelled
+  // sheet removes the row again.
+  CAppRuleMultiColumnsGroup::SetPropertiesHandler([](CAppResources* resources, CAppParam* row) {
+    return resources != nullptr ? resources->OnProperties(row) : 1;
+  });
   QObject::connect(app, &QObject::destroyed, &Uninstall);
   return g_bAppUiClassesLoaded && InitAppConfigLib();
 }

@@ -5,12 +5,11 @@
 
 #include <QDialog>
 
-#include <memory>
 #include <string>
 
 #include "appconfig/ui/AppLnkWnd.h"
 
-class CAppWindowTimer;
+class QTimer;
 
 class CAppDialog : public QDialog {
   Q_OBJECT
@@ -18,7 +17,6 @@ class CAppDialog : public QDialog {
 public:
   // A null link throws "Bad pointer"; the link is not owned.
   explicit CAppDialog(CAppLnkWnd* link, QWidget* parent = nullptr);
-  ~CAppDialog() override;
 
   void SetResource(unsigned templateId, const std::string& name);
   const std::string& GetName() const { return m_strName; }
@@ -41,7 +39,6 @@ public:
 
 protected:
   void accept() override;
-  void timerEvent(QTimerEvent* event) override;
 
 private:
   bool OnInitDialog();
@@ -51,5 +48,5 @@ private:
   unsigned m_nTemplateId = 0;
   unsigned m_nTemplateLow = 0;  // the low 16 bits, as the template's number
   std::string m_strName;
-  std::unique_ptr<CAppWindowTimer> m_pTimer;
+  QTimer* m_pTimer;  // a child of the window
 };

@@ -19,13 +19,17 @@ using AppTemplateSetup = void (*)(QWidget* dialog);
 bool AppRegisterDialogTemplate(unsigned templateId, AppTemplateSetup setup);
 bool AppHasDialogTemplate(unsigned templateId);
 
+// The setup of a Designer form class.
+template <class Form>
+void AppSetupForm(QWidget* dialog) {
+  Form form;  // holds pointers only; the widgets belong to the dialog
+  form.setupUi(dialog);
+}
+
 // The same for a Designer form class: AppRegisterDialogForm<Ui::MyPage>(20001).
 template <class Form>
 bool AppRegisterDialogForm(unsigned templateId) {
-  return AppRegisterDialogTemplate(templateId, [](QWidget* dialog) {
-    Form form;  // holds pointers only; the widgets belong to the dialog
-    form.setupUi(dialog);
-  });
+  return AppRegisterDialogTemplate(templateId, &AppSetupForm<Form>);
 }
 
 // The item number of a widget (0 when it has none), and setting it.

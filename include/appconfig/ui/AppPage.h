@@ -4,13 +4,12 @@
 
 #include <QWidget>
 
-#include <memory>
 #include <string>
 
 #include "appconfig/ui/AppLnkWnd.h"
 
 class CAppSheet;
-class CAppWindowTimer;
+class QTimer;
 
 class CAppPage : public QWidget {
   Q_OBJECT
@@ -20,7 +19,6 @@ public:
   // not owned. A null link throws "Bad pointer", an unknown template
   // "Dialog template %u not found".
   CAppPage(CAppLnkWnd* link, unsigned templateId, QWidget* parent = nullptr);
-  ~CAppPage() override;
 
   // The tab caption; an empty title is logged and becomes "Value".
   void SetTitle(const std::string& title);
@@ -55,7 +53,6 @@ public:
   void SetSheet(CAppSheet* sheet) { m_pSheet = sheet; }
 
 protected:
-  void timerEvent(QTimerEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -67,5 +64,5 @@ private:
   std::string m_strName;
   int m_nWaitActive = 0;
   bool m_bInitialized = false;
-  std::unique_ptr<CAppWindowTimer> m_pTimer;
+  QTimer* m_pTimer;  // a child of the window
 };

@@ -107,7 +107,11 @@ private:
   void OnCurrentTabChanged(int index);
   bool ActivatePage(int index);
   bool VisitWaitingPages();
+  // The pages' cancel, unless the sheet is read-only.
+  void CancelPages();
   void SetButtonEnabled(Slot slot, bool enable);
+  // An Enable... switch: its flag and its button.
+  void SetSwitch(int& flag, Slot slot, int enable);
 
   std::unique_ptr<CAppRuleCheckParam> m_pRuleExit;
   std::string m_strName;

@@ -122,9 +122,6 @@ public:
   int SetDataToCtrl();
   // The control's present display stored in the parameter; TRUE.
   int GetCtrlToData();
-  // The control's present display as a current word; `options` is left
-  // alone when the word is 0. TRUE.
-  int GetMenuOptions(std::uint32_t& options);
   // The menu's commands (visible) and the first choices (current) of the
   // parameter's profile: keys "SYS_FORMAT_VALUE", "SYS_OPTION_BITS",
   // "SYS_OPTION_IM", "SYS_OPTION_VIEW", "SYS_OPTION_NBCOL",
@@ -132,10 +129,6 @@ public:
   // missing key gives its defaults. Without resources or profile both words
   // stay as they are. TRUE.
   int GetMenuOptions(std::uint32_t& visible, std::uint32_t& current, char& space);
-  void SetMenuOptions(std::uint32_t visible, std::uint32_t current, char space);
-  // Adds `bit` to `visible`, and to `current` while `first` is set, which
-  // it then clears.
-  static void SetOptionBit(std::uint32_t& visible, std::uint32_t& current, std::uint32_t bit, int& first);
 
 protected:
   CAppCtrlEditDump* m_pCtrl;

@@ -1,6 +1,8 @@
 #include "appconfig/ui/AppCtrlEditDump.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -8,7 +10,10 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <bit>
 #include <cctype>
+#include <tuple>
+#include <utility>
 
 #include "AppDumpData.h"
 #include "AppDumpCursor.h"
@@ -17,14 +22,18 @@
 #include "AppDumpOptions.h"
 #include "AppDumpView.h"
 #include "appconfig/AppTools.h"
-#include "platform/AppClipboard.h"
 #include "platform/AppWindowMessages.h"
 
 using namespace AppDump;
 
 namespace {
 
-constexpr int kBytesPerRowChoices[] = {1, 2, 4, 8, 16};
+// The bytes per row are 1, 2, 4, 8 or 16: choice i is 1 << i, with the
+// command ID_BPR_1 + i and the option bit OPT_BPR_1 >> i.
+constexpr unsigned kBytesPerRowChoices = 5;
+unsigned RowChoice(int bytesPerRow) {
+  return static_cast<unsigned>(std::countr_zero(static_cast<unsigned>(bytesPerRow)));
+}
 constexpr unsigned kNoMinimum = 0xFFFFFFFFu;
 
 QFont DumpFont() {
@@ -35,10 +44,6 @@ QFont DumpFont() {
   // Whole-pixel advances keep every column on the character grid.
   font.setHintingPreference(QFont::PreferFullHinting);
   return font;
-}
-
-std::size_t WordCountOf(std::size_t size, int bytesPerWord) {
-  return (size + static_cast<std::size_t>(bytesPerWord) - 1) / static_cast<std::size_t>(bytesPerWord);
 }
 
 }  // namespace
@@ -62,40 +67,235 @@ struct CAppCtrlEditDump::Impl {
   long dragAnchor = -1;
 
   int BytesPerWord() const { return format.BytesPerWord(); }
-  long WordCount() const { return static_cast<long>(WordCountOf(data.Size(), BytesPerWord())); }
+  long WordCount() const { return static_cast<long>((data.Size() + WordOffset(1) - 1) / WordOffset(1)); }
   std::size_t WordOffset(long word) const {
     return static_cast<std::size_t>(word) * static_cast<std::size_t>(BytesPerWord());
   }
+
   // The bytes of the selected words, as an offset and a count inside the data.
-  void SelectedRange(std::size_t& offset, std::size_t& count) const {
-    offset = std::min(WordOffset(cursor.First()), data.Size());
-    count = std::min(WordOffset(cursor.Last() + 1), data.Size()) - offset;
+  std::pair<std::size_t, std::size_t> SelectedRange() const {
+    const std::size_t offset = std::min(WordOffset(cursor.First()), data.Size());
+    return {offset, std::min(WordOffset(cursor.Last() + 1), data.Size()) - offset};
   }
 
-  Grid MakeGrid() const;
-  void Relayout();
-  void UpdateScrollBars();
-  void EnsureCaretVisible();
+  long PageRows() const { return std::max(1, q->viewport()->height() / view.LineHeight()); }
+  Grid MakeGrid() const { return Grid{&format, WordCount(), view.WordsPerRow(), PageRows()}; }
+  // Follows any change of data, format or options: layout, scroll bars,
+  // caret and the menu's checks.
+  void Relayout() {
+    SyncMenuChecks();
+    view.Update(format, options, data.Size());
+    UpdateScrollBars();
+    cursor.Fit(MakeGrid());
+    if (cursor.Area() == AREA_DATA && !options.data && options.ascii) SwitchArea(AREA_ASCII);
+    if (cursor.Area() == AREA_ASCII && !options.ascii && options.data) SwitchArea(AREA_DATA);
+    ShowCaret();
+  }
+
+  void UpdateScrollBars() {
+    const long pageRows = PageRows();
+    QScrollBar* vertical = q->verticalScrollBar();
+    vertical->setRange(0, static_cast<int>(std::max(0L, view.RowCount(WordCount()) - pageRows)));
+    vertical->setPageStep(static_cast<int>(pageRows));
+    QScrollBar* horizontal = q->horizontalScrollBar();
+    horizontal->setRange(0, std::max(0, view.Width() - q->viewport()->width()));
+    horizontal->setPageStep(q->viewport()->width());
+    horizontal->setSingleStep(view.CharWidth());
+  }
+
+  void EnsureCaretVisible() {
+    const long pageRows = PageRows();
+    const long row = cursor.Word() / view.WordsPerRow();
+    QScrollBar* vertical = q->verticalScrollBar();
+    if (row < vertical->value()) vertical->setValue(static_cast<int>(row));
+    else if (row >= vertical->value() + pageRows) vertical->setValue(static_cast<int>(row - pageRows + 1));
+    const QRect caret = view.CaretRect(cursor, vertical->value(), q->horizontalScrollBar()->value());
+    QScrollBar* horizontal = q->horizontalScrollBar();
+    if (caret.left() < 0) horizontal->setValue(horizontal->value() + caret.left());
+    else if (caret.right() >= q->viewport()->width())
+      horizontal->setValue(horizontal->value() + caret.right() - q->viewport()->width() + 1);
+  }
+
+  void ShowCaret() {
+    EnsureCaretVisible();
+    q->viewport()->update();
+  }
+
   // Repaints the rows from one word's to another's.
-  void UpdateRows(long firstWord, long lastWord);
-  void SwitchArea(int area);
-  void SwitchAreaAndShow(int area);
-  void FormatChanged(int oldBytesPerWord);
-  void SyncMenuChecks();
+  void UpdateRows(long firstWord, long lastWord) {
+    const long firstRow = q->verticalScrollBar()->value();
+    const int top = static_cast<int>(firstWord / view.WordsPerRow() - firstRow) * view.LineHeight();
+    const int bottom = static_cast<int>(lastWord / view.WordsPerRow() - firstRow + 1) * view.LineHeight();
+    q->viewport()->update(QRect(0, top, q->viewport()->width(), bottom - top));
+  }
 
-  void DataEdited(long firstWord, bool sizeChanged);
-  void MoveCaret(long oldWord);
-  bool WriteCaretWord(const std::vector<std::uint8_t>& word, bool& sizeChanged);
-  std::vector<std::uint8_t> CaretWordBytes() const;
-  void TypeChar(char c);
-  void InsertWord();
-  void RemoveBytes(std::size_t offset, std::size_t count);
-  void DeleteAtCaret();
-  void Backspace();
+  bool HitAt(QPoint point, Hit& hit) const {
+    return view.HitTest(point, q->verticalScrollBar()->value(), q->horizontalScrollBar()->value(), WordCount(), hit);
+  }
 
-  void TabKey(bool forward);
-  bool ControlKey(QKeyEvent* event);
-  bool MoveKey(QKeyEvent* event);
+  void SwitchArea(int area) { cursor.SetArea(MakeGrid(), area); }
+
+  template <class Change>
+  void ChangeWordFormat(Change change) {
+    const int oldBytesPerWord = BytesPerWord();
+    change();
+    // The caret and the selection keep the bytes they were on.
+    const long caretByte = cursor.Word() * oldBytesPerWord;
+    const bool hadSelection = cursor.HasSelection();
+    const long firstByte = std::max(0L, cursor.First()) * oldBytesPerWord;
+    const long endByte = (cursor.Last() + 1) * oldBytesPerWord;
+    const long bytesPerWord = BytesPerWord();
+    data.PadTo(std::min(static_cast<std::size_t>(WordCount() * bytesPerWord), std::max(data.MaxLength(), data.Size())));
+    view.Update(format, options, data.Size());
+    const Grid grid = MakeGrid();
+    if (hadSelection) {
+      cursor.PlaceAt(grid, (endByte + bytesPerWord - 1) / bytesPerWord, 0, cursor.Area());
+      cursor.ExtendFrom(grid, firstByte / bytesPerWord);
+    } else {
+      cursor.PlaceAt(grid, caretByte / bytesPerWord, 0, cursor.Area());
+    }
+    Relayout();
+  }
+
+  void SyncMenuChecks() {
+    Menu& m = *menu;
+    m.Check(ID_BASE_BINARY + static_cast<unsigned>(format.base));
+    m.Check(format.motorola ? ID_MOTOROLA : ID_INTEL);
+    m.Check(format.isSigned ? ID_SIGNED : ID_UNSIGNED);
+    constexpr unsigned formatCommands[] = {ID_FORMAT_8, ID_FORMAT_16, ID_FORMAT_32, ID_FORMAT_BIT_BY_BIT,
+                                           ID_FORMAT_ONE_BIT};
+    m.Check(formatCommands[format.format]);
+    m.Check(ID_BPR_1 + RowChoice(options.bytesPerRow));
+    m.SetChecked(ID_VIEW_ADDRESS, options.address);
+    m.SetChecked(ID_VIEW_DATA, options.data);
+    m.SetChecked(ID_VIEW_ASCII, options.ascii);
+    m.SetChecked(ID_VIEW_FOUR_EIGHT, options.fourEight);
+  }
+
+  void DataEdited(long firstWord, bool sizeChanged) {
+    if (sizeChanged) {
+      Relayout();
+    } else {
+      cursor.Fit(MakeGrid());
+      EnsureCaretVisible();
+      UpdateRows(firstWord, cursor.Word());
+    }
+    emit q->Changed();
+  }
+
+  void TypeChar(char c) {
+    if (q->IsReadOnly() || data.MaxLength() == 0) return;
+    if (cursor.HasSelection()) {
+      cursor.ClearSelection();
+      q->viewport()->update();
+    }
+    const long wordIndex = cursor.Word();
+    const std::size_t offset = WordOffset(wordIndex);
+    if (offset > data.Size()) return;
+    // The caret's word as bytes, a short last word read with zeros.
+    std::vector<std::uint8_t> word(static_cast<std::size_t>(BytesPerWord()));
+    format.WriteWord(format.ReadWord(data.Bytes().data(), data.Size(), offset), word.data());
+    int pos = cursor.Position();
+    const int area = cursor.Area();
+    if (area == AREA_ASCII) {
+      word[static_cast<std::size_t>(pos)] = static_cast<std::uint8_t>(c);
+    } else {
+      // A digit typed on the sign of a decimal goes to the first digit.
+      if (std::isdigit(static_cast<unsigned char>(c)) && format.base == BASE_DECIMAL && format.isSigned &&
+          pos == 0 && format.format <= FORMAT_32)
+        pos = format.NextPosition(pos);
+      std::uint32_t value = 0;
+      if (!format.TypeChar(format.ReadWord(word.data(), word.size(), 0), pos, c, value)) return;
+      format.WriteWord(value, word.data());
+    }
+    // A short last word is completed, a word after the end appended, room allowing.
+    const std::size_t present = std::min(word.size(), data.Size() - offset);
+    if (word.size() - present > data.Room()) return;
+    data.Replace(offset, present, word);
+    cursor.PlaceAt(MakeGrid(), wordIndex, pos, area);
+    cursor.Advance(MakeGrid());
+    DataEdited(wordIndex, present != word.size());
+  }
+
+  void InsertWord() {
+    if (q->IsReadOnly() || data.Room() < static_cast<std::size_t>(BytesPerWord())) return;
+    const std::size_t offset = std::min(WordOffset(cursor.Word()), data.Size());
+    data.Replace(offset, 0, std::vector<std::uint8_t>(static_cast<std::size_t>(BytesPerWord()), 0));
+    cursor.ClearSelection();
+    DataEdited(cursor.Word(), true);
+  }
+
+  // Removes whole words from `offset`, no further than the minimum length.
+  void RemoveBytes(std::size_t offset, std::size_t count) {
+    const std::size_t bytesPerWord = static_cast<std::size_t>(BytesPerWord());
+    if (count > data.Removable()) count = data.Removable() / bytesPerWord * bytesPerWord;
+    if (count == 0) return;
+    data.Replace(offset, count, {});
+    cursor.PlaceAt(MakeGrid(), static_cast<long>(offset / bytesPerWord), 0, cursor.Area());
+    DataEdited(cursor.Word(), true);
+  }
+
+  void DeleteAtCaret() {
+    if (q->IsReadOnly()) return;
+    if (cursor.HasSelection()) return q->Clear();
+    const std::size_t offset = WordOffset(cursor.Word());
+    if (offset >= data.Size()) return;
+    RemoveBytes(offset, std::min(static_cast<std::size_t>(BytesPerWord()), data.Size() - offset));
+  }
+
+  void Backspace() {
+    if (q->IsReadOnly() || cursor.Word() == 0) return;
+    cursor.ClearSelection();
+    cursor.PlaceAt(MakeGrid(), cursor.Word() - 1, 0, cursor.Area());
+    DeleteAtCaret();
+    q->viewport()->update();
+  }
+
+  // Tab goes from the data to the ascii column, Shift+Tab back, then out.
+  void TabKey(bool forward) {
+    const int other = forward ? AREA_ASCII : AREA_DATA;
+    if (cursor.Area() != other && (forward ? options.ascii : options.data)) {
+      SwitchArea(other);
+      ShowCaret();
+    } else if (!exclusive) {
+      q->focusNextPrevChild(forward);
+    }
+  }
+
+  // The edit commands refuse a read-only control themselves.
+  bool ControlKey(QKeyEvent* event) {
+    switch (event->key()) {
+      case Qt::Key_A: q->SelectAll(); return true;
+      case Qt::Key_C: q->Copy(); return true;
+      case Qt::Key_V: q->Paste(); return true;
+      case Qt::Key_X: q->Cut(); return true;
+      case Qt::Key_Z: q->Undo(); return true;
+      default: return false;
+    }
+  }
+
+  bool MoveKey(QKeyEvent* event) {
+    const bool extend = (event->modifiers() & Qt::ShiftModifier) != 0;
+    const bool wholeData = (event->modifiers() & Qt::ControlModifier) != 0;
+    const Grid grid = MakeGrid();
+    const long oldWord = cursor.Word();
+    const bool hadSelection = cursor.HasSelection();
+    switch (event->key()) {
+      case Qt::Key_Left: cursor.Left(grid, extend); break;
+      case Qt::Key_Right: cursor.Right(grid, extend); break;
+      case Qt::Key_Up: cursor.Up(grid, extend); break;
+      case Qt::Key_Down: cursor.Down(grid, extend); break;
+      case Qt::Key_Home: cursor.Home(grid, extend, wholeData); break;
+      case Qt::Key_End: cursor.End(grid, extend, wholeData); break;
+      case Qt::Key_PageUp: cursor.PageUp(grid, extend); break;
+      case Qt::Key_PageDown: cursor.PageDown(grid, extend); break;
+      default: return false;
+    }
+    EnsureCaretVisible();
+    if (hadSelection || cursor.HasSelection()) q->viewport()->update();
+    else UpdateRows(std::min(oldWord, cursor.Word()), std::max(oldWord, cursor.Word()));
+    return true;
+  }
 };
 
 CAppCtrlEditDump::CAppCtrlEditDump(int /*mode*/, QWidget* parent) : QAbstractScrollArea(parent), d(new Impl(this)) {
@@ -116,67 +316,10 @@ CAppCtrlEditDump::CAppCtrlEditDump(int /*mode*/, QWidget* parent) : QAbstractScr
   d->view.SetFont(DumpFont());
   // The control paints every pixel of the rows it is asked for.
   viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
-  d->SyncMenuChecks();
   d->Relayout();
 }
 
 CAppCtrlEditDump::~CAppCtrlEditDump() = default;
-
-// --- Layout and redraw ---------------------------------------------------------
-
-AppDump::Grid CAppCtrlEditDump::Impl::MakeGrid() const {
-  Grid grid;
-  grid.format = &format;
-  grid.wordCount = WordCount();
-  grid.wordsPerRow = view.WordsPerRow();
-  grid.pageRows = std::max(1, q->viewport()->height() / view.LineHeight());
-  return grid;
-}
-
-void CAppCtrlEditDump::Impl::Relayout() {
-  view.Update(format, options, data.Size());
-  UpdateScrollBars();
-  cursor.Fit(MakeGrid());
-  if (cursor.Area() == AREA_DATA && !options.data && options.ascii) SwitchArea(AREA_ASCII);
-  if (cursor.Area() == AREA_ASCII && !options.ascii && options.data) SwitchArea(AREA_DATA);
-  EnsureCaretVisible();
-  q->viewport()->update();
-}
-
-void CAppCtrlEditDump::Impl::UpdateScrollBars() {
-  const int pageRows = std::max(1, q->viewport()->height() / view.LineHeight());
-  const long rows = view.RowCount(WordCount());
-  QScrollBar* vertical = q->verticalScrollBar();
-  vertical->setRange(0, static_cast<int>(std::max(0L, rows - pageRows)));
-  vertical->setPageStep(pageRows);
-  vertical->setSingleStep(1);
-  QScrollBar* horizontal = q->horizontalScrollBar();
-  horizontal->setRange(0, std::max(0, view.Width() - q->viewport()->width()));
-  horizontal->setPageStep(q->viewport()->width());
-  horizontal->setSingleStep(view.CharWidth());
-}
-
-void CAppCtrlEditDump::Impl::EnsureCaretVisible() {
-  const int pageRows = std::max(1, q->viewport()->height() / view.LineHeight());
-  const long row = cursor.Word() / view.WordsPerRow();
-  QScrollBar* vertical = q->verticalScrollBar();
-  if (row < vertical->value()) vertical->setValue(static_cast<int>(row));
-  else if (row >= vertical->value() + pageRows) vertical->setValue(static_cast<int>(row - pageRows + 1));
-  const QRect caret = view.CaretRect(cursor, vertical->value(), q->horizontalScrollBar()->value());
-  QScrollBar* horizontal = q->horizontalScrollBar();
-  if (caret.left() < 0) horizontal->setValue(horizontal->value() + caret.left());
-  else if (caret.right() >= q->viewport()->width())
-    horizontal->setValue(horizontal->value() + caret.right() - q->viewport()->width() + 1);
-}
-
-void CAppCtrlEditDump::Impl::UpdateRows(long firstWord, long lastWord) {
-  const long wordsPerRow = view.WordsPerRow();
-  const int top = static_cast<int>(firstWord / wordsPerRow - q->verticalScrollBar()->value()) * view.LineHeight();
-  const int bottom = static_cast<int>(lastWord / wordsPerRow - q->verticalScrollBar()->value() + 1) * view.LineHeight();
-  q->viewport()->update(QRect(0, top, q->viewport()->width(), bottom - top));
-}
-
-void CAppCtrlEditDump::Impl::SwitchArea(int area) { cursor.SetArea(MakeGrid(), area); }
 
 // --- Data ---------------------------------------------------------------------
 
@@ -185,7 +328,6 @@ void CAppCtrlEditDump::SetData(const std::vector<std::uint8_t>& bytes) { SetData
 void CAppCtrlEditDump::SetData(const unsigned char* bytes, int count) {
   if (bytes == nullptr || count < 0) count = 0;
   d->data.Assign(bytes, static_cast<std::size_t>(count));
-  d->view.Update(d->format, d->options, d->data.Size());
   d->cursor.Place(d->MakeGrid(), 0, d->options.data || !d->options.ascii ? AREA_DATA : AREA_ASCII);
   verticalScrollBar()->setValue(0);
   d->Relayout();
@@ -215,48 +357,19 @@ void CAppCtrlEditDump::SetMinLength(unsigned min) {
 // --- Display ------------------------------------------------------------------
 
 void CAppCtrlEditDump::SetBase(int base) {
-  if (base < BASE_BINARY || base > BASE_DECIMAL) return;
-  const int oldBytesPerWord = d->BytesPerWord();
-  ChangeBase(d->format, base);
-  d->FormatChanged(oldBytesPerWord);
+  if (base >= BASE_BINARY && base <= BASE_DECIMAL) d->ChangeWordFormat([&] { ChangeBase(d->format, base); });
 }
 
 int CAppCtrlEditDump::GetBase() const { return d->format.base; }
 
 void CAppCtrlEditDump::SetFormat(int format) {
-  if (format < FORMAT_8 || format > FORMAT_ONE_BIT) return;
-  const int oldBytesPerWord = d->BytesPerWord();
-  ChangeFormat(d->format, format);
-  d->FormatChanged(oldBytesPerWord);
+  if (format >= FORMAT_8 && format <= FORMAT_ONE_BIT) d->ChangeWordFormat([&] { ChangeFormat(d->format, format); });
 }
 
 int CAppCtrlEditDump::GetFormat() const { return d->format.format; }
 
-void CAppCtrlEditDump::Impl::FormatChanged(int oldBytesPerWord) {
-  // The caret and the selection keep the bytes they were on.
-  const std::size_t caretByte = static_cast<std::size_t>(cursor.Word()) * static_cast<std::size_t>(oldBytesPerWord);
-  const bool hadSelection = cursor.HasSelection();
-  const std::size_t firstByte = static_cast<std::size_t>(std::max(0L, cursor.First())) * static_cast<std::size_t>(oldBytesPerWord);
-  const std::size_t endByte = static_cast<std::size_t>(cursor.Last() + 1) * static_cast<std::size_t>(oldBytesPerWord);
-  const std::size_t bytesPerWord = static_cast<std::size_t>(BytesPerWord());
-  const std::size_t whole = WordCountOf(data.Size(), BytesPerWord()) * bytesPerWord;
-  data.PadTo(std::min(whole, std::max(data.MaxLength(), data.Size())));
-  view.Update(format, options, data.Size());
-  const Grid grid = MakeGrid();
-  const int area = cursor.Area();
-  if (hadSelection) {
-    cursor.PlaceAt(grid, static_cast<long>((endByte + bytesPerWord - 1) / bytesPerWord), 0, area);
-    cursor.ExtendFrom(grid, static_cast<long>(firstByte / bytesPerWord));
-  } else {
-    cursor.PlaceAt(grid, static_cast<long>(caretByte / bytesPerWord), 0, area);
-  }
-  SyncMenuChecks();
-  Relayout();
-}
-
 void CAppCtrlEditDump::SetTypeAffichage(int order) {
   d->format.motorola = order == 1;
-  d->SyncMenuChecks();
   d->Relayout();
 }
 
@@ -264,18 +377,14 @@ int CAppCtrlEditDump::GetTypeAffichage() const { return d->format.motorola ? 1 :
 
 void CAppCtrlEditDump::SetSigne(bool isSigned) {
   d->format.isSigned = isSigned;
-  d->SyncMenuChecks();
   d->Relayout();
 }
 
 bool CAppCtrlEditDump::GetSigne() const { return d->format.isSigned; }
 
 void CAppCtrlEditDump::SetBPR(int bytesPerRow) {
-  if (std::find(std::begin(kBytesPerRowChoices), std::end(kBytesPerRowChoices), bytesPerRow) ==
-      std::end(kBytesPerRowChoices))
-    return;
+  if (bytesPerRow < 1 || bytesPerRow > 16 || !std::has_single_bit(static_cast<unsigned>(bytesPerRow))) return;
   d->options.bytesPerRow = bytesPerRow;
-  d->SyncMenuChecks();
   d->Relayout();
 }
 
@@ -286,7 +395,6 @@ void CAppCtrlEditDump::SetOptions(bool address, bool data, bool ascii, bool four
   d->options.data = data;
   d->options.ascii = ascii;
   d->options.fourEight = fourEight;
-  d->SyncMenuChecks();
   d->Relayout();
 }
 
@@ -325,31 +433,7 @@ void CAppCtrlEditDump::SetOffsetAdresse(unsigned offset) {
 
 void CAppCtrlEditDump::SetExclusiveMode(bool exclusive) { d->exclusive = exclusive; }
 
-void CAppCtrlEditDump::Impl::SyncMenuChecks() {
-  Menu& m = *menu;
-  m.Check(ID_BASE_BINARY + static_cast<unsigned>(format.base));
-  m.Check(format.motorola ? ID_MOTOROLA : ID_INTEL);
-  m.Check(format.isSigned ? ID_SIGNED : ID_UNSIGNED);
-  constexpr unsigned formatCommands[] = {ID_FORMAT_8, ID_FORMAT_16, ID_FORMAT_32, ID_FORMAT_BIT_BY_BIT,
-                                         ID_FORMAT_ONE_BIT};
-  m.Check(formatCommands[format.format]);
-  const auto bpr = std::find(std::begin(kBytesPerRowChoices), std::end(kBytesPerRowChoices), options.bytesPerRow);
-  m.Check(ID_BPR_1 + static_cast<unsigned>(bpr - std::begin(kBytesPerRowChoices)));
-  m.SetChecked(ID_VIEW_ADDRESS, options.address);
-  m.SetChecked(ID_VIEW_DATA, options.data);
-  m.SetChecked(ID_VIEW_ASCII, options.ascii);
-  m.SetChecked(ID_VIEW_FOUR_EIGHT, options.fourEight);
-}
-
 // --- Options word ---------------------------------------------------------------
-
-namespace {
-
-constexpr std::uint32_t kBytesPerRowBits[] = {CAppCtrlEditDump::OPT_BPR_1, CAppCtrlEditDump::OPT_BPR_2,
-                                              CAppCtrlEditDump::OPT_BPR_4, CAppCtrlEditDump::OPT_BPR_8,
-                                              CAppCtrlEditDump::OPT_BPR_16};
-
-}  // namespace
 
 void CAppCtrlEditDump::SetOptionsWord(std::uint32_t visible, std::uint32_t current, char space) {
   for (const AppDump::Option& option : AppDump::kOptions) {
@@ -366,9 +450,9 @@ void CAppCtrlEditDump::SetOptionsWord(std::uint32_t visible, std::uint32_t curre
   }
   if ((current & OPT_INTEL) != 0) SetTypeAffichage(0);
   else if ((current & OPT_MOTOROLA) != 0) SetTypeAffichage(1);
-  for (std::size_t i = 0; i < std::size(kBytesPerRowBits); ++i) {
-    if ((current & kBytesPerRowBits[i]) != 0) {
-      SetBPR(kBytesPerRowChoices[i]);
+  for (unsigned i = 0; i < kBytesPerRowChoices; ++i) {
+    if ((current & (OPT_BPR_1 >> i)) != 0) {
+      SetBPR(1 << i);
       break;
     }
   }
@@ -385,8 +469,7 @@ void CAppCtrlEditDump::GetOptionsWord(std::uint32_t& options) const {
   std::uint32_t word = baseBits[d->format.base];
   if (d->format.base == BASE_DECIMAL && d->format.isSigned) word |= OPT_SIGNED;
   word |= d->format.motorola ? OPT_MOTOROLA : OPT_INTEL;
-  const auto bpr = std::find(std::begin(kBytesPerRowChoices), std::end(kBytesPerRowChoices), d->options.bytesPerRow);
-  word |= kBytesPerRowBits[bpr - std::begin(kBytesPerRowChoices)];
+  word |= OPT_BPR_1 >> RowChoice(d->options.bytesPerRow);
   if (d->options.address) word |= OPT_ADDRESS;
   if (d->options.data) word |= OPT_DATA;
   if (d->options.ascii) word |= OPT_ASCII;
@@ -405,105 +488,6 @@ void CAppCtrlEditDump::MySetReadOnly(bool readOnly) {
   viewport()->update();
 }
 
-void CAppCtrlEditDump::Impl::DataEdited(long firstWord, bool sizeChanged) {
-  if (sizeChanged) {
-    Relayout();
-  } else {
-    cursor.Fit(MakeGrid());
-    EnsureCaretVisible();
-    UpdateRows(firstWord, cursor.Word());
-  }
-  emit q->Changed();
-}
-
-void CAppCtrlEditDump::Impl::MoveCaret(long oldWord) {
-  EnsureCaretVisible();
-  if (cursor.HasSelection()) q->viewport()->update();
-  else UpdateRows(std::min(oldWord, cursor.Word()), std::max(oldWord, cursor.Word()));
-}
-
-// Writes the word at the caret, completing a last word that is short or
-// appending a new one; false when the maximum length leaves no room.
-bool CAppCtrlEditDump::Impl::WriteCaretWord(const std::vector<std::uint8_t>& word, bool& sizeChanged) {
-  const std::size_t offset = WordOffset(cursor.Word());
-  if (offset > data.Size()) return false;
-  const std::size_t present = std::min(word.size(), data.Size() - offset);
-  if (word.size() - present > data.Room()) return false;
-  data.Replace(offset, present, word);
-  sizeChanged = present != word.size();
-  return true;
-}
-
-std::vector<std::uint8_t> CAppCtrlEditDump::Impl::CaretWordBytes() const {
-  const std::size_t offset = WordOffset(cursor.Word());
-  std::vector<std::uint8_t> word(static_cast<std::size_t>(BytesPerWord()), 0);
-  for (std::size_t i = 0; i < word.size() && offset + i < data.Size(); ++i) word[i] = data.Bytes()[offset + i];
-  return word;
-}
-
-void CAppCtrlEditDump::Impl::TypeChar(char c) {
-  if (q->IsReadOnly() || data.MaxLength() == 0) return;
-  if (cursor.HasSelection()) {
-    cursor.ClearSelection();
-    q->viewport()->update();
-  }
-  std::vector<std::uint8_t> word = CaretWordBytes();
-  const long wordIndex = cursor.Word();
-  int pos = cursor.Position();
-  const int area = cursor.Area();
-  if (area == AREA_ASCII) {
-    word[static_cast<std::size_t>(pos)] = static_cast<std::uint8_t>(c);
-  } else {
-    // A digit typed on the sign of a decimal goes to the first digit.
-    if (std::isdigit(static_cast<unsigned char>(c)) && format.base == BASE_DECIMAL && format.isSigned &&
-        pos == 0 && format.format <= FORMAT_32)
-      pos = format.NextPosition(pos);
-    std::uint32_t value = 0;
-    if (!format.TypeChar(format.ReadWord(word.data(), word.size(), 0), pos, c, value)) return;
-    format.WriteWord(value, word.data());
-  }
-  bool sizeChanged = false;
-  if (!WriteCaretWord(word, sizeChanged)) return;
-  cursor.PlaceAt(MakeGrid(), wordIndex, pos, area);
-  cursor.Advance(MakeGrid());
-  DataEdited(wordIndex, sizeChanged);
-}
-
-void CAppCtrlEditDump::Impl::InsertWord() {
-  if (q->IsReadOnly() || data.Room() < static_cast<std::size_t>(BytesPerWord())) return;
-  const std::size_t offset = std::min(WordOffset(cursor.Word()), data.Size());
-  data.Replace(offset, 0, std::vector<std::uint8_t>(static_cast<std::size_t>(BytesPerWord()), 0));
-  cursor.ClearSelection();
-  DataEdited(cursor.Word(), true);
-}
-
-// Removes whole words from `offset`, no further than the minimum length.
-void CAppCtrlEditDump::Impl::RemoveBytes(std::size_t offset, std::size_t count) {
-  const std::size_t bytesPerWord = static_cast<std::size_t>(BytesPerWord());
-  if (count > data.Removable()) count = data.Removable() / bytesPerWord * bytesPerWord;
-  if (count == 0) return;
-  data.Replace(offset, count, {});
-  cursor.PlaceAt(MakeGrid(), static_cast<long>(offset / bytesPerWord), 0, cursor.Area());
-  cursor.Fit(MakeGrid());
-  DataEdited(cursor.Word(), true);
-}
-
-void CAppCtrlEditDump::Impl::DeleteAtCaret() {
-  if (q->IsReadOnly()) return;
-  if (cursor.HasSelection()) return q->Clear();
-  const std::size_t offset = WordOffset(cursor.Word());
-  if (offset >= data.Size()) return;
-  RemoveBytes(offset, std::min(static_cast<std::size_t>(BytesPerWord()), data.Size() - offset));
-}
-
-void CAppCtrlEditDump::Impl::Backspace() {
-  if (q->IsReadOnly() || cursor.Word() == 0) return;
-  cursor.ClearSelection();
-  cursor.PlaceAt(MakeGrid(), cursor.Word() - 1, 0, cursor.Area());
-  DeleteAtCaret();
-  q->viewport()->update();
-}
-
 void CAppCtrlEditDump::Undo() {
   if (IsReadOnly() || !d->data.CanUndo()) return;
   const std::size_t offset = d->data.Undo();
@@ -513,12 +497,10 @@ void CAppCtrlEditDump::Undo() {
 
 void CAppCtrlEditDump::Copy() {
   if (!d->cursor.HasSelection()) return;
-  std::size_t offset = 0;
-  std::size_t count = 0;
-  d->SelectedRange(offset, count);
+  const auto [offset, count] = d->SelectedRange();
   const auto first = d->data.Bytes().begin() + static_cast<std::ptrdiff_t>(offset);
   d->clipboard.assign(first, first + static_cast<std::ptrdiff_t>(count));
-  AppSetClipboardText(CAppTools::Dump(d->clipboard, "%02X "));
+  QGuiApplication::clipboard()->setText(QString::fromStdString(CAppTools::Dump(d->clipboard, "%02X ")));
 }
 
 void CAppCtrlEditDump::Cut() {
@@ -529,9 +511,7 @@ void CAppCtrlEditDump::Cut() {
 
 void CAppCtrlEditDump::Clear() {
   if (IsReadOnly() || !d->cursor.HasSelection()) return;
-  std::size_t offset = 0;
-  std::size_t count = 0;
-  d->SelectedRange(offset, count);
+  const auto [offset, count] = d->SelectedRange();
   d->cursor.ClearSelection();
   d->RemoveBytes(offset, count);
 }
@@ -540,7 +520,7 @@ void CAppCtrlEditDump::Paste() {
   if (IsReadOnly() || d->clipboard.empty()) return;
   std::size_t offset = std::min(d->WordOffset(d->cursor.Word()), d->data.Size());
   std::size_t count = 0;
-  if (d->cursor.HasSelection()) d->SelectedRange(offset, count);
+  if (d->cursor.HasSelection()) std::tie(offset, count) = d->SelectedRange();
   const std::size_t room = d->data.Room() + count;
   const std::size_t taken = std::min(room, d->clipboard.size());
   if (taken == 0 && count == 0) return;
@@ -553,8 +533,7 @@ void CAppCtrlEditDump::Paste() {
 
 void CAppCtrlEditDump::SelectAll() {
   d->cursor.SelectAll(d->MakeGrid());
-  d->EnsureCaretVisible();
-  viewport()->update();
+  d->ShowCaret();
 }
 
 bool CAppCtrlEditDump::CanUndo() const { return d->data.CanUndo(); }
@@ -572,8 +551,7 @@ void CAppCtrlEditDump::SetSelection(long first, long last) {
     d->cursor.Place(grid, last + 1, d->cursor.Area());
     d->cursor.ExtendFrom(grid, first);
   }
-  d->EnsureCaretVisible();
-  viewport()->update();
+  d->ShowCaret();
 }
 
 void CAppCtrlEditDump::GetCaret(long& word, int& position, int& area) const {
@@ -595,7 +573,7 @@ void CAppCtrlEditDump::OnCommand(unsigned command) {
     case ID_FORMAT_ONE_BIT: return SetFormat(FORMAT_ONE_BIT);
     case ID_FORMAT_BIT_BY_BIT: return SetFormat(FORMAT_BIT_BY_BIT);
     case ID_BPR_1: case ID_BPR_2: case ID_BPR_4: case ID_BPR_8: case ID_BPR_16:
-      return SetBPR(kBytesPerRowChoices[command - ID_BPR_1]);
+      return SetBPR(1 << (command - ID_BPR_1));
     case ID_VIEW_ADDRESS: return ShowAddress(!d->options.address);
     case ID_VIEW_DATA: return ShowData(!d->options.data);
     case ID_VIEW_ASCII: return ShowAscii(!d->options.ascii);
@@ -644,53 +622,6 @@ bool CAppCtrlEditDump::event(QEvent* event) {
   return QAbstractScrollArea::event(event);
 }
 
-void CAppCtrlEditDump::Impl::TabKey(bool forward) {
-  const int area = cursor.Area();
-  if (forward && area == AREA_DATA && options.ascii) return SwitchAreaAndShow(AREA_ASCII);
-  if (!forward && area == AREA_ASCII && options.data) return SwitchAreaAndShow(AREA_DATA);
-  if (!exclusive) q->focusNextPrevChild(forward);
-}
-
-void CAppCtrlEditDump::Impl::SwitchAreaAndShow(int area) {
-  SwitchArea(area);
-  EnsureCaretVisible();
-  q->viewport()->update();
-}
-
-bool CAppCtrlEditDump::Impl::ControlKey(QKeyEvent* event) {
-  const bool readOnly = q->IsReadOnly();
-  switch (event->key()) {
-    case Qt::Key_A: q->SelectAll(); return true;
-    case Qt::Key_C: q->Copy(); return true;
-    case Qt::Key_V: if (!readOnly) q->Paste(); return true;
-    case Qt::Key_X: if (!readOnly) q->Cut(); return true;
-    case Qt::Key_Z: if (!readOnly) q->Undo(); return true;
-    default: return false;
-  }
-}
-
-bool CAppCtrlEditDump::Impl::MoveKey(QKeyEvent* event) {
-  const bool extend = (event->modifiers() & Qt::ShiftModifier) != 0;
-  const bool wholeData = (event->modifiers() & Qt::ControlModifier) != 0;
-  const Grid grid = MakeGrid();
-  const long oldWord = cursor.Word();
-  const bool hadSelection = cursor.HasSelection();
-  switch (event->key()) {
-    case Qt::Key_Left: cursor.Left(grid, extend); break;
-    case Qt::Key_Right: cursor.Right(grid, extend); break;
-    case Qt::Key_Up: cursor.Up(grid, extend); break;
-    case Qt::Key_Down: cursor.Down(grid, extend); break;
-    case Qt::Key_Home: cursor.Home(grid, extend, wholeData); break;
-    case Qt::Key_End: cursor.End(grid, extend, wholeData); break;
-    case Qt::Key_PageUp: cursor.PageUp(grid, extend); break;
-    case Qt::Key_PageDown: cursor.PageDown(grid, extend); break;
-    default: return false;
-  }
-  if (hadSelection) q->viewport()->update();
-  MoveCaret(oldWord);
-  return true;
-}
-
 void CAppCtrlEditDump::keyPressEvent(QKeyEvent* event) {
   if (d->MoveKey(event)) return;
   if ((event->modifiers() & Qt::ControlModifier) != 0) {
@@ -715,9 +646,7 @@ void CAppCtrlEditDump::keyPressEvent(QKeyEvent* event) {
 void CAppCtrlEditDump::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return QAbstractScrollArea::mousePressEvent(event);
   Hit hit;
-  if (!d->view.HitTest(event->position().toPoint(), verticalScrollBar()->value(), horizontalScrollBar()->value(),
-                       d->WordCount(), hit))
-    return;
+  if (!d->HitAt(event->position().toPoint(), hit)) return;
   const long anchor = (event->modifiers() & Qt::ShiftModifier) != 0 ? d->cursor.Word() : hit.word;
   d->cursor.PlaceAt(d->MakeGrid(), hit.word, hit.pos, hit.area);
   if (anchor != hit.word) d->cursor.ExtendFrom(d->MakeGrid(), anchor);
@@ -728,16 +657,13 @@ void CAppCtrlEditDump::mousePressEvent(QMouseEvent* event) {
 void CAppCtrlEditDump::mouseMoveEvent(QMouseEvent* event) {
   if ((event->buttons() & Qt::LeftButton) == 0 || d->dragAnchor < 0) return;
   Hit hit;
-  if (!d->view.HitTest(event->position().toPoint(), verticalScrollBar()->value(), horizontalScrollBar()->value(),
-                       d->WordCount(), hit))
-    return;
+  if (!d->HitAt(event->position().toPoint(), hit)) return;
   // Dragging selects whole words, the word under the mouse included.
   const long end = hit.word >= d->dragAnchor ? hit.word + 1 : hit.word;
   const long anchor = hit.word >= d->dragAnchor ? d->dragAnchor : d->dragAnchor + 1;
   d->cursor.PlaceAt(d->MakeGrid(), end, 0, d->cursor.Area());
   d->cursor.ExtendFrom(d->MakeGrid(), anchor);
-  d->EnsureCaretVisible();
-  viewport()->update();
+  d->ShowCaret();
 }
 
 void CAppCtrlEditDump::contextMenuEvent(QContextMenuEvent* event) {

@@ -1,6 +1,7 @@
 #include "appconfig/ui/AppCtrlSlider.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "controls/AppCtrlMessages.h"
 #include "platform/AppDialogTemplate.h"
@@ -28,13 +29,10 @@ int CAppCtrlSlider::SetLimit(std::uint32_t minimum, std::uint32_t maximum, int i
   }
   m_nMin = minimum;
   m_nMax = maximum;
-  std::int64_t span = Wide(maximum) - Wide(minimum);
-  m_nHalvings = 0;
-  while (span > 0x7FFFFFFF) {
-    span /= 2;
-    ++m_nHalvings;
-  }
-  setRange(0, static_cast<int>(span));
+  // A span of 32 bits is halved once to fit the slider's int range.
+  const std::int64_t span = Wide(maximum) - Wide(minimum);
+  m_nHalvings = span > std::numeric_limits<int>::max() ? 1 : 0;
+  setRange(0, static_cast<int>(span >> m_nHalvings));
   return 1;
 }
 

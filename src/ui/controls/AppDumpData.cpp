@@ -50,12 +50,10 @@ void Data::PadTo(std::size_t size) {
 
 std::size_t Data::Undo() {
   if (!m_undo.available) return 0;
-  const std::size_t offset = std::min(m_undo.offset, m_bytes.size());
-  const std::size_t inserted = std::min(m_undo.insertedCount, m_bytes.size() - offset);
-  const auto first = m_bytes.begin() + static_cast<std::ptrdiff_t>(offset);
-  m_bytes.erase(first, first + static_cast<std::ptrdiff_t>(inserted));
-  m_bytes.insert(m_bytes.begin() + static_cast<std::ptrdiff_t>(offset), m_undo.removed.begin(),
-                 m_undo.removed.end());
+  // The reverse splice; it is no edit to undo in its turn.
+  const UndoStep step = std::move(m_undo);
+  const std::size_t offset = std::min(step.offset, m_bytes.size());
+  Replace(offset, step.insertedCount, step.removed);
   m_undo = UndoStep{};
   return offset;
 }

@@ -1,7 +1,9 @@
 #include "AppDumpFormat.h"
 
 #include <algorithm>
+#include <bitset>
 #include <cctype>
+#include <cstdio>
 
 namespace AppDump {
 namespace {
@@ -13,76 +15,21 @@ constexpr int kCharsPerWord[3][5] = {
     {5, 7, 12, 16, 2},   // decimal
 };
 constexpr int kBitsPerWord[5] = {8, 16, 32, 8, 8};
-constexpr char kDigits[] = "0123456789ABCDEF";
 
 bool IsSingleBitFormat(int format) { return format == FORMAT_BIT_BY_BIT || format == FORMAT_ONE_BIT; }
 
 std::uint32_t WordMask(int bits) { return bits >= 32 ? 0xFFFFFFFFu : (1u << bits) - 1u; }
 
-int DigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
-// The signed reading of the low `bits` bits.
-std::int64_t SignedValue(std::uint32_t value, int bits) {
-  const std::uint32_t sign = 1u << (bits - 1);
-  const std::int64_t low = value & WordMask(bits);
-  return (low & sign) != 0 ? low - (std::int64_t{1} << bits) : low;
-}
-
 // As printf writes it with "%+.<n>d" (signed) or " %.<n>u" (unsigned), n being
 // the characters per word less 2; the text's first TextChars() characters.
 std::string DecimalText(const WordFormat& f, std::uint32_t value) {
   const int bits = f.BitsPerWord();
-  const std::size_t precision = static_cast<std::size_t>(f.CharsPerWord() - 2);
-  const std::int64_t number = f.isSigned ? SignedValue(value, bits) : std::int64_t{value & WordMask(bits)};
-  std::string digits = std::to_string(number < 0 ? -number : number);
-  if (digits.size() < precision) digits.insert(0, precision - digits.size(), '0');
-  const char lead = !f.isSigned ? ' ' : number < 0 ? '-' : '+';
-  return (lead + digits).substr(0, static_cast<std::size_t>(f.TextChars()));
-}
-
-std::string DigitsText(std::uint32_t value, int digits, int bitsPerDigit) {
-  std::string text(static_cast<std::size_t>(digits), '0');
-  const std::uint32_t mask = (1u << bitsPerDigit) - 1u;
-  for (int i = digits - 1; i >= 0; --i, value >>= bitsPerDigit)
-    text[static_cast<std::size_t>(i)] = kDigits[value & mask];
-  return text;
-}
-
-std::string BitByBitText(std::uint32_t value) {
-  std::string text;
-  for (int bit = 7; bit >= 0; --bit) {
-    text += ((value >> bit) & 1u) != 0 ? '1' : '0';
-    if (bit != 0) text += ' ';
-  }
-  return text;
-}
-
-// The reverse of the texts above (FromHexa, FromBinaire, FromDecimal): the
-// digits of `text` in the base, blanks and the prefix skipped.
-std::uint32_t FromDigits(const std::string& text, int radix) {
-  std::uint64_t value = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == 'x' && i == 1) continue;
-    const int digit = DigitValue(text[i]);
-    if (digit < 0 || digit >= radix) continue;
-    value = value * static_cast<unsigned>(radix) + static_cast<unsigned>(digit);
-  }
-  return static_cast<std::uint32_t>(value);
-}
-
-std::uint32_t FromDecimal(const std::string& text, int bits, bool isSigned) {
-  std::int64_t value = 0;
-  for (const char c : text)
-    if (c >= '0' && c <= '9') value = value * 10 + (c - '0');
-  if (text.front() == '-') value = -value;
-  const std::int64_t low = isSigned ? -(std::int64_t{1} << (bits - 1)) : 0;
-  const std::int64_t high = isSigned ? (std::int64_t{1} << (bits - 1)) - 1 : std::int64_t{WordMask(bits)};
-  return static_cast<std::uint32_t>(std::clamp(value, low, high)) & WordMask(bits);
+  const std::uint32_t low = value & WordMask(bits);
+  // The signed reading takes the word's top bit as the sign.
+  const long long number = f.isSigned && (low >> (bits - 1)) != 0 ? low - (1LL << bits) : low;
+  char text[24];
+  std::snprintf(text, sizeof text, f.isSigned ? "%+.*lld" : " %.*lld", f.CharsPerWord() - 2, number);
+  return std::string(text).substr(0, static_cast<std::size_t>(f.TextChars()));
 }
 
 }  // namespace
@@ -114,16 +61,20 @@ void WordFormat::WriteWord(std::uint32_t value, std::uint8_t* out) const {
 }
 
 std::string WordFormat::WordText(std::uint32_t value) const {
-  if (format == FORMAT_ONE_BIT) return (value & 1u) != 0 ? "1" : "0";
-  if (format == FORMAT_BIT_BY_BIT) return BitByBitText(value);
   const int bits = BitsPerWord();
-  switch (base) {
-    case BASE_BINARY: return DigitsText(value, bits, 1);
-    case BASE_DECIMAL: return DecimalText(*this, value);
-    case BASE_HEXA: break;
+  if (!IsSingleBitFormat(format) && base == BASE_DECIMAL) return DecimalText(*this, value);
+  if (!IsSingleBitFormat(format) && base == BASE_HEXA) {
+    char text[16];
+    std::snprintf(text, sizeof text, TextChars() > bits / 4 ? "0x%0*X" : "%0*X", bits / 4, value & WordMask(bits));
+    return text;
   }
-  const std::string digits = DigitsText(value, bits / 4, 4);
-  return TextChars() > bits / 4 ? "0x" + digits : digits;
+  const std::string binary = std::bitset<32>(value).to_string().substr(static_cast<std::size_t>(32 - bits));
+  if (format == FORMAT_ONE_BIT) return binary.substr(7);
+  if (format != FORMAT_BIT_BY_BIT) return binary;
+  std::string text;
+  for (const char bit : binary) text.append({bit, ' '});
+  text.pop_back();
+  return text;
 }
 
 void WordFormat::AppendWord(std::string& line, std::uint32_t value) const {
@@ -156,10 +107,9 @@ int WordFormat::ValidPosition(int pos) const {
 }
 
 bool WordFormat::AcceptsChar(char c) const {
-  const int digit = DigitValue(c);
-  if (format == FORMAT_ONE_BIT || format == FORMAT_BIT_BY_BIT || base == BASE_BINARY) return digit == 0 || digit == 1;
-  if (base == BASE_HEXA) return digit >= 0;
-  return (digit >= 0 && digit <= 9) || c == '+' || c == '-';
+  const auto u = static_cast<unsigned char>(c);
+  if (IsSingleBitFormat(format) || base == BASE_BINARY) return c == '0' || c == '1';
+  return base == BASE_HEXA ? std::isxdigit(u) != 0 : std::isdigit(u) != 0 || c == '+' || c == '-';
 }
 
 bool WordFormat::TypeChar(std::uint32_t value, int pos, char c, std::uint32_t& result) const {
@@ -168,15 +118,21 @@ bool WordFormat::TypeChar(std::uint32_t value, int pos, char c, std::uint32_t& r
   const bool isSignPosition = base == BASE_DECIMAL && isSigned && pos == 0 && !IsSingleBitFormat(format);
   const bool isSign = c == '+' || c == '-';
   if (isSign != isSignPosition || text[static_cast<std::size_t>(pos)] == ' ') return false;
-  text[static_cast<std::size_t>(pos)] = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  text[static_cast<std::size_t>(pos)] = c;
+  // The blanks (between single bits, before an unsigned decimal) are no digits.
+  text.erase(std::remove(text.begin(), text.end(), ' '), text.end());
   if (format == FORMAT_ONE_BIT) {
-    result = (value & ~1u) | FromDigits(text, 2);
-  } else if (format == FORMAT_BIT_BY_BIT || base == BASE_BINARY) {
-    result = FromDigits(text, 2);
-  } else if (base == BASE_HEXA) {
-    result = FromDigits(text, 16);
+    result = (value & ~1u) | (c == '1' ? 1u : 0u);
+  } else if (format == FORMAT_BIT_BY_BIT || base != BASE_DECIMAL) {
+    // Base 16 reads past a "0x" prefix.
+    const int radix = base == BASE_HEXA && format != FORMAT_BIT_BY_BIT ? 16 : 2;
+    result = static_cast<std::uint32_t>(std::stoul(text, nullptr, radix));
   } else {
-    result = FromDecimal(text, BitsPerWord(), isSigned);
+    // A decimal that leaves the word's range is held at its nearest end.
+    const int bits = BitsPerWord();
+    const long long low = isSigned ? -(1LL << (bits - 1)) : 0;
+    const long long high = isSigned ? (1LL << (bits - 1)) - 1 : WordMask(bits);
+    result = static_cast<std::uint32_t>(std::clamp(std::stoll(text), low, high)) & WordMask(bits);
   }
   return true;
 }

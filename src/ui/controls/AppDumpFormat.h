@@ -22,8 +22,6 @@ struct WordFormat {
   bool hexPrefix = false;
   char space = ' ';
 
-  bool operator==(const WordFormat&) const = default;
-
   int BitsPerWord() const;
   int BytesPerWord() const { return BitsPerWord() / 8; }
   // Width of a word in the data column, the separator included.

@@ -7,29 +7,15 @@
 #include "controls/AppDumpOptions.h"
 
 namespace AppDump {
-namespace {
-
-struct Entry {
-  unsigned command;
-  const char* text;
-};
-
-// The format choices beyond the options word.
-constexpr Entry kFormatExtras[] = {{Dump::ID_FORMAT_ONE_BIT, "1 bit"}, {Dump::ID_FORMAT_BIT_BY_BIT, "Bit à bit"}};
-constexpr unsigned kClipboardCommands[] = {Dump::ID_EDIT_UNDO,  Dump::ID_EDIT_CUT,   Dump::ID_EDIT_COPY,
-                                           Dump::ID_EDIT_PASTE, Dump::ID_EDIT_CLEAR, Dump::ID_EDIT_SELECT_ALL};
-
-}  // namespace
-
 Menu::Menu(QWidget* owner, std::function<void(unsigned)> onCommand)
     : m_menu(new QMenu(owner)), m_onCommand(std::move(onCommand)) {
   Add(m_menu, Dump::ID_EDIT_UNDO, "Annuler", false);
-  m_separatorUndo = m_menu->addSeparator();
+  m_menu->addSeparator();
   Add(m_menu, Dump::ID_EDIT_CUT, "Couper", false);
   Add(m_menu, Dump::ID_EDIT_COPY, "Copier", false);
   Add(m_menu, Dump::ID_EDIT_PASTE, "Coller", false);
   Add(m_menu, Dump::ID_EDIT_CLEAR, "Effacer", false);
-  m_separatorClipboard = m_menu->addSeparator();
+  m_menu->addSeparator();
   Add(m_menu, Dump::ID_EDIT_SELECT_ALL, "Sélectionnez tout", false);
   m_separatorSelectAll = m_menu->addSeparator();
 
@@ -52,7 +38,9 @@ Menu::Menu(QWidget* owner, std::function<void(unsigned)> onCommand)
   m_menu->addSeparator();
   m_format = m_menu->addMenu(QString::fromUtf8("Format"));
   QActionGroup* formats = addOptions(m_format, OptionGroup::Bits);
-  for (const Entry& entry : kFormatExtras) formats->addAction(Add(m_format, entry.command, entry.text, true));
+  // The format choices beyond the options word.
+  formats->addAction(Add(m_format, Dump::ID_FORMAT_ONE_BIT, "1 bit", true));
+  formats->addAction(Add(m_format, Dump::ID_FORMAT_BIT_BY_BIT, "Bit à bit", true));
   m_columns = m_menu->addMenu(QString::fromUtf8("Nb Colonnes"));
   addOptions(m_columns, OptionGroup::Columns);
   m_menu->addSeparator();
@@ -97,10 +85,11 @@ void Menu::RemoveAllItems() {
 }
 
 void Menu::RemoveClipboardItems() {
-  for (const unsigned command : kClipboardCommands) Find(command)->setVisible(false);
-  m_separatorUndo->setVisible(false);
-  m_separatorClipboard->setVisible(false);
-  m_separatorSelectAll->setVisible(false);
+  // They open the menu, down to the separator after "select all".
+  for (QAction* action : m_menu->actions()) {
+    action->setVisible(false);
+    if (action == m_separatorSelectAll) break;
+  }
 }
 
 void Menu::UpdateSubmenus() {

@@ -37,8 +37,6 @@ private:
   QMenu* m_base = nullptr;
   QMenu* m_format = nullptr;
   QMenu* m_columns = nullptr;
-  QAction* m_separatorUndo = nullptr;
-  QAction* m_separatorClipboard = nullptr;
   QAction* m_separatorSelectAll = nullptr;
   bool m_submenusRemoved = false;
   std::map<unsigned, QAction*> m_actions;

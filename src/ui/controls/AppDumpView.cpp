@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <string>
 
@@ -14,12 +15,6 @@ namespace {
 constexpr int kMargin = 4;
 // Blank characters between two columns.
 constexpr int kColumnGap = 2;
-
-int HexDigitsFor(std::uint64_t value) {
-  int digits = 1;
-  while (value >>= 4) ++digits;
-  return digits;
-}
 
 char AsciiChar(std::uint8_t byte) { return byte >= 0x20 && byte < 0x7F ? static_cast<char>(byte) : '.'; }
 
@@ -61,12 +56,12 @@ void View::DrawChars(QPainter& painter, int x, int baseline, std::string_view te
 void View::Update(const WordFormat& format, const ViewOptions& options, std::size_t dataSize) {
   m_format = format;
   m_options = options;
-  m_dataSize = dataSize;
   const int bytesPerWord = format.BytesPerWord();
   m_rowBytes = std::max(options.bytesPerRow, bytesPerWord);
   m_wordsPerRow = m_rowBytes / bytesPerWord;
+  // As many hexadecimal digits as the last address needs.
   const std::uint64_t lastAddress = std::uint64_t{options.addressOffset} + dataSize;
-  m_addressChars = std::max(options.fourEight ? 8 : 4, HexDigitsFor(lastAddress));
+  m_addressChars = std::max(options.fourEight ? 8 : 4, static_cast<int>(std::bit_width(lastAddress) + 3) / 4);
 
   int x = kMargin;
   m_addressX = x;
@@ -81,9 +76,8 @@ void View::Update(const WordFormat& format, const ViewOptions& options, std::siz
 void View::Paint(QPainter& painter, const PaintInput& in) const {
   painter.setFont(m_font);
   painter.fillRect(in.dirty, in.colours.background);
-  const long wordCount = static_cast<long>((in.bytes->size() + static_cast<std::size_t>(m_format.BytesPerWord()) - 1) /
-                                           static_cast<std::size_t>(m_format.BytesPerWord()));
-  const long rows = RowCount(wordCount);
+  const long bytesPerWord = m_format.BytesPerWord();
+  const long rows = RowCount((static_cast<long>(in.bytes->size()) + bytesPerWord - 1) / bytesPerWord);
   const long top = in.firstRow + in.dirty.top() / m_lineHeight;
   const long bottom = std::min(rows - 1, in.firstRow + in.dirty.bottom() / m_lineHeight);
   painter.translate(-in.xScroll, 0);
@@ -102,13 +96,10 @@ void View::PaintRow(QPainter& painter, const PaintInput& in, long row, int y) co
   const std::size_t rowOffset = static_cast<std::size_t>(row) * static_cast<std::size_t>(m_rowBytes);
   const long firstWord = row * m_wordsPerRow;
 
-  // The selected words of this row, as a range of its words.
-  long selFrom = 0;
-  long selTo = 0;
-  if (in.cursor->HasSelection()) {
-    selFrom = std::clamp(in.cursor->First() - firstWord, 0L, m_wordsPerRow);
-    selTo = std::clamp(in.cursor->Last() + 1 - firstWord, 0L, m_wordsPerRow);
-  }
+  // The selected words of this row, as a range of its words (empty without
+  // a selection, whose first and last are -1).
+  const long selFrom = std::clamp(in.cursor->First() - firstWord, 0L, m_wordsPerRow);
+  const long selTo = std::clamp(in.cursor->Last() + 1 - firstWord, 0L, m_wordsPerRow);
 
   if (m_options.address) {
     const unsigned long long address = std::uint64_t{m_options.addressOffset} + rowOffset;
@@ -167,12 +158,11 @@ QRect View::CaretRect(const Cursor& cursor, long firstRow, int xScroll) const {
 void View::PaintCaret(QPainter& painter, const PaintInput& in, int y) const {
   const Cursor& cursor = *in.cursor;
   const int area = cursor.Area();
-  const bool areaShown = area == AREA_ASCII ? m_options.ascii : m_options.data;
-  if (!areaShown) return;
+  auto shown = [this](int column) { return column == AREA_ASCII ? m_options.ascii : m_options.data; };
+  if (!shown(area)) return;
   // The same word in the other column gets a thin frame.
   const int otherArea = area == AREA_ASCII ? AREA_DATA : AREA_ASCII;
-  const bool otherShown = otherArea == AREA_ASCII ? m_options.ascii : m_options.data;
-  if (otherShown) {
+  if (shown(otherArea)) {
     const int width = otherArea == AREA_ASCII ? m_format.BytesPerWord() : m_format.TextChars();
     painter.setPen(in.colours.shadow);
     painter.setBrush(Qt::NoBrush);

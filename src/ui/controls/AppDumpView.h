@@ -59,13 +59,11 @@ struct Hit {
 class View {
 public:
   void SetFont(const QFont& font);
-  const QFont& Font() const { return m_font; }
   // Recomputes every column position; cheap, called after each change that
   // can move a column (the address width follows the data length).
   void Update(const WordFormat& format, const ViewOptions& options, std::size_t dataSize);
 
   long WordsPerRow() const { return m_wordsPerRow; }
-  long RowBytes() const { return m_rowBytes; }
   int LineHeight() const { return m_lineHeight; }
   int CharWidth() const { return m_charWidth; }
   int Width() const { return m_width; }
@@ -90,7 +88,6 @@ private:
 
   WordFormat m_format;
   ViewOptions m_options;
-  std::size_t m_dataSize = 0;
   QFont m_font;
   QRawFont m_rawFont;
   std::vector<quint32> m_glyphs;  // by character code, 0 to 255

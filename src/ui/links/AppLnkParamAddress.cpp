@@ -51,15 +51,13 @@ void CAppLnkParamAddress::OnUserActive() {
     std::string separator, format;
     param->GetSeparator(separator);
     param->GetFormat(format);
-    CAppCtrlButton* button = nullptr;
-    GetCtrl(AppLnkItem::kDefaultButton, button);
+    auto* button = AppLnkCtrl<CAppCtrlButton>(*this, AppLnkItem::kDefaultButton);
     button->SetCaption(QString::fromStdString(AddressText(defaultBytes, format, separator)));
   }
   ShowWindow(AppLnkItem::kDefaultButton, hasDefault ? 1 : 0);
   ShowWindow(AppLnkItem::kDefaultCaption, hasDefault ? 1 : 0);
 
-  CAppMaskAddrCtl* address = nullptr;
-  GetCtrl(AppLnkItem::kAddress, address);
+  auto* address = AppLnkCtrl<CAppMaskAddrCtl>(*this, AppLnkItem::kAddress);
   std::vector<std::uint8_t> bytes;
   param->GetData(bytes);
   address->SetData(bytes);
@@ -71,8 +69,7 @@ int CAppLnkParamAddress::OnUserChange(unsigned ctrlId) {
   if (ctrlId == AppLnkItem::kDefaultButton) {
     std::vector<std::uint8_t> defaultBytes;
     GetLinkParam()->GetDefaultValue(defaultBytes);
-    CAppMaskAddrCtl* address = nullptr;
-    GetCtrl(AppLnkItem::kAddress, address);
+    auto* address = AppLnkCtrl<CAppMaskAddrCtl>(*this, AppLnkItem::kAddress);
     address->SetData(defaultBytes);
   }
   return 1;
@@ -80,8 +77,7 @@ int CAppLnkParamAddress::OnUserChange(unsigned ctrlId) {
 
 int CAppLnkParamAddress::OnUserExit() {
   if (AppLnkIsReadOnly(*this)) return 1;
-  CAppMaskAddrCtl* address = nullptr;
-  GetCtrl(AppLnkItem::kAddress, address);
+  auto* address = AppLnkCtrl<CAppMaskAddrCtl>(*this, AppLnkItem::kAddress);
   std::vector<std::uint8_t> bytes;
   // The control reports an invalid field itself and focuses it.
   if (address->GetData(bytes) == 0) return 0;

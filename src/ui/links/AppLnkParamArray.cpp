@@ -35,8 +35,7 @@ void CAppLnkParamArray::OnUserActive() {
 
 int CAppLnkParamArray::OnUserExit() {
   if (AppLnkIsReadOnly(*this)) return 1;
-  CAppCtrlEditDump* dump = nullptr;
-  GetCtrl(AppLnkItem::kValue, dump);
+  auto* dump = AppLnkCtrl<CAppCtrlEditDump>(*this, AppLnkItem::kValue);
   std::vector<std::uint8_t> bytes;
   dump->GetData(bytes);
   if (AppLnkRefused(*this, bytes, dump)) return 0;

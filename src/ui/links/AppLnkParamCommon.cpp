@@ -12,17 +12,10 @@
 #include "platform/AppDialogTemplate.h"
 
 void AppLnkCreateProfile(CAppResources* resources, const char* className) {
-  APP_CHECK_POINTER(resources);
-  resources->CreateProfile(className);
+  AppChecked(resources)->CreateProfile(className);
 }
 
-CAppParamGroup* AppLnkUserGroup(CAppLnkWnd& link) {
-  CAppParam* param = link.GetUserParam();
-  APP_CHECK_POINTER(param);
-  CAppParamGroup* group = param->GetGroup();
-  APP_CHECK_POINTER(group);
-  return group;
-}
+CAppParamGroup* AppLnkUserGroup(CAppLnkWnd& link) { return AppChecked(AppChecked(link.GetUserParam())->GetGroup()); }
 
 bool AppLnkIsReadOnly(CAppLnkWnd& link) {
   CAppParam* param = link.GetUserParam();

@@ -39,13 +39,25 @@ class QWidget;
 // Null resources throw "Bad pointer".
 void AppLnkCreateProfile(CAppResources* resources, const char* className);
 
+// The pointer itself; a null one throws "Bad pointer".
+template <class T>
+T* AppChecked(T* pointer) {
+  APP_CHECK_POINTER(pointer);
+  return pointer;
+}
+
 // The link's user parameter as a T; none, or another class, throws "Bad
 // pointer".
 template <class T>
 T* AppLnkUserParam(CAppLnkWnd& link) {
-  T* param = AppDynamicCast<T>(link.GetUserParam());
-  APP_CHECK_POINTER(param);
-  return param;
+  return AppChecked(AppDynamicCast<T>(link.GetUserParam()));
+}
+
+// The control attached as a T to item `id` (CAppLnkWnd::GetCtrl).
+template <class T>
+T* AppLnkCtrl(CAppLnkWnd& link, unsigned id) {
+  T* control = nullptr;
+  return link.GetCtrl(id, control);
 }
 
 // The group of the link's user parameter; none throws "Bad pointer".

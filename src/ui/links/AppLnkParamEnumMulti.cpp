@@ -30,8 +30,7 @@ int CAppLnkParamEnumMulti::OnUserInit() {
 void CAppLnkParamEnumMulti::OnUserActive() {
   CAppParamEnumMulti* param = GetLinkParam();
   SetDescription(param);
-  CAppCtrlList* list = nullptr;
-  GetCtrl(AppLnkItem::kValue, list);
+  auto* list = AppLnkCtrl<CAppCtrlList>(*this, AppLnkItem::kValue);
   list->RemoveAll();
   for (unsigned i = 0; i < param->GetCount(); ++i) {
     std::uint32_t defaultNumber = 0, currentNumber = 0, value = 0;
@@ -49,8 +48,7 @@ int CAppLnkParamEnumMulti::OnUserChange(unsigned ctrlId) {
   // The list toggles a row's check itself on the properties action.
   if (ctrlId != AppLnkItem::kDefaultButton) return 1;
   CAppParamEnumMulti* param = GetLinkParam();
-  CAppCtrlList* list = nullptr;
-  GetCtrl(AppLnkItem::kValue, list);
+  auto* list = AppLnkCtrl<CAppCtrlList>(*this, AppLnkItem::kValue);
   for (int row = 0; row < list->GetCount(); ++row) {
     list->SetImageIndex(CheckImage(param->GetDefaultValue(static_cast<unsigned>(row))), row);
   }
@@ -60,8 +58,7 @@ int CAppLnkParamEnumMulti::OnUserChange(unsigned ctrlId) {
 int CAppLnkParamEnumMulti::OnUserExit() {
   if (AppLnkIsReadOnly(*this)) return 1;
   CAppParamEnumMulti* param = GetLinkParam();
-  CAppCtrlList* list = nullptr;
-  GetCtrl(AppLnkItem::kValue, list);
+  auto* list = AppLnkCtrl<CAppCtrlList>(*this, AppLnkItem::kValue);
   std::vector<std::uint32_t> states;
   for (int row = 0; row < list->GetCount(); ++row) states.push_back(list->GetItemImage(row) == 1 ? 1u : 0u);
   if (AppLnkRefused(*this, states, list)) return 0;

@@ -1,5 +1,7 @@
 #include "appconfig/ui/AppLnkParamNumeric.h"
 
+#include <compare>
+
 #include "appconfig/AppParamNumeric.h"
 #include "appconfig/AppResources.h"
 #include "appconfig/ui/AppCtrlButton.h"
@@ -17,33 +19,30 @@ constexpr AppLnkTip kTips[] = {
     {AppLnkItem::kValue, 57769},
 };
 
-// -1, 0 or 1 as `a` is below, equal to or above `b`. Whole numbers compare
-// exactly on 64 bits; anything else as floating point. False when either
-// is no number.
-bool Compare(const CAppVariant& a, const CAppVariant& b, int& order) {
+// Below, equal or above; NaN reads as equal, as the comparisons say.
+template <class T>
+std::partial_ordering Order(T a, T b) {
+  using std::partial_ordering;
+  return a < b ? partial_ordering::less : b < a ? partial_ordering::greater : partial_ordering::equivalent;
+}
+
+// Whole numbers compare exactly on 64 bits, anything else as floating
+// point; unordered when either is no number.
+std::partial_ordering Compare(const CAppVariant& a, const CAppVariant& b) {
   CAppVariant x, y;
-  if (CAppVariant::ConvertValue(a, CAppVariant::VT_I8, x) && CAppVariant::ConvertValue(b, CAppVariant::VT_I8, y)) {
-    order = x.GetInt64() < y.GetInt64() ? -1 : (x.GetInt64() > y.GetInt64() ? 1 : 0);
-  } else if (CAppVariant::ConvertValue(a, CAppVariant::VT_UI8, x) &&
-             CAppVariant::ConvertValue(b, CAppVariant::VT_UI8, y)) {
-    order = x.GetUInt64() < y.GetUInt64() ? -1 : (x.GetUInt64() > y.GetUInt64() ? 1 : 0);
-  } else if (CAppVariant::ConvertValue(a, CAppVariant::VT_R8, x) &&
-             CAppVariant::ConvertValue(b, CAppVariant::VT_R8, y)) {
-    order = x.GetDouble() < y.GetDouble() ? -1 : (x.GetDouble() > y.GetDouble() ? 1 : 0);
-  } else {
-    return false;
-  }
-  return true;
+  auto both = [&](std::uint16_t code) {
+    return CAppVariant::ConvertValue(a, code, x) && CAppVariant::ConvertValue(b, code, y);
+  };
+  if (both(CAppVariant::VT_I8)) return Order(x.GetInt64(), y.GetInt64());
+  if (both(CAppVariant::VT_UI8)) return Order(x.GetUInt64(), y.GetUInt64());
+  if (both(CAppVariant::VT_R8)) return Order(x.GetDouble(), y.GetDouble());
+  return std::partial_ordering::unordered;
 }
 
 // Whether `value` lies between the bounds, both included; an empty bound
 // does not limit.
 bool IsWithinBounds(const CAppVariant& value, const CAppVariant& min, const CAppVariant& max) {
-  if (value.IsEmpty()) return false;
-  int order = 0;
-  if (!min.IsEmpty() && (!Compare(value, min, order) || order < 0)) return false;
-  if (!max.IsEmpty() && (!Compare(value, max, order) || order > 0)) return false;
-  return true;
+  return !value.IsEmpty() && (min.IsEmpty() || Compare(value, min) >= 0) && (max.IsEmpty() || Compare(value, max) <= 0);
 }
 
 }  // namespace
@@ -68,14 +67,12 @@ void CAppLnkParamNumeric::OnUserActive() {
   SetWindowText(AppLnkItem::kMaxStatic, AppLnkVariantText(param->GetMaxValue()));
   SetWindowText(AppLnkItem::kUnitStatic, param->GetUnit(resources));
 
-  CAppCtrlButton* button = nullptr;
-  GetCtrl(AppLnkItem::kDefaultButton, button);
+  auto* button = AppLnkCtrl<CAppCtrlButton>(*this, AppLnkItem::kDefaultButton);
   const CAppVariant defaultValue = param->GetDefaultValue();
   button->SetCaption(QString::fromStdString(AppLnkVariantText(defaultValue)));
   button->setEnabled(!defaultValue.IsEmpty());
 
-  CAppCtrlEditNumeric* edit = nullptr;
-  GetCtrl(AppLnkItem::kValue, edit);
+  auto* edit = AppLnkCtrl<CAppCtrlEditNumeric>(*this, AppLnkItem::kValue);
   edit->SetValue(param->GetVariant());
   edit->SetValideBase(static_cast<int>(param->GetAllowedBases(resources)));
   edit->SetBase(param->GetBase(resources));
@@ -86,8 +83,7 @@ void CAppLnkParamNumeric::OnUserActive() {
 
 int CAppLnkParamNumeric::OnUserChange(unsigned ctrlId) {
   CAppParamNumeric* param = GetLinkParam();
-  CAppCtrlEditNumeric* edit = nullptr;
-  GetCtrl(AppLnkItem::kValue, edit);
+  auto* edit = AppLnkCtrl<CAppCtrlEditNumeric>(*this, AppLnkItem::kValue);
   if (ctrlId == AppLnkItem::kDefaultButton) {
     edit->SetValue(param->GetDefaultValue());
     return 1;
@@ -101,8 +97,7 @@ int CAppLnkParamNumeric::OnUserChange(unsigned ctrlId) {
 int CAppLnkParamNumeric::OnUserExit() {
   if (AppLnkIsReadOnly(*this)) return 1;
   CAppParamNumeric* param = GetLinkParam();
-  CAppCtrlEditNumeric* edit = nullptr;
-  GetCtrl(AppLnkItem::kValue, edit);
+  auto* edit = AppLnkCtrl<CAppCtrlEditNumeric>(*this, AppLnkItem::kValue);
   // A text in error (unreadable or out of range) is never stored.
   CAppVariant value = edit->GetValue();
   if (edit->IsError() != 0) {

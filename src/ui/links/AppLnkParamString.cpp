@@ -22,8 +22,7 @@ int CAppLnkParamString::OnUserInit() {
 void CAppLnkParamString::OnUserActive() {
   CAppParamValue* param = GetLinkParam();
   SetDescription(param);
-  CAppCtrlEditString* edit = nullptr;
-  GetCtrl(AppLnkItem::kValue, edit);
+  auto* edit = AppLnkCtrl<CAppCtrlEditString>(*this, AppLnkItem::kValue);
   edit->SetValue(AppLnkVariantText(param->GetVariant()));
   if (AppLnkIsReadOnly(*this)) DisableAllCtrl(1);
   CAppLnkSheet::OnUserActive();
@@ -32,8 +31,7 @@ void CAppLnkParamString::OnUserActive() {
 int CAppLnkParamString::OnUserExit() {
   if (AppLnkIsReadOnly(*this)) return 1;
   CAppParamValue* param = GetLinkParam();
-  CAppCtrlEditString* edit = nullptr;
-  GetCtrl(AppLnkItem::kValue, edit);
+  auto* edit = AppLnkCtrl<CAppCtrlEditString>(*this, AppLnkItem::kValue);
   CAppVariant value(edit->GetValue());
   if (AppLnkRefused(*this, value, edit)) return 0;
   param->SetVariant(value);

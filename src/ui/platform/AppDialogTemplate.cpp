@@ -30,12 +30,6 @@ namespace {
 
 constexpr const char* kItemProperty = "dlgItem";
 
-template <class Form>
-void SetupForm(QWidget* dialog) {
-  Form form;  // holds pointers only; the widgets belong to the dialog
-  form.setupUi(dialog);
-}
-
 struct TemplateRow {
   unsigned id;
   AppTemplateSetup setup;
@@ -43,22 +37,22 @@ struct TemplateRow {
 
 // The library's own templates.
 constexpr TemplateRow kLibraryTemplates[] = {
-    {13576, &SetupForm<Ui::AppDlgProgress13576>},
-    {13587, &SetupForm<Ui::AppPageNumeric13587>},
-    {13588, &SetupForm<Ui::AppPageValue13588>},
-    {13589, &SetupForm<Ui::AppPageList13589>},
-    {13590, &SetupForm<Ui::AppPageList13590>},
-    {13591, &SetupForm<Ui::AppPageArray13591>},
-    {13592, &SetupForm<Ui::AppPageConfigList13592>},
-    {13593, &SetupForm<Ui::AppPageDebug13593>},
-    {13594, &SetupForm<Ui::AppPageDebugTree13594>},
-    {13595, &SetupForm<Ui::AppPageMail13595>},
-    {13596, &SetupForm<Ui::AppPageListFilter13596>},
-    {13597, &SetupForm<Ui::AppPageListMulti13597>},
-    {13599, &SetupForm<Ui::AppPageAddress13599>},
-    {13606, &SetupForm<Ui::AppPageTree13606>},
-    {13607, &SetupForm<Ui::AppPageVerify13607>},
-    {13608, &SetupForm<Ui::AppPageStruct13608>},
+    {13576, &AppSetupForm<Ui::AppDlgProgress13576>},
+    {13587, &AppSetupForm<Ui::AppPageNumeric13587>},
+    {13588, &AppSetupForm<Ui::AppPageValue13588>},
+    {13589, &AppSetupForm<Ui::AppPageList13589>},
+    {13590, &AppSetupForm<Ui::AppPageList13590>},
+    {13591, &AppSetupForm<Ui::AppPageArray13591>},
+    {13592, &AppSetupForm<Ui::AppPageConfigList13592>},
+    {13593, &AppSetupForm<Ui::AppPageDebug13593>},
+    {13594, &AppSetupForm<Ui::AppPageDebugTree13594>},
+    {13595, &AppSetupForm<Ui::AppPageMail13595>},
+    {13596, &AppSetupForm<Ui::AppPageListFilter13596>},
+    {13597, &AppSetupForm<Ui::AppPageListMulti13597>},
+    {13599, &AppSetupForm<Ui::AppPageAddress13599>},
+    {13606, &AppSetupForm<Ui::AppPageTree13606>},
+    {13607, &AppSetupForm<Ui::AppPageVerify13607>},
+    {13608, &AppSetupForm<Ui::AppPageStruct13608>},
 };
 
 // Templates added by hosts and extension modules, built on first use.
@@ -73,16 +67,6 @@ AppTemplateSetup FindTemplate(unsigned templateId) {
   }
   const auto it = HostTemplates().find(templateId);
   return it != HostTemplates().end() ? it->second : nullptr;
-}
-
-// The layout under `root` that holds `widget` directly, else null.
-QLayout* FindLayoutOf(QLayout* root, const QWidget* widget) {
-  if (root == nullptr) return nullptr;
-  if (root->indexOf(widget) >= 0) return root;
-  for (int i = 0; i < root->count(); ++i) {
-    if (QLayout* found = FindLayoutOf(root->itemAt(i)->layout(), widget)) return found;
-  }
-  return nullptr;
 }
 
 // What the template says of the item's look, given to the control that
@@ -158,11 +142,10 @@ bool AppSubclassDlgItem(QWidget* control, unsigned id, QWidget* dialog) {
   control->setParent(parent);
   AppSetDlgItemId(control, id);
   TakeLook(item, control);
-  if (QLayout* layout = FindLayoutOf(parent->layout(), item)) {
-    delete layout->replaceWidget(item, control, Qt::FindDirectChildrenOnly);
-  } else {
-    control->setGeometry(item->geometry());
-  }
+  // The item's slot, in whichever layout under the parent's it stands.
+  QLayoutItem* slot = parent->layout() != nullptr ? parent->layout()->replaceWidget(item, control) : nullptr;
+  if (slot == nullptr) control->setGeometry(item->geometry());
+  delete slot;
   // The control joins the tab chain right after the item, which then leaves it.
   QWidget::setTabOrder(item, control);
   for (QLabel* label : dialog->findChildren<QLabel*>()) {

@@ -1,18 +1,17 @@
 #include "platform/AppWindowTimer.h"
 
-#include <QObject>
-#include <QTimerEvent>
+#include <QScopedValueRollback>
+#include <QTimer>
 
-void CAppWindowTimer::Start(unsigned milliseconds) {
-  Stop();
-  m_nTimerId = m_pOwner->startTimer(static_cast<int>(milliseconds));
-}
+#include "AppUiTrace.h"
+#include "appconfig/ui/AppLnkWnd.h"
 
-void CAppWindowTimer::Stop() {
-  if (m_nTimerId != 0) m_pOwner->killTimer(m_nTimerId);
-  m_nTimerId = 0;
-}
-
-bool CAppWindowTimer::IsMine(const QTimerEvent* event) const {
-  return event != nullptr && m_nTimerId != 0 && event->timerId() == m_nTimerId;
+QTimer* AppMakeLinkTimer(QObject* owner, CAppLnkWnd* link) {
+  auto* timer = new QTimer(owner);
+  QObject::connect(timer, &QTimer::timeout, owner, [link, busy = false]() mutable {
+    if (busy) return;
+    const QScopedValueRollback<bool> ticking(busy, true);
+    AppGuard([link] { link->OnUserTimer(); });
+  });
+  return timer;
 }
