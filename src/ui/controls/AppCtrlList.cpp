@@ -13,6 +13,7 @@
 
 #include <utility>
 
+#include "appconfig/AppParam.h"
 #include "appconfig/AppTools.h"
 #include "controls/ListStyledModel.h"
 #include "models/AppParamDelegate.h"
@@ -83,15 +84,14 @@ int CAppCtrlList::AddItem(unsigned long data, const std::string& label, int imag
 
 int CAppCtrlList::AddParamItem(CAppParam* param, const std::string& label, int image) {
   const int row = InsertItem(GetItemCount(), QString::fromStdString(label), m_bCheck ? 0 : image);
-  StyledModel()->RowAt(row)->param = param;
+  StyledModel()->Cell(row, 0)->setData(QVariant::fromValue(param), CListStyledModel::ParamRole);
   return row;
 }
 
 CAppParam* CAppCtrlList::GetParam(int row) const {
   if (row == -1) row = m_nCurrent;
   if (m_pGroupModel != nullptr) return CAppParamGroupModel::ParamOf(model()->index(row, 0));
-  const CListStyledModel::Row* shown = StyledModel()->RowAt(row);
-  return shown != nullptr ? shown->param : nullptr;
+  return StyledModel()->index(row, 0).data(CListStyledModel::ParamRole).value<CAppParam*>();
 }
 
 void CAppCtrlList::SetGroupModel(CAppParamGroupModel* model) {

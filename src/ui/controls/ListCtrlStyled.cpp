@@ -23,50 +23,56 @@ CListCellStyle Overlay(const CListCellStyle& base, const CListCellStyle& over) {
   return merged;
 }
 
-
 }  // namespace
 
 // --- Model -----------------------------------------------------------------------------------
 
-int CListStyledModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+QStandardItem* CListStyledModel::Cell(int row, int column) {
+  if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) return nullptr;
+  if (item(row, column) == nullptr) setItem(row, column, new QStandardItem);
+  return item(row, column);
 }
 
-int CListStyledModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : static_cast<int>(m_titles.size());
+void CListStyledModel::SetStyle(QStandardItem* holder, int role, const CListCellStyle& style,
+                                const QModelIndex& first, const QModelIndex& last) {
+  if (holder == nullptr) return;
+  holder->setData(QVariant::fromValue(style), role);
+  // A row's or a column's style shows in every cell of it.
+  if (first.isValid()) emit dataChanged(first, last);
 }
 
-CListStyledModel::Row* CListStyledModel::RowAt(int row) {
-  return row >= 0 && row < static_cast<int>(m_rows.size()) ? &m_rows[static_cast<size_t>(row)] : nullptr;
-}
-
-const CListStyledModel::Row* CListStyledModel::RowAt(int row) const {
-  return const_cast<CListStyledModel*>(this)->RowAt(row);
+CListCellStyle CListStyledModel::Merged(int row, int column) const {
+  CListCellStyle merged = headerData(column, Qt::Horizontal, CellStyleRole).value<CListCellStyle>();
+  const QModelIndex cell = index(row, column);
+  for (const QVariant& over : {cell.siblingAtColumn(0).data(RowStyleRole), cell.data(CellStyleRole)}) {
+    if (over.isValid()) merged = Overlay(merged, over.value<CListCellStyle>());
+  }
+  return merged;
 }
 
 QVariant CListStyledModel::data(const QModelIndex& index, int role) const {
-  const Row* row = RowAt(index.row());
-  if (row == nullptr || index.column() < 0) return {};
-  const auto column = static_cast<size_t>(index.column());
   switch (role) {
-    case Qt::DisplayRole:
-    case Qt::EditRole: return column < row->texts.size() ? row->texts[column] : QString();
-    case Qt::DecorationRole:
-      if (column == 0 && row->image >= 0 && row->image < static_cast<int>(m_images.size())) {
-        return m_images[static_cast<size_t>(row->image)];
-      }
-      return {};
-    default: break;
+    case Qt::DecorationRole: {
+      const QVariant image = index.siblingAtColumn(0).data(ImageRole);
+      const int number = image.isValid() ? image.toInt() : -1;
+      if (index.column() != 0 || number < 0 || number >= static_cast<int>(m_images.size())) return {};
+      return m_images[static_cast<size_t>(number)];
+    }
+    case Qt::ForegroundRole:
+    case Qt::BackgroundRole:
+    case Qt::FontRole:
+    case SelectedTextRole:
+    case SelectedBackgroundRole: break;
+    default: return QStandardItemModel::data(index, role);
   }
-  if (!m_bAnyStyle) return {};
   const CListCellStyle style = Merged(index.row(), index.column());
+  const auto colour = [](const QColor& value) { return value.isValid() ? QVariant(value) : QVariant(); };
   switch (role) {
-    case Qt::ForegroundRole: return style.text.isValid() ? QVariant(style.text) : QVariant();
-    case Qt::BackgroundRole: return style.background.isValid() ? QVariant(style.background) : QVariant();
-    case SelectedTextRole: return style.selectedText.isValid() ? QVariant(style.selectedText) : QVariant();
-    case SelectedBackgroundRole:
-      return style.selectedBackground.isValid() ? QVariant(style.selectedBackground) : QVariant();
-    case Qt::FontRole: {
+    case Qt::ForegroundRole: return colour(style.text);
+    case Qt::BackgroundRole: return colour(style.background);
+    case SelectedTextRole: return colour(style.selectedText);
+    case SelectedBackgroundRole: return colour(style.selectedBackground);
+    default: {
       if (!style.hasFont && style.flags == 0) return {};
       QFont font = style.font;
       if (style.flags & CListCellStyle::STYLE_BOLD) font.setBold(true);
@@ -74,16 +80,7 @@ QVariant CListStyledModel::data(const QModelIndex& index, int role) const {
       if (style.flags & CListCellStyle::STYLE_UNDERLINE) font.setUnderline(true);
       return font;
     }
-    default: return {};
   }
-}
-
-QVariant CListStyledModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
-      section < static_cast<int>(m_titles.size())) {
-    return m_titles[static_cast<size_t>(section)];
-  }
-  return {};
 }
 
 Qt::ItemFlags CListStyledModel::flags(const QModelIndex& index) const {
@@ -91,132 +88,22 @@ Qt::ItemFlags CListStyledModel::flags(const QModelIndex& index) const {
   return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
 }
 
-int CListStyledModel::InsertColumn(int column, const QString& title) {
-  column = std::clamp(column, 0, static_cast<int>(m_titles.size()));
-  beginInsertColumns(QModelIndex(), column, column);
-  m_titles.insert(m_titles.begin() + column, title);
-  m_columnStyles.insert(m_columnStyles.begin() + column, std::nullopt);
-  for (Row& row : m_rows) {
-    if (static_cast<size_t>(column) <= row.texts.size()) row.texts.insert(row.texts.begin() + column, QString());
-    if (row.styles && static_cast<size_t>(column) <= row.styles->cells.size()) {
-      row.styles->cells.insert(row.styles->cells.begin() + column, std::nullopt);
-    }
-  }
-  endInsertColumns();
-  return column;
-}
-
-bool CListStyledModel::RemoveColumn(int column) {
-  if (column < 0 || column >= static_cast<int>(m_titles.size())) return false;
-  beginRemoveColumns(QModelIndex(), column, column);
-  m_titles.erase(m_titles.begin() + column);
-  m_columnStyles.erase(m_columnStyles.begin() + column);
-  for (Row& row : m_rows) {
-    if (static_cast<size_t>(column) < row.texts.size()) row.texts.erase(row.texts.begin() + column);
-    if (row.styles && static_cast<size_t>(column) < row.styles->cells.size()) {
-      row.styles->cells.erase(row.styles->cells.begin() + column);
-    }
-  }
-  endRemoveColumns();
-  return true;
-}
-
-int CListStyledModel::InsertRow(int row, Row value) {
-  row = std::clamp(row, 0, static_cast<int>(m_rows.size()));
-  beginInsertRows(QModelIndex(), row, row);
-  m_rows.insert(m_rows.begin() + row, std::move(value));
-  endInsertRows();
-  return row;
-}
-
-bool CListStyledModel::RemoveRow(int row) {
-  if (RowAt(row) == nullptr) return false;
-  beginRemoveRows(QModelIndex(), row, row);
-  m_rows.erase(m_rows.begin() + row);
-  endRemoveRows();
-  return true;
-}
-
-void CListStyledModel::Clear() {
-  beginResetModel();
-  m_rows.clear();
-  endResetModel();
-}
-
-bool CListStyledModel::SetText(int row, int column, const QString& text) {
-  Row* target = RowAt(row);
-  if (target == nullptr || column < 0 || column >= columnCount()) return false;
-  if (target->texts.size() <= static_cast<size_t>(column)) target->texts.resize(static_cast<size_t>(column) + 1);
-  target->texts[static_cast<size_t>(column)] = text;
-  const QModelIndex cell = index(row, column);
-  emit dataChanged(cell, cell, {Qt::DisplayRole});
-  return true;
-}
-
-void CListStyledModel::RowChanged(int row) {
-  emit dataChanged(index(row, 0), index(row, std::max(0, columnCount() - 1)));
-}
-
 void CListStyledModel::sort(int column, Qt::SortOrder order) {
-  emit layoutAboutToBeChanged();
-  const auto key = static_cast<size_t>(std::max(column, 0));
-  std::stable_sort(m_rows.begin(), m_rows.end(), [key, order](const Row& a, const Row& b) {
-    const QString left = key < a.texts.size() ? a.texts[key] : QString();
-    const QString right = key < b.texts.size() ? b.texts[key] : QString();
-    const int compared = QString::localeAwareCompare(left, right);
+  std::vector<QList<QStandardItem*>> rows;
+  while (rowCount() > 0) rows.push_back(takeRow(0));
+  const auto text = [column](const QList<QStandardItem*>& row) {
+    return column >= 0 && column < row.size() && row[column] != nullptr ? row[column]->text() : QString();
+  };
+  std::stable_sort(rows.begin(), rows.end(), [&](const auto& a, const auto& b) {
+    const int compared = QString::localeAwareCompare(text(a), text(b));
     return order == Qt::AscendingOrder ? compared < 0 : compared > 0;
   });
-  emit layoutChanged();
-}
-
-CListStyledModel::Row::Styles& CListStyledModel::StylesOf(Row& row) {
-  if (!row.styles) row.styles = std::make_unique<Row::Styles>();
-  return *row.styles;
-}
-
-void CListStyledModel::SetCellStyle(int row, int column, const CListCellStyle& style) {
-  Row* target = RowAt(row);
-  if (target == nullptr || column < 0 || column >= columnCount()) return;
-  Row::Styles& styles = StylesOf(*target);
-  if (styles.cells.size() <= static_cast<size_t>(column)) styles.cells.resize(static_cast<size_t>(column) + 1);
-  styles.cells[static_cast<size_t>(column)] = style;
-  m_bAnyStyle = true;
-  RowChanged(row);
-}
-
-void CListStyledModel::SetRowStyle(int row, const CListCellStyle& style) {
-  Row* target = RowAt(row);
-  if (target == nullptr) return;
-  StylesOf(*target).row = style;
-  m_bAnyStyle = true;
-  RowChanged(row);
-}
-
-void CListStyledModel::SetColumnStyle(int column, const CListCellStyle& style) {
-  if (column < 0 || column >= columnCount()) return;
-  m_columnStyles[static_cast<size_t>(column)] = style;
-  m_bAnyStyle = true;
-  if (!m_rows.empty()) emit dataChanged(index(0, column), index(rowCount() - 1, column));
-}
-
-CListCellStyle CListStyledModel::Merged(int row, int column) const {
-  CListCellStyle merged;
-  if (column >= 0 && static_cast<size_t>(column) < m_columnStyles.size() && m_columnStyles[static_cast<size_t>(column)]) {
-    merged = *m_columnStyles[static_cast<size_t>(column)];
-  }
-  const Row* target = RowAt(row);
-  if (target == nullptr || !target->styles) return merged;
-  if (target->styles->row) merged = Overlay(merged, *target->styles->row);
-  const auto& cells = target->styles->cells;
-  if (column >= 0 && static_cast<size_t>(column) < cells.size() && cells[static_cast<size_t>(column)]) {
-    merged = Overlay(merged, *cells[static_cast<size_t>(column)]);
-  }
-  return merged;
+  for (const QList<QStandardItem*>& row : rows) appendRow(row);
 }
 
 void CListStyledModel::SetImages(const std::vector<QIcon>& images) {
   m_images = images;
-  if (!m_rows.empty()) emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DecorationRole});
+  if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DecorationRole});
 }
 
 // --- Delegate ----------------------------------------------------------------------------------
@@ -269,20 +156,42 @@ CListCtrlStyled::CListCtrlStyled(QWidget* parent, CListStyledDelegate* delegate)
 
 CListCtrlStyled::~CListCtrlStyled() = default;
 
-int CListCtrlStyled::InsertColumn(int column, const QString& title) { return m_pModel->InsertColumn(column, title); }
+int CListCtrlStyled::InsertColumn(int column, const QString& title) {
+  column = std::clamp(column, 0, m_pModel->columnCount());
+  QList<QStandardItem*> cells;
+  for (int row = 0; row < m_pModel->rowCount(); ++row) cells.append(new QStandardItem);
+  m_pModel->insertColumn(column, cells);
+  m_pModel->setHorizontalHeaderItem(column, new QStandardItem(title));
+  // A row's style stays on its first cell.
+  for (int row = 0; column == 0 && row < m_pModel->rowCount(); ++row) {
+    QStandardItem* moved = m_pModel->item(row, 1);
+    if (moved == nullptr) continue;
+    m_pModel->item(row, 0)->setData(moved->data(CListStyledModel::RowStyleRole), CListStyledModel::RowStyleRole);
+    moved->setData(QVariant(), CListStyledModel::RowStyleRole);
+  }
+  return column;
+}
+
 int CListCtrlStyled::GetColumnCount() const { return model()->columnCount(); }
-bool CListCtrlStyled::DeleteColumn(int column) { return m_pModel->RemoveColumn(column); }
+
+bool CListCtrlStyled::DeleteColumn(int column) {
+  return column >= 0 && column < m_pModel->columnCount() && m_pModel->removeColumn(column);
+}
 
 int CListCtrlStyled::InsertItem(int row, const QString& label, int image, quintptr data) {
-  CListStyledModel::Row value;
-  value.texts.push_back(label);
-  value.image = image;
-  value.data = data;
-  return m_pModel->InsertRow(row, std::move(value));
+  row = std::clamp(row, 0, m_pModel->rowCount());
+  QList<QStandardItem*> cells{new QStandardItem(label)};
+  for (int column = 1; column < m_pModel->columnCount(); ++column) cells.append(new QStandardItem);
+  cells[0]->setData(QVariant::fromValue(data), CListStyledModel::DataRole);
+  cells[0]->setData(image, CListStyledModel::ImageRole);
+  m_pModel->insertRow(row, cells);
+  return row;
 }
 
 bool CListCtrlStyled::SetItemText(int row, int column, const QString& text) {
-  return m_pModel->SetText(row, column, text);
+  QStandardItem* cell = m_pModel->Cell(row, column);
+  if (cell != nullptr) cell->setText(text);
+  return cell != nullptr;
 }
 
 QString CListCtrlStyled::GetItemText(int row, int column) const {
@@ -290,32 +199,28 @@ QString CListCtrlStyled::GetItemText(int row, int column) const {
 }
 
 bool CListCtrlStyled::SetItemData(int row, quintptr data) {
-  CListStyledModel::Row* target = m_pModel->RowAt(row);
-  if (target == nullptr) return false;
-  target->data = data;
-  return true;
+  QStandardItem* cell = m_pModel->Cell(row, 0);
+  if (cell != nullptr) cell->setData(QVariant::fromValue(data), CListStyledModel::DataRole);
+  return cell != nullptr;
 }
 
 quintptr CListCtrlStyled::GetItemData(int row) const {
-  const CListStyledModel::Row* target = m_pModel->RowAt(row);
-  return target != nullptr ? target->data : 0;
+  return m_pModel->index(row, 0).data(CListStyledModel::DataRole).value<quintptr>();
 }
 
 bool CListCtrlStyled::SetItemImage(int row, int image) {
-  CListStyledModel::Row* target = m_pModel->RowAt(row);
-  if (target == nullptr) return false;
-  target->image = image;
-  m_pModel->RowChanged(row);
-  return true;
+  QStandardItem* cell = m_pModel->Cell(row, 0);
+  if (cell != nullptr) cell->setData(image, CListStyledModel::ImageRole);
+  return cell != nullptr;
 }
 
 int CListCtrlStyled::GetItemImage(int row) const {
-  const CListStyledModel::Row* target = m_pModel->RowAt(row);
-  return target != nullptr ? target->image : -1;
+  const QVariant image = m_pModel->index(row, 0).data(CListStyledModel::ImageRole);
+  return image.isValid() ? image.toInt() : -1;
 }
 
-bool CListCtrlStyled::DeleteItem(int row) { return m_pModel->RemoveRow(row); }
-void CListCtrlStyled::DeleteAllItems() { m_pModel->Clear(); }
+bool CListCtrlStyled::DeleteItem(int row) { return row >= 0 && row < m_pModel->rowCount() && m_pModel->removeRow(row); }
+void CListCtrlStyled::DeleteAllItems() { m_pModel->removeRows(0, m_pModel->rowCount()); }
 int CListCtrlStyled::GetItemCount() const { return model()->rowCount(); }
 
 void CListCtrlStyled::SortItems(int column, bool ascending) {
@@ -323,12 +228,21 @@ void CListCtrlStyled::SortItems(int column, bool ascending) {
 }
 
 void CListCtrlStyled::SetCellStyle(int row, int column, const CListCellStyle& style) {
-  m_pModel->SetCellStyle(row, column, style);
+  const QModelIndex cell = m_pModel->index(row, column);
+  m_pModel->SetStyle(m_pModel->Cell(row, column), CListStyledModel::CellStyleRole, style, cell, cell);
 }
-void CListCtrlStyled::SetRowStyle(int row, const CListCellStyle& style) { m_pModel->SetRowStyle(row, style); }
+
+void CListCtrlStyled::SetRowStyle(int row, const CListCellStyle& style) {
+  m_pModel->SetStyle(m_pModel->Cell(row, 0), CListStyledModel::RowStyleRole, style, m_pModel->index(row, 0),
+                     m_pModel->index(row, m_pModel->columnCount() - 1));
+}
+
 void CListCtrlStyled::SetColumnStyle(int column, const CListCellStyle& style) {
-  m_pModel->SetColumnStyle(column, style);
+  if (column < 0 || column >= m_pModel->columnCount()) return;
+  m_pModel->SetStyle(m_pModel->horizontalHeaderItem(column), CListStyledModel::CellStyleRole, style,
+                     m_pModel->index(0, column), m_pModel->index(m_pModel->rowCount() - 1, column));
 }
+
 CListCellStyle CListCtrlStyled::GetMergedStyle(int row, int column) const { return m_pModel->Merged(row, column); }
 
 void CListCtrlStyled::SetHighlightColors(const QColor& text, const QColor& background) {

@@ -1,67 +1,42 @@
 // The rows of a styled list and the delegate that draws them (internal).
 #pragma once
 
-#include <QAbstractTableModel>
+#include <QStandardItemModel>
 #include <QStyledItemDelegate>
 
-#include <memory>
-#include <optional>
 #include <vector>
 
 #include "appconfig/ui/ListCtrlStyled.h"
 
 class CAppParam;
 
-class CListStyledModel : public QAbstractTableModel {
+// Qt's item model, its cells answering the merged style of cell, row and
+// column (a cell's style on its item, a row's on the row's first item, a
+// column's on the column's header item, so that each travels with what it
+// styles) and the icon of the row's image number.
+class CListStyledModel : public QStandardItemModel {
 public:
-  enum Role { SelectedTextRole = Qt::UserRole + 1, SelectedBackgroundRole };
+  enum Role { SelectedTextRole = Qt::UserRole + 1, SelectedBackgroundRole, DataRole, ImageRole, ParamRole,
+              CellStyleRole, RowStyleRole };
 
-  struct Row {
-    std::vector<QString> texts;
-    quintptr data = 0;
-    CAppParam* param = nullptr;  // the parameter the row stands for, if any
-    int image = -1;
-    // Null until a style is set on the row or one of its cells.
-    struct Styles {
-      std::optional<CListCellStyle> row;
-      std::vector<std::optional<CListCellStyle>> cells;
-    };
-    std::unique_ptr<Styles> styles;
-  };
+  using QStandardItemModel::QStandardItemModel;
 
-  using QAbstractTableModel::QAbstractTableModel;
-
-  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
-  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
   QVariant data(const QModelIndex& index, int role) const override;
-  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
+  // In the user's locale, rows of equal text keeping their order.
   void sort(int column, Qt::SortOrder order) override;
 
-  int InsertColumn(int column, const QString& title);
-  bool RemoveColumn(int column);
-  int InsertRow(int row, Row value);
-  bool RemoveRow(int row);
-  void Clear();
-  Row* RowAt(int row);
-  const Row* RowAt(int row) const;
-  bool SetText(int row, int column, const QString& text);
-  void RowChanged(int row);
-
-  void SetCellStyle(int row, int column, const CListCellStyle& style);
-  void SetRowStyle(int row, const CListCellStyle& style);
-  void SetColumnStyle(int column, const CListCellStyle& style);
+  // The cell's item, made when the cell has none; null outside the table.
+  QStandardItem* Cell(int row, int column);
+  // Keeps `style` on `holder` under `role`; the cells from `first` to
+  // `last` show it anew.
+  void SetStyle(QStandardItem* holder, int role, const CListCellStyle& style, const QModelIndex& first,
+                const QModelIndex& last);
   CListCellStyle Merged(int row, int column) const;
   void SetImages(const std::vector<QIcon>& images);
 
 private:
-  Row::Styles& StylesOf(Row& row);
-
-  std::vector<QString> m_titles;
-  std::vector<std::optional<CListCellStyle>> m_columnStyles;
-  std::vector<Row> m_rows;
   std::vector<QIcon> m_images;
-  bool m_bAnyStyle = false;
 };
 
 // Draws the merged styles, with the list's highlight colours, and places

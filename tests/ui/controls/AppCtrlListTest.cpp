@@ -298,6 +298,8 @@ TEST(CListCtrlStyled, CellStylesWinOverRowsOverColumnsAndFollowSorting) {
   EXPECT_EQ(list.GetMergedStyle(0, 1).text, QColor(Qt::blue));
   list.InsertColumn(0, "Z");
   EXPECT_EQ(list.GetMergedStyle(1, 2).text, QColor(Qt::green)) << "and with their column";
+  EXPECT_EQ(list.GetMergedStyle(1, 0).text, QColor(Qt::red)) << "a row's style covers a new first column";
+  EXPECT_EQ(list.GetMergedStyle(0, 2).text, QColor(Qt::blue));
   list.DeleteItem(0);
   EXPECT_EQ(list.GetItemCount(), 1);
   EXPECT_EQ(list.GetMergedStyle(0, 2).text, QColor(Qt::green));
