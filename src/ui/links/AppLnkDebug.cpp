@@ -169,8 +169,7 @@ void CAppLnkDebug::OnUserActive() {
 }
 
 void CAppLnkDebug::ShowParamList() {
-  CAppCtrlList* list = nullptr;
-  GetCtrl(ID_LIST, list);
+  auto* list = AppLnkCtrl<CAppCtrlList>(*this, ID_LIST);
   list->RemoveAll();
   for (const DebugRow& row : ParamRows(GetUserParam(), GetResources())) {
     const int index = list->AddItem(0, row.name);
@@ -189,8 +188,7 @@ void CAppLnkDebug::ShowParamList() {
 }
 
 void CAppLnkDebug::ShowParamTree() {
-  CAppCtrlTree* tree = nullptr;
-  GetCtrl(ID_TREE, tree);
+  auto* tree = AppLnkCtrl<CAppCtrlTree>(*this, ID_TREE);
   CAppParam* param = GetUserParam();
   if (CAppParamGroup* group = param->GetGroup()) {
     SetValue(tree, group, "SYS_NO_FILTER");
@@ -200,8 +198,7 @@ void CAppLnkDebug::ShowParamTree() {
 }
 
 void CAppLnkDebug::ShowResourcesTree() {
-  CAppCtrlTree* tree = nullptr;
-  GetCtrl(ID_TREE, tree);
+  auto* tree = AppLnkCtrl<CAppCtrlTree>(*this, ID_TREE);
   CAppResources* resources = GetResources();
   APP_CHECK_POINTER(resources);
   SetValue(tree, resources, "SYS_NO_FILTER");
@@ -246,12 +243,10 @@ int CAppLnkDebug::OnUserGetNodeIcon(CAppParam* param) {
 
 int CAppLnkDebug::OnUserChange(unsigned ctrlId) {
   if (ctrlId == ID_LIST) {
-    CAppCtrlList* list = nullptr;
-    GetCtrl(ID_LIST, list);
+    auto* list = AppLnkCtrl<CAppCtrlList>(*this, ID_LIST);
     if (list->GetOnChangeType() == OPERATION_PROPERTIES) OnListProperties(list);
   } else if (ctrlId == ID_TREE) {
-    CAppCtrlTree* tree = nullptr;
-    GetCtrl(ID_TREE, tree);
+    auto* tree = AppLnkCtrl<CAppCtrlTree>(*this, ID_TREE);
     if (tree->GetOnChangeType() == OPERATION_PROPERTIES) OnTreeProperties(tree);
   }
   return 1;

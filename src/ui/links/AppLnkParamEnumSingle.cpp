@@ -26,8 +26,7 @@ int CAppLnkParamEnumSingle::OnUserInit() {
 void CAppLnkParamEnumSingle::OnUserActive() {
   CAppParamEnumSingle* param = GetLinkParam();
   SetDescription(param);
-  CAppCtrlList* list = nullptr;
-  GetCtrl(AppLnkItem::kValue, list);
+  auto* list = AppLnkCtrl<CAppCtrlList>(*this, AppLnkItem::kValue);
   list->RemoveAll();
   for (unsigned i = 0; i < param->GetCount(); ++i) {
     std::uint32_t value = 0;
@@ -42,8 +41,7 @@ void CAppLnkParamEnumSingle::OnUserActive() {
 }
 
 int CAppLnkParamEnumSingle::OnUserChange(unsigned ctrlId) {
-  CAppCtrlList* list = nullptr;
-  GetCtrl(AppLnkItem::kValue, list);
+  auto* list = AppLnkCtrl<CAppCtrlList>(*this, AppLnkItem::kValue);
   if (ctrlId == AppLnkItem::kDefaultButton) {
     list->SetCurrentItem(GetLinkParam()->GetDefaultIndex());
     return OnExit();
@@ -56,8 +54,7 @@ int CAppLnkParamEnumSingle::OnUserChange(unsigned ctrlId) {
 
 int CAppLnkParamEnumSingle::OnUserExit() {
   if (AppLnkIsReadOnly(*this)) return 1;
-  CAppCtrlList* list = nullptr;
-  GetCtrl(AppLnkItem::kValue, list);
+  auto* list = AppLnkCtrl<CAppCtrlList>(*this, AppLnkItem::kValue);
   if (list->GetCurrentItem() < 0) return 1;  // nothing chosen: the value stays
   CAppVariant value(static_cast<std::uint32_t>(list->GetValue(-1)));
   if (AppLnkRefused(*this, value, list)) return 0;
