@@ -227,10 +227,9 @@ QVariant CAppParamGroupModel::data(const QModelIndex& index, int role) const {
       const auto column = static_cast<size_t>(index.column());
       return column < texts.size() ? QString::fromStdString(texts[column]) : QString();
     }
-    if (role == IconRole || (role == Qt::DecorationRole && index.column() == 0)) {
+    if (role == Qt::DecorationRole && index.column() == 0) {
       const int icon = m_nMode == MODE_LIST ? ListIconOf(m_link.GetResources(), node.param)
                                             : m_link.OnUserGetNodeIcon(node.param);
-      if (role == IconRole) return icon;
       if (icon >= 0 && static_cast<size_t>(icon) < m_images.size()) return m_images[static_cast<size_t>(icon)];
     }
   } catch (...) {

@@ -36,8 +36,6 @@ class CAppParamGroupModel : public QAbstractItemModel {
 
 public:
   enum EN_MODE { MODE_LIST, MODE_TREE, MODE_FLAT };
-  // The icon number a row or node was given (an index into the images).
-  enum { IconRole = Qt::UserRole + 1 };
 
   // `rule` (list columns) and `link` stay the caller's; the model owns the
   // filter. A list or flat tree shows a group ("Bad pointer" for another
@@ -46,10 +44,7 @@ public:
                       std::unique_ptr<CAppRuleFilter> filter, QObject* parent = nullptr);
   ~CAppParamGroupModel() override;
 
-  EN_MODE GetMode() const { return m_nMode; }
   CAppLnkWnd& GetLink() const { return m_link; }
-  CAppParam& GetTop() const { return m_top; }
-  CAppRuleMultiColumns* GetRule() const { return m_pRule; }
   // The tree's deepest level (0: no limit); the flat top node's text and
   // parameter (the group when null). Set before the model is shown.
   void SetMaxLevel(unsigned level) { m_nMaxLevel = level; }
