@@ -280,7 +280,7 @@ void CAppParamDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
   });
   if (!done) m_nCommit = COMMIT_REFUSED;
   if (m_nCommit == COMMIT_WRITTEN) {
-    static_cast<CAppParamGroupModel*>(model)->ParamChanged(CAppParamGroupModel::ParamOf(index));
+    static_cast<CAppParamGroupModel*>(model)->RowChanged(index);
   }
 }
 

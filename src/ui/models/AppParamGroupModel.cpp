@@ -9,7 +9,11 @@
 #include "AppUiTrace.h"
 #include "models/AppParamDelegate.h"
 
-int CAppParamGroupModel::ListIconOf(CAppResources* resources, CAppParam* param) {
+namespace {
+
+// A list row's icon number: the parameter's image, "RO" when read-only,
+// "EX" for the second view; -1 with resources that have no images.
+int ListIconOf(CAppResources* resources, CAppParam* param) {
   if (resources == nullptr) return -1;
   const char* variant = param->IsFlagsEnable(PF_READONLY) ? "RO" : param->IsFlagsEnable(PF_VIEW_2) ? "EX" : "";
   try {
@@ -18,6 +22,8 @@ int CAppParamGroupModel::ListIconOf(CAppResources* resources, CAppParam* param) 
     return -1;
   }
 }
+
+}  // namespace
 
 CAppParamGroupModel::CAppParamGroupModel(CAppLnkWnd& link, CAppParam& top, EN_MODE mode,
                                          CAppRuleMultiColumns* rule, std::unique_ptr<CAppRuleFilter> filter,
@@ -40,11 +46,9 @@ CAppParamGroupModel::CAppParamGroupModel(CAppLnkWnd& link, CAppParam& top, EN_MO
 CAppParamGroupModel::~CAppParamGroupModel() = default;
 
 void CAppParamGroupModel::SetFlatTop(CAppParam* param, const std::string& text) {
-  beginResetModel();
   m_pFlatTop = param;
   m_flatText = QString::fromStdString(text);
-  Build();
-  endResetModel();
+  Refill();
 }
 
 void CAppParamGroupModel::SetImages(const std::vector<QIcon>& images) {
@@ -150,9 +154,8 @@ QModelIndex CAppParamGroupModel::AddTextNode(const QModelIndex& parent, const QS
   return createIndex(row, 0, added);
 }
 
-void CAppParamGroupModel::ParamChanged(const CAppParam* param) {
-  const QModelIndex first = IndexOf(param);
-  if (first.isValid()) emit dataChanged(first, first.siblingAtColumn(columnCount() - 1));
+void CAppParamGroupModel::RowChanged(const QModelIndex& index) {
+  emit dataChanged(index.siblingAtColumn(0), index.siblingAtColumn(columnCount() - 1));
 }
 
 QModelIndex CAppParamGroupModel::index(int row, int column, const QModelIndex& parent) const {
@@ -247,10 +250,11 @@ QVariant CAppParamGroupModel::headerData(int section, Qt::Orientation orientatio
 Qt::ItemFlags CAppParamGroupModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::NoItemFlags;
   Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-  if (m_nMode == MODE_LIST) flags |= Qt::ItemNeverHasChildren;
+  if (m_nMode != MODE_LIST) return flags;
+  flags |= Qt::ItemNeverHasChildren;
   // Asked for every cell drawn: only what is cheap to tell. Whether the
   // cell's parameter edits is decided when its editor is asked for.
-  if (m_nMode == MODE_LIST && !m_link.IsFlagsEnable(CAppLnkWnd::LNK_READONLY) &&
+  if (!m_link.IsFlagsEnable(CAppLnkWnd::LNK_READONLY) &&
       (m_pRule != nullptr || index.column() == m_link.GetInPlaceColumn())) {
     flags |= Qt::ItemIsEditable;
   }

@@ -27,7 +27,6 @@
 class CAppLnkWnd;
 class CAppParam;
 class CAppParamGroup;
-class CAppResources;
 class CAppRuleFilter;
 class CAppRuleMultiColumns;
 
@@ -53,8 +52,8 @@ public:
 
   // Reads the group anew: every index handed out before is invalid.
   void Refill();
-  // The texts of `param`'s row (node) changed.
-  void ParamChanged(const CAppParam* param);
+  // The texts of the row of `index` changed.
+  void RowChanged(const QModelIndex& index);
 
   // The parameter a list cell edits in place, null when the cell is not
   // editable: the row's parameter (or the link's custom one), in the
@@ -68,9 +67,6 @@ public:
 
   // The parameter of an index of such a model; null for any other index.
   static CAppParam* ParamOf(const QModelIndex& index);
-  // A list row's icon number: the parameter's image, "RO" when read-only,
-  // "EX" for the second view; -1 with resources that have no images.
-  static int ListIconOf(CAppResources* resources, CAppParam* param);
   // The index of a row or node built so far; invalid when there is none.
   QModelIndex IndexOf(const CAppParam* param, int column = 0) const;
 
